@@ -1,0 +1,53 @@
+#include "bench/TaskData.h"
+
+#include <QDate>
+#include <QFile>
+#include <QStringList>
+
+#include "platform/DateText.h"
+
+namespace BenchData {
+
+Grid TaskGrid(int tasks) {
+    static const char* kHeaders[] = {"", "Task ID", "Equipment", "Request Date", "Scheduled Start",
+                                     "Start Time", "Scheduled End", "End Time", "Assigned To",
+                                     "Requested By", "Type", "Frequency (Days)", "", "Status"};
+    static const char* kEquipment[] = {"Boiler 1", "Chiller North", "Air Handler 3", "Pump Station B",
+                                       "Cooling Tower", "Generator", "Elevator 2", "Fire Pump"};
+    static const char* kPeople[] = {"A. Moreau", "B. Lindqvist", "C. Okafor", "D. Tanaka", "E. Rossi"};
+    static const char* kTypes[] = {"Inspection", "Lubrication", "Filter Change", "Calibration"};
+    static const char* kStatus[] = {"Ready", "In Progress", "On Hold", "Canceled", "Complete", "Past Due"};
+    Grid g(1, 14);
+    for (int c = 0; c < 14; ++c) g.SetText(0, c, kHeaders[c]);
+    g.SetColumnWidth(0, 0);
+    g.SetColumnWidth(12, 0);
+    g.SetRows(tasks + 1);
+    const QDate base(2026, 1, 1);
+    for (int i = 1; i <= tasks; ++i) {
+        const QDate start = base.addDays((i * 37) % 720 - 200);
+        g.SetTextUtf8(i, 1, "ID-" + std::to_string(i));
+        g.SetTextUtf8(i, 2, kEquipment[i % 8]);
+        g.SetText(i, 3, DateText::FormatDate(start.addDays(-7)));
+        g.SetText(i, 4, DateText::FormatDate(start));
+        g.SetTextUtf8(i, 5, "08:00:00");
+        g.SetText(i, 6, DateText::FormatDate(start.addDays(1)));
+        g.SetTextUtf8(i, 7, "16:30:00");
+        g.SetTextUtf8(i, 8, kPeople[i % 5]);
+        g.SetTextUtf8(i, 9, kPeople[(i + 2) % 5]);
+        g.SetTextUtf8(i, 10, kTypes[i % 4]);
+        g.SetTextUtf8(i, 11, std::to_string(7 * (1 + i % 4)));
+        if (i % 50 == 0) g.SetTextUtf8(i, 12, "/home/planner/Docs/photo" + std::to_string(i) + ".jpg");
+        g.SetTextUtf8(i, 13, kStatus[i % 6]);
+    }
+    return g;
+}
+
+long ResidentKb() {
+    QFile f("/proc/self/status");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+}  // namespace BenchData

@@ -1,0 +1,10 @@
+#pragma once
+// Realistic task rows for the benchmarks.
+#include "platform/Grid.h"
+
+namespace BenchData {
+// A 14-column task grid of `tasks` rows with a spread of dates and statuses.
+Grid TaskGrid(int tasks);
+// Resident memory of this process in kilobytes (VmRSS), or -1.
+long ResidentKb();
+}

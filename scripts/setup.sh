@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need (only what is missing), then builds.
+# Sourced by run.sh and test.sh.
+set -euo pipefail
+QUILLON_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+QUILLON_BUILD="${QUILLON_BUILD:-$QUILLON_ROOT/build}"
+
+QUILLON_PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev libgl-dev qt6-gtk-platformtheme
+  libxlsxwriter-dev libzip-dev libcurl4-openssl-dev
+  libgtest-dev libbenchmark-dev
+  python3 python3-aiosmtpd poppler-utils
+)
+
+quillon_install_missing() {
+  local missing=()
+  for p in "${QUILLON_PACKAGES[@]}" "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+}
+
+quillon_build() {
+  if [ ! -f "$QUILLON_BUILD/CMakeCache.txt" ]; then
+    cmake -S "$QUILLON_ROOT" -B "$QUILLON_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  local log
+  log="$(mktemp)"
+  if ! cmake --build "$QUILLON_BUILD" -j"$(nproc)" >"$log" 2>&1; then
+    cat "$log"; rm -f "$log"; return 1
+  fi
+  grep -E 'warning:' "$log" || true
+  rm -f "$log"
+}

@@ -1,0 +1,801 @@
+#include "app/Form1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolBox>
+#include <QVBoxLayout>
+
+#include "app/Form25.h"
+#include "app/Form7.h"
+#include "app/Forms.h"
+#include "database/DatabaseLocation.h"
+#include "database/DateWindow.h"
+#include "platform/Colors.h"
+#include "platform/DateText.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOps.h"
+#include "platform/GanttChart.h"
+#include "platform/GridView.h"
+#include "platform/PictureViewer.h"
+#include "platform/Registry.h"
+#include "platform/Skin.h"
+
+namespace {
+Form1* g_form1 = nullptr;
+const QString kTitle = QStringLiteral("Quillon");
+const QString kDatabaseFilter = QStringLiteral("Quillon Task (*.vkt)");
+
+qint64 NowMs() {
+    static QElapsedTimer clock;
+    if (!clock.isValid()) clock.start();
+    return clock.elapsed();
+}
+}  // namespace
+
+// ---------------------------------------------------------------- lifetime
+
+Form1::Form1() {
+    g_form1 = this;
+    setObjectName(QStringLiteral("Form1"));
+    // Fifteen blanks before the name: the printed grid uses the caption as
+    // its page header.
+    setWindowTitle(QStringLiteral("               Quillon"));
+    BuildWindow();
+    BuildMenus();
+    Dialogs::SetParentWindow(this);
+}
+
+Form1::~Form1() {
+    if (g_form1 == this) g_form1 = nullptr;
+}
+
+Form1* Form1::Get() { return g_form1; }
+
+BusyGuard::BusyGuard(Form1* form) : form_(form) {
+    if (form_) ++form_->busy_;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyGuard::~BusyGuard() {
+    if (form_) --form_->busy_;
+    QApplication::restoreOverrideCursor();
+}
+
+void Form1::DoEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// ---------------------------------------------------------------- layout
+
+void Form1::BuildWindow() {
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(4, 4, 4, 0);
+    SSTab1 = new QTabWidget(central);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    outer->addWidget(SSTab1);
+    setCentralWidget(central);
+
+    // Values other windows hand over through controls that are never shown.
+    auto hiddenEdit = [this](const char* name) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(QLatin1String(name));
+        e->hide();
+        return e;
+    };
+    auto hiddenLabel = [this](const char* name) {
+        auto* l = new QLabel(this);
+        l->setObjectName(QLatin1String(name));
+        l->hide();
+        return l;
+    };
+    Text1 = hiddenEdit("Text1");
+    Text3 = hiddenEdit("Text3");
+    Text4 = hiddenEdit("Text4");
+    Label3 = hiddenLabel("Label3");
+    SkinLabel1 = hiddenLabel("SkinLabel1");
+    SkinLabel2 = hiddenLabel("SkinLabel2");
+    SkinLabel3 = hiddenLabel("SkinLabel3");
+
+    // Tasks page: list bar on the left, date window and grid on the right.
+    auto* tasks = new QWidget;
+    auto* tasksLayout = new QHBoxLayout(tasks);
+    auto* split = new QSplitter(Qt::Horizontal, tasks);
+    tasksLayout->addWidget(split);
+    Listbar1 = new QToolBox;
+    Listbar1->setObjectName(QStringLiteral("Listbar1"));
+    Listbar1->setMinimumWidth(150);
+    split->addWidget(Listbar1);
+
+    auto* right = new QWidget;
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("From Date:")));
+    DatePicker1 = new QDateEdit(QDate::currentDate());
+    DatePicker1->setObjectName(QStringLiteral("DatePicker1"));
+    DatePicker1->setCalendarPopup(true);
+    DatePicker1->setDisplayFormat(DateText::DateFormat());
+    bar->addWidget(DatePicker1);
+    bar->addWidget(new QLabel(QStringLiteral("# Days")));
+    Combo3 = new QComboBox;
+    Combo3->setObjectName(QStringLiteral("Combo3"));
+    Combo3->setEditable(true);
+    Combo3->setInsertPolicy(QComboBox::NoInsert);
+    Combo3->setEditText(QStringLiteral("7"));
+    Combo3->setMinimumWidth(70);
+    bar->addWidget(Combo3);
+    auto button = [](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption);
+        b->setObjectName(QLatin1String(name));
+        return b;
+    };
+    Command1 = button("Command1", QStringLiteral("&Refresh"));
+    Command6 = button("Command6", QStringLiteral("&Today"));
+    Command7 = button("Command7", QStringLiteral("&View All"));
+    Command5 = button("Command5", QStringLiteral("&Clear Alerts"));
+    for (auto* b : {Command1, Command6, Command7, Command5}) bar->addWidget(b);
+    bar->addStretch(1);
+    bar->addWidget(new QLabel(QStringLiteral("Database:")));
+    Label7 = new QLabel;
+    Label7->setObjectName(QStringLiteral("Label7"));
+    Label7->setStyleSheet(QStringLiteral("font-weight: bold"));
+    bar->addWidget(Label7);
+    lblpath = new QLabel;
+    lblpath->setObjectName(QStringLiteral("lblpath"));
+    lblpath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    bar->addWidget(lblpath);
+    rightLayout->addLayout(bar);
+    Grid1View = new GridView(&Grid1);
+    Grid1View->setObjectName(QStringLiteral("Grid1"));
+    rightLayout->addWidget(Grid1View, 1);
+    split->addWidget(right);
+    split->setStretchFactor(1, 1);
+    SSTab1->addTab(tasks, QStringLiteral("Tasks"));
+
+    // Chart page.
+    auto* chart = new QWidget;
+    auto* chartLayout = new QVBoxLayout(chart);
+    auto* chartBar = new QHBoxLayout;
+    Option1 = new QRadioButton(QStringLiteral("List By Employee"));
+    Option1->setObjectName(QStringLiteral("Option1"));
+    Option1->setChecked(true);
+    Option2 = new QRadioButton(QStringLiteral("List By Equipment"));
+    Option2->setObjectName(QStringLiteral("Option2"));
+    Check1 = new QCheckBox(QStringLiteral("Show Tip"));
+    Check1->setObjectName(QStringLiteral("Check1"));
+    Command2 = button("Command2", QStringLiteral("&Refresh"));
+    Command3 = button("Command3", QStringLiteral("&Zoom In"));
+    Command4 = button("Command4", QStringLiteral("Zoom &Out"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Option1, Option2, Check1, Command2, Command3, Command4})
+        chartBar->addWidget(w);
+    chartBar->addStretch(1);
+    chartLayout->addLayout(chartBar);
+    phGantX1 = new GanttChart;
+    phGantX1->setObjectName(QStringLiteral("phGantX1"));
+    chartLayout->addWidget(phGantX1, 1);
+    SSTab1->addTab(chart, QStringLiteral("&Task Schedule Chart"));
+
+    // Photo page.
+    auto* photo = new QWidget;
+    auto* photoLayout = new QVBoxLayout(photo);
+    IHViewPortX1 = new PictureViewer(photo);
+    IHViewPortX1->setObjectName(QStringLiteral("IHViewPortX1"));
+    photoLayout->addWidget(IHViewPortX1);
+    SSTab1->addTab(photo, QStringLiteral("Photo"));
+
+    // Status bar: text, progress (hidden between passes), time.
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    Panel1 = new QLabel;
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel2 = new QLabel;
+    Panel2->setMinimumWidth(220);
+    auto* panel2Layout = new QHBoxLayout(Panel2);
+    panel2Layout->setContentsMargins(0, 0, 0, 0);
+    Bar1 = new QProgressBar(Panel2);
+    Bar1->setObjectName(QStringLiteral("Bar1"));
+    Bar1->setTextVisible(false);
+    Bar1->hide();
+    panel2Layout->addWidget(Bar1);
+    Panel3 = new QLabel;
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    StatusBar1->addWidget(Panel1, 1);
+    StatusBar1->addPermanentWidget(Panel2);
+    StatusBar1->addPermanentWidget(Panel3);
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, [this] { Panel3->setText(QTime::currentTime().toString("HH:mm")); });
+    clock->start(1000);
+    Panel3->setText(QTime::currentTime().toString("HH:mm"));
+
+    Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(60);
+    csSysTray1 = new QSystemTrayIcon(this);
+    csSysTray1->setToolTip(kTitle);
+
+    BuildListBar();
+    BuildToolBar();
+
+    // Events of the controls.
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+    connect(DatePicker1, &QDateEdit::dateChanged, this, [this] { DatePicker1_DateChange(); });
+    connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
+    connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
+    connect(Option1, &QRadioButton::clicked, this, [this] { GetChart(); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { GetChart(); });
+    connect(Grid1View, &GridView::MouseDown, this,
+            [this](int b, int s, int x, int y) { Grid1_MouseDown(b, s, x, y); });
+}
+
+QAction* Form1::AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)()) {
+    auto* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (handler) connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    items_.append(a);
+    return a;
+}
+
+QAction* Form1::MenuItem(const QString& name) const {
+    for (QAction* a : items_)
+        if (a->objectName() == name) return a;
+    return nullptr;
+}
+
+void Form1::BuildMenus() {
+    QMenuBar* mb = menuBar();
+    auto top = [&](const char* name, const QString& caption) {
+        QMenu* m = mb->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+    auto sub = [&](QMenu* parent, const char* name, const QString& caption) {
+        QMenu* m = parent->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        items_.append(m->menuAction());
+        return m;
+    };
+
+    QMenu* file = top("mnufile", "&File");
+    AddItem(file, "mnunewd", "New Database", &Form1::mnunewd_Click);
+    AddItem(file, "mnuopend", "Open Database", &Form1::mnuopend_Click);
+    AddItem(file, "mnuskin", "Change Skin", &Form1::mnuskin_Click);
+    AddItem(file, "mnusht", "Print Task Grid", &Form1::mnusht_Click);
+    AddItem(file, "mnupref", "Preferences", &Form1::mnupref_Click);
+    AddItem(file, "mnudef", "Set Default Database", &Form1::mnudef_Click);
+    AddItem(file, "mnuexit", "Exit Quillon", &Form1::mnuexit_Click);
+
+    QMenu* setup = top("mnusetup", "&Setup");
+    AddItem(setup, "mnuequip", "Add Equipment", &Form1::mnuequip_Click);
+    AddItem(setup, "mnueploy", "Add Employees", &Form1::mnueploy_Click);
+    AddItem(setup, "mnuptype", "Add Task Types", &Form1::mnuptype_Click);
+    AddItem(setup, "mnuexcel", "Set Path To Excel", &Form1::mnuexcel_Click);
+
+    // The task-row pop-up: not in the menu bar.
+    mnuhid = new QMenu(QStringLiteral("&Selected Menu"), this);
+    mnuhid->setObjectName(QStringLiteral("mnuhid"));
+    AddItem(mnuhid, "mnuselstart", "Select As From Date", &Form1::mnuselstart_Click);
+    QMenu* filt = sub(mnuhid, "mnufilt", "Filters");
+    AddItem(filt, "mnusel", "Match Only Selected", &Form1::mnusel_Click);
+    AddItem(filt, "mnuall", "View All", &Form1::mnuall_Click);
+    AddItem(filt, "mnuready", "View Ready", &Form1::mnuready_Click);
+    AddItem(filt, "mnuprog", "View In Progress", &Form1::mnuprog_Click);
+    AddItem(filt, "mnuhold2", "View On Hold", &Form1::mnuhold2_Click);
+    AddItem(filt, "mnucomplete", "View Complete", &Form1::mnucomplete_Click);
+    AddItem(filt, "mnucanceled", "View Canceled", &Form1::mnucanceled_Click);
+    AddItem(filt, "mnupastdue", "View Past Due", &Form1::mnupastdue_Click);
+    QMenu* stat = sub(mnuhid, "mnustat", "Change Status");
+    AddItem(stat, "mnured", "Ready", &Form1::mnured_Click);
+    AddItem(stat, "mnuhold", "On Hold", &Form1::mnuhold_Click);
+    AddItem(stat, "mnucancel", "Canceled", &Form1::mnucancel_Click);
+    AddItem(stat, "mnucomp", "Complete", &Form1::mnucomp_Click);
+    AddItem(stat, "mnupast", "Past Due", &Form1::mnupast_Click);
+    AddItem(stat, "mnuprog2", "In Progress", &Form1::mnuprog2_Click);
+    AddItem(mnuhid, "mnutype", "Change Type", &Form1::mnutype_Click);
+    AddItem(mnuhid, "mnuassigned", "Change Assigned To", &Form1::mnuassigned_Click);
+    QMenu* dates = sub(mnuhid, "mnudates", "Change Dates");
+    AddItem(dates, "mnurequest", "Request Date", &Form1::mnurequest_Click);
+    AddItem(dates, "mnustart", "Scheduled Start", &Form1::mnustart_Click);
+    AddItem(dates, "mnuebd", "Scheduled End", &Form1::mnuebd_Click);
+    AddItem(mnuhid, "mnudesc", "Change Equipment", &Form1::mnudesc_Click);
+    AddItem(mnuhid, "mnudup", "Auto Generate Duplicate Tasks", &Form1::mnudup_Click);
+    AddItem(mnuhid, "mnurem", "Remove Selected", &Form1::mnurem_Click);
+    AddItem(mnuhid, "mnumatre", "Print Material List", &Form1::mnumatre_Click);
+    AddItem(mnuhid, "mnupp", "Print Work Order", &Form1::mnupp_Click);
+    QMenu* srt = sub(mnuhid, "mnusrt", "Sort Selected Column");
+    AddItem(srt, "mnusort", "Sort Ascending", &Form1::mnusort_Click);
+    AddItem(srt, "mnusort2", "Sort Descending", &Form1::mnusort2_Click);
+
+    // The chart pop-up.
+    mnugan = new QMenu(QStringLiteral("&Gantt"), this);
+    mnugan->setObjectName(QStringLiteral("mnugan"));
+    AddItem(mnugan, "mnuin", "Zoom In", &Form1::mnuin_Click);
+    AddItem(mnugan, "mnuout", "Zoom Out", &Form1::mnuout_Click);
+    AddItem(mnugan, "mnugrefresh", "Refresh", &Form1::mnugrefresh_Click);
+    AddItem(mnugan, "mnupchart", "Print Chart", &Form1::mnupchart_Click);
+
+    mnuprint1 = top("mnuprint1", "&Print Menu");
+    AddItem(mnuprint1, "mnuporder", "Print Selected Work Order", &Form1::mnuporder_Click);
+    AddItem(mnuprint1, "mnupcost", "Print Selected Material List", &Form1::mnupcost_Click);
+    AddItem(mnuprint1, "mnupgantt", "Print Gantt Chart", &Form1::mnupgantt_Click);
+    AddItem(mnuprint1, "mtprint", "Print Grid", &Form1::mtprint_Click);
+
+    QMenu* util = top("mnuutil", "&Utilities");
+    AddItem(util, "mnubackup", "Backup", &Form1::mnubackup_Click);
+    AddItem(util, "mnures", "Restore", &Form1::mnures_Click);
+    AddItem(util, "mnutray", "System Tray", &Form1::mnutray_Click);
+
+    QMenu* alert = top("mnualert", "&Alerts");
+    mnuaon = AddItem(alert, "mnuaon", "Alert On", &Form1::mnuaon_Click);
+    mnuoff = AddItem(alert, "mnuoff", "Alert Off", &Form1::mnuoff_Click);
+    mnuaon->setCheckable(true);
+    mnuoff->setCheckable(true);
+    AddItem(alert, "mnunot", "Alert Options", &Form1::mnunot_Click);
+    AddItem(alert, "mnusetemail", "Setup Up Email Alert", &Form1::mnusetemail_Click);
+    AddItem(alert, "mnuptray", "Position Notifier", &Form1::mnuptray_Click);
+    AddItem(alert, "mnualert2", "Clea", &Form1::mnualert2_Click);
+
+    QMenu* net = top("mnunet", "&Network");
+    AddItem(net, "mnumap", "Map A Network Drive", nullptr);
+    AddItem(net, "mnunetpath", "Set Network Path", nullptr);
+
+    // The tray pop-up.
+    mnutray1 = new QMenu(QStringLiteral("&Tray"), this);
+    mnutray1->setObjectName(QStringLiteral("mnutray1"));
+    AddItem(mnutray1, "mnurestore", "Restore", &Form1::mnurestore_Click);
+    AddItem(mnutray1, "mnuexit2", "Exit Quillon", &Form1::mnuexit2_Click);
+    csSysTray1->setContextMenu(mnutray1);
+
+    QMenu* help = top("mnuhelp", "&Help");
+    AddItem(help, "mnuupdate", "Check For Update", &Form1::mnuupdate_Click);
+    AddItem(help, "mnucont", "Help Contents", &Form1::mnucont_Click);
+    AddItem(help, "mnuvisit", "Quillon On The Web", &Form1::mnuvisit_Click);
+    AddItem(help, "mnuabout", "About", &Form1::mnuabout_Click);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void Form1::Form_Load() {
+    Forms::Show<Form25>();                                  // 1. splash
+    Skin::ApplyCurrent(this);                               // 2. skin
+    csSysTray1->hide();                                     // 3. no tray icon while shown
+    DoEvents();                                             // 4. let the splash paint
+    GetSet();                                               // 5. settings
+
+    // 6. The default database, when there is one. A file that is missing or
+    // cannot be read is said so and left alone: no database is open, so no
+    // command can save an empty grid over it.
+    databaseReadable_ = false;
+    const QString file = Text1->text();
+    QString error;
+    if (!file.isEmpty() && FileOps::FileExists(file) && Grid1.LoadFile(file, &error)) {
+        databaseReadable_ = true;
+    } else {
+        SetGrid();
+        if (!file.isEmpty()) {
+            Forms::Unload<Form25>();
+            MsgBox(FileOps::FileExists(file)
+                       ? QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.").arg(file, error)
+                       : QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file),
+                   vb::vbExclamation, kTitle);
+        }
+    }
+    GetResolution();                                        // 7.
+    FindExcel();                                            // 8.
+    Timer1->stop();                                         // 9.
+    Grid1.SetColumnWidth(Col::Document, 0);                 // 10.
+    {                                                       // 12. "1".."365", keeping the text
+        const QString text = Combo3->currentText();
+        QSignalBlocker block(Combo3);
+        QStringList days;
+        days.reserve(365);
+        for (int i = 1; i <= 365; ++i) days << QString::number(i);
+        Combo3->clear();
+        Combo3->addItems(days);
+        Combo3->setEditText(text);
+    }
+    SSTab1->setCurrentIndex(0);                             // 13.
+    GetDue();                                               // 14.
+    Getpast();                                              // 15.
+    if (DatabaseOpen()) ResortNum();                        // 16. (a first start writes nothing)
+    File1Path = TasksFolder();                              // 17.
+    File2Path = MaterialsFolder();
+    SetPickerDate(QDate::currentDate());                    // 18. without a refresh
+    LoadStart();                                            // 19.
+    Forms::Unload<Form25>();                                // 20.
+}
+
+void Form1::GetSet() {
+    aaxRegistry reg;
+    reg.Root(QStringLiteral("HKEY_CURRENT_USER"));
+    reg.OpenKey(QStringLiteral("Software\\Quillon\\Settings"));
+    Label7->setText(reg.GetValue(QStringLiteral("FileTitle")));
+
+    reg.OpenKey(QStringLiteral("Software\\Quillon\\Chart"));
+    if (auto back = Colors::Parse(reg.GetValue(QStringLiteral("BackColor")))) phGantX1->BackColor = *back;
+    if (auto fore = Colors::Parse(reg.GetValue(QStringLiteral("ForeColor")))) phGantX1->PyjamasColor = *fore;
+    phGantX1->ShowGrid = true;
+    phGantX1->update();
+
+    reg.OpenKey(QStringLiteral("Software\\Quillon\\Dates"));
+    if (auto from = DateText::ParseDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
+    Combo3->setEditText(reg.GetValue(QStringLiteral("To")));
+
+    reg.OpenKey(QStringLiteral("Software\\Quillon\\Settings"));
+    Text1->setText(reg.GetValue(QStringLiteral("Default")));
+    const QString path = reg.GetValue(QStringLiteral("Path"));
+    lblpath->setText(path.isEmpty() ? QString() : FileOps::WithTrailingSlash(path));
+    SkinLabel1->setText(reg.GetValue(QStringLiteral("Alert")));
+    bool on = false;
+    const bool alertOn = SkinLabel1->text().toInt(&on) == 1 && on;
+    mnuaon->setChecked(alertOn);
+    mnuoff->setChecked(!alertOn);
+    SkinLabel2->setText(reg.GetValue(QStringLiteral("AlertBetween")));
+    SkinLabel3->setText(reg.GetValue(QStringLiteral("LastCheck")));
+
+    reg.OpenKey(QStringLiteral("Software\\Quillon\\Tips"));
+    bool ok = false;
+    const int flag = reg.GetValue(QStringLiteral("DateFlag")).trimmed().toInt(&ok);
+    if (ok) Check1->setChecked(flag != 0);
+}
+
+int Form1::GetTaskbarHeight() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    if (!s) return 0;
+    const QRect full = s->geometry();
+    const QRect avail = s->availableGeometry();
+    return std::max(0, full.bottom() - avail.bottom());
+}
+
+void Form1::GetResolution() {
+    // The screen's available area, so a panel at any edge never covers it.
+    QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!s) return;
+    setGeometry(s->availableGeometry());
+}
+
+void Form1::LoadStart() {
+    bool ok = false;
+    if (Settings::Get(QStringLiteral("Settings"), QStringLiteral("Startup")).trimmed().toInt(&ok) == 1 && ok)
+        SetTray();
+    ok = false;
+    if (Settings::Get(QStringLiteral("Settings"), QStringLiteral("Today")).trimmed().toInt(&ok) == 1 && ok)
+        StartToday();
+}
+
+// ---------------------------------------------------------------- shutdown
+
+void Form1::UnloadAllForms() {
+    if (unloading_) return;
+    unloading_ = true;
+    Timer1->stop();
+    csSysTray1->hide();
+    Forms::UnloadAll();    // every other window
+    close();
+    QCoreApplication::quit();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!unloading_) {
+        unloading_ = true;
+        Timer1->stop();
+        csSysTray1->hide();
+        Forms::UnloadAll();
+        QCoreApplication::quit();
+    }
+    event->accept();
+}
+
+void Form1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+}
+
+void Form1::mnuexit_Click() { UnloadAllForms(); }
+
+void Form1::mnuexit2_Click() {
+    Timer1->stop();
+    UnloadAllForms();
+}
+
+// ---------------------------------------------------------------- location
+
+QString Form1::DatabaseFile() const { return Text1->text(); }
+QString Form1::DatabaseFolder() const { return lblpath->text(); }
+QString Form1::DatabaseName() const { return Label7->text(); }
+
+QString Form1::CompanionFolder() const {
+    return DatabaseFolder().isEmpty() ? QString()
+                                      : DatabaseLocation::CompanionFolder(DatabaseFolder(), DatabaseName());
+}
+
+QString Form1::TasksFolder() const {
+    return CompanionFolder().isEmpty() ? QString() : FileOps::Join(CompanionFolder(), "Tasks");
+}
+
+QString Form1::MaterialsFolder() const {
+    return CompanionFolder().isEmpty() ? QString() : FileOps::Join(CompanionFolder(), "Materials");
+}
+
+QString Form1::ListFilePath() const {
+    return DatabaseFolder().isEmpty() ? QString() : DatabaseFolder() + DatabaseName() + ".ini";
+}
+
+bool Form1::DatabaseOpen() const {
+    return databaseReadable_ && !DatabaseFile().isEmpty();
+}
+
+bool Form1::RequireDatabase() {
+    if (DatabaseOpen()) return true;
+    MsgBox(QStringLiteral("No database is open. Create one with File, New Database, or open one with File, Open Database."),
+           vb::vbExclamation, kTitle);
+    return false;
+}
+
+bool Form1::SaveDatabase() {
+    if (!RequireDatabase()) return false;
+    QString error;
+    if (Grid1.SaveFile(DatabaseFile(), &error)) return true;
+    MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
+               .arg(DatabaseFile(), error),
+           vb::vbCritical, kTitle);
+    return false;
+}
+
+void Form1::SetLocation(const QString& file, const QString& folder, const QString& name) {
+    Text1->setText(file);
+    lblpath->setText(folder);
+    Label7->setText(name);
+}
+
+void Form1::EnsureCompanionFolder() {
+    if (!DatabaseFolder().isEmpty()) DatabaseLocation::EnsureCompanion(DatabaseFolder(), DatabaseName());
+}
+
+// ---------------------------------------------------------------- database
+
+void Form1::SetGrid() {
+    static const char* kHeaders[] = {"", "Task ID", "Equipment", "Request Date", "Scheduled Start",
+                                     "Start Time", "Scheduled End", "End Time", "Assigned To",
+                                     "Requested By", "Type", "Frequency (Days)", "", "Status"};
+    Grid1.SetRedraw(false);
+    Grid1.ClearRows();
+    Grid1.SetCols(Col::Count);
+    Grid1.SetRows(1);
+    Grid1.SetColumnWidth(0, 0);
+    for (int c = 1; c < Col::Count; ++c) Grid1.SetText(0, c, QLatin1String(kHeaders[c]));
+    for (int c = 1; c <= 11; ++c) Grid1.AutoFit(c);
+    Grid1.SetColumnWidth(Col::Document, 0);
+    Grid1.AutoFit(Col::Status);
+    Grid1.SetRedraw(true);
+}
+
+void Form1::NewData(const QString& path) {
+    DoEvents();
+    SetGrid();
+    const auto parts = DatabaseLocation::Derive(path);
+    // The tasks of a replaced database go with it: their per-task lists must
+    // not turn up under the new database's IDs.
+    if (FileOps::FileExists(path)) DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name);
+    QString error;
+    databaseReadable_ = Grid1.SaveFile(path, &error);
+    if (!databaseReadable_)
+        MsgBox(QStringLiteral("The database \"%1\" could not be created: %2").arg(path, error), vb::vbCritical, kTitle);
+    Text1->setText(path);
+    Label7->setText(parts.name);
+    DatabaseLocation::EnsureCompanion(parts.folder, parts.name);
+}
+
+void Form1::mnunewd_Click() {
+    const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"),
+                                                     kDatabaseFilter, QCoreApplication::applicationDirPath());
+    if (path.isEmpty()) return;
+    Text1->setText(path);
+    Label7->setText(DatabaseLocation::Derive(path).name);
+    FinishNew();
+}
+
+void Form1::FinishNew() {
+    NewData(Text1->text());
+    const int answer = MsgBox(QStringLiteral("Set This Database To Load Each Time You Start Quillon?"),
+                              vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle);
+    const auto parts = DatabaseLocation::Derive(Text1->text());
+    Label7->setText(parts.name);
+    DatabaseLocation::EnsureCompanion(parts.folder, parts.name);
+    if (answer == vb::vbYes) {
+        Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), Text1->text());
+        Settings::Set(QStringLiteral("Settings"), QStringLiteral("Path"), parts.folder);
+        Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name);
+    }
+    SetPickerDate(QDate::currentDate());
+    Combo3->setEditText(QStringLiteral("30"));
+    lblpath->setText(parts.folder);
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
+    File1Path = TasksFolder();
+    File2Path = MaterialsFolder();
+}
+
+void Form1::mnuopend_Click() {
+    const QString path = Dialogs::Get().OpenFileName(QStringLiteral("Open A Database:"), kDatabaseFilter,
+                                                     DatabaseFolder());
+    if (path.isEmpty()) return;
+    Opendata(path);
+}
+
+bool Form1::Opendata(const QString& path) {
+    DoEvents();
+    QString error;
+    // The grid is replaced only by a file that read completely; otherwise the
+    // open database stays open and nothing is written anywhere.
+    if (!Grid1.LoadFile(path, &error)) {
+        MsgBox(QStringLiteral("The database \"%1\" could not be opened: %2").arg(path, error), vb::vbCritical, kTitle);
+        return false;
+    }
+    databaseReadable_ = true;
+    Text1->setText(path);
+    GetCount();
+    const auto parts = DatabaseLocation::Derive(path);
+    Label7->clear();
+    lblpath->setText(parts.folder);
+    Label7->setText(parts.name);
+    EnsureCompanionFolder();
+    File1Path = TasksFolder();
+    File2Path = MaterialsFolder();
+    ResortNum();
+    return true;
+}
+
+void Form1::mnudef_Click() { Forms::Show<Form7>(); }
+
+// ---------------------------------------------------------------- progress
+
+void Form1::ShowProgress(bool show) {
+    if (show) {
+        Bar1->setValue(0);
+        Bar1->show();
+        lastProgressMs_ = 0;
+    } else {
+        Bar1->hide();
+    }
+}
+
+void Form1::StepProgress(int value) {
+    const qint64 now = NowMs();
+    if (value < Bar1->maximum() && now - lastProgressMs_ < 200) return;
+    lastProgressMs_ = now;
+    Bar1->setValue(value);
+    Bar1->repaint();
+}
+
+void Form1::SetStatusText(const QString& text) { Panel1->setText(text); }
+QString Form1::StatusText() const { return Panel1->text(); }
+
+// ---------------------------------------------------------------- date window
+
+void Form1::SetPickerDate(const QDate& date) {
+    QSignalBlocker block(DatePicker1);
+    DatePicker1->setDate(date);
+}
+
+void Form1::GetDate() {
+    DoEvents();
+    Bar1->setRange(0, std::max(0, Grid1.Rows() - 1));
+    Grid1.SetRedraw(false);
+    DateWindow::Apply(Grid1, DatePicker1->date(), DateWindow::LeadingNumber(Combo3->currentText()));
+    Grid1.SetRedraw(true);
+    StepProgress(Bar1->maximum());
+}
+
+void Form1::GetDue() {
+    BusyGuard busy(this);
+    ShowProgress(true);
+    SetStatusText(QStringLiteral("Processing Rows...."));
+    GetDate();
+    GetChart();
+    ShowProgress(false);
+    SetStatusText(QStringLiteral("Done"));
+}
+
+void Form1::StartToday() {
+    SetPickerDate(QDate::currentDate());
+    GetDue();
+}
+
+void Form1::Command1_Click() { GetDue(); }
+
+void Form1::Command2_Click() {
+    ShowProgress(true);
+    SetStatusText(QStringLiteral("Processing Rows...."));
+    BusyGuard busy(this);
+    GetDate();
+    GetChart();
+    ShowProgress(false);
+    SetStatusText(QStringLiteral("Done"));
+}
+
+void Form1::Command3_Click() {
+    if (phGantX1->EndDate == phGantX1->StartDate.addDays(1)) return;
+    phGantX1->EndDate = phGantX1->EndDate.addDays(-10);
+    phGantX1->update();
+}
+
+void Form1::Command4_Click() {
+    phGantX1->EndDate = phGantX1->EndDate.addDays(10);
+    phGantX1->update();
+}
+
+void Form1::Command6_Click() {
+    SetPickerDate(QDate::currentDate());
+    Command2_Click();
+}
+
+void Form1::mnuselstart_Click() {
+    const int r = Grid1.ActiveRow();
+    if (r < 1) return;
+    if (auto d = DateText::ParseDate(Grid1.Text(r, Col::ScheduledStart))) SetPickerDate(*d);
+    Command2_Click();
+}
+
+void Form1::DatePicker1_DateChange() {
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Command2_Click();
+}
+
+void Form1::Combo3_Click() {
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
+    Command2_Click();
+}
+
+void Form1::Check1_Click() {
+    Settings::Set(QStringLiteral("Tips"), QStringLiteral("DateFlag"), Check1->isChecked() ? "1" : "0");
+}
+
+// ---------------------------------------------------------------- grid
+
+void Form1::mnusort_Click() {
+    if (Busy()) return;
+    Grid1.Sort(Grid1.ActiveCol(), 0);
+}
+
+void Form1::mnusort2_Click() {
+    if (Busy()) return;
+    Grid1.Sort(Grid1.ActiveCol(), 1);
+}
+
+void Form1::Grid1_MouseDown(int button, int, int x, int y) {
+    if (button != 2) return;
+    mnuhid->popup(Grid1View->viewport()->mapToGlobal(QPoint(x, y)));
+}

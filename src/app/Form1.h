@@ -1,0 +1,289 @@
+#pragma once
+// The main window: the task grid (the task database in memory), the date
+// window, the list bar, toolbar, menus and status bar, and the database
+// location. Other windows reach its controls and procedures through
+// Form1::Get(), the single instance.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include "platform/Grid.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QToolBox;
+class QListWidget;
+class QSystemTrayIcon;
+class GridView;
+class GanttChart;
+class PictureViewer;
+
+// Task grid columns.
+namespace Col {
+enum : int {
+    Fixed = 0, TaskId = 1, Equipment = 2, RequestDate = 3, ScheduledStart = 4, StartTime = 5,
+    ScheduledEnd = 6, EndTime = 7, AssignedTo = 8, RequestedBy = 9, Type = 10, Frequency = 11,
+    Document = 12, Status = 13, Count = 14
+};
+}
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    Form1();
+    ~Form1() override;
+
+    // The single instance (nullptr before start-up and after shutdown).
+    static Form1* Get();
+
+    // ---- start-up and shutdown ----
+    void Form_Load();            // the whole start-up sequence
+    void GetSet();               // settings load
+    void GetResolution();        // size to the screen's available area
+    void LoadStart();            // start-up options
+    void UnloadAllForms();       // ends the program
+    static int GetTaskbarHeight();
+
+    // ---- database location ----
+    QString DatabaseFile() const;     // Text1
+    QString DatabaseFolder() const;   // lblpath, ends with '/'
+    QString DatabaseName() const;     // Label7
+    QString CompanionFolder() const;  // DatabaseFolder + DatabaseName
+    QString TasksFolder() const;      // companion/Tasks
+    QString MaterialsFolder() const;  // companion/Materials
+    QString ListFilePath() const;     // DatabaseFolder + DatabaseName + ".ini"
+    bool DatabaseOpen() const;        // a database file is named and was read
+    // Saves Grid1 to DatabaseFile. A failure (or no open database) is told to
+    // the user here, once, and false is returned so the caller can stop.
+    bool SaveDatabase();
+    // Says "no database is open" and returns false when none is.
+    bool RequireDatabase();
+
+    void SetGrid();
+    void NewData(const QString& path);
+    void FinishNew();
+    bool Opendata(const QString& path);
+    void mnunewd_Click();
+    void mnuopend_Click();
+    void mnudef_Click();
+
+    // ---- progress and views ----
+    void ShowProgress(bool show);
+    void SetStatusText(const QString& text);    // panel 1
+    QString StatusText() const;
+    void GetDate();
+    void GetDue();
+    void StartToday();
+    void Command1_Click();      // Tasks page "&Refresh"
+    void Command2_Click();      // chart page "&Refresh"
+    void Command3_Click();      // "&Zoom In"
+    void Command4_Click();      // "Zoom &Out"
+    void Command6_Click();      // "&Today"
+    void Command7_Click();      // "&View All"
+    void Command5_Click();      // "&Clear Alerts"
+    void mnuselstart_Click();
+    void DatePicker1_DateChange();
+    void Combo3_Click();
+    void Check1_Click();
+    void mnusort_Click();
+    void mnusort2_Click();
+    void Grid1_MouseDown(int button, int shift, int x, int y);
+
+    // ---- statuses, filters, past due, counter, removal ----
+    void ViewStatus(const QString& status);     // the status views' row loop
+    void mnuall_Click();
+    void mnusel_Click();
+    void mnuready_Click();
+    void mnuprog_Click();
+    void mnuhold2_Click();
+    void mnucomplete_Click();
+    void mnucanceled_Click();
+    void mnupastdue_Click();
+    void SetActiveStatus(const QString& status);
+    void mnured_Click();
+    void mnuhold_Click();
+    void mnucancel_Click();
+    void mnucomp_Click();
+    void mnupast_Click();
+    void mnuprog2_Click();
+    void mnualert2_Click();
+    void Getpast();
+    void GetCount();
+    void ResortNum();
+    void Removeit();
+    void mnurem_Click();
+
+    // ---- dispatchers ----
+    void Listbar1_ItemClick(const QString& itemText);
+    void Toolbar1_ButtonClick(const QString& key);
+
+    // ---- task editing and generation ----
+    void Generate();
+    void GetTasks();    // fills the editor's item list from the ActiveTask's file
+    void GetMat();      // fills the editor's material list
+    void mnutype_Click();
+    void mnuassigned_Click();
+    void mnurequest_Click();
+    void mnustart_Click();
+    void mnuebd_Click();
+    void mnudesc_Click();
+    void mnudup_Click();
+    void mnuequip_Click();
+    void mnueploy_Click();
+    void mnuptype_Click();
+
+    // ---- neighbours (chart, printing, alerts, utilities) ----
+    void GetChart();
+    void FindExcel();
+    void SetTray();
+    void PrintWork();
+    void mnupcost_Click();
+    void mnumatre_Click();
+    void mnupp_Click();
+    void mnuporder_Click();
+    void mtprint_Click();
+    void mnusht_Click();
+    void mnupgantt_Click();
+    void mnuexcel_Click();
+    void mnuin_Click();
+    void mnuout_Click();
+    void mnugrefresh_Click();
+    void mnupchart_Click();
+    void mnuskin_Click();
+    void mnupref_Click();
+    void mnubackup_Click();
+    void mnures_Click();
+    void mnutray_Click();
+    void mnuaon_Click();
+    void mnuoff_Click();
+    void mnunot_Click();
+    void mnusetemail_Click();
+    void mnuptray_Click();
+    void mnurestore_Click();
+    void mnuexit_Click();
+    void mnuexit2_Click();
+    void mnuupdate_Click();
+    void mnucont_Click();
+    void mnuvisit_Click();
+    void mnuabout_Click();
+    void GetAlert();
+    void MatchAlerts();
+
+    // ---- the Photo page ----
+    void BuildPhotoPage();      // the buttons below IHViewPortX1 (once)
+    void LoadTaskPicture();     // the ActiveTask's document into the viewer
+    void Grid1_SelChange();
+    void Command30_Click();     // "Zoom &Out"
+    void Command31_Click();     // "&Zoom In"
+    void Command32_Click();     // "&Best Fit"
+    void Command33_Click();     // "&Actual"
+    void Command35_Click();     // "&Print"
+
+    // ---- controls (names as the other windows use them) ----
+    Grid Grid1;                  // the task database in memory
+    Grid Grid2, Grid3;           // work grids of the print sheets
+    GridView* Grid1View = nullptr;
+    QLineEdit* Text1 = nullptr;     // DatabaseFile
+    QLabel* lblpath = nullptr;      // DatabaseFolder
+    QLabel* Label7 = nullptr;       // DatabaseName
+    QLineEdit* Text3 = nullptr;     // GenerateInterval
+    QLineEdit* Text4 = nullptr;     // GenerateCount
+    QLabel* Label3 = nullptr;       // EditorMode: "1" add, "2" edit
+    QLabel* SkinLabel1 = nullptr;   // AlertSwitch
+    QLabel* SkinLabel2 = nullptr;   // AlertBetween
+    QLabel* SkinLabel3 = nullptr;   // LastCheck
+    QDateEdit* DatePicker1 = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QCheckBox* Check1 = nullptr;    // "Show Tip"
+    QRadioButton* Option1 = nullptr;   // "List By Employee"
+    QRadioButton* Option2 = nullptr;   // "List By Equipment"
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command6 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QTabWidget* SSTab1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* Panel1 = nullptr;       // status text
+    QLabel* Panel2 = nullptr;       // where the progress bar sits
+    QLabel* Panel3 = nullptr;       // time
+    QProgressBar* Bar1 = nullptr;
+    QToolBox* Listbar1 = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    GanttChart* phGantX1 = nullptr;
+    PictureViewer* IHViewPortX1 = nullptr;
+    QPushButton* Command30 = nullptr;   // Photo page buttons
+    QPushButton* Command31 = nullptr;
+    QPushButton* Command32 = nullptr;
+    QPushButton* Command33 = nullptr;
+    QPushButton* Command35 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QSystemTrayIcon* csSysTray1 = nullptr;
+    QString File1Path, File2Path;   // the companion Tasks and Materials folders
+
+    QMenu* mnuhid = nullptr;        // task-row pop-up
+    QMenu* mnugan = nullptr;        // chart pop-up
+    QMenu* mnutray1 = nullptr;      // tray pop-up
+    QMenu* mnuprint1 = nullptr;
+    QAction* mnuaon = nullptr;
+    QAction* mnuoff = nullptr;
+    // Every menu item by its name (mnunewd, mnuopend, ...), for tests and
+    // for windows that trigger menu commands.
+    QAction* MenuItem(const QString& name) const;
+
+    // True while a long pass or a recurrence run works on the grid; user
+    // commands that would change the grid wait for it.
+    bool Busy() const { return busy_ > 0; }
+    // Lets pending paint and timer events run, but no user input.
+    static void DoEvents();
+    // Moves Bar1 to `value` at most a few times a second (a per-row update
+    // would cost more than the pass itself); always on the last value.
+    void StepProgress(int value);
+    void SetPickerDate(const QDate& date);    // from code: no DateChange event
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    friend class BusyGuard;
+    void BuildWindow();
+    void BuildMenus();
+    void BuildListBar();
+    void BuildToolBar();
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
+    void SetLocation(const QString& file, const QString& folder, const QString& name);
+    void EnsureCompanionFolder();
+    bool databaseReadable_ = false;
+    int busy_ = 0;
+    bool unloading_ = false;
+    qint64 lastProgressMs_ = 0;
+    QList<QAction*> items_;
+};
+
+// Marks a long pass: the hourglass shows, and yields to the event loop
+// (Form1::DoEvents) leave user input queued until the pass ends.
+class BusyGuard {
+public:
+    explicit BusyGuard(Form1* form);
+    ~BusyGuard();
+private:
+    QPointer<Form1> form_;
+};

@@ -1,0 +1,86 @@
+// Recurring occurrences and the one-field editors' openers.
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QProgressBar>
+
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "platform/DateText.h"
+#include "platform/Dialogs.h"
+#include "tasks/Form18.h"
+#include "tasks/OneFieldEditors.h"
+#include "tasks/Recurrence.h"
+
+void Form1::Generate() {
+    // One run at a time: a run yields to the event loop, and nothing that
+    // arrives then may start another pass over the grid.
+    if (Busy()) return;
+    const int row = Grid1.ActiveRow();
+    if (row < 1 || row >= Grid1.Rows()) return;
+
+    const std::optional<int> count = Recurrence::ReadCount(Text4->text());
+    if (!count) {
+        MsgBox(Recurrence::CountRefused(), vb::vbExclamation);
+        return;
+    }
+    if (*count == 0) return;
+    const std::optional<int> interval = Recurrence::ReadInterval(Text3->text());
+    if (!interval) {
+        MsgBox(Recurrence::IntervalRefused(), vb::vbExclamation);
+        return;
+    }
+    if (!RequireDatabase()) return;
+
+    BusyGuard busy(this);
+    Recurrence::Hooks hooks;
+    hooks.save = [this] { return SaveDatabase(); };
+    hooks.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    hooks.showProgress = [this](int total) {
+        ShowProgress(true);
+        SetStatusText(QStringLiteral("Processing Rows...."));
+        if (Bar1) {
+            Bar1->setRange(0, total);
+            Bar1->setValue(0);
+            Bar1->setVisible(true);
+        }
+    };
+    hooks.progress = [this](int value) {
+        if (Bar1) Bar1->setValue(value);
+    };
+    hooks.recount = [this] {
+        if (Bar1) Bar1->setVisible(false);
+        ResortNum();
+    };
+    hooks.finishProgress = [this] {
+        ShowProgress(false);
+        SetStatusText(QStringLiteral("Done"));
+    };
+    const Recurrence::Location where{DatabaseFile(), TasksFolder(), MaterialsFolder()};
+    const Recurrence::Result result = Recurrence::Run(Grid1, *count, *interval, where, hooks);
+    if (result.copyFailed)
+        MsgBox(QStringLiteral("The item or material list of a new task could not be copied."),
+               vb::vbExclamation);
+}
+
+void Form1::mnutype_Click() { Forms::Show<Form16>(); }
+void Form1::mnuassigned_Click() { Forms::Show<Form12>(); }
+void Form1::mnurequest_Click() { Forms::Show<Form13>(); }
+void Form1::mnustart_Click() { Forms::Show<Form14>(); }
+void Form1::mnuebd_Click() { Forms::Show<Form15>(); }
+void Form1::mnudesc_Click() { Forms::Show<frme2>(); }
+
+void Form1::mnudup_Click() {
+    if (Grid1.Rows() < 2) {
+        MsgBox(QStringLiteral("Nothing to generate"), vb::vbOKOnly);
+        return;
+    }
+    Form18* f = Forms::Load<Form18>();
+    const int row = Grid1.ActiveRow();
+    if (row >= 1 && row < Grid1.Rows()) {
+        if (const auto date = DateText::ParseDate(Grid1.Text(row, Col::ScheduledStart)))
+            f->DatePicker1->setDate(*date);
+    }
+    Forms::Show<Form18>();
+}

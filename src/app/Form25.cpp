@@ -1,0 +1,26 @@
+#include "app/Form25.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "app/Forms.h"
+#include "platform/Skin.h"
+
+Form25::Form25() : QWidget(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("Form25"));
+    auto* layout = new QVBoxLayout(this);
+    auto* name = new QLabel(QStringLiteral("Quillon"));
+    QFont f = name->font();
+    f.setPointSize(f.pointSize() * 2);
+    f.setBold(true);
+    name->setFont(f);
+    name->setAlignment(Qt::AlignCenter);
+    auto* loading = new QLabel(QStringLiteral("Loading Data.. Please Wait....."));
+    loading->setObjectName(QStringLiteral("SkinLabel1"));
+    loading->setAlignment(Qt::AlignCenter);
+    layout->addWidget(name);
+    layout->addWidget(loading);
+    setFixedSize(360, 160);
+    Skin::ApplyCurrent(this);
+    Forms::Centre(this);
+}

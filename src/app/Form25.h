@@ -1,0 +1,9 @@
+#pragma once
+// The splash window shown while the main window starts.
+#include <QWidget>
+
+class Form25 : public QWidget {
+    Q_OBJECT
+public:
+    Form25();
+};

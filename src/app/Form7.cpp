@@ -1,0 +1,57 @@
+#include "app/Form7.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "database/DatabaseLocation.h"
+#include "platform/Dialogs.h"
+#include "platform/Registry.h"
+#include "platform/Skin.h"
+
+Form7::Form7() {
+    setObjectName(QStringLiteral("Form7"));
+    setWindowTitle(QStringLiteral("Load By Default "));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Database opened when Quillon starts:")));
+    Text1 = new QLineEdit;
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setMinimumWidth(380);
+    layout->addWidget(Text1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    Command1 = new QPushButton(QStringLiteral("&Browse"));
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command3 = new QPushButton(QStringLiteral("&Close"));
+    Command3->setObjectName(QStringLiteral("Command3"));
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command3);
+    layout->addLayout(buttons);
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    Skin::ApplyCurrent(this);
+    adjustSize();
+    Forms::Centre(this);
+    Text1->setText(Settings::Get(QStringLiteral("Settings"), QStringLiteral("Default")));
+}
+
+void Form7::Command1_Click() {
+    const QString folder = Form1::Get() ? Form1::Get()->DatabaseFolder() : QString();
+    const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Default Project Sheet:"),
+                                                     QStringLiteral("Quillon (*.vkt)"), folder);
+    if (path.isEmpty()) return;
+    Text1->setText(path);
+    const auto parts = DatabaseLocation::Derive(path);
+    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), path);
+    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Path"), parts.folder);
+    Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name);
+    MsgBox(QStringLiteral("You must exit and restart"), vb::vbOKOnly, QStringLiteral("Quillon"));
+    Forms::Unload<Form7>();
+}
+
+void Form7::Command3_Click() { Forms::Unload<Form7>(); }

@@ -1,0 +1,46 @@
+#include "database/DatabaseLocation.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "platform/FileOps.h"
+
+namespace DatabaseLocation {
+
+Parts Derive(const QString& fullPath) {
+    const QFileInfo info(fullPath);
+    const QString title = info.fileName();
+    Parts p;
+    p.folder = FileOps::WithTrailingSlash(fullPath.left(fullPath.size() - title.size()));
+    const int dot = title.indexOf('.');
+    p.name = dot < 0 ? QString() : title.left(dot);
+    return p;
+}
+
+QString CompanionFolder(const QString& folder, const QString& name) {
+    return FileOps::WithTrailingSlash(folder) + name;
+}
+
+bool EnsureCompanion(const QString& folder, const QString& name) {
+    if (folder.isEmpty()) return false;
+    const QString companion = CompanionFolder(folder, name);
+    bool ok = FileOps::MakeFolder(companion);
+    ok = FileOps::MakeFolder(FileOps::Join(companion, "Tasks")) && ok;
+    ok = FileOps::MakeFolder(FileOps::Join(companion, "Materials")) && ok;
+    return ok;
+}
+
+bool ClearPerTaskFiles(const QString& folder, const QString& name) {
+    if (folder.isEmpty()) return true;
+    const QString companion = CompanionFolder(folder, name);
+    bool ok = true;
+    for (const char* sub : {"Tasks", "Materials"}) {
+        QDir dir(FileOps::Join(companion, sub));
+        if (!dir.exists()) continue;
+        for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            ok = FileOps::RemoveFile(dir.filePath(f)) && ok;
+    }
+    return ok;
+}
+
+}  // namespace DatabaseLocation

@@ -1,0 +1,60 @@
+#pragma once
+// Message boxes, input boxes and the common dialogs, behind one interface so
+// that tests install a scripted one and no test ever waits on a modal window.
+
+#include <QColor>
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+// Message box styles and answers as the windows pass and test them.
+namespace vb {
+enum MsgStyle : int {
+    vbOKOnly = 0, vbOKCancel = 1, vbAbortRetryIgnore = 2, vbYesNoCancel = 3,
+    vbYesNo = 4, vbRetryCancel = 5,
+    vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,
+    vbDefaultButton2 = 256, vbDefaultButton3 = 512,
+};
+enum MsgResult : int {
+    vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7,
+};
+}
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual int MsgBox(const QString& prompt, int style, const QString& title) = 0;
+    // std::nullopt when cancelled.
+    virtual std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                            const QString& defaultText) = 0;
+    // Filters as Qt writes them: "Quillon Task (*.vkt)". "" when cancelled.
+    virtual QString OpenFileName(const QString& title, const QString& filter,
+                                 const QString& folder) = 0;
+    virtual QString SaveFileName(const QString& title, const QString& filter,
+                                 const QString& folder) = 0;
+    virtual QString FolderName(const QString& title, const QString& folder) = 0;
+    virtual std::optional<QColor> Color(const QColor& initial, const QString& title) = 0;
+
+    // The installed instance (the real one unless a test installed another).
+    static Dialogs& Get();
+    static void Install(std::unique_ptr<Dialogs> dialogs);
+    // The window dialogs are parented to (the main window once it exists).
+    static void SetParentWindow(QWidget* parent);
+    static QWidget* ParentWindow();
+};
+
+// Shorthands used everywhere.
+int MsgBox(const QString& prompt, int style = vb::vbOKOnly, const QString& title = QStringLiteral("Quillon"));
+
+class QtDialogs : public Dialogs {
+public:
+    int MsgBox(const QString& prompt, int style, const QString& title) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    QString OpenFileName(const QString& title, const QString& filter, const QString& folder) override;
+    QString SaveFileName(const QString& title, const QString& filter, const QString& folder) override;
+    QString FolderName(const QString& title, const QString& folder) override;
+    std::optional<QColor> Color(const QColor& initial, const QString& title) override;
+};

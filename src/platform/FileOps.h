@@ -1,0 +1,26 @@
+#pragma once
+// File-system operations the windows use, in one place.
+
+#include <QByteArray>
+#include <QString>
+
+namespace FileOps {
+bool FileExists(const QString& path);
+bool FolderExists(const QString& path);
+bool MakeFolder(const QString& path);           // with missing parents
+bool RemoveFile(const QString& path);            // true when gone afterwards
+bool RemoveFolder(const QString& path);          // whole tree
+// Copies src to dst; when dst exists it is replaced only if `overwrite`.
+bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* error = nullptr);
+// Writes the bytes to a temporary file beside `path`, then renames it over.
+bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
+// Joins a folder and a name with exactly one separator between them.
+QString Join(const QString& folder, const QString& name);
+// Makes sure a folder text ends with the separator.
+QString WithTrailingSlash(const QString& folder);
+// A name that may be used as one file name inside a folder: not empty, no
+// separator ("/", nor "\" which Windows-born names use as one), not "." or
+// "..", no control characters, at most 255 bytes in UTF-8.
+bool IsSafeFileName(const QString& name);
+}

@@ -1,0 +1,593 @@
+#include "platform/Grid.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QFile>
+#include <algorithm>
+#include <charconv>
+#include <numeric>
+
+#include "platform/DateText.h"
+
+namespace {
+const std::string kEmpty;
+
+// The grid file: UTF-8 text.
+//   QUILLON-GRID 1
+//   <rows> <cols>
+//   <width of each column, space-separated>
+//   <height of each row, space-separated>
+//   <one line per row: cells separated by tabs, \ \t \n \r escaped>
+//   END
+// The END line and the counts let a truncated or edited file be refused.
+constexpr char kMagic[] = "QUILLON-GRID";
+constexpr int kVersion = 1;
+constexpr int kMaxCount = 50'000'000;
+
+void AppendEscaped(std::string& out, const std::string& text) {
+    for (char ch : text) {
+        switch (ch) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += ch;
+        }
+    }
+}
+
+bool Unescape(std::string_view in, std::string& out) {
+    out.clear();
+    out.reserve(in.size());
+    for (size_t i = 0; i < in.size(); ++i) {
+        char ch = in[i];
+        if (ch != '\\') { out += ch; continue; }
+        if (++i >= in.size()) return false;
+        switch (in[i]) {
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        default: return false;
+        }
+    }
+    return true;
+}
+
+// Splits off the next line (without its '\n'); false at the end of data.
+bool NextLine(std::string_view& data, std::string_view& line) {
+    if (data.empty()) return false;
+    size_t nl = data.find('\n');
+    if (nl == std::string_view::npos) {
+        line = data;
+        data = {};
+    } else {
+        line = data.substr(0, nl);
+        data.remove_prefix(nl + 1);
+    }
+    return true;
+}
+
+bool ParseInts(std::string_view line, std::vector<int>& out, size_t expected) {
+    out.clear();
+    out.reserve(expected);
+    const char* p = line.data();
+    const char* end = p + line.size();
+    while (p < end) {
+        while (p < end && *p == ' ') ++p;
+        if (p == end) break;
+        int v = 0;
+        auto [next, ec] = std::from_chars(p, end, v);
+        if (ec != std::errc() || v < 0) return false;
+        out.push_back(v);
+        p = next;
+    }
+    return out.size() == expected;
+}
+
+void SetError(QString* error, const QString& text) {
+    if (error) *error = text;
+}
+}  // namespace
+
+Grid::Grid(int rows, int cols) {
+    SetCols(cols);
+    SetRows(rows);
+}
+
+void Grid::Notify(Change change, int row, int col) const {
+    if (!redraw_) return;
+    for (const auto& [id, obs] : observers_) obs(change, row, col);
+}
+
+int Grid::AddObserver(Observer observer) {
+    observers_.emplace_back(nextObserver_, std::move(observer));
+    return nextObserver_++;
+}
+
+void Grid::RemoveObserver(int id) {
+    observers_.erase(std::remove_if(observers_.begin(), observers_.end(),
+                                    [id](const auto& p) { return p.first == id; }),
+                     observers_.end());
+}
+
+void Grid::SetRedraw(bool on) {
+    if (redraw_ == on) return;
+    redraw_ = on;
+    if (on) Notify(Change::Reset);
+}
+
+void Grid::SetRows(int rows) {
+    rows = std::clamp(rows, 0, kMaxCount);
+    if (rows == rows_) return;
+    cells_.resize(size_t(rows) * cols_);
+    if (!styles_.empty()) styles_.resize(size_t(rows) * cols_);
+    heights_.resize(rows, kShownRowHeight);
+    rows_ = rows;
+    merges_.erase(std::remove_if(merges_.begin(), merges_.end(),
+                                 [&](const Merge& m) { return m.row2 >= rows_; }),
+                  merges_.end());
+    ClampActive();
+    Notify(Change::Reset);
+}
+
+void Grid::SetCols(int cols) {
+    cols = std::clamp(cols, 0, 10000);
+    if (cols == cols_) return;
+    std::vector<std::string> cells(size_t(rows_) * cols);
+    std::vector<Style> styles(styles_.empty() ? 0 : size_t(rows_) * cols);
+    const int keep = std::min(cols, cols_);
+    for (int r = 0; r < rows_; ++r)
+        for (int c = 0; c < keep; ++c) {
+            cells[size_t(r) * cols + c] = std::move(cells_[size_t(r) * cols_ + c]);
+            if (!styles.empty()) styles[size_t(r) * cols + c] = styles_[size_t(r) * cols_ + c];
+        }
+    cells_ = std::move(cells);
+    styles_ = std::move(styles);
+    widths_.resize(cols, kDefaultColumnWidth);
+    cols_ = cols;
+    merges_.erase(std::remove_if(merges_.begin(), merges_.end(),
+                                 [&](const Merge& m) { return m.col2 >= cols_; }),
+                  merges_.end());
+    ClampActive();
+    Notify(Change::Reset);
+}
+
+void Grid::ClampActive() {
+    activeRow_ = std::clamp(activeRow_, 0, std::max(0, rows_ - 1));
+    activeCol_ = std::clamp(activeCol_, 0, std::max(0, cols_ - 1));
+    selFirstRow_ = std::clamp(selFirstRow_, 0, std::max(0, rows_ - 1));
+    selLastRow_ = std::clamp(selLastRow_, 0, std::max(0, rows_ - 1));
+    selFirstCol_ = std::clamp(selFirstCol_, 0, std::max(0, cols_ - 1));
+    selLastCol_ = std::clamp(selLastCol_, 0, std::max(0, cols_ - 1));
+}
+
+const std::string& Grid::TextUtf8(int row, int col) const {
+    if (!ValidCell(row, col)) return kEmpty;
+    return cells_[size_t(row) * cols_ + col];
+}
+
+QString Grid::Text(int row, int col) const {
+    return QString::fromStdString(TextUtf8(row, col));
+}
+
+void Grid::SetText(int row, int col, const QString& text) {
+    SetTextUtf8(row, col, text.toStdString());
+}
+
+void Grid::SetTextUtf8(int row, int col, std::string text) {
+    if (!ValidCell(row, col)) return;
+    cells_[size_t(row) * cols_ + col] = std::move(text);
+    Notify(Change::Cell, row, col);
+}
+
+void Grid::EnsureStyles() {
+    if (styles_.empty()) styles_.resize(size_t(rows_) * cols_);
+}
+
+Grid::Style& Grid::StyleAt(int row, int col) {
+    EnsureStyles();
+    return styles_[size_t(row) * cols_ + col];
+}
+
+uint32_t Grid::BackColor(int row, int col) const {
+    if (!ValidCell(row, col) || styles_.empty()) return kWhite;
+    return styles_[size_t(row) * cols_ + col].back;
+}
+
+uint32_t Grid::ForeColor(int row, int col) const {
+    if (!ValidCell(row, col) || styles_.empty()) return kBlack;
+    return styles_[size_t(row) * cols_ + col].fore;
+}
+
+bool Grid::Bold(int row, int col) const {
+    if (!ValidCell(row, col) || styles_.empty()) return false;
+    return styles_[size_t(row) * cols_ + col].bold;
+}
+
+void Grid::SetBackColor(int row, int col, uint32_t colour) {
+    if (!ValidCell(row, col)) return;
+    StyleAt(row, col).back = colour;
+    Notify(Change::Cell, row, col);
+}
+
+void Grid::SetForeColor(int row, int col, uint32_t colour) {
+    if (!ValidCell(row, col)) return;
+    StyleAt(row, col).fore = colour;
+    Notify(Change::Cell, row, col);
+}
+
+void Grid::SetBold(int row, int col, bool bold) {
+    if (!ValidCell(row, col)) return;
+    StyleAt(row, col).bold = bold;
+    Notify(Change::Cell, row, col);
+}
+
+void Grid::SetRangeBackColor(int row1, int col1, int row2, int col2, uint32_t colour) {
+    const bool was = redraw_;
+    redraw_ = false;
+    for (int r = std::max(0, row1); r <= std::min(row2, rows_ - 1); ++r)
+        for (int c = std::max(0, col1); c <= std::min(col2, cols_ - 1); ++c)
+            SetBackColor(r, c, colour);
+    redraw_ = was;
+    Notify(Change::Reset);
+}
+
+int Grid::ColumnWidth(int col) const {
+    return col >= 0 && col < cols_ ? widths_[col] : 0;
+}
+
+void Grid::SetColumnWidth(int col, int width) {
+    if (col < 0 || col >= cols_) return;
+    widths_[col] = std::max(0, width);
+    Notify(Change::Layout, -1, col);
+}
+
+void Grid::AutoFit(int col) {
+    if (col < 0 || col >= cols_) return;
+    // Measure with the application font when there is one; a plain
+    // character estimate otherwise (tools without a GUI).
+    int widest = 0;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QFontMetrics fm(QGuiApplication::font());
+        QFont bold = QGuiApplication::font();
+        bold.setBold(true);
+        QFontMetrics fmBold(bold);
+        // Widths depend only on the distinct texts; a task column repeats a lot.
+        std::string last;
+        for (int r = 0; r < rows_; ++r) {
+            const std::string& t = cells_[size_t(r) * cols_ + col];
+            if (t.empty() || (r > 1 && t.size() <= last.size() && t == last)) continue;
+            last = t;
+            const QString s = QString::fromStdString(t);
+            const auto& m = (r == 0 || Bold(r, col)) ? fmBold : fm;
+            int w = 0;
+            for (const QString& line : s.split('\n')) w = std::max(w, m.horizontalAdvance(line));
+            widest = std::max(widest, w);
+        }
+    } else {
+        for (int r = 0; r < rows_; ++r)
+            widest = std::max<int>(widest, int(cells_[size_t(r) * cols_ + col].size()) * 7);
+    }
+    widths_[col] = std::max(widest + 12, 20);
+    Notify(Change::Layout, -1, col);
+}
+
+int Grid::RowHeight(int row) const {
+    return row >= 0 && row < rows_ ? heights_[row] : 0;
+}
+
+void Grid::SetRowHeight(int row, int height) {
+    if (row < 0 || row >= rows_) return;
+    height = std::max(0, height);
+    if (heights_[row] == height) return;
+    heights_[row] = height;
+    Notify(Change::Layout, row, -1);
+}
+
+void Grid::AddItem(const QString& tabSeparated) {
+    if (rows_ >= kMaxCount) return;
+    const bool was = redraw_;
+    redraw_ = false;
+    SetRows(rows_ + 1);
+    const int row = rows_ - 1;
+    const QStringList fields = tabSeparated.split('\t');
+    for (int i = 0; i < fields.size() && i + 1 < cols_; ++i)
+        cells_[size_t(row) * cols_ + i + 1] = fields[i].toStdString();
+    redraw_ = was;
+    Notify(Change::Reset);
+}
+
+void Grid::ClearRows() {
+    cells_.clear();
+    styles_.clear();
+    widths_.clear();
+    heights_.clear();
+    merges_.clear();
+    rows_ = cols_ = 0;
+    activeRow_ = activeCol_ = 0;
+    selFirstRow_ = selLastRow_ = selFirstCol_ = selLastCol_ = 0;
+    Notify(Change::Reset);
+}
+
+namespace {
+// Sort key of one cell: numbers before dates before texts, each in its order.
+struct SortKey {
+    int kind;          // 0 number, 1 date, 2 text
+    double number;
+    qint64 day;
+    QString text;
+};
+
+SortKey MakeKey(const std::string& t) {
+    SortKey k{2, 0, 0, {}};
+    if (!t.empty()) {
+        double v = 0;
+        const char* b = t.data();
+        const char* e = b + t.size();
+        auto [p, ec] = std::from_chars(b, e, v);
+        if (ec == std::errc() && p == e) {
+            k.kind = 0;
+            k.number = v;
+            return k;
+        }
+        if (auto d = DateText::ParseDateUtf8(t)) {
+            k.kind = 1;
+            k.day = d->toJulianDay();
+            return k;
+        }
+    }
+    k.text = QString::fromStdString(t);
+    return k;
+}
+
+int CompareKeys(const SortKey& a, const SortKey& b) {
+    if (a.kind != b.kind) return a.kind < b.kind ? -1 : 1;
+    switch (a.kind) {
+    case 0: return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    case 1: return a.day < b.day ? -1 : (a.day > b.day ? 1 : 0);
+    default: return a.text.compare(b.text, Qt::CaseInsensitive);
+    }
+}
+}  // namespace
+
+void Grid::Sort(int col, int order) {
+    if (col < 0 || col >= cols_ || rows_ <= 2) return;
+    const int n = rows_ - 1;
+    std::vector<SortKey> keys;
+    keys.reserve(n);
+    for (int r = 1; r < rows_; ++r) keys.push_back(MakeKey(cells_[size_t(r) * cols_ + col]));
+    std::vector<int> perm(n);
+    std::iota(perm.begin(), perm.end(), 0);
+    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
+        const int c = CompareKeys(keys[a], keys[b]);
+        return order == 1 ? c > 0 : c < 0;
+    });
+
+    std::vector<std::string> cells(cells_.size());
+    std::vector<Style> styles(styles_.size());
+    std::vector<int> heights(heights_.size());
+    for (int c = 0; c < cols_; ++c) cells[c] = std::move(cells_[c]);
+    if (!styles_.empty())
+        std::copy(styles_.begin(), styles_.begin() + cols_, styles.begin());
+    heights[0] = heights_[0];
+    for (int i = 0; i < n; ++i) {
+        const size_t from = size_t(perm[i] + 1) * cols_;
+        const size_t to = size_t(i + 1) * cols_;
+        for (int c = 0; c < cols_; ++c) cells[to + c] = std::move(cells_[from + c]);
+        if (!styles_.empty())
+            std::copy(styles_.begin() + from, styles_.begin() + from + cols_, styles.begin() + to);
+        heights[i + 1] = heights_[perm[i] + 1];
+    }
+    cells_ = std::move(cells);
+    styles_ = std::move(styles);
+    heights_ = std::move(heights);
+    Notify(Change::Reset);
+}
+
+void Grid::SetActiveCell(int row, int col) {
+    if (!ValidCell(row, col)) return;
+    activeRow_ = row;
+    activeCol_ = col;
+    selFirstRow_ = selLastRow_ = row;
+    selFirstCol_ = selLastCol_ = col;
+    Notify(Change::Active, row, col);
+}
+
+void Grid::SelectRange(int row1, int col1, int row2, int col2) {
+    if (!ValidCell(row1, col1) || !ValidCell(row2, col2)) return;
+    activeRow_ = row1;
+    activeCol_ = col1;
+    selFirstRow_ = std::min(row1, row2);
+    selLastRow_ = std::max(row1, row2);
+    selFirstCol_ = std::min(col1, col2);
+    selLastCol_ = std::max(col1, col2);
+    Notify(Change::Active, row1, col1);
+}
+
+void Grid::SetSelection(int activeRow, int activeCol, int row1, int col1, int row2, int col2) {
+    if (!ValidCell(row1, col1) || !ValidCell(row2, col2) || !ValidCell(activeRow, activeCol)) return;
+    activeRow_ = activeRow;
+    activeCol_ = activeCol;
+    selFirstRow_ = std::min(row1, row2);
+    selLastRow_ = std::max(row1, row2);
+    selFirstCol_ = std::min(col1, col2);
+    selLastCol_ = std::max(col1, col2);
+    Notify(Change::Active, activeRow, activeCol);
+}
+
+void Grid::DeleteSelectedRows() {
+    DeleteRows(selFirstRow_, selLastRow_);
+}
+
+void Grid::DeleteRows(int firstRow, int lastRow) {
+    firstRow = std::max(firstRow, 1);   // the header row is never deleted
+    lastRow = std::min(lastRow, rows_ - 1);
+    if (firstRow > lastRow) return;
+    const int count = lastRow - firstRow + 1;
+    cells_.erase(cells_.begin() + size_t(firstRow) * cols_,
+                 cells_.begin() + size_t(lastRow + 1) * cols_);
+    if (!styles_.empty())
+        styles_.erase(styles_.begin() + size_t(firstRow) * cols_,
+                      styles_.begin() + size_t(lastRow + 1) * cols_);
+    heights_.erase(heights_.begin() + firstRow, heights_.begin() + lastRow + 1);
+    rows_ -= count;
+    merges_.erase(std::remove_if(merges_.begin(), merges_.end(),
+                                 [&](const Merge& m) { return m.row2 >= firstRow; }),
+                  merges_.end());
+    activeRow_ = std::min(firstRow, rows_ - 1);
+    selFirstRow_ = selLastRow_ = activeRow_;
+    ClampActive();
+    Notify(Change::Reset);
+}
+
+void Grid::MergeRange(int row1, int col1, int row2, int col2) {
+    if (!ValidCell(row1, col1) || !ValidCell(row2, col2)) return;
+    Merge m{std::min(row1, row2), std::min(col1, col2), std::max(row1, row2), std::max(col1, col2)};
+    merges_.erase(std::remove_if(merges_.begin(), merges_.end(),
+                                 [&](const Merge& o) {
+                                     return !(o.row2 < m.row1 || o.row1 > m.row2 ||
+                                              o.col2 < m.col1 || o.col1 > m.col2);
+                                 }),
+                  merges_.end());
+    merges_.push_back(m);
+    Notify(Change::Reset);
+}
+
+std::string Grid::Serialize() const {
+    std::string out;
+    size_t estimate = 64 + size_t(cols_) * 6 + size_t(rows_) * 4;
+    for (const auto& c : cells_) estimate += c.size() + 1;
+    out.reserve(estimate + estimate / 16);
+    out += kMagic;
+    out += ' ';
+    out += std::to_string(kVersion);
+    out += '\n';
+    out += std::to_string(rows_);
+    out += ' ';
+    out += std::to_string(cols_);
+    out += '\n';
+    char buf[16];
+    for (int c = 0; c < cols_; ++c) {
+        if (c) out += ' ';
+        auto [p, ec] = std::to_chars(buf, buf + sizeof buf, widths_[c]);
+        out.append(buf, p);
+    }
+    out += '\n';
+    for (int r = 0; r < rows_; ++r) {
+        if (r) out += ' ';
+        auto [p, ec] = std::to_chars(buf, buf + sizeof buf, heights_[r]);
+        out.append(buf, p);
+    }
+    out += '\n';
+    for (int r = 0; r < rows_; ++r) {
+        for (int c = 0; c < cols_; ++c) {
+            if (c) out += '\t';
+            AppendEscaped(out, cells_[size_t(r) * cols_ + c]);
+        }
+        out += '\n';
+    }
+    out += "END\n";
+    return out;
+}
+
+bool Grid::Deserialize(const std::string& bytes, QString* error) {
+    std::string_view data(bytes);
+    std::string_view line;
+    if (data.empty()) return SetError(error, QStringLiteral("The file is empty.")), false;
+    if (!NextLine(data, line) || line.substr(0, sizeof kMagic - 1) != kMagic)
+        return SetError(error, QStringLiteral("The file is not a Quillon grid file.")), false;
+    int version = 0;
+    {
+        std::string_view v = line.substr(sizeof kMagic - 1);
+        while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
+        auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), version);
+        if (ec != std::errc() || version < 1)
+            return SetError(error, QStringLiteral("The file's format version is unreadable.")), false;
+        if (version > kVersion)
+            return SetError(error, QStringLiteral("The file was written by a newer version of Quillon (format %1).").arg(version)), false;
+    }
+    std::vector<int> counts;
+    if (!NextLine(data, line) || !ParseInts(line, counts, 2) || counts[0] > kMaxCount || counts[1] > 10000)
+        return SetError(error, QStringLiteral("The file's row and column counts are damaged.")), false;
+    const int rows = counts[0], cols = counts[1];
+    std::vector<int> widths, heights;
+    if (!NextLine(data, line) || !ParseInts(line, widths, size_t(cols)))
+        return SetError(error, QStringLiteral("The file's column widths do not match its column count.")), false;
+    if (!NextLine(data, line) || !ParseInts(line, heights, size_t(rows)))
+        return SetError(error, QStringLiteral("The file's row heights do not match its row count.")), false;
+    std::vector<std::string> cells(size_t(rows) * cols);
+    std::string cell;
+    for (int r = 0; r < rows; ++r) {
+        if (!NextLine(data, line))
+            return SetError(error, QStringLiteral("The file is truncated: %1 of %2 rows.").arg(r).arg(rows)), false;
+        int c = 0;
+        size_t start = 0;
+        while (true) {
+            size_t tab = line.find('\t', start);
+            std::string_view field = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+            if (c >= cols || !Unescape(field, cell))
+                return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
+            cells[size_t(r) * cols + c] = cell;
+            ++c;
+            if (tab == std::string_view::npos) break;
+            start = tab + 1;
+        }
+        if (c != cols && !(cols == 0 && c == 1 && line.empty()))
+            return SetError(error, QStringLiteral("Row %1 of the file has %2 cells instead of %3.").arg(r).arg(c).arg(cols)), false;
+    }
+    if (!NextLine(data, line) || line != "END")
+        return SetError(error, QStringLiteral("The file is truncated or has extra data.")), false;
+    while (NextLine(data, line))
+        if (!line.empty())
+            return SetError(error, QStringLiteral("The file has data after its end.")), false;
+
+    // Everything checked: replace the grid whole.
+    rows_ = rows;
+    cols_ = cols;
+    cells_ = std::move(cells);
+    styles_.clear();
+    widths_ = std::move(widths);
+    heights_ = std::move(heights);
+    merges_.clear();
+    activeRow_ = rows_ > 1 ? 1 : 0;
+    activeCol_ = cols_ > 1 ? 1 : 0;
+    selFirstRow_ = selLastRow_ = activeRow_;
+    selFirstCol_ = selLastCol_ = activeCol_;
+    Notify(Change::Reset);
+    return true;
+}
+
+bool Grid::SaveFile(const QString& path, QString* error) const {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        SetError(error, file.errorString());
+        return false;
+    }
+    const std::string data = Serialize();
+    if (file.write(data.data(), qint64(data.size())) != qint64(data.size())) {
+        SetError(error, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        SetError(error, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool Grid::LoadFile(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(error, file.exists() ? file.errorString() : QStringLiteral("The file does not exist."));
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFile::NoError) {
+        SetError(error, file.errorString());
+        return false;
+    }
+    return Deserialize(std::string(bytes.constData(), size_t(bytes.size())), error);
+}

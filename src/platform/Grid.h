@@ -1,0 +1,132 @@
+#pragma once
+// The grid component: a plain in-memory table of text cells with the
+// attributes the windows rely on (column widths, row heights, colours, bold,
+// merges, active cell, selection). Row 0 is the header row, column 0 the
+// fixed column. Views observe it through GridModel (GridView.h); the grid
+// itself owns no widget, so whole-grid passes are plain loops.
+//
+// Cell texts are kept as UTF-8 std::string: most task cells (IDs, dates,
+// times, statuses) fit the small-string buffer, which keeps a 100,000-task
+// grid compact and its file load fast.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Grid {
+public:
+    static constexpr int kShownRowHeight = 18;
+    static constexpr int kDefaultColumnWidth = 64;
+    static constexpr uint32_t kWhite = 0xFFFFFF;   // colour numbers: red in the low byte
+    static constexpr uint32_t kBlack = 0x000000;
+
+    enum class Change { Cell, Layout, Reset, Active };
+    using Observer = std::function<void(Change, int row, int col)>;
+
+    Grid(int rows = 1, int cols = 2);
+
+    // Counts include row 0 and column 0. Setting them adds or drops at the end.
+    int Rows() const { return rows_; }
+    int Cols() const { return cols_; }
+    void SetRows(int rows);
+    void SetCols(int cols);
+
+    const std::string& TextUtf8(int row, int col) const;
+    QString Text(int row, int col) const;
+    void SetText(int row, int col, const QString& text);
+    void SetTextUtf8(int row, int col, std::string text);
+
+    // Decimal colour numbers as the windows store them (red in the low byte).
+    uint32_t BackColor(int row, int col) const;
+    uint32_t ForeColor(int row, int col) const;
+    bool Bold(int row, int col) const;
+    void SetBackColor(int row, int col, uint32_t colour);
+    void SetForeColor(int row, int col, uint32_t colour);
+    void SetBold(int row, int col, bool bold);
+    bool HasCustomStyle() const { return !styles_.empty(); }
+
+    int ColumnWidth(int col) const;
+    void SetColumnWidth(int col, int width);       // 0 hides
+    void AutoFit(int col);                         // fits the width to the texts
+    int RowHeight(int row) const;
+    void SetRowHeight(int row, int height);        // 0 hides, 18 shows
+    bool RowShown(int row) const { return RowHeight(row) > 0; }
+
+    // Appends one row; tab-separated fields fill columns 1, 2, ...
+    void AddItem(const QString& tabSeparated);
+    // Removes every row and column (callers set Cols and Rows again).
+    void ClearRows();
+
+    // Sorts rows 1..Rows-1 on one column: order 0 ascending, 1 descending.
+    // Whole rows move with their heights and colours; row 0 stays.
+    void Sort(int col, int order);
+
+    int ActiveRow() const { return activeRow_; }
+    int ActiveCol() const { return activeCol_; }
+    void SetActiveCell(int row, int col);
+
+    // Range(r1,c1,r2,c2).Select: makes it the selection, (r1,c1) active.
+    void SelectRange(int row1, int col1, int row2, int col2);
+    // The view's selection: an active cell inside a range.
+    void SetSelection(int activeRow, int activeCol, int row1, int col1, int row2, int col2);
+    int SelectionFirstRow() const { return selFirstRow_; }
+    int SelectionLastRow() const { return selLastRow_; }
+    int SelectionFirstCol() const { return selFirstCol_; }
+    int SelectionLastCol() const { return selLastCol_; }
+    // Removes the whole rows the selection spans; never row 0.
+    void DeleteSelectedRows();
+    void DeleteRows(int firstRow, int lastRow);
+
+    // Range(...).Merge: joins the cells; the view spans them.
+    struct Merge { int row1, col1, row2, col2; };
+    void MergeRange(int row1, int col1, int row2, int col2);
+    const std::vector<Merge>& Merges() const { return merges_; }
+    // Range(...).BackColor
+    void SetRangeBackColor(int row1, int col1, int row2, int col2, uint32_t colour);
+
+    // Redraw(false) holds change notices back; Redraw(true) sends one reset.
+    void SetRedraw(bool on);
+    bool Redraw() const { return redraw_; }
+
+    // The whole grid to and from one file. Loading validates everything first
+    // and leaves the grid unchanged on any error; saving replaces the file
+    // only once the new one is complete. Both return false with a reason.
+    bool SaveFile(const QString& path, QString* error = nullptr) const;
+    bool LoadFile(const QString& path, QString* error = nullptr);
+    // The same format in memory (used by tests and the copy between grids).
+    std::string Serialize() const;
+    bool Deserialize(const std::string& data, QString* error = nullptr);
+
+    int AddObserver(Observer observer);
+    void RemoveObserver(int id);
+
+    bool ValidCell(int row, int col) const {
+        return row >= 0 && row < rows_ && col >= 0 && col < cols_;
+    }
+
+private:
+    struct Style {
+        uint32_t back = kWhite;
+        uint32_t fore = kBlack;
+        bool bold = false;
+    };
+    Style& StyleAt(int row, int col);
+    void EnsureStyles();
+    void Notify(Change change, int row = -1, int col = -1) const;
+    void ClampActive();
+
+    int rows_ = 0;
+    int cols_ = 0;
+    std::vector<std::string> cells_;      // row-major, rows_ * cols_
+    std::vector<Style> styles_;           // empty until a style is set
+    std::vector<int> widths_;
+    std::vector<int> heights_;
+    std::vector<Merge> merges_;
+    int activeRow_ = 0, activeCol_ = 0;
+    int selFirstRow_ = 0, selLastRow_ = 0, selFirstCol_ = 0, selLastCol_ = 0;
+    bool redraw_ = true;
+    std::vector<std::pair<int, Observer>> observers_;
+    int nextObserver_ = 1;
+};

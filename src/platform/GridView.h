@@ -1,0 +1,75 @@
+#pragma once
+// The view side of the grid component: a table model over a Grid and a
+// QTableView that follows the grid's column widths, hidden rows, colours,
+// merges and active cell. Row 0 of the grid is the view's header; rows of
+// height 0 are left out of the model entirely, so a filtered 100,000-row
+// grid costs the view only the rows it shows.
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <vector>
+
+#include "platform/Grid.h"
+
+class GridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit GridModel(Grid* grid, QObject* parent = nullptr);
+    ~GridModel() override;
+
+    Grid* grid() const { return grid_; }
+    // Grid row shown at a view row, and back (-1 when not shown).
+    int GridRow(int viewRow) const;
+    int ViewRow(int gridRow) const;
+    // Brings the shown-row list up to date now (it is otherwise refreshed
+    // once per turn of the event loop after row heights change).
+    void Sync();
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+signals:
+    void layoutFromGrid();     // columns widths or merges may have changed
+    void activeFromGrid(int row, int col);
+
+private:
+    void OnGridChange(Grid::Change change, int row, int col);
+    void Rebuild();
+    Grid* grid_;
+    int observer_ = 0;
+    std::vector<int> shown_;   // grid rows shown, ascending
+    bool dirty_ = false;
+    bool syncQueued_ = false;
+};
+
+class GridView : public QTableView {
+    Q_OBJECT
+public:
+    explicit GridView(Grid* grid, QWidget* parent = nullptr);
+    Grid* grid() const { return model_->grid(); }
+    GridModel* gridModel() const { return model_; }
+    // Makes the view current with the grid at once (tests, before painting).
+    void Sync();
+    // The view rectangle of a grid cell (for tests that click on cells).
+    QRect CellRect(int gridRow, int col) const;
+
+signals:
+    // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
+    void MouseDown(int button, int shift, int x, int y);
+    void DblClick();
+    void ActiveCellChanged(int row, int col);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void ApplyColumns();
+    void ApplySpans();
+    void FromGridActive(int row, int col);
+    void ToGridSelection();
+    GridModel* model_;
+    bool syncing_ = false;
+};

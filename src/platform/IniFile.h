@@ -1,0 +1,75 @@
+#pragma once
+// INI files read and written by the rules of Windows profile files:
+// section and key names compare without regard to case, the file's order is
+// kept, a value is replaced where it stands, a new key goes after the last
+// key of its section and a new section at the end of the file, comments and
+// blank lines survive. Files are written as UTF-8 (through a temporary file);
+// files written on Windows in an ANSI code page still read.
+//
+// Not QSettings: it sorts and escapes keys, which would break the order the
+// list windows show.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class IniDocument {
+public:
+    // Loads the file; a missing file gives an empty document (returns true).
+    // Returns false only when an existing file cannot be read.
+    bool Load(const QString& path, QString* error = nullptr);
+    bool Save(const QString& path, QString* error = nullptr) const;
+    void Parse(const QByteArray& bytes);
+    QByteArray ToBytes() const;
+
+    QStringList Sections() const;
+    bool HasSection(const QString& section) const;
+    // Keys and values of a section in file order (duplicates as they stand).
+    std::vector<std::pair<QString, QString>> Entries(const QString& section) const;
+    std::optional<QString> Value(const QString& section, const QString& key) const;
+    void SetValue(const QString& section, const QString& key, const QString& value);
+    bool RemoveKey(const QString& section, const QString& key);
+    bool RemoveSection(const QString& section);
+    // Adds an empty section at the end when no section of that name exists.
+    void AddSection(const QString& section);
+
+private:
+    struct Line {
+        enum Kind { Other, Section, Entry } kind = Other;
+        QString raw;       // the line as read, written back unchanged unless edited
+        QString name;      // section name or key (trimmed)
+        QString value;     // entry value (trimmed, outer quotes removed)
+    };
+    int FindSection(const QString& section) const;
+    int SectionEnd(int sectionLine) const;   // index after the section's last line
+    std::vector<Line> lines_;
+    QString eol_ = QStringLiteral("\n");
+    bool bom_ = false;       // the file began with a UTF-8 byte-order mark
+};
+
+// The INI-file component as the windows use it: name the file, then read or
+// write. Every call reads the file afresh and every write is on disk at once,
+// so several windows on one file never work from a stale copy.
+class aaxIniFile {
+public:
+    void FileName(const QString& path) { path_ = path; }
+    QString FileName() const { return path_; }
+    int SelectSection(const QString& section);
+    int KeyCount(int& count);
+    // 0 when the index (1-based) named a key.
+    int KeyAt(int index, QString& key, QString& value);
+    int ReadValue(const QString& section, const QString& key, QString& value);
+    // Returns false (with lastError()) when the file could not be written.
+    bool WriteValue(const QString& section, const QString& key, const QString& value);
+    bool DeleteKey(const QString& section, const QString& key);
+    bool DeleteSection(const QString& section);
+    QString LastError() const { return error_; }
+
+private:
+    QString path_;
+    QString section_;
+    QString error_;
+};

@@ -1,0 +1,64 @@
+#pragma once
+// The settings store that stands in for the Windows registry. Each root key
+// ("HKEY_CURRENT_USER", ...) is one INI-style file in the Quillon config
+// folder ($XDG_CONFIG_HOME/Quillon, or $QUILLON_CONFIG_DIR when set); a key
+// path is a section, a value name a key. Names compare without regard to
+// case; an absent value reads as empty text; every change is written at once
+// through a temporary file. A damaged file is read as far as it goes.
+//
+// Stored values carry a type prefix: "sz:" text, "dword:" 32-bit number,
+// "hex:" binary. Text is escaped so that any character round-trips.
+
+#include <QString>
+#include <QVariant>
+
+namespace RegistryStore {
+enum class Type { None, Text, Number, Binary };
+struct Value {
+    Type type = Type::None;
+    QString text;          // Text: the stored text; Binary: the hex digits
+    qint32 number = 0;
+};
+QString ConfigFolder();
+bool KeyExists(const QString& root, const QString& keyPath);
+bool CreateKey(const QString& root, const QString& keyPath);
+Value Read(const QString& root, const QString& keyPath, const QString& name);
+bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value);
+bool Delete(const QString& root, const QString& keyPath, const QString& name);
+}
+
+// The registry component as the windows use it: Root, then OpenKey before
+// reading or CreateKey before writing, then GetValue / SetValue (text only).
+class aaxRegistry {
+public:
+    void Root(const QString& root) { root_ = root; }
+    bool OpenKey(const QString& path);
+    bool CreateKey(const QString& path);
+    // Status is 0 when the value was found; `out` is "" when it was not.
+    int GetValue(const QString& name, QString& out) const;
+    QString GetValue(const QString& name) const;
+    bool SetValue(const QString& name, const QString& text);
+    bool DeleteValue(const QString& name);
+
+private:
+    QString root_ = QStringLiteral("HKEY_CURRENT_USER");
+    QString key_;
+};
+
+// Shorthand for the common case: a text value under "Software\Quillon\<key>".
+namespace Settings {
+QString Get(const QString& key, const QString& name);
+bool Set(const QString& key, const QString& name, const QString& text);
+}
+
+namespace basRegistry {
+constexpr quint32 HKEY_CLASSES_ROOT = 0x80000000u;
+constexpr quint32 HKEY_CURRENT_USER = 0x80000001u;
+constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002u;
+QString RootName(quint32 root);
+// Text up to its first NUL, a 32-bit number (as an int QVariant), or "".
+QVariant GetRegValue(quint32 root, const QString& subKey, const QString& name);
+// A value of digits only (with an optional sign) that fits 32 bits is stored
+// as a number; anything else as text trimmed of blanks.
+void SetRegValue(quint32 root, const QString& subKey, const QString& name, const QVariant& value);
+}

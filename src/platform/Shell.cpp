@@ -1,0 +1,30 @@
+#include "platform/Shell.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+namespace {
+std::unique_ptr<Shell> g_shell;
+}
+
+Shell& Shell::Get() {
+    if (!g_shell) g_shell = std::make_unique<DesktopShell>();
+    return *g_shell;
+}
+
+void Shell::Install(std::unique_ptr<Shell> shell) { g_shell = std::move(shell); }
+
+bool DesktopShell::OpenDocument(const QString& pathOrUrl) {
+    if (pathOrUrl.isEmpty()) return false;
+    const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath())
+                                                  : QUrl::fromUserInput(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+bool DesktopShell::StartProgram(const QString& program, const QStringList& args,
+                                const QString& workingFolder) {
+    if (program.isEmpty()) return false;
+    return QProcess::startDetached(program, args, workingFolder);
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Opening documents and pages and starting programs, behind one interface so
+// tests can record what would have been opened.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens a file or URL with the desktop's default program.
+    virtual bool OpenDocument(const QString& pathOrUrl) = 0;
+    // Starts a program with arguments in a working folder, without waiting.
+    virtual bool StartProgram(const QString& program, const QStringList& args,
+                              const QString& workingFolder) = 0;
+
+    static Shell& Get();
+    static void Install(std::unique_ptr<Shell> shell);
+};
+
+class DesktopShell : public Shell {
+public:
+    bool OpenDocument(const QString& pathOrUrl) override;
+    bool StartProgram(const QString& program, const QStringList& args,
+                      const QString& workingFolder) override;
+};

@@ -1,0 +1,255 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "platform/Grid.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+class GridTest : public QuillonTest {};
+
+Grid SampleGrid() {
+    Grid g(1, 5);
+    g.SetText(0, 1, "Task ID");
+    g.SetText(0, 2, "Name");
+    g.SetText(0, 3, "When");
+    g.SetText(0, 4, "");
+    g.SetColumnWidth(0, 0);
+    g.SetColumnWidth(4, 0);
+    g.AddItem("ID-1\tPump A\t03/01/2026");
+    g.AddItem(QStringLiteral("ID-2\ttab\\there\t"));
+    g.AddItem("ID-3\t\t");
+    g.SetText(2, 2, QStringLiteral("tab\there and\nnew line \"quoted\" \\ back"));
+    g.SetText(3, 2, QStringLiteral("Ünïcödé ✓ 日本"));
+    g.SetText(3, 4, QStringLiteral("\r\n"));
+    g.SetRowHeight(2, 0);
+    return g;
+}
+
+void ExpectSame(const Grid& a, const Grid& b) {
+    ASSERT_EQ(a.Rows(), b.Rows());
+    ASSERT_EQ(a.Cols(), b.Cols());
+    for (int c = 0; c < a.Cols(); ++c) EXPECT_EQ(a.ColumnWidth(c), b.ColumnWidth(c)) << c;
+    for (int r = 0; r < a.Rows(); ++r) {
+        EXPECT_EQ(a.RowHeight(r), b.RowHeight(r)) << r;
+        for (int c = 0; c < a.Cols(); ++c) EXPECT_EQ(a.Text(r, c), b.Text(r, c)) << r << "," << c;
+    }
+}
+
+TEST_F(GridTest, SaveThenLoadGivesBackEverything) {
+    const Grid g = SampleGrid();
+    const QString path = temp_ + "/db.vkt";
+    QString error;
+    ASSERT_TRUE(g.SaveFile(path, &error)) << error.toStdString();
+    Grid back(3, 3);
+    ASSERT_TRUE(back.LoadFile(path, &error)) << error.toStdString();
+    ExpectSame(g, back);
+    EXPECT_EQ(back.Text(0, 1), "Task ID");
+    EXPECT_EQ(back.ColumnWidth(4), 0);
+    EXPECT_EQ(back.RowHeight(2), 0);
+}
+
+TEST_F(GridTest, EmptyAndHeaderOnlyGridsRoundTrip) {
+    for (auto [rows, cols] : {std::pair{0, 0}, {1, 14}, {1, 1}, {2, 0}}) {
+        Grid g(rows, cols);
+        Grid back(5, 5);
+        ASSERT_TRUE(back.Deserialize(g.Serialize())) << rows << "x" << cols;
+        ExpectSame(g, back);
+    }
+}
+
+TEST_F(GridTest, DamagedFilesAreRefusedAndTheGridStaysAsItWas) {
+    const Grid g = SampleGrid();
+    const std::string good = g.Serialize();
+    std::vector<std::pair<std::string, std::string>> bad = {
+        {"empty", ""},
+        {"garbage", "\x89PNG\r\n\x1a\nrandom bytes"},
+        {"truncated half-way", good.substr(0, good.size() / 2)},
+        {"truncated before END", good.substr(0, good.rfind("END"))},
+        {"newer version", "QUILLON-GRID 99\n" + good.substr(good.find('\n') + 1)},
+        {"row count too large", [&] {
+             std::string s = good;
+             s.replace(s.find("\n4 5\n"), 5, "\n9 5\n");
+             return s;
+         }()},
+        {"column count too small", [&] {
+             std::string s = good;
+             s.replace(s.find("\n4 5\n"), 5, "\n4 4\n");
+             return s;
+         }()},
+        {"bad escape", [&] {
+             std::string s = good;
+             s.replace(s.find("ID-3"), 4, "ID\\q");
+             return s;
+         }()},
+        {"data after end", good + "more\n"},
+    };
+    for (const auto& [what, data] : bad) {
+        Grid target = SampleGrid();
+        target.SetText(1, 1, "unchanged");
+        QString error;
+        EXPECT_FALSE(target.Deserialize(data, &error)) << what;
+        EXPECT_FALSE(error.isEmpty()) << what;
+        EXPECT_EQ(target.Text(1, 1), "unchanged") << what;
+        EXPECT_EQ(target.Rows(), 4) << what;
+    }
+}
+
+TEST_F(GridTest, LoadOfMissingFileFailsWithoutTouchingTheGrid) {
+    Grid g = SampleGrid();
+    QString error;
+    EXPECT_FALSE(g.LoadFile(temp_ + "/nope.vkt", &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(g.Rows(), 4);
+}
+
+TEST_F(GridTest, FailedSaveLeavesTheOldFileWhole) {
+    const QString folder = temp_ + "/ro";
+    QDir().mkpath(folder);
+    const QString path = folder + "/db.vkt";
+    Grid g = SampleGrid();
+    ASSERT_TRUE(g.SaveFile(path));
+    const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    g.SetText(1, 1, "changed");
+    QString error;
+    const bool saved = g.SaveFile(path, &error);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(error.isEmpty());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+}
+
+TEST_F(GridTest, SaveIntoAMissingFolderFails) {
+    Grid g = SampleGrid();
+    QString error;
+    EXPECT_FALSE(g.SaveFile(temp_ + "/no/such/folder/db.vkt", &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(GridTest, SortMovesWholeRowsAndKeepsTheHeader) {
+    Grid g(1, 4);
+    g.SetText(0, 1, "Task ID");
+    g.AddItem("ID-2\tb\t5");
+    g.AddItem("ID-10\ta\t40");
+    g.AddItem("ID-1\tc\t100");
+    g.SetRowHeight(2, 0);
+    g.SetBackColor(2, 2, 255);
+    g.Sort(1, 0);
+    // Task IDs are texts: "ID-10" sorts before "ID-2".
+    EXPECT_EQ(g.Text(0, 1), "Task ID");
+    EXPECT_EQ(g.Text(1, 1), "ID-1");
+    EXPECT_EQ(g.Text(2, 1), "ID-10");
+    EXPECT_EQ(g.Text(3, 1), "ID-2");
+    EXPECT_EQ(g.Text(2, 2), "a");
+    EXPECT_EQ(g.RowHeight(2), 0);     // the hidden row moved with its height
+    EXPECT_EQ(g.BackColor(2, 2), 255u);
+    EXPECT_EQ(g.RowHeight(3), Grid::kShownRowHeight);
+    // Numbers compare as numbers, descending.
+    g.Sort(3, 1);
+    EXPECT_EQ(g.Text(1, 3), "100");
+    EXPECT_EQ(g.Text(2, 3), "40");
+    EXPECT_EQ(g.Text(3, 3), "5");
+    EXPECT_EQ(g.Text(0, 1), "Task ID");
+}
+
+TEST_F(GridTest, SortComparesDatesAsDates) {
+    Grid g(1, 2);
+    g.AddItem("12/01/2025");
+    g.AddItem("2/15/2026");
+    g.AddItem("1/5/2026");
+    g.Sort(1, 0);
+    EXPECT_EQ(g.Text(1, 1), "12/01/2025");
+    EXPECT_EQ(g.Text(2, 1), "1/5/2026");
+    EXPECT_EQ(g.Text(3, 1), "2/15/2026");
+}
+
+TEST_F(GridTest, DeleteRowsNeverRemovesTheHeader) {
+    Grid g = SampleGrid();
+    g.SelectRange(0, 1, 1, 1);
+    g.DeleteSelectedRows();
+    EXPECT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.Text(0, 1), "Task ID");
+    EXPECT_EQ(g.Text(1, 1), "ID-2");
+    g.DeleteRows(0, 0);
+    EXPECT_EQ(g.Rows(), 3);
+    g.DeleteRows(1, 99);
+    EXPECT_EQ(g.Rows(), 1);
+    EXPECT_EQ(g.ActiveRow(), 0);
+}
+
+TEST_F(GridTest, AddItemFillsFromColumnOneAndIgnoresExtraFields) {
+    Grid g(1, 3);
+    g.AddItem("a\tb\tc\td");
+    EXPECT_EQ(g.Rows(), 2);
+    EXPECT_EQ(g.Text(1, 0), "");
+    EXPECT_EQ(g.Text(1, 1), "a");
+    EXPECT_EQ(g.Text(1, 2), "b");
+    EXPECT_EQ(g.RowHeight(1), Grid::kShownRowHeight);
+}
+
+TEST_F(GridTest, OutOfRangeCallsChangeNothing) {
+    Grid g = SampleGrid();
+    g.SetText(99, 1, "x");
+    g.SetText(1, 99, "x");
+    g.SetRowHeight(-1, 0);
+    g.SetColumnWidth(42, 3);
+    g.SetActiveCell(50, 1);
+    EXPECT_EQ(g.Text(99, 1), "");
+    EXPECT_EQ(g.Rows(), 4);
+    EXPECT_EQ(g.ActiveRow(), 1);
+}
+
+TEST_F(GridTest, ColsAndRowsGrowAndShrinkAtTheEnd) {
+    Grid g = SampleGrid();
+    g.SetCols(3);
+    EXPECT_EQ(g.Text(1, 2), "Pump A");
+    g.SetCols(6);
+    EXPECT_EQ(g.Text(1, 2), "Pump A");
+    EXPECT_EQ(g.Text(1, 5), "");
+    g.SetRows(2);
+    EXPECT_EQ(g.Rows(), 2);
+    g.ClearRows();
+    EXPECT_EQ(g.Rows(), 0);
+    EXPECT_EQ(g.Cols(), 0);
+}
+
+TEST_F(GridTest, ColoursAndMergesStayWithTheirCells) {
+    Grid g(3, 3);
+    g.SetBackColor(1, 1, 16711680);
+    g.SetForeColor(1, 1, 255);
+    g.SetBold(2, 2, true);
+    g.MergeRange(1, 0, 1, 2);
+    EXPECT_EQ(g.BackColor(1, 1), 16711680u);
+    EXPECT_EQ(g.ForeColor(1, 1), 255u);
+    EXPECT_EQ(g.BackColor(2, 1), Grid::kWhite);
+    EXPECT_TRUE(g.Bold(2, 2));
+    ASSERT_EQ(g.Merges().size(), 1u);
+    g.MergeRange(1, 1, 2, 1);   // overlaps: replaces the first merge
+    ASSERT_EQ(g.Merges().size(), 1u);
+    EXPECT_EQ(g.Merges()[0].row2, 2);
+}
+
+TEST_F(GridTest, ObserversHearChangesExceptWhileRedrawIsOff) {
+    Grid g(2, 2);
+    int calls = 0;
+    const int id = g.AddObserver([&](Grid::Change, int, int) { ++calls; });
+    g.SetText(1, 1, "x");
+    EXPECT_EQ(calls, 1);
+    g.SetRedraw(false);
+    for (int i = 0; i < 10; ++i) g.SetText(1, 1, "y");
+    EXPECT_EQ(calls, 1);
+    g.SetRedraw(true);
+    EXPECT_EQ(calls, 2);
+    g.RemoveObserver(id);
+    g.SetText(1, 1, "z");
+    EXPECT_EQ(calls, 2);
+}
+
+}  // namespace

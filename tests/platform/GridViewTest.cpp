@@ -1,0 +1,75 @@
+#include <QApplication>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "platform/GridView.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+class GridViewTest : public QuillonTest {
+protected:
+    void SetUp() override {
+        QuillonTest::SetUp();
+        grid_.SetText(0, 1, "Task ID");
+        grid_.SetText(0, 2, "Status");
+        grid_.SetColumnWidth(0, 0);
+        for (int i = 1; i <= 5; ++i) grid_.AddItem(QStringLiteral("ID-%1\tReady").arg(i));
+        view_ = std::make_unique<GridView>(&grid_);
+        view_->resize(400, 300);
+        view_->show();
+        QApplication::processEvents();
+    }
+    Grid grid_{1, 3};
+    std::unique_ptr<GridView> view_;
+};
+
+TEST_F(GridViewTest, HiddenRowsAndColumnsAreLeftOutOfTheView) {
+    EXPECT_EQ(view_->model()->rowCount(), 5);
+    EXPECT_TRUE(view_->isColumnHidden(0));
+    grid_.SetRowHeight(2, 0);
+    grid_.SetRowHeight(4, 0);
+    view_->Sync();
+    EXPECT_EQ(view_->model()->rowCount(), 3);
+    EXPECT_EQ(view_->gridModel()->GridRow(1), 3);
+    EXPECT_EQ(view_->gridModel()->ViewRow(4), -1);
+    grid_.SetColumnWidth(2, 0);
+    EXPECT_TRUE(view_->isColumnHidden(2));
+    EXPECT_EQ(view_->model()->headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Task ID");
+}
+
+TEST_F(GridViewTest, ClicksMoveTheActiveCellAndReportTheButton) {
+    QSignalSpy spy(view_.get(), &GridView::MouseDown);
+    const QRect r = view_->CellRect(3, 2);
+    ASSERT_TRUE(r.isValid());
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(grid_.ActiveRow(), 3);
+    EXPECT_EQ(grid_.ActiveCol(), 2);
+    QTest::mousePress(view_->viewport(), Qt::RightButton, {}, view_->CellRect(4, 1).center());
+    ASSERT_EQ(spy.count(), 2);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(spy.at(1).at(0).toInt(), 2);
+}
+
+TEST_F(GridViewTest, GridSelectionShowsInTheView) {
+    grid_.SelectRange(2, 1, 4, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(view_->currentIndex().row(), 1);
+    EXPECT_TRUE(view_->selectionModel()->isSelected(view_->model()->index(3, 2)));
+    // A shift-click extends the selection in the grid too.
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(1, 1).center());
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, Qt::ShiftModifier, view_->CellRect(3, 1).center());
+    EXPECT_EQ(grid_.SelectionFirstRow(), 1);
+    EXPECT_EQ(grid_.SelectionLastRow(), 3);
+}
+
+TEST_F(GridViewTest, CellChangesReachTheView) {
+    grid_.SetText(1, 2, "Complete");
+    EXPECT_EQ(view_->model()->index(0, 2).data().toString(), "Complete");
+    grid_.SetText(0, 2, "State");
+    EXPECT_EQ(view_->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "State");
+}
+
+}  // namespace

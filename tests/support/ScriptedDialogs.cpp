@@ -1,0 +1,83 @@
+#include "support/ScriptedDialogs.h"
+
+QStringList ScriptedDialogs::Messages() const {
+    QStringList out;
+    for (const auto& c : calls_)
+        if (c.kind == QLatin1String("MsgBox")) out << c.prompt;
+    return out;
+}
+
+QString ScriptedDialogs::LastMessage() const {
+    const QStringList all = Messages();
+    return all.isEmpty() ? QString() : all.last();
+}
+
+void ScriptedDialogs::Reset() {
+    msg_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
+    calls_.clear();
+}
+
+int ScriptedDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
+    calls_.push_back({QStringLiteral("MsgBox"), prompt, title, style});
+    if (!msg_.empty()) {
+        int a = msg_.front();
+        msg_.pop_front();
+        return a;
+    }
+    switch (style & 7) {
+    case vb::vbYesNo: case vb::vbYesNoCancel: return vb::vbYes;
+    case vb::vbRetryCancel: return vb::vbRetry;
+    case vb::vbAbortRetryIgnore: return vb::vbAbort;
+    default: return vb::vbOK;
+    }
+}
+
+std::optional<QString> ScriptedDialogs::InputBox(const QString& prompt, const QString& title,
+                                                 const QString& defaultText) {
+    calls_.push_back({QStringLiteral("InputBox"), prompt, title, 0});
+    if (input_.empty()) return std::nullopt;
+    auto a = input_.front();
+    input_.pop_front();
+    return a;
+}
+
+static QString Take(std::deque<QString>& q) {
+    if (q.empty()) return QString();
+    QString a = q.front();
+    q.pop_front();
+    return a;
+}
+
+QString ScriptedDialogs::OpenFileName(const QString& title, const QString& filter, const QString&) {
+    calls_.push_back({QStringLiteral("Open"), title, filter, 0});
+    return Take(open_);
+}
+
+QString ScriptedDialogs::SaveFileName(const QString& title, const QString& filter, const QString&) {
+    calls_.push_back({QStringLiteral("Save"), title, filter, 0});
+    return Take(save_);
+}
+
+QString ScriptedDialogs::FolderName(const QString& title, const QString&) {
+    calls_.push_back({QStringLiteral("Folder"), title, QString(), 0});
+    return Take(folder_);
+}
+
+std::optional<QColor> ScriptedDialogs::Color(const QColor&, const QString& title) {
+    calls_.push_back({QStringLiteral("Color"), title, QString(), 0});
+    if (color_.empty()) return std::nullopt;
+    auto a = color_.front();
+    color_.pop_front();
+    return a;
+}
+
+bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
+    opened.push_back({pathOrUrl, {}, {}});
+    return true;
+}
+
+bool RecordingShell::StartProgram(const QString& program, const QStringList& args,
+                                  const QString& workingFolder) {
+    started.push_back({program, args, workingFolder});
+    return true;
+}

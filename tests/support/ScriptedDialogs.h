@@ -1,0 +1,68 @@
+#pragma once
+// Dialogs and shell for tests: answers are queued before the action, every
+// call is recorded. A message box with no queued answer returns the box's
+// default button (OK, Yes, or Retry), so a forgotten answer never hangs.
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Call {
+        QString kind;     // "MsgBox", "InputBox", "Open", "Save", "Folder", "Color"
+        QString prompt;   // prompt or dialog title
+        QString title;
+        int style = 0;
+    };
+
+    // Queue answers; each is consumed by the next call of that kind.
+    void AnswerMsgBox(int answer) { msg_.push_back(answer); }
+    void AnswerInput(std::optional<QString> text) { input_.push_back(std::move(text)); }
+    void AnswerOpen(const QString& path) { open_.push_back(path); }
+    void AnswerSave(const QString& path) { save_.push_back(path); }
+    void AnswerFolder(const QString& path) { folder_.push_back(path); }
+    void AnswerColor(std::optional<QColor> colour) { color_.push_back(colour); }
+
+    const std::vector<Call>& Calls() const { return calls_; }
+    // The prompts of every message box so far.
+    QStringList Messages() const;
+    QString LastMessage() const;
+    void Reset();
+
+    int MsgBox(const QString& prompt, int style, const QString& title) override;
+    std::optional<QString> InputBox(const QString& prompt, const QString& title,
+                                    const QString& defaultText) override;
+    QString OpenFileName(const QString& title, const QString& filter, const QString& folder) override;
+    QString SaveFileName(const QString& title, const QString& filter, const QString& folder) override;
+    QString FolderName(const QString& title, const QString& folder) override;
+    std::optional<QColor> Color(const QColor& initial, const QString& title) override;
+
+private:
+    std::deque<int> msg_;
+    std::deque<std::optional<QString>> input_;
+    std::deque<QString> open_, save_, folder_;
+    std::deque<std::optional<QColor>> color_;
+    std::vector<Call> calls_;
+};
+
+class RecordingShell : public Shell {
+public:
+    struct Call {
+        QString what;            // document or program
+        QStringList args;
+        QString folder;
+    };
+    bool OpenDocument(const QString& pathOrUrl) override;
+    bool StartProgram(const QString& program, const QStringList& args,
+                      const QString& workingFolder) override;
+    std::vector<Call> opened;    // OpenDocument calls
+    std::vector<Call> started;   // StartProgram calls
+    void Reset() { opened.clear(); started.clear(); }
+};

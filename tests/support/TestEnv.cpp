@@ -1,0 +1,64 @@
+#include "support/TestEnv.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QStandardPaths>
+#include <memory>
+
+#include "platform/DateText.h"
+#include "platform/Registry.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+QTemporaryDir* g_root = nullptr;
+ScriptedDialogs* g_dialogs = nullptr;
+RecordingShell* g_shell = nullptr;
+int g_counter = 0;
+}
+
+namespace TestEnv {
+
+void PrepareProcess() {
+    g_root = new QTemporaryDir(QDir::tempPath() + "/quillon-test-XXXXXX");
+    const QString root = g_root->path();
+    QDir().mkpath(root + "/config");
+    QDir().mkpath(root + "/data");
+    qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
+    qunsetenv("QUILLON_CONFIG_DIR");
+}
+
+QString NewTempFolder() {
+    const QString path = g_root->path() + QStringLiteral("/t%1").arg(++g_counter);
+    QDir().mkpath(path);
+    return path;
+}
+
+ScriptedDialogs& Dialogs() { return *g_dialogs; }
+RecordingShell& Shell() { return *g_shell; }
+
+void ClearRegistry() {
+    QDir(RegistryStore::ConfigFolder()).removeRecursively();
+}
+
+void GlobalEnvironment::SetUp() {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    DateText::ResetCache();
+    auto d = std::make_unique<ScriptedDialogs>();
+    g_dialogs = d.get();
+    Dialogs::Install(std::move(d));
+    auto s = std::make_unique<RecordingShell>();
+    g_shell = s.get();
+    Shell::Install(std::move(s));
+}
+
+}  // namespace TestEnv
+
+void QuillonTest::SetUp() {
+    TestEnv::ClearRegistry();
+    TestEnv::Dialogs().Reset();
+    TestEnv::Shell().Reset();
+    temp_ = TestEnv::NewTempFolder();
+}
+
+void QuillonTest::TearDown() {}

@@ -1,0 +1,34 @@
+#pragma once
+// Per-process test environment: temporary XDG folders so the registry and
+// the program's own files never touch the real user's, a fixed locale, and
+// the scripted dialogs and recording shell installed.
+
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+class ScriptedDialogs;
+class RecordingShell;
+
+namespace TestEnv {
+void PrepareProcess();
+// A fresh temporary folder for one test's files.
+QString NewTempFolder();
+ScriptedDialogs& Dialogs();
+RecordingShell& Shell();
+// Empties the registry store between tests of one process.
+void ClearRegistry();
+
+class GlobalEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override;
+};
+}
+
+// Base fixture: clears the registry and the scripted answers before each test.
+class QuillonTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    QString temp_;   // a fresh folder for this test
+};
