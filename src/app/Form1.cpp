@@ -158,16 +158,21 @@ void Form1::BuildWindow() {
     Command5 = button("Command5", QStringLiteral("&Clear Alerts"));
     for (auto* b : {Command1, Command6, Command7, Command5}) bar->addWidget(b);
     bar->addStretch(1);
-    bar->addWidget(new QLabel(QStringLiteral("Database:")));
+    rightLayout->addLayout(bar);
+    auto* where = new QHBoxLayout;
+    where->addWidget(new QLabel(QStringLiteral("Database:")));
     Label7 = new QLabel;
     Label7->setObjectName(QStringLiteral("Label7"));
     Label7->setStyleSheet(QStringLiteral("font-weight: bold"));
-    bar->addWidget(Label7);
+    where->addWidget(Label7);
     lblpath = new QLabel;
     lblpath->setObjectName(QStringLiteral("lblpath"));
     lblpath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    bar->addWidget(lblpath);
-    rightLayout->addLayout(bar);
+    // A long path must not make the window wider than the screen.
+    lblpath->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblpath->setMinimumWidth(40);
+    where->addWidget(lblpath, 1);
+    rightLayout->addLayout(where);
     Grid1View = new GridView(&Grid1);
     Grid1View->setObjectName(QStringLiteral("Grid1"));
     rightLayout->addWidget(Grid1View, 1);

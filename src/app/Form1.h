@@ -2,7 +2,8 @@
 // The main window: the task grid (the task database in memory), the date
 // window, the list bar, toolbar, menus and status bar, and the database
 // location. Other windows reach its controls and procedures through
-// Form1::Get(), the single instance.
+// Form1::Get(), the single instance. (Tests start it through the fixture
+// in tests/support/MainWindow.h, which also creates databases and tasks.)
 
 #include <QMainWindow>
 #include <QPointer>

@@ -96,6 +96,35 @@ Grid::Grid(int rows, int cols) {
     SetRows(rows);
 }
 
+Grid::Grid(const Grid& other) { CopyTable(other); }
+
+Grid& Grid::operator=(const Grid& other) {
+    if (this != &other) {
+        CopyTable(other);
+        Notify(Change::Reset);
+    }
+    return *this;
+}
+
+Grid::~Grid() = default;
+
+void Grid::CopyTable(const Grid& other) {
+    rows_ = other.rows_;
+    cols_ = other.cols_;
+    cells_ = other.cells_;
+    styles_ = other.styles_;
+    widths_ = other.widths_;
+    heights_ = other.heights_;
+    merges_ = other.merges_;
+    activeRow_ = other.activeRow_;
+    activeCol_ = other.activeCol_;
+    selFirstRow_ = other.selFirstRow_;
+    selLastRow_ = other.selLastRow_;
+    selFirstCol_ = other.selFirstCol_;
+    selLastCol_ = other.selLastCol_;
+    redraw_ = true;
+}
+
 void Grid::Notify(Change change, int row, int col) const {
     if (!redraw_) return;
     for (const auto& [id, obs] : observers_) obs(change, row, col);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ public:
     using Observer = std::function<void(Change, int row, int col)>;
 
     Grid(int rows = 1, int cols = 2);
+    // Copies carry the table, never the observers: a view watches one grid.
+    Grid(const Grid& other);
+    Grid& operator=(const Grid& other);
+    ~Grid();
 
     // Counts include row 0 and column 0. Setting them adds or drops at the end.
     int Rows() const { return rows_; }
@@ -101,6 +106,9 @@ public:
 
     int AddObserver(Observer observer);
     void RemoveObserver(int id);
+    // Expires when the grid is destroyed: a view may outlive its grid for
+    // the moment between the two destructors.
+    std::weak_ptr<int> Life() const { return life_; }
 
     bool ValidCell(int row, int col) const {
         return row >= 0 && row < rows_ && col >= 0 && col < cols_;
@@ -129,4 +137,6 @@ private:
     bool redraw_ = true;
     std::vector<std::pair<int, Observer>> observers_;
     int nextObserver_ = 1;
+    std::shared_ptr<int> life_ = std::make_shared<int>(0);
+    void CopyTable(const Grid& other);
 };

@@ -7,13 +7,14 @@
 
 #include "platform/Colors.h"
 
-GridModel::GridModel(Grid* grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
+GridModel::GridModel(Grid* grid, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid), gridLife_(grid->Life()) {
     observer_ = grid_->AddObserver([this](Grid::Change c, int r, int col) { OnGridChange(c, r, col); });
     Rebuild();
 }
 
 GridModel::~GridModel() {
-    grid_->RemoveObserver(observer_);
+    if (!gridLife_.expired()) grid_->RemoveObserver(observer_);
 }
 
 void GridModel::Rebuild() {

@@ -38,6 +38,7 @@ private:
     void OnGridChange(Grid::Change change, int row, int col);
     void Rebuild();
     Grid* grid_;
+    std::weak_ptr<int> gridLife_;
     int observer_ = 0;
     std::vector<int> shown_;   // grid rows shown, ascending
     bool dirty_ = false;

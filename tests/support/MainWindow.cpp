@@ -1,0 +1,57 @@
+#include "support/MainWindow.h"
+
+#include <QApplication>
+
+#include "app/Forms.h"
+#include "platform/DateText.h"
+#include "support/ScriptedDialogs.h"
+
+void MainWindowTest::SetUp() {
+    QuillonTest::SetUp();
+}
+
+void MainWindowTest::TearDown() {
+    Stop();
+    QuillonTest::TearDown();
+}
+
+Form1* MainWindowTest::Start() {
+    Stop();
+    form_ = new Form1;
+    form_->Form_Load();
+    form_->show();
+    QApplication::processEvents();
+    return form_;
+}
+
+void MainWindowTest::Stop() {
+    if (!form_) return;
+    form_->UnloadAllForms();
+    delete form_;
+    form_ = nullptr;
+    Forms::UnloadAll();
+    QApplication::processEvents();
+}
+
+QString MainWindowTest::NewDatabase(const QString& fileName, bool makeDefault) {
+    if (!form_) Start();
+    const QString path = temp_ + "/" + fileName;
+    TestEnv::Dialogs().AnswerSave(path);
+    TestEnv::Dialogs().AnswerMsgBox(makeDefault ? vb::vbYes : vb::vbNo);
+    form_->mnunewd_Click();
+    return path;
+}
+
+int MainWindowTest::AddTask(const QStringList& columns) {
+    Grid& g = form_->Grid1;
+    g.SetRows(g.Rows() + 1);
+    const int r = g.Rows() - 1;
+    for (int i = 0; i < columns.size() && i + 1 < g.Cols(); ++i) g.SetText(r, i + 1, columns[i]);
+    form_->SaveDatabase();
+    return r;
+}
+
+int MainWindowTest::AddTask(const QString& id, const QDate& start, const QString& status) {
+    return AddTask({id, "Boiler 1", DateText::FormatDate(start.addDays(-3)), DateText::FormatDate(start), "08:00:00",
+                    DateText::FormatDate(start.addDays(1)), "16:00:00", "Ann", "Bob", "Inspection", "7", "", status});
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Fixture for tests that need the real main window: starts it as the
+// program does (offscreen), and offers a database to work in.
+
+#include <QString>
+#include <QStringList>
+
+#include "app/Form1.h"
+#include "support/TestEnv.h"
+
+class MainWindowTest : public QuillonTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the start-up sequence on a fresh main window.
+    Form1* Start();
+    // Ends the program as the user would (File, Exit) and forgets the window.
+    void Stop();
+    // Creates a database through File, New Database (answering the questions)
+    // and returns its path. `makeDefault` answers the default question.
+    QString NewDatabase(const QString& fileName = QStringLiteral("plant.vkt"), bool makeDefault = false);
+    // Appends a task row (columns 1.. in order) to Grid1 and saves.
+    int AddTask(const QStringList& columns);
+    // A task with the usual fields; `start` as the grid stores dates.
+    int AddTask(const QString& id, const QDate& start, const QString& status = QStringLiteral("Ready"));
+
+    Form1* form_ = nullptr;
+};
