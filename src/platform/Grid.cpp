@@ -556,9 +556,15 @@ bool Grid::Deserialize(const std::string& bytes, QString* error) {
         while (true) {
             size_t tab = line.find('\t', start);
             std::string_view field = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
-            if (c >= cols || !Unescape(field, cell))
-                return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-            cells[size_t(r) * cols + c] = cell;
+            if (c >= cols) return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
+            std::string& target = cells[size_t(r) * cols + c];
+            if (field.find('\\') == std::string_view::npos) {
+                target.assign(field);
+            } else {
+                if (!Unescape(field, cell))
+                    return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
+                target = cell;
+            }
             ++c;
             if (tab == std::string_view::npos) break;
             start = tab + 1;
@@ -613,10 +619,14 @@ bool Grid::LoadFile(const QString& path, QString* error) {
         SetError(error, file.exists() ? file.errorString() : QStringLiteral("The file does not exist."));
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFile::NoError) {
-        SetError(error, file.errorString());
+    // Read straight into the buffer the parser works on: one copy of the file.
+    std::string bytes;
+    const qint64 size = file.size();
+    if (size > (qint64(1) << 34)) return SetError(error, QStringLiteral("The file is too large.")), false;
+    bytes.resize(size_t(size));
+    if (size > 0 && file.read(bytes.data(), size) != size) {
+        SetError(error, file.errorString().isEmpty() ? QStringLiteral("The file could not be read whole.") : file.errorString());
         return false;
     }
-    return Deserialize(std::string(bytes.constData(), size_t(bytes.size())), error);
+    return Deserialize(bytes, error);
 }

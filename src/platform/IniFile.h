@@ -10,6 +10,7 @@
 // list windows show.
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -51,8 +52,9 @@ private:
 };
 
 // The INI-file component as the windows use it: name the file, then read or
-// write. Every call reads the file afresh and every write is on disk at once,
-// so several windows on one file never work from a stale copy.
+// write. Every call works from the file as it is on disk at that moment and
+// every write is on disk at once, so several windows on one file never work
+// from a stale copy.
 class aaxIniFile {
 public:
     void FileName(const QString& path) { path_ = path; }
@@ -69,7 +71,21 @@ public:
     QString LastError() const { return error_; }
 
 private:
+    // The file as read now. The parsed copy is reused only while the file on
+    // disk is unchanged (same inode, size and times; every write here
+    // replaces the inode), so listing N keys does not parse the file N times
+    // and a change by anyone is still seen at the next call.
+    const IniDocument* Current();
+    // The selected section's entries, kept with the parsed copy.
+    const std::vector<std::pair<QString, QString>>* SectionEntries();
     QString path_;
     QString section_;
     QString error_;
+    IniDocument doc_;
+    QString docPath_;
+    QByteArray docStamp_;   // empty: nothing cached
+    std::vector<std::pair<QString, QString>> entries_;
+    QHash<QString, int> entryIndex_;   // case-folded key -> first index in entries_
+    QString entriesSection_;
+    bool entriesValid_ = false;
 };

@@ -1,0 +1,392 @@
+#include "platform/DateText.h"
+
+#include <QLocale>
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+enum class Order { MDY, DMY, YMD };
+
+// One piece of the date format: a field ('d', 'M', 'y') or literal text.
+struct Piece {
+    char field = 0;
+    int width = 0;          // 1 or 2 for day and month (minimum digits)
+    QString literal;
+};
+
+struct Format {
+    QString text;           // "M/d/yyyy", "dd.MM.yyyy", "yyyy-MM-dd"
+    Order order = Order::YMD;
+    std::vector<Piece> pieces;
+    QLocale locale;         // for the last-resort parse of the locale's own forms
+};
+
+const QString kIsoFormat = QStringLiteral("yyyy-MM-dd");
+
+bool IsLetter(QChar c) {
+    return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+}
+
+// The locale's short format, made numeric with a four-digit year, or
+// nothing when it is not day, month and year as numbers with separators
+// between them (month names, weekdays, quoted words, fields run together).
+std::optional<std::vector<Piece>> NumericPieces(const QString& format) {
+    std::vector<Piece> pieces;
+    bool seenD = false, seenM = false, seenY = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        if (IsLetter(c)) {
+            qsizetype j = i;
+            while (j < format.size() && format[j] == c) ++j;
+            const int run = int(j - i);
+            Piece p;
+            if (c == QLatin1Char('d') && run <= 2 && !seenD) {
+                p.field = 'd'; p.width = run; seenD = true;
+            } else if (c == QLatin1Char('M') && run <= 2 && !seenM) {
+                p.field = 'M'; p.width = run; seenM = true;
+            } else if (c == QLatin1Char('y') && run != 3 && run <= 4 && !seenY) {
+                p.field = 'y'; p.width = 4; seenY = true;
+            } else {
+                return std::nullopt;
+            }
+            if (!pieces.empty() && pieces.back().field != 0) return std::nullopt;   // fields run together
+            pieces.push_back(p);
+            i = j;
+            continue;
+        }
+        // Direction marks (Arabic and Hebrew formats carry them) are left
+        // out, so the stored form stays plain separators the fast parser reads.
+        if (c.category() == QChar::Other_Format) {
+            ++i;
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c.isDigit() || c.isLetter() || c == QLatin1Char(':'))
+            return std::nullopt;
+        if (pieces.empty()) return std::nullopt;   // nothing before the first field
+        if (pieces.back().field != 0) pieces.push_back(Piece{});
+        pieces.back().literal += c;
+        ++i;
+    }
+    if (!seenD || !seenM || !seenY) return std::nullopt;
+    return pieces;
+}
+
+std::unique_ptr<Format> BuildFormat() {
+    auto f = std::make_unique<Format>();
+    f->locale = QLocale();
+    auto pieces = NumericPieces(f->locale.dateFormat(QLocale::ShortFormat));
+    if (!pieces) pieces = NumericPieces(kIsoFormat);
+    f->pieces = *pieces;
+    QString order;
+    for (const Piece& p : f->pieces) {
+        if (p.field == 0) {
+            f->text += p.literal;
+        } else {
+            f->text += QString(p.width, QLatin1Char(p.field));
+            order += QLatin1Char(p.field);
+        }
+    }
+    f->order = order == QLatin1String("dMy") ? Order::DMY
+             : order == QLatin1String("Mdy") ? Order::MDY
+             : Order::YMD;
+    // Orders other than these three (y-d-M and the like) are rare enough to
+    // be written in ISO form instead of guessed at.
+    if (order != QLatin1String("dMy") && order != QLatin1String("Mdy") && order != QLatin1String("yMd")) {
+        f->pieces = *NumericPieces(kIsoFormat);
+        f->text = kIsoFormat;
+        f->order = Order::YMD;
+    }
+    return f;
+}
+
+// The format is read once and kept; a grid pass parses many thousands of
+// dates and must not query the locale for each. Replaced formats are kept
+// alive, so a reader on another thread never holds a dangling one.
+std::atomic<const Format*> g_format{nullptr};
+std::mutex g_formatMutex;
+std::vector<std::unique_ptr<Format>> g_formats;
+
+const Format& CurrentFormat() {
+    const Format* f = g_format.load(std::memory_order_acquire);
+    if (f) return *f;
+    std::lock_guard<std::mutex> lock(g_formatMutex);
+    f = g_format.load(std::memory_order_acquire);
+    if (!f) {
+        g_formats.push_back(BuildFormat());
+        f = g_formats.back().get();
+        g_format.store(f, std::memory_order_release);
+    }
+    return *f;
+}
+
+// ---------------------------------------------------------------------------
+// The fast parser. It works on UTF-16 (QString) and on UTF-8 bytes alike,
+// since every character it accepts is ASCII.
+
+struct Parsed {
+    int year = 0, month = 0, day = 0;
+    bool hasDate = false;
+    bool hasTime = false;
+    int hour = 0, minute = 0, second = 0, msec = 0;
+};
+
+template <typename Ch>
+inline unsigned Code(Ch c) { return static_cast<unsigned>(static_cast<std::make_unsigned_t<Ch>>(c)); }
+
+inline bool IsBlank(unsigned c) { return c == ' ' || c == '\t' || c == 0xA0; }
+inline bool IsDigit(unsigned c) { return c >= '0' && c <= '9'; }
+inline bool IsDateSeparator(unsigned c) {
+    return c == '/' || c == '.' || c == '-' || c == ',' || c == ' ' || c == 0xA0;
+}
+
+template <typename Ch>
+struct Scanner {
+    const Ch* p;
+    const Ch* end;
+    bool AtEnd() const { return p == end; }
+    unsigned Peek() const { return p == end ? 0u : Code(*p); }
+    // Reads up to maxDigits digits; the count read is returned (0 if none).
+    int Number(int maxDigits, int& value) {
+        int n = 0;
+        value = 0;
+        while (p != end && IsDigit(Code(*p))) {
+            if (++n > maxDigits) return maxDigits + 1;
+            value = value * 10 + int(Code(*p) - '0');
+            ++p;
+        }
+        return n;
+    }
+    void SkipBlanks() { while (p != end && IsBlank(Code(*p))) ++p; }
+};
+
+inline bool ValidDate(int y, int m, int d) {
+    return y >= 100 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && QDate::isValid(y, m, d);
+}
+
+// Two-digit years fall in 1930-2029, the window Windows uses by default.
+inline int FullYear(int value, int digits) {
+    if (digits > 2) return value;
+    return value < 30 ? 2000 + value : 1900 + value;
+}
+
+// "H:mm", "H:mm:ss" or "H:mm:ss.zzz", then an optional AM or PM.
+template <typename Ch>
+bool ScanTime(Scanner<Ch>& s, Parsed& out) {
+    int h = 0, m = 0, sec = 0, ms = 0;
+    if (int n = s.Number(2, h); n < 1 || n > 2) return false;
+    if (s.Peek() != ':') return false;
+    ++s.p;
+    if (s.Number(2, m) != 2) return false;
+    if (s.Peek() == ':') {
+        ++s.p;
+        if (s.Number(2, sec) != 2) return false;
+        if (s.Peek() == '.' || s.Peek() == ',') {
+            ++s.p;
+            int digits = 0;
+            while (!s.AtEnd() && IsDigit(s.Peek())) {
+                if (digits < 3) ms = ms * 10 + int(s.Peek() - '0');
+                ++digits;
+                ++s.p;
+            }
+            if (digits == 0) return false;
+            for (int k = digits; k < 3; ++k) ms *= 10;
+        }
+    }
+    s.SkipBlanks();
+    const unsigned c = s.Peek() | 0x20u;
+    if (c == 'a' || c == 'p') {
+        ++s.p;
+        if ((s.Peek() | 0x20u) == 'm') ++s.p;
+        if (h > 12) return false;
+        h = (h % 12) + (c == 'p' ? 12 : 0);
+    }
+    s.SkipBlanks();
+    if (!s.AtEnd()) return false;
+    if (h > 23 || m > 59 || sec > 59) return false;
+    out.hasTime = true;
+    out.hour = h; out.minute = m; out.second = sec; out.msec = ms;
+    return true;
+}
+
+template <typename Ch>
+bool ScanDate(Scanner<Ch>& s, const Format& f, Parsed& out) {
+    int v[3];
+    int digits[3];
+    for (int k = 0; k < 3; ++k) {
+        if (k > 0) {
+            // One run of separators between fields.
+            const Ch* start = s.p;
+            while (!s.AtEnd() && IsDateSeparator(s.Peek())) ++s.p;
+            if (s.p == start) return false;
+        }
+        digits[k] = s.Number(4, v[k]);
+        if (digits[k] < 1 || digits[k] > 4) return false;
+    }
+    // A closing dot, as some locales write ("2026. 03. 01.").
+    if (s.Peek() == '.') ++s.p;
+
+    int y, m, d, yDigits;
+    if (digits[0] > 2 || f.order == Order::YMD) {
+        // A year first (ISO 8601, or a year-first locale).
+        y = v[0]; yDigits = digits[0]; m = v[1]; d = v[2];
+        if (digits[1] > 2 || digits[2] > 2) return false;
+    } else if (f.order == Order::DMY) {
+        d = v[0]; m = v[1]; y = v[2]; yDigits = digits[2];
+        if (digits[1] > 2) return false;
+    } else {
+        m = v[0]; d = v[1]; y = v[2]; yDigits = digits[2];
+        if (digits[1] > 2) return false;
+    }
+    if (yDigits == 3) return false;
+    y = FullYear(y, yDigits);
+    if (!ValidDate(y, m, d)) return false;
+    out.hasDate = true;
+    out.year = y; out.month = m; out.day = d;
+    return true;
+}
+
+// A date, optionally followed by a time after blanks or "T".
+template <typename Ch>
+bool ParseFast(const Ch* begin, const Ch* end, const Format& f, Parsed& out) {
+    Scanner<Ch> s{begin, end};
+    s.SkipBlanks();
+    while (s.end != s.p && IsBlank(Code(*(s.end - 1)))) --s.end;
+    if (s.AtEnd()) return false;
+    if (!ScanDate(s, f, out)) return false;
+    if (s.AtEnd()) return true;
+    if (s.Peek() == 'T') {
+        ++s.p;
+    } else {
+        const Ch* start = s.p;
+        s.SkipBlanks();
+        if (s.p == start) return false;
+    }
+    return ScanTime(s, out);
+}
+
+template <typename Ch>
+bool ParseTimeFast(const Ch* begin, const Ch* end, Parsed& out) {
+    Scanner<Ch> s{begin, end};
+    s.SkipBlanks();
+    while (s.end != s.p && IsBlank(Code(*(s.end - 1)))) --s.end;
+    return !s.AtEnd() && ScanTime(s, out);
+}
+
+bool HasAnyDigit(const QString& text) {
+    for (QChar c : text)
+        if (c.isDigit()) return true;
+    return false;
+}
+
+// ISO 8601 with a zone, and the locale's own forms (month names and the
+// like): slow, so only reached when the fast parser gave up.
+std::optional<QDateTime> ParseSlow(const QString& input, const Format& f) {
+    const QString text = input.trimmed();
+    if (text.isEmpty() || !HasAnyDigit(text)) return std::nullopt;
+    // The same year range as the fast parser, so no form gets around it.
+    auto inRange = [](const QDate& d) { return d.isValid() && d.year() >= 100 && d.year() <= 9999; };
+    QDateTime dt = QDateTime::fromString(text, Qt::ISODate);
+    if (dt.isValid()) return inRange(dt.date()) ? std::optional(dt) : std::nullopt;
+    for (auto kind : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        dt = f.locale.toDateTime(text, kind);
+        if (dt.isValid() && inRange(dt.date())) return dt;
+    }
+    for (auto kind : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        const QDate d = f.locale.toDate(text, kind);
+        if (inRange(d)) return QDateTime(d, QTime(0, 0));
+    }
+    return std::nullopt;
+}
+
+QString Padded(int value, int width) {
+    return QString::number(value).rightJustified(width, QLatin1Char('0'));
+}
+
+}  // namespace
+
+namespace DateText {
+
+QString DateFormat() { return CurrentFormat().text; }
+
+QString FormatDate(const QDate& date) {
+    if (!date.isValid()) return QString();
+    const Format& f = CurrentFormat();
+    if (date.year() < 1 || date.year() > 9999) return date.toString(f.text);
+    QString out;
+    out.reserve(12);
+    for (const Piece& p : f.pieces) {
+        switch (p.field) {
+        case 'd': out += Padded(date.day(), p.width); break;
+        case 'M': out += Padded(date.month(), p.width); break;
+        case 'y': out += Padded(date.year(), 4); break;
+        default: out += p.literal; break;
+        }
+    }
+    return out;
+}
+
+QString FormatTime(const QTime& time) {
+    if (!time.isValid()) return QString();
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString FormatGeneral(const QDateTime& dateTime) {
+    if (!dateTime.isValid()) return QString();
+    const QTime t = dateTime.time();
+    QString out = FormatDate(dateTime.date());
+    if (t.hour() != 0 || t.minute() != 0 || t.second() != 0) out += QLatin1Char(' ') + FormatTime(t);
+    return out;
+}
+
+std::optional<QDate> ParseDate(const QString& text) {
+    const Format& f = CurrentFormat();
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    Parsed r;
+    if (ParseFast(p, p + text.size(), f, r)) return QDate(r.year, r.month, r.day);
+    if (auto dt = ParseSlow(text, f)) return dt->date();
+    return std::nullopt;
+}
+
+std::optional<QDate> ParseDateUtf8(const std::string& text) {
+    const Format& f = CurrentFormat();
+    Parsed r;
+    if (ParseFast(text.data(), text.data() + text.size(), f, r)) return QDate(r.year, r.month, r.day);
+    if (text.empty()) return std::nullopt;
+    if (auto dt = ParseSlow(QString::fromUtf8(text.data(), qsizetype(text.size())), f)) return dt->date();
+    return std::nullopt;
+}
+
+std::optional<QTime> ParseTime(const QString& text) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    Parsed r;
+    if (ParseTimeFast(p, p + text.size(), r)) return QTime(r.hour, r.minute, r.second, r.msec);
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return std::nullopt;
+    const QLocale& loc = CurrentFormat().locale;
+    for (auto kind : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        const QTime time = loc.toTime(t, kind);
+        if (time.isValid()) return time;
+    }
+    return std::nullopt;
+}
+
+std::optional<QDateTime> ParseDateTime(const QString& text) {
+    const Format& f = CurrentFormat();
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    Parsed r;
+    if (ParseFast(p, p + text.size(), f, r))
+        return QDateTime(QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec));
+    return ParseSlow(text, f);
+}
+
+void ResetCache() {
+    std::lock_guard<std::mutex> lock(g_formatMutex);
+    g_formats.push_back(BuildFormat());
+    g_format.store(g_formats.back().get(), std::memory_order_release);
+}
+
+}  // namespace DateText

@@ -1,0 +1,442 @@
+#include "platform/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <sys/stat.h>
+
+#include "platform/FileOps.h"
+
+namespace {
+
+// Windows-1252 differs from Latin-1 only in 0x80-0x9F; the five codes it
+// leaves undefined map to the C1 control of the same number, as Windows does.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString DecodeAnsi(const QByteArray& bytes) {
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        d[i] = (b >= 0x80 && b <= 0x9F) ? QChar(kCp1252High[b - 0x80]) : QChar(char16_t(b));
+    }
+    return out;
+}
+
+// UTF-8 when the bytes are valid UTF-8, otherwise the ANSI code page the
+// files were written in on Windows.
+QString DecodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
+    return DecodeAnsi(bytes);
+}
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// A line break inside a name or value would split the line and could even
+// start a new section, so it is written as a blank.
+QString OneLine(QString text) {
+    if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+        text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    }
+    return text;
+}
+
+QString CleanName(const QString& name) { return OneLine(name).trimmed(); }
+
+// Reading strips the blanks around a value and one pair of outer quotes, so
+// a value that would lose either is written inside quotes.
+QString EncodeValue(const QString& value) {
+    const bool blanks = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace());
+    const bool quoted = value.size() >= 2 && value.front() == QLatin1Char('"') &&
+                        value.back() == QLatin1Char('"');
+    if (blanks || quoted) return QLatin1Char('"') + value + QLatin1Char('"');
+    return value;
+}
+
+// A key with "=" in it, or one that would read as a section, a comment or a
+// quoted key, is written in quotes so it reads back whole.
+QString EncodeKey(const QString& key) {
+    if (key.contains(QLatin1Char('=')) ||
+        (!key.isEmpty() && (key.front() == QLatin1Char('[') || key.front() == QLatin1Char(';') ||
+                            key.front() == QLatin1Char('"'))))
+        return QLatin1Char('"') + key + QLatin1Char('"');
+    return key;
+}
+
+QString StripQuotes(const QString& value) {
+    if (value.size() >= 2 && value.front() == QLatin1Char('"') && value.back() == QLatin1Char('"'))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+// Where the "=" of an entry line stands, and the key before it; -1 when the
+// line is not an entry.
+qsizetype SplitEntry(const QString& raw, QString* key) {
+    qsizetype start = 0;
+    while (start < raw.size() && raw[start].isSpace()) ++start;
+    if (start < raw.size() && raw[start] == QLatin1Char('"')) {
+        // A quoted key closes at the first quote that "=" follows, so the
+        // key may hold quotes of its own.
+        for (qsizetype close = raw.indexOf(QLatin1Char('"'), start + 1); close > start;
+             close = raw.indexOf(QLatin1Char('"'), close + 1)) {
+            qsizetype eq = close + 1;
+            while (eq < raw.size() && raw[eq].isSpace()) ++eq;
+            if (eq < raw.size() && raw[eq] == QLatin1Char('=')) {
+                if (key) *key = raw.mid(start + 1, close - start - 1);
+                return eq;
+            }
+        }
+    }
+    const qsizetype eq = raw.indexOf(QLatin1Char('='), start);
+    if (eq < 0) return -1;
+    if (key) *key = raw.mid(start, eq - start).trimmed();
+    return eq;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// IniDocument
+
+bool IniDocument::Load(const QString& path, QString* error) {
+    lines_.clear();
+    eol_ = QStringLiteral("\n");
+    bom_ = false;
+    const QFileInfo info(path);
+    if (!info.exists()) return true;
+    QFile file(path);
+    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = info.isDir() ? QStringLiteral("%1 is a folder").arg(path) : file.errorString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    Parse(bytes);
+    return true;
+}
+
+bool IniDocument::Save(const QString& path, QString* error) const {
+    return FileOps::WriteFileSafely(path, ToBytes(), error);
+}
+
+void IniDocument::Parse(const QByteArray& input) {
+    lines_.clear();
+    QByteArray bytes = input;
+    bom_ = bytes.startsWith("\xEF\xBB\xBF");
+    if (bom_) bytes.remove(0, 3);
+    eol_ = bytes.contains("\r\n") ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    const QString text = DecodeText(bytes);
+
+    // Lines end at CR LF, LF or a lone CR, as the Windows reader has it.
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    while (start < n) {
+        qsizetype end = start;
+        while (end < n && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r')) ++end;
+        Line line;
+        line.raw = text.mid(start, end - start);
+        const QString t = line.raw.trimmed();
+        if (t.startsWith(QLatin1Char('['))) {
+            // The last "]" closes the name, so a name may hold "]" itself.
+            const qsizetype close = t.lastIndexOf(QLatin1Char(']'));
+            line.kind = Line::Section;
+            line.name = (close > 0 ? t.mid(1, close - 1) : t.mid(1)).trimmed();
+        } else if (!t.isEmpty() && !t.startsWith(QLatin1Char(';'))) {
+            QString key;
+            const qsizetype eq = SplitEntry(line.raw, &key);
+            if (eq >= 0) {
+                line.kind = Line::Entry;
+                line.name = key;
+                line.value = StripQuotes(line.raw.mid(eq + 1).trimmed());
+            }
+        }
+        lines_.push_back(std::move(line));
+        if (end < n && text[end] == QLatin1Char('\r') && end + 1 < n && text[end + 1] == QLatin1Char('\n'))
+            ++end;
+        start = end + 1;
+    }
+}
+
+QByteArray IniDocument::ToBytes() const {
+    QString text;
+    qsizetype size = 0;
+    for (const Line& line : lines_) size += line.raw.size() + eol_.size();
+    text.reserve(size);
+    for (const Line& line : lines_) {
+        text += line.raw;
+        text += eol_;
+    }
+    QByteArray out = text.toUtf8();
+    if (bom_) out.prepend("\xEF\xBB\xBF");
+    return out;
+}
+
+QStringList IniDocument::Sections() const {
+    QStringList out;
+    for (const Line& line : lines_) {
+        if (line.kind != Line::Section) continue;
+        bool seen = false;
+        for (const QString& s : out)
+            if (SameName(s, line.name)) { seen = true; break; }
+        if (!seen) out << line.name;
+    }
+    return out;
+}
+
+bool IniDocument::HasSection(const QString& section) const {
+    return FindSection(section) >= 0;
+}
+
+int IniDocument::FindSection(const QString& section) const {
+    const QString name = CleanName(section);
+    for (size_t i = 0; i < lines_.size(); ++i)
+        if (lines_[i].kind == Line::Section && SameName(lines_[i].name, name)) return int(i);
+    return -1;
+}
+
+int IniDocument::SectionEnd(int sectionLine) const {
+    size_t i = size_t(sectionLine) + 1;
+    while (i < lines_.size() && lines_[i].kind != Line::Section) ++i;
+    return int(i);
+}
+
+std::vector<std::pair<QString, QString>> IniDocument::Entries(const QString& section) const {
+    std::vector<std::pair<QString, QString>> out;
+    const int s = FindSection(section);
+    if (s < 0) return out;
+    const int end = SectionEnd(s);
+    for (int i = s + 1; i < end; ++i)
+        if (lines_[i].kind == Line::Entry) out.emplace_back(lines_[i].name, lines_[i].value);
+    return out;
+}
+
+std::optional<QString> IniDocument::Value(const QString& section, const QString& key) const {
+    const int s = FindSection(section);
+    if (s < 0) return std::nullopt;
+    const QString name = CleanName(key);
+    const int end = SectionEnd(s);
+    for (int i = s + 1; i < end; ++i)
+        if (lines_[i].kind == Line::Entry && SameName(lines_[i].name, name)) return lines_[i].value;
+    return std::nullopt;
+}
+
+void IniDocument::AddSection(const QString& section) {
+    if (FindSection(section) >= 0) return;
+    // A blank line between sections, as the files are usually laid out.
+    if (!lines_.empty() && !lines_.back().raw.trimmed().isEmpty()) lines_.push_back(Line{});
+    Line header;
+    header.kind = Line::Section;
+    header.name = CleanName(section);
+    header.raw = QLatin1Char('[') + header.name + QLatin1Char(']');
+    lines_.push_back(std::move(header));
+}
+
+void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {
+    const QString name = CleanName(key);
+    const QString text = OneLine(value);
+    AddSection(section);
+    const int s = FindSection(section);
+    const int end = SectionEnd(s);
+
+    for (int i = s + 1; i < end; ++i) {
+        Line& line = lines_[i];
+        if (line.kind != Line::Entry || !SameName(line.name, name)) continue;
+        // Replaced where it stands, keeping the key as the file spells it
+        // and the blank after "=" if there was one.
+        const qsizetype eq = SplitEntry(line.raw, nullptr);
+        qsizetype valueStart = eq + 1;
+        while (valueStart < line.raw.size() && line.raw[valueStart].isSpace()) ++valueStart;
+        line.raw = line.raw.left(valueStart) + EncodeValue(text);
+        line.value = text;
+        return;
+    }
+
+    // A new key goes after the section's last key; in a section without
+    // keys, after its last non-blank line. Trailing blank lines stay last.
+    int at = s + 1;
+    bool hasEntry = false;
+    for (int i = s + 1; i < end; ++i)
+        if (lines_[i].kind == Line::Entry) { at = i + 1; hasEntry = true; }
+    if (!hasEntry)
+        for (int i = s + 1; i < end; ++i)
+            if (!lines_[i].raw.trimmed().isEmpty()) at = i + 1;
+    Line entry;
+    entry.kind = Line::Entry;
+    entry.name = name;
+    entry.value = text;
+    entry.raw = EncodeKey(name) + QLatin1Char('=') + EncodeValue(text);
+    lines_.insert(lines_.begin() + at, std::move(entry));
+}
+
+bool IniDocument::RemoveKey(const QString& section, const QString& key) {
+    const QString sectionName = CleanName(section);
+    const QString name = CleanName(key);
+    bool removed = false;
+    bool inSection = false;
+    for (size_t i = 0; i < lines_.size();) {
+        const Line& line = lines_[i];
+        if (line.kind == Line::Section) inSection = SameName(line.name, sectionName);
+        if (inSection && line.kind == Line::Entry && SameName(line.name, name)) {
+            lines_.erase(lines_.begin() + i);
+            removed = true;
+        } else {
+            ++i;
+        }
+    }
+    return removed;
+}
+
+bool IniDocument::RemoveSection(const QString& section) {
+    // Every section of that name goes, so no duplicate further down the
+    // file can surface afterwards.
+    bool removed = false;
+    for (int s = FindSection(section); s >= 0; s = FindSection(section)) {
+        lines_.erase(lines_.begin() + s, lines_.begin() + SectionEnd(s));
+        removed = true;
+    }
+    return removed;
+}
+
+// ---------------------------------------------------------------------------
+// aaxIniFile
+
+namespace {
+
+// What identifies one state of a file on disk; "-" when it is absent.
+QByteArray FileStamp(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QByteArrayLiteral("-");
+    QByteArray out;
+    for (qint64 v : {qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
+                     qint64(st.st_mtim.tv_nsec), qint64(st.st_ctim.tv_sec), qint64(st.st_ctim.tv_nsec)})
+        out += QByteArray::number(v) + ':';
+    return out;
+}
+
+}  // namespace
+
+const IniDocument* aaxIniFile::Current() {
+    if (path_.isEmpty()) {
+        error_ = QStringLiteral("No file named");
+        return nullptr;
+    }
+    const QByteArray stamp = FileStamp(path_);
+    if (docPath_ == path_ && docStamp_ == stamp) return &doc_;
+    docStamp_.clear();
+    entriesValid_ = false;
+    if (!doc_.Load(path_, &error_)) return nullptr;
+    // A file changed while it was read is read again next time.
+    if (FileStamp(path_) == stamp) {
+        docPath_ = path_;
+        docStamp_ = stamp;
+    }
+    return &doc_;
+}
+
+const std::vector<std::pair<QString, QString>>* aaxIniFile::SectionEntries() {
+    const IniDocument* doc = Current();
+    if (!doc) return nullptr;
+    if (!entriesValid_ || entriesSection_ != section_) {
+        entries_ = doc->Entries(section_);
+        entryIndex_.clear();
+        entryIndex_.reserve(qsizetype(entries_.size()));
+        // Backwards, so a duplicated key maps to its first entry, as Value() reads it.
+        for (size_t i = entries_.size(); i-- > 0;)
+            entryIndex_.insert(entries_[i].first.toCaseFolded(), int(i));
+        entriesSection_ = section_;
+        entriesValid_ = true;
+    }
+    return &entries_;
+}
+
+int aaxIniFile::SelectSection(const QString& section) {
+    section_ = section;
+    const IniDocument* doc = Current();
+    return doc && doc->HasSection(section) ? 0 : 1;
+}
+
+int aaxIniFile::KeyCount(int& count) {
+    count = 0;
+    const auto* entries = SectionEntries();
+    if (!entries || !doc_.HasSection(section_)) return 1;
+    count = int(entries->size());
+    return 0;
+}
+
+int aaxIniFile::KeyAt(int index, QString& key, QString& value) {
+    key.clear();
+    value.clear();
+    const auto* entries = SectionEntries();
+    if (!entries || index < 1 || size_t(index) > entries->size()) return 1;
+    key = (*entries)[size_t(index) - 1].first;
+    value = (*entries)[size_t(index) - 1].second;
+    return 0;
+}
+
+int aaxIniFile::ReadValue(const QString& section, const QString& key, QString& value) {
+    value.clear();
+    // The list windows read back each key they just listed; for the selected
+    // section that is a hash lookup rather than a walk through the section.
+    if (SameName(CleanName(section), CleanName(section_))) {
+        const auto* entries = SectionEntries();
+        if (!entries) return 1;
+        const auto it = entryIndex_.constFind(CleanName(key).toCaseFolded());
+        if (it == entryIndex_.constEnd()) return 1;
+        value = (*entries)[size_t(*it)].second;
+        return 0;
+    }
+    const IniDocument* doc = Current();
+    if (!doc) return 1;
+    const auto found = doc->Value(section, key);
+    if (!found) return 1;
+    value = *found;
+    return 0;
+}
+
+bool aaxIniFile::WriteValue(const QString& section, const QString& key, const QString& value) {
+    error_.clear();
+    docStamp_.clear();
+    if (path_.isEmpty()) {
+        error_ = QStringLiteral("No file named");
+        return false;
+    }
+    IniDocument doc;
+    // A file that exists but cannot be read is never replaced by one that
+    // holds only the new value.
+    if (!doc.Load(path_, &error_)) return false;
+    doc.SetValue(section, key, value);
+    return doc.Save(path_, &error_);
+}
+
+bool aaxIniFile::DeleteKey(const QString& section, const QString& key) {
+    error_.clear();
+    docStamp_.clear();
+    IniDocument doc;
+    if (path_.isEmpty() || !doc.Load(path_, &error_)) return false;
+    if (!doc.RemoveKey(section, key)) return true;
+    return doc.Save(path_, &error_);
+}
+
+bool aaxIniFile::DeleteSection(const QString& section) {
+    error_.clear();
+    docStamp_.clear();
+    IniDocument doc;
+    if (path_.isEmpty() || !doc.Load(path_, &error_)) return false;
+    if (!doc.RemoveSection(section)) return true;
+    return doc.Save(path_, &error_);
+}

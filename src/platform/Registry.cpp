@@ -1,0 +1,391 @@
+#include "platform/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "platform/FileOps.h"
+#include "platform/IniFile.h"
+
+namespace {
+
+const QString kCurrentUser = QStringLiteral("HKEY_CURRENT_USER");
+
+// The file of one root key; "" for a root that is not a plain name, so no
+// root text can point outside the config folder.
+QString RootFile(const QString& root) {
+    const QString name = root.trimmed().toUpper();
+    if (name.isEmpty() || !FileOps::IsSafeFileName(name)) return QString();
+    return RegistryStore::ConfigFolder() + QLatin1Char('/') + name + QStringLiteral(".ini");
+}
+
+// "\Software\\Quillon\" and "Software\Quillon" name the same key.
+QString NormalKeyPath(const QString& path) {
+    const QStringList parts = path.trimmed().split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    return parts.join(QLatin1Char('\\'));
+}
+
+bool IsLoneSurrogate(const QString& text, qsizetype i) {
+    const QChar c = text[i];
+    if (c.isHighSurrogate()) return i + 1 >= text.size() || !text[i + 1].isLowSurrogate();
+    if (c.isLowSurrogate()) return i == 0 || !text[i - 1].isHighSurrogate();
+    return false;
+}
+
+// Control characters, the backslash and unpaired surrogates are escaped, so
+// any text survives a line-based UTF-8 file unchanged.
+QString Escape(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const char16_t u = c.unicode();
+        switch (u) {
+        case '\\': out += QLatin1String("\\\\"); continue;
+        case '\n': out += QLatin1String("\\n"); continue;
+        case '\r': out += QLatin1String("\\r"); continue;
+        case '\t': out += QLatin1String("\\t"); continue;
+        case 0: out += QLatin1String("\\0"); continue;
+        default: break;
+        }
+        if (u < 0x20 || u == 0x7F)
+            out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+        else if (IsLoneSurrogate(text, i))
+            out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
+int HexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9') return u - '0';
+    if (u >= 'a' && u <= 'f') return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F') return u - 'A' + 10;
+    return -1;
+}
+
+// Lenient: an escape it does not know (a hand-edited or damaged file) is
+// kept as written rather than dropped.
+QString Unescape(const QString& text) {
+    if (!text.contains(QLatin1Char('\\'))) return text;
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('\\') || i + 1 >= text.size()) {
+            out += c;
+            continue;
+        }
+        const char16_t next = text[i + 1].unicode();
+        int digits = 0;
+        switch (next) {
+        case '\\': out += QLatin1Char('\\'); ++i; continue;
+        case 'n': out += QLatin1Char('\n'); ++i; continue;
+        case 'r': out += QLatin1Char('\r'); ++i; continue;
+        case 't': out += QLatin1Char('\t'); ++i; continue;
+        case '0': out += QChar(char16_t(0)); ++i; continue;
+        case 'x': digits = 2; break;
+        case 'u': digits = 4; break;
+        default: out += c; continue;
+        }
+        uint code = 0;
+        bool ok = i + 1 + digits < text.size();
+        for (int k = 0; ok && k < digits; ++k) {
+            const int d = HexDigit(text[i + 2 + k]);
+            if (d < 0) ok = false;
+            else code = code * 16 + uint(d);
+        }
+        if (!ok) {
+            out += c;
+            continue;
+        }
+        out += QChar(char16_t(code));
+        i += 1 + digits;
+    }
+    return out;
+}
+
+bool IsHexDigits(const QString& text) {
+    if (text.size() % 2 != 0) return false;
+    for (QChar c : text)
+        if (HexDigit(c) < 0) return false;
+    return true;
+}
+
+// The exact text of a 32-bit number: an optional minus, no leading zeros.
+// Only such text converts to a number and back without a change.
+std::optional<qint32> CanonicalInt32(const QString& text) {
+    bool ok = false;
+    const qint64 n = text.toLongLong(&ok);
+    if (!ok || n < INT32_MIN || n > INT32_MAX) return std::nullopt;
+    if (QString::number(n) != text) return std::nullopt;
+    return qint32(n);
+}
+
+QString EncodeValue(const RegistryStore::Value& value) {
+    switch (value.type) {
+    case RegistryStore::Type::Text: return QStringLiteral("sz:") + Escape(value.text);
+    case RegistryStore::Type::Number: return QStringLiteral("dword:") + QString::number(value.number);
+    case RegistryStore::Type::Binary: return QStringLiteral("hex:") + value.text.toLower();
+    case RegistryStore::Type::None: break;
+    }
+    return QString();
+}
+
+RegistryStore::Value DecodeValue(const QString& stored) {
+    RegistryStore::Value v;
+    if (stored.startsWith(QLatin1String("sz:"))) {
+        v.type = RegistryStore::Type::Text;
+        v.text = Unescape(stored.mid(3));
+    } else if (stored.startsWith(QLatin1String("dword:"))) {
+        bool ok = false;
+        const qint64 n = stored.mid(6).trimmed().toLongLong(&ok);
+        if (ok && n >= INT32_MIN && n <= UINT32_MAX) {
+            v.type = RegistryStore::Type::Number;
+            v.number = qint32(quint32(n));
+        }
+    } else if (stored.startsWith(QLatin1String("hex:"))) {
+        QString digits = stored.mid(4);
+        digits.remove(QLatin1Char(' '));
+        digits.remove(QLatin1Char(','));
+        if (IsHexDigits(digits)) {
+            v.type = RegistryStore::Type::Binary;
+            v.text = digits.toLower();
+        }
+    } else {
+        // A value without a type (written by hand) is taken as text.
+        v.type = RegistryStore::Type::Text;
+        v.text = stored;
+    }
+    return v;
+}
+
+// An advisory lock on the config folder itself: no lock file to leave
+// behind, released by the kernel even when the holder crashes.
+class FolderLock {
+public:
+    explicit FolderLock(const QString& folder) {
+        fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) return;
+        // A holder that never lets go (a hung copy) only delays the write;
+        // after two seconds it goes ahead, as losing the change is worse.
+        for (int i = 0; i < 200; ++i) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+            if (errno != EWOULDBLOCK && errno != EINTR) return;
+            ::usleep(10000);
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0) ::close(fd_);   // closing releases the lock
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// Reads, changes and writes one root file while holding the lock, so two
+// running copies of the program never lose each other's changes.
+template <typename Change>
+bool Modify(const QString& root, Change change) {
+    const QString file = RootFile(root);
+    if (file.isEmpty()) return false;
+    const QString folder = RegistryStore::ConfigFolder();
+    if (!QDir().mkpath(folder)) return false;
+    FolderLock lock(folder);
+    IniDocument doc;
+    // An unreadable file is left alone rather than replaced by the change.
+    if (!doc.Load(file)) return false;
+    bool changed = false;
+    if (!change(doc, changed)) return false;
+    return !changed || doc.Save(file);
+}
+
+bool LoadRoot(const QString& root, IniDocument& doc) {
+    const QString file = RootFile(root);
+    return !file.isEmpty() && doc.Load(file);
+}
+
+QString AsText(const RegistryStore::Value& v) {
+    switch (v.type) {
+    case RegistryStore::Type::Text: return v.text;
+    case RegistryStore::Type::Number: return QString::number(v.number);
+    default: return QString();
+    }
+}
+
+}  // namespace
+
+namespace RegistryStore {
+
+QString ConfigFolder() {
+    const QString own = qEnvironmentVariable("QUILLON_CONFIG_DIR");
+    if (!own.isEmpty()) return QDir::cleanPath(own);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Quillon");
+}
+
+bool KeyExists(const QString& root, const QString& keyPath) {
+    IniDocument doc;
+    if (!LoadRoot(root, doc)) return false;
+    const QString key = NormalKeyPath(keyPath);
+    if (key.isEmpty()) return true;
+    // A key exists when it or any key below it holds a section.
+    const QString below = key + QLatin1Char('\\');
+    for (const QString& section : doc.Sections()) {
+        const QString s = NormalKeyPath(section);
+        if (s.compare(key, Qt::CaseInsensitive) == 0 || s.startsWith(below, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+bool CreateKey(const QString& root, const QString& keyPath) {
+    const QString key = NormalKeyPath(keyPath);
+    return Modify(root, [&](IniDocument& doc, bool& changed) {
+        if (!doc.HasSection(key)) {
+            doc.AddSection(key);
+            changed = true;
+        }
+        return true;
+    });
+}
+
+Value Read(const QString& root, const QString& keyPath, const QString& name) {
+    IniDocument doc;
+    if (!LoadRoot(root, doc)) return Value{};
+    const auto stored = doc.Value(NormalKeyPath(keyPath), name);
+    if (!stored) return Value{};
+    return DecodeValue(*stored);
+}
+
+bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value) {
+    if (value.type == Type::None) return false;
+    if (value.type == Type::Binary && !IsHexDigits(value.text)) return false;
+    const QString key = NormalKeyPath(keyPath);
+    const QString stored = EncodeValue(value);
+    return Modify(root, [&](IniDocument& doc, bool& changed) {
+        if (doc.Value(key, name) == stored) return true;
+        doc.SetValue(key, name, stored);
+        changed = true;
+        return true;
+    });
+}
+
+bool Delete(const QString& root, const QString& keyPath, const QString& name) {
+    const QString key = NormalKeyPath(keyPath);
+    return Modify(root, [&](IniDocument& doc, bool& changed) {
+        changed = doc.RemoveKey(key, name);
+        return true;
+    });
+}
+
+}  // namespace RegistryStore
+
+// ---------------------------------------------------------------------------
+// aaxRegistry
+
+bool aaxRegistry::OpenKey(const QString& path) {
+    key_ = path;
+    return RegistryStore::KeyExists(root_, path);
+}
+
+bool aaxRegistry::CreateKey(const QString& path) {
+    key_ = path;
+    return RegistryStore::CreateKey(root_, path);
+}
+
+int aaxRegistry::GetValue(const QString& name, QString& out) const {
+    const RegistryStore::Value v = RegistryStore::Read(root_, key_, name);
+    out = AsText(v);
+    return (v.type == RegistryStore::Type::Text || v.type == RegistryStore::Type::Number) ? 0 : 1;
+}
+
+QString aaxRegistry::GetValue(const QString& name) const {
+    QString out;
+    GetValue(name, out);
+    return out;
+}
+
+bool aaxRegistry::SetValue(const QString& name, const QString& text) {
+    RegistryStore::Value v;
+    v.type = RegistryStore::Type::Text;
+    v.text = text;
+    return RegistryStore::Write(root_, key_, name, v);
+}
+
+bool aaxRegistry::DeleteValue(const QString& name) {
+    return RegistryStore::Delete(root_, key_, name);
+}
+
+// ---------------------------------------------------------------------------
+// Settings
+
+namespace Settings {
+
+QString Get(const QString& key, const QString& name) {
+    return AsText(RegistryStore::Read(kCurrentUser, QStringLiteral("Software\\Quillon\\") + key, name));
+}
+
+bool Set(const QString& key, const QString& name, const QString& text) {
+    RegistryStore::Value v;
+    v.type = RegistryStore::Type::Text;
+    v.text = text;
+    return RegistryStore::Write(kCurrentUser, QStringLiteral("Software\\Quillon\\") + key, name, v);
+}
+
+}  // namespace Settings
+
+// ---------------------------------------------------------------------------
+// basRegistry
+
+namespace basRegistry {
+
+QString RootName(quint32 root) {
+    switch (root) {
+    case HKEY_CLASSES_ROOT: return QStringLiteral("HKEY_CLASSES_ROOT");
+    case HKEY_CURRENT_USER: return QStringLiteral("HKEY_CURRENT_USER");
+    case HKEY_LOCAL_MACHINE: return QStringLiteral("HKEY_LOCAL_MACHINE");
+    default: return QString();
+    }
+}
+
+QVariant GetRegValue(quint32 root, const QString& subKey, const QString& name) {
+    const QString rootName = RootName(root);
+    if (rootName.isEmpty()) return QVariant(QString(""));
+    const RegistryStore::Value v = RegistryStore::Read(rootName, subKey, name);
+    switch (v.type) {
+    case RegistryStore::Type::Text: {
+        const qsizetype nul = v.text.indexOf(QChar(char16_t(0)));
+        return QVariant(nul < 0 ? v.text : v.text.left(nul));
+    }
+    case RegistryStore::Type::Number: return QVariant(int(v.number));
+    default: return QVariant(QString(""));
+    }
+}
+
+void SetRegValue(quint32 root, const QString& subKey, const QString& name, const QVariant& value) {
+    const QString rootName = RootName(root);
+    if (rootName.isEmpty()) return;
+    const QString text = value.toString().trimmed();
+    RegistryStore::Value v;
+    // Only text that converts to a number and back unchanged is stored as a
+    // number: "007" or "1.5" would come back as 7 or 2, so they stay text.
+    if (const auto n = CanonicalInt32(text)) {
+        v.type = RegistryStore::Type::Number;
+        v.number = *n;
+    } else {
+        v.type = RegistryStore::Type::Text;
+        v.text = text;
+    }
+    RegistryStore::Write(rootName, subKey, name, v);
+}
+
+}  // namespace basRegistry

@@ -1,0 +1,333 @@
+#include "platform/IniFile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
+#include <sys/resource.h>
+
+#include "support/TestEnv.h"
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Lists a section the way the list windows do: count, then KeyAt 1..count.
+std::vector<std::pair<QString, QString>> List(aaxIniFile& ini, const QString& section) {
+    std::vector<std::pair<QString, QString>> out;
+    ini.SelectSection(section);
+    int count = 0;
+    ini.KeyCount(count);
+    for (int i = 1; i <= count; ++i) {
+        QString key, value;
+        if (ini.KeyAt(i, key, value) == 0) out.emplace_back(key, value);
+    }
+    return out;
+}
+
+using Entries = std::vector<std::pair<QString, QString>>;
+
+// Makes writes beyond `bytes` fail (EFBIG) for this process, the way a full
+// disk would, and for root as well as for anyone else.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = old_;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+}  // namespace
+
+class IniFileTest : public QuillonTest {
+protected:
+    QString Path() const { return temp_ + "/list.ini"; }
+};
+
+TEST_F(IniFileTest, EditsKeepLayoutCommentsAndOrder) {
+    WriteAll(Path(),
+             "; list file\n"
+             "[Employees]\n"
+             "Zoe=255\n"
+             "  Adam = 65280  \n"
+             "; end of employees\n"
+             "\n"
+             "[Types]\n"
+             "Oil=\n");
+    IniDocument doc;
+    ASSERT_TRUE(doc.Load(Path()));
+    EXPECT_EQ(doc.Sections(), QStringList({"Employees", "Types"}));
+    EXPECT_EQ(doc.Entries("Employees"), Entries({{"Zoe", "255"}, {"Adam", "65280"}}));
+
+    EXPECT_EQ(doc.Value("EMPLOYEES", "adam"), QString("65280"));
+    doc.SetValue("employees", "ADAM", "16711680");      // replaced where it stands, spelling kept
+    doc.SetValue("Employees", "Bert", "0");             // after the last key
+    doc.SetValue("Types", "Grease", "");
+    doc.SetValue("Equipment", "Pump", "42");            // new section at the end
+    doc.SetValue("Equipment", "Gone", "1");
+    EXPECT_TRUE(doc.RemoveKey("EQUIPMENT", "gone"));
+    EXPECT_FALSE(doc.RemoveKey("Equipment", "Gone"));
+    ASSERT_TRUE(doc.Save(Path()));
+
+    EXPECT_EQ(ReadAll(Path()),
+              "; list file\n"
+              "[Employees]\n"
+              "Zoe=255\n"
+              "  Adam = 16711680\n"
+              "Bert=0\n"
+              "; end of employees\n"
+              "\n"
+              "[Types]\n"
+              "Oil=\n"
+              "Grease=\n"
+              "\n"
+              "[Equipment]\n"
+              "Pump=42\n");
+}
+
+TEST_F(IniFileTest, ReadTrimsAndStripsQuotesAndWritesWhatWouldNotSurvive) {
+    IniDocument doc;
+    doc.Parse("[S]\n  a  =  plain  \nb=\"quoted\"\nc=\"only left\nd=\"\nnoequals line\n");
+    EXPECT_EQ(doc.Value("S", "a"), QString("plain"));
+    EXPECT_EQ(doc.Value("S", "b"), QString("quoted"));
+    EXPECT_EQ(doc.Value("S", "c"), QString("\"only left"));
+    EXPECT_EQ(doc.Value("S", "d"), QString("\""));
+    EXPECT_EQ(doc.Entries("S").size(), 4u);   // a line without "=" is not a key
+
+    // Values and keys that the reading rules would change come back whole.
+    const QStringList values = {"  blanks around  ", "\"in quotes\"", "", "a=b", "x;y", "[not a section]"};
+    const QStringList keys = {"Pump = 2", "[Boiler]", ";Fan", "\"Quoted\"", "Ünïcødé €"};
+    for (int i = 0; i < values.size(); ++i) doc.SetValue("W", keys[i % keys.size()] + QString::number(i), values[i]);
+    for (const QString& k : keys) doc.SetValue("K", k, "v");
+
+    IniDocument again;
+    again.Parse(doc.ToBytes());
+    for (int i = 0; i < values.size(); ++i)
+        EXPECT_EQ(again.Value("W", keys[i % keys.size()] + QString::number(i)), values[i]) << i;
+    Entries expected;
+    for (const QString& k : keys) expected.emplace_back(k, "v");
+    EXPECT_EQ(again.Entries("K"), expected);
+    EXPECT_EQ(again.Sections(), QStringList({"S", "W", "K"}));
+}
+
+TEST_F(IniFileTest, LineBreaksInAValueCannotStartANewSection) {
+    IniDocument doc;
+    doc.SetValue("Employees", "Bob", "1\n[Evil]\nx=2");
+    IniDocument again;
+    again.Parse(doc.ToBytes());
+    EXPECT_EQ(again.Sections(), QStringList({"Employees"}));
+    EXPECT_EQ(again.Entries("Employees").size(), 1u);
+}
+
+TEST_F(IniFileTest, CrlfFileStaysCrlfAndBomIsSkippedButKept) {
+    IniDocument doc;
+    doc.Parse("\xEF\xBB\xBF[Types]\r\nOil=\r\n");
+    EXPECT_EQ(doc.Sections(), QStringList({"Types"}));
+    doc.SetValue("Types", "Grease", "");
+    doc.SetValue("New", "k", "v");
+    EXPECT_EQ(doc.ToBytes(), "\xEF\xBB\xBF[Types]\r\nOil=\r\nGrease=\r\n\r\n[New]\r\nk=v\r\n");
+
+    IniDocument lf;
+    lf.Parse("[A]\nx=1");   // no final line end
+    lf.SetValue("A", "y", "2");
+    EXPECT_EQ(lf.ToBytes(), "[A]\nx=1\ny=2\n");
+}
+
+TEST_F(IniFileTest, AnsiFileReadsAsWindows1252AndIsWrittenBackAsUtf8) {
+    // "José" and "€ 5" and "Müller" as Windows wrote them in code page 1252.
+    WriteAll(Path(), "[Employees]\r\nJos\xE9=255\r\nM\xFCller=\x80 5\r\nQuote=\x93hi\x94\r\n");
+    aaxIniFile ini;
+    ini.FileName(Path());
+    EXPECT_EQ(List(ini, "Employees"),
+              Entries({{QString::fromUtf8("José"), "255"},
+                       {QString::fromUtf8("Müller"), QString::fromUtf8("€ 5")},
+                       {"Quote", QString::fromUtf8("\u201Chi\u201D")}}));
+
+    ASSERT_TRUE(ini.WriteValue("Employees", "Zoe", "1"));
+    EXPECT_EQ(ReadAll(Path()), QString::fromUtf8("[Employees]\r\nJosé=255\r\nMüller=€ 5\r\n"
+                                                 "Quote=\u201Chi\u201D\r\nZoe=1\r\n").toUtf8());
+}
+
+TEST_F(IniFileTest, ListFileOperationsAsTheListWindowsUseThem) {
+    aaxIniFile ini;
+    ini.FileName(Path());
+
+    // No file yet: nothing to list, and nothing is created by looking.
+    EXPECT_TRUE(List(ini, "Employees").empty());
+    QString value = "stale";
+    EXPECT_NE(ini.ReadValue("Employees", "Bob", value), 0);
+    EXPECT_EQ(value, "");
+    EXPECT_TRUE(ini.DeleteSection("Employees"));
+    EXPECT_FALSE(QFileInfo::exists(Path()));
+
+    // The first write creates the file and the section.
+    ASSERT_TRUE(ini.WriteValue("Employees", "Bob", "255"));
+    ASSERT_TRUE(ini.WriteValue("Employees", "Ann", "65280"));
+    ASSERT_TRUE(ini.WriteValue("Equipment", "Pump", "16711680"));
+    ASSERT_TRUE(ini.WriteValue("Employees", "bob", "-2147483643"));   // replaces Bob
+    EXPECT_EQ(List(ini, "Employees"), Entries({{"Bob", "-2147483643"}, {"Ann", "65280"}}));
+    EXPECT_EQ(ini.ReadValue("EMPLOYEES", "ann", value), 0);
+    EXPECT_EQ(value, "65280");
+
+    QString key = "x";
+    EXPECT_NE(ini.KeyAt(0, key, value), 0);
+    EXPECT_NE(ini.KeyAt(3, key, value), 0);
+    EXPECT_EQ(key, "");
+    ini.SelectSection("Missing");
+    int count = -1;
+    ini.KeyCount(count);
+    EXPECT_EQ(count, 0);
+
+    // Delete rebuilds the section from what the window still shows.
+    ASSERT_TRUE(ini.DeleteSection("Employees"));
+    EXPECT_TRUE(List(ini, "Employees").empty());
+    ASSERT_TRUE(ini.WriteValue("Employees", "Ann", "65280"));
+    EXPECT_EQ(List(ini, "Employees"), Entries({{"Ann", "65280"}}));
+    EXPECT_EQ(List(ini, "Equipment"), Entries({{"Pump", "16711680"}}));
+
+    // Deleting the last entry leaves no section behind.
+    ASSERT_TRUE(ini.DeleteSection("Employees"));
+    IniDocument doc;
+    ASSERT_TRUE(doc.Load(Path()));
+    EXPECT_EQ(doc.Sections(), QStringList({"Equipment"}));
+
+    // Two list files in one folder stay apart.
+    aaxIniFile other;
+    other.FileName(temp_ + "/other.ini");
+    ASSERT_TRUE(other.WriteValue("Equipment", "Fan", "1"));
+    EXPECT_EQ(List(ini, "Equipment"), Entries({{"Pump", "16711680"}}));
+}
+
+TEST_F(IniFileTest, RemoveSectionTakesEveryCopyOfADuplicatedSection) {
+    IniDocument doc;
+    doc.Parse("[A]\nx=1\n[B]\ny=2\n[a]\nz=3\n");
+    EXPECT_EQ(doc.Entries("A"), Entries({{"x", "1"}}));   // the first copy answers
+    EXPECT_TRUE(doc.RemoveSection("A"));
+    EXPECT_FALSE(doc.HasSection("A"));
+    EXPECT_EQ(doc.ToBytes(), "[B]\ny=2\n");
+}
+
+TEST_F(IniFileTest, FailedWriteLeavesTheOldFileWhole) {
+    const QByteArray old = "[Employees]\nBob=255\n";
+    WriteAll(Path(), old);
+    aaxIniFile ini;
+    ini.FileName(Path());
+    {
+        FileSizeLimit limit(old.size() + 4);
+        EXPECT_FALSE(ini.WriteValue("Employees", "A much longer name than fits", "65280"));
+    }
+    EXPECT_FALSE(ini.LastError().isEmpty());
+    EXPECT_EQ(ReadAll(Path()), old);
+    EXPECT_EQ(QDir(temp_).entryList(QDir::Files), QStringList({"list.ini"}));   // no temporary left
+}
+
+TEST_F(IniFileTest, WriteIntoReadOnlyFolderFails) {
+    const QString folder = temp_ + "/locked";
+    QDir().mkpath(folder);
+    const QString path = folder + "/list.ini";
+    const QByteArray old = "[Types]\nOil=\n";
+    WriteAll(path, old);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    QFile probe(folder + "/probe");
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        GTEST_SKIP() << "permissions do not bind this user (root)";
+    }
+    aaxIniFile ini;
+    ini.FileName(path);
+    EXPECT_FALSE(ini.WriteValue("Types", "Grease", ""));
+    EXPECT_FALSE(ini.DeleteSection("Types"));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(ReadAll(path), old);
+}
+
+TEST_F(IniFileTest, UnreadableFileIsNeverReplaced) {
+    // A folder where the file should be: it cannot be read, so it must not
+    // be replaced by a file holding only the new value.
+    QDir().mkpath(Path());
+    aaxIniFile ini;
+    ini.FileName(Path());
+    EXPECT_FALSE(ini.WriteValue("Types", "Oil", ""));
+    EXPECT_TRUE(QFileInfo(Path()).isDir());
+
+    aaxIniFile nowhere;
+    nowhere.FileName(temp_ + "/no/such/folder/list.ini");
+    EXPECT_FALSE(nowhere.WriteValue("Types", "Oil", ""));
+    EXPECT_FALSE(nowhere.LastError().isEmpty());
+}
+
+TEST_F(IniFileTest, EveryCallSeesChangesMadeByOthers) {
+    WriteAll(Path(), "[Employees]\nBob=1\nAnn=2\n");
+    aaxIniFile window1, window2;
+    window1.FileName(Path());
+    window2.FileName(Path());
+    EXPECT_EQ(List(window1, "Employees"), Entries({{"Bob", "1"}, {"Ann", "2"}}));
+
+    ASSERT_TRUE(window2.WriteValue("Employees", "Cy", "3"));
+    EXPECT_EQ(List(window1, "Employees"), Entries({{"Bob", "1"}, {"Ann", "2"}, {"Cy", "3"}}));
+
+    // Changed in place by another program, to the same size.
+    {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(16);
+        f.write("9");
+    }
+    QString value;
+    window1.ReadValue("Employees", "Bob", value);
+    EXPECT_EQ(value, "9");
+
+    QFile::remove(Path());
+    EXPECT_TRUE(List(window1, "Employees").empty());
+}
+
+TEST_F(IniFileTest, ListingALongSectionReadsTheFileOnce) {
+    // A long equipment list: listing it key by key must not parse the whole
+    // file for every key.
+    QByteArray text = "[Equipment]\n";
+    for (int i = 0; i < 20000; ++i) text += "Item " + QByteArray::number(i) + "=" + QByteArray::number(i) + "\n";
+    text += "item 7=duplicate, not read\n[Types]\nOil=\n";
+    WriteAll(Path(), text);
+    aaxIniFile ini;
+    ini.FileName(Path());
+    QElapsedTimer timer;
+    timer.start();
+    ini.SelectSection("Equipment");
+    int count = 0;
+    ini.KeyCount(count);
+    ASSERT_EQ(count, 20001);
+    for (int i = 1; i <= 20000; ++i) {
+        QString key, value;
+        ASSERT_EQ(ini.KeyAt(i, key, value), 0);
+        ini.ReadValue("Equipment", key, value);
+        ASSERT_EQ(value, QString::number(i - 1));
+    }
+    EXPECT_LT(timer.elapsed(), 3000);
+    QString value;
+    EXPECT_EQ(ini.ReadValue("EQUIPMENT", "ITEM 7", value), 0);
+    EXPECT_EQ(value, "7");
+    EXPECT_EQ(ini.ReadValue("Types", "oil", value), 0);
+    EXPECT_NE(ini.ReadValue("Equipment", "Item 20000", value), 0);
+}
