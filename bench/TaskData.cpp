@@ -42,12 +42,15 @@ Grid TaskGrid(int tasks) {
     return g;
 }
 
-long ResidentKb() {
+static long StatusKb(const QByteArray& field) {
     QFile f("/proc/self/status");
     if (!f.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+        if (line.startsWith(field)) return line.mid(field.size()).trimmed().split(' ').first().toLong();
     return -1;
 }
+
+long ResidentKb() { return StatusKb("VmRSS:"); }
+long PeakResidentKb() { return StatusKb("VmHWM:"); }
 
 }  // namespace BenchData

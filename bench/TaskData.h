@@ -7,4 +7,6 @@ namespace BenchData {
 Grid TaskGrid(int tasks);
 // Resident memory of this process in kilobytes (VmRSS), or -1.
 long ResidentKb();
+// Peak resident memory of this process in kilobytes (VmHWM), or -1.
+long PeakResidentKb();
 }

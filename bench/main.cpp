@@ -19,8 +19,9 @@ static int PrintMemory() {
     Grid g;
     if (!g.LoadFile(path)) return 1;
     const long after = BenchData::ResidentKb();
-    std::printf("resident before load: %ld KB\nresident with a loaded 100,000-task grid: %ld KB (grid: %ld KB)\n",
-                before, after, after - before);
+    std::printf("resident before load: %ld KB\nresident with a loaded 100,000-task grid: %ld KB (grid: %ld KB)\n"
+                "peak resident: %ld KB\n",
+                before, after, after - before, BenchData::PeakResidentKb());
     return 0;
 }
 
