@@ -1,0 +1,67 @@
+#pragma once
+// The list file of a task database: the employees and the equipment, each
+// with its Gantt colour, and the task types. It lies beside the database
+// file, named after it with ".ini", and is read and written through the INI
+// layer only. Nothing here keeps the lists: every listing reads the file
+// afresh, every change is on disk at once, so several windows on one file
+// never work from a stale copy.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace ListSection {
+inline const QString Employees = QStringLiteral("Employees");
+inline const QString Equipment = QStringLiteral("Equipment");
+inline const QString Types = QStringLiteral("Types");
+}
+
+struct ListEntry {
+    QString name;
+    QString value;   // the colour as decimal text; empty for a type
+    // The colour number; nullopt when the value is not a 32-bit number.
+    std::optional<int32_t> Colour() const;
+};
+
+class ListFile {
+public:
+    // The windows count entries with a 16-bit index; a section lists at most
+    // this many.
+    static constexpr int kMaxEntries = 32767;
+    // The colour number of the system's button-face colour (system colour
+    // 15 with the high bit set): what an untouched colour button stores.
+    static constexpr int32_t kButtonFace = int32_t(0x8000000Fu);
+
+    explicit ListFile(QString path) : path_(std::move(path)) {}
+    const QString& Path() const { return path_; }
+
+    // The entries of a section in file order. A missing file or section
+    // gives none; so does an unreadable file (LastError then says why).
+    // Entries without a name are not listed.
+    std::vector<ListEntry> Entries(const QString& section) const;
+    QStringList Names(const QString& section) const;
+
+    // Writes one entry. A name already listed (names compare without regard
+    // to case) keeps its place and takes the new value. The file and the
+    // section are created when missing. False, with LastError, when the name
+    // is refused or the file could not be written; the file is then as it was.
+    bool Add(const QString& section, const QString& name, const QString& value);
+
+    // Removes the named entries from the file as it stands now; every other
+    // entry keeps its place and its value exactly as written. A section left
+    // without entries goes too. False, with LastError, when the file could
+    // not be read or written; it is then unchanged.
+    bool Delete(const QString& section, const QStringList& names);
+
+    QString LastError() const { return error_; }
+
+    // Why a name cannot be stored so that it reads back unchanged, as a
+    // message for the user; empty when it can.
+    static QString NameProblem(const QString& name);
+
+private:
+    QString path_;
+    mutable QString error_;
+};
