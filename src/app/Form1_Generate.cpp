@@ -1,7 +1,5 @@
 // Recurring occurrences and the one-field editors' openers.
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QEventLoop>
 #include <QLineEdit>
 #include <QProgressBar>
 
@@ -36,21 +34,15 @@ void Form1::Generate() {
     BusyGuard busy(this);
     Recurrence::Hooks hooks;
     hooks.save = [this] { return SaveDatabase(); };
-    hooks.yield = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    hooks.yield = &Form1::DoEvents;
     hooks.showProgress = [this](int total) {
+        Bar1->setRange(0, total);
         ShowProgress(true);
         SetStatusText(QStringLiteral("Processing Rows...."));
-        if (Bar1) {
-            Bar1->setRange(0, total);
-            Bar1->setValue(0);
-            Bar1->setVisible(true);
-        }
     };
-    hooks.progress = [this](int value) {
-        if (Bar1) Bar1->setValue(value);
-    };
+    hooks.progress = [this](int value) { StepProgress(value); };
     hooks.recount = [this] {
-        if (Bar1) Bar1->setVisible(false);
+        Bar1->hide();
         ResortNum();
     };
     hooks.finishProgress = [this] {

@@ -1,0 +1,137 @@
+#include "tasks/Form18.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "platform/Dialogs.h"
+#include "platform/Shell.h"
+#include "platform/Skin.h"
+#include "tasks/Recurrence.h"
+
+namespace {
+
+QStringList Numbers(int last) {
+    QStringList list;
+    list.reserve(last);
+    for (int i = 1; i <= last; ++i) list << QString::number(i);
+    return list;
+}
+
+QComboBox* NumberList(QWidget* parent, int last) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    // Typed text is handed over as it stands; it must never turn into a new
+    // list entry.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(Numbers(last));
+    combo->setCurrentText(QStringLiteral("1"));
+    combo->setMaxVisibleItems(20);
+    return combo;
+}
+
+}  // namespace
+
+Form18::Form18() {
+    setWindowTitle(QStringLiteral("Auto Generate Selected Task"));
+
+    SkinLabel1 = new QLabel(QStringLiteral("From Date:"), this);
+    SkinLabel2 = new QLabel(QStringLiteral("Number Of Days Between Tasks"), this);
+    SkinLabel3 = new QLabel(QStringLiteral("Number Of Tasks To Generate"), this);
+    DatePicker1 = new QDateEdit(this);
+    DatePicker1->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
+    DatePicker1->setDate(QDate::currentDate());
+    DatePicker1->setEnabled(false);
+    Combo1 = NumberList(this, Recurrence::kMaxInterval);
+    Combo2 = NumberList(this, Recurrence::kMaxCount);
+    Command1 = new QPushButton(QStringLiteral("&Generate"), this);
+    Command2 = new QPushButton(QStringLiteral("&Cancel"), this);
+    Command3 = new QPushButton(QStringLiteral("&Help"), this);
+
+    auto* inputs = new QGridLayout;
+    inputs->addWidget(SkinLabel1, 0, 0);
+    inputs->addWidget(SkinLabel2, 0, 1);
+    inputs->addWidget(SkinLabel3, 0, 2);
+    inputs->addWidget(DatePicker1, 1, 0);
+    inputs->addWidget(Combo1, 1, 1);
+    inputs->addWidget(Combo2, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(inputs);
+    layout->addLayout(buttons);
+
+    connect(Combo1, &QComboBox::activated, this, &Form18::Combo1_Click);
+    connect(Combo2, &QComboBox::activated, this, &Form18::Combo2_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form18::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form18::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form18::Command3_Click);
+
+    Skin::ApplyCurrent(this);
+    adjustSize();
+    Forms::Centre(this);
+}
+
+Form18::~Form18() = default;
+
+void Form18::CopyTexts() {
+    Form1* main = Form1::Get();
+    if (!main) return;
+    main->Text3->setText(Combo1->currentText());
+    main->Text4->setText(Combo2->currentText());
+}
+
+void Form18::Combo1_Click() { CopyTexts(); }
+void Form18::Combo2_Click() { CopyTexts(); }
+
+void Form18::Release() {
+    if (Forms::Loaded<Form18>() == this) Forms::Slot<Form18>::instance = nullptr;
+    close();
+}
+
+void Form18::Command1_Click() {
+    Form1* main = Form1::Get();
+    if (!main || main->Busy()) return;
+    // Refused input keeps the window open so the user can correct it.
+    const int row = main->Grid1.ActiveRow();
+    if (row < 1 || row >= main->Grid1.Rows()) {
+        MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical);
+        return;
+    }
+    const std::optional<int> count = Recurrence::ReadCount(Combo2->currentText());
+    if (!count) {
+        MsgBox(Recurrence::CountRefused(), vb::vbExclamation);
+        return;
+    }
+    if (*count > 0 && !Recurrence::ReadInterval(Combo1->currentText())) {
+        MsgBox(Recurrence::IntervalRefused(), vb::vbExclamation);
+        return;
+    }
+    showMinimized();
+    CopyTexts();
+    QPointer<Form18> self(this);
+    main->Generate();
+    if (self) self->Release();
+}
+
+void Form18::Command2_Click() { Release(); }
+
+void Form18::Command3_Click() {
+    QUrl help = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
+    help.setFragment(QStringLiteral("1007"));
+    Shell::Get().OpenDocument(help.toString());
+}

@@ -1,0 +1,37 @@
+#pragma once
+// "Auto Generate Selected Task": the interval and the number of further
+// occurrences of the active task, handed to the main window's Generate.
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+
+class Form18 : public QDialog {
+    Q_OBJECT
+public:
+    Form18();
+    ~Form18() override;
+
+    QDateEdit* DatePicker1 = nullptr;   // the active task's Scheduled Start, shown only
+    QComboBox* Combo1 = nullptr;        // days between tasks, "1".."10000"
+    QComboBox* Combo2 = nullptr;        // tasks to generate, "1".."1000"
+    QLabel* SkinLabel1 = nullptr;
+    QLabel* SkinLabel2 = nullptr;
+    QLabel* SkinLabel3 = nullptr;
+    QPushButton* Command1 = nullptr;    // "&Generate"
+    QPushButton* Command2 = nullptr;    // "&Cancel"
+    QPushButton* Command3 = nullptr;    // "&Help"
+
+    void Combo1_Click();
+    void Combo2_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+private:
+    void CopyTexts();
+    void Release();
+};

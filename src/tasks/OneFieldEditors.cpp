@@ -1,0 +1,180 @@
+#include "tasks/OneFieldEditors.h"
+
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTimeEdit>
+#include <QVBoxLayout>
+
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "lists/ListFile.h"
+#include "platform/DateText.h"
+#include "platform/Skin.h"
+
+namespace {
+
+// The row Apply writes: the active task row, or -1 when the header row (or
+// nothing) is active, or while a long pass is working on the grid.
+int TargetRow(Form1* main) {
+    if (!main || main->Busy()) return -1;
+    const int row = main->Grid1.ActiveRow();
+    return row >= 1 && row < main->Grid1.Rows() ? row : -1;
+}
+
+QHBoxLayout* ButtonRow(QPushButton* apply, QPushButton* close) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(apply);
+    row->addWidget(close);
+    return row;
+}
+
+void FinishLoad(QDialog* window) {
+    Skin::ApplyCurrent(window);
+    window->adjustSize();
+    Forms::Centre(window);
+}
+
+// Releases the window's single instance and closes it (it is deleted once
+// closed), so the next opening loads it afresh.
+template <class T>
+void ReleaseWindow(T* window) {
+    if (Forms::Loaded<T>() == window) Forms::Slot<T>::instance = nullptr;
+    window->close();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+ListFieldEditor::ListFieldEditor(const Setup& setup) : setup_(setup) {
+    setWindowTitle(setup.caption);
+    List1 = new QListWidget(this);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setSortingEnabled(false);
+    Command3 = new QPushButton(QStringLiteral("&Apply"), this);
+    Command4 = new QPushButton(QStringLiteral("&Close"), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(List1);
+    layout->addLayout(ButtonRow(Command3, Command4));
+    connect(Command3, &QPushButton::clicked, this, &ListFieldEditor::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &ListFieldEditor::Command4_Click);
+    FinishLoad(this);
+    ReadReg();
+}
+
+void ListFieldEditor::ReadReg() {
+    Form1* main = Form1::Get();
+    if (!main) return;
+    List1->addItems(ListFile(main->ListFilePath()).Names(setup_.section));
+}
+
+void ListFieldEditor::Command3_Click() {
+    Form1* main = Form1::Get();
+    const int row = TargetRow(main);
+    if (row < 0) return;
+    Grid& grid = main->Grid1;
+    for (int i = 0; i < List1->count(); ++i) {
+        QListWidgetItem* item = List1->item(i);
+        if (item->isSelected()) grid.SetText(row, setup_.column, item->text());
+    }
+    grid.AutoFit(setup_.column);
+    main->SaveDatabase();
+    if (setup_.closesAfterApply) Release();
+}
+
+void ListFieldEditor::Command4_Click() { Release(); }
+
+// ---------------------------------------------------------------------------
+
+DateFieldEditor::DateFieldEditor(const Setup& setup) : setup_(setup) {
+    setWindowTitle(setup.caption);
+    Label1 = new QLabel(setup.dateLabel, this);
+    DatePicker1 = new QDateEdit(this);
+    DatePicker1->setCalendarPopup(true);
+    DatePicker1->setDisplayFormat(DateText::DateFormat());
+    // The picker's value is kept as written: no local-time rule may move it.
+    DatePicker1->setTimeSpec(Qt::UTC);
+    auto* form = new QFormLayout;
+    form->addRow(Label1, DatePicker1);
+    if (setup.timeColumn >= 0) {
+        Label2 = new QLabel(setup.timeLabel, this);
+        DatePicker2 = new QTimeEdit(this);
+        DatePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+        form->addRow(Label2, DatePicker2);
+    }
+    Command1 = new QPushButton(QStringLiteral("&Apply"), this);
+    Command2 = new QPushButton(QStringLiteral("&Close"), this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(ButtonRow(Command1, Command2));
+    connect(Command1, &QPushButton::clicked, this, &DateFieldEditor::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &DateFieldEditor::Command2_Click);
+    Preset();
+    FinishLoad(this);
+}
+
+// The pickers open on the active task's value, or on today when it has none.
+void DateFieldEditor::Preset() {
+    const QDateTime now = QDateTime::currentDateTime();
+    QDateTime date(now.date(), QTime(0, 0), Qt::UTC);
+    QTime time(now.time().hour(), now.time().minute());
+    Form1* main = Form1::Get();
+    const int row = main ? main->Grid1.ActiveRow() : -1;
+    if (main && row >= 1 && row < main->Grid1.Rows()) {
+        if (const auto d = DateText::ParseDateTime(main->Grid1.Text(row, setup_.dateColumn)))
+            date = QDateTime(d->date(), d->time(), Qt::UTC);
+        if (setup_.timeColumn >= 0)
+            if (const auto t = DateText::ParseTime(main->Grid1.Text(row, setup_.timeColumn))) time = *t;
+    }
+    DatePicker1->setDateTime(date);
+    if (DatePicker2) DatePicker2->setTime(time);
+}
+
+void DateFieldEditor::Command1_Click() {
+    Form1* main = Form1::Get();
+    const int row = TargetRow(main);
+    if (row < 0) return;
+    Grid& grid = main->Grid1;
+    const QDateTime picked = DatePicker1->dateTime();
+    grid.SetText(row, setup_.dateColumn,
+                 DateText::FormatGeneral(QDateTime(picked.date(), picked.time(), Qt::UTC)));
+    if (DatePicker2) grid.SetText(row, setup_.timeColumn, DateText::FormatTime(DatePicker2->time()));
+    grid.AutoFit(setup_.dateColumn);
+    if (DatePicker2) grid.AutoFit(setup_.timeColumn);
+    main->SaveDatabase();
+}
+
+void DateFieldEditor::Command2_Click() { Release(); }
+
+// ---------------------------------------------------------------------------
+
+frme2::frme2() : ListFieldEditor({QStringLiteral("Equipment"), ListSection::Equipment, Col::Equipment, true}) {}
+void frme2::Release() { ReleaseWindow(this); }
+
+Form12::Form12() : ListFieldEditor({QStringLiteral("Assign To"), ListSection::Employees, Col::AssignedTo, false}) {}
+void Form12::Release() { ReleaseWindow(this); }
+
+Form16::Form16() : ListFieldEditor({QStringLiteral("Type"), ListSection::Types, Col::Type, false}) {
+    connect(List1, &QListWidget::itemDoubleClicked, this, &Form16::List1_DblClick);
+}
+void Form16::List1_DblClick() { Command3_Click(); }
+void Form16::Release() { ReleaseWindow(this); }
+
+Form13::Form13()
+    : DateFieldEditor({QStringLiteral("Request Date"), QStringLiteral("Request Date"), Col::RequestDate, QString(), -1}) {}
+void Form13::Release() { ReleaseWindow(this); }
+
+Form14::Form14()
+    : DateFieldEditor({QStringLiteral("Scheduled Start"), QStringLiteral("Scheduled Start Date"), Col::ScheduledStart,
+                       QStringLiteral("Scheduled Start Time"), Col::StartTime}) {}
+void Form14::Release() { ReleaseWindow(this); }
+
+Form15::Form15()
+    : DateFieldEditor({QStringLiteral("Scheduled End"), QStringLiteral("Scheduled End Date"), Col::ScheduledEnd,
+                       QStringLiteral("Scheduled End Time"), Col::EndTime}) {}
+void Form15::Release() { ReleaseWindow(this); }
