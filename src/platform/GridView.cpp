@@ -186,7 +186,14 @@ void GridView::ApplySpans() {
 void GridView::FromGridActive(int row, int col) {
     if (syncing_) return;
     const int vr = model_->ViewRow(row);
-    if (vr < 0) return;
+    if (vr < 0) {
+        // The header row (or a hidden row) is active: no cell of the view is,
+        // so a click on any cell moves the grid's active cell again.
+        syncing_ = true;
+        selectionModel()->clear();
+        syncing_ = false;
+        return;
+    }
     syncing_ = true;
     const QModelIndex idx = model_->index(vr, col);
     selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect);

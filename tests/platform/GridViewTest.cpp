@@ -73,3 +73,13 @@ TEST_F(GridViewTest, CellChangesReachTheView) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(GridViewTest, AClickAfterTheHeaderRowWasMadeActiveMovesTheActiveCellBack) {
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(2, 1).center());
+    ASSERT_EQ(grid_.ActiveRow(), 2);
+    grid_.SetActiveCell(0, 1);
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(2, 1).center());
+    EXPECT_EQ(grid_.ActiveRow(), 2);
+}
+}  // namespace
