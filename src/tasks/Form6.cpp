@@ -1,25 +1,636 @@
 #include "tasks/Form6.h"
 
-#include <QFormLayout>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimeEdit>
+#include <QUrl>
+#include <QVBoxLayout>
 
-// TODO: the task editor proper (fields, items, materials, document, Save)
-// replaces this frame, which only holds the fields the pickers fill.
+#include "app/Form1.h"
+#include "app/Forms.h"
+#include "lists/ListWindows.h"
+#include "platform/DateText.h"
+#include "platform/Dialogs.h"
+#include "platform/FileOps.h"
+#include "platform/GridView.h"
+#include "platform/Shell.h"
+#include "platform/Skin.h"
+#include "tasks/Recurrence.h"
+#include "tasks/TaskFiles.h"
+#include "tasks/TaskRecord.h"
+#include "tasks/frmcost.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Quillon");
+
+QStringList Numbers(int last) {
+    QStringList list;
+    list.reserve(last);
+    for (int i = 1; i <= last; ++i) list << QString::number(i);
+    return list;
+}
+
+QComboBox* EditableList(QWidget* parent, const QStringList& items) {
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    // Typed text is taken as it stands and never becomes a list entry.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(items);
+    combo->setMaxVisibleItems(20);
+    return combo;
+}
+
+QPushButton* PictureButton(QWidget* parent, QStyle::StandardPixmap pixmap, const QString& tip) {
+    auto* button = new QPushButton(parent);
+    button->setIcon(parent->style()->standardIcon(pixmap));
+    button->setToolTip(tip);
+    button->setAccessibleName(tip);
+    return button;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- load
+
 Form6::Form6() {
-    setWindowTitle(QStringLiteral("Add Task"));
-    auto* form = new QFormLayout(this);
+    BuildWindow();
+    Skin::ApplyCurrent(this);
+    Forms::Centre(this);
+
+    Form1* main = Form1::Get();
+    saved_ = false;
+    if (main) taken_ = TaskRecord::TakeNumber(main->Grid1);
+
+    Combo2->addItems({QStringLiteral("Ready"), QStringLiteral("On Hold"), QStringLiteral("In Progress"),
+                      QStringLiteral("Complete"), QStringLiteral("Canceled"), QStringLiteral("Past Due")});
+    Combo2->setCurrentIndex(-1);
+    Combo2->setEditText(QString());
+    Combo3->addItems(Numbers(Recurrence::kMaxInterval));
+    Combo3->setEditText(QStringLiteral("1"));
+    Combo4->addItems(Numbers(Recurrence::kMaxCount));
+    Combo4->setEditText(QStringLiteral("1"));
+
+    const QDate today = QDate::currentDate();
+    const QTime now = QTime::currentTime();
+    DatePicker1->setDate(today);
+    DatePicker2->setDate(today);
+    DatePicker3->setDate(today);
+    DatePicker4->setTime(now);
+    DatePicker5->setTime(now);
+
+    if (main) Text1->setText(QStringLiteral("ID-") + QString::number(taken_));
+
+    // A new task carries the document of the task selected in the main grid.
+    QString document;
+    if (main) {
+        const int row = main->Grid1.ActiveRow();
+        if (row >= 1 && row < main->Grid1.Rows()) document = main->Grid1.Text(row, Col::Document);
+    }
+    SetDocument(document, document);
+
+    TaskFiles::ResetItems(Grid1);
+    TaskFiles::ResetMaterials(Grid2);
+}
+
+void Form6::BuildWindow() {
     Text1 = new QLineEdit(this);
     Text2 = new QLineEdit(this);
     Text3 = new QLineEdit(this);
     Text4 = new QLineEdit(this);
+    Text4->hide();
     Text5 = new QLineEdit(this);
     Combo1 = new QLineEdit(this);
-    form->addRow(QStringLiteral("Task ID"), Text1);
-    form->addRow(QStringLiteral("Equipment"), Text2);
-    form->addRow(QStringLiteral("Assigned To"), Text3);
-    form->addRow(QStringLiteral("Requested By"), Text5);
-    form->addRow(QStringLiteral("Type"), Combo1);
-    Text4->hide();
+    Combo2 = EditableList(this, {});
+    Combo3 = EditableList(this, {});
+    Combo4 = EditableList(this, {});
+    auto dateEdit = [this] {
+        auto* edit = new QDateEdit(this);
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(DateText::DateFormat());
+        return edit;
+    };
+    auto timeEdit = [this] {
+        auto* edit = new QTimeEdit(this);
+        edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+        return edit;
+    };
+    DatePicker1 = dateEdit();
+    DatePicker2 = dateEdit();
+    DatePicker3 = dateEdit();
+    DatePicker4 = timeEdit();
+    DatePicker5 = timeEdit();
+    Label8 = new QLabel(this);
+    Label8->setWordWrap(true);
+    Picture1 = new QLabel(this);
+    Picture1->setFixedSize(36, 36);
+    Picture1->setAlignment(Qt::AlignCenter);
+
+    Command15 = PictureButton(this, QStyle::SP_FileDialogContentsView, QStringLiteral("Equipment"));
+    Command1 = PictureButton(this, QStyle::SP_FileDialogContentsView, QStringLiteral("Assigned To"));
+    Command8 = PictureButton(this, QStyle::SP_FileDialogContentsView, QStringLiteral("Type"));
+    Command7 = PictureButton(this, QStyle::SP_FileDialogContentsView, QStringLiteral("Requested By"));
+    Command4 = PictureButton(this, QStyle::SP_FileDialogNewFolder, QStringLiteral("Add Task"));
+    Command6 = PictureButton(this, QStyle::SP_FileDialogDetailedView, QStringLiteral("Edit Task"));
+    Command12 = PictureButton(this, QStyle::SP_TrashIcon, QStringLiteral("Delete Selected Item"));
+    Command9 = PictureButton(this, QStyle::SP_FileDialogNewFolder, QStringLiteral("Add Material"));
+    Command11 = PictureButton(this, QStyle::SP_FileDialogDetailedView, QStringLiteral("Edit Material"));
+    Command13 = PictureButton(this, QStyle::SP_TrashIcon, QStringLiteral("Delete Selected Item"));
+    const char* docCaptions[] = {"&Load", "&View", "&Clear"};
+    const char* docTips[] = {"Load Document", "View Document", "Clear Document"};
+    for (int i = 0; i < 3; ++i) {
+        Command10[i] = new QPushButton(QString::fromLatin1(docCaptions[i]), this);
+        Command10[i]->setToolTip(QString::fromLatin1(docTips[i]));
+    }
+    Command5 = new QPushButton(QStringLiteral("&Help"), this);
+    Command2 = new QPushButton(QStringLiteral("&Close"), this);
+    Command3 = new QPushButton(QStringLiteral("&Save Task"), this);
+    Command3->setAutoDefault(false);
+
+    Grid1View = new GridView(&Grid1, this);
+    Grid2View = new GridView(&Grid2, this);
+
+    // Fields in reading order, each with its label above it.
+    auto* fields = new QGridLayout;
+    auto place = [&](int row, int col, const char* label, QWidget* field, QPushButton* picker = nullptr) {
+        fields->addWidget(new QLabel(QString::fromLatin1(label), this), row * 2, col);
+        if (!picker) {
+            fields->addWidget(field, row * 2 + 1, col);
+            return;
+        }
+        auto* box = new QHBoxLayout;
+        box->setSpacing(2);
+        box->addWidget(field, 1);
+        box->addWidget(picker);
+        fields->addLayout(box, row * 2 + 1, col);
+    };
+    place(0, 0, "Task ID", Text1);
+    place(0, 1, "Equipment", Text2, Command15);
+    place(0, 2, "Type", Combo1, Command8);
+    place(1, 0, "Request Date", DatePicker1);
+    place(1, 1, "Assigned To", Text3, Command1);
+    place(1, 2, "Status", Combo2);
+    place(2, 0, "Scheduled Start Date", DatePicker2);
+    place(2, 1, "Scheduled Start Time", DatePicker4);
+    place(2, 2, "Scheduled Stop Date", DatePicker3);
+    place(3, 0, "Scheduled Stop Time", DatePicker5);
+    place(3, 1, "Requested By", Text5, Command7);
+    place(3, 2, "Number of Days Between Task", Combo3);
+    place(4, 0, "Select Number Of Tasks To Generate", Combo4);
+
+    auto listBox = [&](GridView* view, QPushButton* add, QPushButton* edit, QPushButton* remove) {
+        auto* column = new QVBoxLayout;
+        auto* buttons = new QHBoxLayout;
+        buttons->addWidget(add);
+        buttons->addWidget(edit);
+        buttons->addWidget(remove);
+        buttons->addStretch();
+        column->addWidget(view, 1);
+        column->addLayout(buttons);
+        return column;
+    };
+    auto* photo = new QGroupBox(QStringLiteral("Photo"), this);
+    auto* photoLayout = new QVBoxLayout(photo);
+    photoLayout->addWidget(Picture1, 0, Qt::AlignHCenter);
+    for (QPushButton* b : Command10) photoLayout->addWidget(b);
+    photoLayout->addWidget(Label8);
+    photoLayout->addStretch();
+
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(listBox(Grid1View, Command4, Command6, Command12), 1);
+    lists->addLayout(listBox(Grid2View, Command9, Command11, Command13), 1);
+    lists->addWidget(photo);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(Command5);
+    bottom->addStretch();
+    bottom->addWidget(Command2);
+    bottom->addWidget(Command3);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addLayout(lists, 1);
+    layout->addLayout(bottom);
+    resize(720, 620);
+
+    connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form6::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form6::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &Form6::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &Form6::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &Form6::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &Form6::Command8_Click);
+    connect(Command9, &QPushButton::clicked, this, &Form6::Command9_Click);
+    connect(Command11, &QPushButton::clicked, this, &Form6::Command11_Click);
+    connect(Command12, &QPushButton::clicked, this, &Form6::Command12_Click);
+    connect(Command13, &QPushButton::clicked, this, &Form6::Command13_Click);
+    connect(Command15, &QPushButton::clicked, this, &Form6::Command15_Click);
+    for (int i = 0; i < 3; ++i)
+        connect(Command10[i], &QPushButton::clicked, this, [this, i] { Command10_Click(i); });
 }
 
-Form6::~Form6() = default;
+Form6::~Form6() {
+    Form_Unload();
+    // The views observe the grids, which are members: they go first.
+    delete Grid1View;
+    delete Grid2View;
+}
+
+// ---------------------------------------------------------------- openers
+
+Form6* Form6::OpenForAdd() {
+    Form1* main = Form1::Get();
+    if (!main) return nullptr;
+    Form6* open = Forms::Loaded<Form6>();
+    // An editor on an existing task holds that task's ID and lists: a new
+    // task starts in an editor of its own.
+    if (open && open->mode_ == Mode::Edit) Forms::Unload<Form6>();
+    main->Label3->setText(QStringLiteral("1"));
+    Form6* editor = Forms::Load<Form6>();
+    if (editor->mode_ == Mode::None) {
+        // The lists of an editor already adding a task mirror its files and
+        // stay; a fresh editor starts with the empty lists.
+        TaskFiles::ResetItems(editor->Grid1);
+        TaskFiles::ResetMaterials(editor->Grid2);
+        ++editor->taskGeneration_;
+        ++editor->materialRowsVersion_;
+    }
+    editor->mode_ = Mode::Add;
+    editor->boundRow_ = -1;
+    editor->boundId_.clear();
+    Forms::Show<Form6>();
+    editor->setWindowTitle(QStringLiteral("Add Task"));
+    return editor;
+}
+
+Form6* Form6::OpenForEdit() {
+    Form1* main = Form1::Get();
+    if (!main) return nullptr;
+    const int row = main->Grid1.ActiveRow();
+    if (row < 1 || row >= main->Grid1.Rows()) {
+        MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
+        return nullptr;
+    }
+    main->Label3->setText(QStringLiteral("2"));
+    Form6* editor = Forms::Load<Form6>();
+    editor->mode_ = Mode::Edit;
+    editor->boundRow_ = row;
+    editor->boundId_ = main->Grid1.Text(row, Col::TaskId);
+    Forms::Show<Form6>();
+    editor->setWindowTitle(QStringLiteral("Edit Task"));
+    editor->FillFromRow(row);
+    // The task's own document, also when the editor was already open on
+    // another task.
+    const QString document = main->Grid1.Text(row, Col::Document);
+    editor->SetDocument(document, document);
+    main->GetTasks();
+    main->GetMat();
+    return editor;
+}
+
+void Form6::FillFromRow(int row) {
+    const Grid& g = Form1::Get()->Grid1;
+    auto setDate = [&](QDateEdit* picker, int col) {
+        const QString text = g.Text(row, col);
+        std::optional<QDate> date = DateText::ParseDate(text);
+        if (!date) {
+            if (auto dt = DateText::ParseDateTime(text)) date = dt->date();
+        }
+        if (date && date->isValid()) picker->setDate(*date);
+    };
+    auto setTime = [&](QTimeEdit* picker, int col) {
+        const QString text = g.Text(row, col);
+        std::optional<QTime> time = DateText::ParseTime(text);
+        if (!time) {
+            if (auto dt = DateText::ParseDateTime(text)) time = dt->time();
+        }
+        if (time && time->isValid()) picker->setTime(*time);
+    };
+    Text1->setText(g.Text(row, Col::TaskId));
+    Text2->setText(g.Text(row, Col::Equipment));
+    setDate(DatePicker1, Col::RequestDate);
+    setDate(DatePicker2, Col::ScheduledStart);
+    setTime(DatePicker4, Col::StartTime);
+    setDate(DatePicker3, Col::ScheduledEnd);
+    setTime(DatePicker5, Col::EndTime);
+    Text3->setText(g.Text(row, Col::AssignedTo));
+    Text5->setText(g.Text(row, Col::RequestedBy));
+    Combo1->setText(g.Text(row, Col::Type));
+    Combo3->setEditText(g.Text(row, Col::Frequency));
+    Combo2->setEditText(g.Text(row, Col::Status));
+}
+
+// ---------------------------------------------------------------- the task row
+
+bool Form6::Editing() const {
+    if (mode_ != Mode::None) return mode_ == Mode::Edit;
+    Form1* main = Form1::Get();
+    return main && main->Label3->text() == QLatin1String("2");
+}
+
+int Form6::TaskRow() const {
+    Form1* main = Form1::Get();
+    if (!main) return -1;
+    if (mode_ == Mode::Edit) return TaskRecord::Locate(main->Grid1, boundRow_, boundId_);
+    if (Editing()) {
+        // Shown by an opener that did not bind it: the active task.
+        const int row = main->Grid1.ActiveRow();
+        return row >= 1 && row < main->Grid1.Rows() ? row : -1;
+    }
+    return -1;
+}
+
+QStringList Form6::Cells() const {
+    return {Text1->text(),
+            Text2->text(),
+            DateText::FormatDate(DatePicker1->date()),
+            DateText::FormatDate(DatePicker2->date()),
+            DateText::FormatTime(DatePicker4->time()),
+            DateText::FormatDate(DatePicker3->date()),
+            DateText::FormatTime(DatePicker5->time()),
+            Text3->text(),
+            Text5->text(),
+            Combo1->text(),
+            Combo3->currentText(),
+            Label8->text(),
+            Combo2->currentText()};
+}
+
+bool Form6::EditRow() {
+    Form1* main = Form1::Get();
+    const int row = TaskRow();
+    if (!main || row < 1) return false;
+    TaskRecord::Write(main->Grid1, row, Cells());
+    main->Grid1.SelectRange(row, Col::TaskId, row, Col::TaskId);
+    return true;
+}
+
+void Form6::Command3_Click() {
+    Form1* main = Form1::Get();
+    // A recurrence run in progress owns the grid until it ends.
+    if (!main || main->Busy()) return;
+    if (!main->RequireDatabase()) return;
+    const bool editing = Editing();
+    const int ownRow = editing ? TaskRow() : -1;
+    if (editing && ownRow < 1) {
+        MsgBox(QStringLiteral("The task being edited is no longer in the task grid; it was not saved."),
+               vb::vbExclamation, kTitle);
+        return;
+    }
+    const QStringList cells = Cells();
+    const QString problem = TaskRecord::SaveProblem(main->Grid1, cells, ownRow);
+    if (!problem.isEmpty()) {
+        MsgBox(problem, vb::vbOKOnly, kTitle);
+        return;
+    }
+    const std::optional<int> further = TaskRecord::FurtherOccurrences(Combo4->currentText());
+    if (!further) {
+        MsgBox(Recurrence::CountRefused(), vb::vbExclamation, kTitle);
+        return;
+    }
+    if (*further > 0 && !Recurrence::ReadInterval(Combo3->currentText())) {
+        MsgBox(Recurrence::IntervalRefused(), vb::vbExclamation, kTitle);
+        return;
+    }
+
+    saved_ = true;
+    if (editing) EditRow();
+    else TaskRecord::Append(main->Grid1, cells);
+    TaskRecord::FitColumns(main->Grid1);
+    const bool stored = main->SaveDatabase();
+    main->Text3->setText(Combo3->currentText());
+    main->Text4->setText(QString::number(*further));
+    Release();
+    // Occurrences are made only from a task that reached the file; a failed
+    // save was reported and the task stays in the grid for the next save.
+    if (stored) main->Generate();
+}
+
+void Form6::Command2_Click() { Release(); }
+
+void Form6::Command5_Click() {
+    QUrl help = QUrl::fromLocalFile(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
+    help.setFragment(QStringLiteral("1003"));
+    Shell::Get().OpenDocument(help.toString());
+}
+
+// ---------------------------------------------------------------- pickers
+
+void Form6::Command15_Click() { Forms::Show<frmequip>(); }
+void Form6::Command1_Click() { Forms::Show<Form2>(); }
+void Form6::Command8_Click() { Forms::Show<Form3>(); }
+void Form6::Command7_Click() { Forms::Show<Form4>(); }
+
+// ---------------------------------------------------------------- lists
+
+void Form6::LoadItemList(const QString& taskId) {
+    Form1* main = Form1::Get();
+    const QString path = main ? TaskFiles::ItemFile(main->TasksFolder(), taskId) : QString();
+    QString error;
+    ++taskGeneration_;
+    if (TaskFiles::LoadItems(Grid1, path, &error) == TaskFiles::LoadResult::Failed)
+        MsgBox(QStringLiteral("The task items of %1 could not be read: %2\nThe file is left as it is.").arg(taskId, error),
+               vb::vbExclamation, kTitle);
+}
+
+void Form6::LoadMaterialList(const QString& taskId) {
+    Form1* main = Form1::Get();
+    const QString path = main ? TaskFiles::MaterialFile(main->MaterialsFolder(), taskId) : QString();
+    QString error;
+    ++taskGeneration_;
+    ++materialRowsVersion_;
+    if (TaskFiles::LoadMaterials(Grid2, path, &error) == TaskFiles::LoadResult::Failed)
+        MsgBox(QStringLiteral("The materials of %1 could not be read: %2\nThe file is left as it is.").arg(taskId, error),
+               vb::vbExclamation, kTitle);
+}
+
+bool Form6::ListsWritable() {
+    Form1* main = Form1::Get();
+    if (!main || !main->RequireDatabase()) return false;
+    // The ID names the files: it must be usable as a file name, and no other
+    // task's lists may be overwritten by this task's.
+    const QString problem = TaskRecord::IdProblem(main->Grid1, Text1->text(), Editing() ? TaskRow() : -1);
+    if (problem.isEmpty()) return true;
+    MsgBox(problem, vb::vbExclamation, kTitle);
+    return false;
+}
+
+bool Form6::WriteItems() {
+    if (!ListsWritable()) return false;
+    QString error;
+    const QString path = TaskFiles::ItemFile(Form1::Get()->TasksFolder(), Text1->text());
+    if (TaskFiles::SaveList(Grid1, path, &error)) return true;
+    MsgBox(QStringLiteral("The task items could not be saved: %1").arg(error), vb::vbCritical, kTitle);
+    return false;
+}
+
+bool Form6::WriteMaterials() {
+    if (!ListsWritable()) return false;
+    QString error;
+    const QString path = TaskFiles::MaterialFile(Form1::Get()->MaterialsFolder(), Text1->text());
+    if (TaskFiles::SaveList(Grid2, path, &error)) return true;
+    MsgBox(QStringLiteral("The materials could not be saved: %1").arg(error), vb::vbCritical, kTitle);
+    return false;
+}
+
+void Form6::Command4_Click() {
+    if (!ListsWritable()) return;
+    const std::optional<QString> answer = Dialogs::Get().InputBox(QStringLiteral("Enter Task"), kTitle, QString());
+    if (!answer || answer->isEmpty()) return;
+    TaskFiles::AddItem(Grid1, *answer);
+    WriteItems();
+}
+
+void Form6::Command6_Click() {
+    const int row = Grid1.ActiveRow();
+    if (row < 1 || row >= Grid1.Rows()) return;   // the header is no item
+    if (!ListsWritable()) return;
+    const std::optional<QString> answer =
+        Dialogs::Get().InputBox(QStringLiteral("Enter Task"), kTitle, Grid1.Text(row, 1));
+    if (!answer || answer->isEmpty()) return;
+    TaskFiles::SetItem(Grid1, row, *answer);
+    WriteItems();
+}
+
+void Form6::Command12_Click() {
+    if (!ListsWritable()) return;
+    if (MsgBox(QStringLiteral("Delete Selected Item?"), vb::vbYesNo + vb::vbCritical + vb::vbDefaultButton2, kTitle) !=
+        vb::vbYes)
+        return;
+    TaskFiles::DeleteSelected(Grid1);
+    WriteItems();
+}
+
+void Form6::Command9_Click() {
+    if (!ListsWritable()) return;
+    frmcost* cost = Forms::Load<frmcost>();
+    cost->SkinLabel4->setText(QStringLiteral("0"));
+    cost->Bind(taskGeneration_, materialRowsVersion_, -1);
+    Forms::Show<frmcost>();
+}
+
+void Form6::Command11_Click() {
+    const int row = Grid2.ActiveRow();
+    if (row < 1 || row >= Grid2.Rows()) return;   // the header is no material
+    if (!ListsWritable()) return;
+    frmcost* cost = Forms::Load<frmcost>();
+    cost->SkinLabel4->setText(QStringLiteral("1"));
+    cost->Text1->setText(Grid2.Text(row, 1));
+    cost->Text2->setText(Grid2.Text(row, 2));
+    cost->Bind(taskGeneration_, materialRowsVersion_, row);
+    Forms::Show<frmcost>();
+}
+
+void Form6::Command13_Click() {
+    if (!ListsWritable()) return;
+    if (MsgBox(QStringLiteral("Delete Selected Item?"), vb::vbYesNo + vb::vbCritical + vb::vbDefaultButton2, kTitle) !=
+        vb::vbYes)
+        return;
+    TaskFiles::DeleteSelected(Grid2);
+    ++materialRowsVersion_;
+    WriteMaterials();
+}
+
+// ---------------------------------------------------------------- document
+
+QIcon Form6::GetDocIcon(const QString& path) {
+    if (path.isEmpty() || !QFileInfo(path).isFile()) return QIcon();
+    QIcon icon = QFileIconProvider().icon(QFileInfo(path));
+    if (icon.isNull()) icon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    return icon;
+}
+
+QString Form6::TrimPath(const QString& path) { return TaskFiles::TrimPath(path); }
+
+bool Form6::FileExist(const QString& path) { return FileOps::FileExists(path); }
+
+void Form6::SetDocument(const QString& path, const QString& iconOf) {
+    Label8->setText(path);
+    picture_ = GetDocIcon(iconOf);
+    if (picture_.isNull()) Picture1->clear();
+    else Picture1->setPixmap(picture_.pixmap(32, 32));
+}
+
+void Form6::Command10_Click(int index) {
+    Form1* main = Form1::Get();
+    if (!main) return;
+    switch (index) {
+    case 0: {   // Load
+        if (!main->RequireDatabase()) return;
+        const QString chosen = Dialogs::Get().OpenFileName(
+            QStringLiteral("Load Document:"), QStringLiteral("Bmp files (*.bmp *.BMP);;Gif Files (*.gif *.GIF)"),
+            main->DatabaseFolder());
+        if (chosen.isEmpty()) return;
+        const QString docs = FileOps::WithTrailingSlash(FileOps::Join(main->DatabaseFolder(), QStringLiteral("Docs")));
+        const TaskFiles::CopyResult copy = TaskFiles::CopyDocument(chosen, docs);
+        if (copy.status == TaskFiles::CopyResult::Failed) {
+            MsgBox(QStringLiteral("The document could not be copied into %1: %2\nThe task's document is unchanged.")
+                       .arg(docs, copy.error),
+                   vb::vbExclamation, kTitle);
+            return;
+        }
+        SetDocument(copy.path, chosen);
+        return;
+    }
+    case 1:   // View
+        if (picture_.isNull()) return;
+        showMinimized();
+        Shell::Get().OpenDocument(Label8->text());
+        return;
+    case 2: {   // Clear
+        if (MsgBox(QStringLiteral("Are you sure you want to remove this document?"),
+                   vb::vbYesNo + vb::vbCritical + vb::vbDefaultButton2, kTitle) != vb::vbYes)
+            return;
+        SetDocument(QString(), QString());
+        // Only the task being edited loses its document at once; a new task
+        // simply does not take over the selected task's document.
+        const int row = TaskRow();
+        if (row < 1) return;
+        main->Grid1.SetText(row, Col::Document, QString());
+        main->Grid1.SetColumnWidth(Col::Document, 0);
+        main->SaveDatabase();
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+// ---------------------------------------------------------------- unload
+
+void Form6::Release() {
+    if (Forms::Loaded<Form6>() == this) Forms::Slot<Form6>::instance = nullptr;
+    close();
+}
+
+void Form6::reject() { close(); }
+
+void Form6::closeEvent(QCloseEvent* event) {
+    // Not QDialog's: it would route the close through reject() again.
+    Form_Unload();
+    event->accept();
+}
+
+void Form6::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    if (Forms::Loaded<Form6>() == this) Forms::Slot<Form6>::instance = nullptr;
+    // The material dialog edits this editor's list; it goes with it.
+    if (Forms::Loaded<Form6>() == nullptr) Forms::Unload<frmcost>();
+    if (!saved_) TaskRecord::GiveBack(taken_);
+}

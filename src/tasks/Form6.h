@@ -1,9 +1,29 @@
 #pragma once
-// The task editor ("Add Task" / "Edit Task").
+// The task editor ("Add Task" / "Edit Task"): the fields of one task row,
+// its item list and material list (each written to the task's own file as
+// it changes), and its attached document. A single modeless instance.
+//
+// Open it with OpenForAdd() or OpenForEdit(): they set the main window's
+// editor mode, show the editor and, for an edit, bind it to the task on the
+// active row. A bound editor keeps acting on that task (Save, Clear of the
+// document, the material dialog) whatever row the user clicks meanwhile.
+//
+// Loading the editor takes a task number from the counter and proposes
+// "ID-<number>"; closing it without saving gives the number back.
 
 #include <QDialog>
+#include <QIcon>
+#include <array>
 
+#include "platform/Grid.h"
+
+class GridView;
+class QComboBox;
+class QDateEdit;
+class QLabel;
 class QLineEdit;
+class QPushButton;
+class QTimeEdit;
 
 class Form6 : public QDialog {
     Q_OBJECT
@@ -11,10 +31,123 @@ public:
     Form6();
     ~Form6() override;
 
-    QLineEdit* Text1 = nullptr;    // Task ID
-    QLineEdit* Text2 = nullptr;    // Equipment
-    QLineEdit* Text3 = nullptr;    // Assigned To
-    QLineEdit* Text4 = nullptr;    // last saved material cost
-    QLineEdit* Text5 = nullptr;    // Requested By
-    QLineEdit* Combo1 = nullptr;   // Type (a one-line box)
+    // The list bar's "Add": editor mode "1", empty lists for a new task, the
+    // editor shown as "Add Task". An editor open on an existing task is
+    // closed first (a new task never shares another task's lists); an editor
+    // already adding a task is shown as it is.
+    static Form6* OpenForAdd();
+    // The list bar's "Edit": "No Tasks Found" without a task row; otherwise
+    // editor mode "2", the editor bound to the active task, its fields,
+    // document, items and materials shown as "Edit Task". nullptr when refused.
+    static Form6* OpenForEdit();
+
+    // ---- fields ----
+    QLineEdit* Text1 = nullptr;     // Task ID
+    QLineEdit* Text2 = nullptr;     // Equipment
+    QLineEdit* Text3 = nullptr;     // Assigned To
+    QLineEdit* Text4 = nullptr;     // last saved material cost
+    QLineEdit* Text5 = nullptr;     // Requested By
+    QLineEdit* Combo1 = nullptr;    // Type (a one-line box)
+    QComboBox* Combo2 = nullptr;    // Status
+    QComboBox* Combo3 = nullptr;    // Number of Days Between Task
+    QComboBox* Combo4 = nullptr;    // Select Number Of Tasks To Generate
+    QDateEdit* DatePicker1 = nullptr;   // Request Date
+    QDateEdit* DatePicker2 = nullptr;   // Scheduled Start Date
+    QDateEdit* DatePicker3 = nullptr;   // Scheduled Stop Date
+    QTimeEdit* DatePicker4 = nullptr;   // Scheduled Start Time
+    QTimeEdit* DatePicker5 = nullptr;   // Scheduled Stop Time
+    QLabel* Label8 = nullptr;       // the attached document's full path
+    QLabel* Picture1 = nullptr;     // the document's icon
+
+    // ---- lists ----
+    Grid Grid1;                     // task items
+    Grid Grid2;                     // materials and costs
+    GridView* Grid1View = nullptr;
+    GridView* Grid2View = nullptr;
+
+    // ---- buttons ----
+    QPushButton* Command1 = nullptr;    // Assigned To picker
+    QPushButton* Command2 = nullptr;    // "&Close"
+    QPushButton* Command3 = nullptr;    // "&Save Task"
+    QPushButton* Command4 = nullptr;    // "Add Task" (item)
+    QPushButton* Command5 = nullptr;    // "&Help"
+    QPushButton* Command6 = nullptr;    // "Edit Task" (item)
+    QPushButton* Command7 = nullptr;    // Requested By picker
+    QPushButton* Command8 = nullptr;    // Type picker
+    QPushButton* Command9 = nullptr;    // "Add Material"
+    std::array<QPushButton*, 3> Command10{};   // "&Load", "&View", "&Clear" (document)
+    QPushButton* Command11 = nullptr;   // "Edit Material"
+    QPushButton* Command12 = nullptr;   // "Delete Selected Item" (items)
+    QPushButton* Command13 = nullptr;   // "Delete Selected Item" (materials)
+    QPushButton* Command15 = nullptr;   // Equipment picker
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void Command10_Click(int index);
+    void Command11_Click();
+    void Command12_Click();
+    void Command13_Click();
+    void Command15_Click();
+
+    // Writes the fields into the row of the task being edited; false when
+    // that task is no longer in the grid.
+    bool EditRow();
+
+    // Fill the lists from the files of a task (missing files give the empty
+    // lists; an unreadable file is reported and left as it is).
+    void LoadItemList(const QString& taskId);
+    void LoadMaterialList(const QString& taskId);
+
+    // Whether the lists may be written under the ID in Text1 now; says why
+    // not. Writes of the lists to the task's files, reporting a failure.
+    bool ListsWritable();
+    bool WriteItems();
+    bool WriteMaterials();
+
+    // Change whenever the lists are those of another task, and whenever the
+    // material rows move (a deletion or reload), so the material dialog can
+    // tell that the row it was opened on is still the one it edits.
+    quint64 TaskGeneration() const { return taskGeneration_; }
+    quint64 MaterialRowsVersion() const { return materialRowsVersion_; }
+
+    bool Saved() const { return saved_; }
+    qint64 TakenNumber() const { return taken_; }
+    bool HasDocumentIcon() const { return !picture_.isNull(); }
+
+    // The desktop's icon of a document; a null icon for "" or a missing file.
+    static QIcon GetDocIcon(const QString& path);
+    static QString TrimPath(const QString& path);
+    static bool FileExist(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    enum class Mode { None, Add, Edit };
+    void BuildWindow();
+    void FillFromRow(int row);
+    void SetDocument(const QString& path, const QString& iconOf);
+    QStringList Cells() const;
+    bool Editing() const;
+    int TaskRow() const;           // the bound task's row now, -1 when none
+    void Release();                // stop being the global instance and close
+    void Form_Unload();
+
+    Mode mode_ = Mode::None;
+    int boundRow_ = -1;
+    QString boundId_;
+    bool saved_ = false;
+    bool unloaded_ = false;
+    qint64 taken_ = 0;
+    QIcon picture_;
+    quint64 taskGeneration_ = 0;
+    quint64 materialRowsVersion_ = 0;
 };

@@ -1,0 +1,175 @@
+#include "tasks/TaskFiles.h"
+
+#include <QFileInfo>
+
+#include "platform/FileOps.h"
+#include "platform/Grid.h"
+#include "tasks/CSHFileOp.h"
+
+namespace TaskFiles {
+
+void ResetItems(Grid& grid) {
+    grid.ClearRows();
+    grid.SetCols(2);
+    grid.SetRows(1);
+    grid.SetColumnWidth(0, 0);
+    grid.SetText(0, 1, kItemsHeader);
+    grid.AutoFit(1);
+    grid.SetActiveCell(0, 1);
+}
+
+void ResetMaterials(Grid& grid) {
+    grid.ClearRows();
+    grid.SetCols(3);
+    grid.SetRows(1);
+    grid.SetColumnWidth(0, 0);
+    grid.SetText(0, 1, kMaterialsHeader);
+    grid.SetText(0, 2, kCostHeader);
+    grid.AutoFit(1);
+    grid.AutoFit(2);
+    grid.SetActiveCell(0, 1);
+}
+
+QString IdProblem(const QString& id) {
+    if (id.isEmpty()) return QStringLiteral("You must enter a Task ID");
+    // The longest extension is added here so that both files can be named.
+    if (!FileOps::IsSafeFileName(id) || !FileOps::IsSafeFileName(id + QStringLiteral(".tsk")))
+        return QStringLiteral("The Task ID \"%1\" cannot name the task's files: it may not contain / or \\ "
+                              "or control characters, nor be longer than a file name.")
+            .arg(id);
+    return QString();
+}
+
+static QString ListFile(const QString& folder, const QString& id, const QString& extension) {
+    if (folder.isEmpty() || !IdProblem(id).isEmpty()) return QString();
+    return FileOps::Join(folder, id + extension);
+}
+
+QString ItemFile(const QString& tasksFolder, const QString& id) {
+    return ListFile(tasksFolder, id, QStringLiteral(".tsk"));
+}
+
+QString MaterialFile(const QString& materialsFolder, const QString& id) {
+    return ListFile(materialsFolder, id, QStringLiteral(".mts"));
+}
+
+static LoadResult LoadList(Grid& grid, const QString& path, void (*reset)(Grid&), int cols, QString* error) {
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        reset(grid);
+        return LoadResult::Missing;
+    }
+    QString why;
+    if (!grid.LoadFile(path, &why)) {
+        reset(grid);
+        if (error) *error = why;
+        return LoadResult::Failed;
+    }
+    // A list always has its columns, whatever the file held.
+    if (grid.Cols() < cols) grid.SetCols(cols);
+    if (grid.Rows() < 1) grid.SetRows(1);
+    grid.SetActiveCell(0, 1);
+    return LoadResult::Loaded;
+}
+
+LoadResult LoadItems(Grid& grid, const QString& path, QString* error) {
+    return LoadList(grid, path, &ResetItems, 2, error);
+}
+
+LoadResult LoadMaterials(Grid& grid, const QString& path, QString* error) {
+    return LoadList(grid, path, &ResetMaterials, 3, error);
+}
+
+bool SaveList(const Grid& grid, const QString& path, QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    if (path.isEmpty()) return fail(QStringLiteral("The task has no file name."));
+    const QFileInfo info(path);
+    if (info.exists()) {
+        Grid existing;
+        if (!info.isFile() || !existing.LoadFile(path))
+            return fail(QStringLiteral("%1 exists but is not a list this program can read; it was left as it is.")
+                            .arg(path));
+    }
+    const QString folder = info.absolutePath();
+    if (!FileOps::FolderExists(folder) && !FileOps::MakeFolder(folder))
+        return fail(QStringLiteral("The folder %1 cannot be created.").arg(folder));
+    QString why;
+    if (!grid.SaveFile(path, &why)) return fail(why);
+    return true;
+}
+
+void AddItem(Grid& grid, const QString& text) {
+    grid.SetRows(grid.Rows() + 1);
+    grid.SetText(grid.Rows() - 1, 1, text);
+    grid.AutoFit(1);
+}
+
+void SetItem(Grid& grid, int row, const QString& text) {
+    if (row < 1 || row >= grid.Rows()) return;
+    grid.SetText(row, 1, text);
+    grid.AutoFit(1);
+}
+
+void AddMaterial(Grid& grid, const QString& material, const QString& cost) {
+    grid.SetRows(grid.Rows() + 1);
+    const int row = grid.Rows() - 1;
+    grid.SetText(row, 1, material);
+    grid.SetText(row, 2, cost);
+    grid.AutoFit(1);
+    grid.AutoFit(2);
+}
+
+void SetMaterial(Grid& grid, int row, const QString& material, const QString& cost) {
+    if (row < 1 || row >= grid.Rows()) return;
+    grid.SetText(row, 1, material);
+    grid.SetText(row, 2, cost);
+    grid.AutoFit(1);
+    grid.AutoFit(2);
+}
+
+void DeleteSelected(Grid& grid) {
+    grid.DeleteSelectedRows();
+    if (grid.ActiveRow() >= grid.Rows()) grid.SetActiveCell(grid.Rows() - 1, 1);
+}
+
+CopyResult CopyDocument(const QString& source, const QString& docsFolder) {
+    CopyResult result;
+    if (docsFolder.isEmpty()) {
+        result.error = QStringLiteral("No database folder is known.");
+        return result;
+    }
+    if (!FileOps::FolderExists(docsFolder) && !FileOps::MakeFolder(docsFolder)) {
+        result.error = QStringLiteral("The folder %1 cannot be created.").arg(docsFolder);
+        return result;
+    }
+    const QString name = TrimPath(source);
+    if (!FileOps::IsSafeFileName(name)) {
+        result.error = QStringLiteral("%1 is not a file name.").arg(source);
+        return result;
+    }
+    CSHFileOp op;
+    op.AddSourceFile(source);
+    op.AddDestFile(FileOps::WithTrailingSlash(docsFolder));
+    op.ConfirmOperation(true);
+    const bool ok = op.CopyFiles();
+    const QString copy = FileOps::Join(docsFolder, name);
+    if (ok) {
+        result.status = CopyResult::Copied;
+        result.path = copy;
+    } else if (op.AnyOperationsAborted() && op.LastError().isEmpty() && FileOps::FileExists(copy)) {
+        result.status = CopyResult::KeptExisting;
+        result.path = copy;
+    } else {
+        result.error = op.LastError();
+    }
+    return result;
+}
+
+QString TrimPath(const QString& path) {
+    const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(cut + 1);
+}
+
+}  // namespace TaskFiles

@@ -1,0 +1,552 @@
+// The task editor driven through its real windows, offscreen, on a database
+// made through the main window.
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/Forms.h"
+#include "database/TaskCounter.h"
+#include "platform/DateText.h"
+#include "platform/GridView.h"
+#include "support/MainWindow.h"
+#include "support/ScriptedDialogs.h"
+#include "tasks/Form6.h"
+#include "tasks/frmcost.h"
+
+namespace {
+
+class EditorTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        Start();
+        db_ = NewDatabase();
+        TestEnv::Dialogs().Reset();
+    }
+
+    static void Settle() {
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+    static void Click(QPushButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        Settle();
+    }
+    static void ClickRow(GridView* view, int row, int col = 1) {
+        view->Sync();
+        QApplication::processEvents();
+        const QRect cell = view->CellRect(row, col);
+        ASSERT_TRUE(cell.isValid()) << "row " << row;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    static void Type(QLineEdit* box, const QString& text) {
+        box->clear();
+        QTest::keyClicks(box, text);
+    }
+    // The fields Save requires, on an open editor.
+    static void FillRequired(Form6* f, const QString& equipment = "Pump 4", const QString& type = "Lubrication") {
+        Type(f->Text2, equipment);
+        Type(f->Combo1, type);
+    }
+    Grid Stored() const {
+        Grid g;
+        EXPECT_TRUE(g.LoadFile(db_));
+        return g;
+    }
+    QByteArray Bytes(const QString& path) const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QString ItemFile(const QString& id) const { return form_->TasksFolder() + "/" + id + ".tsk"; }
+    QString MaterialFile(const QString& id) const { return form_->MaterialsFolder() + "/" + id + ".mts"; }
+    // Two tasks on file, the counter recomputed as after an open.
+    void TwoTasks() {
+        AddTask("ID-1", QDate::currentDate());
+        AddTask("ID-2", QDate::currentDate().addDays(2));
+        form_->ResortNum();
+    }
+    Form6* EditRow(int row) {
+        ClickRow(form_->Grid1View, row);
+        Form6* f = Form6::OpenForEdit();
+        Settle();
+        return f;
+    }
+
+    QString db_;
+};
+
+TEST_F(EditorTest, AddingATaskOnAnEmptyDatabase) {
+    Form6* f = Form6::OpenForAdd();
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(f->windowTitle(), "Add Task");
+    EXPECT_EQ(form_->Label3->text(), "1");
+    EXPECT_EQ(f->Text1->text(), "ID-1");
+    EXPECT_EQ(TaskCounter::ReadText(), "1");
+    EXPECT_EQ(f->DatePicker1->date(), QDate::currentDate());
+    EXPECT_EQ(f->DatePicker2->date(), QDate::currentDate());
+    EXPECT_EQ(f->Combo2->currentText(), "");
+    EXPECT_EQ(f->Combo2->count(), 6);
+    EXPECT_EQ(f->Combo3->currentText(), "1");
+    EXPECT_EQ(f->Combo3->count(), 10000);
+    EXPECT_EQ(f->Combo4->count(), 1000);
+    EXPECT_EQ(f->Grid1.Text(0, 1), "Task Items");
+    EXPECT_EQ(f->Grid2.Text(0, 2), "Cost");
+
+    FillRequired(f);
+    Type(f->Text3, "Ann");
+    Type(f->Text5, "Bob");
+    f->Combo3->setEditText("14");
+    TestEnv::Dialogs().AnswerInput(QString("Drain the sump"));
+    Click(f->Command4);
+    Click(f->Command3);
+
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty()) << TestEnv::Dialogs().LastMessage().toStdString();
+    EXPECT_EQ(Forms::Loaded<Form6>(), nullptr);
+    Grid& g = form_->Grid1;
+    ASSERT_EQ(g.Rows(), 2);
+    EXPECT_EQ(g.ActiveRow(), 1);
+    const QString today = DateText::FormatDate(QDate::currentDate());
+    const QStringList expected = {"ID-1", "Pump 4", today, today, "", today, "", "Ann", "Bob", "Lubrication",
+                                  "14", "", ""};
+    for (int c = 1; c <= 13; ++c)
+        if (c != Col::StartTime && c != Col::EndTime) {
+            EXPECT_EQ(g.Text(1, c), expected[c - 1]) << "column " << c;
+        }
+    EXPECT_TRUE(DateText::ParseTime(g.Text(1, Col::StartTime)).has_value());
+    EXPECT_EQ(g.ColumnWidth(Col::Document), 0);
+    EXPECT_EQ(form_->Text3->text(), "14");
+    EXPECT_EQ(form_->Text4->text(), "0");
+    EXPECT_EQ(TaskCounter::ReadText(), "1");   // saved: the number stays taken
+    const Grid stored = Stored();
+    ASSERT_EQ(stored.Rows(), 2);
+    EXPECT_EQ(stored.Text(1, 2), "Pump 4");
+    EXPECT_TRUE(QFileInfo::exists(ItemFile("ID-1")));
+}
+
+TEST_F(EditorTest, ACountAboveOneAddsFurtherOccurrences) {
+    Form6* f = Form6::OpenForAdd();
+    FillRequired(f);
+    f->Combo4->setEditText("3");
+    f->Combo3->setEditText("7");
+    Click(f->Command3);
+    EXPECT_EQ(form_->Text4->text(), "2");
+    EXPECT_EQ(form_->Grid1.Rows(), 4);
+    EXPECT_EQ(Stored().Rows(), 4);
+}
+
+TEST_F(EditorTest, ClosingWithoutSavingGivesTheNumberBackWhileItIsStillOurs) {
+    TwoTasks();
+    EXPECT_EQ(TaskCounter::Read(), 2);
+    Form6* f = Form6::OpenForAdd();
+    EXPECT_EQ(f->Text1->text(), "ID-3");
+    QPointer<Form6> closed(f);
+    Click(f->Command2);
+    EXPECT_EQ(Forms::Loaded<Form6>(), nullptr);
+    EXPECT_TRUE(closed.isNull());
+    EXPECT_EQ(TaskCounter::ReadText(), "2");
+
+    // The counter moved on while the editor was open: it is left alone.
+    f = Form6::OpenForAdd();
+    EXPECT_EQ(f->Text1->text(), "ID-3");
+    TaskCounter::WritePlain(9);
+    closed = f;
+    QTest::keyClick(f, Qt::Key_Escape);
+    Settle();
+    EXPECT_TRUE(closed.isNull());
+    EXPECT_EQ(TaskCounter::ReadText(), "9");
+
+    // Shutdown unloads the editor and gives its number back too.
+    TaskCounter::WritePlain(2);
+    Form6::OpenForAdd();
+    EXPECT_EQ(TaskCounter::ReadText(), "3");
+    Stop();
+    EXPECT_EQ(TaskCounter::ReadText(), "2");
+}
+
+TEST_F(EditorTest, SaveChecksTheFieldsInOrderAndWritesNothingOnARefusal) {
+    TwoTasks();
+    const QByteArray before = Bytes(db_);
+    Form6* f = Form6::OpenForAdd();
+    auto& dialogs = TestEnv::Dialogs();
+    auto refusal = [&](const QString& id) {
+        dialogs.Reset();
+        Type(f->Text1, id);
+        Click(f->Command3);
+        EXPECT_EQ(dialogs.Messages().size(), 1) << id.toStdString();
+        EXPECT_EQ(Forms::Loaded<Form6>(), f);
+        return dialogs.LastMessage();
+    };
+    EXPECT_EQ(refusal(""), "You must enter a Task ID");
+    EXPECT_EQ(refusal("ID-3"), "You must enter Equipment");
+    Type(f->Text2, "Pump");
+    EXPECT_EQ(refusal("ID-3"), "You must enter a Type");
+    Type(f->Combo1, "Oil");
+    EXPECT_TRUE(refusal("ID-2").contains("already used"));
+    EXPECT_TRUE(refusal("../ID-3").contains("cannot name"));
+    f->Combo4->setEditText("0");
+    EXPECT_TRUE(refusal("ID-3").contains("number of tasks"));
+    EXPECT_EQ(dialogs.Calls().back().title, "Quillon");
+    EXPECT_EQ(form_->Grid1.Rows(), 3);
+    EXPECT_EQ(Bytes(db_), before);
+    EXPECT_FALSE(f->Saved());
+}
+
+TEST_F(EditorTest, ATabTypedIntoAFieldStaysInItsCell) {
+    Form6* f = Form6::OpenForAdd();
+    FillRequired(f);
+    f->Text2->setText("Pump\tNorth");
+    f->Text5->setText("Bob\tand\tAnn");
+    Click(f->Command3);
+    const Grid& g = form_->Grid1;
+    EXPECT_EQ(g.Text(1, Col::Equipment), "Pump\tNorth");
+    EXPECT_EQ(g.Text(1, Col::RequestDate), DateText::FormatDate(QDate::currentDate()));
+    EXPECT_EQ(g.Text(1, Col::RequestedBy), "Bob\tand\tAnn");
+    EXPECT_EQ(g.Text(1, Col::Type), "Lubrication");
+    EXPECT_EQ(Stored().Text(1, Col::Equipment), "Pump\tNorth");
+}
+
+TEST_F(EditorTest, EditShowsTheTaskAndSaveRewritesItsRow) {
+    TwoTasks();
+    Form6* f = EditRow(2);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->windowTitle(), "Edit Task");
+    EXPECT_EQ(form_->Label3->text(), "2");
+    EXPECT_EQ(f->Text1->text(), "ID-2");
+    EXPECT_EQ(f->Text2->text(), "Boiler 1");
+    EXPECT_EQ(f->Combo1->text(), "Inspection");
+    EXPECT_EQ(f->Combo2->currentText(), "Ready");
+    EXPECT_EQ(f->Combo3->currentText(), "7");
+    EXPECT_EQ(f->DatePicker2->date(), QDate::currentDate().addDays(2));
+    EXPECT_EQ(f->DatePicker4->time(), QTime(8, 0));
+    EXPECT_EQ(f->Combo4->currentText(), "1");
+
+    Type(f->Text2, "Boiler 2");
+    f->Combo2->setEditText("On Hold");
+    Click(f->Command3);
+    const Grid& g = form_->Grid1;
+    ASSERT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.Text(2, Col::Equipment), "Boiler 2");
+    EXPECT_EQ(g.Text(2, Col::Status), "On Hold");
+    EXPECT_EQ(g.Text(2, Col::StartTime), "08:00:00");
+    EXPECT_EQ(g.Text(1, Col::Equipment), "Boiler 1");
+    EXPECT_EQ(Stored().Text(2, Col::Status), "On Hold");
+    EXPECT_EQ(TaskCounter::Read(), 3);   // an edit that is saved keeps its number
+}
+
+TEST_F(EditorTest, TheEditorStaysWithItsTaskWhenAnotherRowIsClicked) {
+    TwoTasks();
+    form_->Grid1.SetText(1, Col::Document, "/elsewhere/Docs/one.bmp");
+    form_->Grid1.SetText(2, Col::Document, "/elsewhere/Docs/two.bmp");
+    form_->SaveDatabase();
+    Form6* f = EditRow(1);
+    ClickRow(form_->Grid1View, 2);
+    ASSERT_EQ(form_->Grid1.ActiveRow(), 2);
+
+    // Clear takes the document of the edited task only, and saves at once.
+    TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
+    Click(f->Command10[2]);
+    EXPECT_EQ(f->Label8->text(), "");
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), "");
+    EXPECT_EQ(form_->Grid1.Text(2, Col::Document), "/elsewhere/Docs/two.bmp");
+    EXPECT_EQ(Stored().Text(1, Col::Document), "");
+
+    Type(f->Text2, "Chiller");
+    Click(f->Command3);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Equipment), "Chiller");
+    EXPECT_EQ(form_->Grid1.Text(2, Col::Equipment), "Boiler 1");
+    EXPECT_EQ(form_->Grid1.Text(2, Col::TaskId), "ID-2");
+    EXPECT_EQ(form_->Grid1.ActiveRow(), 1);   // what a generation would copy
+
+    // The task moved (a sort) while its editor was open: Save still finds it.
+    f = EditRow(1);
+    form_->Grid1.Sort(Col::TaskId, 1);   // ID-2, ID-1
+    Type(f->Text2, "Chiller 2");
+    Click(f->Command3);
+    EXPECT_EQ(form_->Grid1.Text(2, Col::Equipment), "Chiller 2");
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Equipment), "Boiler 1");
+}
+
+TEST_F(EditorTest, ItemsAndMaterialsSurviveAReopen) {
+    TwoTasks();
+    Form6* f = EditRow(1);
+    auto& dialogs = TestEnv::Dialogs();
+    for (const char* item : {"Isolate power", "Drain tank", "Refill"}) {
+        dialogs.AnswerInput(QString(item));
+        Click(f->Command4);
+    }
+    dialogs.AnswerInput(std::nullopt);   // Cancel changes nothing
+    Click(f->Command4);
+    EXPECT_EQ(f->Grid1.Rows(), 4);
+
+    ClickRow(f->Grid1View, 2);
+    dialogs.AnswerInput(QString("Drain and flush tank"));
+    Click(f->Command6);
+    ClickRow(f->Grid1View, 1);
+    dialogs.AnswerMsgBox(vb::vbYes);
+    Click(f->Command12);
+
+    for (auto [name, cost] : {std::pair{"Gasket", " 12.50 "}, std::pair{"Oil", "about ten"}}) {
+        Click(f->Command9);
+        frmcost* c = Forms::Loaded<frmcost>();
+        ASSERT_TRUE(c);
+        EXPECT_EQ(c->SkinLabel4->text(), "0");
+        c->Text1->setText(name);
+        c->Text2->setText(cost);
+        Click(c->Command2);
+        EXPECT_EQ(Forms::Loaded<frmcost>(), nullptr);
+    }
+    EXPECT_EQ(f->Text4->text(), "about ten");
+    Click(f->Command2);   // closed without saving the task: the lists are on file already
+
+    f = EditRow(1);
+    ASSERT_EQ(f->Grid1.Rows(), 3);
+    EXPECT_EQ(f->Grid1.Text(1, 1), "Drain and flush tank");
+    EXPECT_EQ(f->Grid1.Text(2, 1), "Refill");
+    ASSERT_EQ(f->Grid2.Rows(), 3);
+    EXPECT_EQ(f->Grid2.Text(1, 2), " 12.50 ");
+    EXPECT_EQ(f->Grid2.Text(2, 1), "Oil");
+    EXPECT_EQ(f->Grid2.Text(2, 2), "about ten");
+
+    // Another task shows its own (empty) lists.
+    f = EditRow(2);
+    EXPECT_EQ(f->Text1->text(), "ID-2");
+    EXPECT_EQ(f->Grid1.Rows(), 1);
+    EXPECT_EQ(f->Grid2.Rows(), 1);
+}
+
+TEST_F(EditorTest, TheMaterialDialogChangesTheRowItWasOpenedOn) {
+    TwoTasks();
+    Form6* f = EditRow(1);
+    for (auto name : {"Belt", "Filter"}) {
+        Click(f->Command9);
+        frmcost* c = Forms::Loaded<frmcost>();
+        c->Text1->setText(name);
+        Click(c->Command2);
+    }
+    ClickRow(f->Grid2View, 1);
+    Click(f->Command11);
+    frmcost* c = Forms::Loaded<frmcost>();
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->SkinLabel4->text(), "1");
+    EXPECT_EQ(c->Text1->text(), "Belt");
+    EXPECT_EQ(c->Text2->text(), "0");
+    c->Text1->setText("V-belt");
+    c->Text2->setText("9.99");
+    ClickRow(f->Grid2View, 2);   // the user looks at another material meanwhile
+    Click(c->Command2);
+    EXPECT_EQ(f->Grid2.Text(1, 1), "V-belt");
+    EXPECT_EQ(f->Grid2.Text(1, 2), "9.99");
+    EXPECT_EQ(f->Grid2.Text(2, 1), "Filter");
+
+    // A material deleted while its dialog was open is not written back over
+    // whichever row took its place.
+    ClickRow(f->Grid2View, 2);
+    Click(f->Command11);
+    c = Forms::Loaded<frmcost>();
+    c->Text1->setText("Filter 2");
+    ClickRow(f->Grid2View, 2);
+    TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
+    Click(f->Command13);
+    Click(c->Command2);
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("no longer in the list"));
+    EXPECT_EQ(f->Grid2.Rows(), 2);
+    EXPECT_EQ(f->Grid2.Text(1, 1), "V-belt");
+
+    Grid onFile;
+    ASSERT_TRUE(onFile.LoadFile(MaterialFile("ID-1")));
+    EXPECT_EQ(onFile.Rows(), 2);
+    EXPECT_EQ(onFile.Text(1, 1), "V-belt");
+}
+
+TEST_F(EditorTest, AddWhileEditingStartsAFreshTaskWithItsOwnFiles) {
+    TwoTasks();
+    Form6* f = EditRow(1);
+    TestEnv::Dialogs().AnswerInput(QString("Inspect seals"));
+    Click(f->Command4);
+    const QByteArray itemsOfOne = Bytes(ItemFile("ID-1"));
+    ASSERT_FALSE(itemsOfOne.isEmpty());
+
+    f = Form6::OpenForAdd();
+    Settle();
+    EXPECT_EQ(f->windowTitle(), "Add Task");
+    // The edit's number went back when its editor closed unsaved.
+    EXPECT_EQ(f->Text1->text(), "ID-3");
+    EXPECT_EQ(f->Grid1.Rows(), 1);
+    TestEnv::Dialogs().AnswerInput(QString("New task item"));
+    Click(f->Command4);
+    EXPECT_EQ(Bytes(ItemFile("ID-1")), itemsOfOne);
+    EXPECT_TRUE(QFileInfo::exists(ItemFile("ID-3")));
+
+    // A second Add keeps the task being added, with its list.
+    f = Form6::OpenForAdd();
+    EXPECT_EQ(f->Text1->text(), "ID-3");
+    EXPECT_EQ(f->Grid1.Rows(), 2);
+}
+
+TEST_F(EditorTest, ListsAreNeverWrittenUnderAnUnusableOrForeignId) {
+    TwoTasks();
+    const QByteArray itemsOfTwo = [&] {
+        Form6* f = EditRow(2);
+        TestEnv::Dialogs().AnswerInput(QString("Task two's item"));
+        Click(f->Command4);
+        Click(f->Command2);
+        return Bytes(ItemFile("ID-2"));
+    }();
+    Form6* f = Form6::OpenForAdd();
+    auto& dialogs = TestEnv::Dialogs();
+    for (const QString& id : {QString(""), QString("../escaped"), QString("ID-2")}) {
+        dialogs.Reset();
+        Type(f->Text1, id);
+        dialogs.AnswerInput(QString("item"));
+        Click(f->Command4);
+        ASSERT_EQ(dialogs.Messages().size(), 1) << id.toStdString();
+        EXPECT_EQ(dialogs.Calls().size(), 1u) << "no input box";
+        Click(f->Command9);
+        EXPECT_EQ(Forms::Loaded<frmcost>(), nullptr);
+    }
+    EXPECT_EQ(f->Grid1.Rows(), 1);
+    EXPECT_FALSE(QFileInfo::exists(form_->CompanionFolder() + "/escaped.tsk"));
+    EXPECT_FALSE(QFileInfo::exists(ItemFile("")));
+    EXPECT_EQ(Bytes(ItemFile("ID-2")), itemsOfTwo);
+}
+
+TEST_F(EditorTest, AFailedListWriteIsReported) {
+    Form6* f = Form6::OpenForAdd();
+    QDir(form_->TasksFolder()).removeRecursively();
+    QFile blocker(form_->TasksFolder());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    TestEnv::Dialogs().AnswerInput(QString("item"));
+    Click(f->Command4);
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("could not be saved"));
+}
+
+TEST_F(EditorTest, DocumentLoadViewAndClear) {
+    const QString picture = temp_ + "/pics/pump.bmp";
+    QDir().mkpath(temp_ + "/pics");
+    {
+        QFile p(picture);
+        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
+        p.write("BM picture");
+    }
+    Form6* f = Form6::OpenForAdd();
+    auto& dialogs = TestEnv::Dialogs();
+    EXPECT_FALSE(f->HasDocumentIcon());
+    Click(f->Command10[1]);   // View without a document does nothing
+    EXPECT_TRUE(TestEnv::Shell().opened.empty());
+
+    dialogs.AnswerOpen("");   // Cancel
+    Click(f->Command10[0]);
+    EXPECT_EQ(f->Label8->text(), "");
+
+    const QString copy = form_->DatabaseFolder() + "Docs/pump.bmp";
+    dialogs.AnswerOpen(picture);
+    Click(f->Command10[0]);
+    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_EQ(Bytes(copy), "BM picture");
+    EXPECT_TRUE(f->HasDocumentIcon());
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+
+    Click(f->Command10[1]);
+    ASSERT_EQ(TestEnv::Shell().opened.size(), 1u);
+    EXPECT_EQ(TestEnv::Shell().opened[0].what, copy);
+    f->showNormal();
+
+    // A copy of that name exists: the user is asked and may keep it.
+    {
+        QFile p(picture);
+        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
+        p.write("BM changed");
+    }
+    dialogs.AnswerOpen(picture);
+    dialogs.AnswerMsgBox(vb::vbNo);
+    Click(f->Command10[0]);
+    EXPECT_EQ(dialogs.Messages().size(), 1);
+    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_EQ(Bytes(copy), "BM picture");
+
+    // A copy that fails leaves the document as it was and says so.
+    dialogs.Reset();
+    dialogs.AnswerOpen(temp_ + "/pics/gone.bmp");
+    Click(f->Command10[0]);
+    EXPECT_EQ(dialogs.Messages().size(), 1);
+    EXPECT_TRUE(dialogs.LastMessage().contains("could not be copied"));
+    EXPECT_EQ(f->Label8->text(), copy);
+
+    dialogs.AnswerMsgBox(vb::vbNo);
+    Click(f->Command10[2]);
+    EXPECT_EQ(f->Label8->text(), copy);
+    dialogs.AnswerMsgBox(vb::vbYes);
+    Click(f->Command10[2]);
+    EXPECT_EQ(f->Label8->text(), "");
+    EXPECT_FALSE(f->HasDocumentIcon());
+    EXPECT_TRUE(QFileInfo::exists(copy));   // the copy stays on disk
+
+    dialogs.AnswerOpen(picture);
+    dialogs.AnswerMsgBox(vb::vbYes);   // replace this time
+    Click(f->Command10[0]);
+    EXPECT_EQ(Bytes(copy), "BM changed");
+    FillRequired(f);
+    Click(f->Command3);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), copy);
+}
+
+TEST_F(EditorTest, ClearWhileAddingLeavesTheSelectedTaskAlone) {
+    const QString doc = temp_ + "/Docs/one.bmp";
+    QDir().mkpath(temp_ + "/Docs");
+    {
+        QFile p(doc);
+        ASSERT_TRUE(p.open(QIODevice::WriteOnly));
+        p.write("BM");
+    }
+    TwoTasks();
+    form_->Grid1.SetText(1, Col::Document, doc);
+    form_->SaveDatabase();
+    ClickRow(form_->Grid1View, 1);
+    const QByteArray before = Bytes(db_);
+
+    Form6* f = Form6::OpenForAdd();
+    EXPECT_EQ(f->Label8->text(), doc);   // a new task takes over the selected one's document
+    EXPECT_TRUE(f->HasDocumentIcon());
+    TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
+    Click(f->Command10[2]);
+    EXPECT_EQ(f->Label8->text(), "");
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), doc);
+    EXPECT_EQ(Bytes(db_), before);
+
+    FillRequired(f);
+    Click(f->Command3);
+    EXPECT_EQ(form_->Grid1.Text(3, Col::TaskId), "ID-3");
+    EXPECT_EQ(form_->Grid1.Text(3, Col::Document), "");
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), doc);
+}
+
+TEST_F(EditorTest, AListWindowAppliedBeforeAddFillsTheEditorsBox) {
+    TwoTasks();
+    // A picker writes into the editor while it is not open: it loads hidden
+    // with a number taken, and Add shows it with the name in its box.
+    Forms::Load<Form6>()->Text2->setText("Compressor");
+    EXPECT_EQ(TaskCounter::Read(), 3);
+    Form6* f = Form6::OpenForAdd();
+    EXPECT_EQ(f->Text2->text(), "Compressor");
+    EXPECT_EQ(f->Text1->text(), "ID-3");
+    EXPECT_EQ(TaskCounter::Read(), 3);
+}
+
+TEST_F(EditorTest, EditWithoutATaskRowSaysSo) {
+    EXPECT_EQ(Form6::OpenForEdit(), nullptr);
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "No Tasks Found");
+    EXPECT_EQ(Forms::Loaded<Form6>(), nullptr);
+}
+
+}  // namespace
