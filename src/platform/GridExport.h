@@ -1,0 +1,26 @@
+#pragma once
+// The grid's two exports: a spreadsheet workbook (xlsx content, whatever the
+// file is called) and an HTML page. Both write what the grid shows: the
+// header row, then the rows whose height is not 0, and only the columns
+// whose width is not 0. Every cell is written as text, so nothing a user
+// typed is ever taken for a formula or turned into a number.
+//
+// Both replace the file only once the new one is complete (a temporary file
+// beside it, then a rename); on failure the old file is left as it was and
+// `error` says why.
+
+#include <QString>
+#include <vector>
+
+class Grid;
+
+namespace GridExport {
+// Rows and columns of the grid that the exports write, in order.
+std::vector<int> ShownRows(const Grid& grid);      // row 0 first, when it exists
+std::vector<int> ShownColumns(const Grid& grid);
+// The HTML page of the shown table (UTF-8 text).
+QString HtmlPage(const Grid& grid, const QString& title);
+}
+
+bool ExportToExcel(const Grid& grid, const QString& path, QString* error = nullptr);
+bool ExportToHTML(const Grid& grid, const QString& path, QString* error = nullptr);
