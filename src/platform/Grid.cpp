@@ -551,6 +551,11 @@ bool Grid::Deserialize(const std::string& bytes, QString* error) {
     for (int r = 0; r < rows; ++r) {
         if (!NextLine(data, line))
             return SetError(error, QStringLiteral("The file is truncated: %1 of %2 rows.").arg(r).arg(rows)), false;
+        if (cols == 0) {
+            if (!line.empty())
+                return SetError(error, QStringLiteral("Row %1 of the file has cells but the grid has no columns.").arg(r)), false;
+            continue;
+        }
         int c = 0;
         size_t start = 0;
         while (true) {
@@ -569,7 +574,7 @@ bool Grid::Deserialize(const std::string& bytes, QString* error) {
             if (tab == std::string_view::npos) break;
             start = tab + 1;
         }
-        if (c != cols && !(cols == 0 && c == 1 && line.empty()))
+        if (c != cols)
             return SetError(error, QStringLiteral("Row %1 of the file has %2 cells instead of %3.").arg(r).arg(c).arg(cols)), false;
     }
     if (!NextLine(data, line) || line != "END")

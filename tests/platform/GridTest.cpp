@@ -196,6 +196,7 @@ TEST_F(GridTest, AddItemFillsFromColumnOneAndIgnoresExtraFields) {
 
 TEST_F(GridTest, OutOfRangeCallsChangeNothing) {
     Grid g = SampleGrid();
+    g.SetActiveCell(1, 1);
     g.SetText(99, 1, "x");
     g.SetText(1, 99, "x");
     g.SetRowHeight(-1, 0);
