@@ -210,6 +210,7 @@ void Form1::BuildWindow() {
     IHViewPortX1->setObjectName(QStringLiteral("IHViewPortX1"));
     photoLayout->addWidget(IHViewPortX1);
     SSTab1->addTab(photo, QStringLiteral("Photo"));
+    BuildPhotoPage();
 
     // Status bar: text, progress (hidden between passes), time.
     StatusBar1 = statusBar();

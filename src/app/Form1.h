@@ -186,7 +186,7 @@ public:
     void MatchAlerts();
 
     // ---- the Photo page ----
-    void BuildPhotoPage();      // the buttons below IHViewPortX1 (once)
+    void BuildPhotoPage();      // the buttons below IHViewPortX1
     void LoadTaskPicture();     // the ActiveTask's document into the viewer
     void Grid1_SelChange();
     void Command30_Click();     // "Zoom &Out"

@@ -123,8 +123,6 @@ void Form1::BuildToolBar() {
             connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
         }
     }
-    // The picture the toolbar's "Photo" shows has its own page buttons.
-    BuildPhotoPage();
 }
 
 void Form1::Listbar1_ItemClick(const QString& itemText) {

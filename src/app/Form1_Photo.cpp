@@ -12,7 +12,7 @@
 #include "platform/PictureViewer.h"
 
 void Form1::BuildPhotoPage() {
-    if (Command30 || !IHViewPortX1) return;
+    if (!IHViewPortX1) return;
     QWidget* page = IHViewPortX1->parentWidget();
     auto* layout = page ? qobject_cast<QBoxLayout*>(page->layout()) : nullptr;
     auto button = [this, page](const char* name, const QString& caption, void (Form1::*handler)()) {

@@ -122,6 +122,10 @@ bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* e
 }
 
 bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error) {
+    return WriteFileSafely(path, bytes.constData(), bytes.size(), error);
+}
+
+bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error) {
     if (path.isEmpty() || FolderExists(path)) {
         SetError(error, QStringLiteral("%1 is not a file name").arg(path));
         return false;
@@ -131,7 +135,7 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* erro
         SetError(error, file.errorString());
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(data, size) != size) {
         SetError(error, file.errorString());
         file.cancelWriting();
         return false;

@@ -14,6 +14,7 @@ bool RemoveFolder(const QString& path);          // whole tree
 bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* error = nullptr);
 // Writes the bytes to a temporary file beside `path`, then renames it over.
 bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error = nullptr);
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
 // Joins a folder and a name with exactly one separator between them.
 QString Join(const QString& folder, const QString& name);

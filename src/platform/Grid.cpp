@@ -2,13 +2,13 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QFile>
 #include <algorithm>
 #include <charconv>
 #include <numeric>
 
 #include "platform/DateText.h"
+#include "platform/FileOps.h"
 
 namespace {
 const std::string kEmpty;
@@ -600,22 +600,8 @@ bool Grid::Deserialize(const std::string& bytes, QString* error) {
 }
 
 bool Grid::SaveFile(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        SetError(error, file.errorString());
-        return false;
-    }
     const std::string data = Serialize();
-    if (file.write(data.data(), qint64(data.size())) != qint64(data.size())) {
-        SetError(error, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        SetError(error, file.errorString());
-        return false;
-    }
-    return true;
+    return FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), error);
 }
 
 bool Grid::LoadFile(const QString& path, QString* error) {

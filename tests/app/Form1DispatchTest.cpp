@@ -95,12 +95,6 @@ protected:
             }
         FAIL() << "no button " << key.toStdString();
     }
-    void ClickCell(int row, int col) {
-        form_->Grid1View->Sync();
-        const QRect cell = form_->Grid1View->CellRect(row, col);
-        ASSERT_TRUE(cell.isValid()) << row << "," << col;
-        QTest::mouseClick(form_->Grid1View->viewport(), Qt::LeftButton, {}, cell.center());
-    }
     std::vector<int> Shown() const {
         std::vector<int> rows;
         for (int r = 1; r < form_->Grid1.Rows(); ++r)

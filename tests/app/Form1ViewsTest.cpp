@@ -34,13 +34,6 @@ protected:
         ASSERT_NE(a, nullptr) << item;
         a->trigger();
     }
-    // Clicks a task cell, as the user selects a task before a command.
-    void ClickCell(int row, int col, Qt::KeyboardModifiers mods = {}) {
-        form_->Grid1View->Sync();
-        const QRect cell = form_->Grid1View->CellRect(row, col);
-        ASSERT_TRUE(cell.isValid()) << row << "," << col;
-        QTest::mouseClick(form_->Grid1View->viewport(), Qt::LeftButton, mods, cell.center());
-    }
     // Opens the task-row menu on a cell and chooses one of its commands.
     void RowMenu(int row, int col, const char* item) {
         form_->Grid1View->Sync();

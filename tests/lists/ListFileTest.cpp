@@ -7,16 +7,8 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using TestEnv::ReadAll;
+using TestEnv::WriteAll;
 
 QStringList Values(const std::vector<ListEntry>& entries) {
     QStringList out;

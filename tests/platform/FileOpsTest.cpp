@@ -10,11 +10,7 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QByteArray b;
-    FileOps::ReadFile(path, &b);
-    return b;
-}
+using TestEnv::ReadAll;
 
 QStringList FilesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);

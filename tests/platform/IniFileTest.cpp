@@ -10,16 +10,8 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using TestEnv::ReadAll;
+using TestEnv::WriteAll;
 
 // Lists a section the way the list windows do: count, then KeyAt 1..count.
 std::vector<std::pair<QString, QString>> List(aaxIniFile& ini, const QString& section) {

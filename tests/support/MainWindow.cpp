@@ -1,9 +1,12 @@
 #include "support/MainWindow.h"
 
 #include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
 
 #include "app/Forms.h"
 #include "platform/DateText.h"
+#include "platform/GridView.h"
 #include "support/ScriptedDialogs.h"
 
 void MainWindowTest::SetUp() {
@@ -54,4 +57,11 @@ int MainWindowTest::AddTask(const QStringList& columns) {
 int MainWindowTest::AddTask(const QString& id, const QDate& start, const QString& status) {
     return AddTask({id, "Boiler 1", DateText::FormatDate(start.addDays(-3)), DateText::FormatDate(start), "08:00:00",
                     DateText::FormatDate(start.addDays(1)), "16:00:00", "Ann", "Bob", "Inspection", "7", "", status});
+}
+
+void MainWindowTest::ClickCell(int row, int col, Qt::KeyboardModifiers mods) {
+    form_->Grid1View->Sync();
+    const QRect cell = form_->Grid1View->CellRect(row, col);
+    ASSERT_TRUE(cell.isValid()) << row << "," << col;
+    QTest::mouseClick(form_->Grid1View->viewport(), Qt::LeftButton, mods, cell.center());
 }

@@ -25,5 +25,9 @@ protected:
     // A task with the usual fields; `start` as the grid stores dates.
     int AddTask(const QString& id, const QDate& start, const QString& status = QStringLiteral("Ready"));
 
+    // Clicks a task cell of the grid, as the user selects a task.
+    void ClickCell(int row, int col, Qt::KeyboardModifiers mods = {});
+    void SelectTask(int row) { ClickCell(row, Col::TaskId); }
+
     Form1* form_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
 #include <memory>
@@ -39,6 +40,16 @@ RecordingShell& Shell() { return *g_shell; }
 
 void ClearRegistry() {
     QDir(RegistryStore::ConfigFolder()).removeRecursively();
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 void GlobalEnvironment::SetUp() {

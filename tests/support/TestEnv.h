@@ -18,6 +18,9 @@ ScriptedDialogs& Dialogs();
 RecordingShell& Shell();
 // Empties the registry store between tests of one process.
 void ClearRegistry();
+// A file's bytes ("" when it cannot be read), and a plain write of them.
+QByteArray ReadAll(const QString& path);
+bool WriteAll(const QString& path, const QByteArray& bytes);
 
 class GlobalEnvironment : public ::testing::Environment {
 public:

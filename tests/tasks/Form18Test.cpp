@@ -42,10 +42,7 @@ protected:
         TestEnv::Dialogs().Reset();
     }
     void SelectTask(int row) {
-        form_->Grid1View->Sync();
-        const QRect r = form_->Grid1View->CellRect(row, Col::TaskId);
-        ASSERT_TRUE(r.isValid());
-        QTest::mouseClick(form_->Grid1View->viewport(), Qt::LeftButton, {}, r.center());
+        MainWindowTest::SelectTask(row);
         ASSERT_EQ(form_->Grid1.ActiveRow(), row);
     }
     Form18* OpenFromMenu() {
