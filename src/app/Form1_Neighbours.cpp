@@ -4,13 +4,20 @@
 #include "app/Form1.h"
 
 #include <QAction>
+#include <QDateEdit>
 #include <QLabel>
 
+#include "platform/GanttChart.h"
 #include "platform/Registry.h"
 
-// TODO: the resource chart by employee or equipment replaces this; for now
-// the chart only keeps its one-day window from the date picker.
-void Form1::GetChart() {}
+// TODO: the resource chart by employee or equipment (its rows and bars)
+// replaces this; for now a rebuild only sets the chart's one-day window
+// from the date picker, which the zoom buttons then widen and narrow.
+void Form1::GetChart() {
+    phGantX1->StartDate = DatePicker1->date();
+    phGantX1->EndDate = DatePicker1->date().addDays(1);
+    phGantX1->update();
+}
 // TODO: the spreadsheet-program lookup replaces this.
 void Form1::FindExcel() {}
 // TODO: tray mode replaces this.

@@ -18,6 +18,7 @@
 #include "app/Forms.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
+#include "platform/GanttChart.h"
 #include "platform/GridView.h"
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
@@ -349,4 +350,25 @@ TEST_F(Form1Startup, TheWindowCoversTheScreensAvailableArea) {
     EXPECT_EQ(form_->geometry().width(), std::max(avail.width(), form_->minimumSizeHint().width()));
 }
 
+}  // namespace
+
+namespace {
+TEST_F(Form1Startup, ZoomButtonsWidenAndNarrowTheChartWindowWithoutARebuild) {
+    Start();
+    form_->SSTab1->setCurrentIndex(1);
+    QTest::mouseClick(form_->Command2, Qt::LeftButton);   // rebuild: one day
+    const QDate first = form_->DatePicker1->date();
+    EXPECT_EQ(form_->phGantX1->StartDate, first);
+    EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // zoom in: nothing
+    EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
+    QTest::mouseClick(form_->Command4, Qt::LeftButton);
+    EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(11));
+    form_->MenuItem("mnuout")->trigger();
+    EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(21));
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);
+    EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
+    EXPECT_EQ(form_->DatePicker1->date(), first);
+}
 }  // namespace
