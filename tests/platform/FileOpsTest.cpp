@@ -44,17 +44,13 @@ TEST_F(FileOpsTest, WriteAndReadBack) {
 TEST_F(FileOpsTest, FailedWriteLeavesTheOldFile) {
     const QString path = temp_ + "/tasks.vkt";
     ASSERT_TRUE(FileOps::WriteFileSafely(path, "old contents"));
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lim = old;
-    lim.rlim_cur = 64;   // as if the disk filled up after 64 bytes
-    setrlimit(RLIMIT_FSIZE, &lim);
     QString error;
-    const bool ok = FileOps::WriteFileSafely(path, QByteArray(4096, 'x'), &error);
-    const bool copied = FileOps::CopyFile(path, temp_ + "/copy.vkt", false, &error);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, handler);
+    bool ok = false, copied = false;
+    {
+        TestEnv::DiskFull full(64);
+        ok = FileOps::WriteFileSafely(path, QByteArray(4096, 'x'), &error);
+        copied = FileOps::CopyFile(path, temp_ + "/copy.vkt", false, &error);
+    }
     EXPECT_FALSE(ok);
     EXPECT_TRUE(copied);   // small enough to fit
     EXPECT_EQ(ReadAll(path), "old contents");

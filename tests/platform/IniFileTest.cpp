@@ -28,27 +28,6 @@ std::vector<std::pair<QString, QString>> List(aaxIniFile& ini, const QString& se
 
 using Entries = std::vector<std::pair<QString, QString>>;
 
-// Makes writes beyond `bytes` fail (EFBIG) for this process, the way a full
-// disk would, and for root as well as for anyone else.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = old_;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-};
-
 }  // namespace
 
 class IniFileTest : public QuillonTest {
@@ -225,7 +204,7 @@ TEST_F(IniFileTest, FailedWriteLeavesTheOldFileWhole) {
     aaxIniFile ini;
     ini.FileName(Path());
     {
-        FileSizeLimit limit(old.size() + 4);
+        TestEnv::DiskFull limit(old.size() + 4);
         EXPECT_FALSE(ini.WriteValue("Employees", "A much longer name than fits", "65280"));
     }
     EXPECT_FALSE(ini.LastError().isEmpty());

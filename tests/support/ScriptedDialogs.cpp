@@ -36,9 +36,11 @@ std::optional<QString> ScriptedDialogs::InputBox(const QString& prompt, const QS
                                                  const QString& defaultText) {
     calls_.push_back({QStringLiteral("InputBox"), prompt, title, 0});
     if (input_.empty()) return std::nullopt;
-    auto a = input_.front();
+    const bool answered = input_.front().has_value();
+    const QString text = answered ? *input_.front() : QString();
     input_.pop_front();
-    return a;
+    if (!answered) return std::nullopt;
+    return text;
 }
 
 static QString Take(std::deque<QString>& q) {

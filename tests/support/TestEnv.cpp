@@ -1,6 +1,8 @@
 #include "support/TestEnv.h"
 
 #include <QDir>
+#include <csignal>
+#include <sys/resource.h>
 #include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
@@ -26,6 +28,9 @@ void PrepareProcess() {
     QDir().mkpath(root + "/data");
     qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
+    QDir().mkpath(root + "/runtime");
+    QFile::setPermissions(root + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toUtf8());
     qunsetenv("QUILLON_CONFIG_DIR");
 }
 
@@ -50,6 +55,23 @@ QByteArray ReadAll(const QString& path) {
 bool WriteAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+DiskFull::DiskFull(unsigned long bytes) {
+    rlimit lim{};
+    getrlimit(RLIMIT_FSIZE, &lim);
+    oldSoft_ = lim.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    lim.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lim);
+}
+
+DiskFull::~DiskFull() {
+    rlimit lim{};
+    getrlimit(RLIMIT_FSIZE, &lim);
+    lim.rlim_cur = oldSoft_;
+    setrlimit(RLIMIT_FSIZE, &lim);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 void GlobalEnvironment::SetUp() {

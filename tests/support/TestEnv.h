@@ -22,6 +22,19 @@ void ClearRegistry();
 QByteArray ReadAll(const QString& path);
 bool WriteAll(const QString& path, const QByteArray& bytes);
 
+// While alive, files this process writes stop growing after `bytes`, as if
+// the disk had filled up (works as root too, unlike folder permissions).
+class DiskFull {
+public:
+    explicit DiskFull(unsigned long bytes);
+    ~DiskFull();
+    DiskFull(const DiskFull&) = delete;
+    DiskFull& operator=(const DiskFull&) = delete;
+private:
+    unsigned long oldSoft_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
+
 class GlobalEnvironment : public ::testing::Environment {
 public:
     void SetUp() override;
