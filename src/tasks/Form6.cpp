@@ -84,13 +84,13 @@ Form6::Form6() {
     Combo4->addItems(Numbers(Recurrence::kMaxCount));
     Combo4->setEditText(QStringLiteral("1"));
 
-    const QDate today = QDate::currentDate();
-    const QTime now = QTime::currentTime();
-    DatePicker1->setDate(today);
-    DatePicker2->setDate(today);
-    DatePicker3->setDate(today);
-    DatePicker4->setTime(now);
-    DatePicker5->setTime(now);
+    loadDate_ = QDate::currentDate();
+    loadTime_ = QTime::currentTime();
+    DatePicker1->setDate(loadDate_);
+    DatePicker2->setDate(loadDate_);
+    DatePicker3->setDate(loadDate_);
+    DatePicker4->setTime(loadTime_);
+    DatePicker5->setTime(loadTime_);
 
     if (main) Text1->setText(QStringLiteral("ID-") + QString::number(taken_));
 
@@ -266,6 +266,8 @@ Form6* Form6::OpenForAdd() {
         // stay; a fresh editor starts with the empty lists.
         TaskFiles::ResetItems(editor->Grid1);
         TaskFiles::ResetMaterials(editor->Grid2);
+        editor->itemsOnFileAs_.clear();
+        editor->materialsOnFileAs_.clear();
         ++editor->taskGeneration_;
         ++editor->materialRowsVersion_;
     }
@@ -310,7 +312,7 @@ void Form6::FillFromRow(int row) {
         if (!date) {
             if (auto dt = DateText::ParseDateTime(text)) date = dt->date();
         }
-        if (date && date->isValid()) picker->setDate(*date);
+        picker->setDate(date && date->isValid() ? *date : loadDate_);
     };
     auto setTime = [&](QTimeEdit* picker, int col) {
         const QString text = g.Text(row, col);
@@ -318,7 +320,7 @@ void Form6::FillFromRow(int row) {
         if (!time) {
             if (auto dt = DateText::ParseDateTime(text)) time = dt->time();
         }
-        if (time && time->isValid()) picker->setTime(*time);
+        picker->setTime(time && time->isValid() ? *time : loadTime_);
     };
     Text1->setText(g.Text(row, Col::TaskId));
     Text2->setText(g.Text(row, Col::Equipment));
@@ -414,6 +416,8 @@ void Form6::Command3_Click() {
     const bool stored = main->SaveDatabase();
     main->Text3->setText(Combo3->currentText());
     main->Text4->setText(QString::number(*further));
+    // Before the occurrences are made: they copy the lists of this ID.
+    if (stored) StoreListsUnder(cells[0]);
     Release();
     // Occurrences are made only from a task that reached the file; a failed
     // save was reported and the task stays in the grid for the next save.
@@ -443,6 +447,7 @@ void Form6::LoadItemList(const QString& taskId) {
     const QString path = main ? TaskFiles::ItemFile(main->TasksFolder(), taskId) : QString();
     QString error;
     ++taskGeneration_;
+    itemsOnFileAs_ = taskId;
     if (TaskFiles::LoadItems(Grid1, path, &error) == TaskFiles::LoadResult::Failed)
         MsgBox(QStringLiteral("The task items of %1 could not be read: %2\nThe file is left as it is.").arg(taskId, error),
                vb::vbExclamation, kTitle);
@@ -454,6 +459,7 @@ void Form6::LoadMaterialList(const QString& taskId) {
     QString error;
     ++taskGeneration_;
     ++materialRowsVersion_;
+    materialsOnFileAs_ = taskId;
     if (TaskFiles::LoadMaterials(Grid2, path, &error) == TaskFiles::LoadResult::Failed)
         MsgBox(QStringLiteral("The materials of %1 could not be read: %2\nThe file is left as it is.").arg(taskId, error),
                vb::vbExclamation, kTitle);
@@ -474,7 +480,10 @@ bool Form6::WriteItems() {
     if (!ListsWritable()) return false;
     QString error;
     const QString path = TaskFiles::ItemFile(Form1::Get()->TasksFolder(), Text1->text());
-    if (TaskFiles::SaveList(Grid1, path, &error)) return true;
+    if (TaskFiles::SaveList(Grid1, path, &error)) {
+        itemsOnFileAs_ = Text1->text();
+        return true;
+    }
     MsgBox(QStringLiteral("The task items could not be saved: %1").arg(error), vb::vbCritical, kTitle);
     return false;
 }
@@ -483,9 +492,35 @@ bool Form6::WriteMaterials() {
     if (!ListsWritable()) return false;
     QString error;
     const QString path = TaskFiles::MaterialFile(Form1::Get()->MaterialsFolder(), Text1->text());
-    if (TaskFiles::SaveList(Grid2, path, &error)) return true;
+    if (TaskFiles::SaveList(Grid2, path, &error)) {
+        materialsOnFileAs_ = Text1->text();
+        return true;
+    }
     MsgBox(QStringLiteral("The materials could not be saved: %1").arg(error), vb::vbCritical, kTitle);
     return false;
+}
+
+void Form6::StoreListsUnder(const QString& id) {
+    Form1* main = Form1::Get();
+    if (!main) return;
+    // The ID was checked by Save: no other task has it, so whatever lies
+    // under it and was not written from here belongs to no task.
+    auto store = [&](const Grid& list, QString& onFileAs, const QString& path, const QString& what) {
+        if (onFileAs == id || path.isEmpty()) return;
+        QString error;
+        bool ok = true;
+        if (list.Rows() > 1) {
+            ok = TaskFiles::SaveList(list, path, &error);
+        } else if (!FileOps::RemoveFile(path)) {
+            ok = false;
+            error = QStringLiteral("%1 could not be removed.").arg(path);
+        }
+        if (ok) onFileAs = id;
+        else MsgBox(QStringLiteral("The %1 of %2 could not be saved: %3").arg(what, id, error), vb::vbCritical, kTitle);
+    };
+    store(Grid1, itemsOnFileAs_, TaskFiles::ItemFile(main->TasksFolder(), id), QStringLiteral("task items"));
+    store(Grid2, materialsOnFileAs_, TaskFiles::MaterialFile(main->MaterialsFolder(), id),
+          QStringLiteral("materials"));
 }
 
 void Form6::Command4_Click() {

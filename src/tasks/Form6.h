@@ -11,8 +11,10 @@
 // Loading the editor takes a task number from the counter and proposes
 // "ID-<number>"; closing it without saving gives the number back.
 
+#include <QDate>
 #include <QDialog>
 #include <QIcon>
+#include <QTime>
 #include <array>
 
 #include "platform/Grid.h"
@@ -110,6 +112,11 @@ public:
     bool ListsWritable();
     bool WriteItems();
     bool WriteMaterials();
+    // At Save: the lists shown, on file under the ID the task is saved with.
+    // A list stored under another ID (the box changed after it was written)
+    // is written under this one; a file this editor did not write (left by
+    // an editor closed unsaved) is replaced or removed. Failures are reported.
+    void StoreListsUnder(const QString& id);
 
     // Change whenever the lists are those of another task, and whenever the
     // material rows move (a deletion or reload), so the material dialog can
@@ -148,6 +155,13 @@ private:
     bool unloaded_ = false;
     qint64 taken_ = 0;
     QIcon picture_;
+    // What the load gave the pickers: a cell that is no date or time leaves
+    // its picker at these, never at another task's value.
+    QDate loadDate_;
+    QTime loadTime_;
+    // The ID under which each list, as shown, is on file ("" when nowhere).
+    QString itemsOnFileAs_;
+    QString materialsOnFileAs_;
     quint64 taskGeneration_ = 0;
     quint64 materialRowsVersion_ = 0;
 };

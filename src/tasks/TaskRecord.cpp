@@ -63,7 +63,11 @@ void FitColumns(Grid& tasks) {
 }
 
 qint64 TakeNumber(const Grid& tasks) {
-    const qint64 number = tasks.Rows() < 2 ? 1 : TaskCounter::Read().value_or(0) + 1;
+    // A counter that is no number is recomputed from the grid, so the
+    // proposed ID is not one a task already has.
+    const qint64 number =
+        tasks.Rows() < 2 ? 1
+                         : TaskCounter::Read().value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
     TaskCounter::WritePlain(number);
     return number;
 }

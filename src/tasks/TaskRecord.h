@@ -38,8 +38,9 @@ int Locate(const Grid& tasks, int row, const QString& id);
 void FitColumns(Grid& tasks);
 
 // The task number an editor takes when it loads: 1 for a grid without task
-// rows, otherwise the counter plus 1 (a counter that is not a number counts
-// as 0). The counter is written at once; the number is returned.
+// rows, otherwise the counter plus 1 (a counter that is not a number is
+// replaced by the largest task number in the grid). The counter is written
+// at once; the number is returned.
 qint64 TakeNumber(const Grid& tasks);
 // Gives the number back (counter minus 1), but only while the counter still
 // holds it: after a recount or another editor's take it is not ours.

@@ -103,9 +103,15 @@ TEST_F(EditorRecordTest, TheTaskNumberIsTakenAndGivenBackOnlyWhileItIsOurs) {
     TaskRecord::GiveBack(again);
     EXPECT_EQ(TaskCounter::ReadText(), "20");
 
-    // A counter that is not a number counts as 0.
+    // A counter that is not a number is recomputed from the grid: the
+    // proposed ID is never one a task already has.
     TaskCounter::WriteText("      ");
-    EXPECT_EQ(TaskRecord::TakeNumber(grid_), 1);
+    EXPECT_EQ(TaskRecord::TakeNumber(grid_), 2);
+    TaskRecord::Append(grid_, Task("ID-7"));
+    TaskRecord::Append(grid_, Task("Pump-90"));   // no task number
+    TaskCounter::WriteText("twelve");
+    EXPECT_EQ(TaskRecord::TakeNumber(grid_), 8);
+    EXPECT_EQ(TaskCounter::ReadText(), "8");
 }
 
 TEST_F(EditorRecordTest, TheCountBoxGivesTheFurtherOccurrences) {

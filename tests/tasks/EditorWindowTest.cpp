@@ -368,6 +368,89 @@ TEST_F(EditorTest, TheMaterialDialogChangesTheRowItWasOpenedOn) {
     EXPECT_EQ(onFile.Text(1, 1), "V-belt");
 }
 
+TEST_F(EditorTest, ACellThatIsNoDateLeavesItsPickerAtTheLoadValue) {
+    const QDate start = QDate::currentDate().addDays(10);
+    AddTask("ID-1", start);
+    AddTask({"ID-2", "Pump", "", "", "", "", "", "", "", "Oil", "", "", "Ready"});
+    form_->ResortNum();
+    Form6* f = Form6::OpenForAdd();
+    const QDate loadDate = f->DatePicker3->date();
+    const QTime loadTime = f->DatePicker5->time();
+
+    f = EditRow(1);
+    EXPECT_EQ(f->DatePicker3->date(), start.addDays(1));
+    EXPECT_EQ(f->DatePicker5->time(), QTime(16, 0));
+    // The same editor shown on a task without dates: none of the first
+    // task's values is carried over into it.
+    f = EditRow(2);
+    EXPECT_EQ(f->DatePicker1->date(), loadDate);
+    EXPECT_EQ(f->DatePicker3->date(), loadDate);
+    EXPECT_EQ(f->DatePicker4->time(), loadTime);
+    EXPECT_EQ(f->DatePicker5->time(), loadTime);
+    Click(f->Command3);
+    EXPECT_EQ(form_->Grid1.Text(2, Col::ScheduledEnd), DateText::FormatDate(loadDate));
+    EXPECT_EQ(form_->Grid1.Text(2, Col::EndTime), DateText::FormatTime(loadTime));
+}
+
+TEST_F(EditorTest, ANewTaskKeepsTheListsItShowsAndNoOneElses) {
+    TwoTasks();
+    auto& dialogs = TestEnv::Dialogs();
+    // An editor closed unsaved leaves its list under the number it gave back.
+    Form6* f = Form6::OpenForAdd();
+    ASSERT_EQ(f->Text1->text(), "ID-3");
+    dialogs.AnswerInput(QString("Abandoned item"));
+    Click(f->Command4);
+    ASSERT_TRUE(QFileInfo::exists(ItemFile("ID-3")));
+    Click(f->Command2);
+
+    // The next task gets that number: it does not inherit that list.
+    f = Form6::OpenForAdd();
+    ASSERT_EQ(f->Text1->text(), "ID-3");
+    FillRequired(f);
+    Click(f->Command3);
+    EXPECT_TRUE(dialogs.Messages().isEmpty()) << dialogs.LastMessage().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ItemFile("ID-3")));
+    f = EditRow(3);
+    EXPECT_EQ(f->Grid1.Rows(), 1);
+    Click(f->Command2);
+
+    // Lists written before the ID was changed go with the task to its new
+    // ID (the earlier file stays), in time for the occurrences to copy them.
+    f = Form6::OpenForAdd();
+    ASSERT_EQ(f->Text1->text(), "ID-4");
+    dialogs.AnswerInput(QString("Check belts"));
+    Click(f->Command4);
+    Click(f->Command9);
+    frmcost* c = Forms::Loaded<frmcost>();
+    ASSERT_TRUE(c);
+    c->Text1->setText("Belt");
+    Click(c->Command2);
+    Type(f->Text1, "ID-40");
+    FillRequired(f);
+    f->Combo4->setEditText("2");
+    Click(f->Command3);
+    EXPECT_TRUE(dialogs.Messages().isEmpty()) << dialogs.LastMessage().toStdString();
+    ASSERT_EQ(form_->Grid1.Rows(), 6);
+    EXPECT_EQ(form_->Grid1.Text(5, Col::TaskId), "ID-41");
+    for (const QString id : {"ID-4", "ID-40", "ID-41"}) {
+        Grid items, materials;
+        ASSERT_TRUE(items.LoadFile(ItemFile(id))) << id.toStdString();
+        EXPECT_EQ(items.Text(1, 1), "Check belts");
+        ASSERT_TRUE(materials.LoadFile(MaterialFile(id))) << id.toStdString();
+        EXPECT_EQ(materials.Text(1, 1), "Belt");
+    }
+
+    // A leftover that cannot be removed is reported; the task is saved.
+    QDir().mkpath(ItemFile("ID-42"));
+    QFile(ItemFile("ID-42") + "/x").open(QIODevice::WriteOnly);
+    f = Form6::OpenForAdd();
+    ASSERT_EQ(f->Text1->text(), "ID-42");
+    FillRequired(f);
+    Click(f->Command3);
+    EXPECT_TRUE(dialogs.LastMessage().contains("could not be saved"));
+    EXPECT_EQ(Stored().Text(Stored().Rows() - 1, Col::TaskId), "ID-42");
+}
+
 TEST_F(EditorTest, AddWhileEditingStartsAFreshTaskWithItsOwnFiles) {
     TwoTasks();
     Form6* f = EditRow(1);
