@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -45,7 +47,34 @@
 namespace {
 Form1* g_form1 = nullptr;
 const QString kTitle = QStringLiteral("Quillon");
-const QString kDatabaseFilter = QStringLiteral("Quillon Task (*.vkt)");
+const QString kDatabaseFilter = QStringLiteral("Quillon Task(*.vkt)");
+
+// The tray animation's frames: a bell that swings from side to side.
+QList<QIcon> TrayFrames() {
+    QList<QIcon> frames;
+    for (int angle : {0, 20, 0, -20}) {
+        QPixmap pix(32, 32);
+        pix.fill(Qt::transparent);
+        QPainter p(&pix);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(16, 4);
+        p.rotate(angle);
+        p.setPen(QPen(QColor(90, 60, 0), 1.5));
+        p.setBrush(QColor(240, 190, 40));
+        QPainterPath bell;
+        bell.moveTo(-10, 20);
+        bell.cubicTo(-10, 4, -7, 2, 0, 2);
+        bell.cubicTo(7, 2, 10, 4, 10, 20);
+        bell.lineTo(12, 23);
+        bell.lineTo(-12, 23);
+        bell.closeSubpath();
+        p.drawPath(bell);
+        p.drawEllipse(QPointF(0, 25.5), 2.5, 2.5);
+        p.end();
+        frames << QIcon(pix);
+    }
+    return frames;
+}
 
 qint64 NowMs() {
     static QElapsedTimer clock;
@@ -64,6 +93,8 @@ Form1::Form1() {
     setWindowTitle(QStringLiteral("               Quillon"));
     BuildWindow();
     BuildMenus();
+    Balloon1 = csSysTray1;
+    ImageList2 = TrayFrames();
     Dialogs::SetParentWindow(this);
 }
 
@@ -285,6 +316,8 @@ void Form1::BuildMenus() {
     auto top = [&](const char* name, const QString& caption) {
         QMenu* m = mb->addMenu(caption);
         m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        items_.append(m->menuAction());
         return m;
     };
     auto sub = [&](QMenu* parent, const char* name, const QString& caption) {
@@ -440,12 +473,15 @@ void Form1::Form_Load() {
     File1Path = TasksFolder();                              // 17.
     File2Path = MaterialsFolder();
     SetPickerDate(QDate::currentDate());                    // 18. without a refresh
+    // The window is up before the start-up options, so that starting in the
+    // tray can hide it again.
+    show();
     LoadStart();                                            // 19.
-    Forms::Unload<Form25>();                                // 20.
+    Forms::Unload<Form25>();                                // 20. (21: its hourglass goes with it)
 }
 
 void Form1::GetSet() {
-    aaxRegistry reg;
+    aaxRegistry& reg = aaxRegistry1;
     reg.Root(QStringLiteral("HKEY_CURRENT_USER"));
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Settings"));
     Label7->setText(reg.GetValue(QStringLiteral("FileTitle")));
@@ -478,13 +514,17 @@ void Form1::GetSet() {
     if (ok) Check1->setChecked(flag != 0);
 }
 
-int Form1::GetTaskbarHeight() {
+int taskbarsize::GetTaskbarHeight() {
     QScreen* s = QGuiApplication::primaryScreen();
     if (!s) return 0;
     const QRect full = s->geometry();
     const QRect avail = s->availableGeometry();
     return std::max(0, full.bottom() - avail.bottom());
 }
+
+int Form1::GetTaskbarHeight() { return taskbarsize::GetTaskbarHeight(); }
+
+bool Form1::FileToolbox::FileExists(const QString& path) const { return FileOps::FileExists(path); }
 
 void Form1::GetResolution() {
     // The screen's available area, so a panel at any edge never covers it.
@@ -608,33 +648,54 @@ void Form1::SetGrid() {
     Grid1.SetRedraw(true);
 }
 
-void Form1::NewData(const QString& path) {
+bool Form1::NewData(const QString& path) {
     DoEvents();
-    SetGrid();
     const auto parts = DatabaseLocation::Derive(path);
     // The tasks of a replaced database go with it: their per-task lists must
-    // not turn up under the new database's IDs.
-    if (FileOps::FileExists(path)) DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name);
+    // not turn up under the new database's IDs. Only its own tasks' lists:
+    // databases whose names agree up to the first dot share the companion
+    // folder. An old file that cannot be read names no task, so nothing goes.
+    QStringList replacedIds;
+    if (FileOps::FileExists(path)) {
+        Grid old;
+        if (old.LoadFile(path))
+            for (int r = 1; r < old.Rows(); ++r) replacedIds << old.Text(r, Col::TaskId);
+    }
+    // The open database stays open until the new file is on disk.
+    const Grid previous = Grid1;
+    SetGrid();
     QString error;
-    databaseReadable_ = Grid1.SaveFile(path, &error);
-    if (!databaseReadable_)
+    if (!Grid1.SaveFile(path, &error)) {
+        Grid1 = previous;
         MsgBox(QStringLiteral("The database \"%1\" could not be created: %2").arg(path, error), vb::vbCritical, kTitle);
+        return false;
+    }
+    databaseReadable_ = true;
+    DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
     Text1->setText(path);
     Label7->setText(parts.name);
     DatabaseLocation::EnsureCompanion(parts.folder, parts.name);
+    return true;
 }
 
 void Form1::mnunewd_Click() {
     const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"),
                                                      kDatabaseFilter, QCoreApplication::applicationDirPath());
     if (path.isEmpty()) return;
+    const QString previousFile = Text1->text();
+    const QString previousName = Label7->text();
     Text1->setText(path);
     Label7->setText(DatabaseLocation::Derive(path).name);
-    FinishNew();
+    if (!FinishNew()) {
+        Text1->setText(previousFile);
+        Label7->setText(previousName);
+    }
 }
 
-void Form1::FinishNew() {
-    NewData(Text1->text());
+bool Form1::FinishNew() {
+    // A file that could not be written is not offered as the default and
+    // moves no setting.
+    if (!NewData(Text1->text())) return false;
     const int answer = MsgBox(QStringLiteral("Set This Database To Load Each Time You Start Quillon?"),
                               vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle);
     const auto parts = DatabaseLocation::Derive(Text1->text());
@@ -652,6 +713,7 @@ void Form1::FinishNew() {
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
+    return true;
 }
 
 void Form1::mnuopend_Click() {

@@ -8,10 +8,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QDate>
+#include <QIcon>
 #include <QString>
 #include <QStringList>
 
 #include "platform/Grid.h"
+#include "platform/IniFile.h"
+#include "platform/Registry.h"
 
 class QAction;
 class QCheckBox;
@@ -76,8 +79,10 @@ public:
     bool RequireDatabase();
 
     void SetGrid();
-    void NewData(const QString& path);
-    void FinishNew();
+    // Both false (with the reason told) when the new file could not be
+    // written; the open database then stays open, unchanged.
+    bool NewData(const QString& path);
+    bool FinishNew();
     bool Opendata(const QString& path);
     void mnunewd_Click();
     void mnuopend_Click();
@@ -238,6 +243,13 @@ public:
     QTimer* Timer1 = nullptr;
     QSystemTrayIcon* csSysTray1 = nullptr;
     QString File1Path, File2Path;   // the companion Tasks and Materials folders
+    QList<QIcon> ImageList2;        // the four 32x32 frames of the tray animation
+    QSystemTrayIcon* Balloon1 = nullptr;   // the balloon: the tray icon's message
+    aaxRegistry aaxRegistry1;       // registry component
+    aaxIniFile aaxIniFile1;         // INI-file component (the list file)
+    struct FileToolbox {
+        bool FileExists(const QString& path) const;
+    } ArclabFileIOSystemToolbox1;   // file-system component
 
     QMenu* mnuhid = nullptr;        // task-row pop-up
     QMenu* mnugan = nullptr;        // chart pop-up
@@ -278,6 +290,12 @@ private:
     qint64 lastProgressMs_ = 0;
     QList<QAction*> items_;
 };
+
+// The height of the screen strip below the available desktop area (a
+// panel docked at the bottom); 0 when the panel sits at another edge.
+namespace taskbarsize {
+int GetTaskbarHeight();
+}
 
 // Marks a long pass: the hourglass shows, and yields to the event loop
 // (Form1::DoEvents) leave user input queued until the pass ends.

@@ -91,10 +91,11 @@ void Form1::Command7_Click() { mnuall_Click(); }
 
 void Form1::mnusel_Click() {
     if (Busy()) return;
-    // The header row holds no task value to match against.
-    if (Grid1.ActiveRow() < 1) return;
     {
         LongPass pass(this, kProcessingRows);
+        // With the header row active there is no task value to match:
+        // MatchSelected leaves every row as it is, and the pass still ends
+        // with "Done" like every other view.
         TaskViews::MatchSelected(Grid1, pass.Progress());
     }
     ShowProgress(false);

@@ -1,5 +1,6 @@
 #include "app/Form25.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -22,5 +23,10 @@ Form25::Form25() : QWidget(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
     layout->addWidget(loading);
     setFixedSize(360, 160);
     Skin::ApplyCurrent(this);
+    // The hourglass lasts while the splash shows, that is until start-up
+    // ends (or a message of the start-up takes its place).
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     Forms::Centre(this);
 }
+
+Form25::~Form25() { QApplication::restoreOverrideCursor(); }

@@ -6,4 +6,5 @@ class Form25 : public QWidget {
     Q_OBJECT
 public:
     Form25();
+    ~Form25() override;
 };

@@ -47,9 +47,15 @@ void Form7::Command1_Click() {
     if (path.isEmpty()) return;
     Text1->setText(path);
     const auto parts = DatabaseLocation::Derive(path);
-    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), path);
-    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Path"), parts.folder);
-    Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name);
+    bool stored = Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), path);
+    stored = Settings::Set(QStringLiteral("Settings"), QStringLiteral("Path"), parts.folder) && stored;
+    stored = Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name) && stored;
+    // "Restart" would promise a default that the next start does not find.
+    if (!stored) {
+        MsgBox(QStringLiteral("The default database could not be stored in Quillon's settings."), vb::vbCritical,
+               QStringLiteral("Quillon"));
+        return;
+    }
     MsgBox(QStringLiteral("You must exit and restart"), vb::vbOKOnly, QStringLiteral("Quillon"));
     Forms::Unload<Form7>();
 }

@@ -5,7 +5,7 @@
 bool StartQuillon() {
     auto* main = new Form1;
     main->setAttribute(Qt::WA_DeleteOnClose);
+    // Form_Load shows the window itself (unless it starts in the tray).
     main->Form_Load();
-    if (Form1::Get() && !main->isVisible()) main->show();
     return true;
 }

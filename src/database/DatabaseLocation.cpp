@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include "platform/FileOps.h"
 
@@ -39,6 +40,21 @@ bool ClearPerTaskFiles(const QString& folder, const QString& name) {
         if (!dir.exists()) continue;
         for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
             ok = FileOps::RemoveFile(dir.filePath(f)) && ok;
+    }
+    return ok;
+}
+
+bool ClearPerTaskFiles(const QString& folder, const QString& name, const QStringList& taskIds) {
+    if (folder.isEmpty() || taskIds.isEmpty()) return true;
+    QSet<QString> ids(taskIds.begin(), taskIds.end());
+    ids.remove(QString());
+    const QString companion = CompanionFolder(folder, name);
+    bool ok = true;
+    for (const char* sub : {"Tasks", "Materials"}) {
+        QDir dir(FileOps::Join(companion, sub));
+        if (!dir.exists()) continue;
+        for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            if (ids.contains(QFileInfo(f).completeBaseName())) ok = FileOps::RemoveFile(dir.filePath(f)) && ok;
     }
     return ok;
 }

@@ -4,6 +4,7 @@
 // the companion folder beside it with Tasks and Materials.
 
 #include <QString>
+#include <QStringList>
 
 namespace DatabaseLocation {
 struct Parts {
@@ -15,7 +16,10 @@ QString CompanionFolder(const QString& folder, const QString& name);
 // Creates the companion folder and its Tasks and Materials subfolders,
 // each when missing. False when one of them could not be made.
 bool EnsureCompanion(const QString& folder, const QString& name);
-// Empties the Tasks and Materials subfolders (a new database replacing an
-// old file must not inherit its per-task lists). False on a failure.
+// Empties the Tasks and Materials subfolders. False on a failure.
 bool ClearPerTaskFiles(const QString& folder, const QString& name);
+// Removes only the per-task files of the given Task IDs (any extension): a
+// new database replacing an old file must not inherit the old tasks' lists,
+// and the lists of another database sharing the companion folder stay.
+bool ClearPerTaskFiles(const QString& folder, const QString& name, const QStringList& taskIds);
 }

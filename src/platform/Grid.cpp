@@ -148,7 +148,8 @@ void Grid::SetRedraw(bool on) {
 }
 
 void Grid::SetRows(int rows) {
-    rows = std::clamp(rows, 0, kMaxCount);
+    if (rows < 0) return;   // a count below zero is refused, not read as 0
+    rows = std::min(rows, kMaxCount);
     if (rows == rows_) return;
     cells_.resize(size_t(rows) * cols_);
     if (!styles_.empty()) styles_.resize(size_t(rows) * cols_);
@@ -162,7 +163,8 @@ void Grid::SetRows(int rows) {
 }
 
 void Grid::SetCols(int cols) {
-    cols = std::clamp(cols, 0, 10000);
+    if (cols < 0) return;
+    cols = std::min(cols, 10000);
     if (cols == cols_) return;
     std::vector<std::string> cells(size_t(rows_) * cols);
     std::vector<Style> styles(styles_.empty() ? 0 : size_t(rows_) * cols);
@@ -274,7 +276,9 @@ void Grid::SetColumnWidth(int col, int width) {
 }
 
 void Grid::AutoFit(int col) {
-    if (col < 0 || col >= cols_) return;
+    // A hidden column stays hidden: showing it again is the column
+    // chooser's decision (it gives the column a width first).
+    if (col < 0 || col >= cols_ || widths_[col] == 0) return;
     // Measure with the application font when there is one; a plain
     // character estimate otherwise (tools without a GUI).
     int widest = 0;

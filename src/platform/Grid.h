@@ -54,7 +54,7 @@ public:
 
     int ColumnWidth(int col) const;
     void SetColumnWidth(int col, int width);       // 0 hides
-    void AutoFit(int col);                         // fits the width to the texts
+    void AutoFit(int col);                         // fits the width to the texts; a hidden column stays hidden
     int RowHeight(int row) const;
     void SetRowHeight(int row, int height);        // 0 hides, 18 shows
     bool RowShown(int row) const { return RowHeight(row) > 0; }

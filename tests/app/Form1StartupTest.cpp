@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QDateEdit>
 #include <QFile>
 #include <QLabel>
@@ -9,11 +10,15 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "app/Form25.h"
 #include "app/Form7.h"
 #include "app/Forms.h"
 #include "platform/DateText.h"
@@ -371,4 +376,244 @@ TEST_F(Form1Startup, ZoomButtonsWidenAndNarrowTheChartWindowWithoutARebuild) {
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
     EXPECT_EQ(form_->DatePicker1->date(), first);
 }
+}  // namespace
+
+namespace {
+
+TEST_F(Form1Startup, TheSplashHoldsTheHourglassAndStartUpShowsTheWindowItself) {
+    Forms::Load<Form25>();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    Forms::Unload<Form25>();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    form_ = new Form1;
+    form_->Form_Load();
+    EXPECT_TRUE(form_->isVisible());
+    EXPECT_EQ(Forms::Loaded<Form25>(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form1Startup, StartShowsTheStoredWindowUnlessTodaysViewIsChosen) {
+    Start();
+    NewDatabase("plant.vkt", true);
+    const QDate today = QDate::currentDate();
+    AddTask("ID-1", today.addDays(-10));
+    AddTask("ID-2", today);
+    Settings::Set("Dates", "From", DateText::FormatDate(today.addDays(-10)));
+    Settings::Set("Dates", "To", "1");
+    Stop();
+
+    // The stored window filters the rows; the picker then shows today
+    // without filtering again.
+    Start();
+    EXPECT_GT(form_->Grid1.RowHeight(1), 0);
+    EXPECT_EQ(form_->Grid1.RowHeight(2), 0);
+    EXPECT_EQ(form_->DatePicker1->date(), today);
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today.addDays(-10)));
+
+    Settings::Set("Settings", "Today", "x");   // not the number 1
+    Start();
+    EXPECT_GT(form_->Grid1.RowHeight(1), 0);
+
+    Settings::Set("Settings", "Today", "1");
+    Start();
+    EXPECT_EQ(form_->Grid1.RowHeight(1), 0);
+    EXPECT_GT(form_->Grid1.RowHeight(2), 0);
+    EXPECT_EQ(form_->StatusText(), "Done");
+    EXPECT_TRUE(form_->isVisible());
+}
+
+TEST_F(Form1Startup, DatabaseDialogsCarryTheirTitlesAndFilter) {
+    Start();
+    NewDatabase("plant.vkt");
+    form_->mnuopend_Click();   // cancelled
+    const auto& calls = TestEnv::Dialogs().Calls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.front().kind, "Save");
+    EXPECT_EQ(calls.front().prompt, "Create Or Overwrite A Database:");
+    EXPECT_EQ(calls.front().title, "Quillon Task(*.vkt)");
+    EXPECT_EQ(calls.back().kind, "Open");
+    EXPECT_EQ(calls.back().prompt, "Open A Database:");
+    EXPECT_EQ(calls.back().title, "Quillon Task(*.vkt)");
+    EXPECT_EQ(form_->DatabaseName(), "plant");
+}
+
+TEST_F(Form1Startup, ANewDatabaseThatCannotBeWrittenKeepsTheOpenOneAndAsksNothing) {
+    Start();
+    const QString first = NewDatabase("first.vkt", true);
+    AddTask("ID-1", QDate::currentDate());
+    FileOps::WriteFileSafely(temp_ + "/first/Tasks/ID-1.tsk", "items");
+    const QByteArray before = TestEnv::ReadAll(first);
+    Settings::Set("Dates", "To", "12");
+    TestEnv::Dialogs().Reset();
+
+    for (const QString& target : {temp_ + "/second.vkt", first}) {
+        TestEnv::Dialogs().AnswerSave(target);
+        {
+            TestEnv::DiskFull full(8);
+            form_->mnunewd_Click();
+        }
+        ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1) << target.toStdString();
+        EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("could not be created"));
+        TestEnv::Dialogs().Reset();
+        EXPECT_EQ(form_->DatabaseFile(), first);
+        EXPECT_EQ(form_->DatabaseName(), "first");
+        EXPECT_TRUE(form_->DatabaseOpen());
+        ASSERT_EQ(form_->Grid1.Rows(), 2);
+        EXPECT_EQ(form_->Grid1.Text(1, 1), "ID-1");
+    }
+    EXPECT_FALSE(QFile::exists(temp_ + "/second.vkt"));
+    EXPECT_EQ(TestEnv::ReadAll(first), before);
+    EXPECT_TRUE(QFile::exists(temp_ + "/first/Tasks/ID-1.tsk"));
+    EXPECT_EQ(Settings::Get("Settings", "Default"), first);
+    EXPECT_EQ(Settings::Get("Dates", "To"), "12");
+    EXPECT_EQ(form_->Combo3->currentText(), "30");
+    // The open database still saves where it lives.
+    form_->Grid1.SetText(1, 2, "Pump 9");
+    ASSERT_TRUE(form_->SaveDatabase());
+    Grid back;
+    ASSERT_TRUE(back.LoadFile(first));
+    EXPECT_EQ(back.Text(1, 2), "Pump 9");
+}
+
+TEST_F(Form1Startup, NewDatabaseOverAFileRemovesOnlyItsOwnTasksLists) {
+    Start();
+    // Both names give the companion folder "plant".
+    NewDatabase("plant.2011.vkt");
+    AddTask("ID-1", QDate::currentDate());
+    const QString old = NewDatabase("plant.2010.vkt");
+    AddTask("ID-2", QDate::currentDate());
+    for (const char* f : {"/plant/Tasks/ID-1.tsk", "/plant/Tasks/ID-1.ini", "/plant/Materials/ID-1.mts",
+                          "/plant/Tasks/ID-2.tsk", "/plant/Tasks/ID-2.ini", "/plant/Materials/ID-2.mts"})
+        ASSERT_TRUE(FileOps::WriteFileSafely(temp_ + f, "x"));
+
+    NewDatabase("plant.2010.vkt");
+    EXPECT_EQ(form_->DatabaseFile(), old);
+    EXPECT_EQ(form_->Grid1.Rows(), 1);
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Tasks/ID-2.tsk"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Tasks/ID-2.ini"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Materials/ID-2.mts"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.tsk"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.ini"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Materials/ID-1.mts"));
+
+    // An old file that cannot be read names no task: every list stays.
+    FileOps::WriteFileSafely(old, "not a grid");
+    NewDatabase("plant.2010.vkt");
+    EXPECT_TRUE(form_->DatabaseOpen());
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.tsk"));
+}
+
+TEST_F(Form1Startup, SetDefaultDatabaseSaysSoWhenTheSettingCannotBeStored) {
+    Start();
+    const QString a = NewDatabase("a.vkt", true);
+    const QString b = NewDatabase("b.vkt", false);
+    form_->mnudef_Click();
+    Form7* f7 = Forms::Loaded<Form7>();
+    ASSERT_NE(f7, nullptr);
+    TestEnv::Dialogs().Reset();
+    TestEnv::Dialogs().AnswerSave(b);
+    {
+        TestEnv::DiskFull full(8);
+        QTest::mouseClick(f7->Command1, Qt::LeftButton);
+    }
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The default database could not be stored in Quillon's settings.");
+    EXPECT_EQ(Forms::Loaded<Form7>(), f7);   // left open to try again or close
+    EXPECT_EQ(Settings::Get("Settings", "Default"), a);
+}
+
+// Level, name and caption of every item below a menu, depth first.
+void Walk(QMenu* menu, int level, QStringList& out) {
+    for (QAction* a : menu->actions()) {
+        out << QStringLiteral("%1 %2 %3").arg(level).arg(a->objectName(), a->text());
+        EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+        EXPECT_FALSE(a->isSeparator());
+        if (a->menu()) Walk(a->menu(), level + 1, out);
+    }
+}
+
+TEST_F(Form1Startup, TheMenuTreeHoldsEveryItemInDesignOrder) {
+    Start();
+    QStringList bar;
+    for (QAction* a : form_->menuBar()->actions()) {
+        bar << QStringLiteral("menu %1 %2").arg(a->objectName(), a->text());
+        Walk(a->menu(), 1, bar);
+    }
+    EXPECT_EQ(bar, (QStringList{
+        "menu mnufile &File", "1 mnunewd New Database", "1 mnuopend Open Database", "1 mnuskin Change Skin",
+        "1 mnusht Print Task Grid", "1 mnupref Preferences", "1 mnudef Set Default Database",
+        "1 mnuexit Exit Quillon",
+        "menu mnusetup &Setup", "1 mnuequip Add Equipment", "1 mnueploy Add Employees",
+        "1 mnuptype Add Task Types", "1 mnuexcel Set Path To Excel",
+        "menu mnuprint1 &Print Menu", "1 mnuporder Print Selected Work Order",
+        "1 mnupcost Print Selected Material List", "1 mnupgantt Print Gantt Chart", "1 mtprint Print Grid",
+        "menu mnuutil &Utilities", "1 mnubackup Backup", "1 mnures Restore", "1 mnutray System Tray",
+        "menu mnualert &Alerts", "1 mnuaon Alert On", "1 mnuoff Alert Off", "1 mnunot Alert Options",
+        "1 mnusetemail Setup Up Email Alert", "1 mnuptray Position Notifier", "1 mnualert2 Clea",
+        "menu mnunet &Network", "1 mnumap Map A Network Drive", "1 mnunetpath Set Network Path",
+        "menu mnuhelp &Help", "1 mnuupdate Check For Update", "1 mnucont Help Contents",
+        QStringLiteral("1 mnuvisit ") + form_->MenuItem("mnuvisit")->text(), "1 mnuabout About"}));
+
+    QStringList hid;
+    Walk(form_->mnuhid, 1, hid);
+    EXPECT_EQ(form_->mnuhid->title(), "&Selected Menu");
+    EXPECT_EQ(hid, (QStringList{
+        "1 mnuselstart Select As From Date", "1 mnufilt Filters", "2 mnusel Match Only Selected",
+        "2 mnuall View All", "2 mnuready View Ready", "2 mnuprog View In Progress", "2 mnuhold2 View On Hold",
+        "2 mnucomplete View Complete", "2 mnucanceled View Canceled", "2 mnupastdue View Past Due",
+        "1 mnustat Change Status", "2 mnured Ready", "2 mnuhold On Hold", "2 mnucancel Canceled",
+        "2 mnucomp Complete", "2 mnupast Past Due", "2 mnuprog2 In Progress", "1 mnutype Change Type",
+        "1 mnuassigned Change Assigned To", "1 mnudates Change Dates", "2 mnurequest Request Date",
+        "2 mnustart Scheduled Start", "2 mnuebd Scheduled End", "1 mnudesc Change Equipment",
+        "1 mnudup Auto Generate Duplicate Tasks", "1 mnurem Remove Selected", "1 mnumatre Print Material List",
+        "1 mnupp Print Work Order", "1 mnusrt Sort Selected Column", "2 mnusort Sort Ascending",
+        "2 mnusort2 Sort Descending"}));
+    QStringList gan, tray;
+    Walk(form_->mnugan, 1, gan);
+    Walk(form_->mnutray1, 1, tray);
+    EXPECT_EQ(form_->mnugan->title(), "&Gantt");
+    EXPECT_EQ(gan, (QStringList{"1 mnuin Zoom In", "1 mnuout Zoom Out", "1 mnugrefresh Refresh",
+                                "1 mnupchart Print Chart"}));
+    EXPECT_EQ(form_->mnutray1->title(), "&Tray");
+    EXPECT_EQ(tray, (QStringList{"1 mnurestore Restore", "1 mnuexit2 Exit Quillon"}));
+    EXPECT_EQ(form_->MenuItem("mnufile")->text(), "&File");
+    EXPECT_EQ(form_->MenuItem("mnuprint1")->menu(), form_->mnuprint1);
+
+    // The network items have no handler: choosing them changes nothing.
+    form_->MenuItem("mnumap")->trigger();
+    form_->MenuItem("mnunetpath")->trigger();
+    EXPECT_TRUE(TestEnv::Dialogs().Calls().empty());
+}
+
+TEST_F(Form1Startup, TheMainWindowCarriesTheComponentsOtherWindowsUse) {
+    Start();
+    ASSERT_EQ(form_->ImageList2.size(), 4);
+    for (const QIcon& frame : form_->ImageList2) {
+        EXPECT_FALSE(frame.isNull());
+        EXPECT_EQ(frame.availableSizes().value(0), QSize(32, 32));
+    }
+    EXPECT_EQ(form_->Balloon1, form_->csSysTray1);
+    EXPECT_FALSE(form_->csSysTray1->isVisible());
+    EXPECT_EQ(form_->Timer1->interval(), 60);
+    EXPECT_EQ(form_->windowTitle(), "               Quillon");
+    EXPECT_TRUE(form_->Option1->isChecked());
+
+    const QString path = NewDatabase("plant.vkt", true);
+    EXPECT_TRUE(form_->ArclabFileIOSystemToolbox1.FileExists(path));
+    EXPECT_FALSE(form_->ArclabFileIOSystemToolbox1.FileExists(temp_ + "/none.vkt"));
+    form_->aaxRegistry1.Root("HKEY_CURRENT_USER");
+    form_->aaxRegistry1.OpenKey("Software\\Quillon\\Settings");
+    EXPECT_EQ(form_->aaxRegistry1.GetValue("Default"), path);
+    form_->aaxIniFile1.FileName(form_->ListFilePath());
+    EXPECT_TRUE(form_->aaxIniFile1.WriteValue("Types", "Inspection", ""));
+    QString value = "?";
+    EXPECT_EQ(form_->aaxIniFile1.ReadValue("Types", "Inspection", value), 0);
+
+    const QScreen* s = QGuiApplication::primaryScreen();
+    EXPECT_EQ(taskbarsize::GetTaskbarHeight(), s->geometry().bottom() - s->availableGeometry().bottom());
+}
+
 }  // namespace

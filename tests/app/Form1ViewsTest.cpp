@@ -130,6 +130,31 @@ TEST_F(Form1Views, MatchOnlySelectedNarrowsTheViewToTheClickedValue) {
     EXPECT_EQ(form_->StatusText(), "Done");
 }
 
+TEST_F(Form1Views, EveryViewEndsWithDoneEvenWithNothingToMatch) {
+    Open();
+    // Only the header row: each view and alert clearing runs its frame.
+    for (const char* item : {"mnusel", "mnuall", "mnuready", "mnuprog", "mnuhold2", "mnucomplete",
+                             "mnucanceled", "mnupastdue", "mnualert2"}) {
+        form_->SetStatusText("before");
+        Trigger(item);
+        EXPECT_EQ(form_->StatusText(), "Done") << item;
+        EXPECT_FALSE(form_->Bar1->isVisible()) << item;
+        EXPECT_EQ(form_->Grid1.Rows(), 1) << item;
+    }
+
+    // Tasks, one hidden, and the header row active: Match Only Selected
+    // compares nothing, so every row keeps its height.
+    AddTask("ID-1", QDate::currentDate(), "Ready");
+    AddTask("ID-2", QDate::currentDate(), "Complete");
+    form_->Grid1.SetRowHeight(2, 0);
+    form_->Grid1.SetActiveCell(0, 2);
+    form_->SetStatusText("before");
+    Trigger("mnusel");
+    EXPECT_EQ(form_->StatusText(), "Done");
+    EXPECT_EQ(Shown(), std::vector<int>{1});
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+}
+
 TEST_F(Form1Views, WithTheHeaderRowActiveTaskCommandsChangeNothing) {
     Open();
     AddTask("ID-1", QDate::currentDate().addDays(-5));

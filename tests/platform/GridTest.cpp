@@ -204,6 +204,15 @@ TEST_F(GridTest, OutOfRangeCallsChangeNothing) {
     EXPECT_EQ(g.ActiveRow(), 1);
 }
 
+TEST_F(GridTest, CountsBelowZeroAreRefusedAndLeaveTheGrid) {
+    Grid g = SampleGrid();
+    g.SetRows(-1);
+    g.SetCols(-3);
+    EXPECT_EQ(g.Rows(), 4);
+    EXPECT_EQ(g.Cols(), 5);
+    EXPECT_EQ(g.Text(1, 1), "ID-1");
+}
+
 TEST_F(GridTest, ColsAndRowsGrowAndShrinkAtTheEnd) {
     Grid g = SampleGrid();
     g.SetCols(3);
@@ -250,4 +259,15 @@ TEST_F(GridTest, ObserversHearChangesExceptWhileRedrawIsOff) {
     EXPECT_EQ(calls, 2);
 }
 
+}  // namespace
+
+namespace {
+TEST_F(GridTest, AutoFitWidensShownColumnsAndLeavesHiddenOnesHidden) {
+    Grid g = SampleGrid();
+    g.SetColumnWidth(2, 5);
+    g.AutoFit(2);
+    EXPECT_GT(g.ColumnWidth(2), 5);
+    g.AutoFit(4);   // hidden by width 0
+    EXPECT_EQ(g.ColumnWidth(4), 0);
+}
 }  // namespace

@@ -21,8 +21,7 @@ void MainWindowTest::TearDown() {
 Form1* MainWindowTest::Start() {
     Stop();
     form_ = new Form1;
-    form_->Form_Load();
-    form_->show();
+    form_->Form_Load();   // shows the window, as at a real start
     QApplication::processEvents();
     return form_;
 }
