@@ -440,7 +440,7 @@ void Form1::Form_Load() {
     databaseReadable_ = false;
     const QString file = Text1->text();
     QString error;
-    if (!file.isEmpty() && FileOps::FileExists(file) && Grid1.LoadFile(file, &error)) {
+    if (!file.isEmpty() && FileOps::FileExists(file) && LoadTaskGrid(file, &error)) {
         databaseReadable_ = true;
     } else {
         SetGrid();
@@ -723,12 +723,25 @@ void Form1::mnuopend_Click() {
     Opendata(path);
 }
 
+bool Form1::LoadTaskGrid(const QString& path, QString* error) {
+    Grid loaded;
+    if (!loaded.LoadFile(path, error)) return false;
+    // Any grid file reads (an item or material list too); only one with the
+    // task columns is a database that later commands can write through.
+    if (loaded.Cols() != Col::Count || loaded.Rows() < 1) {
+        if (error) *error = QStringLiteral("it is not a Quillon task database.");
+        return false;
+    }
+    Grid1 = loaded;
+    return true;
+}
+
 bool Form1::Opendata(const QString& path) {
     DoEvents();
     QString error;
     // The grid is replaced only by a file that read completely; otherwise the
     // open database stays open and nothing is written anywhere.
-    if (!Grid1.LoadFile(path, &error)) {
+    if (!LoadTaskGrid(path, &error)) {
         MsgBox(QStringLiteral("The database \"%1\" could not be opened: %2").arg(path, error), vb::vbCritical, kTitle);
         return false;
     }

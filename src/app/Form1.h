@@ -84,6 +84,8 @@ public:
     bool NewData(const QString& path);
     bool FinishNew();
     bool Opendata(const QString& path);
+    // Reads a task database into Grid1; Grid1 is untouched on any failure.
+    bool LoadTaskGrid(const QString& path, QString* error);
     void mnunewd_Click();
     void mnuopend_Click();
     void mnudef_Click();

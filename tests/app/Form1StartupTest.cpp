@@ -617,3 +617,23 @@ TEST_F(Form1Startup, TheMainWindowCarriesTheComponentsOtherWindowsUse) {
 }
 
 }  // namespace
+
+namespace {
+TEST_F(Form1Startup, AGridFileThatIsNoTaskDatabaseIsRefusedOnOpen) {
+    Start();
+    NewDatabase("plant.vkt");
+    AddTask("ID-1", QDate::currentDate());
+    Grid items(1, 2);
+    items.SetText(0, 1, "Task Items");
+    items.AddItem("Check the belts");
+    const QString list = temp_ + "/plant/Tasks/ID-1.tsk";
+    ASSERT_TRUE(items.SaveFile(list));
+    TestEnv::Dialogs().Reset();
+    TestEnv::Dialogs().AnswerOpen(list);
+    form_->mnuopend_Click();
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("not a Quillon task database"));
+    EXPECT_EQ(form_->DatabaseFile(), temp_ + "/plant.vkt");
+    EXPECT_EQ(form_->Grid1.Text(1, 1), "ID-1");
+    EXPECT_EQ(TestEnv::ReadAll(list), QByteArray(items.Serialize().c_str()));
+}
+}  // namespace
