@@ -31,19 +31,6 @@ bool EnsureCompanion(const QString& folder, const QString& name) {
     return ok;
 }
 
-bool ClearPerTaskFiles(const QString& folder, const QString& name) {
-    if (folder.isEmpty()) return true;
-    const QString companion = CompanionFolder(folder, name);
-    bool ok = true;
-    for (const char* sub : {"Tasks", "Materials"}) {
-        QDir dir(FileOps::Join(companion, sub));
-        if (!dir.exists()) continue;
-        for (const QString& f : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
-            ok = FileOps::RemoveFile(dir.filePath(f)) && ok;
-    }
-    return ok;
-}
-
 bool ClearPerTaskFiles(const QString& folder, const QString& name, const QStringList& taskIds) {
     if (folder.isEmpty() || taskIds.isEmpty()) return true;
     QSet<QString> ids(taskIds.begin(), taskIds.end());

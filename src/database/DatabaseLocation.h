@@ -16,8 +16,6 @@ QString CompanionFolder(const QString& folder, const QString& name);
 // Creates the companion folder and its Tasks and Materials subfolders,
 // each when missing. False when one of them could not be made.
 bool EnsureCompanion(const QString& folder, const QString& name);
-// Empties the Tasks and Materials subfolders. False on a failure.
-bool ClearPerTaskFiles(const QString& folder, const QString& name);
 // Removes only the per-task files of the given Task IDs (any extension): a
 // new database replacing an old file must not inherit the old tasks' lists,
 // and the lists of another database sharing the companion folder stay.

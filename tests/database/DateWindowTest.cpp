@@ -89,11 +89,13 @@ TEST_F(DateWindowTest, CompanionSubfoldersAreCreatedWheneverMissing) {
     EXPECT_TRUE(DatabaseLocation::EnsureCompanion(folder, "plant"));
     EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant/Tasks"));
     EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant/Materials"));
-    // Clearing empties the per-task folders and nothing else.
+    // Clearing removes the named tasks' lists and nothing else.
     FileOps::WriteFileSafely(temp_ + "/plant/Tasks/ID-1.tsk", "x");
     FileOps::WriteFileSafely(temp_ + "/plant/Materials/ID-1.mts", "x");
+    FileOps::WriteFileSafely(temp_ + "/plant/Tasks/ID-2.tsk", "x");
     FileOps::WriteFileSafely(temp_ + "/plant.ini", "[Types]\n");
-    EXPECT_TRUE(DatabaseLocation::ClearPerTaskFiles(folder, "plant"));
+    EXPECT_TRUE(DatabaseLocation::ClearPerTaskFiles(folder, "plant", {"ID-1"}));
+    EXPECT_TRUE(FileOps::FileExists(temp_ + "/plant/Tasks/ID-2.tsk"));
     EXPECT_FALSE(FileOps::FileExists(temp_ + "/plant/Tasks/ID-1.tsk"));
     EXPECT_FALSE(FileOps::FileExists(temp_ + "/plant/Materials/ID-1.mts"));
     EXPECT_TRUE(FileOps::FileExists(temp_ + "/plant.ini"));
