@@ -13,9 +13,18 @@ QUILLON_PACKAGES=(
   python3 python3-aiosmtpd poppler-utils
 )
 
+# quillon_install_missing [--no-recommends PKG...]: with no packages, the
+# build's own list; otherwise the packages named (a large tool such as the
+# spreadsheet program the export tests convert with comes without extras).
 quillon_install_missing() {
+  local options=() wanted=()
+  if [ "${1:-}" = "--no-recommends" ]; then
+    options+=(--no-install-recommends)
+    shift
+  fi
+  if [ $# -gt 0 ]; then wanted=("$@"); else wanted=("${QUILLON_PACKAGES[@]}"); fi
   local missing=()
-  for p in "${QUILLON_PACKAGES[@]}" "$@"; do
+  for p in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$p")
     fi
@@ -25,7 +34,7 @@ quillon_install_missing() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${options[@]}" "${missing[@]}" >/dev/null
   fi
 }
 
