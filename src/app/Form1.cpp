@@ -732,7 +732,7 @@ bool Form1::LoadTaskGrid(const QString& path, QString* error) {
         if (error) *error = QStringLiteral("it is not a Quillon task database.");
         return false;
     }
-    Grid1 = loaded;
+    Grid1 = std::move(loaded);
     return true;
 }
 

@@ -106,6 +106,31 @@ Grid& Grid::operator=(const Grid& other) {
     return *this;
 }
 
+Grid& Grid::operator=(Grid&& other) noexcept {
+    if (this != &other) {
+        rows_ = other.rows_;
+        cols_ = other.cols_;
+        cells_ = std::move(other.cells_);
+        styles_ = std::move(other.styles_);
+        widths_ = std::move(other.widths_);
+        heights_ = std::move(other.heights_);
+        merges_ = std::move(other.merges_);
+        activeRow_ = other.activeRow_;
+        activeCol_ = other.activeCol_;
+        selFirstRow_ = other.selFirstRow_;
+        selLastRow_ = other.selLastRow_;
+        selFirstCol_ = other.selFirstCol_;
+        selLastCol_ = other.selLastCol_;
+        redraw_ = true;
+        other.rows_ = other.cols_ = 0;
+        other.activeRow_ = other.activeCol_ = 0;
+        other.selFirstRow_ = other.selLastRow_ = other.selFirstCol_ = other.selLastCol_ = 0;
+        other.Notify(Change::Reset);
+        Notify(Change::Reset);
+    }
+    return *this;
+}
+
 Grid::~Grid() = default;
 
 void Grid::CopyTable(const Grid& other) {
@@ -550,7 +575,8 @@ bool Grid::Deserialize(const std::string& bytes, QString* error) {
         return SetError(error, QStringLiteral("The file's column widths do not match its column count.")), false;
     if (!NextLine(data, line) || !ParseInts(line, heights, size_t(rows)))
         return SetError(error, QStringLiteral("The file's row heights do not match its row count.")), false;
-    std::vector<std::string> cells(size_t(rows) * cols);
+    std::vector<std::string> cells;
+    cells.reserve(size_t(rows) * cols);
     std::string cell;
     for (int r = 0; r < rows; ++r) {
         if (!NextLine(data, line))
@@ -566,13 +592,12 @@ bool Grid::Deserialize(const std::string& bytes, QString* error) {
             size_t tab = line.find('\t', start);
             std::string_view field = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
             if (c >= cols) return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-            std::string& target = cells[size_t(r) * cols + c];
             if (field.find('\\') == std::string_view::npos) {
-                target.assign(field);
+                cells.emplace_back(field);
             } else {
                 if (!Unescape(field, cell))
                     return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-                target = cell;
+                cells.push_back(cell);
             }
             ++c;
             if (tab == std::string_view::npos) break;

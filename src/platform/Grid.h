@@ -30,6 +30,8 @@ public:
     // Copies carry the table, never the observers: a view watches one grid.
     Grid(const Grid& other);
     Grid& operator=(const Grid& other);
+    // Takes the other grid's table (it is left empty); observers stay put.
+    Grid& operator=(Grid&& other) noexcept;
     ~Grid();
 
     // Counts include row 0 and column 0. Setting them adds or drops at the end.
