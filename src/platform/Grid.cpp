@@ -96,11 +96,11 @@ Grid::Grid(int rows, int cols) {
     SetRows(rows);
 }
 
-Grid::Grid(const Grid& other) { CopyTable(other); }
+Grid::Grid(const Grid& other) { AssignTable(other); }
 
 Grid& Grid::operator=(const Grid& other) {
     if (this != &other) {
-        CopyTable(other);
+        AssignTable(other);
         Notify(Change::Reset);
     }
     return *this;
@@ -108,24 +108,8 @@ Grid& Grid::operator=(const Grid& other) {
 
 Grid& Grid::operator=(Grid&& other) noexcept {
     if (this != &other) {
-        rows_ = other.rows_;
-        cols_ = other.cols_;
-        cells_ = std::move(other.cells_);
-        styles_ = std::move(other.styles_);
-        widths_ = std::move(other.widths_);
-        heights_ = std::move(other.heights_);
-        merges_ = std::move(other.merges_);
-        activeRow_ = other.activeRow_;
-        activeCol_ = other.activeCol_;
-        selFirstRow_ = other.selFirstRow_;
-        selLastRow_ = other.selLastRow_;
-        selFirstCol_ = other.selFirstCol_;
-        selLastCol_ = other.selLastCol_;
-        redraw_ = true;
-        other.rows_ = other.cols_ = 0;
-        other.activeRow_ = other.activeCol_ = 0;
-        other.selFirstRow_ = other.selLastRow_ = other.selFirstCol_ = other.selLastCol_ = 0;
-        other.Notify(Change::Reset);
+        AssignTable(std::move(other));
+        other.ClearRows();   // tells the other grid's views it is empty
         Notify(Change::Reset);
     }
     return *this;
@@ -133,14 +117,16 @@ Grid& Grid::operator=(Grid&& other) noexcept {
 
 Grid::~Grid() = default;
 
-void Grid::CopyTable(const Grid& other) {
+// Copies or moves the table (not the observers or the life token).
+template <class Source>
+void Grid::AssignTable(Source&& other) {
     rows_ = other.rows_;
     cols_ = other.cols_;
-    cells_ = other.cells_;
-    styles_ = other.styles_;
-    widths_ = other.widths_;
-    heights_ = other.heights_;
-    merges_ = other.merges_;
+    cells_ = std::forward<Source>(other).cells_;
+    styles_ = std::forward<Source>(other).styles_;
+    widths_ = std::forward<Source>(other).widths_;
+    heights_ = std::forward<Source>(other).heights_;
+    merges_ = std::forward<Source>(other).merges_;
     activeRow_ = other.activeRow_;
     activeCol_ = other.activeCol_;
     selFirstRow_ = other.selFirstRow_;

@@ -140,5 +140,6 @@ private:
     std::vector<std::pair<int, Observer>> observers_;
     int nextObserver_ = 1;
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
-    void CopyTable(const Grid& other);
+    template <class Source>
+    void AssignTable(Source&& other);
 };
