@@ -191,6 +191,7 @@ public:
     void mnuabout_Click();
     void GetAlert();
     void MatchAlerts();
+    void MailNotify();          // the alert mail
 
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1

@@ -70,6 +70,8 @@ void Form1::mnuabout_Click() {}
 void Form1::GetAlert() {}
 // TODO: the alert view replaces this.
 void Form1::MatchAlerts() {}
+// TODO: the alert e-mail replaces this.
+void Form1::MailNotify() {}
 
 void Form1::mnuaon_Click() {
     Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("1"));

@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include "platform/Printing.h"
 #include <QPushButton>
 
 #include "app/Form1.h"
@@ -72,14 +74,14 @@ void Form1::Command33_Click() {
 
 void Form1::Command35_Click() {
     if (!IHViewPortX1 || IHViewPortX1->IsEmpty()) return;
-    if (QPrinterInfo::defaultPrinter().isNull() && QPrinterInfo::availablePrinters().isEmpty()) {
-        MsgBox(QStringLiteral("No printer is available to print the picture."), vb::vbExclamation,
-               QStringLiteral("Quillon"));
-        return;
-    }
+    QString error;
     // One page at once on the default printer, the whole picture at the
     // viewer's size on the screen (not the zoomed part).
-    QPrinter printer(QPrinter::HighResolution);
-    if (!IHViewPortX1->PrintTo(&printer, IHViewPortX1->size()))
+    auto printer = Printing::OpenPrinter(QPageLayout::Portrait, &error);
+    if (!printer) {
+        MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));
+        return;
+    }
+    if (!IHViewPortX1->PrintTo(printer.get(), IHViewPortX1->size()))
         MsgBox(QStringLiteral("The picture could not be printed."), vb::vbExclamation, QStringLiteral("Quillon"));
 }
