@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "platform/Grid.h"
 #include "platform/IniFile.h"
@@ -36,6 +37,7 @@ class QSystemTrayIcon;
 class GridView;
 class GanttChart;
 class PictureViewer;
+class MailSender;
 
 // Task grid columns.
 namespace Col {
@@ -192,6 +194,13 @@ public:
     void GetAlert();
     void MatchAlerts();
     void MailNotify();          // the alert mail
+
+    // ---- e-mail ----
+    // The send-mail window, loaded when it is not, with `attachment` in its box.
+    void OpenMailWindow(const QString& attachment);
+    void OpenAddressBook();
+    void ApplyAddress(const QString& address);   // the address book's choice into MainMail
+    std::shared_ptr<MailSender> MailSender1;   // the last alert mail's sender
 
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1

@@ -252,8 +252,7 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
                 return;
             }
         }
-        // TODO: the send-mail window (MainMail) is loaded and shown here with
-        // its attachment box set to `sheet`.
+        OpenMailWindow(sheet);
     } else if (key == "Exit") {
         UnloadAllForms();
     }

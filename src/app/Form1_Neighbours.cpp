@@ -52,8 +52,6 @@ void Form1::mnures_Click() {}
 void Form1::mnutray_Click() {}
 // TODO: the alert settings window replaces this.
 void Form1::mnunot_Click() {}
-// TODO: the alert e-mail settings window replaces this.
-void Form1::mnusetemail_Click() {}
 // TODO: the notifier position replaces this.
 void Form1::mnuptray_Click() {}
 // TODO: tray mode replaces this.
@@ -70,8 +68,6 @@ void Form1::mnuabout_Click() {}
 void Form1::GetAlert() {}
 // TODO: the alert view replaces this.
 void Form1::MatchAlerts() {}
-// TODO: the alert e-mail replaces this.
-void Form1::MailNotify() {}
 
 void Form1::mnuaon_Click() {
     Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("1"));

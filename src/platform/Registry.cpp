@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/FileOps.h"
@@ -191,6 +192,18 @@ private:
     int fd_ = -1;
 };
 
+// The settings hold the mail password: their files are for their owner
+// only. The file is made private before the new content is written, and the
+// safe write keeps the permissions of the file it replaces.
+void KeepPrivate(const QString& file) {
+    const QByteArray name = QFile::encodeName(file);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
+}
+
 // Reads, changes and writes one root file while holding the lock, so two
 // running copies of the program never lose each other's changes.
 template <typename Change>
@@ -205,7 +218,9 @@ bool Modify(const QString& root, Change change) {
     if (!doc.Load(file)) return false;
     bool changed = false;
     if (!change(doc, changed)) return false;
-    return !changed || doc.Save(file);
+    if (!changed) return true;
+    KeepPrivate(file);
+    return doc.Save(file);
 }
 
 bool LoadRoot(const QString& root, IniDocument& doc) {
