@@ -11,6 +11,8 @@
 #include "bench/TaskData.h"
 #include "platform/DateText.h"
 
+int SendMailForBench(int argc, char** argv, int at);
+
 static int PrintMemory() {
     QTemporaryDir dir;
     const QString path = dir.path() + "/mem.vkt";
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
     DateText::ResetCache();
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--memory") == 0) return PrintMemory();
+        else if (std::strcmp(argv[i], "--send-mail") == 0) return SendMailForBench(argc, argv, i);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
