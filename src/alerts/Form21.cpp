@@ -69,6 +69,8 @@ Form21::Form21() {
     connect(Command1, &QPushButton::clicked, this, &Form21::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form21::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form21::Command3_Click);
+    // Enter in a box clicks nothing, as the user expects of these windows.
+    for (QPushButton* b : {Command1, Command2, Command3}) b->setAutoDefault(false);
     resize(420, 440);
 
     Skin::ApplyCurrent(this);

@@ -136,6 +136,8 @@ MainMail::MainMail() {
     connect(mnuehlp, &QAction::triggered, this, &MainMail::mnuehlp_Click);
     connect(mnusethlp, &QAction::triggered, this, &MainMail::mnusethlp_Click);
 
+    // Enter in a box clicks nothing, as the user expects of these windows.
+    for (QPushButton* b : {btnAddAttach, btnClearAttach, Command1, btnSend, btnExit, Command2}) b->setAutoDefault(false);
     Skin::ApplyCurrent(this);
     adjustSize();
     setFixedSize(sizeHint().expandedTo(QSize(520, 460)));

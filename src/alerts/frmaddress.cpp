@@ -51,6 +51,8 @@ frmaddress::frmaddress() {
     connect(Command1, &QPushButton::clicked, this, &frmaddress::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmaddress::Command2_Click);
     connect(Command6, &QPushButton::clicked, this, &frmaddress::Command6_Click);
+    // Enter in a box clicks nothing, as the user expects of these windows.
+    for (QPushButton* b : {Command1, Command2, Command3, Command5, Command6}) b->setAutoDefault(false);
     resize(340, 300);
 
     Skin::ApplyCurrent(this);
