@@ -82,7 +82,9 @@ struct Conversation {
 
     void Add(const QString& prefix, const QString& line) {
         QString text = line;
-        if (!password.isEmpty()) text.replace(password, kHidden);
+        // A very short password would blot out half the log; the log-in
+        // lines themselves are hidden anyway.
+        if (password.size() >= 4) text.replace(password, kHidden);
         lines->append(prefix + text);
     }
 
@@ -184,8 +186,10 @@ std::optional<int> PortNumber(const QString& text) {
     return int(r);
 }
 
-QString EncodeWord(const QString& text) {
+QString EncodeWord(const QString& text, bool fold) {
     if (IsPlainAscii(text)) return text;
+    if (!fold)
+        return QStringLiteral("=?UTF-8?B?") + QString::fromLatin1(text.toUtf8().toBase64()) + QStringLiteral("?=");
     // Encoded words of at most 45 bytes of whole characters (60 in base64),
     // each on a line of its own, so no header line grows too long.
     QStringList words;
@@ -436,7 +440,8 @@ int MailSender::Send(const MailMessage& message) {
         keep.push_back(QFile::encodeName(a));
         if (curl_mime_filedata(part, keep.back().constData()) != CURLE_OK)
             return fail(QStringLiteral("The attachment %1 cannot be read.").arg(a));
-        keep.push_back(MailText::EncodeWord(QFileInfo(a).fileName()).toUtf8());
+        // One word: the name sits inside quotes, where no line may break.
+        keep.push_back(MailText::EncodeWord(QFileInfo(a).fileName(), false).toUtf8());
         curl_mime_filename(part, keep.back().constData());
         curl_mime_type(part, "application/octet-stream");
         curl_mime_encoder(part, "base64");

@@ -102,8 +102,9 @@ namespace MailText {
 // to the nearest integer (halves to even); nothing for empty, non-numeric
 // or out-of-range text.
 std::optional<int> PortNumber(const QString& text);
-// RFC 2047: the text as it is when plain printable ASCII, else encoded words.
-QString EncodeWord(const QString& text);
+// RFC 2047: the text as it is when plain printable ASCII, else encoded
+// words, folded over several lines unless `fold` is false.
+QString EncodeWord(const QString& text, bool fold = true);
 // "Name <address>" as a header writes it (the name encoded or quoted).
 QString Mailbox(const QString& name, const QString& address);
 // True when the text holds a carriage return or line feed.

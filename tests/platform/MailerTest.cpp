@@ -96,6 +96,9 @@ TEST_F(MailerTest, DeliversEnvelopeHeadersTextAndAttachmentIntactWithLogin) {
     m.Body = "Line one\nÜberdruckventil prüfen\n.\n..a line that starts with dots\r\n" + QString(200, 'x');
     m.ReadReceipt = 1;
     EXPECT_EQ(m.AddAttachment(sheet), sheet);
+    const QString named = temp_ + "/Wartungsplan für Halle 3 – Südlinie, Kessel und Pumpen.pdf";
+    ASSERT_TRUE(TestEnv::WriteAll(named, "%PDF-1.4 tiny"));
+    m.AddAttachment(named);
 
     ASSERT_EQ(sender.Send(m), 1) << sender.LastError().toStdString();
     EXPECT_TRUE(sender.LastError().isEmpty());
@@ -116,9 +119,11 @@ TEST_F(MailerTest, DeliversEnvelopeHeadersTextAndAttachmentIntactWithLogin) {
         for (QChar c : v.toString()) EXPECT_LT(c.unicode(), 0x80) << v.toString().toStdString();
     EXPECT_EQ(got["body"].toString(),
               "Line one\r\nÜberdruckventil prüfen\r\n.\r\n..a line that starts with dots\r\n" + QString(200, 'x'));
-    ASSERT_EQ(got["attachments"].toArray().size(), 1);
+    ASSERT_EQ(got["attachments"].toArray().size(), 2);
     EXPECT_EQ(got["attachments"][0]["filename"].toString(), "Alerts.xls");
     EXPECT_EQ(server.Attachment(0, 0), TestEnv::ReadAll(sheet));
+    EXPECT_EQ(got["attachments"][1]["filename"].toString(), QFileInfo(named).fileName());
+    EXPECT_EQ(server.Attachment(0, 1), "%PDF-1.4 tiny");
 
     // The log is the user's own file, and never holds the log-in.
     const QString log = MailFiles::Path("mailSent.log");
@@ -139,7 +144,7 @@ TEST_F(MailerTest, DeliversEnvelopeHeadersTextAndAttachmentIntactWithLogin) {
 TEST_F(MailerTest, WithoutAttachmentOnlyTheTextGoesOutAndPlainNamesStayReadable) {
     SmtpServer server;
     ASSERT_TRUE(server.Running());
-    MailSender sender = SenderFor(server);
+    MailSender sender = SenderFor(server, "x", "pw");   // no log-in where the server offers none
     MailMessage m = Plain("");
     m.AddRecipient("", "second@plant.example");
     EXPECT_EQ(m.AddAttachment(""), "");
