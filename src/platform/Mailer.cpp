@@ -253,6 +253,20 @@ bool WriteMailFile(const QString& fileName, const QByteArray& bytes, QString* er
     return FileOps::WriteFileSafely(path, bytes, error);
 }
 
+// One XML document with the root element `root`, its content written by `body`.
+bool WriteXml(const QString& fileName, const QString& root, const std::function<void(QXmlStreamWriter&)>& body,
+              QString* error) {
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(root);
+    body(xml);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return WriteMailFile(fileName, bytes, error);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- MailMessage
@@ -314,26 +328,20 @@ QStringList MailMessage::HeaderLines() const {
 }
 
 bool MailMessage::SaveAs(const QString& fileName, QString* error) const {
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("mail"));
-    xml.writeTextElement(QStringLiteral("fromName"), FromName);
-    xml.writeTextElement(QStringLiteral("fromAddress"), FromAddress);
-    for (const Recipient& r : recipients_) {
-        xml.writeStartElement(QStringLiteral("recipient"));
-        xml.writeAttribute(QStringLiteral("name"), r.name);
-        xml.writeAttribute(QStringLiteral("address"), r.address);
-        xml.writeEndElement();
-    }
-    xml.writeTextElement(QStringLiteral("subject"), Subject);
-    xml.writeTextElement(QStringLiteral("readReceipt"), QString::number(ReadReceipt));
-    xml.writeTextElement(QStringLiteral("body"), Body);
-    for (const QString& a : attachments_) xml.writeTextElement(QStringLiteral("attachment"), a);
-    xml.writeEndElement();
-    xml.writeEndDocument();
-    return WriteMailFile(fileName, bytes, error);
+    return WriteXml(fileName, QStringLiteral("mail"), [this](QXmlStreamWriter& xml) {
+        xml.writeTextElement(QStringLiteral("fromName"), FromName);
+        xml.writeTextElement(QStringLiteral("fromAddress"), FromAddress);
+        for (const Recipient& r : recipients_) {
+            xml.writeStartElement(QStringLiteral("recipient"));
+            xml.writeAttribute(QStringLiteral("name"), r.name);
+            xml.writeAttribute(QStringLiteral("address"), r.address);
+            xml.writeEndElement();
+        }
+        xml.writeTextElement(QStringLiteral("subject"), Subject);
+        xml.writeTextElement(QStringLiteral("readReceipt"), QString::number(ReadReceipt));
+        xml.writeTextElement(QStringLiteral("body"), Body);
+        for (const QString& a : attachments_) xml.writeTextElement(QStringLiteral("attachment"), a);
+    }, error);
 }
 
 // ---------------------------------------------------------------- MailSender
@@ -344,7 +352,7 @@ int MailSender::Send(const MailMessage& message) {
     const auto fail = [this](const QString& reason) {
         lastError_ = reason;
         log_ << QStringLiteral("* Not sent: ") + reason;
-        if (!LogFile.isEmpty()) WriteMailFile(LogFile, log_.join(QLatin1Char('\n')).toUtf8() + '\n', nullptr);
+        WriteLogFile();
         return 0;
     };
 
@@ -451,21 +459,19 @@ int MailSender::Send(const MailMessage& message) {
     const CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) return fail(ReadableCurlError(code, errbuf, where));
     log_ << QStringLiteral("* Sent.");
-    if (!LogFile.isEmpty()) WriteMailFile(LogFile, log_.join(QLatin1Char('\n')).toUtf8() + '\n', nullptr);
+    WriteLogFile();
     return 1;
 }
 
 bool MailSender::SaveLog(const QString& fileName, QString* error) const {
-    QByteArray bytes;
-    QXmlStreamWriter xml(&bytes);
-    xml.setAutoFormatting(true);
-    xml.writeStartDocument();
-    xml.writeStartElement(QStringLiteral("maillog"));
-    xml.writeAttribute(QStringLiteral("error"), lastError_);
-    for (const QString& line : log_) xml.writeTextElement(QStringLiteral("line"), line);
-    xml.writeEndElement();
-    xml.writeEndDocument();
-    return WriteMailFile(fileName, bytes, error);
+    return WriteXml(fileName, QStringLiteral("maillog"), [this](QXmlStreamWriter& xml) {
+        xml.writeAttribute(QStringLiteral("error"), lastError_);
+        for (const QString& line : log_) xml.writeTextElement(QStringLiteral("line"), line);
+    }, error);
+}
+
+void MailSender::WriteLogFile() const {
+    if (!LogFile.isEmpty()) WriteMailFile(LogFile, log_.join(QLatin1Char('\n')).toUtf8() + '\n', nullptr);
 }
 
 // ---------------------------------------------------------------- MailDelivery

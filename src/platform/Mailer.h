@@ -85,6 +85,7 @@ public:
     QStringList Log() const { return log_; }
 
 private:
+    void WriteLogFile() const;
     QString lastError_;
     QStringList log_;
 };
