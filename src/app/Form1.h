@@ -36,6 +36,7 @@ class QSystemTrayIcon;
 class GridView;
 class GanttChart;
 class PictureViewer;
+class UpdateChecker;
 
 // Task grid columns.
 namespace Col {
@@ -192,6 +193,11 @@ public:
     void GetAlert();
     void MatchAlerts();
     void MailNotify();          // the alert mail
+
+    // ---- preferences, skins, update check, help ----
+    QString GetSkinFile();      // "" when cancelled
+    void axAutoUpdate1_UpdateResult(const QString& text, int status);
+    UpdateChecker* axAutoUpdate1 = nullptr;
 
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1
