@@ -37,6 +37,7 @@ class QSystemTrayIcon;
 class GridView;
 class GanttChart;
 class PictureViewer;
+class UpdateChecker;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -184,6 +185,11 @@ public:
     void GetAlert();
     void MatchAlerts();
     void MailNotify();          // the alert mail
+
+    // ---- preferences, skins, update check, help ----
+    QString GetSkinFile();      // "" when cancelled
+    void axAutoUpdate1_UpdateResult(const QString& text, int status);
+    UpdateChecker* axAutoUpdate1 = nullptr;
 
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1
