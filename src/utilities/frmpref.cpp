@@ -110,47 +110,27 @@ void frmpref::Check2_Click() {
                   Check2->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool frmpref::ChooseColor(const QString& key, const QString& value, qint64* chosen) {
+void frmpref::ChooseColor(const QString& key, const QString& value, void (frmpref::*applied)(qint64)) {
     const auto colour = Dialogs::Get().Color(last_, QString());
-    if (!colour || !colour->isValid()) return false;   // cancel keeps the stored colour
+    if (!colour || !colour->isValid()) return;   // cancel keeps the stored colour
     last_ = *colour;
     const quint32 number = Colors::FromQColor(*colour);
     if (!Settings::Set(key, value, Colors::ToText(static_cast<qint32>(number)))) {
         MsgBox(QStringLiteral("The colour could not be stored."), vb::vbExclamation);
-        return false;
+        return;
     }
-    *chosen = number;
-    return true;
-}
-
-void frmpref::Command1_Click() {
-    qint64 c = 0;
-    if (!ChooseColor(QStringLiteral("Colors"), QStringLiteral("PastDue"), &c)) return;
+    if (applied) emit(this->*applied)(number);
     emit ColorsStored();
     GetValues();
 }
 
-void frmpref::Command2_Click() {
-    qint64 c = 0;
-    if (!ChooseColor(QStringLiteral("Colors"), QStringLiteral("ForeDue"), &c)) return;
-    emit ColorsStored();
-    GetValues();
-}
-
+void frmpref::Command1_Click() { ChooseColor(QStringLiteral("Colors"), QStringLiteral("PastDue"), nullptr); }
+void frmpref::Command2_Click() { ChooseColor(QStringLiteral("Colors"), QStringLiteral("ForeDue"), nullptr); }
 void frmpref::Command3_Click() {
-    qint64 c = 0;
-    if (!ChooseColor(QStringLiteral("Chart"), QStringLiteral("Backcolor"), &c)) return;
-    emit ChartBackColorChosen(c);
-    emit ColorsStored();
-    GetValues();
+    ChooseColor(QStringLiteral("Chart"), QStringLiteral("Backcolor"), &frmpref::ChartBackColorChosen);
 }
-
 void frmpref::Command4_Click() {
-    qint64 c = 0;
-    if (!ChooseColor(QStringLiteral("Chart"), QStringLiteral("Forecolor"), &c)) return;
-    emit ChartPyjamasColorChosen(c);
-    emit ColorsStored();
-    GetValues();
+    ChooseColor(QStringLiteral("Chart"), QStringLiteral("Forecolor"), &frmpref::ChartPyjamasColorChosen);
 }
 
 void frmpref::Command5_Click() { close(); }

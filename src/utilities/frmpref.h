@@ -42,8 +42,8 @@ signals:
     void ChartPyjamasColorChosen(qint64 colour);
 
 private:
-    // Asks for a colour; stores it under key/value and says so. Cancel stores
-    // nothing.
-    bool ChooseColor(const QString& key, const QString& value, qint64* chosen);
+    // Asks for a colour, stores it under key/value, hands it to `applied`
+    // (when given) and has past-due rows coloured again. Cancel stores nothing.
+    void ChooseColor(const QString& key, const QString& value, void (frmpref::*applied)(qint64));
     QColor last_ = Qt::black;    // the dialog's colour: the last one chosen here
 };
