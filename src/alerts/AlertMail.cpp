@@ -1,12 +1,7 @@
 #include "alerts/AlertMail.h"
 
-#include <QCoreApplication>
-#include <QUrl>
-
 #include "platform/DateText.h"
-#include "platform/FileOps.h"
 #include "platform/Registry.h"
-#include "platform/Shell.h"
 
 namespace AlertMail {
 
@@ -43,13 +38,6 @@ QString BalloonText(int result, const QDateTime& now) {
         result != 0 ? QStringLiteral("Quillon Alert Email Sent.") : QStringLiteral("Error Sending Quillon Email Alert");
     return head + QStringLiteral("\r\n\r\n") + DateText::FormatGeneral(now) + QStringLiteral("  ") +
            DateText::FormatTime(now.time());
-}
-
-void ShowHelp(int context) {
-    const QString page = FileOps::Join(QCoreApplication::applicationDirPath(), QStringLiteral("quillontask.html"));
-    QUrl url = QUrl::fromLocalFile(page);
-    url.setFragment(QString::number(context));
-    Shell::Get().OpenDocument(url.toString());
 }
 
 }  // namespace AlertMail

@@ -1,7 +1,7 @@
 #pragma once
 // What the alert mail and the send-mail window share: a sender set up from
 // the stored server values, the alert mail composed from the settings of
-// "Software\Quillon\Email", the balloon's text, and the mail windows' help.
+// "Software\Quillon\Email", and the balloon's text.
 
 #include <QDateTime>
 #include <QString>
@@ -26,8 +26,5 @@ Outgoing Compose(const QString& sheet);
 // "Quillon Alert Email Sent." (result not 0) or "Error Sending Quillon Email
 // Alert", two line breaks, the general date of `now`, two blanks and the time.
 QString BalloonText(int result, const QDateTime& now);
-
-// Opens the help page at the topic of the context number.
-void ShowHelp(int context);
 
 }

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "alerts/AlertMail.h"
 #include "app/Forms.h"
 #include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/Skin.h"
 
 namespace {
@@ -97,4 +97,4 @@ void Form21::Command1_Click() {
 
 void Form21::Command2_Click() { close(); }
 
-void Form21::Command3_Click() { AlertMail::ShowHelp(1014); }
+void Form21::Command3_Click() { Help::Show(Help::AlertSettings); }

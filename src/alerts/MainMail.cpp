@@ -15,6 +15,7 @@
 
 #include "alerts/AlertMail.h"
 #include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/Mailer.h"
 #include "platform/Skin.h"
 
@@ -232,9 +233,9 @@ void MainMail::btnExit_Click() { close(); }
 
 void MainMail::Command1_Click() { emit AddressBookRequested(); }
 
-void MainMail::mnuehlp_Click() { AlertMail::ShowHelp(1012); }
+void MainMail::mnuehlp_Click() { Help::Show(Help::SendMailAndBackup); }
 
 void MainMail::mnusethlp_Click() {
     SSTab1->setCurrentIndex(1);
-    AlertMail::ShowHelp(1011);
+    Help::Show(Help::MailSetup);
 }

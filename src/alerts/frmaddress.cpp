@@ -6,9 +6,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "alerts/AlertMail.h"
 #include "app/Forms.h"
 #include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/Registry.h"
 #include "platform/Skin.h"
 
@@ -113,4 +113,4 @@ void frmaddress::Command1_Click() {
 
 void frmaddress::Command2_Click() { close(); }
 
-void frmaddress::Command6_Click() { AlertMail::ShowHelp(1013); }
+void frmaddress::Command6_Click() { Help::Show(Help::RestoreAndAddressBook); }

@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "database/TaskColumns.h"
 #include "platform/Grid.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
@@ -38,15 +39,7 @@ class GridView;
 class GanttChart;
 class PictureViewer;
 class MailSender;
-
-// Task grid columns.
-namespace Col {
-enum : int {
-    Fixed = 0, TaskId = 1, Equipment = 2, RequestDate = 3, ScheduledStart = 4, StartTime = 5,
-    ScheduledEnd = 6, EndTime = 7, AssignedTo = 8, RequestedBy = 9, Type = 10, Frequency = 11,
-    Document = 12, Status = 13, Count = 14
-};
-}
+class UpdateChecker;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -201,6 +194,11 @@ public:
     void OpenAddressBook();
     void ApplyAddress(const QString& address);   // the address book's choice into MainMail
     std::shared_ptr<MailSender> MailSender1;   // the last alert mail's sender
+
+    // ---- preferences, skins, update check, help ----
+    QString GetSkinFile();      // "" when cancelled
+    void axAutoUpdate1_UpdateResult(const QString& text, int status);
+    UpdateChecker* axAutoUpdate1 = nullptr;
 
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1
