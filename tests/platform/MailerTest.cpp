@@ -141,6 +141,21 @@ TEST_F(MailerTest, DeliversEnvelopeHeadersTextAndAttachmentIntactWithLogin) {
     }
 }
 
+TEST_F(MailerTest, TheStepByStepLogInStaysOutOfTheLogToo) {
+    SmtpServer server({"ann", "s3cr3t-Pw", false, true});
+    ASSERT_TRUE(server.Running());
+    MailSender sender = SenderFor(server, "ann", "s3cr3t-Pw");
+    ASSERT_EQ(sender.Send(Plain()), 1) << sender.LastError().toStdString();
+    ASSERT_TRUE(server.WaitForMessages(1));
+    ASSERT_TRUE(sender.SaveLog("log.xml"));
+    const QByteArray log = TestEnv::ReadAll(MailFiles::Path("mailSent.log")) + TestEnv::ReadAll(MailFiles::Path("log.xml"));
+    EXPECT_TRUE(log.contains("AUTH LOGIN")) << log.toStdString();
+    EXPECT_TRUE(log.contains("235")) << log.toStdString();
+    EXPECT_TRUE(log.contains("MAIL FROM:<planner@plant.example>"));   // what follows the log-in is kept
+    for (const QByteArray& secret : {QByteArray("s3cr3t-Pw"), QByteArray("s3cr3t-Pw").toBase64(), QByteArray("ann").toBase64()})
+        EXPECT_FALSE(log.contains(secret)) << secret.toStdString() << "\n" << log.toStdString();
+}
+
 TEST_F(MailerTest, WithoutAttachmentOnlyTheTextGoesOutAndPlainNamesStayReadable) {
     SmtpServer server;
     ASSERT_TRUE(server.Running());

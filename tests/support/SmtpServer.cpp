@@ -11,6 +11,7 @@ SmtpServer::SmtpServer(const Options& options) {
     QStringList args{QStringLiteral(QUILLON_TEST_DIR "/support/smtp_server.py"), QStringLiteral("--folder"), folder_};
     if (!options.user.isEmpty()) args << "--user" << options.user << "--password" << options.password;
     if (options.silent) args << "--silent";
+    if (options.loginOnly) args << "--login-only";
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start(QStringLiteral("/usr/bin/python3"), args);
     if (!process_.waitForStarted(10000)) return;

@@ -14,6 +14,7 @@ public:
         QString user;       // empty: no log-in asked
         QString password;
         bool silent = false;   // accepts connections, never answers
+        bool loginOnly = false;   // offers AUTH LOGIN, not PLAIN
     };
     SmtpServer() : SmtpServer(Options{}) {}
     explicit SmtpServer(const Options& options);

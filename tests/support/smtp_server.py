@@ -7,7 +7,8 @@ Listens on 127.0.0.1 on a free port and prints "READY <port>" once it takes
 connections. Every message received is written to DIR as <n>.eml (the bytes
 as received) and <n>.json (envelope, decoded headers, decoded text body and
 the attachments' names; each attachment's bytes go to <n>.att<k>). With a
-user, the server requires a log-in with that user and password. --silent
+user, the server requires a log-in with that user and password (AUTH LOGIN
+alone with --login-only). --silent
 accepts connections and never says a word. Runs until its standard input
 closes.
 """
@@ -101,7 +102,7 @@ def run_silent():
     return listener.getsockname()[1], None
 
 
-def run_smtp(folder, user, password):
+def run_smtp(folder, user, password, login_only):
     from aiosmtpd.controller import Controller
     from aiosmtpd.smtp import AuthResult, LoginPassword
 
@@ -115,6 +116,8 @@ def run_smtp(folder, user, password):
     kwargs = {}
     if user:
         kwargs = dict(authenticator=authenticator, auth_required=True, auth_require_tls=False)
+        if login_only:
+            kwargs["auth_exclude_mechanism"] = ["PLAIN"]
     controller = Controller(Handler(folder), hostname="127.0.0.1", port=port,
                             data_size_limit=64 * 1024 * 1024, **kwargs)
     controller.start()
@@ -127,12 +130,13 @@ def main():
     parser.add_argument("--user", default="")
     parser.add_argument("--password", default="")
     parser.add_argument("--silent", action="store_true")
+    parser.add_argument("--login-only", action="store_true", help="offer AUTH LOGIN alone")
     args = parser.parse_args()
     os.makedirs(args.folder, exist_ok=True)
     if args.silent:
         port, controller = run_silent()
     else:
-        port, controller = run_smtp(args.folder, args.user, args.password)
+        port, controller = run_smtp(args.folder, args.user, args.password, args.login_only)
     print("READY %d" % port, flush=True)
     try:
         sys.stdin.read()
