@@ -373,9 +373,18 @@ int MailSender::Send(const MailMessage& message) {
         if (u <= 0x20 || u == 0x7F || u == '/' || u == '?' || u == '#' || u == '@' || u == '\\')
             return fail(QStringLiteral("The SMTP server \"%1\" is not a server name.").arg(Server));
     }
-    int port = Port.value_or(scheme == QLatin1String("smtps") ? 465 : 25);
+    // "host:port" as people often type it (an IPv6 address has more colons).
+    std::optional<int> typedPort;
+    if (host.count(QLatin1Char(':')) == 1) {
+        bool ok = false;
+        typedPort = host.section(QLatin1Char(':'), 1).toInt(&ok);
+        host = host.section(QLatin1Char(':'), 0, 0);
+        if (!ok || host.isEmpty())
+            return fail(QStringLiteral("The SMTP server \"%1\" is not a server name.").arg(Server));
+    }
+    int port = Port ? *Port : typedPort.value_or(scheme == QLatin1String("smtps") ? 465 : 25);
     if (port < 1 || port > 65535) return fail(QStringLiteral("The SMTP port %1 is not a port number.").arg(port));
-    if (Port && *Port == 465 && scheme == QLatin1String("smtp") &&
+    if (port == 465 && scheme == QLatin1String("smtp") &&
         !Server.trimmed().startsWith(QLatin1String("smtp://"), Qt::CaseInsensitive))
         scheme = QStringLiteral("smtps");   // the port of SMTP over TLS from the first byte
     const QString urlHost = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('['))

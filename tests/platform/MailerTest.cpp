@@ -160,6 +160,9 @@ TEST_F(MailerTest, WithoutAttachmentOnlyTheTextGoesOutAndPlainNamesStayReadable)
     SmtpServer server;
     ASSERT_TRUE(server.Running());
     MailSender sender = SenderFor(server, "x", "pw");   // no log-in where the server offers none
+    // The port typed after the server's name serves when the port is not set.
+    sender.Server = QStringLiteral("127.0.0.1:%1").arg(server.Port());
+    sender.Port.reset();
     MailMessage m = Plain("");
     m.AddRecipient("", "second@plant.example");
     EXPECT_EQ(m.AddAttachment(""), "");
@@ -172,6 +175,13 @@ TEST_F(MailerTest, WithoutAttachmentOnlyTheTextGoesOutAndPlainNamesStayReadable)
     EXPECT_EQ(got["body"].toString(), "Three tasks fall due.");
     EXPECT_EQ(got["attachments"].toArray().size(), 0);
     EXPECT_FALSE(got["headers"].toObject().contains("Disposition-Notification-To"));
+
+    // An empty text goes out empty.
+    MailMessage empty = Plain();
+    empty.Body.clear();
+    ASSERT_EQ(sender.Send(empty), 1) << sender.LastError().toStdString();
+    ASSERT_TRUE(server.WaitForMessages(2));
+    EXPECT_EQ(server.Summary(1)["body"].toString(), "");
 }
 
 TEST_F(MailerTest, RefusedTimedOutAndDeniedSendingsSayWhy) {
