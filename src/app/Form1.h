@@ -194,6 +194,7 @@ public:
     void OpenAddressBook();
     void ApplyAddress(const QString& address);   // the address book's choice into MainMail
     std::shared_ptr<MailSender> MailSender1;   // the last alert mail's sender
+    bool alertMailWaiting_ = false;            // an alert mail waits for another message
 
     // ---- preferences, skins, update check, help ----
     QString GetSkinFile();      // "" when cancelled

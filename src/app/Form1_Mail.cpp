@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 
 #include "alerts/AlertMail.h"
 #include "alerts/Form21.h"
@@ -42,8 +43,18 @@ void ShowAlertBalloon(QSystemTrayIcon* tray, int result, const QString& reason) 
 void Form1::mnusetemail_Click() { Forms::Show<Form21>(); }
 
 void Form1::MailNotify() {
-    // One alert mail at a time: the one on its way tells how it went.
-    if (MailDelivery::Busy()) return;
+    // One message at a time: an alert mail that comes while another message
+    // is on its way (the send-mail window's) goes out after it, once.
+    if (MailDelivery::Busy()) {
+        if (!alertMailWaiting_) {
+            alertMailWaiting_ = true;
+            QTimer::singleShot(250, this, [this] {
+                alertMailWaiting_ = false;
+                MailNotify();
+            });
+        }
+        return;
+    }
     MatchAlerts();
     QString exportError;
     QString sheet;

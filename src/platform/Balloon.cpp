@@ -1,5 +1,7 @@
 #include "platform/Balloon.h"
 
+#include <algorithm>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>

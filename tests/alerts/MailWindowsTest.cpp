@@ -232,10 +232,9 @@ TEST_F(MailWindows, AlertMailThatFailsSaysSoWithTheReasonAndTheWindowStaysRespon
     form_->MailNotify();
     EXPECT_LT(t.elapsed(), 1000);   // the sending does not hold the window
     EXPECT_TRUE(MailDelivery::Busy());
-    // Meanwhile the user works on; a second alert mail waits for the first.
+    // Meanwhile the user works on.
     ClickCell(1, Col::TaskId);
     EXPECT_EQ(form_->Grid1.ActiveRow(), 1);
-    form_->MailNotify();
     ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
     EXPECT_TRUE(BalloonText().startsWith("Error Sending Quillon Email Alert\r\n\r\n"));
     EXPECT_TRUE(BalloonDetail().contains("did not answer in time")) << BalloonDetail().toStdString();
@@ -257,6 +256,32 @@ TEST_F(MailWindows, AlertMailThatFailsSaysSoWithTheReasonAndTheWindowStaysRespon
     form_->MailNotify();
     ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
     EXPECT_EQ(BalloonDetail(), "No SMTP server is set.");
+}
+
+TEST_F(MailWindows, AnAlertMailDuringAnotherSendingGoesOutAfterIt) {
+    SmtpServer silent({{}, {}, true});
+    SmtpServer server({kUser, kPassword, false});
+    ASSERT_TRUE(silent.Running() && server.Running());
+    SetUpAlertMail(server.Port());
+    AlertTasks();
+    TestEnv::Dialogs().Reset();
+    MainMail* w = OpenMailWindow();
+    Type(w->txtFrom, "planner@plant.example");
+    Type(w->txtTo, "crew@plant.example");
+    Type(w->txtserver, "127.0.0.1");
+    Type(w->txtport, QString::number(silent.Port()));
+    Click(w->btnSend);
+    ASSERT_TRUE(w->Sending());
+    form_->MailNotify();
+    form_->MailNotify();   // a second call while it waits adds nothing
+    ASSERT_TRUE(WaitUntil([&] { return !w->Sending(); }, 15000));
+    EXPECT_EQ(w->Label5->text(), "Success:  0\r\n");
+    ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
+    EXPECT_TRUE(BalloonText().startsWith("Quillon Alert Email Sent."));
+    ASSERT_TRUE(server.WaitForMessages(1));
+    MailDelivery::Wait(15000);
+    QTest::qWait(400);
+    EXPECT_EQ(server.MessageCount(), 1);
 }
 
 TEST_F(MailWindows, BalloonTextForSentAndNotSent) {
