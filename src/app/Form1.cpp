@@ -31,7 +31,7 @@
 
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "database/DatabaseLocation.h"
 #include "database/DateWindow.h"
 #include "platform/Colors.h"

@@ -14,7 +14,7 @@
 
 #include "app/Form1.h"
 #include "app/Form5.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"

@@ -1,6 +1,6 @@
 // The task editor's lists, filled from the ActiveTask's per-task files.
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "tasks/Form6.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QProgressBar>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "tasks/Form18.h"

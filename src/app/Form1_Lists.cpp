@@ -1,6 +1,6 @@
 // The Setup menu's openers of the list windows.
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "lists/ListWindows.h"
 
 void Form1::mnuequip_Click() { Forms::Show<frmequip>(); }

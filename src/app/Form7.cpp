@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "database/DatabaseLocation.h"
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"

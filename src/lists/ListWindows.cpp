@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "lists/ListFile.h"
 #include "platform/Colors.h"
 #include "platform/Dialogs.h"

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
 #include "platform/GridView.h"
@@ -113,6 +113,6 @@ void Form11::Command2_Click() {
 }
 
 void Form11::Command1_Click() {
-    if (Forms::Loaded<Form11>() == this) Forms::Slot<Form11>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "platform/Skin.h"
@@ -99,7 +99,7 @@ void Form18::Combo1_Click() { CopyTexts(); }
 void Form18::Combo2_Click() { CopyTexts(); }
 
 void Form18::Release() {
-    if (Forms::Loaded<Form18>() == this) Forms::Slot<Form18>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }
 

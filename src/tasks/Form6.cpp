@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "lists/ListWindows.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
@@ -649,7 +649,7 @@ void Form6::Command10_Click(int index) {
 // ---------------------------------------------------------------- unload
 
 void Form6::Release() {
-    if (Forms::Loaded<Form6>() == this) Forms::Slot<Form6>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }
 
@@ -664,7 +664,7 @@ void Form6::closeEvent(QCloseEvent* event) {
 void Form6::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    if (Forms::Loaded<Form6>() == this) Forms::Slot<Form6>::instance = nullptr;
+    Forms::Forget(this);
     // The material dialog edits this editor's list; it goes with it.
     if (Forms::Loaded<Form6>() == nullptr) Forms::Unload<frmcost>();
     if (!saved_) TaskRecord::GiveBack(taken_);

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
 #include "platform/Skin.h"
@@ -43,7 +43,7 @@ void FinishLoad(QDialog* window) {
 // closed), so the next opening loads it afresh.
 template <class T>
 void ReleaseWindow(T* window) {
-    if (Forms::Loaded<T>() == window) Forms::Slot<T>::instance = nullptr;
+    Forms::Forget(window);
     window->close();
 }
 

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/Skin.h"
 #include "tasks/Form6.h"
@@ -60,7 +60,7 @@ void frmcost::Bind(quint64 taskGeneration, quint64 materialRowsVersion, int row)
 }
 
 void frmcost::Release() {
-    if (Forms::Loaded<frmcost>() == this) Forms::Slot<frmcost>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }
 
@@ -68,7 +68,7 @@ void frmcost::reject() { Release(); }
 
 void frmcost::closeEvent(QCloseEvent* event) {
     // Not QDialog's: it would route the close through reject() again.
-    if (Forms::Loaded<frmcost>() == this) Forms::Slot<frmcost>::instance = nullptr;
+    Forms::Forget(this);
     event->accept();
 }
 

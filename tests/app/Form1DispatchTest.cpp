@@ -19,7 +19,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "platform/GridView.h"

@@ -20,7 +20,7 @@
 
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "platform/GanttChart.h"

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "lists/ListFile.h"
 #include "lists/ListWindows.h"
 #include "platform/GridView.h"

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"

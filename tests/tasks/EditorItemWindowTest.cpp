@@ -6,7 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/IniFile.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"

@@ -12,7 +12,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "database/TaskCounter.h"
 #include "platform/DateText.h"
 #include "platform/GridView.h"

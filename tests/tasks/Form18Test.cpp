@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "database/TaskCounter.h"
 #include "platform/DateText.h"
 #include "platform/GridView.h"

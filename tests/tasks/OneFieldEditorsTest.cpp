@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
 #include "platform/GridView.h"
