@@ -33,6 +33,7 @@
 #include "app/Form7.h"
 #include "platform/Forms.h"
 #include "database/DatabaseLocation.h"
+#include "database/DatabaseNotices.h"
 #include "database/DateWindow.h"
 #include "platform/Colors.h"
 #include "platform/DateText.h"
@@ -591,22 +592,9 @@ QString Form1::MaterialsFolder() const { return Database.MaterialsFolder(); }
 QString Form1::ListFilePath() const { return Database.ListFilePath(); }
 bool Form1::DatabaseOpen() const { return Database.IsOpen(); }
 
-bool Form1::RequireDatabase() {
-    if (DatabaseOpen()) return true;
-    MsgBox(QStringLiteral("No database is open. Create one with File, New Database, or open one with File, Open Database."),
-           vb::vbExclamation, kTitle);
-    return false;
-}
+bool Form1::RequireDatabase() { return DatabaseNotices::RequireOpen(Database); }
 
-bool Form1::SaveDatabase() {
-    if (!RequireDatabase()) return false;
-    const TaskDatabase::Result saved = Database.Save();
-    if (saved) return true;
-    MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
-               .arg(DatabaseFile(), saved.reason),
-           vb::vbCritical, kTitle);
-    return false;
-}
+bool Form1::SaveDatabase() { return DatabaseNotices::Save(Database); }
 
 // The controls show where the database is; the database object keeps it.
 void Form1::MirrorLocation() {
