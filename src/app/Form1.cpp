@@ -31,7 +31,6 @@
 
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "platform/Forms.h"
 #include "database/DatabaseLocation.h"
 #include "database/DatabaseNotices.h"
 #include "database/DateWindow.h"
@@ -39,6 +38,7 @@
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GanttChart.h"
 #include "platform/GridView.h"
 #include "platform/PictureViewer.h"
@@ -101,6 +101,8 @@ Form1::Form1() {
 }
 
 Form1::~Form1() {
+    // The other windows work on this window's database: none outlives it.
+    Forms::UnloadAll();
     if (g_form1 == this) g_form1 = nullptr;
 }
 

@@ -37,6 +37,8 @@ class QListWidget;
 class QSystemTrayIcon;
 class GridView;
 class GanttChart;
+class Form6;
+class Form18;
 class PictureViewer;
 
 class Form1 : public QMainWindow {
@@ -145,6 +147,15 @@ public:
     void mnuequip_Click();
     void mnueploy_Click();
     void mnuptype_Click();
+
+    // ---- openers of the windows that work on Database (wired to this window) ----
+    Form6* TaskEditor();        // the single task editor, loaded hidden when needed
+    Form6* EditorForAdd();      // the list bar's "Add"
+    Form6* EditorForEdit();     // the list bar's "Edit"; nullptr when refused
+    Form18* Generator();        // "Auto Generate Selected Task", loaded
+    // A list window whose Apply fills its field of the task editor.
+    template <class ListWindowClass>
+    ListWindowClass* ShowList();
 
     // ---- neighbours (chart, printing, alerts, utilities) ----
     void GetChart();

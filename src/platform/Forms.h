@@ -3,7 +3,7 @@
 // shown by whoever needs them, and released when they close. Every loaded
 // window is listed so that shutdown can unload them all.
 //
-//   Form6* f = Forms::Load<Form6>();     // loads (hidden) when not loaded
+//   Form6* f = Forms::Load<Form6>(db);   // loads (hidden) when not loaded
 //   Form6* g = Forms::Loaded<Form6>();   // nullptr when not loaded
 //   Forms::Unload<Form6>();
 
@@ -42,14 +42,19 @@ T* Load(Args&&... args) {
     return Slot<T>::instance.data();
 }
 
-// Load and show modeless, raised to the front.
-template <class T, class... Args>
-T* Show(Args&&... args) {
-    T* w = Load<T>(std::forward<Args>(args)...);
+// Shows a loaded window modeless, raised to the front.
+template <class T>
+T* Raise(T* w) {
     w->show();
     w->raise();
     w->activateWindow();
     return w;
+}
+
+// Load and show modeless, raised to the front.
+template <class T, class... Args>
+T* Show(Args&&... args) {
+    return Raise(Load<T>(std::forward<Args>(args)...));
 }
 
 template <class T>

@@ -36,7 +36,7 @@ protected:
     }
     Form6* Edit(int row) {
         form_->Grid1.SetActiveCell(row, 1);
-        return Form6::OpenForEdit();
+        return form_->EditorForEdit();
     }
     frmcost* OpenAdd() {
         Click(editor_->Command9);
