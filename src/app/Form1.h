@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include "database/TaskColumns.h"
+#include "database/TaskDatabase.h"
 #include "platform/Grid.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
@@ -36,6 +37,8 @@ class QListWidget;
 class QSystemTrayIcon;
 class GridView;
 class GanttChart;
+class Form6;
+class Form18;
 class PictureViewer;
 class UpdateChecker;
 
@@ -56,10 +59,10 @@ public:
     void UnloadAllForms();       // ends the program
     static int GetTaskbarHeight();
 
-    // ---- database location ----
-    QString DatabaseFile() const;     // Text1
-    QString DatabaseFolder() const;   // lblpath, ends with '/'
-    QString DatabaseName() const;     // Label7
+    // ---- database location (kept by Database, shown in Text1, lblpath, Label7) ----
+    QString DatabaseFile() const;
+    QString DatabaseFolder() const;   // ends with '/'
+    QString DatabaseName() const;
     QString CompanionFolder() const;  // DatabaseFolder + DatabaseName
     QString TasksFolder() const;      // companion/Tasks
     QString MaterialsFolder() const;  // companion/Materials
@@ -75,10 +78,8 @@ public:
     // Both false (with the reason told) when the new file could not be
     // written; the open database then stays open, unchanged.
     bool NewData(const QString& path);
-    bool FinishNew();
+    bool FinishNew(const QString& path);
     bool Opendata(const QString& path);
-    // Reads a task database into Grid1; Grid1 is untouched on any failure.
-    bool LoadTaskGrid(const QString& path, QString* error);
     void mnunewd_Click();
     void mnuopend_Click();
     void mnudef_Click();
@@ -148,6 +149,15 @@ public:
     void mnueploy_Click();
     void mnuptype_Click();
 
+    // ---- openers of the windows that work on Database (wired to this window) ----
+    Form6* TaskEditor();        // the single task editor, loaded hidden when needed
+    Form6* EditorForAdd();      // the list bar's "Add"
+    Form6* EditorForEdit();     // the list bar's "Edit"; nullptr when refused
+    Form18* Generator();        // "Auto Generate Selected Task", loaded
+    // A list window whose Apply fills its field of the task editor.
+    template <class ListWindowClass>
+    ListWindowClass* ShowList();
+
     // ---- neighbours (chart, printing, alerts, utilities) ----
     void GetChart();
     void FindExcel();
@@ -202,7 +212,8 @@ public:
     void Command35_Click();     // "&Print"
 
     // ---- controls (names as the other windows use them) ----
-    Grid Grid1;                  // the task database in memory
+    TaskDatabase Database;       // the task database: grid, location, lock
+    Grid& Grid1 = Database.Tasks();   // the task grid
     Grid Grid2, Grid3;           // work grids of the print sheets
     GridView* Grid1View = nullptr;
     QLineEdit* Text1 = nullptr;     // DatabaseFile
@@ -264,7 +275,7 @@ public:
 
     // True while a long pass or a recurrence run works on the grid; user
     // commands that would change the grid wait for it.
-    bool Busy() const { return busy_ > 0; }
+    bool Busy() const { return Database.Busy(); }
     // Lets pending paint and timer events run, but no user input.
     static void DoEvents();
     // Moves Bar1 to `value` at most a few times a second (a per-row update
@@ -283,10 +294,8 @@ private:
     void BuildListBar();
     void BuildToolBar();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
-    void SetLocation(const QString& file, const QString& folder, const QString& name);
+    void MirrorLocation();
     void EnsureCompanionFolder();
-    bool databaseReadable_ = false;
-    int busy_ = 0;
     bool unloading_ = false;
     qint64 lastProgressMs_ = 0;
     QList<QAction*> items_;

@@ -20,9 +20,9 @@
 
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "app/Forms.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GanttChart.h"
 #include "platform/GridView.h"
 #include "platform/Registry.h"
