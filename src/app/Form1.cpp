@@ -43,6 +43,7 @@
 #include "platform/PictureViewer.h"
 #include "platform/Registry.h"
 #include "platform/Skin.h"
+#include "platform/Tray.h"
 
 namespace {
 Form1* g_form1 = nullptr;
@@ -95,6 +96,7 @@ Form1::Form1() {
     BuildMenus();
     Balloon1 = csSysTray1;
     ImageList2 = TrayFrames();
+    BuildAlerts();
     Dialogs::SetParentWindow(this);
 }
 
@@ -274,7 +276,7 @@ void Form1::BuildWindow() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60);
-    csSysTray1 = new QSystemTrayIcon(this);
+    csSysTray1 = new Tray(this);
     csSysTray1->setToolTip(kTitle);
 
     BuildListBar();

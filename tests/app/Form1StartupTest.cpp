@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "platform/Tray.h"
 #include "app/Form25.h"
 #include "app/Form7.h"
 #include "app/Forms.h"
