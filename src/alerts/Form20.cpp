@@ -53,7 +53,11 @@ Form20::Form20() {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 5, 6, 5);
     layout->addWidget(AniGIF1);
-    layout->addWidget(Label1, 1);
+    // The words take only their own room: the rest of the window is the
+    // body, which the user drags.
+    Label1->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    layout->addWidget(Label1, 0, Qt::AlignVCenter);
+    layout->addStretch(1);
 
     mnufile = new QMenu(QStringLiteral("&File"), this);
     mnudismiss = mnufile->addAction(QStringLiteral("Dismiss Notifier"), this, &Form20::mnudismiss_Click);
