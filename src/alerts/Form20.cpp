@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QMovie>
+#include <QPointer>
 #include <QScreen>
 #include <cmath>
 
@@ -157,8 +158,9 @@ bool Form20::eventFilter(QObject* watched, QEvent* event) {
 void Form20::Label1_Click() { mnusal_Click(); }
 
 void Form20::mnusal_Click() {
+    QPointer<Form20> self(this);
     emit ShowAlerts();
-    close();
+    if (self) close();   // the receiver may have closed it already
 }
 
 void Form20::mnudismiss_Click() { close(); }

@@ -27,7 +27,11 @@ Form20* ShowNotifier(Form1* form) {
     Form20* f = Forms::Load<Form20>();
     if (fresh) {
         f->setAttribute(Qt::WA_ShowWithoutActivating);
-        QObject::connect(f, &Form20::ShowAlerts, form, [form] { form->mnurestore_Click(); });
+        // Restore's steps; the notifier closes itself.
+        QObject::connect(f, &Form20::ShowAlerts, form, [form] {
+            form->csSysTray1->RestoreFromTray(form);
+            form->Timer1->stop();
+        });
     }
     f->show();
     f->raise();
