@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QMovie>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <cmath>
@@ -153,6 +154,14 @@ bool Form20::eventFilter(QObject* watched, QEvent* event) {
     default:
         return QWidget::eventFilter(watched, event);
     }
+}
+
+void Form20::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // Without a frame of its own it would melt into a window behind it.
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void Form20::Label1_Click() { mnusal_Click(); }
