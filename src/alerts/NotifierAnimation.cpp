@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmap>
 #include <QVector>
 #include <cmath>
 
@@ -22,6 +23,36 @@ void Put16(QByteArray& out, int value) {
 
 }  // namespace
 
+void DrawBell(QPainter& p, const QColor& outline, const QColor& body) {
+    QPainterPath bell;
+    bell.moveTo(-10, 20);
+    bell.cubicTo(-10, 4, -7, 2, 0, 2);
+    bell.cubicTo(7, 2, 10, 4, 10, 20);
+    bell.lineTo(12, 23);
+    bell.lineTo(-12, 23);
+    bell.closeSubpath();
+    p.setPen(QPen(outline, 1.5));
+    p.setBrush(body);
+    p.drawPath(bell);
+    p.drawEllipse(QPointF(0, 25.5), 2.5, 2.5);   // the clapper
+}
+
+QList<QIcon> TrayFrames() {
+    QList<QIcon> frames;
+    for (int angle : {0, 20, 0, -20}) {
+        QPixmap pix(32, 32);
+        pix.fill(Qt::transparent);
+        QPainter p(&pix);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(16, 4);
+        p.rotate(angle);
+        DrawBell(p, QColor(90, 60, 0), QColor(240, 190, 40));
+        p.end();
+        frames << QIcon(pix);
+    }
+    return frames;
+}
+
 QList<QImage> Frames() {
     QList<QImage> frames;
     for (int i = 0; i < kFrames; ++i) {
@@ -33,22 +64,13 @@ QList<QImage> Frames() {
         const double swing = 24.0 * std::sin(2.0 * M_PI * i / kFrames);
         p.translate(kWidth / 2.0, 10);
         p.rotate(swing);
-        QPainterPath bell;
-        bell.moveTo(-12, 26);
-        bell.cubicTo(-12, 6, -9, 2, 0, 2);
-        bell.cubicTo(9, 2, 12, 6, 12, 26);
-        bell.lineTo(15, 30);
-        bell.lineTo(-15, 30);
-        bell.closeSubpath();
-        p.setPen(QPen(QColor(kOutline), 2));
-        p.setBrush(QColor(kBell));
-        p.drawPath(bell);
+        p.scale(1.2, 1.2);
+        DrawBell(p, QColor(kOutline), QColor(kBell));
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(kShine));
-        p.drawRect(QRectF(-7, 8, 3, 14));
+        p.drawRect(QRectF(-6, 7, 2.5, 11));
         p.setBrush(QColor(kOutline));
-        p.drawEllipse(QPointF(0, 34), 3.5, 3.5);   // the clapper
-        p.drawRect(QRectF(-2, -3, 4, 5));           // the hanger
+        p.drawRect(QRectF(-1.5, -2.5, 3, 4.5));     // the hanger
         p.resetTransform();
         // Rings on both sides while the bell is at the ends of its swing.
         if (std::abs(swing) > 12) {
