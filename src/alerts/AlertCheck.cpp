@@ -42,11 +42,11 @@ int MarkDue(Grid& grid, const QString& days, const QDate& today) {
     int marked = 0;
     const int last = grid.Rows() - 1;
     for (int r = 1; r <= last; ++r) {
-        const std::string& status = grid.TextUtf8(r, TaskColumn::Status);
+        const std::string& status = grid.TextUtf8(r, Col::Status);
         if (status == TaskStatus::kComplete || status == TaskStatus::kCanceled) continue;
-        const std::optional<QDate> start = PastDue::StartDay(grid.TextUtf8(r, TaskColumn::ScheduledStart));
+        const std::optional<QDate> start = PastDue::StartDay(grid.TextUtf8(r, Col::ScheduledStart));
         if (!start || *start != target) continue;
-        if (status != TaskStatus::kAlert) grid.SetTextUtf8(r, TaskColumn::Status, TaskStatus::kAlert);
+        if (status != TaskStatus::kAlert) grid.SetTextUtf8(r, Col::Status, TaskStatus::kAlert);
         ++marked;
     }
     return marked;

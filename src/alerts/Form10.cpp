@@ -12,7 +12,7 @@
 #include "alerts/AlertCheck.h"
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
-#include "platform/Shell.h"
+#include "platform/Help.h"
 #include "platform/Skin.h"
 
 namespace {
@@ -119,4 +119,4 @@ void Form10::Command1_Click() {
 
 void Form10::Command2_Click() { close(); }
 
-void Form10::Command3_Click() { OpenHelpTopic(1014); }
+void Form10::Command3_Click() { Help::Show(Help::AlertSettings); }

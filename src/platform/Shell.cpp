@@ -1,8 +1,6 @@
 #include "platform/Shell.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
@@ -29,11 +27,4 @@ bool DesktopShell::StartProgram(const QString& program, const QStringList& args,
                                 const QString& workingFolder) {
     if (program.isEmpty()) return false;
     return QProcess::startDetached(program, args, workingFolder);
-}
-
-bool OpenHelpTopic(int context) {
-    QUrl help = QUrl::fromLocalFile(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QString::number(context));
-    return Shell::Get().OpenDocument(help.toString());
 }

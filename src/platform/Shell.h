@@ -25,7 +25,3 @@ public:
     bool StartProgram(const QString& program, const QStringList& args,
                       const QString& workingFolder) override;
 };
-
-// Opens the help page beside the program (quillontask.html) at the topic of
-// a help context number.
-bool OpenHelpTopic(int context);

@@ -21,6 +21,7 @@
 #include "alerts/Form20.h"
 #include "alerts/Form24.h"
 #include "alerts/NotifierAnimation.h"
+#include "platform/Help.h"
 #include "platform/Registry.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
@@ -120,7 +121,7 @@ TEST_F(AlertWindows, CancelStoresNothingAndHelpOpensItsTopic) {
     Tick(f->Option1);
     Click(f->Command3);
     ASSERT_EQ(TestEnv::Shell().opened.size(), 1u);
-    EXPECT_TRUE(TestEnv::Shell().opened[0].what.endsWith("quillontask.html#1014"));
+    EXPECT_EQ(TestEnv::Shell().opened[0].what, Help::HelpUrl(1014));
     Click(f->Command2);
     EXPECT_FALSE(f->isVisible());
     EXPECT_EQ(Setting("AlertDays"), "3");
