@@ -277,6 +277,17 @@ TEST_F(Form1Alerts, MailNotificationAnimatesTheIconAndNoChoiceKeepsTheView) {
     EXPECT_EQ(Forms::Loaded<Form20>(), nullptr);
 }
 
+TEST_F(Form1Alerts, WithBothNotificationsChosenOnlyTheNotifierIsUsed) {
+    Prepare("2", "True", "True");
+    AddTask("ID-1", today_.addDays(2), "In Progress");
+    form_->MenuItem("mnutray")->trigger();
+    Tick(QTime(7, 30, 14));
+    Tick(QTime(7, 30, 15, 500));
+    EXPECT_EQ(Statuses(), QStringList{"Alert"});
+    EXPECT_TRUE(Forms::Loaded<Form20>());
+    EXPECT_FALSE(form_->csSysTray1->Animating());   // the mail's sign: no mail goes
+}
+
 TEST_F(Form1Alerts, PositionNotifierShowsTheHintFirstThenCentresTheNotifier) {
     Start();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();

@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "platform/Tray.h"
 #include "app/Form25.h"
 #include "app/Form7.h"
 #include "app/Forms.h"
@@ -27,6 +26,7 @@
 #include "platform/GanttChart.h"
 #include "platform/GridView.h"
 #include "platform/Registry.h"
+#include "platform/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 
