@@ -12,6 +12,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDateTime>
+#include <functional>
+
+#include "alerts/AlertCheck.h"
 #include "database/TaskColumns.h"
 #include "database/TaskDatabase.h"
 #include "platform/Grid.h"
@@ -35,6 +39,7 @@ class QToolBar;
 class QToolBox;
 class QListWidget;
 class QSystemTrayIcon;
+class Tray;
 class GridView;
 class GanttChart;
 class Form6;
@@ -253,7 +258,7 @@ public:
     QPushButton* Command33 = nullptr;
     QPushButton* Command35 = nullptr;
     QTimer* Timer1 = nullptr;
-    QSystemTrayIcon* csSysTray1 = nullptr;
+    Tray* csSysTray1 = nullptr;
     QString File1Path, File2Path;   // the companion Tasks and Materials folders
     QList<QIcon> ImageList2;        // the four 32x32 frames of the tray animation
     QSystemTrayIcon* Balloon1 = nullptr;   // the balloon: the tray icon's message
@@ -282,6 +287,27 @@ public:
     // would cost more than the pass itself); always on the last value.
     void StepProgress(int value);
     void SetPickerDate(const QDate& date);    // from code: no DateChange event
+
+    // ---- alerts and the tray ----
+    void Timer1_Timer();
+    void TrayNotify();
+    void csSysTray1_IconClick();
+    void csSysTray1_IconRightClick();
+    // Starts or stops the tray icon's alert animation; the alert mail stops
+    // it once the mail has gone (or failed).
+    void TrayAnimation(bool on);
+    // What time it is for the alert clock (tests step it instead of waiting).
+    void SetAlertClock(std::function<QDateTime()> now);
+    bool AlertFound = false;
+private:
+    void BuildAlerts();
+    // To the tray; `decideTimer` switches the alert timer by AlertSwitch.
+    void EnterTray(bool decideTimer);
+    // The notifier in the middle of the screen, the window in the tray.
+    void PositionNotifier();
+    Alerts::AlertTimer alertTimer_;
+    bool checking_ = false;
+    // ---- end of alerts and the tray ----
 
 protected:
     void closeEvent(QCloseEvent* event) override;
