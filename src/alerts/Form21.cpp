@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/Skin.h"

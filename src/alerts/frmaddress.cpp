@@ -6,7 +6,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/Registry.h"

@@ -71,16 +71,19 @@ void Form1::MailNotify() {
     MailSender1 = mail.sender;
     if (!exportError.isEmpty()) {
         // A mail without its sheet would tell the reader nothing.
-        // the tray icon's animation stops here
+        TrayAnimation(false);
         ShowAlertBalloon(Balloon1, 0, exportError);
         return;
     }
     auto sender = mail.sender;
     const bool started = MailDelivery::Start(mail.sender, mail.message, this, [this, sender](int result) {
-        // the tray icon's animation stops here
+        TrayAnimation(false);
         ShowAlertBalloon(Balloon1, result, sender->LastError());
     });
-    if (!started) ShowAlertBalloon(Balloon1, 0, QStringLiteral("Another message is being sent."));
+    if (!started) {
+        TrayAnimation(false);
+        ShowAlertBalloon(Balloon1, 0, QStringLiteral("Another message is being sent."));
+    }
 }
 
 void Form1::OpenMailWindow(const QString& attachment) {

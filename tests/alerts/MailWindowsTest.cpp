@@ -27,6 +27,7 @@
 #include "platform/FileOps.h"
 #include "platform/Mailer.h"
 #include "platform/Registry.h"
+#include "platform/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SmtpServer.h"
@@ -188,6 +189,9 @@ TEST_F(MailWindows, AlertMailCarriesTheAlertSheetAndTheBalloonSaysItWentOut) {
 
     const QDateTime before = QDateTime::currentDateTime();
     form_->MailNotify();
+    // The sheet was made from the "Alert" rows alone.
+    EXPECT_EQ(form_->Grid1.RowHeight(1), 0);
+    EXPECT_GT(form_->Grid1.RowHeight(2), 0);
     ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
     const QString text = BalloonText();
     EXPECT_TRUE(text.startsWith("Quillon Alert Email Sent.\r\n\r\n")) << text.toStdString();
@@ -222,6 +226,25 @@ TEST_F(MailWindows, AlertMailCarriesTheAlertSheetAndTheBalloonSaysItWentOut) {
     EXPECT_FALSE(QFileInfo::exists(QDir::currentPath() + "/mailSent.log"));
 }
 
+TEST_F(MailWindows, TheAlertCheckMailsTheAlertsAndTheTrayIconStopsWhenItIsOver) {
+    SmtpServer server({kUser, kPassword, false});
+    ASSERT_TRUE(server.Running());
+    SetUpAlertMail(server.Port());
+    NewDatabase();
+    AddTask("ID-1", QDate::currentDate().addDays(5));
+    AddTask("ID-2", QDate::currentDate().addDays(2));
+    Settings::Set("Settings", "AlertDays", "2");
+    Settings::Set("Settings", "AlertMail", "True");
+    form_->GetAlert();
+    EXPECT_EQ(form_->Grid1.Text(2, Col::Status), "Alert");
+    EXPECT_TRUE(form_->csSysTray1->Animating());
+    ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
+    EXPECT_TRUE(BalloonText().startsWith("Quillon Alert Email Sent.")) << BalloonDetail().toStdString();
+    EXPECT_FALSE(form_->csSysTray1->Animating());
+    ASSERT_TRUE(server.WaitForMessages(1));
+    EXPECT_EQ(server.Attachment(0, 0), TestEnv::ReadAll(form_->DatabaseFolder() + "Alerts.xls"));
+}
+
 TEST_F(MailWindows, AlertMailThatFailsSaysSoWithTheReasonAndTheWindowStaysResponsive) {
     SmtpServer silent({{}, {}, true});
     ASSERT_TRUE(silent.Running());
@@ -232,9 +255,9 @@ TEST_F(MailWindows, AlertMailThatFailsSaysSoWithTheReasonAndTheWindowStaysRespon
     form_->MailNotify();
     EXPECT_LT(t.elapsed(), 1000);   // the sending does not hold the window
     EXPECT_TRUE(MailDelivery::Busy());
-    // Meanwhile the user works on.
-    ClickCell(1, Col::TaskId);
-    EXPECT_EQ(form_->Grid1.ActiveRow(), 1);
+    // Meanwhile the user works on (only the "Alert" row is shown now).
+    ClickCell(2, Col::TaskId);
+    EXPECT_EQ(form_->Grid1.ActiveRow(), 2);
     ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
     EXPECT_TRUE(BalloonText().startsWith("Error Sending Quillon Email Alert\r\n\r\n"));
     EXPECT_TRUE(BalloonDetail().contains("did not answer in time")) << BalloonDetail().toStdString();
