@@ -179,6 +179,40 @@ TEST_F(MailWindows, AlertSetupStoresTheTenValuesAsTypedAndShowsThemAgain) {
     }
 }
 
+TEST_F(MailWindows, MailSettingsAndAddressesThatCannotBeSavedAreSaidSo) {
+    NewDatabase();
+    TestEnv::Dialogs().Reset();
+    form_->MenuItem("mnusetemail")->trigger();
+    Form21* f = Forms::Loaded<Form21>();
+    Type(f->Text1, "mail.plant.example");
+    {
+        TestEnv::DiskFull full(16);
+        Click(f->Command1);
+    }
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The e-mail alert settings could not be saved.");
+    ASSERT_EQ(Forms::Loaded<Form21>(), f);   // still open with what was typed
+    EXPECT_EQ(f->Text1->text(), "mail.plant.example");
+    Click(f->Command2);
+
+    MainMail* w = OpenMailWindow();
+    Type(w->txtserver, "mail.plant.example");
+    {
+        TestEnv::DiskFull full(16);
+        Click(w->Command2);
+    }
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The mail settings could not be saved.");
+    EXPECT_EQ(Settings::Get("SetEmail", "Server"), "");
+
+    Click(w->Command1);
+    frmaddress* book = Forms::Loaded<frmaddress>();
+    TestEnv::Dialogs().AnswerInput(QString("ann@plant.example"));
+    {
+        TestEnv::DiskFull full(16);
+        Click(book->Command5);
+    }
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The address book could not be saved.");
+}
+
 TEST_F(MailWindows, AlertMailCarriesTheAlertSheetAndTheBalloonSaysItWentOut) {
     SmtpServer server({kUser, kPassword, false});
     ASSERT_TRUE(server.Running());
