@@ -38,6 +38,9 @@ QFont FontOf(const FontSpec& spec) {
     // Pixel sizes in Pager units keep the metrics independent of the device.
     font.setPixelSize(std::max(1, int(std::lround(spec.points * 10.0))));
     font.setBold(spec.bold);
+    // No ligatures where the script does not need them: "fl" stays two
+    // letters, so the printed (and PDF) text reads and searches as typed.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
