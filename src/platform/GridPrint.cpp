@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -56,22 +58,48 @@ QPageSize::PageSizeId PaperOf(int code) {
 
 QColor ColourOf(uint32_t number) { return Colors::ToQColor(int64_t(number)); }
 
-// Draws one cell text at the left of its box, vertically centred; text
-// wider than the box is cut at the box's edge as the grid view cuts it.
-void DrawCellText(QPainter& p, const QFontMetricsF& fm, const QRectF& box, double pad, const QString& text) {
-    if (text.isEmpty()) return;
-    const double baseline = box.top() + (box.height() + fm.ascent() - fm.descent()) / 2.0;
-    const double room = box.width() - 2 * pad;
-    if (room <= 0) return;
-    if (fm.horizontalAdvance(text) > room) {
-        p.save();
-        p.setClipRect(box.adjusted(pad / 2, 0, -pad / 2, 0), Qt::IntersectClip);
-        p.drawText(QPointF(box.left() + pad, baseline), text);
-        p.restore();
-    } else {
-        p.drawText(QPointF(box.left() + pad, baseline), text);
+// The cell texts of a page in one font and colour, gathered as positioned
+// glyphs and drawn with one call: a page of a large grid holds hundreds of
+// cells, and one text item per cell costs more than all the rest of the
+// page. A text wider than its box is cut at the last whole letter that fits.
+class TextBatch {
+public:
+    explicit TextBatch(const QFont& font) : raw_(QRawFont::fromFont(font)) {}
+    double Ascent() const { return raw_.ascent(); }
+    double Descent() const { return raw_.descent(); }
+    // Adds the text at the left of the box, vertically centred.
+    void Add(const QRectF& box, double pad, const QString& text) {
+        if (text.isEmpty() || !raw_.isValid()) return;
+        const double right = box.right() - pad / 2;
+        double x = box.left() + pad;
+        const double baseline = box.top() + (box.height() + Ascent() - Descent()) / 2.0;
+        QList<quint32> glyphs = raw_.glyphIndexesForString(text);
+        const QList<QPointF> advances = raw_.advancesForGlyphIndexes(glyphs);
+        for (qsizetype i = 0; i < glyphs.size(); ++i) {
+            const double next = x + advances.value(i).x();
+            if (next > right) break;
+            glyphs_.push_back(glyphs[i]);
+            positions_.push_back(QPointF(x, baseline));
+            x = next;
+        }
     }
-}
+    void Draw(QPainter& p, const QColor& colour) {
+        if (glyphs_.isEmpty()) return;
+        QGlyphRun run;
+        run.setRawFont(raw_);
+        run.setGlyphIndexes(glyphs_);
+        run.setPositions(positions_);
+        p.setPen(colour);
+        p.drawGlyphRun(QPointF(0, 0), run);
+        glyphs_.clear();
+        positions_.clear();
+    }
+
+private:
+    QRawFont raw_;
+    QList<quint32> glyphs_;
+    QList<QPointF> positions_;
+};
 
 }  // namespace
 
@@ -213,7 +241,6 @@ void Pager::PaintPage(QPainter& p, int page) const {
     FontSpec boldSpec = setup_.CellFont;
     boldSpec.bold = true;
     const QFont bold = FontOf(boldSpec);
-    const QFontMetricsF fmNormal(normal), fmBold(bold);
     const double pad = 2.0 * scale_;
     const bool styled = grid_.HasCustomStyle();
 
@@ -249,41 +276,35 @@ void Pager::PaintPage(QPainter& p, int page) const {
         }
     }
 
-    // Texts: runs of one font and colour, so the painter state rarely changes.
-    bool currentBold = false;
-    uint32_t currentFore = Grid::kBlack;
-    p.setFont(normal);
-    p.setPen(Qt::black);
-    auto useStyle = [&](bool isBold, uint32_t fore) {
-        if (isBold != currentBold) {
-            p.setFont(isBold ? bold : normal);
-            currentBold = isBold;
+    // Texts, batched by font and colour (nearly always one or two batches).
+    TextBatch normalText(normal), boldText(bold);
+    uint32_t fore = Grid::kBlack;
+    auto add = [&](int r, int c, const QRectF& box) {
+        const std::string& utf8 = grid_.TextUtf8(r, c);
+        if (utf8.empty()) return;
+        const uint32_t f = styled ? grid_.ForeColor(r, c) : Grid::kBlack;
+        if (f != fore) {
+            normalText.Draw(p, ColourOf(fore));
+            boldText.Draw(p, ColourOf(fore));
+            fore = f;
         }
-        if (fore != currentFore) {
-            p.setPen(ColourOf(fore));
-            currentFore = fore;
-        }
+        (boldOf(r, c) ? boldText : normalText).Add(box, pad, QString::fromStdString(utf8));
     };
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const int r = rows[i];
+    for (size_t i = 0; i < rows.size(); ++i)
         for (size_t j = 0; j < cols_.size(); ++j) {
             if (!covered.empty() && covered[i * cols_.size() + j]) continue;
-            const int c = cols_[j];
-            const std::string& utf8 = grid_.TextUtf8(r, c);
-            if (utf8.empty()) continue;
-            const bool b = boldOf(r, c);
-            useStyle(b, styled ? grid_.ForeColor(r, c) : Grid::kBlack);
-            DrawCellText(p, b ? fmBold : fmNormal, QRectF(QPointF(colX_[j], rowY[i]), QPointF(colX_[j + 1], rowY[i + 1])),
-                         pad, QString::fromStdString(utf8));
+            // A text runs on over the empty cells to its right, as in a
+            // spreadsheet, so a label wider than its column still reads.
+            size_t end = j + 1;
+            if (!grid_.TextUtf8(rows[i], cols_[j]).empty())
+                while (end < cols_.size() && grid_.TextUtf8(rows[i], cols_[end]).empty() &&
+                       (covered.empty() || !covered[i * cols_.size() + end]))
+                    ++end;
+            add(rows[i], cols_[j], QRectF(QPointF(colX_[j], rowY[i]), QPointF(colX_[end], rowY[i + 1])));
         }
-    }
-    for (const PageMerge& m : merges) {
-        const std::string& utf8 = grid_.TextUtf8(m.row, m.col);
-        if (utf8.empty()) continue;
-        const bool b = boldOf(m.row, m.col);
-        useStyle(b, styled ? grid_.ForeColor(m.row, m.col) : Grid::kBlack);
-        DrawCellText(p, b ? fmBold : fmNormal, m.box, pad, QString::fromStdString(utf8));
-    }
+    for (const PageMerge& m : merges) add(m.row, m.col, m.box);
+    normalText.Draw(p, ColourOf(fore));
+    boldText.Draw(p, ColourOf(fore));
 }
 
 bool Print(const Grid& grid, const PageSetup& setup, QPrinter& printer, QString* error,

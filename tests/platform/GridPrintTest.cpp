@@ -245,3 +245,29 @@ TEST_F(GridPrintTest, PageTextFillsPageNumberAndCount) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GridPrintTest, ATextRunsOnOverEmptyCellsAndIsCutBeforeAFilledOne) {
+    Grid g(3, 5);
+    g.SetColumnWidth(0, 0);
+    for (int c = 1; c < 5; ++c) g.SetColumnWidth(c, 40);
+    g.SetRowHeight(0, 0);
+    g.SetText(1, 1, QStringLiteral("Completed By: the shift"));   // neighbours empty
+    g.SetText(2, 1, QStringLiteral("Overlongtextcutshort"));
+    g.SetText(2, 2, QStringLiteral("Next"));
+    const QString pdf = temp_ + "/overflow.pdf";
+    Printing::SetPdfOutput(pdf);
+    QString error;
+    auto printer = Printing::OpenPrinter(QPageLayout::Portrait, &error);
+    ASSERT_TRUE(printer);
+    ASSERT_TRUE(GridPrint::Print(g, GridPrint::PageSetup(), *printer, &error));
+    printer.reset();
+    const QString text = PdfReader::Text(pdf);
+    EXPECT_TRUE(text.contains("Completed By: the shift")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Overlongtextcutshort"));
+    EXPECT_TRUE(text.contains("Overl"));
+    EXPECT_TRUE(text.contains("Next"));
+}
+
+}  // namespace
