@@ -84,6 +84,24 @@ QString Executable(const QString& program) {
     return QStandardPaths::findExecutable(program);
 }
 
+// The value of a key in one [group] of a desktop-style file ("" when absent).
+QString GroupValue(const QString& path, const QString& group, const QString& key, Qt::CaseSensitivity keyCase) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    QTextStream in(&f);
+    bool inGroup = false;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (line.startsWith('[')) {
+            inGroup = line == '[' + group + ']';
+            continue;
+        }
+        const int eq = line.indexOf('=');
+        if (inGroup && eq > 0 && line.left(eq).trimmed().compare(key, keyCase) == 0) return line.mid(eq + 1).trimmed();
+    }
+    return {};
+}
+
 // The default application of a type from the mimeapps.list files, in the
 // order the desktop reads them.
 QString DefaultFromLists(const QString& mimeType) {
@@ -93,22 +111,9 @@ QString DefaultFromLists(const QString& mimeType) {
     for (const QString& d : ApplicationFolders()) files << d + QStringLiteral("/mimeapps.list");
     for (const QString& d : ApplicationFolders()) files << d + QStringLiteral("/defaults.list");
     for (const QString& path : files) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
-        QTextStream in(&f);
-        bool inDefaults = false;
-        while (!in.atEnd()) {
-            const QString line = in.readLine().trimmed();
-            if (line.startsWith('[')) {
-                inDefaults = line == QLatin1String("[Default Applications]");
-                continue;
-            }
-            if (!inDefaults) continue;
-            const int eq = line.indexOf('=');
-            if (eq <= 0 || line.left(eq).trimmed().compare(mimeType, Qt::CaseInsensitive) != 0) continue;
-            for (const QString& id : line.mid(eq + 1).split(';', Qt::SkipEmptyParts))
-                if (!DesktopFilePath(id.trimmed()).isEmpty()) return id.trimmed();
-        }
+        const QString ids = GroupValue(path, QStringLiteral("Default Applications"), mimeType, Qt::CaseInsensitive);
+        for (const QString& id : ids.split(';', Qt::SkipEmptyParts))
+            if (!DesktopFilePath(id.trimmed()).isEmpty()) return id.trimmed();
     }
     return {};
 }
@@ -167,38 +172,24 @@ QString DesktopFilePath(const QString& desktopId) {
 }
 
 QString ExecLine(const QString& desktopFilePath) {
-    QFile f(desktopFilePath);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-    QTextStream in(&f);
-    bool inEntry = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.startsWith('[')) {
-            inEntry = line == QLatin1String("[Desktop Entry]");
-            continue;
+    // The string escapes of desktop files come before the Exec rules.
+    const QString raw = GroupValue(desktopFilePath, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"),
+                                   Qt::CaseSensitive);
+    QString out;
+    for (int i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) {
+            const QChar n = raw[++i];
+            if (n == 's') out += ' ';
+            else if (n == 'n') out += '\n';
+            else if (n == 't') out += '\t';
+            else if (n == 'r') out += '\r';
+            else if (n == '\\') out += '\\';
+            else { out += QChar('\\'); out += n; }
+        } else {
+            out += raw[i];
         }
-        if (!inEntry) continue;
-        const int eq = line.indexOf('=');
-        if (eq <= 0 || line.left(eq).trimmed() != QLatin1String("Exec")) continue;
-        // The string escapes of desktop files come before the Exec rules.
-        const QString raw = line.mid(eq + 1).trimmed();
-        QString out;
-        for (int i = 0; i < raw.size(); ++i) {
-            if (raw[i] == '\\' && i + 1 < raw.size()) {
-                const QChar n = raw[++i];
-                if (n == 's') out += ' ';
-                else if (n == 'n') out += '\n';
-                else if (n == 't') out += '\t';
-                else if (n == 'r') out += '\r';
-                else if (n == '\\') out += '\\';
-                else { out += QChar('\\'); out += n; }
-            } else {
-                out += raw[i];
-            }
-        }
-        return out;
     }
-    return {};
+    return out;
 }
 
 QString GetServerPath(const QString& mimeType) {

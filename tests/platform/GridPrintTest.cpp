@@ -47,6 +47,19 @@ protected:
         s.RepeatHeaderRow = repeatHeader;
         return s;
     }
+    // Prints the grid to a PDF in the test folder and returns its path.
+    QString PrintPdf(const Grid& g, const GridPrint::PageSetup& setup, const QString& name,
+                     const std::function<bool(int, int)>& progress = {}) {
+        const QString pdf = temp_ + "/" + name;
+        Printing::SetPdfOutput(pdf);
+        QString error;
+        auto printer = Printing::OpenPrinter(setup.Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                             &error);
+        EXPECT_TRUE(printer) << error.toStdString();
+        if (!printer) return pdf;
+        EXPECT_TRUE(GridPrint::Print(g, setup, *printer, &error, progress)) << error.toStdString();
+        return pdf;   // complete once the printer is gone
+    }
     void ClickTool(GridPrint::PrintPreview* preview, QAction* action) {
         auto* bar = preview->findChild<QToolBar*>("PreviewToolbar");
         ASSERT_NE(bar, nullptr);
@@ -110,17 +123,11 @@ TEST_F(GridPrintTest, PdfCarriesHeaderFooterPageNumbersAndTheCellTexts) {
     Grid g = Table(60);
     GridPrint::Pager pager(g, Landscape());
     ASSERT_EQ(pager.PageCount(), 2);
-    const QString pdf = temp_ + "/grid.pdf";
-    Printing::SetPdfOutput(pdf);
-    QString error;
-    auto printer = Printing::OpenPrinter(QPageLayout::Landscape, &error);
-    ASSERT_TRUE(printer) << error.toStdString();
     std::vector<int> progress;
-    ASSERT_TRUE(GridPrint::Print(g, Landscape(), *printer, &error, [&](int done, int count) {
+    const QString pdf = PrintPdf(g, Landscape(), "grid.pdf", [&](int done, int count) {
         progress.push_back(done * 10 + count);
         return true;
-    })) << error.toStdString();
-    printer.reset();
+    });
     EXPECT_EQ(progress, (std::vector<int>{12, 22}));
 
     EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
@@ -149,17 +156,10 @@ TEST_F(GridPrintTest, BandsKeepTheirColourAndMergedTextSpansItsRange) {
     g.MergeRange(4, 1, 4, 7);
     g.SetBold(1, 1, true);
     g.SetText(1, 1, QStringLiteral("Label:"));
-    const QString pdf = temp_ + "/band.pdf";
-    Printing::SetPdfOutput(pdf);
-    QString error;
-    auto printer = Printing::OpenPrinter(QPageLayout::Portrait, &error);
-    ASSERT_TRUE(printer);
     GridPrint::PageSetup setup;
     setup.Header = QStringLiteral("Work Order");
     setup.HeaderAlignment = 1;
-    ASSERT_TRUE(GridPrint::Print(g, setup, *printer, &error));
-    printer.reset();
-
+    const QString pdf = PrintPdf(g, setup, "band.pdf");
     EXPECT_TRUE(PdfReader::Info(pdf, "Page size").startsWith("612 x 792"));
     const QString text = PdfReader::Text(pdf);
     EXPECT_TRUE(text.contains("Replace the drive belt and check the tension pulley bearings")) << text.toStdString();
@@ -256,13 +256,7 @@ TEST_F(GridPrintTest, ATextRunsOnOverEmptyCellsAndIsCutBeforeAFilledOne) {
     g.SetText(1, 1, QStringLiteral("Completed By: the shift"));   // neighbours empty
     g.SetText(2, 1, QStringLiteral("Overlongtextcutshort"));
     g.SetText(2, 2, QStringLiteral("Next"));
-    const QString pdf = temp_ + "/overflow.pdf";
-    Printing::SetPdfOutput(pdf);
-    QString error;
-    auto printer = Printing::OpenPrinter(QPageLayout::Portrait, &error);
-    ASSERT_TRUE(printer);
-    ASSERT_TRUE(GridPrint::Print(g, GridPrint::PageSetup(), *printer, &error));
-    printer.reset();
+    const QString pdf = PrintPdf(g, GridPrint::PageSetup(), "overflow.pdf");
     const QString text = PdfReader::Text(pdf);
     EXPECT_TRUE(text.contains("Completed By: the shift")) << text.toStdString();
     EXPECT_FALSE(text.contains("Overlongtextcutshort"));
