@@ -13,6 +13,13 @@ namespace ExcelPath {
 
 namespace {
 
+QStringList& searchPath() {
+    static QStringList folders;
+    return folders;
+}
+
+QString FindProgram(const QString& name) { return QStandardPaths::findExecutable(name, searchPath()); }
+
 const QString kKey = QStringLiteral("Software\\Quillon\\Settings");
 const QString kValue = QStringLiteral("excelpath");
 
@@ -81,7 +88,7 @@ QString Executable(const QString& program) {
         const QFileInfo info(program);
         return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
     }
-    return QStandardPaths::findExecutable(program);
+    return FindProgram(program);
 }
 
 // The value of a key in one [group] of a desktop-style file ("" when absent).
@@ -120,6 +127,8 @@ QString DefaultFromLists(const QString& mimeType) {
 
 }  // namespace
 
+void SetSearchPath(const QStringList& folders) { searchPath() = folders; }
+
 QStringList SpreadsheetTypes() {
     return {QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"),
             QStringLiteral("application/vnd.ms-excel")};
@@ -142,7 +151,7 @@ QString CommandExecutable(const QString& commandLine) {
 }
 
 QString DefaultDesktopFile(const QString& mimeType) {
-    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    const QString xdgMime = FindProgram(QStringLiteral("xdg-mime"));
     if (xdgMime.isEmpty()) return DefaultFromLists(mimeType);
     QProcess query;
     query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
@@ -204,7 +213,7 @@ QString GetExcelPath() {
         if (!path.isEmpty()) return path;
     }
     for (const QString& program : KnownPrograms()) {
-        const QString path = QStandardPaths::findExecutable(program);
+        const QString path = FindProgram(program);
         if (!path.isEmpty()) return path;
     }
     return {};

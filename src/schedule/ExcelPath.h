@@ -14,6 +14,11 @@ QStringList SpreadsheetTypes();
 // The programs tried on the PATH when the desktop names none, in order.
 QStringList KnownPrograms();
 
+// The folders programs are looked for in (xdg-mime, bare program names of
+// Exec lines, the known programs); empty, the default, means the PATH.
+// Tests point it at folders of their own.
+void SetSearchPath(const QStringList& folders);
+
 // The program of a desktop Exec command line: quotes and escapes honoured,
 // an "env VAR=value" prefix skipped, field codes (%U, %f...) and the
 // arguments dropped; a bare name is looked up on the PATH. "" when the line

@@ -269,10 +269,9 @@ TEST_F(Form1Print, TaskGridPrintsLandscapeWithCaptionHeaderAndPageNumbers) {
 }
 
 TEST_F(Form1Print, StartUpKeepsAnAppliedPathWhenTheLookupFindsNothing) {
-    const QByteArray oldPath = qgetenv("PATH");
     const QString bin = temp_ + "/bin";
     QDir().mkpath(bin);
-    qputenv("PATH", bin.toUtf8());
+    ExcelPath::SetSearchPath({bin});
     ExcelPath::Store("/opt/my/calc");
     Start();
     EXPECT_EQ(ExcelPath::Stored(), "/opt/my/calc");
@@ -282,7 +281,7 @@ TEST_F(Form1Print, StartUpKeepsAnAppliedPathWhenTheLookupFindsNothing) {
     QFile(calc).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     form_->FindExcel();
     EXPECT_EQ(ExcelPath::Stored(), calc);
-    qputenv("PATH", oldPath);
+    ExcelPath::SetSearchPath({temp_ + "/no-programs"});
 
     form_->MenuItem("mnuexcel")->trigger();
     ASSERT_NE(Forms::Loaded<frmExcel>(), nullptr);

@@ -20,7 +20,6 @@ class ExcelPathTest : public QuillonTest {
 protected:
     void SetUp() override {
         QuillonTest::SetUp();
-        oldPath_ = qgetenv("PATH");
         oldDataHome_ = qgetenv("XDG_DATA_HOME");
         oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
         oldDataDirs_ = qgetenv("XDG_DATA_DIRS");
@@ -29,13 +28,13 @@ protected:
         QDir().mkpath(temp_ + "/data/applications");
         QDir().mkpath(temp_ + "/config");
         // Only our folders: no program or desktop file of the machine counts.
-        qputenv("PATH", bin_.toUtf8());
+        ExcelPath::SetSearchPath({bin_});
         qputenv("XDG_DATA_HOME", (temp_ + "/data").toUtf8());
         qputenv("XDG_DATA_DIRS", (temp_ + "/nodata").toUtf8());
         qputenv("XDG_CONFIG_HOME", (temp_ + "/config").toUtf8());
     }
     void TearDown() override {
-        qputenv("PATH", oldPath_);
+        ExcelPath::SetSearchPath({temp_ + "/no-programs"});
         qputenv("XDG_DATA_HOME", oldDataHome_);
         qputenv("XDG_CONFIG_HOME", oldConfigHome_);
         if (oldDataDirs_.isEmpty()) qunsetenv("XDG_DATA_DIRS");
@@ -62,7 +61,7 @@ protected:
                                         .arg(forType, id)
                                         .toUtf8());
     }
-    QByteArray oldPath_, oldDataHome_, oldConfigHome_, oldDataDirs_;
+    QByteArray oldDataHome_, oldConfigHome_, oldDataDirs_;
     QString bin_;
 };
 
@@ -81,6 +80,13 @@ TEST_F(ExcelPathTest, CommandLinesGiveTheirProgramNotTheirArguments) {
     const QString plainFile = temp_ + "/notes.txt";
     TestEnv::WriteAll(plainFile, "x");
     EXPECT_EQ(ExcelPath::CommandExecutable(plainFile), "") << "a file that is not a program";
+
+    // Without folders of its own the lookup searches the PATH.
+    const QByteArray path = qgetenv("PATH");
+    ExcelPath::SetSearchPath({});
+    qputenv("PATH", (temp_ + "/elsewhere:" + bin_).toUtf8());
+    EXPECT_EQ(ExcelPath::CommandExecutable("fakecalc %U"), bare);
+    qputenv("PATH", path);
 }
 
 TEST_F(ExcelPathTest, DesktopDefaultComesFirstThenTheKnownProgramsOnThePath) {
