@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QPrinter>
 #include <QSignalSpy>
 #include <QTest>
@@ -23,8 +24,12 @@ class GridPrintTest : public QuillonTest {
 protected:
     void TearDown() override {
         Printing::SetPdfOutput({});
+        // Pick the previews out first: deleting one deletes its own pop-ups,
+        // which are top-level widgets of the same list.
+        QList<QPointer<QWidget>> previews;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<GridPrint::PrintPreview*>(w)) delete w;
+            if (qobject_cast<GridPrint::PrintPreview*>(w)) previews << w;
+        for (const QPointer<QWidget>& w : previews) delete w.data();
         QuillonTest::TearDown();
     }
     // A task-like grid: header row, `rows` rows of texts "R<r>C<c>".
