@@ -121,7 +121,9 @@ TEST_F(PrintSheetsTest, WorkOrderWithItemsAndMaterialsJoinsTheListRowsAndPrintsN
     EXPECT_EQ(sheet_.Text(25, 1), "Valve");
     for (int r = 17; r < sheet_.Rows(); ++r)
         for (int c = 2; c < 8; ++c)
-            if (r != 27 && r != 29) EXPECT_TRUE(sheet_.Text(r, c).isEmpty()) << "no cost on row " << r;
+            if (r != 27 && r != 29) {
+                EXPECT_TRUE(sheet_.Text(r, c).isEmpty()) << "no cost on row " << r;
+            }
     EXPECT_EQ(sheet_.Text(27, 1), "Completion Date:");
     EXPECT_EQ(sheet_.Text(29, 3), "Completed By:");
     EXPECT_EQ(JoinedRows(sheet_), Union(Range(17, 26), {13, 14}));
