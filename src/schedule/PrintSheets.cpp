@@ -31,26 +31,27 @@ void HeaderBlock(Grid& sheet, const Grid& tasks, int taskRow) {
     sheet.SetRowHeight(0, 0);
 
     auto task = [&](int col) { return tasks.Text(taskRow, col); };
-    Label(sheet, 1, 1, QStringLiteral("Task ID:"));
-    sheet.SetText(1, 2, task(1));
-    Label(sheet, 2, 1, QStringLiteral("Equipment:"));
-    sheet.SetText(2, 2, task(2));
-    Label(sheet, 3, 1, QStringLiteral("Request Date:"));
-    sheet.SetText(3, 2, task(3));
-    Label(sheet, 4, 1, QStringLiteral("Scheduled Start:"));
-    sheet.SetText(4, 2, task(4) + kTwoBlanks + task(5));
-    Label(sheet, 5, 1, QStringLiteral("Scheduled End:"));
-    sheet.SetText(5, 2, task(6) + kTwoBlanks + task(7));
-    Label(sheet, 9, 1, QStringLiteral("Assigned To:"));
-    sheet.SetText(9, 2, task(8));
-    Label(sheet, 10, 1, QStringLiteral("Requested By:"));
-    sheet.SetText(10, 2, task(9));
-    Label(sheet, 9, 4, QStringLiteral("Type Task:"));
-    sheet.SetText(9, 5, task(10));
-    Label(sheet, 10, 4, QStringLiteral("Frequency:"));
-    sheet.SetText(10, 5, QStringLiteral("Every") + kTwoBlanks + task(11) + kTwoBlanks + QStringLiteral("Days"));
-    Label(sheet, 11, 4, QStringLiteral("Status:"));
-    sheet.SetText(11, 5, task(13));
+    // Each label with its value in the cell to its right.
+    const struct {
+        int row, col;
+        const char* label;
+        QString value;
+    } entries[] = {
+        {1, 1, "Task ID:", task(1)},
+        {2, 1, "Equipment:", task(2)},
+        {3, 1, "Request Date:", task(3)},
+        {4, 1, "Scheduled Start:", task(4) + kTwoBlanks + task(5)},
+        {5, 1, "Scheduled End:", task(6) + kTwoBlanks + task(7)},
+        {9, 1, "Assigned To:", task(8)},
+        {10, 1, "Requested By:", task(9)},
+        {9, 4, "Type Task:", task(10)},
+        {10, 4, "Frequency:", QStringLiteral("Every") + kTwoBlanks + task(11) + kTwoBlanks + QStringLiteral("Days")},
+        {11, 4, "Status:", task(13)},
+    };
+    for (const auto& e : entries) {
+        Label(sheet, e.row, e.col, QString::fromLatin1(e.label));
+        sheet.SetText(e.row, e.col + 1, e.value);
+    }
 
     Band(sheet, 13);
     Band(sheet, 14);
