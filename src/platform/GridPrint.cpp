@@ -64,16 +64,33 @@ QColor ColourOf(uint32_t number) { return Colors::ToQColor(int64_t(number)); }
 // page. A text wider than its box is cut at the last whole letter that fits.
 class TextBatch {
 public:
+    // Letters drawn one glyph each, left to right, with no shaping.
+    static bool PlainScript(const QString& text) {
+        for (QChar ch : text) {
+            if (ch.unicode() < 0x250) continue;    // Latin and its supplements
+            switch (ch.script()) {
+            case QChar::Script_Common: case QChar::Script_Latin: case QChar::Script_Greek:
+            case QChar::Script_Cyrillic: continue;
+            default: return false;
+            }
+        }
+        return true;
+    }
+
     explicit TextBatch(const QFont& font) : raw_(QRawFont::fromFont(font)) {}
     double Ascent() const { return raw_.ascent(); }
     double Descent() const { return raw_.descent(); }
-    // Adds the text at the left of the box, vertically centred.
-    void Add(const QRectF& box, double pad, const QString& text) {
-        if (text.isEmpty() || !raw_.isValid()) return;
+    // Adds the text at the left of the box, vertically centred. False when
+    // the font lacks one of its letters or its script needs shaping: such a
+    // text goes through the painter's own text drawing (DrawCellText).
+    bool Add(const QRectF& box, double pad, const QString& text) {
+        if (text.isEmpty()) return true;
+        if (!raw_.isValid() || !PlainScript(text)) return false;
+        QList<quint32> glyphs = raw_.glyphIndexesForString(text);
+        if (glyphs.contains(0u)) return false;
         const double right = box.right() - pad / 2;
         double x = box.left() + pad;
         const double baseline = box.top() + (box.height() + Ascent() - Descent()) / 2.0;
-        QList<quint32> glyphs = raw_.glyphIndexesForString(text);
         const QList<QPointF> advances = raw_.advancesForGlyphIndexes(glyphs);
         for (qsizetype i = 0; i < glyphs.size(); ++i) {
             const double next = x + advances.value(i).x();
@@ -82,6 +99,7 @@ public:
             positions_.push_back(QPointF(x, baseline));
             x = next;
         }
+        return true;
     }
     void Draw(QPainter& p, const QColor& colour) {
         if (glyphs_.isEmpty()) return;
@@ -100,6 +118,18 @@ private:
     QList<quint32> glyphs_;
     QList<QPointF> positions_;
 };
+
+// One cell text through the painter's text drawing, which falls back to
+// other fonts and shapes complex scripts; cut at the box's edge.
+void DrawCellText(QPainter& p, const QFont& font, const QColor& colour, const QRectF& box, double pad,
+                  const QString& text) {
+    p.save();
+    p.setFont(font);
+    p.setPen(colour);
+    p.setClipRect(box.adjusted(pad / 2, 0, -pad / 2, 0), Qt::IntersectClip);
+    p.drawText(box.adjusted(pad, 0, -pad / 2, 0), int(Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine), text);
+    p.restore();
+}
 
 }  // namespace
 
@@ -288,7 +318,11 @@ void Pager::PaintPage(QPainter& p, int page) const {
             boldText.Draw(p, ColourOf(fore));
             fore = f;
         }
-        (boldOf(r, c) ? boldText : normalText).Add(box, pad, QString::fromStdString(utf8));
+        QString text = QString::fromStdString(utf8);
+        for (QChar& ch : text)
+            if (ch.unicode() < 0x20) ch = QLatin1Char(' ');   // a tab or line break prints as a blank
+        const bool b = boldOf(r, c);
+        if (!(b ? boldText : normalText).Add(box, pad, text)) DrawCellText(p, b ? bold : normal, ColourOf(f), box, pad, text);
     };
     for (size_t i = 0; i < rows.size(); ++i)
         for (size_t j = 0; j < cols_.size(); ++j) {

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFontDatabase>
 #include <QPointer>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -267,6 +268,30 @@ TEST_F(GridPrintTest, ATextRunsOnOverEmptyCellsAndIsCutBeforeAFilledOne) {
     EXPECT_FALSE(text.contains("Overlongtextcutshort"));
     EXPECT_TRUE(text.contains("Overl"));
     EXPECT_TRUE(text.contains("Next"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridPrintTest, LettersTheCellFontLacksStillPrintAndLineBreaksPrintAsBlanks) {
+    Grid g(4, 3);
+    g.SetColumnWidth(0, 0);
+    g.SetColumnWidth(1, 300);
+    g.SetColumnWidth(2, 100);
+    g.SetRowHeight(0, 0);
+    g.SetText(1, 1, QStringLiteral("Pumpe \u6CF5 Ölwechsel"));
+    g.SetText(2, 1, QStringLiteral("First line\nsecond line"));
+    g.SetText(3, 1, QStringLiteral("Насос Ψ"));
+    g.SetText(3, 2, QStringLiteral("after"));
+    const QString text = PdfReader::Text(PrintPdf(g, GridPrint::PageSetup(), "unicode.pdf"));
+    EXPECT_TRUE(text.contains("First line second line")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Насос Ψ"))) << text.toStdString();
+    EXPECT_TRUE(text.contains("after"));
+    EXPECT_TRUE(text.contains(QStringLiteral("Ölwechsel"))) << text.toStdString();
+    if (QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+        GTEST_SKIP() << "no font for Chinese letters on this machine";
+    EXPECT_TRUE(text.contains(QStringLiteral("\u6CF5"))) << text.toStdString();
 }
 
 }  // namespace
