@@ -18,8 +18,6 @@ void Form1::GetChart() {
     phGantX1->EndDate = DatePicker1->date().addDays(1);
     phGantX1->update();
 }
-// TODO: tray mode replaces this.
-void Form1::SetTray() {}
 // TODO: the chart print preview replaces this.
 void Form1::mnupgantt_Click() {}
 void Form1::mnuin_Click() { Command3_Click(); }
@@ -30,20 +28,8 @@ void Form1::mnupchart_Click() { mnupgantt_Click(); }
 void Form1::mnubackup_Click() {}
 // TODO: restore replaces this.
 void Form1::mnures_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnutray_Click() {}
-// TODO: the alert settings window replaces this.
-void Form1::mnunot_Click() {}
 // TODO: the alert e-mail settings window replaces this.
 void Form1::mnusetemail_Click() {}
-// TODO: the notifier position replaces this.
-void Form1::mnuptray_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnurestore_Click() {}
-// TODO: the alert check replaces this.
-void Form1::GetAlert() {}
-// TODO: the alert view replaces this.
-void Form1::MatchAlerts() {}
 // TODO: the alert e-mail replaces this.
 void Form1::MailNotify() {}
 
