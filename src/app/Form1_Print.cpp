@@ -93,7 +93,7 @@ void Form1::mnusht_Click() { mtprint_Click(); }
 void Form1::FindExcel() {
     // A path the user applied stays when the lookup finds nothing.
     const QString found = ExcelPath::GetExcelPath();
-    if (!found.isEmpty()) ExcelPath::Store(found);
+    if (!found.isEmpty() && found != ExcelPath::Stored()) ExcelPath::Store(found);
 }
 
 void Form1::mnuexcel_Click() { Forms::Show<frmExcel>(); }
