@@ -35,11 +35,11 @@ constexpr double kUnitsPerPixel = Pager::kUnitsPerInch / 96.0;   // grid widths 
 constexpr double kUnitsPerCm = Pager::kUnitsPerInch / 2.54;
 constexpr uint32_t kHeaderRowBack = 0xE0E0E0;
 
-QFont FontOf(const FontSpec& spec) {
-    QFont font(spec.name.isEmpty() ? QGuiApplication::font().family() : spec.name);
+QFont FontOf(const FontSpec& wanted) {
+    QFont font(wanted.name.isEmpty() ? QGuiApplication::font().family() : wanted.name);
     // Pixel sizes in Pager units keep the metrics independent of the device.
-    font.setPixelSize(std::max(1, int(std::lround(spec.points * 10.0))));
-    font.setBold(spec.bold);
+    font.setPixelSize(std::max(1, int(std::lround(wanted.points * 10.0))));
+    font.setBold(wanted.bold);
     // No ligatures where the script does not need them: "fl" stays two
     // letters, so the printed (and PDF) text reads and searches as typed.
     font.setStyleStrategy(QFont::PreferNoShaping);
