@@ -44,10 +44,6 @@ void Form1::mnupchart_Click() { mnupgantt_Click(); }
 void Form1::mnuskin_Click() {}
 // TODO: the preferences window replaces this.
 void Form1::mnupref_Click() {}
-// TODO: backup replaces this.
-void Form1::mnubackup_Click() {}
-// TODO: restore replaces this.
-void Form1::mnures_Click() {}
 // TODO: tray mode replaces this.
 void Form1::mnutray_Click() {}
 // TODO: the alert settings window replaces this.
