@@ -471,6 +471,7 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
         }
         if (!ok) break;
         if (bytesDone) *bytesDone += n;
+        if (Progress) Progress->file = int(total * 100 / std::max<quint64>(1, st.size));
         if (Progress && Progress->cancel) {
             error_ = QStringLiteral("the restore was cancelled");
             ok = false;
