@@ -67,54 +67,82 @@ const QString kBackupFilter = QStringLiteral("Quillon Backup (*.zip *.Zip *.ZIP)
 
 }  // namespace
 
+// ------------------------------------------------------------------ ArchiveWindow
+
+ArchiveWindow::ArchiveWindow() {
+    lv = ArchiveListing::Make(this);
+    ProgressBar1 = Bar(this);
+    overallprogress = Bar(this);
+    job_ = new ArchiveJob(ProgressBar1, overallprogress, this);
+}
+
+ArchiveWindow::~ArchiveWindow() = default;
+
+bool ArchiveWindow::Working() const { return job_->Running(); }
+
+void ArchiveWindow::Arrange(QLayout* fields, QCheckBox* check, const QList<QPushButton*>& buttons) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(check);
+    row->addStretch();
+    for (QPushButton* b : buttons) row->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(new QLabel(QStringLiteral("Contents:"), this));
+    layout->addWidget(lv, 1);
+    layout->addWidget(ProgressBar1);
+    layout->addWidget(overallprogress);
+    layout->addLayout(row);
+    Skin::ApplyCurrent(this);
+    resize(640, 440);
+}
+
+void ArchiveWindow::SetWorking(bool working) {
+    for (QWidget* w : inputs_) w->setEnabled(!working);
+    ProgressBar1->setValue(0);
+    overallprogress->setValue(0);
+    ProgressBar1->setVisible(working);
+    overallprogress->setVisible(working);
+    if (working) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}
+
+void ArchiveWindow::closeEvent(QCloseEvent* event) {
+    if (Working()) {
+        // Closing stops the work: a backup leaves the archive that was
+        // there, a restore the folder as it was.
+        job_->CancelAndWait();
+        SetWorking(false);
+    }
+    QDialog::closeEvent(event);
+}
+
 // ------------------------------------------------------------------ Form23
 
 Form23::Form23() {
     setWindowTitle(QStringLiteral("Backup"));
     Text1 = new QLineEdit(this);
     Check1 = new QCheckBox(QStringLiteral("Back Up Full Path"), this);
-    lv = ArchiveListing::Make(this);
-    ProgressBar1 = Bar(this);
-    overallprogress = Bar(this);
     Command1 = new QPushButton(QStringLiteral("&Create File"), this);
     Command2 = new QPushButton(QStringLiteral("&Refresh"), this);
     Command5 = new QPushButton(QStringLiteral("Start &Backup"), this);
     Command4 = new QPushButton(QStringLiteral("&Help"), this);
     Command3 = new QPushButton(QStringLiteral("&Close"), this);
-    job_ = new ArchiveJob(ProgressBar1, overallprogress, this);
+    inputs_ = {Text1, Check1, Command1, Command2, Command5};
 
     auto* file = new QHBoxLayout;
     file->addWidget(new QLabel(QStringLiteral("Backup File:"), this));
     file->addWidget(Text1, 1);
     file->addWidget(Command1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Check1);
-    buttons->addStretch();
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command5);
-    buttons->addWidget(Command4);
-    buttons->addWidget(Command3);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(file);
-    layout->addWidget(new QLabel(QStringLiteral("Contents:"), this));
-    layout->addWidget(lv, 1);
-    layout->addWidget(ProgressBar1);
-    layout->addWidget(overallprogress);
-    layout->addLayout(buttons);
+    Arrange(file, Check1, {Command2, Command5, Command4, Command3});
 
     connect(Command1, &QPushButton::clicked, this, &Form23::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form23::Command2_Click);
     connect(Command5, &QPushButton::clicked, this, &Form23::Command5_Click);
     connect(Command4, &QPushButton::clicked, this, &Form23::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &Form23::Command3_Click);
-
-    Skin::ApplyCurrent(this);
-    resize(640, 420);
 }
 
 Form23::~Form23() = default;
-
-bool Form23::Working() const { return job_->Running(); }
 
 void Form23::Command1_Click() {
     if (Working()) return;
@@ -128,18 +156,6 @@ void Form23::Command1_Click() {
 void Form23::Command2_Click() {
     if (Text1->text().isEmpty() || Working()) return;
     ListArchive(Text1->text(), lv, windowTitle());
-}
-
-void Form23::SetWorking(bool working) {
-    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Check1), static_cast<QWidget*>(Command1),
-                       static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command5)})
-        w->setEnabled(!working);
-    ProgressBar1->setValue(0);
-    overallprogress->setValue(0);
-    ProgressBar1->setVisible(working);
-    overallprogress->setVisible(working);
-    if (working) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
 }
 
 void Form23::Command5_Click() {
@@ -173,15 +189,6 @@ void Form23::Command4_Click() { ShowHelp(1012); }
 
 void Form23::Command3_Click() { close(); }
 
-void Form23::closeEvent(QCloseEvent* event) {
-    if (Working()) {
-        // Closing stops the backup; the archive already there stays as it was.
-        job_->CancelAndWait();
-        SetWorking(false);
-    }
-    QDialog::closeEvent(event);
-}
-
 // ------------------------------------------------------------------ frmZip
 
 frmZip::frmZip() {
@@ -189,16 +196,13 @@ frmZip::frmZip() {
     Text1 = new QLineEdit(this);
     Text2 = new QLineEdit(this);
     Check1 = new QCheckBox(QStringLiteral("Restore to Full Path"), this);
-    lv = ArchiveListing::Make(this);
-    ProgressBar1 = Bar(this);
-    overallprogress = Bar(this);
     Command1 = new QPushButton(QStringLiteral("L&oad File"), this);
     Command2 = new QPushButton(QStringLiteral("&Refresh"), this);
     Command8 = new QPushButton(QStringLiteral("&Set Path"), this);
     Command7 = new QPushButton(QStringLiteral("Re&store"), this);
     Command5 = new QPushButton(QStringLiteral("&Help"), this);
     Command4 = new QPushButton(QStringLiteral("&Close"), this);
-    job_ = new ArchiveJob(ProgressBar1, overallprogress, this);
+    inputs_ = {Text1, Text2, Check1, Command1, Command2, Command8, Command7};
 
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Backup File To Restore:"), this), 0, 0);
@@ -207,20 +211,7 @@ frmZip::frmZip() {
     fields->addWidget(new QLabel(QStringLiteral("Restore Path:"), this), 1, 0);
     fields->addWidget(Text2, 1, 1);
     fields->addWidget(Command8, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Check1);
-    buttons->addStretch();
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command7);
-    buttons->addWidget(Command5);
-    buttons->addWidget(Command4);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
-    layout->addWidget(new QLabel(QStringLiteral("Contents:"), this));
-    layout->addWidget(lv, 1);
-    layout->addWidget(ProgressBar1);
-    layout->addWidget(overallprogress);
-    layout->addLayout(buttons);
+    Arrange(fields, Check1, {Command2, Command7, Command5, Command4});
 
     connect(Command1, &QPushButton::clicked, this, &frmZip::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmZip::Command2_Click);
@@ -228,14 +219,9 @@ frmZip::frmZip() {
     connect(Command7, &QPushButton::clicked, this, &frmZip::Command7_Click);
     connect(Command5, &QPushButton::clicked, this, &frmZip::Command5_Click);
     connect(Command4, &QPushButton::clicked, this, &frmZip::Command4_Click);
-
-    Skin::ApplyCurrent(this);
-    resize(640, 440);
 }
 
 frmZip::~frmZip() = default;
-
-bool frmZip::Working() const { return job_->Running(); }
 
 void frmZip::Command1_Click() {
     if (Working()) return;
@@ -252,19 +238,6 @@ void frmZip::Command2_Click() {
 }
 
 void frmZip::Command8_Click() { emit SetPathRequested(); }
-
-void frmZip::SetWorking(bool working) {
-    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2), static_cast<QWidget*>(Check1),
-                       static_cast<QWidget*>(Command1), static_cast<QWidget*>(Command2), static_cast<QWidget*>(Command8),
-                       static_cast<QWidget*>(Command7)})
-        w->setEnabled(!working);
-    ProgressBar1->setValue(0);
-    overallprogress->setValue(0);
-    ProgressBar1->setVisible(working);
-    overallprogress->setVisible(working);
-    if (working) QApplication::setOverrideCursor(Qt::WaitCursor);
-    else QApplication::restoreOverrideCursor();
-}
 
 void frmZip::Command7_Click() {
     const QString folder = Text2->text();
@@ -314,15 +287,6 @@ void frmZip::Command7_Click() {
 void frmZip::Command5_Click() { ShowHelp(1013); }
 
 void frmZip::Command4_Click() { close(); }
-
-void frmZip::closeEvent(QCloseEvent* event) {
-    if (Working()) {
-        // Stopping during extraction leaves the target as it was.
-        job_->CancelAndWait();
-        SetWorking(false);
-    }
-    QDialog::closeEvent(event);
-}
 
 // ------------------------------------------------------------------ Form22
 

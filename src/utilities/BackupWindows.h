@@ -10,6 +10,7 @@
 
 class ArchiveJob;
 class QCheckBox;
+class QLayout;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -18,7 +19,31 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class Form23 : public QDialog {
+// What both archive windows share: the listing, the two progress bars and
+// the work running behind them.
+class ArchiveWindow : public QDialog {
+    Q_OBJECT
+public:
+    QTreeWidget* lv = nullptr;            // "Contents:"
+    QProgressBar* ProgressBar1 = nullptr; // the current file
+    QProgressBar* overallprogress = nullptr;
+    bool Working() const;
+
+protected:
+    ArchiveWindow();
+    ~ArchiveWindow() override;
+    // The fields on top, then the listing, the bars, the check box and the
+    // buttons in a row.
+    void Arrange(QLayout* fields, QCheckBox* check, const QList<QPushButton*>& buttons);
+    // While working the inputs are disabled, the bars shown and the busy
+    // pointer on; all of it is undone when the work ends, however it ends.
+    void SetWorking(bool working);
+    void closeEvent(QCloseEvent* event) override;
+    QList<QWidget*> inputs_;
+    ArchiveJob* job_ = nullptr;
+};
+
+class Form23 : public ArchiveWindow {
     Q_OBJECT
 public:
     Form23();
@@ -33,9 +58,6 @@ public:
 
     QLineEdit* Text1 = nullptr;           // "Backup File:"
     QCheckBox* Check1 = nullptr;          // "Back Up Full Path"
-    QTreeWidget* lv = nullptr;            // "Contents:"
-    QProgressBar* ProgressBar1 = nullptr;
-    QProgressBar* overallprogress = nullptr;
     QPushButton* Command1 = nullptr;      // "&Create File"
     QPushButton* Command2 = nullptr;      // "&Refresh"
     QPushButton* Command5 = nullptr;      // "Start &Backup"
@@ -47,21 +69,13 @@ public:
     void Command5_Click();
     void Command4_Click();
     void Command3_Click();
-    bool Working() const;
 
 signals:
     // After every backup that started, with its outcome.
     void BackupFinished(bool ok);
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void SetWorking(bool working);
-    ArchiveJob* job_ = nullptr;
 };
 
-class frmZip : public QDialog {
+class frmZip : public ArchiveWindow {
     Q_OBJECT
 public:
     frmZip();
@@ -75,9 +89,6 @@ public:
     QLineEdit* Text1 = nullptr;           // "Backup File To Restore:"
     QLineEdit* Text2 = nullptr;           // "Restore Path:"
     QCheckBox* Check1 = nullptr;          // "Restore to Full Path"
-    QTreeWidget* lv = nullptr;
-    QProgressBar* ProgressBar1 = nullptr;
-    QProgressBar* overallprogress = nullptr;
     QPushButton* Command1 = nullptr;      // "L&oad File"
     QPushButton* Command2 = nullptr;      // "&Refresh"
     QPushButton* Command8 = nullptr;      // "&Set Path"
@@ -91,19 +102,11 @@ public:
     void Command7_Click();
     void Command5_Click();
     void Command4_Click();
-    bool Working() const;
 
 signals:
     void SetPathRequested();               // the opener shows Form22
     void Restored(const QStringList& files);
     void RestoreFinished(bool ok);          // after every restore that started
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void SetWorking(bool working);
-    ArchiveJob* job_ = nullptr;
 };
 
 class Form22 : public QDialog {

@@ -269,20 +269,20 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
         return result;
     }
     const QString relativeRoot = QDir(existing).relativeFilePath(plan.root);   // "." or the folders to create
-    {
-        // The folders still to be made above the items count as items'
-        // folders too: none may be a file or a link.
+    // The folders still to be made above the items count as the items'
+    // folders too: none may be a file or a link.
+    auto blocked = [&] {
         Plan whole = plan;
         if (relativeRoot != QLatin1String(".")) {
             for (Item& item : whole.items) item.relative = relativeRoot + QLatin1Char('/') + item.relative;
         }
         const QStringList conflicts = Conflicts(whole, existing);
-        if (!conflicts.isEmpty()) {
-            result.message = QStringLiteral("The backup cannot be restored into \"%1\":\n%2\n\nNothing was restored.")
-                                 .arg(plan.root, conflicts.mid(0, kMaxNamedInMessage).join(QLatin1Char('\n')));
-            return result;
-        }
-    }
+        if (conflicts.isEmpty()) return false;
+        result.message = QStringLiteral("The backup cannot be restored into \"%1\":\n%2\n\nNothing was restored.")
+                             .arg(plan.root, conflicts.mid(0, kMaxNamedInMessage).join(QLatin1Char('\n')));
+        return true;
+    };
+    if (blocked()) return result;
     QTemporaryDir staging(Join(existing, QStringLiteral(".quillon-restore-XXXXXX")));
     if (!staging.isValid()) {
         result.message = QStringLiteral("The restore folder \"%1\" cannot be written: %2").arg(existing, staging.errorString());
@@ -352,16 +352,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     }
 
     // The destination may have changed while the files were extracted.
-    Plan whole = plan;
-    if (relativeRoot != QLatin1String(".")) {
-        for (Item& item : whole.items) item.relative = relativeRoot + QLatin1Char('/') + item.relative;
-    }
-    const QStringList conflicts = Conflicts(whole, existing);
-    if (!conflicts.isEmpty()) {
-        result.message = QStringLiteral("The backup cannot be restored into \"%1\":\n%2\n\nNothing was restored.")
-                             .arg(plan.root, conflicts.mid(0, kMaxNamedInMessage).join(QLatin1Char('\n')));
-        return result;
-    }
+    if (blocked()) return result;
     QString error;
     if (!MoveInto(staging.path(), existing, &error)) {
         result.message = QStringLiteral("The restore stopped: %1.\nSome files may already have been replaced.").arg(error);
