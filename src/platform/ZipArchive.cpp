@@ -55,6 +55,9 @@ struct Slot {
     bool failed = false;
     QString error;
     size_t readPos = 0;
+    bool streamed = false;   // a large file libzip compresses itself
+    int fd = -1;
+    quint64 streamedBytes = 0;
 };
 
 struct Job;
@@ -93,7 +96,7 @@ struct Job {
                 if (stop || next >= items.size()) break;
                 i = next++;
             }
-            Compress(items[i], zs, input);
+            if (!items[i].streamed) Compress(items[i], zs, input);
             {
                 std::lock_guard lock(mutex);
                 items[i].ready = true;
@@ -185,10 +188,73 @@ struct Job {
     }
 };
 
+zip_int64_t StreamedCallback(Job& job, size_t index, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    Slot& slot = job.items[index];
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        if (job.Cancelled()) {
+            job.Fail(QStringLiteral("the backup was cancelled"));
+            return -1;
+        }
+        slot.fd = ::open(slot.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (slot.fd < 0) {
+            job.Fail(QStringLiteral("\"%1\" could not be read: %2").arg(QString::fromStdString(slot.path), QString::fromLocal8Bit(strerror(errno))));
+            return -1;
+        }
+        slot.streamedBytes = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        if (job.Cancelled()) {
+            job.Fail(QStringLiteral("the backup was cancelled"));
+            return -1;
+        }
+        ssize_t n;
+        do {
+            n = ::read(slot.fd, data, size_t(std::min<zip_uint64_t>(len, kChunk)));
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            job.Fail(QStringLiteral("\"%1\" could not be read: %2").arg(QString::fromStdString(slot.path), QString::fromLocal8Bit(strerror(errno))));
+            return -1;
+        }
+        slot.streamedBytes += quint64(n);
+        if (job.progress) job.progress->file = int(std::min<quint64>(100, slot.streamedBytes * 100 / std::max<quint64>(1, slot.size)));
+        return n;
+    }
+    case ZIP_SOURCE_CLOSE:
+        if (slot.fd >= 0) ::close(slot.fd);
+        slot.fd = -1;
+        job.Written(index);
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_MTIME;
+        st->mtime = slot.mtime;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_ERROR: {
+        int* e = static_cast<int*>(data);
+        e[0] = ZIP_ER_READ;
+        e[1] = EIO;
+        return 2 * sizeof(int);
+    }
+    case ZIP_SOURCE_FREE:
+        if (slot.fd >= 0) ::close(slot.fd);
+        slot.fd = -1;
+        return 0;
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    default:
+        return -1;
+    }
+}
+
 zip_int64_t SourceCallback(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
     auto* ctx = static_cast<SourceContext*>(userdata);
     Job& job = *ctx->job;
     Slot& slot = job.items[ctx->index];
+    if (slot.streamed) return StreamedCallback(job, ctx->index, data, len, cmd);
     switch (cmd) {
     case ZIP_SOURCE_OPEN:
         if (job.Cancelled()) {
@@ -518,6 +584,9 @@ bool ZipArchive::CloseArchive() {
     for (size_t i = 0; i < d->pending.size(); ++i) {
         job.items[i].path = QFile::encodeName(d->pending[i].path).toStdString();
         job.items[i].weight = d->pending[i].size + kEntryWeight;
+        job.items[i].streamed = d->pending[i].size > StreamAbove;
+        job.items[i].size = quint64(d->pending[i].size);
+        job.items[i].mtime = d->pending[i].mtime;
         total += job.items[i].weight;
         job.contexts[i] = {&job, i};
     }
@@ -537,6 +606,7 @@ bool ZipArchive::CloseArchive() {
             ok = false;
             break;
         }
+        if (job.items[i].streamed) zip_set_file_compression(d->za, zip_uint64_t(idx), ZIP_CM_DEFLATE, kDeflateLevel);
         zip_file_set_mtime(d->za, zip_uint64_t(idx), d->pending[i].mtime, 0);
         zip_file_set_external_attributes(d->za, zip_uint64_t(idx), 0, ZIP_OPSYS_UNIX,
                                          zip_uint32_t(S_IFREG | d->pending[i].mode) << 16);

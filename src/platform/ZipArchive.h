@@ -51,6 +51,9 @@ public:
     ZipProgress* Progress = nullptr;
     // Worker threads for compressing (0: up to four, as the machine has).
     int Threads = 0;
+    // Files larger than this are not compressed ahead in memory: libzip
+    // reads them from the disk and compresses them as it writes.
+    qint64 StreamAbove = 32LL * 1024 * 1024;
 
     // Begins a new, empty archive at `path`; nothing is written until Close.
     bool CreateArchive(const QString& path);

@@ -51,6 +51,8 @@ TEST_F(ZipArchiveTest, WrittenArchiveReadsBackByPatternAndIsValid) {
     ASSERT_TRUE(WriteAll(base + "empty.ini", ""));
     ASSERT_TRUE(WriteAll(base + "Photos/pump.jpg", noise));
     ASSERT_TRUE(WriteAll(base + "Photos/old/README", "no dot"));
+    const QByteArray log = QByteArray("a long log line\n").repeated(300000);
+    ASSERT_TRUE(WriteAll(base + "Photos/log.txt", log));
     ASSERT_TRUE(WriteAll(base + "Docs/manual.pdf", "not wanted"));
 
     const QString archive = temp_ + "/out.zip";
@@ -58,13 +60,14 @@ TEST_F(ZipArchiveTest, WrittenArchiveReadsBackByPatternAndIsValid) {
     {
         ZipArchive zip;
         zip.Progress = &progress;
+        zip.StreamAbove = 4000000;   // the log goes through libzip's own compressor
         ASSERT_TRUE(zip.CreateArchive(archive));
         zip.BaseFolder = base;
         ASSERT_TRUE(zip.AddFiles(base + "*.vkt"));
         ASSERT_TRUE(zip.AddFiles(base + "*.ini"));
         ASSERT_TRUE(zip.AddFiles(base + "Photos/*.*", true));
         ASSERT_TRUE(zip.AddFiles(base + "Nothing/*.*", true));   // no such folder: no failure
-        EXPECT_EQ(zip.PendingCount(), 5);
+        EXPECT_EQ(zip.PendingCount(), 6);
         EXPECT_FALSE(QFileInfo::exists(archive));   // nothing written before closing
         ASSERT_TRUE(zip.CloseArchive()) << zip.Error().toStdString();
     }
@@ -74,10 +77,11 @@ TEST_F(ZipArchiveTest, WrittenArchiveReadsBackByPatternAndIsValid) {
 
     ZipArchive zip;
     ASSERT_TRUE(zip.OpenArchive(archive));
-    ASSERT_EQ(zip.EntryCount(), 5);
+    ASSERT_EQ(zip.EntryCount(), 6);
     QStringList names;
     for (int i = 0; i < zip.EntryCount(); ++i) names << zip.EntryName(i);
-    EXPECT_EQ(names, QStringList({"Other.VKT", "plant.vkt", "empty.ini", "Photos/old/README", "Photos/pump.jpg"}));
+    EXPECT_EQ(names, QStringList({"Other.VKT", "plant.vkt", "empty.ini", "Photos/log.txt", "Photos/old/README", "Photos/pump.jpg"}));
+    EXPECT_LT(zip.EntryCompressedSize(3), log.size() / 20);
     EXPECT_EQ(zip.EntrySize(1), big.size());
     EXPECT_LT(zip.EntryCompressedSize(1), big.size() / 20);
     EXPECT_EQ(zip.EntrySize(2), 0);
@@ -85,8 +89,8 @@ TEST_F(ZipArchiveTest, WrittenArchiveReadsBackByPatternAndIsValid) {
 
     const QString out = temp_ + "/x";
     QDir().mkpath(out);
-    const QByteArray expected[] = {"x", big, "", "no dot", noise};
-    for (int i = 0; i < 5; ++i) {
+    const QByteArray expected[] = {"x", big, "", log, "no dot", noise};
+    for (int i = 0; i < 6; ++i) {
         const QString file = out + "/" + QString::number(i);
         ASSERT_TRUE(zip.ExtractEntry(i, file)) << zip.Error().toStdString();
         EXPECT_EQ(ReadAll(file), expected[i]) << i;
@@ -134,20 +138,24 @@ TEST_F(ZipArchiveTest, EmptyOrFailedArchiveLeavesTheOldOneAlone) {
     }
     EXPECT_EQ(ReadAll(archive), "the previous backup");
 
-    // A file that goes away between listing and writing fails the archive.
-    ASSERT_TRUE(WriteAll(temp_ + "/a.vkt", "a"));
-    ASSERT_TRUE(WriteAll(temp_ + "/b.vkt", "b"));
-    {
-        ZipArchive zip;
-        ASSERT_TRUE(zip.CreateArchive(archive));
-        zip.BaseFolder = temp_;
-        ASSERT_TRUE(zip.AddFiles(temp_ + "/*.vkt"));
-        ASSERT_TRUE(QFile::remove(temp_ + "/b.vkt"));
-        EXPECT_FALSE(zip.CloseArchive());
-        EXPECT_TRUE(zip.Error().contains("b.vkt")) << zip.Error().toStdString();
+    // A file that goes away between listing and writing fails the archive,
+    // whether compressed ahead or streamed.
+    for (const qint64 streamAbove : {qint64(1) << 30, qint64(0)}) {
+        ASSERT_TRUE(WriteAll(temp_ + "/a.vkt", "a"));
+        ASSERT_TRUE(WriteAll(temp_ + "/b.vkt", "b"));
+        {
+            ZipArchive zip;
+            zip.StreamAbove = streamAbove;
+            ASSERT_TRUE(zip.CreateArchive(archive));
+            zip.BaseFolder = temp_;
+            ASSERT_TRUE(zip.AddFiles(temp_ + "/*.vkt"));
+            ASSERT_TRUE(QFile::remove(temp_ + "/b.vkt"));
+            EXPECT_FALSE(zip.CloseArchive());
+            EXPECT_TRUE(zip.Error().contains("b.vkt")) << zip.Error().toStdString();
+        }
+        EXPECT_EQ(ReadAll(archive), "the previous backup");
+        EXPECT_EQ(FilesIn(temp_), QStringList({"a.vkt", "keep.zip"}));
     }
-    EXPECT_EQ(ReadAll(archive), "the previous backup");
-    EXPECT_EQ(FilesIn(temp_), QStringList({"a.vkt", "keep.zip"}));
 
     ZipArchive zip;
     EXPECT_FALSE(zip.CreateArchive(temp_ + "/no/such/folder.zip"));

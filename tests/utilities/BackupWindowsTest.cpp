@@ -149,6 +149,30 @@ TEST_F(BackupWindowsTest, FailedBackupSaysSoAndResetsTheWindow) {
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("No database is open"));
 }
 
+TEST_F(BackupWindowsTest, ClosingDuringABackupStopsItCleanly) {
+    for (int i = 0; i < 300; ++i) WriteAll(db_ + QString("plant/Tasks/T%1.tsk").arg(i), QByteArray("items ").repeated(2000));
+    auto w = OpenBackup();
+    const QString archive = temp_ + "/old.zip";
+    WriteAll(archive, "previous");
+    QTest::keyClicks(w->Text1, archive);
+    QSignalSpy done(w.get(), &Form23::BackupFinished);
+    Click(w->Command5);
+    ASSERT_TRUE(w->Working());
+    Click(w->Command3);
+    EXPECT_FALSE(w->Working());
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    QTest::qWait(50);
+    EXPECT_EQ(done.size(), 0);
+    // Either the old file or a complete archive, never a part of one.
+    QList<ZipEntry> entries;
+    if (ReadAll(archive) != "previous") {
+        ASSERT_TRUE(BackupArchive::List(archive, &entries));
+        EXPECT_EQ(entries.size(), 302);
+    }
+    EXPECT_EQ(QDir(temp_).entryList(QDir::Files | QDir::Hidden), QStringList({"old.zip"}));
+}
+
 TEST_F(BackupWindowsTest, RestoreLoadsListsAndRefusesHostileArchives) {
     const QString archive = temp_ + "/b.zip";
     ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
