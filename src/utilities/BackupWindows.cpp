@@ -15,12 +15,11 @@
 #include <QPushButton>
 #include <QStorageInfo>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <memory>
 
 #include "platform/Dialogs.h"
-#include "platform/Shell.h"
+#include "platform/Help.h"
 #include "platform/Skin.h"
 #include "utilities/ArchiveJob.h"
 #include "utilities/BackupArchive.h"
@@ -34,12 +33,6 @@ QProgressBar* Bar(QWidget* parent) {
     bar->setValue(0);
     bar->hide();
     return bar;
-}
-
-void ShowHelp(int topic) {
-    QUrl help = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QString::number(topic));
-    Shell::Get().OpenDocument(help.toString());
 }
 
 // Refresh of either window: the archive's entries, newest on top. A file
@@ -185,7 +178,7 @@ void Form23::Command5_Click() {
         });
 }
 
-void Form23::Command4_Click() { ShowHelp(1012); }
+void Form23::Command4_Click() { Help::Show(Help::SendMailAndBackup); }
 
 void Form23::Command3_Click() { close(); }
 
@@ -284,7 +277,7 @@ void frmZip::Command7_Click() {
                 });
 }
 
-void frmZip::Command5_Click() { ShowHelp(1013); }
+void frmZip::Command5_Click() { Help::Show(Help::RestoreAndAddressBook); }
 
 void frmZip::Command4_Click() { close(); }
 

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "platform/Help.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
 #include "utilities/BackupArchive.h"
@@ -108,6 +109,10 @@ TEST_F(BackupWindowsTest, CreateFileThenBackupListsTheNewArchiveNewestFirst) {
     Click(w->Command5);
     ASSERT_TRUE(done.wait(20000));
     EXPECT_EQ(Rows(w->lv).last(), QDir::cleanPath(db_ + "plant.vkt"));
+
+    Click(w->Command4);
+    ASSERT_EQ(TestEnv::Shell().opened.size(), 1u);
+    EXPECT_EQ(TestEnv::Shell().opened[0].what, Help::HelpUrl(Help::SendMailAndBackup));
 
     // Choosing the existing archive again lists what it holds.
     w->lv->clear();
@@ -235,6 +240,10 @@ TEST_F(BackupWindowsTest, RestoreLoadsListsAndRefusesHostileArchives) {
     Click(w->Command7);
     ASSERT_TRUE(finished.wait(20000));
     EXPECT_EQ(ReadAll(db_ + "plant.vkt"), "grid");
+
+    Click(w->Command5);
+    ASSERT_EQ(TestEnv::Shell().opened.size(), 1u);
+    EXPECT_EQ(TestEnv::Shell().opened[0].what, Help::HelpUrl(Help::RestoreAndAddressBook));
 
     // The opener may stop the restore.
     w->BeforeRestore = [](const QStringList&) { return false; };
