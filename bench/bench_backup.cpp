@@ -54,8 +54,8 @@ const Folder& BenchFolder() {
     QDir().mkpath(folder.path + "plant/Materials");
     BenchData::TaskGrid(100000).SaveFile(folder.path + "plant.vkt");
     for (int i = 1; i <= 10000; ++i) {
-        ItemGrid(i, 48).SaveFile(folder.path + QStringLiteral("plant/Tasks/T%1.tsk").arg(i));
-        ItemGrid(i + 5, 48).SaveFile(folder.path + QStringLiteral("plant/Materials/T%1.mts").arg(i));
+        ItemGrid(i, 50).SaveFile(folder.path + QStringLiteral("plant/Tasks/T%1.tsk").arg(i));
+        ItemGrid(i + 5, 50).SaveFile(folder.path + QStringLiteral("plant/Materials/T%1.mts").arg(i));
     }
     return folder;
 }
@@ -100,7 +100,7 @@ static void BM_Backup(benchmark::State& state) {
     state.counters["MB_in"] = double(FolderBytes(f.path)) / 1e6;
     state.counters["MB_out"] = double(QFileInfo(archive).size()) / 1e6;
 }
-BENCHMARK(BM_Backup)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Backup)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 static void BM_ZipTool(benchmark::State& state) {
     const Folder& f = BenchFolder();
@@ -113,7 +113,7 @@ static void BM_ZipTool(benchmark::State& state) {
     }
     state.counters["MB_out"] = double(QFileInfo(archive).size()) / 1e6;
 }
-BENCHMARK(BM_ZipTool)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ZipTool)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 static void BM_Restore(benchmark::State& state) {
     const QString archive = OurArchive();
@@ -127,7 +127,7 @@ static void BM_Restore(benchmark::State& state) {
         if (!result.ok) state.SkipWithError(result.message.toStdString().c_str());
     }
 }
-BENCHMARK(BM_Restore)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Restore)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
 
 static void BM_UnzipTool(benchmark::State& state) {
     const QString archive = OurArchive();
@@ -140,4 +140,4 @@ static void BM_UnzipTool(benchmark::State& state) {
         if (!Run("unzip", {"-q", "-o", archive, "-d", target}, Scratch())) state.SkipWithError("unzip is not installed or failed");
     }
 }
-BENCHMARK(BM_UnzipTool)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_UnzipTool)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);

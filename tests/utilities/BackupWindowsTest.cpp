@@ -293,3 +293,20 @@ TEST_F(BackupWindowsTest, ChooserAppliesTheFolderPickedInTheTree) {
     Click(w->Command2);
     EXPECT_EQ(applied2.size(), 0);
 }
+
+TEST_F(BackupWindowsTest, ArchivesBeyondASixteenBitIndexAreListedWhole) {
+    const QString archive = temp_ + "/many.zip";
+    const int count = 33000;
+    {
+        ZipArchive zip;
+        ASSERT_TRUE(zip.CreateArchive(archive));
+        for (int i = 0; i < count; ++i) ASSERT_TRUE(zip.AddFile(db_ + "plant.vkt", QString("e%1").arg(i)));
+        ASSERT_TRUE(zip.CloseArchive());
+    }
+    auto w = Open<frmZip>();
+    TestEnv::Dialogs().AnswerOpen(archive);
+    Click(w->Command1);
+    ASSERT_EQ(w->lv->topLevelItemCount(), count);
+    EXPECT_EQ(w->lv->topLevelItem(0)->text(0), QString("e%1").arg(count - 1));
+    EXPECT_EQ(w->lv->topLevelItem(count - 1)->text(0), "e0");
+}
