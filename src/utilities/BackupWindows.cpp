@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -35,7 +34,7 @@ QProgressBar* Bar(QWidget* parent) {
     return bar;
 }
 
-// Refresh of either window: the archive's entries, newest on top. A file
+// Refresh of either window: the archive's entries, its last on top. A file
 // not there yet (a new backup's name) empties the list quietly; one that
 // is not an archive is said.
 void ListArchive(const QString& path, QTreeWidget* lv, const QString& title) {
