@@ -232,19 +232,10 @@ zip_int64_t StreamedCallback(Job& job, size_t index, void* data, zip_uint64_t le
         st->mtime = slot.mtime;
         return sizeof(zip_stat_t);
     }
-    case ZIP_SOURCE_ERROR: {
-        int* e = static_cast<int*>(data);
-        e[0] = ZIP_ER_READ;
-        e[1] = EIO;
-        return 2 * sizeof(int);
-    }
     case ZIP_SOURCE_FREE:
         if (slot.fd >= 0) ::close(slot.fd);
         slot.fd = -1;
         return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
     default:
         return -1;
     }
@@ -254,6 +245,16 @@ zip_int64_t SourceCallback(void* userdata, void* data, zip_uint64_t len, zip_sou
     auto* ctx = static_cast<SourceContext*>(userdata);
     Job& job = *ctx->job;
     Slot& slot = job.items[ctx->index];
+    // What every entry answers alike; the rest depends on how it is fed.
+    if (cmd == ZIP_SOURCE_ERROR) {
+        int* e = static_cast<int*>(data);
+        e[0] = ZIP_ER_READ;
+        e[1] = EIO;
+        return 2 * sizeof(int);
+    }
+    if (cmd == ZIP_SOURCE_SUPPORTS)
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
     if (slot.streamed) return StreamedCallback(job, ctx->index, data, len, cmd);
     switch (cmd) {
     case ZIP_SOURCE_OPEN:
@@ -293,17 +294,8 @@ zip_int64_t SourceCallback(void* userdata, void* data, zip_uint64_t len, zip_sou
         st->mtime = slot.mtime;
         return sizeof(zip_stat_t);
     }
-    case ZIP_SOURCE_ERROR: {
-        int* e = static_cast<int*>(data);
-        e[0] = ZIP_ER_READ;
-        e[1] = EIO;
-        return 2 * sizeof(int);
-    }
     case ZIP_SOURCE_FREE:
         return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
     default:
         return -1;
     }
