@@ -24,10 +24,6 @@ void Form1::mnuin_Click() { Command3_Click(); }
 void Form1::mnuout_Click() { Command4_Click(); }
 void Form1::mnugrefresh_Click() { Command2_Click(); }
 void Form1::mnupchart_Click() { mnupgantt_Click(); }
-// TODO: backup replaces this.
-void Form1::mnubackup_Click() {}
-// TODO: restore replaces this.
-void Form1::mnures_Click() {}
 
 void Form1::mnuaon_Click() {
     Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("1"));
