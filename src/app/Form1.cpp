@@ -47,7 +47,7 @@
 
 namespace {
 Form1* g_form1 = nullptr;
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 const QString kDatabaseFilter = QStringLiteral("Quillon Task(*.vkt)");
 
 // The tray animation's frames: a bell that swings from side to side.

@@ -53,10 +53,10 @@ void Form7::Command1_Click() {
     // "Restart" would promise a default that the next start does not find.
     if (!stored) {
         MsgBox(QStringLiteral("The default database could not be stored in Quillon's settings."), vb::vbCritical,
-               QStringLiteral("Quillon"));
+               Quillon::kTitle);
         return;
     }
-    MsgBox(QStringLiteral("You must exit and restart"), vb::vbOKOnly, QStringLiteral("Quillon"));
+    MsgBox(QStringLiteral("You must exit and restart"), vb::vbOKOnly, Quillon::kTitle);
     Forms::Unload<Form7>();
 }
 

@@ -19,7 +19,7 @@
 #include "platform/Skin.h"
 
 namespace {
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 constexpr int kNameWidth = 144;
 
 // Writing needs an open database; without one the user is told so once.
@@ -150,7 +150,7 @@ void ListWindow::Command2_Click() {
 void ListWindow::Command3_Click() {
     const int row = Grid1.ActiveRow();
     // The header row is never an entry: an empty list hands nothing over.
-    if (row < 1 || row >= Grid1.Rows()) return;
+    if (!Grid1.IsDataRow(row)) return;
     const QString name = Grid1.Text(row, 1);
     if (apply_) apply_(name);
     close();

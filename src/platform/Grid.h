@@ -111,6 +111,8 @@ public:
     // the moment between the two destructors.
     std::weak_ptr<int> Life() const { return life_; }
 
+    // A row below the header row: one that holds data (a task, an item).
+    bool IsDataRow(int row) const { return row >= 1 && row < rows_; }
     bool ValidCell(int row, int col) const {
         return row >= 0 && row < rows_ && col >= 0 && col < cols_;
     }

@@ -15,7 +15,7 @@
 #include "tasks/TaskFiles.h"
 
 namespace {
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 }
 
 Form11::Form11(TaskDatabase& database) {
@@ -44,7 +44,7 @@ Form11::Form11(TaskDatabase& database) {
     {
         const Grid& tasks = database.Tasks();
         const int row = tasks.ActiveRow();
-        if (row >= 1 && row < tasks.Rows()) taskId_ = tasks.Text(row, Col::TaskId);
+        if (tasks.IsDataRow(row)) taskId_ = tasks.Text(row, Col::TaskId);
         if (!database.TasksFolder().isEmpty() && TaskFiles::IdProblem(taskId_).isEmpty())
             itemFile_ = FileOps::Join(database.TasksFolder(), taskId_ + QStringLiteral(".ini"));
     }
@@ -82,7 +82,7 @@ void Form11::GetTasks() {
 
 void Form11::Command3_Click() {
     const int row = Grid1.ActiveRow();
-    if (row < 1 || row >= Grid1.Rows() || itemFile_.isEmpty()) return;
+    if (!Grid1.IsDataRow(row) || itemFile_.isEmpty()) return;
     aaxIniFile1.FileName(itemFile_);
     const std::optional<QString> answer =
         Dialogs::Get().InputBox(QStringLiteral("Enter Task"), kTitle, Grid1.Text(row, 1));

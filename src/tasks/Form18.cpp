@@ -104,7 +104,7 @@ void Form18::Command1_Click() {
     if (db_.Busy()) return;
     // Refused input keeps the window open so the user can correct it.
     const int row = db_.Tasks().ActiveRow();
-    if (row < 1 || row >= db_.Tasks().Rows()) {
+    if (!db_.Tasks().IsDataRow(row)) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical);
         return;
     }

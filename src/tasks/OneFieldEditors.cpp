@@ -24,7 +24,7 @@ namespace {
 int TargetRow(const TaskDatabase& db) {
     if (db.Busy()) return -1;
     const int row = db.Tasks().ActiveRow();
-    return row >= 1 && row < db.Tasks().Rows() ? row : -1;
+    return db.Tasks().IsDataRow(row) ? row : -1;
 }
 
 QHBoxLayout* ButtonRow(QPushButton* apply, QPushButton* close) {
@@ -124,7 +124,7 @@ void DateFieldEditor::Preset() {
     QTime time(now.time().hour(), now.time().minute());
     const Grid& grid = db_.Tasks();
     const int row = grid.ActiveRow();
-    if (row >= 1 && row < grid.Rows()) {
+    if (grid.IsDataRow(row)) {
         if (const auto d = DateText::ParseDateTime(grid.Text(row, setup_.dateColumn)))
             date = QDateTime(d->date(), d->time(), Qt::UTC);
         if (setup_.timeColumn >= 0)

@@ -14,7 +14,7 @@
 #include "platform/Skin.h"
 
 namespace {
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 }
 
 frmcost::frmcost() {
