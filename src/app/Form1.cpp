@@ -551,24 +551,23 @@ void Form1::LoadStart() {
 
 // ---------------------------------------------------------------- shutdown
 
-void Form1::UnloadAllForms() {
-    if (unloading_) return;
+// The one way the program ends, from File, Exit and from closing the window.
+bool Form1::Shutdown() {
+    if (unloading_) return false;
     unloading_ = true;
     Timer1->stop();
     csSysTray1->hide();
     Forms::UnloadAll();    // every other window
-    close();
     QCoreApplication::quit();
+    return true;
+}
+
+void Form1::UnloadAllForms() {
+    if (Shutdown()) close();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!unloading_) {
-        unloading_ = true;
-        Timer1->stop();
-        csSysTray1->hide();
-        Forms::UnloadAll();
-        QCoreApplication::quit();
-    }
+    Shutdown();
     event->accept();
 }
 

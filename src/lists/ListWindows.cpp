@@ -16,7 +16,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/GridView.h"
-#include "platform/Skin.h"
 
 namespace {
 using Quillon::kTitle;
@@ -77,9 +76,7 @@ ListWindow::ListWindow(TaskDatabase& database, const Design& design)
     connect(Command4, &QPushButton::clicked, this, &ListWindow::Command4_Click);
     connect(Grid1View, &GridView::DblClick, this, &ListWindow::Grid1_DblClick);
 
-    Skin::ApplyCurrent(this);
-    resize(colours_ ? 420 : 340, 320);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(colours_ ? 420 : 340, 320));
 
     SetUpGrid();
     for (int c = 1; c < columns(); ++c) Grid1.AutoFit(c);
@@ -230,9 +227,7 @@ AddEntryDialog::AddEntryDialog(TaskDatabase& database, const QString& caption, c
     connect(Command3, &QPushButton::clicked, this, &AddEntryDialog::Command3_Click);
 
     SetButtonColour(colour_);
-    Skin::ApplyCurrent(this);
-    resize(260, 170);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(260, 170));
 }
 
 void AddEntryDialog::SetButtonColour(int32_t colour) {

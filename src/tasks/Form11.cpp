@@ -11,7 +11,6 @@
 #include "platform/FileOps.h"
 #include "platform/Forms.h"
 #include "platform/GridView.h"
-#include "platform/Skin.h"
 #include "tasks/TaskFiles.h"
 
 namespace {
@@ -32,13 +31,11 @@ Form11::Form11(TaskDatabase& database) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Grid1View, 1);
     layout->addLayout(buttons);
-    resize(320, 360);
     connect(Command1, &QPushButton::clicked, this, &Form11::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form11::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form11::Command3_Click);
 
-    Skin::ApplyCurrent(this);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(320, 360));
 
     // The window stays with the task it was opened on.
     {

@@ -17,7 +17,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/Shell.h"
-#include "platform/Skin.h"
 #include "tasks/Recurrence.h"
 
 namespace {
@@ -81,9 +80,7 @@ Form18::Form18(TaskDatabase& database) : db_(database) {
     connect(Command2, &QPushButton::clicked, this, &Form18::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form18::Command3_Click);
 
-    Skin::ApplyCurrent(this);
-    adjustSize();
-    Forms::Centre(this);
+    Forms::Prepare(this);
 }
 
 Form18::~Form18() = default;

@@ -29,7 +29,6 @@
 #include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "platform/Shell.h"
-#include "platform/Skin.h"
 #include "tasks/Recurrence.h"
 #include "tasks/TaskFiles.h"
 #include "tasks/TaskRecord.h"
@@ -70,8 +69,7 @@ QPushButton* PictureButton(QWidget* parent, QStyle::StandardPixmap pixmap, const
 
 Form6::Form6(TaskDatabase& database) : db_(database) {
     BuildWindow();
-    Skin::ApplyCurrent(this);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(720, 620));
 
     saved_ = false;
     taken_ = TaskRecord::TakeNumber(db_.Tasks());
@@ -223,7 +221,6 @@ void Form6::BuildWindow() {
     layout->addLayout(fields);
     layout->addLayout(lists, 1);
     layout->addLayout(bottom);
-    resize(720, 620);
 
     connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form6::Command2_Click);

@@ -15,7 +15,6 @@
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
 #include "platform/Forms.h"
-#include "platform/Skin.h"
 
 namespace {
 
@@ -33,12 +32,6 @@ QHBoxLayout* ButtonRow(QPushButton* apply, QPushButton* close) {
     row->addWidget(apply);
     row->addWidget(close);
     return row;
-}
-
-void FinishLoad(QDialog* window) {
-    Skin::ApplyCurrent(window);
-    window->adjustSize();
-    Forms::Centre(window);
 }
 
 // Releases the window's single instance and closes it (it is deleted once
@@ -65,7 +58,7 @@ ListFieldEditor::ListFieldEditor(TaskDatabase& database, const Setup& setup) : d
     layout->addLayout(ButtonRow(Command3, Command4));
     connect(Command3, &QPushButton::clicked, this, &ListFieldEditor::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &ListFieldEditor::Command4_Click);
-    FinishLoad(this);
+    Forms::Prepare(this);
     ReadReg();
 }
 
@@ -114,7 +107,7 @@ DateFieldEditor::DateFieldEditor(TaskDatabase& database, const Setup& setup) : d
     connect(Command1, &QPushButton::clicked, this, &DateFieldEditor::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &DateFieldEditor::Command2_Click);
     Preset();
-    FinishLoad(this);
+    Forms::Prepare(this);
 }
 
 // The pickers open on the active task's value, or on today when it has none.

@@ -11,7 +11,6 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
-#include "platform/Skin.h"
 
 namespace {
 using Quillon::kTitle;
@@ -44,9 +43,7 @@ frmcost::frmcost() {
     connect(Command1, &QPushButton::clicked, this, &frmcost::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmcost::Command2_Click);
 
-    Skin::ApplyCurrent(this);
-    adjustSize();
-    Forms::Centre(this);
+    Forms::Prepare(this);
 }
 
 frmcost::~frmcost() = default;
