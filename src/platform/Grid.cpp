@@ -86,6 +86,7 @@ void Grid::SetRows(int rows) {
     if (rows < 0) return;   // a count below zero is refused, not read as 0
     rows = std::min(rows, kMaxCount);
     if (rows == rows_) return;
+    const int before = rows_;
     cells_.resize(size_t(rows) * cols_);
     if (!styles_.empty()) styles_.resize(size_t(rows) * cols_);
     heights_.resize(rows, kShownRowHeight);
@@ -94,7 +95,8 @@ void Grid::SetRows(int rows) {
                                  [&](const Merge& m) { return m.row2 >= rows_; }),
                   merges_.end());
     ClampActive();
-    Notify(Change::Reset);
+    if (rows > before) Notify(Change::RowsInserted, before, rows - 1);
+    else Notify(Change::RowsRemoved, rows, before - 1);
 }
 
 void Grid::SetCols(int cols) {
@@ -264,7 +266,7 @@ void Grid::AddItem(const QString& tabSeparated) {
     for (int i = 0; i < fields.size() && i + 1 < cols_; ++i)
         cells_[size_t(row) * cols_ + i + 1] = fields[i].toStdString();
     redraw_ = was;
-    Notify(Change::Reset);
+    Notify(Change::RowsInserted, row, row);
 }
 
 void Grid::ClearRows() {
@@ -407,7 +409,7 @@ void Grid::DeleteRows(int firstRow, int lastRow) {
     activeRow_ = std::min(firstRow, rows_ - 1);
     selFirstRow_ = selLastRow_ = activeRow_;
     ClampActive();
-    Notify(Change::Reset);
+    Notify(Change::RowsRemoved, firstRow, lastRow);
 }
 
 void Grid::MergeRange(int row1, int col1, int row2, int col2) {

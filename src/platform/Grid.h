@@ -24,7 +24,9 @@ public:
     static constexpr uint32_t kBlack = 0x000000;
     static constexpr int kMaxCount = 50'000'000;   // rows a grid (or its file) may hold
 
-    enum class Change { Cell, Layout, Reset, Active };
+    // RowsInserted and RowsRemoved carry the first and last row of the range
+    // (in the row and col arguments), so views move rows instead of resetting.
+    enum class Change { Cell, Layout, Reset, Active, RowsInserted, RowsRemoved };
     using Observer = std::function<void(Change, int row, int col)>;
 
     Grid(int rows = 1, int cols = 2);

@@ -50,7 +50,7 @@ Form11::Form11(TaskDatabase& database) {
     Grid1.AutoFit(1);
 }
 
-Form11::~Form11() { delete Grid1View; }
+Form11::~Form11() = default;
 
 void Form11::ResetList() {
     Grid1.ClearRows();

@@ -241,9 +241,6 @@ void Form6::BuildWindow() {
 
 Form6::~Form6() {
     Form_Unload();
-    // The views observe the grids, which are members: they go first.
-    delete Grid1View;
-    delete Grid2View;
 }
 
 // ---------------------------------------------------------------- openers
