@@ -1,7 +1,5 @@
 #include "platform/Grid.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
 #include <algorithm>
 #include <charconv>
 #include <numeric>
@@ -212,33 +210,39 @@ void Grid::SetColumnWidth(int col, int width) {
     Notify(Change::Layout, -1, col);
 }
 
+namespace {
+Grid::TextMeasure& InstalledMeasure() {
+    static Grid::TextMeasure measure;
+    return measure;
+}
+}  // namespace
+
+void Grid::SetTextMeasure(TextMeasure measure) { InstalledMeasure() = std::move(measure); }
+
 void Grid::AutoFit(int col) {
+    if (const TextMeasure& measure = InstalledMeasure()) {
+        AutoFit(col, measure());
+        return;
+    }
+    AutoFit(col, [](const QString& text, bool) { return int(text.toUtf8().size()) * 7; });
+}
+
+void Grid::AutoFit(int col, const TextWidth& width) {
     // A hidden column stays hidden: showing it again is the column
     // chooser's decision (it gives the column a width first).
     if (col < 0 || col >= cols_ || widths_[col] == 0) return;
-    // Measure with the application font when there is one; a plain
-    // character estimate otherwise (tools without a GUI).
     int widest = 0;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        QFontMetrics fm(QGuiApplication::font());
-        QFont bold = QGuiApplication::font();
-        bold.setBold(true);
-        QFontMetrics fmBold(bold);
-        // Widths depend only on the distinct texts; a task column repeats a lot.
-        std::string last;
-        for (int r = 0; r < rows_; ++r) {
-            const std::string& t = cells_[size_t(r) * cols_ + col];
-            if (t.empty() || (r > 1 && t.size() <= last.size() && t == last)) continue;
-            last = t;
-            const QString s = QString::fromStdString(t);
-            const auto& m = (r == 0 || Bold(r, col)) ? fmBold : fm;
-            int w = 0;
-            for (const QString& line : s.split('\n')) w = std::max(w, m.horizontalAdvance(line));
-            widest = std::max(widest, w);
-        }
-    } else {
-        for (int r = 0; r < rows_; ++r)
-            widest = std::max<int>(widest, int(cells_[size_t(r) * cols_ + col].size()) * 7);
+    // Widths depend only on the distinct texts; a task column repeats a lot.
+    std::string last;
+    for (int r = 0; r < rows_; ++r) {
+        const std::string& t = cells_[size_t(r) * cols_ + col];
+        if (t.empty() || (r > 1 && t.size() <= last.size() && t == last)) continue;
+        last = t;
+        const QString s = QString::fromStdString(t);
+        const bool bold = r == 0 || Bold(r, col);
+        int w = 0;
+        for (const QString& line : s.split('\n')) w = std::max(w, width(line, bold));
+        widest = std::max(widest, w);
     }
     widths_[col] = std::max(widest + 12, 20);
     Notify(Change::Layout, -1, col);

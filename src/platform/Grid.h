@@ -59,7 +59,14 @@ public:
 
     int ColumnWidth(int col) const;
     void SetColumnWidth(int col, int width);       // 0 hides
-    void AutoFit(int col);                         // fits the width to the texts; a hidden column stays hidden
+    // Fits the width to the texts; a hidden column stays hidden. The texts
+    // are measured by `width` (bold: the header row and bold cells), or by
+    // the measure the windows install; without one, by a character estimate.
+    using TextWidth = std::function<int(const QString& text, bool bold)>;
+    using TextMeasure = std::function<TextWidth()>;   // made once per fit
+    static void SetTextMeasure(TextMeasure measure);
+    void AutoFit(int col);
+    void AutoFit(int col, const TextWidth& width);
     int RowHeight(int row) const;
     void SetRowHeight(int row, int height);        // 0 hides, 18 shows
     bool RowShown(int row) const { return RowHeight(row) > 0; }

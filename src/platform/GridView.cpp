@@ -1,5 +1,7 @@
 #include "platform/GridView.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QTimer>
@@ -275,6 +277,15 @@ void GridView::ToGridSelection() {
     syncing_ = true;
     grid()->SetSelection(ar, ac, firstRow, firstCol, lastRow, lastCol);
     syncing_ = false;
+}
+
+Grid::TextWidth GridView::FontTextWidth() {
+    QFont bold = QGuiApplication::font();
+    bold.setBold(true);
+    return [fm = QFontMetrics(QGuiApplication::font()), fmBold = QFontMetrics(bold)](const QString& text,
+                                                                                    bool isBold) {
+        return (isBold ? fmBold : fm).horizontalAdvance(text);
+    };
 }
 
 QRect GridView::CellRect(int gridRow, int col) const {

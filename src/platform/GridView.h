@@ -63,6 +63,9 @@ public:
     void Sync();
     // The view rectangle of a grid cell (for tests that click on cells).
     QRect CellRect(int gridRow, int col) const;
+    // Grid::AutoFit's measure for windows: the application font's widths
+    // (bold for header and bold cells). Installed by the program at start.
+    static Grid::TextWidth FontTextWidth();
 
 signals:
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
