@@ -14,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -29,6 +27,7 @@
 #include <QToolBox>
 #include <QVBoxLayout>
 
+#include "alerts/NotifierAnimation.h"
 #include "app/Form25.h"
 #include "app/Form7.h"
 #include "database/DatabaseLocation.h"
@@ -44,38 +43,12 @@
 #include "platform/PictureViewer.h"
 #include "platform/Registry.h"
 #include "platform/Skin.h"
+#include "platform/Tray.h"
 
 namespace {
 Form1* g_form1 = nullptr;
 using Quillon::kTitle;
 const QString kDatabaseFilter = QStringLiteral("Quillon Task(*.vkt)");
-
-// The tray animation's frames: a bell that swings from side to side.
-QList<QIcon> TrayFrames() {
-    QList<QIcon> frames;
-    for (int angle : {0, 20, 0, -20}) {
-        QPixmap pix(32, 32);
-        pix.fill(Qt::transparent);
-        QPainter p(&pix);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.translate(16, 4);
-        p.rotate(angle);
-        p.setPen(QPen(QColor(90, 60, 0), 1.5));
-        p.setBrush(QColor(240, 190, 40));
-        QPainterPath bell;
-        bell.moveTo(-10, 20);
-        bell.cubicTo(-10, 4, -7, 2, 0, 2);
-        bell.cubicTo(7, 2, 10, 4, 10, 20);
-        bell.lineTo(12, 23);
-        bell.lineTo(-12, 23);
-        bell.closeSubpath();
-        p.drawPath(bell);
-        p.drawEllipse(QPointF(0, 25.5), 2.5, 2.5);
-        p.end();
-        frames << QIcon(pix);
-    }
-    return frames;
-}
 
 qint64 NowMs() {
     static QElapsedTimer clock;
@@ -95,7 +68,8 @@ Form1::Form1() {
     BuildWindow();
     BuildMenus();
     Balloon1 = csSysTray1;
-    ImageList2 = TrayFrames();
+    ImageList2 = NotifierAnimation::TrayFrames();
+    BuildAlerts();
     Dialogs::SetParentWindow(this);
     Database.SetLocationChanged([this] { MirrorLocation(); });
 }
@@ -278,7 +252,7 @@ void Form1::BuildWindow() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60);
-    csSysTray1 = new QSystemTrayIcon(this);
+    csSysTray1 = new Tray(this);
     csSysTray1->setToolTip(kTitle);
 
     BuildListBar();

@@ -12,6 +12,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDateTime>
+#include <functional>
+
+#include "alerts/AlertCheck.h"
 #include "database/TaskColumns.h"
 #include "database/TaskDatabase.h"
 #include "platform/Grid.h"
@@ -35,11 +39,13 @@ class QToolBar;
 class QToolBox;
 class QListWidget;
 class QSystemTrayIcon;
+class Tray;
 class GridView;
 class GanttChart;
 class Form6;
 class Form18;
 class PictureViewer;
+class UpdateChecker;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -195,6 +201,11 @@ public:
     void MatchAlerts();
     void MailNotify();          // the alert mail
 
+    // ---- preferences, skins, update check, help ----
+    QString GetSkinFile();      // "" when cancelled
+    void axAutoUpdate1_UpdateResult(const QString& text, int status);
+    UpdateChecker* axAutoUpdate1 = nullptr;
+
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1
     void LoadTaskPicture();     // the ActiveTask's document into the viewer
@@ -247,7 +258,7 @@ public:
     QPushButton* Command33 = nullptr;
     QPushButton* Command35 = nullptr;
     QTimer* Timer1 = nullptr;
-    QSystemTrayIcon* csSysTray1 = nullptr;
+    Tray* csSysTray1 = nullptr;
     QString File1Path, File2Path;   // the companion Tasks and Materials folders
     QList<QIcon> ImageList2;        // the four 32x32 frames of the tray animation
     QSystemTrayIcon* Balloon1 = nullptr;   // the balloon: the tray icon's message
@@ -276,6 +287,35 @@ public:
     // would cost more than the pass itself); always on the last value.
     void StepProgress(int value);
     void SetPickerDate(const QDate& date);    // from code: no DateChange event
+
+    // ---- backup and restore ----
+    // Before a restore replaces `files`: false when the open database is
+    // among them and the user keeps its unsaved changes.
+    bool ConfirmRestoreOver(const QStringList& files);
+    // After a restore wrote `files`: the open database is read again when
+    // it was among them, so the next save cannot bring back the old grid.
+    void ReloadAfterRestore(const QStringList& files);
+
+    // ---- alerts and the tray ----
+    void Timer1_Timer();
+    void TrayNotify();
+    void csSysTray1_IconClick();
+    void csSysTray1_IconRightClick();
+    // Starts or stops the tray icon's alert animation; the alert mail stops
+    // it once the mail has gone (or failed).
+    void TrayAnimation(bool on);
+    // What time it is for the alert clock (tests step it instead of waiting).
+    void SetAlertClock(std::function<QDateTime()> now);
+    bool AlertFound = false;
+private:
+    void BuildAlerts();
+    // To the tray; `decideTimer` switches the alert timer by AlertSwitch.
+    void EnterTray(bool decideTimer);
+    // The notifier in the middle of the screen, the window in the tray.
+    void PositionNotifier();
+    Alerts::AlertTimer alertTimer_;
+    bool checking_ = false;
+    // ---- end of alerts and the tray ----
 
 protected:
     void closeEvent(QCloseEvent* event) override;

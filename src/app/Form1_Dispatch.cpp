@@ -90,12 +90,6 @@ bool TaskRowActive(const Grid& grid) {
     return grid.IsDataRow(r);
 }
 
-bool AlertsOn(const QString& alertSwitch) {
-    bool ok = false;
-    const double value = alertSwitch.trimmed().toDouble(&ok);
-    return ok && value == 1.0;
-}
-
 }  // namespace
 
 void Form1::BuildListBar() {
@@ -218,12 +212,7 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
         // An open chooser is only brought forward; its marks stay.
         Forms::Show<Form5>();
     } else if (key == "Tray") {
-        SetTray();
-        // The toolbar decides the alert timer every time.
-        if (AlertsOn(SkinLabel1->text()))
-            Timer1->start();
-        else
-            Timer1->stop();
+        mnutray_Click();
     } else if (key == "Photo") {
         LoadTaskPicture();
         SSTab1->setCurrentIndex(2);

@@ -16,6 +16,7 @@
 #include "database/TaskDatabase.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
+#include "platform/Help.h"
 #include "platform/Shell.h"
 #include "tasks/Recurrence.h"
 
@@ -124,7 +125,5 @@ void Form18::Command1_Click() {
 void Form18::Command2_Click() { Release(); }
 
 void Form18::Command3_Click() {
-    QUrl help = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QStringLiteral("1007"));
-    Shell::Get().OpenDocument(help.toString());
+    Help::Show(Help::Recurrence);
 }

@@ -28,6 +28,7 @@
 #include "platform/FileOps.h"
 #include "platform/Forms.h"
 #include "platform/GridView.h"
+#include "platform/Help.h"
 #include "platform/Shell.h"
 #include "tasks/Recurrence.h"
 #include "tasks/TaskFiles.h"
@@ -431,12 +432,7 @@ void Form6::Command3_Click() {
 
 void Form6::Command2_Click() { Release(); }
 
-void Form6::Command5_Click() {
-    QUrl help = QUrl::fromLocalFile(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QStringLiteral("1003"));
-    Shell::Get().OpenDocument(help.toString());
-}
+void Form6::Command5_Click() { Help::Show(Help::TaskEditor); }
 
 // ---------------------------------------------------------------- pickers
 

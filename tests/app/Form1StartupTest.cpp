@@ -27,6 +27,7 @@
 #include "platform/GanttChart.h"
 #include "platform/GridView.h"
 #include "platform/Registry.h"
+#include "platform/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 
