@@ -5,8 +5,6 @@
 #include <numeric>
 
 #include "platform/DateText.h"
-#include "platform/FileOps.h"
-#include "platform/GridFile.h"
 
 namespace {
 const std::string kEmpty;
@@ -428,11 +426,3 @@ void Grid::MergeRange(int row1, int col1, int row2, int col2) {
     merges_.push_back(m);
     Notify(Change::Reset);
 }
-
-std::string Grid::Serialize() const { return GridFile::Serialize(*this); }
-
-bool Grid::Deserialize(const std::string& data, QString* error) { return GridFile::Deserialize(*this, data, error); }
-
-bool Grid::SaveFile(const QString& path, QString* error) const { return GridFile::Save(*this, path, error); }
-
-bool Grid::LoadFile(const QString& path, QString* error) { return GridFile::Load(*this, path, error); }
