@@ -74,8 +74,12 @@ QString TaskDatabase::LockHolder(const QString& path) {
     qint64 pid = 0;
     QString host, app;
     if (!lock.getLockInfo(&pid, &host, &app)) return QString();
+    const QString who = app.startsWith(QLatin1String("quillon"), Qt::CaseInsensitive)
+                            ? QStringLiteral("another copy of Quillon")
+                            : app.isEmpty() ? QStringLiteral("another program")
+                                            : QStringLiteral("the program \"%1\"").arg(app);
     return QStringLiteral("%1 (process %2 on the computer \"%3\")")
-        .arg(app.isEmpty() ? QStringLiteral("another program") : app)
+        .arg(who)
         .arg(pid)
         .arg(host.isEmpty() ? QStringLiteral("unknown") : host);
 }
