@@ -31,6 +31,7 @@
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SmtpServer.h"
+#include "support/Ui.h"
 
 namespace {
 
@@ -68,21 +69,18 @@ protected:
             }
         }
     }
-    // A click; windows it closes are gone afterwards, as after the next
-    // turn of the event loop.
-    static void Click(QWidget* w) {
-        QTest::mouseClick(w, Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    // A click; windows it closes are gone afterwards.
+    static void Click(QPushButton* b) { TestUi::ClickSettled(b); }
     static void Trigger(QAction* a) {
         a->trigger();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        TestUi::Settle();
     }
 
     void ClickTool(const QString& key) {
         for (QAction* a : form_->Toolbar1->actions())
             if (a->data().toString() == key) {
-                Click(form_->Toolbar1->widgetForAction(a));
+                QTest::mouseClick(form_->Toolbar1->widgetForAction(a), Qt::LeftButton);
+                TestUi::Settle();
                 return;
             }
         FAIL() << "no button " << key.toStdString();
