@@ -11,7 +11,6 @@
 #include "platform/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
-#include "platform/Skin.h"
 
 namespace {
 const QString kKey = QStringLiteral("Software\\Quillon\\Email");
@@ -71,10 +70,7 @@ Form21::Form21() {
     connect(Command3, &QPushButton::clicked, this, &Form21::Command3_Click);
     // Enter in a box clicks nothing, as the user expects of these windows.
     for (QPushButton* b : {Command1, Command2, Command3}) b->setAutoDefault(false);
-    resize(420, 440);
-
-    Skin::ApplyCurrent(this);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(420, 440));
     aaxRegistry1.Root(QStringLiteral("HKEY_CURRENT_USER"));
     aaxRegistry1.OpenKey(kKey);
     for (int i = 0; i < 9; ++i) (*lines[i])->setText(aaxRegistry1.GetValue(QString::fromLatin1(kNames[i])));

@@ -10,7 +10,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/Registry.h"
-#include "platform/Skin.h"
 
 namespace {
 const QString kKey = QStringLiteral("Software\\Quillon\\Email");
@@ -53,10 +52,7 @@ frmaddress::frmaddress() {
     connect(Command6, &QPushButton::clicked, this, &frmaddress::Command6_Click);
     // Enter in a box clicks nothing, as the user expects of these windows.
     for (QPushButton* b : {Command1, Command2, Command3, Command5, Command6}) b->setAutoDefault(false);
-    resize(340, 300);
-
-    Skin::ApplyCurrent(this);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(340, 300));
     GetList(kApp, kList, List1);
 }
 
