@@ -35,6 +35,7 @@ class QListWidget;
 class QSystemTrayIcon;
 class GridView;
 class GanttChart;
+struct GanttItem;
 class PictureViewer;
 
 // Task grid columns.
@@ -273,6 +274,20 @@ public:
     // would cost more than the pass itself); always on the last value.
     void StepProgress(int value);
     void SetPickerDate(const QDate& date);    // from code: no DateChange event
+
+    // ---- the schedule chart (Form1_Chart.cpp) ----
+    void GetEmpChart();
+    void GetEquipChart();
+    void Option1_Click();
+    void Option2_Click();
+    void phGantX1_ObjectClick(const GanttItem& item);
+    void phGantX1_MouseOverItem(const GanttItem& item);
+    void phGantX1_ContextMenu(const QPoint& globalPos);
+private:
+    void ConnectChart();            // the chart's events, the tip box
+    void BuildChart(int listing);
+    bool chartBuilding_ = false;
+    int chartPending_ = -1;         // a listing asked for while a build ran
 
 protected:
     void closeEvent(QCloseEvent* event) override;
