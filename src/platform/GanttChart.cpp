@@ -331,6 +331,8 @@ void GanttLayout::PaintRows(QPainter& p, int first, int last) const {
             const QRectF rect = BarRect(row, b);
             const QColor colour = b.hasColour ? Colors::ToQColor(b.colour) : kDefaultBar;
             const bool selected = model_.SelectedItem == GanttItem{row, shown[k]};
+            // Beside its bar a text may still lie on an earlier, longer bar.
+            const double coveredBefore = paintedTo;
             if (rect.right() > paintedTo || colour != lastColour || selected) {
                 p.setPen(QPen(colour.darker(140), 1));
                 p.setBrush(colour);
@@ -356,7 +358,7 @@ void GanttLayout::PaintRows(QPainter& p, int first, int last) const {
             } else {
                 const double room = nextLeft - rect.right() - 5;
                 if (room < 12) continue;
-                p.setPen(kText);
+                p.setPen(rect.right() + 3 < coveredBefore && Dark(lastColour) ? QColor(Qt::white) : kText);
                 if (room >= b.textWidth) p.drawText(QPointF(rect.right() + 3, y), b.text);
                 else p.drawText(QPointF(rect.right() + 3, y), fm.elidedText(b.text, Qt::ElideRight, int(room)));
             }
@@ -479,7 +481,9 @@ void GanttChart::Refresh() {
 }
 
 void GanttChart::Changed() {
-    if (BarAt(hovered_) == nullptr) hovered_ = GanttItem();
+    // After a change the same index may name another bar: the next move
+    // reports whatever is under the mouse then.
+    hovered_ = GanttItem();
     Refresh();
 }
 
