@@ -25,10 +25,6 @@ void Form1::mtprint_Click() {}
 void Form1::mnusht_Click() { mtprint_Click(); }
 // TODO: the spreadsheet-path window replaces this.
 void Form1::mnuexcel_Click() {}
-// TODO: skins replace this.
-void Form1::mnuskin_Click() {}
-// TODO: the preferences window replaces this.
-void Form1::mnupref_Click() {}
 // TODO: backup replaces this.
 void Form1::mnubackup_Click() {}
 // TODO: restore replaces this.
@@ -43,14 +39,6 @@ void Form1::mnusetemail_Click() {}
 void Form1::mnuptray_Click() {}
 // TODO: tray mode replaces this.
 void Form1::mnurestore_Click() {}
-// TODO: the update check replaces this.
-void Form1::mnuupdate_Click() {}
-// TODO: help replaces this.
-void Form1::mnucont_Click() {}
-// TODO: help replaces this.
-void Form1::mnuvisit_Click() {}
-// TODO: the About window replaces this.
-void Form1::mnuabout_Click() {}
 // TODO: the alert check replaces this.
 void Form1::GetAlert() {}
 // TODO: the alert view replaces this.

@@ -16,6 +16,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/Shell.h"
 #include "platform/Skin.h"
 #include "tasks/Recurrence.h"
@@ -131,7 +132,5 @@ void Form18::Command1_Click() {
 void Form18::Command2_Click() { Release(); }
 
 void Form18::Command3_Click() {
-    QUrl help = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QStringLiteral("1007"));
-    Shell::Get().OpenDocument(help.toString());
+    Help::Show(Help::Recurrence);
 }
