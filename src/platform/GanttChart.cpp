@@ -534,6 +534,11 @@ void GanttChart::leaveEvent(QEvent* event) {
     LeaveItems();
 }
 
+void GanttChart::hideEvent(QHideEvent* event) {
+    QAbstractScrollArea::hideEvent(event);
+    LeaveItems();
+}
+
 void GanttChart::LeaveItems() {
     if (hovered_.IsNothing()) return;
     hovered_ = GanttItem();

@@ -238,6 +238,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    // A chart that is no longer seen has nothing under the mouse.
+    void hideEvent(QHideEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -13,7 +13,11 @@ QRect ScreenArea(const QWidget* w) {
 }
 }
 
-frmtip::frmtip() : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus) {
+// Mouse input passes through the tip: where it covers the chart, the chart
+// must not lose the mouse to it (which would hide it, show it again, ...).
+frmtip::frmtip()
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::WindowTransparentForInput) {
     setObjectName(QStringLiteral("frmtip"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAutoFillBackground(true);

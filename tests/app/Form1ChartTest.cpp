@@ -202,6 +202,14 @@ TEST_F(Form1Chart, TheTipShowsTheBarUnderTheMouseWhileShowTipIsTicked) {
     EXPECT_EQ(Settings::Get("Tips", "DateFlag"), "0");
     EXPECT_FALSE(tip->isVisible());
     EXPECT_EQ(Forms::Loaded<frmtip>(), tip);   // hidden, not unloaded
+
+    // Leaving the chart page takes the tip away too.
+    QTest::mouseMove(Surface(), QPoint(20, Surface()->height() - 5));   // on the way to the box
+    QTest::mouseClick(form_->Check1, Qt::LeftButton);
+    QTest::mouseMove(Surface(), Centre(pump));
+    ASSERT_TRUE(tip->isVisible());
+    form_->SSTab1->setCurrentIndex(0);
+    EXPECT_FALSE(tip->isVisible());
 }
 
 TEST_F(Form1Chart, TheBuildRunsInOnePassWithoutLettingOtherEventsIn) {
