@@ -11,8 +11,6 @@
 
 // TODO: the spreadsheet-program lookup replaces this.
 void Form1::FindExcel() {}
-// TODO: tray mode replaces this.
-void Form1::SetTray() {}
 // TODO: the work-order sheet and its print preview replace this.
 void Form1::PrintWork() {}
 // TODO: the material-list sheet and its print preview replace this.
@@ -29,20 +27,8 @@ void Form1::mnuexcel_Click() {}
 void Form1::mnubackup_Click() {}
 // TODO: restore replaces this.
 void Form1::mnures_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnutray_Click() {}
-// TODO: the alert settings window replaces this.
-void Form1::mnunot_Click() {}
 // TODO: the alert e-mail settings window replaces this.
 void Form1::mnusetemail_Click() {}
-// TODO: the notifier position replaces this.
-void Form1::mnuptray_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnurestore_Click() {}
-// TODO: the alert check replaces this.
-void Form1::GetAlert() {}
-// TODO: the alert view replaces this.
-void Form1::MatchAlerts() {}
 // TODO: the alert e-mail replaces this.
 void Form1::MailNotify() {}
 
