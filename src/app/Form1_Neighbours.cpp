@@ -9,24 +9,6 @@
 
 #include "platform/Registry.h"
 
-// TODO: the spreadsheet-program lookup replaces this.
-void Form1::FindExcel() {}
-// TODO: the work-order sheet and its print preview replace this.
-void Form1::PrintWork() {}
-// TODO: the material-list sheet and its print preview replace this.
-void Form1::mnupcost_Click() {}
-void Form1::mnumatre_Click() { mnupcost_Click(); }
-void Form1::mnupp_Click() { PrintWork(); }
-void Form1::mnuporder_Click() { PrintWork(); }
-// TODO: the grid print with its page set-up and preview replaces this.
-void Form1::mtprint_Click() {}
-void Form1::mnusht_Click() { mtprint_Click(); }
-// TODO: the spreadsheet-path window replaces this.
-void Form1::mnuexcel_Click() {}
-// TODO: backup replaces this.
-void Form1::mnubackup_Click() {}
-// TODO: restore replaces this.
-void Form1::mnures_Click() {}
 // TODO: the alert e-mail settings window replaces this.
 void Form1::mnusetemail_Click() {}
 // TODO: the alert e-mail replaces this.
