@@ -7,8 +7,8 @@
 #include <QMenu>
 #include <QRadioButton>
 
-#include "app/Forms.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 #include "platform/GanttChart.h"
 #include "schedule/Form19.h"
 #include "schedule/ResourceChart.h"

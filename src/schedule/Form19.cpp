@@ -12,9 +12,9 @@
 #include <QVBoxLayout>
 
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 #include "platform/GanttChart.h"
 #include "platform/Printing.h"
-#include "platform/Skin.h"
 
 namespace {
 // The hourglass for as long as it lives, whichever way printing ends.
@@ -55,13 +55,10 @@ Form19::Form19() : QWidget(nullptr, Qt::Window) {
     connect(PrintButton, &QAction::triggered, this, [this] { Toolbar1_ButtonClick(QStringLiteral("Print")); });
     connect(CloseButton, &QAction::triggered, this, [this] { Toolbar1_ButtonClick(QStringLiteral("Close")); });
 
-    resize(960, 640);
-    Skin::ApplyCurrent(this);
-    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = s->availableGeometry();
-        resize(size().boundedTo(area.size()));
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    QSize size(960, 640);
+    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(s->availableGeometry().size());
+    Forms::Prepare(this, size);
 }
 
 void Form19::ShowChart(GanttChart* chart) {

@@ -6,7 +6,7 @@
 
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
-#include "platform/GanttChart.h"
+#include "platform/GanttModel.h"
 #include "platform/Grid.h"
 
 namespace ResourceChart {

@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "platform/DateText.h"
+#include "platform/Forms.h"
 
 namespace {
 QRect ScreenArea(const QWidget* w) {
@@ -31,8 +32,7 @@ frmtip::frmtip()
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(8, 13, 197, 43);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    const QRect area = ScreenArea(this);
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    Forms::Centre(this);
 }
 
 QString frmtip::Caption(const QDateTime& start, const QDateTime& stop) {

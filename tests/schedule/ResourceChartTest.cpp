@@ -4,7 +4,7 @@
 
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
-#include "platform/GanttChart.h"
+#include "platform/GanttModel.h"
 #include "platform/Grid.h"
 #include "schedule/ResourceChart.h"
 #include "support/TestEnv.h"
