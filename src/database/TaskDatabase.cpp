@@ -67,7 +67,9 @@ void TaskDatabase::SetLocation(const QString& file, const QString& folder, const
 
 // ---------------------------------------------------------------- lock
 
-QString TaskDatabase::LockFilePath(const QString& path) { return path + QStringLiteral(".lock"); }
+// Beside the file itself, so that two copies reaching it by different paths
+// (a link, a relative path) meet at the same lock.
+QString TaskDatabase::LockFilePath(const QString& path) { return Absolute(path) + QStringLiteral(".lock"); }
 
 QString TaskDatabase::LockHolder(const QString& path) {
     QLockFile lock(LockFilePath(path));

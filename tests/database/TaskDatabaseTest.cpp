@@ -176,6 +176,12 @@ TEST_F(TaskDatabaseTest, ASecondOpenerIsRefusedUntilTheFirstCloses) {
     // Moving on to another database lets the first go.
     ASSERT_TRUE(second.Create(Path("other.vkt")));
     EXPECT_TRUE(first.Open(path));
+
+    // Reached through a link, it is the same database and the same lock.
+    const QString link = Path("link.vkt");
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_FALSE(second.Open(link));
+    EXPECT_FALSE(QFile::exists(link + ".lock"));
 }
 
 TEST_F(TaskDatabaseTest, SaveRefusesAFileChangedBehindItsBack) {
