@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #include "database/DatabaseLocation.h"
 #include "database/TaskColumns.h"
@@ -101,8 +102,16 @@ TaskDatabase::Result TaskDatabase::Lock(const QString& path, std::unique_ptr<QLo
     switch (candidate->error()) {
     case QLockFile::LockFailedError: {
         const QString holder = LockHolder(path);
-        return Result::Fail(QStringLiteral("it is in use by %1. Close it there first.")
-                                .arg(holder.isEmpty() ? QStringLiteral("another copy of Quillon") : holder));
+        QString why = QStringLiteral("it is in use by %1. Close it there first.")
+                          .arg(holder.isEmpty() ? QStringLiteral("another copy of Quillon") : holder);
+        // A lock of a process on this computer is checked and taken over when
+        // that process is gone; one from another computer cannot be checked.
+        qint64 pid = 0;
+        QString host, app;
+        if (candidate->getLockInfo(&pid, &host, &app) && !host.isEmpty() && host != QSysInfo::machineHostName())
+            why += QStringLiteral(" If it no longer runs there, delete the file \"%1\" and open the database again.")
+                       .arg(LockFilePath(path));
+        return Result::Fail(why);
     }
     case QLockFile::PermissionError:
         // A folder nobody may write to: no copy can save there, so there is

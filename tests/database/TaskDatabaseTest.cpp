@@ -343,4 +343,22 @@ TEST_F(TaskDatabaseProcessTest, ASaveNeverOverwritesWhatAnotherProgramWrote) {
     EXPECT_EQ(db.Tasks().Text(db.Tasks().Rows() - 1, Col::TaskId), "ID-2");
 }
 
+TEST_F(TaskDatabaseTest, ALockFromAnotherComputerIsNeverTakenOverAndSaysHowToClearIt) {
+    const QString path = Path("plant.vkt");
+    {
+        TaskDatabase db;
+        ASSERT_TRUE(db.Create(path));
+    }
+    // As a copy on another computer leaves it on a shared folder.
+    ASSERT_TRUE(TestEnv::WriteAll(TaskDatabase::LockFilePath(path), "4242\nquillon\nworkshop-pc\n"));
+    TaskDatabase db;
+    const TaskDatabase::Result r = db.Open(path);
+    EXPECT_FALSE(r);
+    EXPECT_TRUE(r.reason.contains("process 4242 on the computer \"workshop-pc\"")) << r.reason.toStdString();
+    EXPECT_TRUE(r.reason.contains(TaskDatabase::LockFilePath(path))) << r.reason.toStdString();
+
+    ASSERT_TRUE(QFile::remove(TaskDatabase::LockFilePath(path)));
+    EXPECT_TRUE(db.Open(path));
+}
+
 }  // namespace
