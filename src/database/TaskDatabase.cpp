@@ -144,19 +144,14 @@ void TaskDatabase::Close() {
 
 // ---------------------------------------------------------------- fingerprint
 
-TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, std::optional<QByteArrayView> knownBytes) {
+TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArrayView bytes) {
     Fingerprint print;
     const QFileInfo info(path);
     if (!info.isFile()) return print;
     print.exists = true;
     print.size = info.size();
     print.modified = info.lastModified();
-    if (knownBytes) {
-        print.hash = HashOf(*knownBytes);
-    } else {
-        QByteArray bytes;
-        if (FileOps::ReadFile(path, &bytes)) print.hash = HashOf(bytes);
-    }
+    print.hash = HashOf(bytes);
     return print;
 }
 
@@ -237,7 +232,14 @@ TaskDatabase::Result TaskDatabase::Save() {
     if (info.exists()) {
         bool same = onDisk_.exists && info.isFile() && info.size() == onDisk_.size &&
                     info.lastModified() == onDisk_.modified;
-        if (same) same = Take(file_, std::nullopt).hash == onDisk_.hash;
+        if (same) {
+            QByteArray bytes;
+            QString error;
+            // Unread, it cannot be told apart from someone else's version.
+            if (!FileOps::ReadFile(file_, &bytes, &error))
+                return Result::Fail(QStringLiteral("the file could not be read to check it before writing: %1").arg(error));
+            same = HashOf(bytes) == onDisk_.hash;
+        }
         if (!same)
             return Result::Fail(QStringLiteral(
                 "the file was changed by another program (or another copy of Quillon) after it was opened here. "

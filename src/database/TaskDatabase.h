@@ -19,7 +19,6 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <optional>
 
 #include "platform/Grid.h"
 
@@ -97,8 +96,8 @@ private:
         QDateTime modified;
         QByteArray hash;
     };
-    // The file as it is now; its bytes are read unless given.
-    static Fingerprint Take(const QString& path, std::optional<QByteArrayView> knownBytes);
+    // The file as it is now on disk, holding `bytes` (those read or written).
+    static Fingerprint Take(const QString& path, QByteArrayView bytes);
     Result Lock(const QString& path, std::unique_ptr<QLockFile>& lock) const;
     void Adopt(const QString& path, std::unique_ptr<QLockFile> lock, Fingerprint print);
 
