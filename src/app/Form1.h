@@ -1,9 +1,11 @@
 #pragma once
-// The main window: the task grid (the task database in memory), the date
-// window, the list bar, toolbar, menus and status bar, and the database
-// location. Other windows reach its controls and procedures through
-// Form1::Get(), the single instance. (Tests start it through the fixture
-// in tests/support/MainWindow.h, which also creates databases and tasks.)
+// The main window: it owns the task database (Database: the task grid, its
+// location, lock and saves) and shows its location; the date window, the
+// list bar, toolbar, menus and status bar. It opens the other windows and
+// hands them the database they work on; windows below src/app never reach
+// back into it. Form1::Get() is the single instance, for code in src/app.
+// (Tests start it through the fixture in tests/support/MainWindow.h, which
+// also creates databases and tasks.)
 
 #include <QMainWindow>
 #include <QPointer>
@@ -222,9 +224,9 @@ public:
     Grid& Grid1 = Database.Tasks();   // the task grid
     Grid Grid2, Grid3;           // work grids of the print sheets
     GridView* Grid1View = nullptr;
-    QLineEdit* Text1 = nullptr;     // DatabaseFile
-    QLabel* lblpath = nullptr;      // DatabaseFolder
-    QLabel* Label7 = nullptr;       // DatabaseName
+    QLineEdit* Text1 = nullptr;     // shows DatabaseFile
+    QLabel* lblpath = nullptr;      // shows DatabaseFolder
+    QLabel* Label7 = nullptr;       // shows DatabaseName
     QLineEdit* Text3 = nullptr;     // GenerateInterval
     QLineEdit* Text4 = nullptr;     // GenerateCount
     QLabel* Label3 = nullptr;       // EditorMode: "1" add, "2" edit
