@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -440,17 +441,24 @@ void Form1::Form_Load() {
     databaseReadable_ = false;
     const QString file = Text1->text();
     QString error;
+    QString startProblem;   // told once the main window is up, over it
     if (!file.isEmpty() && FileOps::FileExists(file) && LoadTaskGrid(file, &error)) {
         databaseReadable_ = true;
+        // The name follows the file, whatever an older Quillon stored.
+        const auto parts = DatabaseLocation::Derive(file);
+        lblpath->setText(parts.folder);
+        Label7->setText(parts.name);
+        AdoptLegacyFiles();
     } else {
         SetGrid();
-        if (!file.isEmpty()) {
-            Forms::Unload<Form25>();
-            MsgBox(FileOps::FileExists(file)
-                       ? QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.").arg(file, error)
-                       : QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file),
-                   vb::vbExclamation, kTitle);
-        }
+        // No database is open: none is named.
+        Label7->clear();
+        lblpath->clear();
+        if (!file.isEmpty())
+            startProblem =
+                FileOps::FileExists(file)
+                    ? QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.").arg(file, error)
+                    : QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file);
     }
     GetResolution();                                        // 7.
     FindExcel();                                            // 8.
@@ -472,10 +480,16 @@ void Form1::Form_Load() {
     if (DatabaseOpen()) ResortNum();                        // 16. (a first start writes nothing)
     File1Path = TasksFolder();                              // 17.
     File2Path = MaterialsFolder();
-    SetPickerDate(QDate::currentDate());                    // 18. without a refresh
+    // 18. The picker keeps the date the rows were just filtered by: showing
+    // today over rows of another window would misstate what is shown.
+    lastDays_ = Combo3->currentText();
     // The window is up before the start-up options, so that starting in the
     // tray can hide it again.
     show();
+    if (!startProblem.isEmpty()) {
+        Forms::Unload<Form25>();
+        MsgBox(startProblem, vb::vbExclamation, kTitle);
+    }
     LoadStart();                                            // 19.
     Forms::Unload<Form25>();                                // 20. (21: its hourglass goes with it)
 }
@@ -546,6 +560,7 @@ void Form1::LoadStart() {
 
 void Form1::UnloadAllForms() {
     if (unloading_) return;
+    if (!ResolveUnsaved()) return;
     unloading_ = true;
     Timer1->stop();
     csSysTray1->hide();
@@ -556,6 +571,10 @@ void Form1::UnloadAllForms() {
 
 void Form1::closeEvent(QCloseEvent* event) {
     if (!unloading_) {
+        if (!ResolveUnsaved()) {
+            event->ignore();
+            return;
+        }
         unloading_ = true;
         Timer1->stop();
         csSysTray1->hide();
@@ -613,7 +632,11 @@ bool Form1::RequireDatabase() {
 bool Form1::SaveDatabase() {
     if (!RequireDatabase()) return false;
     QString error;
-    if (Grid1.SaveFile(DatabaseFile(), &error)) return true;
+    if (Grid1.SaveFile(DatabaseFile(), &error)) {
+        SetUnsaved(false);
+        return true;
+    }
+    SetUnsaved(true);
     MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
                .arg(DatabaseFile(), error),
            vb::vbCritical, kTitle);
@@ -671,6 +694,7 @@ bool Form1::NewData(const QString& path) {
         return false;
     }
     databaseReadable_ = true;
+    SetUnsaved(false);
     DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
     Text1->setText(path);
     Label7->setText(parts.name);
@@ -679,9 +703,12 @@ bool Form1::NewData(const QString& path) {
 }
 
 void Form1::mnunewd_Click() {
-    const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"),
+    QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"),
                                                      kDatabaseFilter, QCoreApplication::applicationDirPath());
     if (path.isEmpty()) return;
+    if (!ResolveUnsaved()) return;
+    // A name typed without an extension still names a Quillon database.
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".vkt");
     const QString previousFile = Text1->text();
     const QString previousName = Label7->text();
     Text1->setText(path);
@@ -720,7 +747,8 @@ void Form1::mnuopend_Click() {
     const QString path = Dialogs::Get().OpenFileName(QStringLiteral("Open A Database:"), kDatabaseFilter,
                                                      DatabaseFolder());
     if (path.isEmpty()) return;
-    Opendata(path);
+    if (!ResolveUnsaved()) return;
+    if (Opendata(path)) GetDue();   // the rows as the date window shows them
 }
 
 bool Form1::LoadTaskGrid(const QString& path, QString* error) {
@@ -746,12 +774,14 @@ bool Form1::Opendata(const QString& path) {
         return false;
     }
     databaseReadable_ = true;
+    SetUnsaved(false);
     Text1->setText(path);
     GetCount();
     const auto parts = DatabaseLocation::Derive(path);
     Label7->clear();
     lblpath->setText(parts.folder);
     Label7->setText(parts.name);
+    AdoptLegacyFiles();
     EnsureCompanionFolder();
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
@@ -815,9 +845,13 @@ void Form1::StartToday() {
     GetDue();
 }
 
-void Form1::Command1_Click() { GetDue(); }
+void Form1::Command1_Click() {
+    if (!CheckDays()) return;
+    GetDue();
+}
 
 void Form1::Command2_Click() {
+    if (!CheckDays()) return;
     ShowProgress(true);
     SetStatusText(QStringLiteral("Processing Rows...."));
     BusyGuard busy(this);
@@ -856,6 +890,7 @@ void Form1::DatePicker1_DateChange() {
 }
 
 void Form1::Combo3_Click() {
+    if (!CheckDays()) return;
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     Command2_Click();
 }

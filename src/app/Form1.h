@@ -274,6 +274,19 @@ public:
     void StepProgress(int value);
     void SetPickerDate(const QDate& date);    // from code: no DateChange event
 
+    // ---- what the user is shown and asked (unsaved state, day count) ----
+    // True while the grid holds changes whose save failed; the status bar
+    // says so until a save succeeds.
+    bool Unsaved() const { return unsaved_; }
+    // Before the grid is closed or replaced: with unsaved changes, asks to
+    // retry the save, save to another file, or discard them. False when the
+    // user keeps the window as it is (or the changes are still unsaved).
+    bool ResolveUnsaved();
+    // "# Days" must be a number; otherwise says so, puts back the last
+    // accepted count and returns false (the rows stay as they are).
+    bool CheckDays();
+    QLabel* PanelUnsaved = nullptr;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -288,6 +301,13 @@ private:
     void SetLocation(const QString& file, const QString& folder, const QString& name);
     void EnsureCompanionFolder();
     bool databaseReadable_ = false;
+    // ---- what the windows show the user (the Photo page, unsaved state) ----
+    void SetUnsaved(bool unsaved);
+    void AdoptLegacyFiles();       // files named by an older Quillon, see DatabaseLocation
+    bool unsaved_ = false;
+    QString lastDays_ = QStringLiteral("7");
+    bool photoQueued_ = false;
+    QString photoShown_;       // the document the Photo page was loaded from
     int busy_ = 0;
     bool unloading_ = false;
     qint64 lastProgressMs_ = 0;

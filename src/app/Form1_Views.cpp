@@ -171,14 +171,19 @@ void Form1::ResortNum() { TaskCounter::Recount(Grid1); }
 
 void Form1::Removeit() {
     if (Busy()) return;
-    if (Grid1.ActiveRow() < 1) {
+    // Only rows the user can see are removed: a task hidden by the view is
+    // no selected task, even when the active row was filtered out.
+    const QStringList ids = TaskRemoval::SelectedIds(Grid1);
+    if (ids.isEmpty()) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbOKOnly | vb::vbCritical, kTitle);
         return;
     }
     // Rows removed from a grid that cannot be saved would only seem gone.
     if (!RequireDatabase()) return;
-    if (MsgBox(QStringLiteral("Delete Selected Tasks?"),
-               vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle) != vb::vbYes)
+    const QString question = ids.size() == 1
+                                 ? QStringLiteral("Delete Task \"%1\"?").arg(ids.front())
+                                 : QStringLiteral("Delete The %1 Selected Tasks?").arg(ids.size());
+    if (MsgBox(question, vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle) != vb::vbYes)
         return;
     QStringList removed;
     {

@@ -155,7 +155,19 @@ void Grid::RemoveObserver(int id) {
 void Grid::SetRedraw(bool on) {
     if (redraw_ == on) return;
     redraw_ = on;
-    if (on) Notify(Change::Reset);
+    if (on) {
+        DropHiddenActive();
+        Notify(Change::Reset);
+    }
+}
+
+void Grid::DropHiddenActive() {
+    // A row the user cannot see is no row to act on: commands that need an
+    // active task then find the header row, as with no task selected.
+    if (activeRow_ < 1 || activeRow_ >= rows_ || heights_[size_t(activeRow_)] > 0) return;
+    activeRow_ = 0;
+    selFirstRow_ = selLastRow_ = 0;
+    selFirstCol_ = selLastCol_ = activeCol_;
 }
 
 void Grid::SetRows(int rows) {
@@ -327,6 +339,10 @@ void Grid::SetRowHeight(int row, int height) {
     height = std::max(0, height);
     if (heights_[row] == height) return;
     heights_[row] = height;
+    if (height == 0 && row == activeRow_ && redraw_) {
+        DropHiddenActive();
+        Notify(Change::Active, activeRow_, activeCol_);
+    }
     Notify(Change::Layout, row, -1);
 }
 
@@ -462,28 +478,56 @@ void Grid::SetSelection(int activeRow, int activeCol, int row1, int col1, int ro
 }
 
 void Grid::DeleteSelectedRows() {
-    DeleteRows(selFirstRow_, selLastRow_);
+    std::vector<int> rows;
+    for (int r = std::max(1, selFirstRow_); r <= std::min(selLastRow_, rows_ - 1); ++r)
+        if (heights_[size_t(r)] > 0) rows.push_back(r);
+    DeleteRowList(rows);
+}
+
+void Grid::DeleteRowList(const std::vector<int>& rows) {
+    if (rows.empty()) return;
+    // One compaction pass: a block of rows costs no more than one row.
+    std::vector<char> gone(size_t(rows_), 0);
+    for (int r : rows)
+        if (r >= 1 && r < rows_) gone[size_t(r)] = 1;
+    int to = 0;
+    int firstGone = -1;
+    for (int r = 0; r < rows_; ++r) {
+        if (gone[size_t(r)]) {
+            if (firstGone < 0) firstGone = r;
+            continue;
+        }
+        if (to != r) {
+            for (int c = 0; c < cols_; ++c) {
+                cells_[size_t(to) * cols_ + c] = std::move(cells_[size_t(r) * cols_ + c]);
+                if (!styles_.empty()) styles_[size_t(to) * cols_ + c] = styles_[size_t(r) * cols_ + c];
+            }
+            heights_[size_t(to)] = heights_[size_t(r)];
+        }
+        ++to;
+    }
+    if (firstGone < 0) return;
+    cells_.resize(size_t(to) * cols_);
+    if (!styles_.empty()) styles_.resize(size_t(to) * cols_);
+    heights_.resize(size_t(to));
+    rows_ = to;
+    merges_.erase(std::remove_if(merges_.begin(), merges_.end(),
+                                 [&](const Merge& m) { return m.row2 >= firstGone; }),
+                  merges_.end());
+    activeRow_ = std::min(firstGone, rows_ - 1);
+    selFirstRow_ = selLastRow_ = activeRow_;
+    selFirstCol_ = selLastCol_ = activeCol_;
+    ClampActive();
+    DropHiddenActive();
+    Notify(Change::Reset);
 }
 
 void Grid::DeleteRows(int firstRow, int lastRow) {
     firstRow = std::max(firstRow, 1);   // the header row is never deleted
     lastRow = std::min(lastRow, rows_ - 1);
-    if (firstRow > lastRow) return;
-    const int count = lastRow - firstRow + 1;
-    cells_.erase(cells_.begin() + size_t(firstRow) * cols_,
-                 cells_.begin() + size_t(lastRow + 1) * cols_);
-    if (!styles_.empty())
-        styles_.erase(styles_.begin() + size_t(firstRow) * cols_,
-                      styles_.begin() + size_t(lastRow + 1) * cols_);
-    heights_.erase(heights_.begin() + firstRow, heights_.begin() + lastRow + 1);
-    rows_ -= count;
-    merges_.erase(std::remove_if(merges_.begin(), merges_.end(),
-                                 [&](const Merge& m) { return m.row2 >= firstRow; }),
-                  merges_.end());
-    activeRow_ = std::min(firstRow, rows_ - 1);
-    selFirstRow_ = selLastRow_ = activeRow_;
-    ClampActive();
-    Notify(Change::Reset);
+    std::vector<int> rows;
+    for (int r = firstRow; r <= lastRow; ++r) rows.push_back(r);
+    DeleteRowList(rows);
 }
 
 void Grid::MergeRange(int row1, int col1, int row2, int col2) {
@@ -610,6 +654,7 @@ bool Grid::Deserialize(const std::string& bytes, QString* error) {
     activeCol_ = cols_ > 1 ? 1 : 0;
     selFirstRow_ = selLastRow_ = activeRow_;
     selFirstCol_ = selLastCol_ = activeCol_;
+    DropHiddenActive();
     Notify(Change::Reset);
     return true;
 }

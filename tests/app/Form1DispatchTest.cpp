@@ -354,13 +354,12 @@ TEST_F(Form1Dispatch, PhotoShowsTheSelectedTasksPictureOnThePhotoTab) {
     EXPECT_DOUBLE_EQ(form_->IHViewPortX1->Scale(), 1.0);
     EXPECT_FALSE(form_->IHViewPortX1->IsEmpty());
 
-    // A document that is not a picture keeps the picture shown before.
-    form_->Grid1.SetActiveCell(3, 1);
-    QTest::mouseClick(form_->Command31, Qt::LeftButton);
+    // A document that is not a picture shows nothing: never the picture of
+    // the task selected before.
+    ClickCell(3, 1);
     ClickTool("Photo");
     EXPECT_EQ(form_->SSTab1->currentIndex(), 2);
-    EXPECT_FALSE(form_->IHViewPortX1->IsEmpty());
-    EXPECT_DOUBLE_EQ(form_->IHViewPortX1->Scale(), 1.0);
+    EXPECT_TRUE(form_->IHViewPortX1->IsEmpty());
 
     // A task without a document empties the viewer.
     form_->SSTab1->setCurrentIndex(0);

@@ -71,11 +71,13 @@ TEST_F(Form1Startup, NewDatabaseCreatesTheFileAndItsCompanionFolder) {
     Start();
     const QString path = NewDatabase("plant.2010.vkt", false);
     EXPECT_TRUE(QFile::exists(path));
-    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant/Tasks"));
-    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant/Materials"));
+    // Named without the extension only: another plant.*.vkt has its own.
+    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant.2010/Tasks"));
+    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant.2010/Materials"));
     EXPECT_EQ(form_->DatabaseFile(), path);
     EXPECT_EQ(form_->DatabaseFolder(), temp_ + "/");
-    EXPECT_EQ(form_->DatabaseName(), "plant");
+    EXPECT_EQ(form_->DatabaseName(), "plant.2010");
+    EXPECT_EQ(form_->ListFilePath(), temp_ + "/plant.2010.ini");
     EXPECT_TRUE(form_->DatabaseOpen());
     ASSERT_EQ(TestEnv::Dialogs().Messages(), QStringList{"Set This Database To Load Each Time You Start Quillon?"});
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2);
@@ -131,7 +133,10 @@ TEST_F(Form1Startup, AMissingDefaultDatabaseIsSaidAndNeverRecreated) {
     EXPECT_FALSE(form_->DatabaseOpen());
     EXPECT_EQ(form_->Grid1.Rows(), 1);
     EXPECT_EQ(TestEnv::Dialogs().Messages().size(), 1);
-    EXPECT_EQ(form_->DatabaseName(), "plant");   // the stored location still shows
+    // No database is open, so none is named.
+    EXPECT_EQ(form_->DatabaseName(), "");
+    EXPECT_EQ(form_->Label7->text(), "");
+    EXPECT_EQ(form_->lblpath->text(), "");
     EXPECT_FALSE(form_->SaveDatabase());
     EXPECT_FALSE(QFile::exists(path));
 }
@@ -404,12 +409,11 @@ TEST_F(Form1Startup, StartShowsTheStoredWindowUnlessTodaysViewIsChosen) {
     Settings::Set("Dates", "To", "1");
     Stop();
 
-    // The stored window filters the rows; the picker then shows today
-    // without filtering again.
+    // The stored window filters the rows, and the picker shows that window.
     Start();
     EXPECT_GT(form_->Grid1.RowHeight(1), 0);
     EXPECT_EQ(form_->Grid1.RowHeight(2), 0);
-    EXPECT_EQ(form_->DatePicker1->date(), today);
+    EXPECT_EQ(form_->DatePicker1->date(), today.addDays(-10));
     EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today.addDays(-10)));
 
     Settings::Set("Settings", "Today", "x");   // not the number 1
@@ -479,30 +483,30 @@ TEST_F(Form1Startup, ANewDatabaseThatCannotBeWrittenKeepsTheOpenOneAndAsksNothin
 
 TEST_F(Form1Startup, NewDatabaseOverAFileRemovesOnlyItsOwnTasksLists) {
     Start();
-    // Both names give the companion folder "plant".
+    // Each name has its own companion folder.
     NewDatabase("plant.2011.vkt");
     AddTask("ID-1", QDate::currentDate());
     const QString old = NewDatabase("plant.2010.vkt");
     AddTask("ID-2", QDate::currentDate());
-    for (const char* f : {"/plant/Tasks/ID-1.tsk", "/plant/Tasks/ID-1.ini", "/plant/Materials/ID-1.mts",
-                          "/plant/Tasks/ID-2.tsk", "/plant/Tasks/ID-2.ini", "/plant/Materials/ID-2.mts"})
+    for (const char* f : {"/plant.2011/Tasks/ID-1.tsk", "/plant.2011/Tasks/ID-1.ini", "/plant.2011/Materials/ID-1.mts",
+                          "/plant.2010/Tasks/ID-2.tsk", "/plant.2010/Tasks/ID-2.ini", "/plant.2010/Materials/ID-2.mts"})
         ASSERT_TRUE(FileOps::WriteFileSafely(temp_ + f, "x"));
 
     NewDatabase("plant.2010.vkt");
     EXPECT_EQ(form_->DatabaseFile(), old);
     EXPECT_EQ(form_->Grid1.Rows(), 1);
-    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Tasks/ID-2.tsk"));
-    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Tasks/ID-2.ini"));
-    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Materials/ID-2.mts"));
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.tsk"));
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.ini"));
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Materials/ID-1.mts"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant.2010/Tasks/ID-2.tsk"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant.2010/Tasks/ID-2.ini"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant.2010/Materials/ID-2.mts"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Tasks/ID-1.tsk"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Tasks/ID-1.ini"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Materials/ID-1.mts"));
 
     // An old file that cannot be read names no task: every list stays.
     FileOps::WriteFileSafely(old, "not a grid");
     NewDatabase("plant.2010.vkt");
     EXPECT_TRUE(form_->DatabaseOpen());
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.tsk"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Tasks/ID-1.tsk"));
 }
 
 TEST_F(Form1Startup, SetDefaultDatabaseSaysSoWhenTheSettingCannotBeStored) {

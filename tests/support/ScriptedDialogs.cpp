@@ -13,7 +13,7 @@ QString ScriptedDialogs::LastMessage() const {
 }
 
 void ScriptedDialogs::Reset() {
-    msg_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
+    msg_.clear(); choose_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
     calls_.clear();
 }
 
@@ -70,6 +70,16 @@ std::optional<QColor> ScriptedDialogs::Color(const QColor&, const QString& title
     if (color_.empty()) return std::nullopt;
     auto a = color_.front();
     color_.pop_front();
+    return a;
+}
+
+int ScriptedDialogs::Choose(const QString& prompt, const QString& title, const QStringList&, int,
+                            int escapeButton) {
+    calls_.push_back({QStringLiteral("Choose"), prompt, title, 0});
+    // Unanswered, the way out: a loop that asks again never spins.
+    if (choose_.empty()) return escapeButton;
+    const int a = choose_.front();
+    choose_.pop_front();
     return a;
 }
 
