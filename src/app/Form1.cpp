@@ -36,6 +36,7 @@
 #include "database/DatabaseLocation.h"
 #include "database/DateWindow.h"
 #include "platform/Colors.h"
+#include "platform/DateField.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
@@ -166,10 +167,9 @@ void Form1::BuildWindow() {
     rightLayout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("From Date:")));
-    DatePicker1 = new QDateEdit(QDate::currentDate());
+    DatePicker1 = NewDateField();
+    DatePicker1->setDate(QDate::currentDate());
     DatePicker1->setObjectName(QStringLiteral("DatePicker1"));
-    DatePicker1->setCalendarPopup(true);
-    DatePicker1->setDisplayFormat(DateText::DateFormat());
     bar->addWidget(DatePicker1);
     bar->addWidget(new QLabel(QStringLiteral("# Days")));
     Combo3 = new QComboBox;

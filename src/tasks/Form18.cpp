@@ -15,6 +15,7 @@
 
 #include "app/Form1.h"
 #include "app/Forms.h"
+#include "platform/DateField.h"
 #include "platform/Dialogs.h"
 #include "platform/Shell.h"
 #include "platform/Skin.h"
@@ -49,7 +50,8 @@ Form18::Form18() {
     SkinLabel1 = new QLabel(QStringLiteral("From Date:"), this);
     SkinLabel2 = new QLabel(QStringLiteral("Number Of Days Between Tasks"), this);
     SkinLabel3 = new QLabel(QStringLiteral("Number Of Tasks To Generate"), this);
-    DatePicker1 = new QDateEdit(this);
+    DatePicker1 = NewDateField(this);
+    DatePicker1->setCalendarPopup(false);
     DatePicker1->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
     DatePicker1->setDate(QDate::currentDate());
     DatePicker1->setEnabled(false);

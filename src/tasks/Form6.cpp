@@ -22,6 +22,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "lists/ListWindows.h"
+#include "platform/DateField.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
@@ -117,17 +118,8 @@ void Form6::BuildWindow() {
     Combo2 = EditableList(this, {});
     Combo3 = EditableList(this, {});
     Combo4 = EditableList(this, {});
-    auto dateEdit = [this] {
-        auto* edit = new QDateEdit(this);
-        edit->setCalendarPopup(true);
-        edit->setDisplayFormat(DateText::DateFormat());
-        return edit;
-    };
-    auto timeEdit = [this] {
-        auto* edit = new QTimeEdit(this);
-        edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-        return edit;
-    };
+    auto dateEdit = [this] { return NewDateField(this); };
+    auto timeEdit = [this] { return NewTimeField(this); };
     DatePicker1 = dateEdit();
     DatePicker2 = dateEdit();
     DatePicker3 = dateEdit();
@@ -258,7 +250,10 @@ Form6* Form6::OpenForAdd() {
     Form6* open = Forms::Loaded<Form6>();
     // An editor on an existing task holds that task's ID and lists: a new
     // task starts in an editor of its own.
-    if (open && open->mode_ == Mode::Edit) Forms::Unload<Form6>();
+    if (open && open->mode_ == Mode::Edit) {
+        if (!open->ConfirmLeave()) return open;
+        Forms::Unload<Form6>();
+    }
     main->Label3->setText(QStringLiteral("1"));
     Form6* editor = Forms::Load<Form6>();
     if (editor->mode_ == Mode::None) {
@@ -287,6 +282,10 @@ Form6* Form6::OpenForEdit() {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
         return nullptr;
     }
+    // Another task's changes are not overwritten unasked.
+    if (Form6* open = Forms::Loaded<Form6>();
+        open && open->mode_ == Mode::Edit && open->TaskRow() != row && !open->ConfirmLeave())
+        return open;
     main->Label3->setText(QStringLiteral("2"));
     Form6* editor = Forms::Load<Form6>();
     editor->mode_ = Mode::Edit;
@@ -299,6 +298,7 @@ Form6* Form6::OpenForEdit() {
     // another task.
     const QString document = main->Grid1.Text(row, Col::Document);
     editor->SetDocument(document, document);
+    editor->cellsAtFill_ = editor->Cells();
     main->GetTasks();
     main->GetMat();
     return editor;
@@ -306,6 +306,10 @@ Form6* Form6::OpenForEdit() {
 
 void Form6::FillFromRow(int row) {
     const Grid& g = Form1::Get()->Grid1;
+    // What each picker was given and the cell it came from: a picker the
+    // user leaves alone gives its cell back whole (a time of day within a
+    // date cell, a text that is no date), not the picker's rendering.
+    filled_.clear();
     auto setDate = [&](QDateEdit* picker, int col) {
         const QString text = g.Text(row, col);
         std::optional<QDate> date = DateText::ParseDate(text);
@@ -313,6 +317,7 @@ void Form6::FillFromRow(int row) {
             if (auto dt = DateText::ParseDateTime(text)) date = dt->date();
         }
         picker->setDate(date && date->isValid() ? *date : loadDate_);
+        filled_[picker] = {text, QVariant(picker->date())};
     };
     auto setTime = [&](QTimeEdit* picker, int col) {
         const QString text = g.Text(row, col);
@@ -321,6 +326,7 @@ void Form6::FillFromRow(int row) {
             if (auto dt = DateText::ParseDateTime(text)) time = dt->time();
         }
         picker->setTime(time && time->isValid() ? *time : loadTime_);
+        filled_[picker] = {text, QVariant(picker->time())};
     };
     Text1->setText(g.Text(row, Col::TaskId));
     Text2->setText(g.Text(row, Col::Equipment));
@@ -337,6 +343,18 @@ void Form6::FillFromRow(int row) {
 }
 
 // ---------------------------------------------------------------- the task row
+
+bool Form6::ConfirmLeave() {
+    if (mode_ != Mode::Edit || saved_ || Cells() == cellsAtFill_) return true;
+    const int answer = MsgBox(QStringLiteral("The changes to task \"%1\" are not saved.\nSave them first?").arg(boundId_),
+                              vb::vbYesNoCancel | vb::vbExclamation, kTitle);
+    if (answer == vb::vbCancel) return false;
+    if (answer == vb::vbYes) {
+        Command3_Click();
+        return saved_;   // a refused save keeps the editor and its changes
+    }
+    return true;
+}
 
 bool Form6::Editing() const {
     if (mode_ != Mode::None) return mode_ == Mode::Edit;
@@ -357,13 +375,19 @@ int Form6::TaskRow() const {
 }
 
 QStringList Form6::Cells() const {
+    auto kept = [this](QDateTimeEdit* picker, const QVariant& now, const QString& shown) {
+        const auto it = filled_.find(picker);
+        return it != filled_.end() && it->second.value == now ? it->second.text : shown;
+    };
+    auto date = [&](QDateEdit* p) { return kept(p, QVariant(p->date()), DateText::FormatDate(p->date())); };
+    auto time = [&](QTimeEdit* p) { return kept(p, QVariant(p->time()), DateText::FormatTime(p->time())); };
     return {Text1->text(),
             Text2->text(),
-            DateText::FormatDate(DatePicker1->date()),
-            DateText::FormatDate(DatePicker2->date()),
-            DateText::FormatTime(DatePicker4->time()),
-            DateText::FormatDate(DatePicker3->date()),
-            DateText::FormatTime(DatePicker5->time()),
+            date(DatePicker1),
+            date(DatePicker2),
+            time(DatePicker4),
+            date(DatePicker3),
+            time(DatePicker5),
             Text3->text(),
             Text5->text(),
             Combo1->text(),
@@ -608,7 +632,7 @@ void Form6::Command10_Click(int index) {
     case 0: {   // Load
         if (!main->RequireDatabase()) return;
         const QString chosen = Dialogs::Get().OpenFileName(
-            QStringLiteral("Load Document:"), QStringLiteral("Bmp files (*.bmp *.BMP);;Gif Files (*.gif *.GIF)"),
+            QStringLiteral("Load Document:"), TaskFiles::PictureFilter(),
             main->DatabaseFolder());
         if (chosen.isEmpty()) return;
         const QString docs = FileOps::WithTrailingSlash(FileOps::Join(main->DatabaseFolder(), QStringLiteral("Docs")));

@@ -12,6 +12,7 @@
 #include "app/Form1.h"
 #include "app/Forms.h"
 #include "lists/ListFile.h"
+#include "platform/DateField.h"
 #include "platform/DateText.h"
 #include "platform/Skin.h"
 
@@ -94,17 +95,14 @@ void ListFieldEditor::Command4_Click() { Release(); }
 DateFieldEditor::DateFieldEditor(const Setup& setup) : setup_(setup) {
     setWindowTitle(setup.caption);
     Label1 = new QLabel(setup.dateLabel, this);
-    DatePicker1 = new QDateEdit(this);
-    DatePicker1->setCalendarPopup(true);
-    DatePicker1->setDisplayFormat(DateText::DateFormat());
+    DatePicker1 = NewDateField(this);
     // The picker's value is kept as written: no local-time rule may move it.
     DatePicker1->setTimeSpec(Qt::UTC);
     auto* form = new QFormLayout;
     form->addRow(Label1, DatePicker1);
     if (setup.timeColumn >= 0) {
         Label2 = new QLabel(setup.timeLabel, this);
-        DatePicker2 = new QTimeEdit(this);
-        DatePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+        DatePicker2 = NewTimeField(this);
         form->addRow(Label2, DatePicker2);
     }
     Command1 = new QPushButton(QStringLiteral("&Apply"), this);

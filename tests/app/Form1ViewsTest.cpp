@@ -34,16 +34,6 @@ protected:
         ASSERT_NE(a, nullptr) << item;
         a->trigger();
     }
-    // Opens the task-row menu on a cell and chooses one of its commands.
-    void RowMenu(int row, int col, const char* item) {
-        form_->Grid1View->Sync();
-        const QRect cell = form_->Grid1View->CellRect(row, col);
-        ASSERT_TRUE(cell.isValid());
-        QTest::mousePress(form_->Grid1View->viewport(), Qt::RightButton, {}, cell.center());
-        ASSERT_TRUE(form_->mnuhid->isVisible());
-        Trigger(item);
-        form_->mnuhid->hide();
-    }
     std::vector<int> Shown() const {
         std::vector<int> rows;
         for (int r = 1; r < form_->Grid1.Rows(); ++r)
