@@ -111,8 +111,10 @@ void Form1::SetActiveStatus(const QString& status) {
     // column's caption.
     if (r < 1 || r >= Grid1.Rows()) return;
     Grid1.SetText(r, Col::Status, status);
-    // A column the user hid (width 0) stays hidden.
-    if (Grid1.ColumnWidth(Col::Frequency) > 0) Grid1.AutoFit(Col::Frequency);
+    // The column just written is fitted too, so a longer status shows whole
+    // (AutoFit keeps a column the user hid, width 0, hidden).
+    Grid1.AutoFit(Col::Frequency);
+    Grid1.AutoFit(Col::Status);
     // Saved before the past-due pass: statuses that pass changes reach the
     // file with the next save.
     SaveDatabase();

@@ -88,8 +88,9 @@ ListWindow::ListWindow(const Design& design)
     Forms::Centre(this);
 
     SetUpGrid();
-    for (int c = 1; c < columns(); ++c) Grid1.AutoFit(c);
     ReadReg();
+    // Fitted to the entries listed, not to the empty grid before them.
+    for (int c = 1; c < columns(); ++c) Grid1.AutoFit(c);
 }
 
 void ListWindow::SetUpGrid() {

@@ -134,6 +134,9 @@ GridView::GridView(Grid* source, QWidget* parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(Grid::kShownRowHeight + 4);
     horizontalHeader()->setHighlightSections(false);
+    // A caption at its column's start stays in sight when a long cell makes
+    // the column wider than the view.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionsClickable(false);
     setWordWrap(false);
     setAlternatingRowColors(false);

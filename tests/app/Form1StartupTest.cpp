@@ -205,8 +205,12 @@ TEST_F(Form1Startup, SetDefaultDatabaseTakesEffectAtTheNextStart) {
     ASSERT_NE(f7, nullptr);
     EXPECT_EQ(f7->windowTitle(), "Load By Default ");
     EXPECT_EQ(f7->Text1->text(), a);
-    TestEnv::Dialogs().AnswerSave(b);
+    // Choosing the existing database is an open, not a save: no question
+    // about replacing it.
+    TestEnv::Dialogs().Reset();
+    TestEnv::Dialogs().AnswerOpen(b);
     QTest::mouseClick(f7->Command1, Qt::LeftButton);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().front().kind, "Open");
     EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "You must exit and restart");
     EXPECT_EQ(Forms::Loaded<Form7>(), nullptr);
     EXPECT_EQ(form_->DatabaseFile(), b);   // in use until the restart anyway
@@ -517,7 +521,7 @@ TEST_F(Form1Startup, SetDefaultDatabaseSaysSoWhenTheSettingCannotBeStored) {
     Form7* f7 = Forms::Loaded<Form7>();
     ASSERT_NE(f7, nullptr);
     TestEnv::Dialogs().Reset();
-    TestEnv::Dialogs().AnswerSave(b);
+    TestEnv::Dialogs().AnswerOpen(b);
     {
         TestEnv::DiskFull full(8);
         QTest::mouseClick(f7->Command1, Qt::LeftButton);

@@ -68,6 +68,11 @@ public:
     bool StartProgram(const QString& program, const QStringList& args,
                       const QString& workingFolder) override;
     std::vector<Call> opened;    // OpenDocument calls
+    bool noViewer = false;       // OpenDocument finds no program for the file
     std::vector<Call> started;   // StartProgram calls
-    void Reset() { opened.clear(); started.clear(); }
+    void Reset() {
+        opened.clear();
+        started.clear();
+        noViewer = false;
+    }
 };
