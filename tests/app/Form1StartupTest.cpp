@@ -132,7 +132,9 @@ TEST_F(Form1Startup, AMissingDefaultDatabaseIsSaidAndNeverRecreated) {
     Start();
     EXPECT_FALSE(form_->DatabaseOpen());
     EXPECT_EQ(form_->Grid1.Rows(), 1);
-    EXPECT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    // Said over the main window, not on an empty screen before it.
+    EXPECT_TRUE(TestEnv::Dialogs().Calls().front().overMainWindow);
     // No database is open, so none is named.
     EXPECT_EQ(form_->DatabaseName(), "");
     EXPECT_EQ(form_->Label7->text(), "");

@@ -1,5 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QWidget>
+
 QStringList ScriptedDialogs::Messages() const {
     QStringList out;
     for (const auto& c : calls_)
@@ -18,7 +20,8 @@ void ScriptedDialogs::Reset() {
 }
 
 int ScriptedDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
-    calls_.push_back({QStringLiteral("MsgBox"), prompt, title, style});
+    QWidget* parent = Dialogs::ParentWindow();
+    calls_.push_back({QStringLiteral("MsgBox"), prompt, title, style, parent && parent->isVisible()});
     if (!msg_.empty()) {
         int a = msg_.front();
         msg_.pop_front();

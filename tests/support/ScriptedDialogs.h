@@ -20,6 +20,7 @@ public:
         QString prompt;   // prompt or dialog title
         QString title;
         int style = 0;
+        bool overMainWindow = false;   // the window it belongs to was on screen
     };
 
     // Queue answers; each is consumed by the next call of that kind.
