@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -795,6 +796,21 @@ TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {
     QTest::keyClicks(f->DatePicker3, "2030-05-06");
     QTest::keyClick(f->DatePicker3, Qt::Key_Tab);
     EXPECT_EQ(f->DatePicker3->date(), QDate(2030, 5, 6));
+}
+
+TEST_F(EditorUserTest, ALongItemLeavesTheListCaptionInSight) {
+    TwoTasks();
+    Form6* f = EditRow(1);
+    TestEnv::Dialogs().AnswerInput(QString(300, QChar('x')));
+    Click(f->Command4);
+    f->Grid1View->Sync();
+    Settle();
+    QHeaderView* header = f->Grid1View->horizontalHeader();
+    // The column is wider than the list: its caption sits at the column's
+    // start, in the part the list shows, not in the middle of the width.
+    ASSERT_GT(header->sectionSize(1), f->Grid1View->viewport()->width());
+    EXPECT_EQ(header->sectionViewportPosition(1), 0);
+    EXPECT_TRUE(header->defaultAlignment() & Qt::AlignLeft);
 }
 
 TEST_F(EditorUserTest, TheDocumentDialogOffersEveryPictureTheProgramShows) {
