@@ -675,9 +675,10 @@ bool Form1::NewData(const QString& path) {
     DoEvents();
     const auto parts = DatabaseLocation::Derive(path);
     // The tasks of a replaced database go with it: their per-task lists must
-    // not turn up under the new database's IDs. Only its own tasks' lists:
-    // databases whose names agree up to the first dot share the companion
-    // folder. An old file that cannot be read names no task, so nothing goes.
+    // not turn up under the new database's IDs. Only its own tasks' lists: a
+    // companion folder made by an older Quillon may also hold another
+    // database's. An old file that cannot be read names no task, so nothing
+    // goes.
     QStringList replacedIds;
     if (FileOps::FileExists(path)) {
         Grid old;
