@@ -152,6 +152,25 @@ TEST_F(Form1User, DeletingASelectionSpanningHiddenRowsRemovesOnlyTheShownOnes) {
     EXPECT_EQ(g.Text(1, Col::TaskId), "ID-2");
 }
 
+TEST_F(Form1User, ACtrlClickOnTheTaskGridDeletesWhatItShowsSelected) {
+    Open();
+    for (const char* id : {"ID-1", "ID-2", "ID-3", "ID-4"}) AddTask(id, QDate::currentDate());
+    ClickCell(1, 1);
+    ClickCell(3, 1, Qt::ControlModifier);
+    QStringList shownSelected;
+    for (const QModelIndex& i : form_->Grid1View->selectionModel()->selectedIndexes())
+        shownSelected << form_->Grid1.Text(form_->Grid1View->gridModel()->GridRow(i.row()), Col::TaskId);
+    shownSelected.removeDuplicates();
+    TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
+    ClickListItem("Delete");
+    QStringList left{"ID-1", "ID-2", "ID-3", "ID-4"};
+    for (const QString& id : shownSelected) left.removeAll(id);
+    QStringList stored;
+    const Grid g = Stored();
+    for (int r = 1; r < g.Rows(); ++r) stored << g.Text(r, Col::TaskId);
+    EXPECT_EQ(stored, left) << shownSelected.join(",").toStdString();
+}
+
 // ---- two databases in one folder ----
 
 TEST_F(Form1User, TwoDatabasesInOneFolderKeepTheirOwnTaskFiles) {
