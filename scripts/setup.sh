@@ -10,7 +10,7 @@ QUILLON_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libgl-dev qt6-gtk-platformtheme
   libxlsxwriter-dev libzip-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
-  python3 python3-aiosmtpd poppler-utils
+  python3 python3-aiosmtpd poppler-utils desktop-file-utils
 )
 
 # quillon_install_missing [--no-recommends PKG...]: with no packages, the

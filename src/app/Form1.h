@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "database/TaskColumns.h"
 #include "platform/Grid.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
@@ -36,15 +37,7 @@ class QSystemTrayIcon;
 class GridView;
 class GanttChart;
 class PictureViewer;
-
-// Task grid columns.
-namespace Col {
-enum : int {
-    Fixed = 0, TaskId = 1, Equipment = 2, RequestDate = 3, ScheduledStart = 4, StartTime = 5,
-    ScheduledEnd = 6, EndTime = 7, AssignedTo = 8, RequestedBy = 9, Type = 10, Frequency = 11,
-    Document = 12, Status = 13, Count = 14
-};
-}
+class UpdateChecker;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -192,6 +185,11 @@ public:
     void GetAlert();
     void MatchAlerts();
     void MailNotify();          // the alert mail
+
+    // ---- preferences, skins, update check, help ----
+    QString GetSkinFile();      // "" when cancelled
+    void axAutoUpdate1_UpdateResult(const QString& text, int status);
+    UpdateChecker* axAutoUpdate1 = nullptr;
 
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1

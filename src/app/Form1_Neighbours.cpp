@@ -40,10 +40,6 @@ void Form1::mnuin_Click() { Command3_Click(); }
 void Form1::mnuout_Click() { Command4_Click(); }
 void Form1::mnugrefresh_Click() { Command2_Click(); }
 void Form1::mnupchart_Click() { mnupgantt_Click(); }
-// TODO: skins replace this.
-void Form1::mnuskin_Click() {}
-// TODO: the preferences window replaces this.
-void Form1::mnupref_Click() {}
 // TODO: backup replaces this.
 void Form1::mnubackup_Click() {}
 // TODO: restore replaces this.
@@ -58,14 +54,6 @@ void Form1::mnusetemail_Click() {}
 void Form1::mnuptray_Click() {}
 // TODO: tray mode replaces this.
 void Form1::mnurestore_Click() {}
-// TODO: the update check replaces this.
-void Form1::mnuupdate_Click() {}
-// TODO: help replaces this.
-void Form1::mnucont_Click() {}
-// TODO: help replaces this.
-void Form1::mnuvisit_Click() {}
-// TODO: the About window replaces this.
-void Form1::mnuabout_Click() {}
 // TODO: the alert check replaces this.
 void Form1::GetAlert() {}
 // TODO: the alert view replaces this.

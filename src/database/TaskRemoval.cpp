@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "database/RowProgress.h"
+#include "database/TaskColumns.h"
 #include "platform/FileOps.h"
 
 namespace TaskRemoval {
@@ -18,7 +19,7 @@ QStringList SelectedIds(const Grid& grid) {
     const Range range = SelectedTaskRows(grid);
     QStringList ids;
     for (int r = range.first; r <= range.last; ++r)
-        if (grid.RowShown(r)) ids << grid.Text(r, TaskColumn::Id);
+        if (grid.RowShown(r)) ids << grid.Text(r, Col::TaskId);
     return ids;
 }
 
@@ -32,7 +33,7 @@ QStringList RemoveSelected(Grid& grid) {
 QStringList OrphanedIds(const Grid& remaining, const QStringList& removedIds) {
     std::unordered_set<std::string> kept;
     kept.reserve(size_t(std::max(0, remaining.Rows() - 1)));
-    for (int r = 1; r < remaining.Rows(); ++r) kept.insert(remaining.TextUtf8(r, TaskColumn::Id));
+    for (int r = 1; r < remaining.Rows(); ++r) kept.insert(remaining.TextUtf8(r, Col::TaskId));
     QStringList out;
     QSet<QString> seen;
     for (const QString& id : removedIds) {

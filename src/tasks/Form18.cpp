@@ -17,6 +17,7 @@
 #include "app/Forms.h"
 #include "platform/DateField.h"
 #include "platform/Dialogs.h"
+#include "platform/Help.h"
 #include "platform/Shell.h"
 #include "platform/Skin.h"
 #include "tasks/Recurrence.h"
@@ -133,7 +134,5 @@ void Form18::Command1_Click() {
 void Form18::Command2_Click() { Release(); }
 
 void Form18::Command3_Click() {
-    QUrl help = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QStringLiteral("1007"));
-    Shell::Get().OpenDocument(help.toString());
+    Help::Show(Help::Recurrence);
 }

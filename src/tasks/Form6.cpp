@@ -27,6 +27,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
 #include "platform/GridView.h"
+#include "platform/Help.h"
 #include "platform/Shell.h"
 #include "platform/Skin.h"
 #include "tasks/Recurrence.h"
@@ -450,12 +451,7 @@ void Form6::Command3_Click() {
 
 void Form6::Command2_Click() { Release(); }
 
-void Form6::Command5_Click() {
-    QUrl help = QUrl::fromLocalFile(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QStringLiteral("1003"));
-    Shell::Get().OpenDocument(help.toString());
-}
+void Form6::Command5_Click() { Help::Show(Help::TaskEditor); }
 
 // ---------------------------------------------------------------- pickers
 

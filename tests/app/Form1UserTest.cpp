@@ -399,7 +399,7 @@ TEST_F(Form1User, TheHtmlPageGetsItsExtensionAndIsPlacedWhenNothingShowsIt) {
     EXPECT_EQ(TestEnv::Shell().opened[0].what, temp_ + "/task report.html");
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
 
-    TestEnv::Shell().noViewer = true;
+    TestEnv::Shell().failOpen = true;
     TestEnv::Dialogs().AnswerSave(temp_ + "/again.html");
     ClickListItem("HTML");
     ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);

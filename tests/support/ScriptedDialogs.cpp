@@ -88,7 +88,7 @@ int ScriptedDialogs::Choose(const QString& prompt, const QString& title, const Q
 
 bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
     opened.push_back({pathOrUrl, {}, {}});
-    return !noViewer;
+    return !failOpen;
 }
 
 bool RecordingShell::StartProgram(const QString& program, const QStringList& args,
