@@ -704,12 +704,20 @@ bool Form1::NewData(const QString& path) {
 }
 
 void Form1::mnunewd_Click() {
-    QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"),
-                                                     kDatabaseFilter, QCoreApplication::applicationDirPath());
+    QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"), kDatabaseFilter,
+                                               QCoreApplication::applicationDirPath());
     if (path.isEmpty()) return;
     if (!ResolveUnsaved()) return;
-    // A name typed without an extension still names a Quillon database.
-    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".vkt");
+    // A name typed without an extension still names a Quillon database; the
+    // dialog asked about the name as typed, so an existing file under the
+    // full name is asked about here.
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".vkt");
+        if (FileOps::FileExists(path) &&
+            MsgBox(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path),
+                   vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2, kTitle) != vb::vbYes)
+            return;
+    }
     const QString previousFile = Text1->text();
     const QString previousName = Label7->text();
     Text1->setText(path);

@@ -171,6 +171,27 @@ TEST_F(Form1User, ACtrlClickOnTheTaskGridDeletesWhatItShowsSelected) {
     EXPECT_EQ(stored, left) << shownSelected.join(",").toStdString();
 }
 
+TEST_F(Form1User, ANewDatabaseNamedWithoutExtensionGetsOneAndReplacesNothingUnasked) {
+    Open("plant.vkt");
+    AddTask("ID-1", QDate::currentDate());
+    auto& dialogs = TestEnv::Dialogs();
+    // "plant" typed in the dialog: the database would be plant.vkt, which
+    // holds a task; No keeps it.
+    dialogs.AnswerSave(temp_ + "/plant");
+    dialogs.AnswerMsgBox(vb::vbNo);
+    form_->MenuItem("mnunewd")->trigger();
+    EXPECT_EQ(dialogs.LastMessage(), temp_ + "/plant.vkt already exists.\nDo you want to replace it?");
+    EXPECT_EQ(Stored().Rows(), 2);
+    EXPECT_EQ(form_->Grid1.Rows(), 2);
+    // A new name gets the extension.
+    dialogs.AnswerSave(temp_ + "/boilers");
+    dialogs.AnswerMsgBox(vb::vbNo);
+    form_->MenuItem("mnunewd")->trigger();
+    EXPECT_EQ(form_->DatabaseFile(), temp_ + "/boilers.vkt");
+    EXPECT_TRUE(QFile::exists(temp_ + "/boilers.vkt"));
+    EXPECT_EQ(form_->DatabaseName(), "boilers");
+}
+
 // ---- two databases in one folder ----
 
 TEST_F(Form1User, TwoDatabasesInOneFolderKeepTheirOwnTaskFiles) {
