@@ -21,7 +21,8 @@ void Form1::SetUnsaved(bool unsaved) {
         PanelUnsaved = new QLabel;
         PanelUnsaved->setObjectName(QStringLiteral("PanelUnsaved"));
         PanelUnsaved->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
-        StatusBar1->insertPermanentWidget(0, PanelUnsaved);
+        // First of the permanent panels, after the status text.
+        StatusBar1->insertPermanentWidget(1, PanelUnsaved);
     }
     PanelUnsaved->setText(unsaved ? QStringLiteral("Unsaved changes: the last save failed") : QString());
     PanelUnsaved->setVisible(unsaved);

@@ -85,13 +85,15 @@ int GridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
+    // A view being torn down after its grid asks nothing of the grid.
+    if (gridLife_.expired()) return 0;
     return parent.isValid() ? 0 : grid_->Cols();
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     const int r = GridRow(index.row());
     const int c = index.column();
-    if (r < 0 || !grid_->ValidCell(r, c)) return {};
+    if (r < 0 || gridLife_.expired() || !grid_->ValidCell(r, c)) return {};
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -117,7 +119,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return grid_->Rows() > 0 ? grid_->Text(0, section) : QString();
+        return !gridLife_.expired() && grid_->Rows() > 0 ? grid_->Text(0, section) : QString();
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
