@@ -267,6 +267,7 @@ Form6* Form6::OpenForAdd() {
         ++editor->taskGeneration_;
         ++editor->materialRowsVersion_;
     }
+    if (editor->mode_ == Mode::None) editor->cellsAtFill_ = editor->Cells();
     editor->mode_ = Mode::Add;
     editor->boundRow_ = -1;
     editor->boundId_.clear();
@@ -283,10 +284,9 @@ Form6* Form6::OpenForEdit() {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
         return nullptr;
     }
-    // Another task's changes are not overwritten unasked.
-    if (Form6* open = Forms::Loaded<Form6>();
-        open && open->mode_ == Mode::Edit && open->TaskRow() != row && !open->ConfirmLeave())
-        return open;
+    // The fields are filled again from the grid: changes typed into them are
+    // not overwritten unasked.
+    if (Form6* open = Forms::Loaded<Form6>(); open && !open->ConfirmLeave()) return open;
     main->Label3->setText(QStringLiteral("2"));
     Form6* editor = Forms::Load<Form6>();
     editor->mode_ = Mode::Edit;
@@ -346,9 +346,12 @@ void Form6::FillFromRow(int row) {
 // ---------------------------------------------------------------- the task row
 
 bool Form6::ConfirmLeave() {
-    if (mode_ != Mode::Edit || saved_ || Cells() == cellsAtFill_) return true;
-    const int answer = MsgBox(QStringLiteral("The changes to task \"%1\" are not saved.\nSave them first?").arg(boundId_),
-                              vb::vbYesNoCancel | vb::vbExclamation, kTitle);
+    if (mode_ == Mode::None || saved_ || Cells() == cellsAtFill_) return true;
+    const QString question =
+        mode_ == Mode::Edit
+            ? QStringLiteral("The changes to task \"%1\" are not saved.\nSave them first?").arg(boundId_)
+            : QStringLiteral("The new task \"%1\" is not saved.\nSave it first?").arg(Text1->text());
+    const int answer = MsgBox(question, vb::vbYesNoCancel | vb::vbExclamation, kTitle);
     if (answer == vb::vbCancel) return false;
     if (answer == vb::vbYes) {
         Command3_Click();

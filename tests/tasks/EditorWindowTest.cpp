@@ -772,6 +772,39 @@ TEST_F(EditorUserTest, AddAsksBeforeDroppingAnEditorsUnsavedChanges) {
     EXPECT_EQ(Forms::Loaded<Form6>()->windowTitle(), "Add Task");
 }
 
+TEST_F(EditorUserTest, EditAsksBeforeRefillingAnEditorWithUnsavedFields) {
+    TwoTasks();
+    auto& dialogs = TestEnv::Dialogs();
+    // A new task typed but not saved, then Edit on a task: asked first.
+    ClickListItem("Add");
+    Settle();
+    Form6* f = Forms::Loaded<Form6>();
+    ASSERT_NE(f, nullptr);
+    Type(f->Text2, "Chiller 2");
+    ClickRow(form_->Grid1View, 2);
+    dialogs.AnswerMsgBox(vb::vbCancel);
+    ClickListItem("Edit");
+    Settle();
+    EXPECT_EQ(dialogs.LastMessage(), "The new task \"ID-3\" is not saved.\nSave it first?");
+    EXPECT_EQ(f->windowTitle(), "Add Task");
+    EXPECT_EQ(f->Text2->text(), "Chiller 2");
+
+    // An edit with typed changes, Edit again on the same task: asked too.
+    dialogs.AnswerMsgBox(vb::vbNo);
+    ClickListItem("Edit");
+    Settle();
+    f = Forms::Loaded<Form6>();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->windowTitle(), "Edit Task");
+    Type(f->Text2, "Typed");
+    dialogs.Reset();
+    dialogs.AnswerMsgBox(vb::vbCancel);
+    ClickListItem("Edit");
+    Settle();
+    EXPECT_EQ(dialogs.Messages().size(), 1);
+    EXPECT_EQ(f->Text2->text(), "Typed");
+}
+
 TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {
     Form6* f = Form6::OpenForAdd();
     Settle();
