@@ -508,7 +508,10 @@ void Form1::GetSet() {
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Dates"));
     if (auto from = DateText::ParseDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
-    Combo3->setEditText(reg.GetValue(QStringLiteral("To")));
+    // Nothing stored (a first start): the box keeps its 7 days rather than
+    // showing nothing over rows filtered by a window of none.
+    const QString days = reg.GetValue(QStringLiteral("To"));
+    if (!days.trimmed().isEmpty()) Combo3->setEditText(days);
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Settings"));
     Text1->setText(reg.GetValue(QStringLiteral("Default")));

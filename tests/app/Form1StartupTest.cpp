@@ -48,7 +48,9 @@ TEST_F(Form1Startup, FirstStartShowsAnEmptyGridAndWritesNothing) {
               (QStringList{"Task ID", "Equipment", "Request Date", "Scheduled Start", "Start Time", "Scheduled End",
                            "End Time", "Assigned To", "Requested By", "Type", "Frequency (Days)", "Status"}));
     EXPECT_EQ(f->Grid1.ColumnWidth(12), 0);
-    EXPECT_EQ(f->Combo3->currentText(), "");
+    // No day count stored yet: the box shows a usable count, not an empty
+    // one that would hide every row of the first database opened.
+    EXPECT_EQ(f->Combo3->currentText(), "7");
     EXPECT_EQ(f->Combo3->count(), 365);
     EXPECT_EQ(f->DatePicker1->date(), QDate::currentDate());
     EXPECT_EQ(f->SSTab1->currentIndex(), 0);

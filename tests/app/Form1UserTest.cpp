@@ -371,6 +371,17 @@ TEST_F(Form1User, AnOpenedDatabaseShowsTheRowsOfTheWindowThePickerShows) {
     EXPECT_EQ(Shown(), std::vector<int>{1});
 }
 
+TEST_F(Form1User, ADatabaseOpenedAtTheFirstStartShowsItsRows) {
+    Open();
+    AddTask("ID-1", QDate::currentDate());
+    Stop();
+    TestEnv::ClearRegistry();
+    Start();
+    TestEnv::Dialogs().AnswerOpen(db_);
+    form_->MenuItem("mnuopend")->trigger();
+    EXPECT_EQ(Shown(), std::vector<int>{1});
+}
+
 TEST_F(Form1User, ADayCountThatIsNoNumberIsRefusedAndTheRowsStay) {
     Open();
     AddTask("ID-1", QDate::currentDate());
