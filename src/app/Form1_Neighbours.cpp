@@ -20,8 +20,6 @@ void Form1::GetChart() {
 }
 // TODO: the spreadsheet-program lookup replaces this.
 void Form1::FindExcel() {}
-// TODO: tray mode replaces this.
-void Form1::SetTray() {}
 // TODO: the work-order sheet and its print preview replace this.
 void Form1::PrintWork() {}
 // TODO: the material-list sheet and its print preview replace this.
@@ -44,20 +42,8 @@ void Form1::mnupchart_Click() { mnupgantt_Click(); }
 void Form1::mnubackup_Click() {}
 // TODO: restore replaces this.
 void Form1::mnures_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnutray_Click() {}
-// TODO: the alert settings window replaces this.
-void Form1::mnunot_Click() {}
 // TODO: the alert e-mail settings window replaces this.
 void Form1::mnusetemail_Click() {}
-// TODO: the notifier position replaces this.
-void Form1::mnuptray_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnurestore_Click() {}
-// TODO: the alert check replaces this.
-void Form1::GetAlert() {}
-// TODO: the alert view replaces this.
-void Form1::MatchAlerts() {}
 // TODO: the alert e-mail replaces this.
 void Form1::MailNotify() {}
 

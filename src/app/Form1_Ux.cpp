@@ -14,8 +14,7 @@ const QString kTitle = QStringLiteral("Quillon");
 const QString kDatabaseFilter = QStringLiteral("Quillon Task(*.vkt)");
 }  // namespace
 
-void Form1::SetUnsaved(bool unsaved) {
-    unsaved_ = unsaved;
+void Form1::ShowUnsaved(bool unsaved) {
     if (!PanelUnsaved) {
         if (!unsaved) return;
         PanelUnsaved = new QLabel;
@@ -30,7 +29,7 @@ void Form1::SetUnsaved(bool unsaved) {
 
 bool Form1::ResolveUnsaved() {
     enum { Retry, Elsewhere, Discard, Cancel };
-    while (unsaved_ && DatabaseOpen()) {
+    while (Database.Unsaved() && DatabaseOpen()) {
         const int answer = Dialogs::Get().Choose(
             QStringLiteral("The changes to the database \"%1\" could not be saved.\n\n"
                            "Try the save again, save the tasks to another file, or discard the changes?")
@@ -59,9 +58,9 @@ bool Form1::ResolveUnsaved() {
                                       "could be copied beside it: %2")
                            .arg(path, error),
                        vb::vbExclamation, kTitle);
-            SetUnsaved(false);
+            Database.ForgetUnsaved();
         } else if (answer == Discard) {
-            SetUnsaved(false);
+            Database.ForgetUnsaved();
         } else {
             return false;
         }

@@ -55,6 +55,15 @@ bool ClearPerTaskFiles(const QString& folder, const QString& name, const QString
     return ok;
 }
 
+bool IdNamesFiles(const QString& id) {
+    return !id.isEmpty() && FileOps::IsSafeFileName(id) && FileOps::IsSafeFileName(id + QStringLiteral(".tsk"));
+}
+
+QString TaskFile(const QString& folder, const QString& id, const QString& extension) {
+    if (folder.isEmpty() || !IdNamesFiles(id)) return QString();
+    return FileOps::Join(folder, id + extension);
+}
+
 namespace {
 QString ListFile(const Parts& p) { return FileOps::WithTrailingSlash(p.folder) + p.name + QStringLiteral(".ini"); }
 
@@ -63,10 +72,9 @@ QList<QPair<QString, QString>> FilePairs(const Parts& from, const Parts& to, con
     QList<QPair<QString, QString>> pairs{{ListFile(from), ListFile(to)}};
     const QString a = CompanionFolder(from.folder, from.name), b = CompanionFolder(to.folder, to.name);
     for (const QString& id : taskIds) {
-        if (!FileOps::IsSafeFileName(id + QStringLiteral(".tsk"))) continue;
-        pairs.append({FileOps::Join(FileOps::Join(a, "Tasks"), id + ".tsk"), FileOps::Join(FileOps::Join(b, "Tasks"), id + ".tsk")});
-        pairs.append({FileOps::Join(FileOps::Join(a, "Materials"), id + ".mts"),
-                      FileOps::Join(FileOps::Join(b, "Materials"), id + ".mts")});
+        if (!IdNamesFiles(id)) continue;
+        for (const auto& [sub, extension] : {std::pair{"Tasks", ".tsk"}, std::pair{"Materials", ".mts"}})
+            pairs.append({TaskFile(FileOps::Join(a, sub), id, extension), TaskFile(FileOps::Join(b, sub), id, extension)});
     }
     return pairs;
 }

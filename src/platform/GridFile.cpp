@@ -205,7 +205,7 @@ bool GridFile::Save(const Grid& g, const QString& path, QString* error) {
     return FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), error);
 }
 
-bool GridFile::Load(Grid& g, const QString& path, QString* error) {
+bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* bytesRead) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         SetError(error, file.exists() ? file.errorString() : QStringLiteral("The file does not exist."));
@@ -220,5 +220,7 @@ bool GridFile::Load(Grid& g, const QString& path, QString* error) {
         SetError(error, file.errorString().isEmpty() ? QStringLiteral("The file could not be read whole.") : file.errorString());
         return false;
     }
-    return Deserialize(g, bytes, error);
+    if (!Deserialize(g, bytes, error)) return false;
+    if (bytesRead) *bytesRead = std::move(bytes);
+    return true;
 }

@@ -14,5 +14,6 @@ public:
     static std::string Serialize(const Grid& grid);
     static bool Deserialize(Grid& grid, const std::string& data, QString* error = nullptr);
     static bool Save(const Grid& grid, const QString& path, QString* error = nullptr);
-    static bool Load(Grid& grid, const QString& path, QString* error = nullptr);
+    // `bytes`, when given, receives the file as read (to fingerprint it).
+    static bool Load(Grid& grid, const QString& path, QString* error = nullptr, std::string* bytes = nullptr);
 };

@@ -9,6 +9,7 @@
 // Stored values carry a type prefix: "sz:" text, "dword:" 32-bit number,
 // "hex:" binary. Text is escaped so that any character round-trips.
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -25,6 +26,10 @@ bool CreateKey(const QString& root, const QString& keyPath);
 Value Read(const QString& root, const QString& keyPath, const QString& name);
 bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value);
 bool Delete(const QString& root, const QString& keyPath, const QString& name);
+// Changes whenever the root's values may have changed (every write replaces
+// its file), so a frequent reader can keep what it read until then; "" when
+// nothing is stored.
+QByteArray Stamp(const QString& root);
 }
 
 // The registry component as the windows use it: Root, then OpenKey before
