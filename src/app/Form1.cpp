@@ -621,10 +621,10 @@ void Form1::mnunewd_Click() {
                                                QCoreApplication::applicationDirPath());
     if (path.isEmpty()) return;
     if (!ResolveUnsaved()) return;
-    // A name typed without an extension still names a Quillon database; the
-    // dialog asked about the name as typed, so an existing file under the
-    // full name is asked about here.
-    if (QFileInfo(path).suffix().isEmpty()) {
+    // A name typed without the extension ("plant", "plant.2027") still names
+    // a Quillon database; the dialog asked about the name as typed, so an
+    // existing file under the full name is asked about here.
+    if (QFileInfo(path).suffix().compare(QLatin1String("vkt"), Qt::CaseInsensitive) != 0) {
         path += QStringLiteral(".vkt");
         if (FileOps::FileExists(path) &&
             MsgBox(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path),

@@ -183,13 +183,18 @@ TEST_F(Form1User, ANewDatabaseNamedWithoutExtensionGetsOneAndReplacesNothingUnas
     EXPECT_EQ(dialogs.LastMessage(), temp_ + "/plant.vkt already exists.\nDo you want to replace it?");
     EXPECT_EQ(Stored().Rows(), 2);
     EXPECT_EQ(form_->Grid1.Rows(), 2);
-    // A new name gets the extension.
+    // A new name gets the extension, a name with a dot of its own too.
     dialogs.AnswerSave(temp_ + "/boilers");
     dialogs.AnswerMsgBox(vb::vbNo);
     form_->MenuItem("mnunewd")->trigger();
     EXPECT_EQ(form_->DatabaseFile(), temp_ + "/boilers.vkt");
     EXPECT_TRUE(QFile::exists(temp_ + "/boilers.vkt"));
     EXPECT_EQ(form_->DatabaseName(), "boilers");
+    dialogs.AnswerSave(temp_ + "/plant.2027");
+    dialogs.AnswerMsgBox(vb::vbNo);
+    form_->MenuItem("mnunewd")->trigger();
+    EXPECT_EQ(form_->DatabaseFile(), temp_ + "/plant.2027.vkt");
+    EXPECT_EQ(form_->DatabaseName(), "plant.2027");
 }
 
 // ---- two databases in one folder ----
