@@ -8,9 +8,9 @@ QUILLON_BUILD="${QUILLON_BUILD:-$QUILLON_ROOT/build}"
 QUILLON_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev qt6-gtk-platformtheme
-  libxlsxwriter-dev libzip-dev libcurl4-openssl-dev
+  libxlsxwriter-dev libzip-dev zlib1g-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
-  python3 python3-aiosmtpd poppler-utils desktop-file-utils
+  python3 python3-aiosmtpd poppler-utils desktop-file-utils fonts-dejavu-core
 )
 
 # quillon_install_missing [--no-recommends PKG...]: with no packages, the

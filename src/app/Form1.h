@@ -301,6 +301,14 @@ public:
     bool CheckDays();
     QLabel* PanelUnsaved = nullptr;
 
+    // ---- backup and restore ----
+    // Before a restore replaces `files`: false when the open database is
+    // among them and the user keeps its unsaved changes.
+    bool ConfirmRestoreOver(const QStringList& files);
+    // After a restore wrote `files`: the open database is read again when
+    // it was among them, so the next save cannot bring back the old grid.
+    void ReloadAfterRestore(const QStringList& files);
+
     // ---- alerts and the tray ----
     void Timer1_Timer();
     void TrayNotify();
