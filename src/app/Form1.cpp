@@ -49,7 +49,7 @@
 
 namespace {
 Form1* g_form1 = nullptr;
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 const QString kDatabaseFilter = QStringLiteral("Quillon Task(*.vkt)");
 
 qint64 NowMs() {
@@ -537,28 +537,30 @@ void Form1::LoadStart() {
 
 // ---------------------------------------------------------------- shutdown
 
-void Form1::UnloadAllForms() {
-    if (unloading_) return;
-    if (!ResolveUnsaved()) return;
+// The one way the program ends, from File, Exit and from closing the window.
+// False when it does not end now (already ending, or the user kept the
+// window for changes a failed save left).
+bool Form1::Shutdown() {
+    if (unloading_) return false;
+    if (!ResolveUnsaved()) return false;
     unloading_ = true;
     Timer1->stop();
     csSysTray1->hide();
     Forms::UnloadAll();    // every other window
-    close();
     QCoreApplication::quit();
+    return true;
+}
+
+void Form1::UnloadAllForms() {
+    if (Shutdown()) close();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!unloading_) {
-        if (!ResolveUnsaved()) {
-            event->ignore();
-            return;
-        }
-        unloading_ = true;
-        Timer1->stop();
-        csSysTray1->hide();
-        Forms::UnloadAll();
-        QCoreApplication::quit();
+    // Closed by the shutdown itself, or ended now; otherwise the user kept
+    // the window for its unsaved changes.
+    if (!unloading_ && !Shutdown()) {
+        event->ignore();
+        return;
     }
     event->accept();
 }

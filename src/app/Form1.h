@@ -340,6 +340,7 @@ private:
     void BuildMenus();
     void BuildListBar();
     void BuildToolBar();
+    bool Shutdown();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
     void MirrorLocation();
     void EnsureCompanionFolder();

@@ -54,7 +54,7 @@ void Form1::BuildPhotoPage() {
         QTimer::singleShot(0, this, [this] {
             photoQueued_ = false;
             const int r = Grid1.ActiveRow();
-            const QString document = (r >= 1 && r < Grid1.Rows()) ? Grid1.Text(r, Col::Document) : QString();
+            const QString document = Grid1.IsDataRow(r) ? Grid1.Text(r, Col::Document) : QString();
             if (document != photoShown_) LoadTaskPicture();
         });
     });
@@ -64,7 +64,7 @@ void Form1::LoadTaskPicture() {
     if (!IHViewPortX1) return;
     // Only a task row carries a document; the header row's cell is a caption.
     const int r = Grid1.ActiveRow();
-    const QString document = (r >= 1 && r < Grid1.Rows()) ? Grid1.Text(r, Col::Document) : QString();
+    const QString document = Grid1.IsDataRow(r) ? Grid1.Text(r, Col::Document) : QString();
     // A task whose document is missing or no picture shows nothing: never
     // the picture of the task that was active before.
     if (!IHViewPortX1->LoadPicture(document)) IHViewPortX1->SetPicture(QPixmap());
@@ -97,9 +97,9 @@ void Form1::Command35_Click() {
     // viewer's size on the screen (not the zoomed part).
     auto printer = Printing::OpenPrinter(QPageLayout::Portrait, &error);
     if (!printer) {
-        MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));
+        MsgBox(error, vb::vbExclamation, Quillon::kTitle);
         return;
     }
     if (!IHViewPortX1->PrintTo(printer.get(), IHViewPortX1->size()))
-        MsgBox(QStringLiteral("The picture could not be printed."), vb::vbExclamation, QStringLiteral("Quillon"));
+        MsgBox(QStringLiteral("The picture could not be printed."), vb::vbExclamation, Quillon::kTitle);
 }

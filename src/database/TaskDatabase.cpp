@@ -1,6 +1,6 @@
 #include "database/TaskDatabase.h"
 
-#include <QCryptographicHash>
+#include <QHashFunctions>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -13,8 +13,12 @@
 namespace {
 
 QByteArray HashOf(QByteArrayView bytes) {
-    // Detects a change, not an attack: the fastest of Qt's digests will do.
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
+    // Detects a change, not an attack, and is compared only within this
+    // process (beside the size and time): Qt's fast table hash with a fixed
+    // seed. A cryptographic digest would add tens of milliseconds to every
+    // open and save of a large database.
+    const size_t h = qHash(bytes, size_t(0x51ed270b));
+    return QByteArray(reinterpret_cast<const char*>(&h), sizeof h);
 }
 
 QString Absolute(const QString& path) {
@@ -70,8 +74,12 @@ QString TaskDatabase::LockHolder(const QString& path) {
     qint64 pid = 0;
     QString host, app;
     if (!lock.getLockInfo(&pid, &host, &app)) return QString();
+    const QString who = app.startsWith(QLatin1String("quillon"), Qt::CaseInsensitive)
+                            ? QStringLiteral("another copy of Quillon")
+                            : app.isEmpty() ? QStringLiteral("another program")
+                                            : QStringLiteral("the program \"%1\"").arg(app);
     return QStringLiteral("%1 (process %2 on the computer \"%3\")")
-        .arg(app.isEmpty() ? QStringLiteral("another program") : app)
+        .arg(who)
         .arg(pid)
         .arg(host.isEmpty() ? QStringLiteral("unknown") : host);
 }
@@ -125,7 +133,7 @@ void TaskDatabase::Close() {
 
 // ---------------------------------------------------------------- fingerprint
 
-TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, const QByteArray* knownBytes) {
+TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, std::optional<QByteArrayView> knownBytes) {
     Fingerprint print;
     const QFileInfo info(path);
     if (!info.isFile()) return print;
@@ -173,8 +181,7 @@ TaskDatabase::Result TaskDatabase::Open(const QString& path) {
         return Result::Fail(QStringLiteral("it is not a Quillon task database."));
     // The fingerprint is of the bytes parsed: a change made while they were
     // read shows at the next save.
-    Fingerprint print = Take(path, nullptr);
-    print.hash = HashOf(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     grid_ = std::move(loaded);
     Adopt(path, std::move(lock), std::move(print));
     SetUnsaved(false);
@@ -205,9 +212,8 @@ TaskDatabase::Result TaskDatabase::Create(const QString& path) {
     QString error;
     // The open database stays open until the new file is on disk.
     if (!FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), &error)) return Result::Fail(error);
-    const QByteArray written = QByteArray::fromRawData(data.data(), qsizetype(data.size()));
     grid_ = std::move(fresh);
-    Adopt(path, std::move(lock), Take(path, &written));
+    Adopt(path, std::move(lock), Take(path, QByteArrayView(data.data(), qsizetype(data.size()))));
     SetUnsaved(false);
     DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
     SetLocation(path, parts.folder, parts.name);
@@ -223,7 +229,7 @@ TaskDatabase::Result TaskDatabase::Save() {
     if (info.exists()) {
         bool same = onDisk_.exists && info.isFile() && info.size() == onDisk_.size &&
                     info.lastModified() == onDisk_.modified;
-        if (same) same = Take(file_, nullptr).hash == onDisk_.hash;
+        if (same) same = Take(file_, std::nullopt).hash == onDisk_.hash;
         if (!same) {
             SetUnsaved(true);
             return Result::Fail(QStringLiteral(
@@ -237,8 +243,7 @@ TaskDatabase::Result TaskDatabase::Save() {
         SetUnsaved(true);
         return Result::Fail(error);
     }
-    const QByteArray written = QByteArray::fromRawData(data.data(), qsizetype(data.size()));
-    onDisk_ = Take(file_, &written);
+    onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())));
     SetUnsaved(false);
     return Result::Ok();
 }

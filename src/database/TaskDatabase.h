@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/Grid.h"
 
@@ -103,7 +104,8 @@ private:
         QDateTime modified;
         QByteArray hash;
     };
-    static Fingerprint Take(const QString& path, const QByteArray* knownBytes);
+    // The file as it is now; its bytes are read unless given.
+    static Fingerprint Take(const QString& path, std::optional<QByteArrayView> knownBytes);
     Result Lock(const QString& path, std::unique_ptr<QLockFile>& lock) const;
     void Adopt(const QString& path, std::unique_ptr<QLockFile> lock, Fingerprint print);
     void SetUnsaved(bool unsaved);

@@ -19,7 +19,6 @@
 #include "platform/Forms.h"
 #include "platform/Help.h"
 #include "platform/Shell.h"
-#include "platform/Skin.h"
 #include "tasks/Recurrence.h"
 
 namespace {
@@ -84,9 +83,7 @@ Form18::Form18(TaskDatabase& database) : db_(database) {
     connect(Command2, &QPushButton::clicked, this, &Form18::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form18::Command3_Click);
 
-    Skin::ApplyCurrent(this);
-    adjustSize();
-    Forms::Centre(this);
+    Forms::Prepare(this);
 }
 
 Form18::~Form18() = default;
@@ -107,7 +104,7 @@ void Form18::Command1_Click() {
     if (db_.Busy()) return;
     // Refused input keeps the window open so the user can correct it.
     const int row = db_.Tasks().ActiveRow();
-    if (row < 1 || row >= db_.Tasks().Rows()) {
+    if (!db_.Tasks().IsDataRow(row)) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical);
         return;
     }

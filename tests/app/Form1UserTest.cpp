@@ -25,6 +25,7 @@
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Ui.h"
 #include "tasks/Form18.h"
 #include "tasks/Form6.h"
 
@@ -37,9 +38,7 @@ protected:
         db_ = NewDatabase(name);
         TestEnv::Dialogs().Reset();
     }
-    static void Settle() {
-        for (int i = 0; i < 3; ++i) QApplication::processEvents();
-    }
+    static void Settle() { TestUi::Settle(); }
     std::vector<int> Shown() const {
         std::vector<int> rows;
         for (int r = 1; r < form_->Grid1.Rows(); ++r)
