@@ -271,8 +271,9 @@ void Form1::BuildWindow() {
     connect(DatePicker1, &QDateEdit::dateChanged, this, [this] { DatePicker1_DateChange(); });
     connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
-    connect(Option1, &QRadioButton::clicked, this, [this] { GetChart(); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { GetChart(); });
+    connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
+    ConnectChart();
     connect(Grid1View, &GridView::MouseDown, this,
             [this](int b, int s, int x, int y) { Grid1_MouseDown(b, s, x, y); });
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #include "database/DatabaseLocation.h"
 #include "database/TaskColumns.h"
@@ -67,7 +68,9 @@ void TaskDatabase::SetLocation(const QString& file, const QString& folder, const
 
 // ---------------------------------------------------------------- lock
 
-QString TaskDatabase::LockFilePath(const QString& path) { return path + QStringLiteral(".lock"); }
+// Beside the file itself, so that two copies reaching it by different paths
+// (a link, a relative path) meet at the same lock.
+QString TaskDatabase::LockFilePath(const QString& path) { return Absolute(path) + QStringLiteral(".lock"); }
 
 QString TaskDatabase::LockHolder(const QString& path) {
     QLockFile lock(LockFilePath(path));
@@ -99,8 +102,16 @@ TaskDatabase::Result TaskDatabase::Lock(const QString& path, std::unique_ptr<QLo
     switch (candidate->error()) {
     case QLockFile::LockFailedError: {
         const QString holder = LockHolder(path);
-        return Result::Fail(QStringLiteral("it is in use by %1. Close it there first.")
-                                .arg(holder.isEmpty() ? QStringLiteral("another copy of Quillon") : holder));
+        QString why = QStringLiteral("it is in use by %1. Close it there first.")
+                          .arg(holder.isEmpty() ? QStringLiteral("another copy of Quillon") : holder);
+        // A lock of a process on this computer is checked and taken over when
+        // that process is gone; one from another computer cannot be checked.
+        qint64 pid = 0;
+        QString host, app;
+        if (candidate->getLockInfo(&pid, &host, &app) && !host.isEmpty() && host != QSysInfo::machineHostName())
+            why += QStringLiteral(" If it no longer runs there, delete the file \"%1\" and open the database again.")
+                       .arg(LockFilePath(path));
+        return Result::Fail(why);
     }
     case QLockFile::PermissionError:
         // A folder nobody may write to: no copy can save there, so there is
@@ -133,19 +144,14 @@ void TaskDatabase::Close() {
 
 // ---------------------------------------------------------------- fingerprint
 
-TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, std::optional<QByteArrayView> knownBytes) {
+TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArrayView bytes) {
     Fingerprint print;
     const QFileInfo info(path);
     if (!info.isFile()) return print;
     print.exists = true;
     print.size = info.size();
     print.modified = info.lastModified();
-    if (knownBytes) {
-        print.hash = HashOf(*knownBytes);
-    } else {
-        QByteArray bytes;
-        if (FileOps::ReadFile(path, &bytes)) print.hash = HashOf(bytes);
-    }
+    print.hash = HashOf(bytes);
     return print;
 }
 
@@ -229,7 +235,16 @@ TaskDatabase::Result TaskDatabase::Save() {
     if (info.exists()) {
         bool same = onDisk_.exists && info.isFile() && info.size() == onDisk_.size &&
                     info.lastModified() == onDisk_.modified;
-        if (same) same = Take(file_, std::nullopt).hash == onDisk_.hash;
+        if (same) {
+            QByteArray bytes;
+            QString error;
+            // Unread, it cannot be told apart from someone else's version.
+            if (!FileOps::ReadFile(file_, &bytes, &error)) {
+                SetUnsaved(true);
+                return Result::Fail(QStringLiteral("the file could not be read to check it before writing: %1").arg(error));
+            }
+            same = HashOf(bytes) == onDisk_.hash;
+        }
         if (!same) {
             SetUnsaved(true);
             return Result::Fail(QStringLiteral(

@@ -1,16 +1,13 @@
 #include "tasks/Form18.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "database/TaskDatabase.h"
@@ -18,7 +15,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/Help.h"
-#include "platform/Shell.h"
 #include "tasks/Recurrence.h"
 
 namespace {

@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,7 +14,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTimeEdit>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "database/DatabaseNotices.h"

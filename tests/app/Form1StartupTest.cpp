@@ -376,11 +376,13 @@ namespace {
 TEST_F(Form1Startup, ZoomButtonsWidenAndNarrowTheChartWindowWithoutARebuild) {
     Start();
     form_->SSTab1->setCurrentIndex(1);
-    QTest::mouseClick(form_->Command2, Qt::LeftButton);   // rebuild: one day
-    const QDate first = form_->DatePicker1->date();
+    QTest::mouseClick(form_->Command2, Qt::LeftButton);   // rebuild: eleven days
+    const QDateTime first = form_->DatePicker1->date().startOfDay();
     EXPECT_EQ(form_->phGantX1->StartDate, first);
+    EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(11));
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // zoom in: one day
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
-    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // zoom in: nothing
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // zoom in on one day: nothing
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
     QTest::mouseClick(form_->Command4, Qt::LeftButton);
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(11));
@@ -389,7 +391,8 @@ TEST_F(Form1Startup, ZoomButtonsWidenAndNarrowTheChartWindowWithoutARebuild) {
     QTest::mouseClick(form_->Command3, Qt::LeftButton);
     QTest::mouseClick(form_->Command3, Qt::LeftButton);
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
-    EXPECT_EQ(form_->DatePicker1->date(), first);
+    EXPECT_EQ(form_->phGantX1->StartDate, first);
+    EXPECT_EQ(form_->DatePicker1->date(), first.date());
 }
 }  // namespace
 
