@@ -168,7 +168,7 @@ public:
     template <class ListWindowClass>
     ListWindowClass* ShowList();
 
-    // ---- neighbours (chart, printing, alerts, utilities) ----
+    // ---- chart, printing, alerts, mail, backup, utilities ----
     void GetChart();
     void FindExcel();
     void SetTray();
