@@ -356,6 +356,7 @@ private:
     void BuildChart(int listing);
     bool chartBuilding_ = false;
     int chartPending_ = -1;         // a listing asked for while a build ran
+    bool chartStale_ = false;       // the task grid changed since the last build
 
 protected:
     void closeEvent(QCloseEvent* event) override;

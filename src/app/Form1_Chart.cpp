@@ -6,6 +6,7 @@
 #include <QDateEdit>
 #include <QMenu>
 #include <QRadioButton>
+#include <QTabWidget>
 
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
@@ -21,6 +22,16 @@ void Form1::ConnectChart() {
     // A tip that is showing goes with the tick that allowed it.
     connect(Check1, &QCheckBox::toggled, this, [](bool on) {
         if (frmtip* tip = Forms::Loaded<frmtip>(); tip && !on) tip->hide();
+    });
+    // Tasks added, edited, deleted or filtered since the chart was drawn would
+    // leave the page showing a schedule that no longer exists; it is redrawn
+    // when the user turns to it (not on every change, so a zoomed chart that
+    // nothing changed under stays as the user left it).
+    Grid1.AddObserver([this](Grid::Change change, int, int) {
+        if (change != Grid::Change::Active) chartStale_ = true;
+    });
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (chartStale_ && SSTab1->widget(index) == phGantX1->parentWidget() && !Busy()) GetChart();
     });
 }
 
@@ -46,6 +57,7 @@ void Form1::BuildChart(int listing) {
     for (int next = listing; next >= 0;) {
         chartPending_ = -1;
         ResourceChart::Build(*phGantX1, Grid1, ListFilePath(), ResourceChart::Listing(next), DatePicker1->date());
+        chartStale_ = false;
         next = chartPending_;
     }
     chartBuilding_ = false;

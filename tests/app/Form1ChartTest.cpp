@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -330,3 +331,39 @@ TEST_F(Form1ChartPrint, AnEmptyChartPreviewsAndPrintsWithoutAMessage) {
 }
 
 }  // namespace
+
+namespace {
+// Turns to a page of the main window by clicking its tab.
+void ClickTab(QTabWidget* tabs, int index) {
+    QTabBar* bar = tabs->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    QApplication::processEvents();
+}
+}  // namespace
+
+TEST_F(Form1Chart, ThePageShowsWhatTheTaskPageChangedMeanwhile) {
+    ASSERT_FALSE(Bar("Pump").IsNothing());
+    ClickTab(form_->SSTab1, 0);
+
+    // A task deleted on the Tasks page is gone from the chart the user turns to.
+    ClickCell(1, Col::TaskId);                       // ID-1, Ann on the Pump
+    TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
+    ClickListItem("Delete");
+    ASSERT_EQ(form_->Grid1.Rows(), 4);
+    ClickTab(form_->SSTab1, 1);
+    EXPECT_EQ(Chart()->BarCount(), 3);
+
+    // So is a task a status view hid: only the complete one stays.
+    ClickTab(form_->SSTab1, 0);
+    ClickListItem("Complete");
+    ClickTab(form_->SSTab1, 1);
+    ASSERT_EQ(Chart()->BarCount(), 1);
+    EXPECT_EQ(Chart()->RowAt(2).bars.size(), 1u);   // Cy's
+
+    // Nothing changed: the zoom the user chose stays when the page comes back.
+    QTest::mouseClick(form_->Command4, Qt::LeftButton);
+    const QDateTime zoomedEnd = Chart()->EndDate;
+    ClickTab(form_->SSTab1, 0);
+    ClickTab(form_->SSTab1, 1);
+    EXPECT_EQ(Chart()->EndDate, zoomedEnd);
+}
