@@ -30,6 +30,11 @@ void Fill(QTreeWidget* lv, const QList<ZipEntry>& entries) {
                                                 it->comment});
     }
     lv->addTopLevelItems(rows);
+    // Names are paths and dates carry the time: at the header's default
+    // widths both were cut to "plant/Tasks/I..." while the mostly empty
+    // Comment column took the room.
+    if (!rows.isEmpty())
+        for (int column : {0, 1}) lv->resizeColumnToContents(column);
 }
 
 }  // namespace ArchiveListing

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -309,4 +310,23 @@ TEST_F(BackupWindowsTest, ArchivesBeyondASixteenBitIndexAreListedWhole) {
     ASSERT_EQ(w->lv->topLevelItemCount(), count);
     EXPECT_EQ(w->lv->topLevelItem(0)->text(0), QString("e%1").arg(count - 1));
     EXPECT_EQ(w->lv->topLevelItem(count - 1)->text(0), "e0");
+}
+
+TEST_F(BackupWindowsTest, TheListingShowsEachNameAndDateWhole) {
+    auto w = OpenBackup();
+    w->resize(600, 400);
+    TestEnv::Dialogs().AnswerSave(temp_ + "/nightly");
+    Click(w->Command1);
+    QSignalSpy done(w.get(), &Form23::BackupFinished);
+    Click(w->Check1);                       // full paths: the longest names there are
+    Click(w->Command5);
+    ASSERT_TRUE(done.wait(20000));
+    ASSERT_EQ(w->lv->topLevelItemCount(), 3);
+    const QFontMetrics metrics(w->lv->font());
+    for (int i = 0; i < w->lv->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = w->lv->topLevelItem(i);
+        for (int column : {0, 1})
+            EXPECT_GE(w->lv->header()->sectionSize(column), metrics.horizontalAdvance(item->text(column)))
+                << item->text(column).toStdString();
+    }
 }
