@@ -472,3 +472,32 @@ TEST_F(Form1User, ListWindowsFitTheirColumnsToTheNamesTheyShow) {
 }
 
 }  // namespace
+
+TEST_F(Form1User, TheHighContrastSkinLeavesTheFittedGridColumnsReadable) {
+    Start();
+    NewDatabase();
+    AddTask("ID-1", QDate::currentDate());
+    AddTask("ID-2", QDate::currentDate());
+    form_->Command7_Click();
+    // A status change fits the Status column to its texts.
+    RowMenu(1, Col::Status, "mnuprog2");
+    RowMenu(2, Col::Status, "mnucomp");
+    ASSERT_EQ(form_->Grid1.Text(1, Col::Status), "In Progress");
+
+    const QString skin = QCoreApplication::applicationDirPath() + "/high-contrast.skn";
+    ASSERT_TRUE(QFile::exists(skin));
+    TestEnv::Dialogs().AnswerOpen(skin);
+    ClickToolButton("Edit");                 // the toolbar's skin button
+    Settle();
+    ASSERT_FALSE(form_->styleSheet().isEmpty());
+
+    GridView* view = form_->Grid1View;
+    view->ensurePolished();
+    view->Sync();
+    const QFontMetrics metrics(view->font());
+    for (int r = 1; r <= 2; ++r) {
+        const QString text = form_->Grid1.Text(r, Col::Status);
+        EXPECT_LE(metrics.horizontalAdvance(text), view->CellRect(r, Col::Status).width() - 4)
+            << text.toStdString() << " is cut off";
+    }
+}
