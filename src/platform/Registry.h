@@ -11,6 +11,8 @@
 
 #include <QString>
 #include <QVariant>
+#include <functional>
+#include <optional>
 
 namespace RegistryStore {
 enum class Type { None, Text, Number, Binary };
@@ -25,6 +27,11 @@ bool CreateKey(const QString& root, const QString& keyPath);
 Value Read(const QString& root, const QString& keyPath, const QString& name);
 bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value);
 bool Delete(const QString& root, const QString& keyPath, const QString& name);
+// Reads one value, lets `change` compute its new value and writes that, all
+// under the store's lock, so two programs counting on one value never hand
+// out the same one. `change` returning nullopt leaves the value as it is.
+bool Update(const QString& root, const QString& keyPath, const QString& name,
+            const std::function<std::optional<Value>(const Value& current)>& change);
 }
 
 // The registry component as the windows use it: Root, then OpenKey before
