@@ -8,7 +8,9 @@
 #include <QDateTime>
 #include <cerrno>
 #include <cstring>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -208,4 +210,51 @@ TEST_F(FileOpsTest, AFullDiskIsNamedAndPermissionsAndLinksAreKept) {
     EXPECT_TRUE(QFileInfo(temp_ + "/link.vkt").isSymLink());
     EXPECT_EQ(ReadAll(path), "through the link");
     EXPECT_EQ(FilesIn(temp_), QStringList({"link.vkt", "tasks.vkt"}));
+}
+
+// Every fsync of this test program passes through here, so a test can see
+// what the safe-write routine syncs, and when.
+namespace {
+struct SyncRecord {
+    bool folder;
+    QByteArray targetThen;   // the target's bytes at the moment of the sync
+};
+std::vector<SyncRecord>* g_syncs = nullptr;
+QString g_syncTarget;
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    using Fn = int (*)(int);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fsync"));
+    if (g_syncs) {
+        struct stat st {};
+        ::fstat(fd, &st);
+        g_syncs->push_back({S_ISDIR(st.st_mode), TestEnv::ReadAll(g_syncTarget)});
+    }
+    return real(fd);
+}
+
+TEST_F(FileOpsTest, TheFileIsSyncedBeforeTheRenameAndTheFolderAfterIt) {
+    const QString path = temp_ + "/plant.vkt";
+    ASSERT_TRUE(FileOps::WriteFileSafely(path, "old"));
+    for (int copy = 0; copy < 2; ++copy) {
+        std::vector<SyncRecord> syncs;
+        g_syncTarget = path;
+        g_syncs = &syncs;
+        if (copy == 0) {
+            ASSERT_TRUE(FileOps::WriteFileSafely(path, "new"));
+        } else {
+            ASSERT_TRUE(FileOps::WriteFileSafely(temp_ + "/src", "copied"));
+            syncs.clear();
+            ASSERT_TRUE(FileOps::CopyFile(temp_ + "/src", path, true));
+        }
+        g_syncs = nullptr;
+        const QByteArray before = copy == 0 ? "old" : "new";
+        const QByteArray after = copy == 0 ? "new" : "copied";
+        ASSERT_EQ(syncs.size(), 2u) << copy;
+        EXPECT_FALSE(syncs[0].folder);
+        EXPECT_EQ(syncs[0].targetThen, before);   // the temporary, before it takes the name
+        EXPECT_TRUE(syncs[1].folder);
+        EXPECT_EQ(syncs[1].targetThen, after);    // the folder, once the rename is done
+    }
 }
