@@ -34,8 +34,10 @@ public:
     // never written.
     using Change = std::function<bool(IniDocument&, bool& changed)>;
     static bool Update(const QString& path, const Change& change, QString* error = nullptr);
-    // Larger files are refused: a list or settings file is a few kilobytes.
-    static constexpr qint64 kMaxFileBytes = qint64(64) << 20;
+    // Larger files are refused: a list or settings file is a few kilobytes
+    // (a full list of 32,767 long names about two megabytes), and every line
+    // read costs memory, so a huge damaged file could exhaust it.
+    static constexpr qint64 kMaxFileBytes = qint64(8) << 20;
     void Parse(const QByteArray& bytes);
     QByteArray ToBytes() const;
 
