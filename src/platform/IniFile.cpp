@@ -176,6 +176,10 @@ bool IniDocument::Load(const QString& path, QString* error) {
 
 bool IniDocument::Update(const QString& path, const Change& change, QString* error) {
     FolderLock lock(FolderLock::FolderOf(path));
+    if (lock.TimedOut()) {
+        if (error) *error = QStringLiteral("%1 is being changed by another program. Please try again.").arg(path);
+        return false;
+    }
     IniDocument doc;
     // An unreadable file is left alone rather than replaced by the change.
     if (!doc.Load(path, error)) return false;
