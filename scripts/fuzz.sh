@@ -13,7 +13,7 @@ build="${QUILLON_FUZZ_BUILD:-$ROOT/build-fuzz}"
 
 source "$ROOT/scripts/setup.sh"
 quillon_install_missing
-quillon_install_missing clang libclang-rt-14-dev
+quillon_install_missing "${QUILLON_FUZZ_PACKAGES[@]}"
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S "$ROOT" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
+#include <QHash>
 #include <QRandomGenerator>
 #include <filesystem>
 #include <system_error>
@@ -10,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -56,7 +59,7 @@ bool IsOurTemporary(const QByteArray& entry, const QByteArray& prefix) {
 constexpr int kUnlockedAgeSeconds = 2;
 constexpr int kAnyAgeSeconds = 300;
 
-void RemoveStaleTemporaries(const QByteArray& folder, const QByteArray& name) {
+void RemoveStaleTemporariesNow(const QByteArray& folder, const QByteArray& name, size_t& entries) {
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return;
     DIR* dir = ::fdopendir(dirFd);
@@ -67,6 +70,7 @@ void RemoveStaleTemporaries(const QByteArray& folder, const QByteArray& name) {
     const QByteArray prefix = TempPrefix(name);
     const time_t now = ::time(nullptr);
     while (dirent* e = ::readdir(dir)) {
+        ++entries;
         const QByteArray entry(e->d_name);
         if (!IsOurTemporary(entry, prefix)) continue;
         const int fd = ::openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
@@ -82,6 +86,37 @@ void RemoveStaleTemporaries(const QByteArray& folder, const QByteArray& name) {
         ::close(fd);   // after the unlink, so no writer can take it in between
     }
     ::closedir(dir);
+}
+
+// A folder of many files (the per-task lists of a large database) is not
+// listed at every write: after a pass that saw more than this many entries,
+// the next pass over it waits a while.
+constexpr size_t kLargeFolder = 2000;
+constexpr qint64 kLargeFolderPauseMs = 30000;
+
+struct LargeFolders {
+    std::mutex mutex;
+    QHash<QByteArray, qint64> scannedAt;   // folder -> when it was last listed
+};
+LargeFolders& Large() {
+    static LargeFolders large;
+    return large;
+}
+
+void RemoveStaleTemporaries(const QByteArray& folder, const QByteArray& name) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    {
+        LargeFolders& large = Large();
+        const std::lock_guard<std::mutex> lock(large.mutex);
+        const auto it = large.scannedAt.constFind(folder);
+        if (it != large.scannedAt.constEnd() && now - *it < kLargeFolderPauseMs) return;
+    }
+    size_t entries = 0;
+    RemoveStaleTemporariesNow(folder, name, entries);
+    LargeFolders& large = Large();
+    const std::lock_guard<std::mutex> lock(large.mutex);
+    if (entries > kLargeFolder) large.scannedAt.insert(folder, now);
+    else large.scannedAt.remove(folder);
 }
 
 // Writes a file whole under a temporary name beside it and renames it over
