@@ -38,7 +38,9 @@ QString DecodeLine(const QByteArray& bytes) {
     for (char c : bytes)
         if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
     if (ascii) return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Only the file's first bytes can be its byte-order mark (Parse takes
+    // it off); one at the start of a later line is text, not to be dropped.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
     return DecodeAnsi(bytes);

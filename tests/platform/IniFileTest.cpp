@@ -337,6 +337,13 @@ TEST_F(IniFileTest, OneStrayByteGarblesNothingElseAndIsNeverRewritten) {
     EXPECT_EQ(doc.Value("A", "l"), QString::fromUtf8("é"));
     doc.SetValue("A", "new", "2");
     EXPECT_EQ(doc.ToBytes(), "\xEF\xBB\xBF[A]\r\nk=\xE9\rl=\xC3\xA9\n;c\r\n\nlast=1\r\nnew=2\r\n");
+
+    // Only the file's first bytes are a byte-order mark: on a later line it
+    // is text, so that line is no section header.
+    IniDocument mark;
+    mark.Parse("[A]\n\xEF\xBB\xBF[B]\nk=v\n");
+    EXPECT_EQ(mark.Sections(), QStringList({"A"}));
+    EXPECT_EQ(mark.Value("A", "k"), QString("v"));
 }
 
 TEST_F(IniFileTest, EveryKeyTheWriterAcceptsReadsBackUnchanged) {
