@@ -8,9 +8,9 @@ QUILLON_BUILD="${QUILLON_BUILD:-$QUILLON_ROOT/build}"
 QUILLON_PACKAGES=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev qt6-gtk-platformtheme
-  libxlsxwriter-dev libzip-dev libcurl4-openssl-dev
+  libxlsxwriter-dev libzip-dev zlib1g-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
-  python3 python3-aiosmtpd poppler-utils
+  python3 python3-aiosmtpd poppler-utils desktop-file-utils fonts-dejavu-core
 )
 # Only scripts/fuzz.sh needs these (libFuzzer comes with clang's runtime).
 QUILLON_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

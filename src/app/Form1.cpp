@@ -14,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -29,52 +27,28 @@
 #include <QToolBox>
 #include <QVBoxLayout>
 
+#include "alerts/NotifierAnimation.h"
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "app/Forms.h"
 #include "database/DatabaseLocation.h"
+#include "database/DatabaseNotices.h"
 #include "database/DateWindow.h"
 #include "platform/Colors.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GanttChart.h"
 #include "platform/GridView.h"
 #include "platform/PictureViewer.h"
 #include "platform/Registry.h"
 #include "platform/Skin.h"
+#include "platform/Tray.h"
 
 namespace {
 Form1* g_form1 = nullptr;
 const QString kTitle = QStringLiteral("Quillon");
 const QString kDatabaseFilter = QStringLiteral("Quillon Task(*.vkt)");
-
-// The tray animation's frames: a bell that swings from side to side.
-QList<QIcon> TrayFrames() {
-    QList<QIcon> frames;
-    for (int angle : {0, 20, 0, -20}) {
-        QPixmap pix(32, 32);
-        pix.fill(Qt::transparent);
-        QPainter p(&pix);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.translate(16, 4);
-        p.rotate(angle);
-        p.setPen(QPen(QColor(90, 60, 0), 1.5));
-        p.setBrush(QColor(240, 190, 40));
-        QPainterPath bell;
-        bell.moveTo(-10, 20);
-        bell.cubicTo(-10, 4, -7, 2, 0, 2);
-        bell.cubicTo(7, 2, 10, 4, 10, 20);
-        bell.lineTo(12, 23);
-        bell.lineTo(-12, 23);
-        bell.closeSubpath();
-        p.drawPath(bell);
-        p.drawEllipse(QPointF(0, 25.5), 2.5, 2.5);
-        p.end();
-        frames << QIcon(pix);
-    }
-    return frames;
-}
 
 qint64 NowMs() {
     static QElapsedTimer clock;
@@ -94,23 +68,27 @@ Form1::Form1() {
     BuildWindow();
     BuildMenus();
     Balloon1 = csSysTray1;
-    ImageList2 = TrayFrames();
+    ImageList2 = NotifierAnimation::TrayFrames();
+    BuildAlerts();
     Dialogs::SetParentWindow(this);
+    Database.SetLocationChanged([this] { MirrorLocation(); });
 }
 
 Form1::~Form1() {
+    // The other windows work on this window's database: none outlives it.
+    Forms::UnloadAll();
     if (g_form1 == this) g_form1 = nullptr;
 }
 
 Form1* Form1::Get() { return g_form1; }
 
 BusyGuard::BusyGuard(Form1* form) : form_(form) {
-    if (form_) ++form_->busy_;
+    if (form_) form_->Database.BeginBusy();
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 BusyGuard::~BusyGuard() {
-    if (form_) --form_->busy_;
+    if (form_) form_->Database.EndBusy();
     QApplication::restoreOverrideCursor();
 }
 
@@ -274,7 +252,7 @@ void Form1::BuildWindow() {
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60);
-    csSysTray1 = new QSystemTrayIcon(this);
+    csSysTray1 = new Tray(this);
     csSysTray1->setToolTip(kTitle);
 
     BuildListBar();
@@ -437,12 +415,15 @@ void Form1::Form_Load() {
     // 6. The default database, when there is one. A file that is missing or
     // cannot be read is said so and left alone: no database is open, so no
     // command can save an empty grid over it.
-    databaseReadable_ = false;
-    const QString file = Text1->text();
+    const QString file = DatabaseFile();
+    const QString folder = DatabaseFolder(), name = DatabaseName();
     QString error;
-    if (!file.isEmpty() && FileOps::FileExists(file) && LoadTaskGrid(file, &error)) {
-        databaseReadable_ = true;
+    TaskDatabase::Result opened;
+    if (!file.isEmpty() && FileOps::FileExists(file) && (opened = Database.Open(file))) {
+        // The settings' folder and name stay as they were stored.
+        Database.SetLocation(file, folder, name);
     } else {
+        error = opened.reason;
         SetGrid();
         if (!file.isEmpty()) {
             Forms::Unload<Form25>();
@@ -484,7 +465,7 @@ void Form1::GetSet() {
     aaxRegistry& reg = aaxRegistry1;
     reg.Root(QStringLiteral("HKEY_CURRENT_USER"));
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Settings"));
-    Label7->setText(reg.GetValue(QStringLiteral("FileTitle")));
+    const QString title = reg.GetValue(QStringLiteral("FileTitle"));
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Chart"));
     if (auto back = Colors::Parse(reg.GetValue(QStringLiteral("BackColor")))) phGantX1->BackColor = *back;
@@ -497,9 +478,9 @@ void Form1::GetSet() {
     Combo3->setEditText(reg.GetValue(QStringLiteral("To")));
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Settings"));
-    Text1->setText(reg.GetValue(QStringLiteral("Default")));
     const QString path = reg.GetValue(QStringLiteral("Path"));
-    lblpath->setText(path.isEmpty() ? QString() : FileOps::WithTrailingSlash(path));
+    Database.SetLocation(reg.GetValue(QStringLiteral("Default")),
+                         path.isEmpty() ? QString() : FileOps::WithTrailingSlash(path), title);
     SkinLabel1->setText(reg.GetValue(QStringLiteral("Alert")));
     bool on = false;
     const bool alertOn = SkinLabel1->text().toInt(&on) == 1 && on;
@@ -578,52 +559,24 @@ void Form1::mnuexit2_Click() {
 
 // ---------------------------------------------------------------- location
 
-QString Form1::DatabaseFile() const { return Text1->text(); }
-QString Form1::DatabaseFolder() const { return lblpath->text(); }
-QString Form1::DatabaseName() const { return Label7->text(); }
+QString Form1::DatabaseFile() const { return Database.File(); }
+QString Form1::DatabaseFolder() const { return Database.Folder(); }
+QString Form1::DatabaseName() const { return Database.Name(); }
+QString Form1::CompanionFolder() const { return Database.CompanionFolder(); }
+QString Form1::TasksFolder() const { return Database.TasksFolder(); }
+QString Form1::MaterialsFolder() const { return Database.MaterialsFolder(); }
+QString Form1::ListFilePath() const { return Database.ListFilePath(); }
+bool Form1::DatabaseOpen() const { return Database.IsOpen(); }
 
-QString Form1::CompanionFolder() const {
-    return DatabaseFolder().isEmpty() ? QString()
-                                      : DatabaseLocation::CompanionFolder(DatabaseFolder(), DatabaseName());
-}
+bool Form1::RequireDatabase() { return DatabaseNotices::RequireOpen(Database); }
 
-QString Form1::TasksFolder() const {
-    return CompanionFolder().isEmpty() ? QString() : FileOps::Join(CompanionFolder(), "Tasks");
-}
+bool Form1::SaveDatabase() { return DatabaseNotices::Save(Database); }
 
-QString Form1::MaterialsFolder() const {
-    return CompanionFolder().isEmpty() ? QString() : FileOps::Join(CompanionFolder(), "Materials");
-}
-
-QString Form1::ListFilePath() const {
-    return DatabaseFolder().isEmpty() ? QString() : DatabaseFolder() + DatabaseName() + ".ini";
-}
-
-bool Form1::DatabaseOpen() const {
-    return databaseReadable_ && !DatabaseFile().isEmpty();
-}
-
-bool Form1::RequireDatabase() {
-    if (DatabaseOpen()) return true;
-    MsgBox(QStringLiteral("No database is open. Create one with File, New Database, or open one with File, Open Database."),
-           vb::vbExclamation, kTitle);
-    return false;
-}
-
-bool Form1::SaveDatabase() {
-    if (!RequireDatabase()) return false;
-    QString error;
-    if (Grid1.SaveFile(DatabaseFile(), &error)) return true;
-    MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
-               .arg(DatabaseFile(), error),
-           vb::vbCritical, kTitle);
-    return false;
-}
-
-void Form1::SetLocation(const QString& file, const QString& folder, const QString& name) {
-    Text1->setText(file);
-    lblpath->setText(folder);
-    Label7->setText(name);
+// The controls show where the database is; the database object keeps it.
+void Form1::MirrorLocation() {
+    Text1->setText(Database.File());
+    lblpath->setText(Database.Folder());
+    Label7->setText(Database.Name());
 }
 
 void Form1::EnsureCompanionFolder() {
@@ -632,49 +585,17 @@ void Form1::EnsureCompanionFolder() {
 
 // ---------------------------------------------------------------- database
 
-void Form1::SetGrid() {
-    static const char* kHeaders[] = {"", "Task ID", "Equipment", "Request Date", "Scheduled Start",
-                                     "Start Time", "Scheduled End", "End Time", "Assigned To",
-                                     "Requested By", "Type", "Frequency (Days)", "", "Status"};
-    Grid1.SetRedraw(false);
-    Grid1.ClearRows();
-    Grid1.SetCols(Col::Count);
-    Grid1.SetRows(1);
-    Grid1.SetColumnWidth(0, 0);
-    for (int c = 1; c < Col::Count; ++c) Grid1.SetText(0, c, QLatin1String(kHeaders[c]));
-    for (int c = 1; c <= 11; ++c) Grid1.AutoFit(c);
-    Grid1.SetColumnWidth(Col::Document, 0);
-    Grid1.AutoFit(Col::Status);
-    Grid1.SetRedraw(true);
-}
+void Form1::SetGrid() { TaskDatabase::SetHeaders(Grid1); }
 
 bool Form1::NewData(const QString& path) {
     DoEvents();
-    const auto parts = DatabaseLocation::Derive(path);
-    // The tasks of a replaced database go with it: their per-task lists must
-    // not turn up under the new database's IDs. Only its own tasks' lists:
-    // databases whose names agree up to the first dot share the companion
-    // folder. An old file that cannot be read names no task, so nothing goes.
-    QStringList replacedIds;
-    if (FileOps::FileExists(path)) {
-        Grid old;
-        if (old.LoadFile(path))
-            for (int r = 1; r < old.Rows(); ++r) replacedIds << old.Text(r, Col::TaskId);
-    }
     // The open database stays open until the new file is on disk.
-    const Grid previous = Grid1;
-    SetGrid();
-    QString error;
-    if (!Grid1.SaveFile(path, &error)) {
-        Grid1 = previous;
-        MsgBox(QStringLiteral("The database \"%1\" could not be created: %2").arg(path, error), vb::vbCritical, kTitle);
+    const TaskDatabase::Result created = Database.Create(path);
+    if (!created) {
+        MsgBox(QStringLiteral("The database \"%1\" could not be created: %2").arg(path, created.reason),
+               vb::vbCritical, kTitle);
         return false;
     }
-    databaseReadable_ = true;
-    DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
-    Text1->setText(path);
-    Label7->setText(parts.name);
-    DatabaseLocation::EnsureCompanion(parts.folder, parts.name);
     return true;
 }
 
@@ -682,33 +603,23 @@ void Form1::mnunewd_Click() {
     const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"),
                                                      kDatabaseFilter, QCoreApplication::applicationDirPath());
     if (path.isEmpty()) return;
-    const QString previousFile = Text1->text();
-    const QString previousName = Label7->text();
-    Text1->setText(path);
-    Label7->setText(DatabaseLocation::Derive(path).name);
-    if (!FinishNew()) {
-        Text1->setText(previousFile);
-        Label7->setText(previousName);
-    }
+    FinishNew(path);
 }
 
-bool Form1::FinishNew() {
+bool Form1::FinishNew(const QString& path) {
     // A file that could not be written is not offered as the default and
     // moves no setting.
-    if (!NewData(Text1->text())) return false;
+    if (!NewData(path)) return false;
     const int answer = MsgBox(QStringLiteral("Set This Database To Load Each Time You Start Quillon?"),
                               vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle);
-    const auto parts = DatabaseLocation::Derive(Text1->text());
-    Label7->setText(parts.name);
-    DatabaseLocation::EnsureCompanion(parts.folder, parts.name);
+    const auto parts = DatabaseLocation::Derive(path);
     if (answer == vb::vbYes) {
-        Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), Text1->text());
+        Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), path);
         Settings::Set(QStringLiteral("Settings"), QStringLiteral("Path"), parts.folder);
         Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name);
     }
     SetPickerDate(QDate::currentDate());
     Combo3->setEditText(QStringLiteral("30"));
-    lblpath->setText(parts.folder);
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     File1Path = TasksFolder();
@@ -723,35 +634,17 @@ void Form1::mnuopend_Click() {
     Opendata(path);
 }
 
-bool Form1::LoadTaskGrid(const QString& path, QString* error) {
-    Grid loaded;
-    if (!loaded.LoadFile(path, error)) return false;
-    // Any grid file reads (an item or material list too); only one with the
-    // task columns is a database that later commands can write through.
-    if (loaded.Cols() != Col::Count || loaded.Rows() < 1) {
-        if (error) *error = QStringLiteral("it is not a Quillon task database.");
-        return false;
-    }
-    Grid1 = std::move(loaded);
-    return true;
-}
-
 bool Form1::Opendata(const QString& path) {
     DoEvents();
-    QString error;
     // The grid is replaced only by a file that read completely; otherwise the
     // open database stays open and nothing is written anywhere.
-    if (!LoadTaskGrid(path, &error)) {
-        MsgBox(QStringLiteral("The database \"%1\" could not be opened: %2").arg(path, error), vb::vbCritical, kTitle);
+    const TaskDatabase::Result opened = Database.Open(path);
+    if (!opened) {
+        MsgBox(QStringLiteral("The database \"%1\" could not be opened: %2").arg(path, opened.reason), vb::vbCritical,
+               kTitle);
         return false;
     }
-    databaseReadable_ = true;
-    Text1->setText(path);
     GetCount();
-    const auto parts = DatabaseLocation::Derive(path);
-    Label7->clear();
-    lblpath->setText(parts.folder);
-    Label7->setText(parts.name);
     EnsureCompanionFolder();
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();

@@ -12,6 +12,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDateTime>
+#include <functional>
+
+#include "alerts/AlertCheck.h"
+#include "database/TaskColumns.h"
+#include "database/TaskDatabase.h"
 #include "platform/Grid.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
@@ -33,18 +39,13 @@ class QToolBar;
 class QToolBox;
 class QListWidget;
 class QSystemTrayIcon;
+class Tray;
 class GridView;
 class GanttChart;
+class Form6;
+class Form18;
 class PictureViewer;
-
-// Task grid columns.
-namespace Col {
-enum : int {
-    Fixed = 0, TaskId = 1, Equipment = 2, RequestDate = 3, ScheduledStart = 4, StartTime = 5,
-    ScheduledEnd = 6, EndTime = 7, AssignedTo = 8, RequestedBy = 9, Type = 10, Frequency = 11,
-    Document = 12, Status = 13, Count = 14
-};
-}
+class UpdateChecker;
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -63,10 +64,10 @@ public:
     void UnloadAllForms();       // ends the program
     static int GetTaskbarHeight();
 
-    // ---- database location ----
-    QString DatabaseFile() const;     // Text1
-    QString DatabaseFolder() const;   // lblpath, ends with '/'
-    QString DatabaseName() const;     // Label7
+    // ---- database location (kept by Database, shown in Text1, lblpath, Label7) ----
+    QString DatabaseFile() const;
+    QString DatabaseFolder() const;   // ends with '/'
+    QString DatabaseName() const;
     QString CompanionFolder() const;  // DatabaseFolder + DatabaseName
     QString TasksFolder() const;      // companion/Tasks
     QString MaterialsFolder() const;  // companion/Materials
@@ -82,10 +83,8 @@ public:
     // Both false (with the reason told) when the new file could not be
     // written; the open database then stays open, unchanged.
     bool NewData(const QString& path);
-    bool FinishNew();
+    bool FinishNew(const QString& path);
     bool Opendata(const QString& path);
-    // Reads a task database into Grid1; Grid1 is untouched on any failure.
-    bool LoadTaskGrid(const QString& path, QString* error);
     void mnunewd_Click();
     void mnuopend_Click();
     void mnudef_Click();
@@ -155,6 +154,15 @@ public:
     void mnueploy_Click();
     void mnuptype_Click();
 
+    // ---- openers of the windows that work on Database (wired to this window) ----
+    Form6* TaskEditor();        // the single task editor, loaded hidden when needed
+    Form6* EditorForAdd();      // the list bar's "Add"
+    Form6* EditorForEdit();     // the list bar's "Edit"; nullptr when refused
+    Form18* Generator();        // "Auto Generate Selected Task", loaded
+    // A list window whose Apply fills its field of the task editor.
+    template <class ListWindowClass>
+    ListWindowClass* ShowList();
+
     // ---- neighbours (chart, printing, alerts, utilities) ----
     void GetChart();
     void FindExcel();
@@ -193,6 +201,11 @@ public:
     void MatchAlerts();
     void MailNotify();          // the alert mail
 
+    // ---- preferences, skins, update check, help ----
+    QString GetSkinFile();      // "" when cancelled
+    void axAutoUpdate1_UpdateResult(const QString& text, int status);
+    UpdateChecker* axAutoUpdate1 = nullptr;
+
     // ---- the Photo page ----
     void BuildPhotoPage();      // the buttons below IHViewPortX1
     void LoadTaskPicture();     // the ActiveTask's document into the viewer
@@ -204,7 +217,8 @@ public:
     void Command35_Click();     // "&Print"
 
     // ---- controls (names as the other windows use them) ----
-    Grid Grid1;                  // the task database in memory
+    TaskDatabase Database;       // the task database: grid, location, lock
+    Grid& Grid1 = Database.Tasks();   // the task grid
     Grid Grid2, Grid3;           // work grids of the print sheets
     GridView* Grid1View = nullptr;
     QLineEdit* Text1 = nullptr;     // DatabaseFile
@@ -244,7 +258,7 @@ public:
     QPushButton* Command33 = nullptr;
     QPushButton* Command35 = nullptr;
     QTimer* Timer1 = nullptr;
-    QSystemTrayIcon* csSysTray1 = nullptr;
+    Tray* csSysTray1 = nullptr;
     QString File1Path, File2Path;   // the companion Tasks and Materials folders
     QList<QIcon> ImageList2;        // the four 32x32 frames of the tray animation
     QSystemTrayIcon* Balloon1 = nullptr;   // the balloon: the tray icon's message
@@ -266,13 +280,42 @@ public:
 
     // True while a long pass or a recurrence run works on the grid; user
     // commands that would change the grid wait for it.
-    bool Busy() const { return busy_ > 0; }
+    bool Busy() const { return Database.Busy(); }
     // Lets pending paint and timer events run, but no user input.
     static void DoEvents();
     // Moves Bar1 to `value` at most a few times a second (a per-row update
     // would cost more than the pass itself); always on the last value.
     void StepProgress(int value);
     void SetPickerDate(const QDate& date);    // from code: no DateChange event
+
+    // ---- backup and restore ----
+    // Before a restore replaces `files`: false when the open database is
+    // among them and the user keeps its unsaved changes.
+    bool ConfirmRestoreOver(const QStringList& files);
+    // After a restore wrote `files`: the open database is read again when
+    // it was among them, so the next save cannot bring back the old grid.
+    void ReloadAfterRestore(const QStringList& files);
+
+    // ---- alerts and the tray ----
+    void Timer1_Timer();
+    void TrayNotify();
+    void csSysTray1_IconClick();
+    void csSysTray1_IconRightClick();
+    // Starts or stops the tray icon's alert animation; the alert mail stops
+    // it once the mail has gone (or failed).
+    void TrayAnimation(bool on);
+    // What time it is for the alert clock (tests step it instead of waiting).
+    void SetAlertClock(std::function<QDateTime()> now);
+    bool AlertFound = false;
+private:
+    void BuildAlerts();
+    // To the tray; `decideTimer` switches the alert timer by AlertSwitch.
+    void EnterTray(bool decideTimer);
+    // The notifier in the middle of the screen, the window in the tray.
+    void PositionNotifier();
+    Alerts::AlertTimer alertTimer_;
+    bool checking_ = false;
+    // ---- end of alerts and the tray ----
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -285,10 +328,8 @@ private:
     void BuildListBar();
     void BuildToolBar();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
-    void SetLocation(const QString& file, const QString& folder, const QString& name);
+    void MirrorLocation();
     void EnsureCompanionFolder();
-    bool databaseReadable_ = false;
-    int busy_ = 0;
     bool unloading_ = false;
     qint64 lastProgressMs_ = 0;
     QList<QAction*> items_;

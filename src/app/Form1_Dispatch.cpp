@@ -14,10 +14,10 @@
 
 #include "app/Form1.h"
 #include "app/Form5.h"
-#include "app/Forms.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GridExport.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -90,12 +90,6 @@ bool TaskRowActive(const Grid& grid) {
     return r >= 1 && r < grid.Rows();
 }
 
-bool AlertsOn(const QString& alertSwitch) {
-    bool ok = false;
-    const double value = alertSwitch.trimmed().toDouble(&ok);
-    return ok && value == 1.0;
-}
-
 }  // namespace
 
 void Form1::BuildListBar() {
@@ -131,10 +125,10 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
     const QString item = itemText;
 
     if (item == "Add") {
-        Form6::OpenForAdd();
+        EditorForAdd();
     } else if (item == "Edit") {
         // Refuses with "No Tasks Found" when no task row is active.
-        Form6::OpenForEdit();
+        EditorForEdit();
     } else if (item == "Delete") {
         if (!TaskRowActive(Grid1)) {
             MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
@@ -147,10 +141,10 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
             return;
         }
         const int r = Grid1.ActiveRow();
-        Form18* generator = Forms::Load<Form18>();
+        Form18* generator = Generator();
         if (const auto start = DateText::ParseDate(Grid1.Text(r, Col::ScheduledStart)))
             generator->DatePicker1->setDate(*start);
-        Forms::Show<Form18>();
+        Forms::Raise(generator);
     } else if (item == "Complete" || item == "In Progress" || item == "Ready" || item == "On Hold" ||
                item == "Canceled" || item == "Past Due") {
         ViewStatus(item);
@@ -218,12 +212,7 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
         // An open chooser is only brought forward; its marks stay.
         Forms::Show<Form5>();
     } else if (key == "Tray") {
-        SetTray();
-        // The toolbar decides the alert timer every time.
-        if (AlertsOn(SkinLabel1->text()))
-            Timer1->start();
-        else
-            Timer1->stop();
+        mnutray_Click();
     } else if (key == "Photo") {
         LoadTaskPicture();
         SSTab1->setCurrentIndex(2);

@@ -1,6 +1,11 @@
-// The task editor's lists, filled from the ActiveTask's per-task files.
+// The openers of the task editor and the generate dialog, and the editor's
+// lists filled from the ActiveTask's per-task files.
+#include <QLabel>
+#include <QLineEdit>
+
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
+#include "tasks/Form18.h"
 #include "tasks/Form6.h"
 
 namespace {
@@ -10,6 +15,42 @@ QString ActiveTaskId(const Grid& grid) {
 }
 }  // namespace
 
-void Form1::GetTasks() { Forms::Load<Form6>()->LoadItemList(ActiveTaskId(Grid1)); }
+void Form1::GetTasks() { TaskEditor()->LoadItemList(ActiveTaskId(Grid1)); }
 
-void Form1::GetMat() { Forms::Load<Form6>()->LoadMaterialList(ActiveTaskId(Grid1)); }
+void Form1::GetMat() { TaskEditor()->LoadMaterialList(ActiveTaskId(Grid1)); }
+
+Form6* Form1::TaskEditor() {
+    if (Form6* open = Forms::Loaded<Form6>()) return open;
+    Form6* editor = Forms::Load<Form6>(Database);
+    editor->SetOpener([this] { return TaskEditor(); }, [this] { return Label3->text(); });
+    connect(editor, &Form6::TaskSaved, this, [this](const QString& interval, const QString& count, bool stored) {
+        Text3->setText(interval);
+        Text4->setText(count);
+        if (stored) Generate();
+    });
+    return editor;
+}
+
+Form6* Form1::EditorForAdd() {
+    Label3->setText(QStringLiteral("1"));
+    return Form6::OpenForAdd([this] { return TaskEditor(); });
+}
+
+Form6* Form1::EditorForEdit() {
+    Form6* editor = Form6::OpenForEdit(Database, [this] {
+        Label3->setText(QStringLiteral("2"));
+        return TaskEditor();
+    });
+    return editor;
+}
+
+Form18* Form1::Generator() {
+    if (Form18* open = Forms::Loaded<Form18>()) return open;
+    Form18* generator = Forms::Load<Form18>(Database);
+    connect(generator, &Form18::ValuesChosen, this, [this](const QString& interval, const QString& count) {
+        Text3->setText(interval);
+        Text4->setText(count);
+    });
+    connect(generator, &Form18::GenerateRequested, this, [this] { Generate(); });
+    return generator;
+}

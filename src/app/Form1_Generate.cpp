@@ -4,9 +4,9 @@
 #include <QProgressBar>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 #include "tasks/Form18.h"
 #include "tasks/OneFieldEditors.h"
 #include "tasks/Recurrence.h"
@@ -56,23 +56,23 @@ void Form1::Generate() {
                vb::vbExclamation);
 }
 
-void Form1::mnutype_Click() { Forms::Show<Form16>(); }
-void Form1::mnuassigned_Click() { Forms::Show<Form12>(); }
-void Form1::mnurequest_Click() { Forms::Show<Form13>(); }
-void Form1::mnustart_Click() { Forms::Show<Form14>(); }
-void Form1::mnuebd_Click() { Forms::Show<Form15>(); }
-void Form1::mnudesc_Click() { Forms::Show<frme2>(); }
+void Form1::mnutype_Click() { Forms::Show<Form16>(Database); }
+void Form1::mnuassigned_Click() { Forms::Show<Form12>(Database); }
+void Form1::mnurequest_Click() { Forms::Show<Form13>(Database); }
+void Form1::mnustart_Click() { Forms::Show<Form14>(Database); }
+void Form1::mnuebd_Click() { Forms::Show<Form15>(Database); }
+void Form1::mnudesc_Click() { Forms::Show<frme2>(Database); }
 
 void Form1::mnudup_Click() {
     if (Grid1.Rows() < 2) {
         MsgBox(QStringLiteral("Nothing to generate"), vb::vbOKOnly);
         return;
     }
-    Form18* f = Forms::Load<Form18>();
+    Form18* f = Generator();
     const int row = Grid1.ActiveRow();
     if (row >= 1 && row < Grid1.Rows()) {
         if (const auto date = DateText::ParseDate(Grid1.Text(row, Col::ScheduledStart)))
             f->DatePicker1->setDate(*date);
     }
-    Forms::Show<Form18>();
+    Forms::Raise(f);
 }

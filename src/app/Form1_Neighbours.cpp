@@ -18,58 +18,14 @@ void Form1::GetChart() {
     phGantX1->EndDate = DatePicker1->date().addDays(1);
     phGantX1->update();
 }
-// TODO: the spreadsheet-program lookup replaces this.
-void Form1::FindExcel() {}
-// TODO: tray mode replaces this.
-void Form1::SetTray() {}
-// TODO: the work-order sheet and its print preview replace this.
-void Form1::PrintWork() {}
-// TODO: the material-list sheet and its print preview replace this.
-void Form1::mnupcost_Click() {}
-void Form1::mnumatre_Click() { mnupcost_Click(); }
-void Form1::mnupp_Click() { PrintWork(); }
-void Form1::mnuporder_Click() { PrintWork(); }
-// TODO: the grid print with its page set-up and preview replaces this.
-void Form1::mtprint_Click() {}
-void Form1::mnusht_Click() { mtprint_Click(); }
 // TODO: the chart print preview replaces this.
 void Form1::mnupgantt_Click() {}
-// TODO: the spreadsheet-path window replaces this.
-void Form1::mnuexcel_Click() {}
 void Form1::mnuin_Click() { Command3_Click(); }
 void Form1::mnuout_Click() { Command4_Click(); }
 void Form1::mnugrefresh_Click() { Command2_Click(); }
 void Form1::mnupchart_Click() { mnupgantt_Click(); }
-// TODO: skins replace this.
-void Form1::mnuskin_Click() {}
-// TODO: the preferences window replaces this.
-void Form1::mnupref_Click() {}
-// TODO: backup replaces this.
-void Form1::mnubackup_Click() {}
-// TODO: restore replaces this.
-void Form1::mnures_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnutray_Click() {}
-// TODO: the alert settings window replaces this.
-void Form1::mnunot_Click() {}
 // TODO: the alert e-mail settings window replaces this.
 void Form1::mnusetemail_Click() {}
-// TODO: the notifier position replaces this.
-void Form1::mnuptray_Click() {}
-// TODO: tray mode replaces this.
-void Form1::mnurestore_Click() {}
-// TODO: the update check replaces this.
-void Form1::mnuupdate_Click() {}
-// TODO: help replaces this.
-void Form1::mnucont_Click() {}
-// TODO: help replaces this.
-void Form1::mnuvisit_Click() {}
-// TODO: the About window replaces this.
-void Form1::mnuabout_Click() {}
-// TODO: the alert check replaces this.
-void Form1::GetAlert() {}
-// TODO: the alert view replaces this.
-void Form1::MatchAlerts() {}
 // TODO: the alert e-mail replaces this.
 void Form1::MailNotify() {}
 

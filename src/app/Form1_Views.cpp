@@ -13,10 +13,6 @@
 #include "database/TaskViews.h"
 #include "platform/Dialogs.h"
 
-static_assert(TaskColumn::Id == Col::TaskId && TaskColumn::ScheduledStart == Col::ScheduledStart &&
-              TaskColumn::Status == Col::Status,
-              "the passes read the task grid's columns");
-
 namespace {
 
 const QString kTitle = QStringLiteral("Quillon");

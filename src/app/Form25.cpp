@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/Skin.h"
 
 Form25::Form25() : QWidget(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint) {

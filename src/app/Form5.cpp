@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/Grid.h"
 #include "platform/Skin.h"
 

@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
 #include "database/DatabaseLocation.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 #include "platform/Registry.h"
 #include "platform/Skin.h"
 

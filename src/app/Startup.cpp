@@ -1,8 +1,10 @@
 #include "app/Startup.h"
 
 #include "app/Form1.h"
+#include "platform/Dialogs.h"
 
 bool StartQuillon() {
+    Dialogs::Install(std::make_unique<QtDialogs>());
     auto* main = new Form1;
     main->setAttribute(Qt::WA_DeleteOnClose);
     // Form_Load shows the window itself (unless it starts in the tray).

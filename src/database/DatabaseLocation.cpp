@@ -46,4 +46,13 @@ bool ClearPerTaskFiles(const QString& folder, const QString& name, const QString
     return ok;
 }
 
+bool IdNamesFiles(const QString& id) {
+    return !id.isEmpty() && FileOps::IsSafeFileName(id) && FileOps::IsSafeFileName(id + QStringLiteral(".tsk"));
+}
+
+QString TaskFile(const QString& folder, const QString& id, const QString& extension) {
+    if (folder.isEmpty() || !IdNamesFiles(id)) return QString();
+    return FileOps::Join(folder, id + extension);
+}
+
 }  // namespace DatabaseLocation

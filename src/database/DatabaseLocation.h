@@ -20,4 +20,9 @@ bool EnsureCompanion(const QString& folder, const QString& name);
 // new database replacing an old file must not inherit the old tasks' lists,
 // and the lists of another database sharing the companion folder stay.
 bool ClearPerTaskFiles(const QString& folder, const QString& name, const QStringList& taskIds);
+// A Task ID names its per-task files: not empty, and usable as a file name
+// (with the longest extension) inside the task folders.
+bool IdNamesFiles(const QString& id);
+// A task's file in a task folder ("" without a folder or a usable ID).
+QString TaskFile(const QString& folder, const QString& id, const QString& extension);
 }

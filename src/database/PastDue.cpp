@@ -1,5 +1,6 @@
 #include "database/PastDue.h"
 
+#include "database/TaskColumns.h"
 #include "database/TaskViews.h"
 #include "platform/Colors.h"
 #include "platform/DateText.h"
@@ -31,16 +32,16 @@ Result Mark(Grid& grid, const QDate& today, const Colours& colours,
     const int last = grid.Rows() - 1;
     const int cols = grid.Cols();
     for (int r = 1; r <= last; ++r) {
-        const std::string& status = grid.TextUtf8(r, TaskColumn::Status);
+        const std::string& status = grid.TextUtf8(r, Col::Status);
         // Only "Ready" rows can change, so only their dates need reading.
         if (status == TaskStatus::kReady) {
-            const std::optional<QDate> start = StartDay(grid.TextUtf8(r, TaskColumn::ScheduledStart));
+            const std::optional<QDate> start = StartDay(grid.TextUtf8(r, Col::ScheduledStart));
             if (start && *start < today) {
-                grid.SetTextUtf8(r, TaskColumn::Status, TaskStatus::kPastDue);
+                grid.SetTextUtf8(r, Col::Status, TaskStatus::kPastDue);
                 ++result.marked;
             }
         }
-        const bool pastDue = grid.TextUtf8(r, TaskColumn::Status) == TaskStatus::kPastDue;
+        const bool pastDue = grid.TextUtf8(r, Col::Status) == TaskStatus::kPastDue;
         result.pastDue += pastDue;
         // A grid that was never coloured is already black on white.
         if (!pastDue && !grid.HasCustomStyle()) {

@@ -6,13 +6,7 @@
 
 #include <functional>
 
-// The task grid's columns these passes read (the main window's Col names
-// the same numbers).
-namespace TaskColumn {
-constexpr int Id = 1;
-constexpr int ScheduledStart = 4;
-constexpr int Status = 13;
-}
+#include "database/TaskColumns.h"
 
 namespace TaskPass {
 using RowProgress = std::function<void(int row)>;

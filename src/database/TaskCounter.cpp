@@ -1,6 +1,7 @@
 #include "database/TaskCounter.h"
 
 #include "database/RowProgress.h"
+#include "database/TaskColumns.h"
 #include "platform/Registry.h"
 
 namespace TaskCounter {
@@ -27,7 +28,7 @@ std::optional<qint64> TaskNumber(const std::string& id) {
 std::optional<qint64> LargestTaskNumber(const Grid& grid) {
     std::optional<qint64> best;
     for (int r = 1; r < grid.Rows(); ++r) {
-        const std::optional<qint64> n = TaskNumber(grid.TextUtf8(r, TaskColumn::Id));
+        const std::optional<qint64> n = TaskNumber(grid.TextUtf8(r, Col::TaskId));
         if (n && (!best || *n > *best)) best = n;
     }
     return best;

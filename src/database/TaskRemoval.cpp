@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "database/RowProgress.h"
+#include "database/TaskColumns.h"
 #include "platform/FileOps.h"
 
 namespace TaskRemoval {
@@ -18,7 +19,7 @@ QStringList RemoveSelected(Grid& grid) {
     const Range range = SelectedTaskRows(grid);
     QStringList ids;
     if (range.empty()) return ids;
-    for (int r = range.first; r <= range.last; ++r) ids << grid.Text(r, TaskColumn::Id);
+    for (int r = range.first; r <= range.last; ++r) ids << grid.Text(r, Col::TaskId);
     grid.DeleteRows(range.first, range.last);
     return ids;
 }
@@ -26,7 +27,7 @@ QStringList RemoveSelected(Grid& grid) {
 QStringList OrphanedIds(const Grid& remaining, const QStringList& removedIds) {
     std::unordered_set<std::string> kept;
     kept.reserve(size_t(std::max(0, remaining.Rows() - 1)));
-    for (int r = 1; r < remaining.Rows(); ++r) kept.insert(remaining.TextUtf8(r, TaskColumn::Id));
+    for (int r = 1; r < remaining.Rows(); ++r) kept.insert(remaining.TextUtf8(r, Col::TaskId));
     QStringList out;
     QSet<QString> seen;
     for (const QString& id : removedIds) {

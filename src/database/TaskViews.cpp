@@ -1,5 +1,7 @@
 #include "database/TaskViews.h"
 
+#include "database/TaskColumns.h"
+
 #include <algorithm>
 
 using TaskPass::RedrawHold;
@@ -13,7 +15,7 @@ int ShowStatus(Grid& grid, const QString& status, const TaskPass::RowProgress& p
     const int last = grid.Rows() - 1;
     int shown = 0;
     for (int r = 1; r <= last; ++r) {
-        const bool match = grid.TextUtf8(r, TaskColumn::Status) == wanted;
+        const bool match = grid.TextUtf8(r, Col::Status) == wanted;
         grid.SetRowHeight(r, match ? Grid::kShownRowHeight : 0);
         shown += match;
         Report(progress, r, last);
@@ -56,8 +58,8 @@ int ClearAlerts(Grid& grid, const TaskPass::RowProgress& progress) {
     const int last = grid.Rows() - 1;
     int changed = 0;
     for (int r = 1; r <= last; ++r) {
-        if (grid.TextUtf8(r, TaskColumn::Status) == TaskStatus::kAlert) {
-            grid.SetTextUtf8(r, TaskColumn::Status, TaskStatus::kReady);
+        if (grid.TextUtf8(r, Col::Status) == TaskStatus::kAlert) {
+            grid.SetTextUtf8(r, Col::Status, TaskStatus::kReady);
             ++changed;
         }
         Report(progress, r, last);

@@ -9,24 +9,23 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/Form1.h"
-#include "app/Forms.h"
+#include "database/DatabaseNotices.h"
+#include "database/TaskDatabase.h"
 #include "lists/ListFile.h"
 #include "platform/Colors.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "platform/Skin.h"
-#include "tasks/Form6.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Quillon");
 constexpr int kNameWidth = 144;
 
 // Writing needs an open database; without one the user is told so once.
-QString ListPathForWriting() {
-    Form1* main = Form1::Get();
-    if (!main || !main->RequireDatabase()) return {};
-    return main->ListFilePath();
+QString ListPathForWriting(const TaskDatabase& db) {
+    if (!DatabaseNotices::RequireOpen(db)) return {};
+    return db.ListFilePath();
 }
 
 void ReportWriteFailure(const ListFile& file) {
@@ -44,15 +43,10 @@ void RefreshIfOpen() {
 }
 }  // namespace
 
-QString CurrentListFilePath() {
-    Form1* main = Form1::Get();
-    return main ? main->ListFilePath() : QString();
-}
-
 // ---------------------------------------------------------------- ListWindow
 
-ListWindow::ListWindow(const Design& design)
-    : section_(design.section), nameHeader_(design.nameHeader), colours_(design.colours),
+ListWindow::ListWindow(TaskDatabase& database, const Design& design)
+    : db_(database), section_(design.section), nameHeader_(design.nameHeader), colours_(design.colours),
       fitAfterListing_(design.fitAfterListing) {
     setWindowTitle(design.caption);
     Grid1View = new GridView(&Grid1, this);
@@ -114,7 +108,7 @@ void ListWindow::ClearGrid() {
 }
 
 void ListWindow::ReadReg() {
-    const ListFile file(CurrentListFilePath());
+    const ListFile file(db_.ListFilePath());
     const auto entries = file.Entries(section_);
     // A damaged list file shows no entries; the user learns why, and the
     // file is never written over, as every write reads it first.
@@ -148,7 +142,7 @@ void ListWindow::Command2_Click() {
     if (first > last) return;
     QStringList names;
     for (int r = first; r <= last; ++r) names << Grid1.Text(r, 1);
-    const QString path = ListPathForWriting();
+    const QString path = ListPathForWriting(db_);
     if (path.isEmpty()) return;
     // Only the chosen entries leave the file as it stands now; entries the
     // grid does not show (added meanwhile by another window, or not listed)
@@ -164,9 +158,7 @@ void ListWindow::Command3_Click() {
     // The header row is never an entry: an empty list hands nothing over.
     if (row < 1 || row >= Grid1.Rows()) return;
     const QString name = Grid1.Text(row, 1);
-    // Writing the field loads the task editor, hidden, when it is not open;
-    // it keeps the value until it is shown.
-    EditorField(Forms::Load<Form6>())->setText(name);
+    if (apply_) apply_(name);
     close();
 }
 
@@ -176,23 +168,23 @@ void ListWindow::Grid1_DblClick() { Command3_Click(); }
 
 // ---------------------------------------------------------------- the list windows
 
-Form2::Form2()
-    : ListWindow({QStringLiteral("Employees"), ListSection::Employees, QStringLiteral("Employee"), true, false}) {}
-void Form2::AddEntry() { Forms::Show<frmemployee>(); }
-QLineEdit* Form2::EditorField(Form6* editor) const { return editor->Text3; }
+Form2::Form2(TaskDatabase& database)
+    : ListWindow(database, {QStringLiteral("Employees"), ListSection::Employees, QStringLiteral("Employee"), true, false}) {}
+void Form2::AddEntry() { Forms::Show<frmemployee>(db_); }
+ListWindow::EditorField Form2::Target() const { return EditorField::AssignedTo; }
 
-Form4::Form4()
-    : ListWindow({QStringLiteral("Employees"), ListSection::Employees, QStringLiteral("Employee"), true, true}) {}
-void Form4::AddEntry() { Forms::Show<frmemployee2>(); }
-QLineEdit* Form4::EditorField(Form6* editor) const { return editor->Text5; }
+Form4::Form4(TaskDatabase& database)
+    : ListWindow(database, {QStringLiteral("Employees"), ListSection::Employees, QStringLiteral("Employee"), true, true}) {}
+void Form4::AddEntry() { Forms::Show<frmemployee2>(db_); }
+ListWindow::EditorField Form4::Target() const { return EditorField::RequestedBy; }
 
-frmequip::frmequip()
-    : ListWindow({QStringLiteral("Equipment"), ListSection::Equipment, QStringLiteral("Equipment"), true, true}) {}
-void frmequip::AddEntry() { Forms::Show<frmemployee4>(); }
-QLineEdit* frmequip::EditorField(Form6* editor) const { return editor->Text2; }
+frmequip::frmequip(TaskDatabase& database)
+    : ListWindow(database, {QStringLiteral("Equipment"), ListSection::Equipment, QStringLiteral("Equipment"), true, true}) {}
+void frmequip::AddEntry() { Forms::Show<frmemployee4>(db_); }
+ListWindow::EditorField frmequip::Target() const { return EditorField::Equipment; }
 
-Form3::Form3()
-    : ListWindow({QStringLiteral("Types"), ListSection::Types, QStringLiteral("Type"), false, true}) {}
+Form3::Form3(TaskDatabase& database)
+    : ListWindow(database, {QStringLiteral("Types"), ListSection::Types, QStringLiteral("Type"), false, true}) {}
 
 void Form3::AddEntry() {
     const auto answer = Dialogs::Get().InputBox(QStringLiteral("Enter Type"), QStringLiteral("Task Manager"), QString());
@@ -201,7 +193,7 @@ void Form3::AddEntry() {
         MsgBox(problem, vb::vbExclamation, kTitle);
         return;
     }
-    const QString path = ListPathForWriting();
+    const QString path = ListPathForWriting(db_);
     if (path.isEmpty()) return;
     ListFile file(path);
     if (!file.Add(ListSection::Types, *answer, QString())) ReportWriteFailure(file);
@@ -209,12 +201,13 @@ void Form3::AddEntry() {
     ReadReg();
 }
 
-QLineEdit* Form3::EditorField(Form6* editor) const { return editor->Combo1; }
+ListWindow::EditorField Form3::Target() const { return EditorField::Type; }
 
 // ---------------------------------------------------------------- AddEntryDialog
 
-AddEntryDialog::AddEntryDialog(const QString& caption, const QString& label, const QString& section)
-    : section_(section), colour_(ListFile::kButtonFace) {
+AddEntryDialog::AddEntryDialog(TaskDatabase& database, const QString& caption, const QString& label,
+                               const QString& section)
+    : db_(database), section_(section), colour_(ListFile::kButtonFace) {
     setWindowTitle(caption);
     Text1 = new QLineEdit(this);
     Command3 = new QPushButton(this);
@@ -269,7 +262,7 @@ void AddEntryDialog::Command1_Click() {
         Text1->setFocus();
         return;
     }
-    const QString path = ListPathForWriting();
+    const QString path = ListPathForWriting(db_);
     if (path.isEmpty()) return;
     ListFile file(path);
     if (!file.Add(section_, name, Colors::ToText(colour_))) {
@@ -283,14 +276,14 @@ void AddEntryDialog::Command1_Click() {
 
 void AddEntryDialog::Command2_Click() { close(); }
 
-frmemployee::frmemployee()
-    : AddEntryDialog(QStringLiteral("Add Employee"), QStringLiteral("Employee"), ListSection::Employees) {}
+frmemployee::frmemployee(TaskDatabase& database)
+    : AddEntryDialog(database, QStringLiteral("Add Employee"), QStringLiteral("Employee"), ListSection::Employees) {}
 void frmemployee::RefreshList() { RefreshIfOpen<Form2>(); }
 
-frmemployee2::frmemployee2()
-    : AddEntryDialog(QStringLiteral("Add Employee"), QStringLiteral("Employee"), ListSection::Employees) {}
+frmemployee2::frmemployee2(TaskDatabase& database)
+    : AddEntryDialog(database, QStringLiteral("Add Employee"), QStringLiteral("Employee"), ListSection::Employees) {}
 void frmemployee2::RefreshList() { RefreshIfOpen<Form4>(); }
 
-frmemployee4::frmemployee4()
-    : AddEntryDialog(QStringLiteral("Add Equipment"), QStringLiteral("Equipment"), ListSection::Equipment) {}
+frmemployee4::frmemployee4(TaskDatabase& database)
+    : AddEntryDialog(database, QStringLiteral("Add Equipment"), QStringLiteral("Equipment"), ListSection::Equipment) {}
 void frmemployee4::RefreshList() { RefreshIfOpen<frmequip>(); }

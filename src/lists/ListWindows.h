@@ -1,11 +1,12 @@
 #pragma once
-// The windows that keep the lists of the list file and hand a chosen entry
-// to the task editor.
+// The windows that keep the lists of the open database's list file and hand
+// a chosen entry to whoever opened them (the task editor's fields).
 //
 // One design serves every list window: ListWindow shows one section of the
 // list file in its grid and has Add, Delete, Apply and Close. The concrete
 // windows differ only in their caption, section, header, the Add they open
-// and the task-editor field Apply fills:
+// and the task-editor field their Apply is meant for (the opener supplies
+// the Apply itself, SetApply):
 //   Form2     "Employees"  section Employees  Add: frmemployee   Apply: Form6.Text3 (Assigned To)
 //   Form4     "Employees"  section Employees  Add: frmemployee2  Apply: Form6.Text5 (Requested By)
 //   frmequip  "Equipment"  section Equipment  Add: frmemployee4  Apply: Form6.Text2 (Equipment)
@@ -17,19 +18,20 @@
 // colour (frmemployee, frmemployee2, frmemployee4). Each refreshes the list
 // window it belongs to after saving, when that window is open.
 //
-// Every window is a single instance reached through Forms (Forms::Show<Form2>()),
-// modeless, and deleted when it closes.
+// Every window is a single instance reached through Forms
+// (Forms::Show<Form2>(database)), modeless, and deleted when it closes.
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
 
 #include "platform/Grid.h"
 
-class Form6;
 class GridView;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TaskDatabase;
 
 class ListWindow : public QDialog {
     Q_OBJECT
@@ -47,6 +49,12 @@ public:
 
     QString Section() const { return section_; }
 
+    // The task-editor field the window's Apply is meant for.
+    enum class EditorField { Equipment, AssignedTo, RequestedBy, Type };
+    virtual EditorField Target() const = 0;
+    // What Apply does with the chosen name (supplied by the opener).
+    void SetApply(std::function<void(const QString&)> apply) { apply_ = std::move(apply); }
+
     Grid Grid1;
     GridView* Grid1View = nullptr;
     QPushButton* Command1 = nullptr;
@@ -62,11 +70,10 @@ protected:
         bool colours;            // a "Gantt Color" column
         bool fitAfterListing;    // ReadReg fits the columns to their contents
     };
-    explicit ListWindow(const Design& design);
+    ListWindow(TaskDatabase& database, const Design& design);
 
     virtual void AddEntry() = 0;
-    // The task editor's field that Apply fills.
-    virtual QLineEdit* EditorField(Form6* editor) const = 0;
+    TaskDatabase& db_;
 
 private:
     void SetUpGrid();
@@ -75,46 +82,47 @@ private:
     QString nameHeader_;
     bool colours_;
     bool fitAfterListing_;
+    std::function<void(const QString&)> apply_;
 };
 
 // Employee list window of the Setup menu and the Assigned To picker.
 class Form2 : public ListWindow {
     Q_OBJECT
 public:
-    Form2();
+    explicit Form2(TaskDatabase& database);
+    EditorField Target() const override;
 protected:
     void AddEntry() override;
-    QLineEdit* EditorField(Form6* editor) const override;
 };
 
 // The task editor's Requested By picker: the employee list once more.
 class Form4 : public ListWindow {
     Q_OBJECT
 public:
-    Form4();
+    explicit Form4(TaskDatabase& database);
+    EditorField Target() const override;
 protected:
     void AddEntry() override;
-    QLineEdit* EditorField(Form6* editor) const override;
 };
 
 // Equipment list window of the Setup menu and the Equipment picker.
 class frmequip : public ListWindow {
     Q_OBJECT
 public:
-    frmequip();
+    explicit frmequip(TaskDatabase& database);
+    EditorField Target() const override;
 protected:
     void AddEntry() override;
-    QLineEdit* EditorField(Form6* editor) const override;
 };
 
 // Task-type list window of the Setup menu and the Type picker.
 class Form3 : public ListWindow {
     Q_OBJECT
 public:
-    Form3();
+    explicit Form3(TaskDatabase& database);
+    EditorField Target() const override;
 protected:
     void AddEntry() override;
-    QLineEdit* EditorField(Form6* editor) const override;
 };
 
 class AddEntryDialog : public QDialog {
@@ -134,12 +142,13 @@ public:
     QPushButton* Command2 = nullptr; // Cancel
 
 protected:
-    AddEntryDialog(const QString& caption, const QString& label, const QString& section);
+    AddEntryDialog(TaskDatabase& database, const QString& caption, const QString& label, const QString& section);
     // Shows the new entry in the list window this dialog belongs to, when
     // that window is open; a closed one is not opened by it.
     virtual void RefreshList() = 0;
 
 private:
+    TaskDatabase& db_;
     QString section_;
     int32_t colour_;
 };
@@ -147,7 +156,7 @@ private:
 class frmemployee : public AddEntryDialog {   // Add of Form2
     Q_OBJECT
 public:
-    frmemployee();
+    explicit frmemployee(TaskDatabase& database);
 protected:
     void RefreshList() override;
 };
@@ -155,7 +164,7 @@ protected:
 class frmemployee2 : public AddEntryDialog {  // Add of Form4
     Q_OBJECT
 public:
-    frmemployee2();
+    explicit frmemployee2(TaskDatabase& database);
 protected:
     void RefreshList() override;
 };
@@ -163,10 +172,8 @@ protected:
 class frmemployee4 : public AddEntryDialog {  // Add of frmequip
     Q_OBJECT
 public:
-    frmemployee4();
+    explicit frmemployee4(TaskDatabase& database);
 protected:
     void RefreshList() override;
 };
 
-// The list file of the database open now; empty when none is open.
-QString CurrentListFilePath();

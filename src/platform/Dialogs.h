@@ -37,10 +37,12 @@ public:
     virtual QString FolderName(const QString& title, const QString& folder) = 0;
     virtual std::optional<QColor> Color(const QColor& initial, const QString& title) = 0;
 
-    // The installed instance (the real one unless a test installed another).
+    // The installed instance: the program installs QtDialogs at start, tests
+    // their scripted ones. Before that, every question takes its default.
     static Dialogs& Get();
     static void Install(std::unique_ptr<Dialogs> dialogs);
-    // The window dialogs are parented to (the main window once it exists).
+    // The window dialogs are parented to (the main window once it exists);
+    // these two live with QtDialogs, in the widget layer.
     static void SetParentWindow(QWidget* parent);
     static QWidget* ParentWindow();
 };
@@ -48,6 +50,7 @@ public:
 // Shorthands used everywhere.
 int MsgBox(const QString& prompt, int style = vb::vbOKOnly, const QString& title = QStringLiteral("Quillon"));
 
+// The real dialogs (QtDialogs.cpp, in the widget layer).
 class QtDialogs : public Dialogs {
 public:
     int MsgBox(const QString& prompt, int style, const QString& title) override;

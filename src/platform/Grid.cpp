@@ -2,98 +2,17 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QFile>
 #include <algorithm>
 #include <charconv>
-#include <new>
 #include <numeric>
-#include <stdexcept>
 
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
+#include "platform/GridFile.h"
 
 namespace {
 const std::string kEmpty;
 
-// The grid file: UTF-8 text.
-//   QUILLON-GRID 1
-//   <rows> <cols>
-//   <width of each column, space-separated>
-//   <height of each row, space-separated>
-//   <one line per row: cells separated by tabs, \ \t \n \r escaped>
-//   END
-// The END line and the counts let a truncated or edited file be refused.
-constexpr char kMagic[] = "QUILLON-GRID";
-constexpr int kVersion = 1;
-constexpr int kMaxCount = 50'000'000;
-
-void AppendEscaped(std::string& out, const std::string& text) {
-    for (char ch : text) {
-        switch (ch) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += ch;
-        }
-    }
-}
-
-bool Unescape(std::string_view in, std::string& out) {
-    out.clear();
-    out.reserve(in.size());
-    for (size_t i = 0; i < in.size(); ++i) {
-        char ch = in[i];
-        if (ch != '\\') { out += ch; continue; }
-        if (++i >= in.size()) return false;
-        switch (in[i]) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        default: return false;
-        }
-    }
-    return true;
-}
-
-// Splits off the next line (without its '\n'); false at the end of data.
-bool NextLine(std::string_view& data, std::string_view& line) {
-    if (data.empty()) return false;
-    size_t nl = data.find('\n');
-    if (nl == std::string_view::npos) {
-        line = data;
-        data = {};
-    } else {
-        line = data.substr(0, nl);
-        data.remove_prefix(nl + 1);
-    }
-    return true;
-}
-
-bool ParseInts(std::string_view line, std::vector<int>& out, size_t expected) {
-    out.clear();
-    // Every number takes a byte at least: a count the line cannot hold is
-    // refused before anything is allocated for it.
-    if (expected > line.size() + 1) return false;
-    out.reserve(expected);
-    const char* p = line.data();
-    const char* end = p + line.size();
-    while (p < end) {
-        while (p < end && *p == ' ') ++p;
-        if (p == end) break;
-        int v = 0;
-        auto [next, ec] = std::from_chars(p, end, v);
-        if (ec != std::errc() || v < 0) return false;
-        out.push_back(v);
-        p = next;
-    }
-    return out.size() == expected;
-}
-
-void SetError(QString* error, const QString& text) {
-    if (error) *error = text;
-}
 }  // namespace
 
 Grid::Grid(int rows, int cols) {
@@ -504,157 +423,10 @@ void Grid::MergeRange(int row1, int col1, int row2, int col2) {
     Notify(Change::Reset);
 }
 
-std::string Grid::Serialize() const {
-    std::string out;
-    size_t estimate = 64 + size_t(cols_) * 6 + size_t(rows_) * 4;
-    for (const auto& c : cells_) estimate += c.size() + 1;
-    out.reserve(estimate + estimate / 16);
-    out += kMagic;
-    out += ' ';
-    out += std::to_string(kVersion);
-    out += '\n';
-    out += std::to_string(rows_);
-    out += ' ';
-    out += std::to_string(cols_);
-    out += '\n';
-    char buf[16];
-    for (int c = 0; c < cols_; ++c) {
-        if (c) out += ' ';
-        auto [p, ec] = std::to_chars(buf, buf + sizeof buf, widths_[c]);
-        out.append(buf, p);
-    }
-    out += '\n';
-    for (int r = 0; r < rows_; ++r) {
-        if (r) out += ' ';
-        auto [p, ec] = std::to_chars(buf, buf + sizeof buf, heights_[r]);
-        out.append(buf, p);
-    }
-    out += '\n';
-    for (int r = 0; r < rows_; ++r) {
-        for (int c = 0; c < cols_; ++c) {
-            if (c) out += '\t';
-            AppendEscaped(out, cells_[size_t(r) * cols_ + c]);
-        }
-        out += '\n';
-    }
-    out += "END\n";
-    return out;
-}
+std::string Grid::Serialize() const { return GridFile::Serialize(*this); }
 
-bool Grid::Deserialize(const std::string& bytes, QString* error) {
-    // A damaged file must never take the program down: running out of
-    // memory on it refuses the file like any other damage, grid unchanged.
-    try {
-    std::string_view data(bytes);
-    std::string_view line;
-    if (data.empty()) return SetError(error, QStringLiteral("The file is empty.")), false;
-    if (!NextLine(data, line) || line.substr(0, sizeof kMagic - 1) != kMagic)
-        return SetError(error, QStringLiteral("The file is not a Quillon grid file.")), false;
-    int version = 0;
-    {
-        std::string_view v = line.substr(sizeof kMagic - 1);
-        while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
-        auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), version);
-        if (ec != std::errc() || version < 1)
-            return SetError(error, QStringLiteral("The file's format version is unreadable.")), false;
-        if (version > kVersion)
-            return SetError(error, QStringLiteral("The file was written by a newer version of Quillon (format %1).").arg(version)), false;
-    }
-    std::vector<int> counts;
-    if (!NextLine(data, line) || !ParseInts(line, counts, 2) || counts[0] > kMaxCount || counts[1] > 10000)
-        return SetError(error, QStringLiteral("The file's row and column counts are damaged.")), false;
-    const int rows = counts[0], cols = counts[1];
-    std::vector<int> widths, heights;
-    if (!NextLine(data, line) || !ParseInts(line, widths, size_t(cols)))
-        return SetError(error, QStringLiteral("The file's column widths do not match its column count.")), false;
-    if (!NextLine(data, line) || !ParseInts(line, heights, size_t(rows)))
-        return SetError(error, QStringLiteral("The file's row heights do not match its row count.")), false;
-    // Each row is a line holding its cells' tabs, so the rest of the file
-    // must have at least rows x cols bytes; counts it cannot hold are damage,
-    // not a reason to reserve memory.
-    if (uint64_t(rows) * uint64_t(std::max(cols, 1)) > data.size())
-        return SetError(error, QStringLiteral("The file is truncated: its counts claim more cells than it holds.")), false;
-    std::vector<std::string> cells;
-    cells.reserve(size_t(rows) * cols);
-    std::string cell;
-    for (int r = 0; r < rows; ++r) {
-        if (!NextLine(data, line))
-            return SetError(error, QStringLiteral("The file is truncated: %1 of %2 rows.").arg(r).arg(rows)), false;
-        if (cols == 0) {
-            if (!line.empty())
-                return SetError(error, QStringLiteral("Row %1 of the file has cells but the grid has no columns.").arg(r)), false;
-            continue;
-        }
-        int c = 0;
-        size_t start = 0;
-        while (true) {
-            size_t tab = line.find('\t', start);
-            std::string_view field = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
-            if (c >= cols) return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-            if (field.find('\\') == std::string_view::npos) {
-                cells.emplace_back(field);
-            } else {
-                if (!Unescape(field, cell))
-                    return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-                cells.push_back(cell);
-            }
-            ++c;
-            if (tab == std::string_view::npos) break;
-            start = tab + 1;
-        }
-        if (c != cols)
-            return SetError(error, QStringLiteral("Row %1 of the file has %2 cells instead of %3.").arg(r).arg(c).arg(cols)), false;
-    }
-    if (!NextLine(data, line) || line != "END")
-        return SetError(error, QStringLiteral("The file is truncated or has extra data.")), false;
-    while (NextLine(data, line))
-        if (!line.empty())
-            return SetError(error, QStringLiteral("The file has data after its end.")), false;
+bool Grid::Deserialize(const std::string& data, QString* error) { return GridFile::Deserialize(*this, data, error); }
 
-    // Everything checked: replace the grid whole.
-    rows_ = rows;
-    cols_ = cols;
-    cells_ = std::move(cells);
-    styles_.clear();
-    widths_ = std::move(widths);
-    heights_ = std::move(heights);
-    merges_.clear();
-    activeRow_ = rows_ > 1 ? 1 : 0;
-    activeCol_ = cols_ > 1 ? 1 : 0;
-    selFirstRow_ = selLastRow_ = activeRow_;
-    selFirstCol_ = selLastCol_ = activeCol_;
-    Notify(Change::Reset);
-    return true;
-    } catch (const std::bad_alloc&) {
-    } catch (const std::length_error&) {
-    }
-    SetError(error, QStringLiteral("There is not enough memory to load the file."));
-    return false;
-}
+bool Grid::SaveFile(const QString& path, QString* error) const { return GridFile::Save(*this, path, error); }
 
-bool Grid::SaveFile(const QString& path, QString* error) const {
-    const std::string data = Serialize();
-    return FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), error);
-}
-
-bool Grid::LoadFile(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, file.exists() ? file.errorString() : QStringLiteral("The file does not exist."));
-        return false;
-    }
-    // Read straight into the buffer the parser works on: one copy of the file.
-    std::string bytes;
-    const qint64 size = file.size();
-    if (size > (qint64(1) << 34)) return SetError(error, QStringLiteral("The file is too large.")), false;
-    try {
-        bytes.resize(size_t(size));
-    } catch (const std::bad_alloc&) {
-        return SetError(error, QStringLiteral("There is not enough memory to load the file.")), false;
-    }
-    if (size > 0 && file.read(bytes.data(), size) != size) {
-        SetError(error, file.errorString().isEmpty() ? QStringLiteral("The file could not be read whole.") : file.errorString());
-        return false;
-    }
-    return Deserialize(bytes, error);
-}
+bool Grid::LoadFile(const QString& path, QString* error) { return GridFile::Load(*this, path, error); }

@@ -22,6 +22,7 @@ public:
     static constexpr int kDefaultColumnWidth = 64;
     static constexpr uint32_t kWhite = 0xFFFFFF;   // colour numbers: red in the low byte
     static constexpr uint32_t kBlack = 0x000000;
+    static constexpr int kMaxCount = 50'000'000;   // rows a grid (or its file) may hold
 
     enum class Change { Cell, Layout, Reset, Active };
     using Observer = std::function<void(Change, int row, int col)>;
@@ -97,9 +98,7 @@ public:
     void SetRedraw(bool on);
     bool Redraw() const { return redraw_; }
 
-    // The whole grid to and from one file. Loading validates everything first
-    // and leaves the grid unchanged on any error; saving replaces the file
-    // only once the new one is complete. Both return false with a reason.
+    // The whole grid to and from one file (the format lives in GridFile).
     bool SaveFile(const QString& path, QString* error = nullptr) const;
     bool LoadFile(const QString& path, QString* error = nullptr);
     // The same format in memory (used by tests and the copy between grids).
@@ -142,4 +141,5 @@ private:
     std::shared_ptr<int> life_ = std::make_shared<int>(0);
     template <class Source>
     void AssignTable(Source&& other);
+    friend class GridFile;
 };

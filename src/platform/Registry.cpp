@@ -3,6 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/FileOps.h"
 #include "platform/IniFile.h"
@@ -265,6 +270,17 @@ bool Update(const QString& root, const QString& keyPath, const QString& name,
         changed = true;
         return true;
     });
+}
+
+QByteArray Stamp(const QString& root) {
+    const QString file = RootFile(root);
+    struct stat st {};
+    if (file.isEmpty() || ::stat(QFile::encodeName(file).constData(), &st) != 0) return QByteArray();
+    // The inode changes with every replacing write; size and time catch an
+    // edit in place by hand.
+    const qint64 fields[] = {qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
+                             qint64(st.st_mtim.tv_nsec)};
+    return QByteArray(reinterpret_cast<const char*>(fields), sizeof fields);
 }
 
 }  // namespace RegistryStore

@@ -9,6 +9,7 @@
 // Stored values carry a type prefix: "sz:" text, "dword:" 32-bit number,
 // "hex:" binary. Text is escaped so that any character round-trips.
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -32,6 +33,10 @@ bool Delete(const QString& root, const QString& keyPath, const QString& name);
 // out the same one. `change` returning nullopt leaves the value as it is.
 bool Update(const QString& root, const QString& keyPath, const QString& name,
             const std::function<std::optional<Value>(const Value& current)>& change);
+// Changes whenever the root's values may have changed (every write replaces
+// its file), so a frequent reader can keep what it read until then; "" when
+// nothing is stored.
+QByteArray Stamp(const QString& root);
 }
 
 // The registry component as the windows use it: Root, then OpenKey before

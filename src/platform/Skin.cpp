@@ -1,23 +1,61 @@
 #include "platform/Skin.h"
 
 #include <QCoreApplication>
-#include <QFile>
+#include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QWidget>
+
+#include "platform/FileOps.h"
 
 namespace Skin {
 
 QString CurrentSkinPath() {
-    const QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + "/current.skm";
-    if (QFile::exists(user)) return user;
-    return QCoreApplication::applicationDirPath() + "/current.skm";
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .filePath(QStringLiteral("current.skm"));
 }
 
-bool ApplyCurrent(QWidget* window) {
-    QFile f(CurrentSkinPath());
-    if (!f.open(QIODevice::ReadOnly)) return false;
-    window->setStyleSheet(QString::fromUtf8(f.readAll()));
+QString ShippedSkinsFolder() { return QCoreApplication::applicationDirPath(); }
+
+bool Load(const QString& path, QString* styleSheet, QString* error) {
+    QByteArray bytes;
+    QString reason;
+    if (!FileOps::ReadFile(path, &bytes, &reason)) {
+        if (error) *error = QStringLiteral("The skin \"%1\" cannot be read: %2").arg(path, reason);
+        return false;
+    }
+    // A style sheet is text; a binary file would only garble the window.
+    if (bytes.contains('\0')) {
+        if (error) *error = QStringLiteral("\"%1\" is not a skin file.").arg(path);
+        return false;
+    }
+    if (styleSheet) *styleSheet = QString::fromUtf8(bytes);
     return true;
 }
 
+bool ApplyCurrent(QWidget* window) {
+    if (!QFileInfo(CurrentSkinPath()).isFile()) return false;
+    QString sheet;
+    if (!Load(CurrentSkinPath(), &sheet, nullptr)) return false;
+    window->setStyleSheet(sheet);
+    return true;
+}
+
+bool MakeCurrent(const QString& path, QString* error) {
+    const QString target = CurrentSkinPath();
+    // Copying the current skin onto itself would truncate it first.
+    const QString from = QFileInfo(path).canonicalFilePath();
+    if (!from.isEmpty() && from == QFileInfo(target).canonicalFilePath()) return true;
+    QByteArray bytes;
+    QString reason;
+    if (!FileOps::ReadFile(path, &bytes, &reason)) {
+        if (error) *error = QStringLiteral("The skin \"%1\" cannot be read: %2").arg(path, reason);
+        return false;
+    }
+    if (!QDir().mkpath(QFileInfo(target).absolutePath()) || !FileOps::WriteFileSafely(target, bytes, &reason)) {
+        if (error) *error = QStringLiteral("The skin could not be kept as \"%1\": %2").arg(target, reason);
+        return false;
+    }
+    return true;
+}
 }  // namespace Skin

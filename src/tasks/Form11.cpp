@@ -5,10 +5,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Form1.h"
-#include "app/Forms.h"
+#include "database/TaskColumns.h"
+#include "database/TaskDatabase.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "platform/Skin.h"
 #include "tasks/TaskFiles.h"
@@ -17,7 +18,7 @@ namespace {
 const QString kTitle = QStringLiteral("Quillon");
 }
 
-Form11::Form11() {
+Form11::Form11(TaskDatabase& database) {
     setWindowTitle(QStringLiteral("Task Items"));
     Grid1View = new GridView(&Grid1, this);
     Command3 = new QPushButton(QStringLiteral("&Edit"), this);
@@ -40,11 +41,12 @@ Form11::Form11() {
     Forms::Centre(this);
 
     // The window stays with the task it was opened on.
-    if (Form1* main = Form1::Get()) {
-        const int row = main->Grid1.ActiveRow();
-        if (row >= 1 && row < main->Grid1.Rows()) taskId_ = main->Grid1.Text(row, Col::TaskId);
-        if (!main->TasksFolder().isEmpty() && TaskFiles::IdProblem(taskId_).isEmpty())
-            itemFile_ = FileOps::Join(main->TasksFolder(), taskId_ + QStringLiteral(".ini"));
+    {
+        const Grid& tasks = database.Tasks();
+        const int row = tasks.ActiveRow();
+        if (row >= 1 && row < tasks.Rows()) taskId_ = tasks.Text(row, Col::TaskId);
+        if (!database.TasksFolder().isEmpty() && TaskFiles::IdProblem(taskId_).isEmpty())
+            itemFile_ = FileOps::Join(database.TasksFolder(), taskId_ + QStringLiteral(".ini"));
     }
     ResetList();
     GetTasks();
@@ -113,6 +115,6 @@ void Form11::Command2_Click() {
 }
 
 void Form11::Command1_Click() {
-    if (Forms::Loaded<Form11>() == this) Forms::Slot<Form11>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }

@@ -9,13 +9,15 @@
 #include "platform/Grid.h"
 #include "platform/IniFile.h"
 
+class TaskDatabase;
+
 class GridView;
 class QPushButton;
 
 class Form11 : public QDialog {
     Q_OBJECT
 public:
-    Form11();
+    explicit Form11(TaskDatabase& database);
     ~Form11() override;
 
     void GetTasks();          // fills the list from the item file

@@ -13,9 +13,10 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/Form1.h"
-#include "app/Forms.h"
+#include "database/TaskDatabase.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
+#include "platform/Help.h"
 #include "platform/Shell.h"
 #include "platform/Skin.h"
 #include "tasks/Recurrence.h"
@@ -43,7 +44,7 @@ QComboBox* NumberList(QWidget* parent, int last) {
 
 }  // namespace
 
-Form18::Form18() {
+Form18::Form18(TaskDatabase& database) : db_(database) {
     setWindowTitle(QStringLiteral("Auto Generate Selected Task"));
 
     SkinLabel1 = new QLabel(QStringLiteral("From Date:"), this);
@@ -89,26 +90,22 @@ Form18::Form18() {
 Form18::~Form18() = default;
 
 void Form18::CopyTexts() {
-    Form1* main = Form1::Get();
-    if (!main) return;
-    main->Text3->setText(Combo1->currentText());
-    main->Text4->setText(Combo2->currentText());
+    emit ValuesChosen(Combo1->currentText(), Combo2->currentText());
 }
 
 void Form18::Combo1_Click() { CopyTexts(); }
 void Form18::Combo2_Click() { CopyTexts(); }
 
 void Form18::Release() {
-    if (Forms::Loaded<Form18>() == this) Forms::Slot<Form18>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }
 
 void Form18::Command1_Click() {
-    Form1* main = Form1::Get();
-    if (!main || main->Busy()) return;
+    if (db_.Busy()) return;
     // Refused input keeps the window open so the user can correct it.
-    const int row = main->Grid1.ActiveRow();
-    if (row < 1 || row >= main->Grid1.Rows()) {
+    const int row = db_.Tasks().ActiveRow();
+    if (row < 1 || row >= db_.Tasks().Rows()) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical);
         return;
     }
@@ -124,14 +121,12 @@ void Form18::Command1_Click() {
     showMinimized();
     CopyTexts();
     QPointer<Form18> self(this);
-    main->Generate();
+    emit GenerateRequested();
     if (self) self->Release();
 }
 
 void Form18::Command2_Click() { Release(); }
 
 void Form18::Command3_Click() {
-    QUrl help = QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QStringLiteral("1007"));
-    Shell::Get().OpenDocument(help.toString());
+    Help::Show(Help::Recurrence);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // "Auto Generate Selected Task": the interval and the number of further
-// occurrences of the active task, handed to the main window's Generate.
+// occurrences of the active task, handed to whoever opened it (ValuesChosen)
+// with a request to generate them (GenerateRequested).
 
 #include <QDialog>
 
@@ -8,11 +9,12 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QPushButton;
+class TaskDatabase;
 
 class Form18 : public QDialog {
     Q_OBJECT
 public:
-    Form18();
+    explicit Form18(TaskDatabase& database);
     ~Form18() override;
 
     QDateEdit* DatePicker1 = nullptr;   // the active task's Scheduled Start, shown only
@@ -31,7 +33,12 @@ public:
     void Command2_Click();
     void Command3_Click();
 
+signals:
+    void ValuesChosen(const QString& interval, const QString& count);
+    void GenerateRequested();
+
 private:
     void CopyTexts();
     void Release();
+    TaskDatabase& db_;
 };

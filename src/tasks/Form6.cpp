@@ -19,13 +19,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/Form1.h"
-#include "app/Forms.h"
+#include "database/DatabaseNotices.h"
+#include "database/TaskColumns.h"
+#include "database/TaskDatabase.h"
 #include "lists/ListWindows.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
+#include "platform/Help.h"
 #include "platform/Shell.h"
 #include "platform/Skin.h"
 #include "tasks/Recurrence.h"
@@ -66,14 +69,13 @@ QPushButton* PictureButton(QWidget* parent, QStyle::StandardPixmap pixmap, const
 
 // ---------------------------------------------------------------- load
 
-Form6::Form6() {
+Form6::Form6(TaskDatabase& database) : db_(database) {
     BuildWindow();
     Skin::ApplyCurrent(this);
     Forms::Centre(this);
 
-    Form1* main = Form1::Get();
     saved_ = false;
-    if (main) taken_ = TaskRecord::TakeNumber(main->Grid1);
+    taken_ = TaskRecord::TakeNumber(db_.Tasks());
 
     Combo2->addItems({QStringLiteral("Ready"), QStringLiteral("On Hold"), QStringLiteral("In Progress"),
                       QStringLiteral("Complete"), QStringLiteral("Canceled"), QStringLiteral("Past Due")});
@@ -92,14 +94,12 @@ Form6::Form6() {
     DatePicker4->setTime(loadTime_);
     DatePicker5->setTime(loadTime_);
 
-    if (main) Text1->setText(QStringLiteral("ID-") + QString::number(taken_));
+    Text1->setText(QStringLiteral("ID-") + QString::number(taken_));
 
     // A new task carries the document of the task selected in the main grid.
     QString document;
-    if (main) {
-        const int row = main->Grid1.ActiveRow();
-        if (row >= 1 && row < main->Grid1.Rows()) document = main->Grid1.Text(row, Col::Document);
-    }
+    const int row = db_.Tasks().ActiveRow();
+    if (row >= 1 && row < db_.Tasks().Rows()) document = db_.Tasks().Text(row, Col::Document);
     SetDocument(document, document);
 
     TaskFiles::ResetItems(Grid1);
@@ -252,15 +252,17 @@ Form6::~Form6() {
 
 // ---------------------------------------------------------------- openers
 
-Form6* Form6::OpenForAdd() {
-    Form1* main = Form1::Get();
-    if (!main) return nullptr;
+void Form6::SetOpener(Loader load, std::function<QString()> editorMode) {
+    load_ = std::move(load);
+    editorMode_ = std::move(editorMode);
+}
+
+Form6* Form6::OpenForAdd(const Loader& load) {
     Form6* open = Forms::Loaded<Form6>();
     // An editor on an existing task holds that task's ID and lists: a new
     // task starts in an editor of its own.
     if (open && open->mode_ == Mode::Edit) Forms::Unload<Form6>();
-    main->Label3->setText(QStringLiteral("1"));
-    Form6* editor = Forms::Load<Form6>();
+    Form6* editor = load();
     if (editor->mode_ == Mode::None) {
         // The lists of an editor already adding a task mirror its files and
         // stay; a fresh editor starts with the empty lists.
@@ -274,38 +276,54 @@ Form6* Form6::OpenForAdd() {
     editor->mode_ = Mode::Add;
     editor->boundRow_ = -1;
     editor->boundId_.clear();
-    Forms::Show<Form6>();
+    Forms::Raise(editor);
     editor->setWindowTitle(QStringLiteral("Add Task"));
     return editor;
 }
 
-Form6* Form6::OpenForEdit() {
-    Form1* main = Form1::Get();
-    if (!main) return nullptr;
-    const int row = main->Grid1.ActiveRow();
-    if (row < 1 || row >= main->Grid1.Rows()) {
+Form6* Form6::OpenForEdit(TaskDatabase& database, const Loader& load) {
+    const Grid& grid = database.Tasks();
+    const int row = grid.ActiveRow();
+    if (row < 1 || row >= grid.Rows()) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
         return nullptr;
     }
-    main->Label3->setText(QStringLiteral("2"));
-    Form6* editor = Forms::Load<Form6>();
+    Form6* editor = load();
     editor->mode_ = Mode::Edit;
     editor->boundRow_ = row;
-    editor->boundId_ = main->Grid1.Text(row, Col::TaskId);
-    Forms::Show<Form6>();
+    editor->boundId_ = grid.Text(row, Col::TaskId);
+    Forms::Raise(editor);
     editor->setWindowTitle(QStringLiteral("Edit Task"));
     editor->FillFromRow(row);
     // The task's own document, also when the editor was already open on
     // another task.
-    const QString document = main->Grid1.Text(row, Col::Document);
+    const QString document = grid.Text(row, Col::Document);
     editor->SetDocument(document, document);
-    main->GetTasks();
-    main->GetMat();
+    editor->LoadItemList(editor->boundId_);
+    editor->LoadMaterialList(editor->boundId_);
     return editor;
 }
 
+QLineEdit* Form6::Field(ListWindow::EditorField field) const {
+    switch (field) {
+    case ListWindow::EditorField::Equipment: return Text2;
+    case ListWindow::EditorField::AssignedTo: return Text3;
+    case ListWindow::EditorField::RequestedBy: return Text5;
+    case ListWindow::EditorField::Type: return Combo1;
+    }
+    return nullptr;
+}
+
+std::function<void(const QString&)> Form6::ApplyInto(Loader load, ListWindow::EditorField field) {
+    // Writing the field loads the task editor, hidden, when it is not open;
+    // it keeps the value until it is shown.
+    return [load = std::move(load), field](const QString& name) {
+        if (Form6* editor = load ? load() : nullptr) editor->Field(field)->setText(name);
+    };
+}
+
 void Form6::FillFromRow(int row) {
-    const Grid& g = Form1::Get()->Grid1;
+    const Grid& g = db_.Tasks();
     auto setDate = [&](QDateEdit* picker, int col) {
         const QString text = g.Text(row, col);
         std::optional<QDate> date = DateText::ParseDate(text);
@@ -340,18 +358,15 @@ void Form6::FillFromRow(int row) {
 
 bool Form6::Editing() const {
     if (mode_ != Mode::None) return mode_ == Mode::Edit;
-    Form1* main = Form1::Get();
-    return main && main->Label3->text() == QLatin1String("2");
+    return editorMode_ && editorMode_() == QLatin1String("2");
 }
 
 int Form6::TaskRow() const {
-    Form1* main = Form1::Get();
-    if (!main) return -1;
-    if (mode_ == Mode::Edit) return TaskRecord::Locate(main->Grid1, boundRow_, boundId_);
+    if (mode_ == Mode::Edit) return TaskRecord::Locate(db_.Tasks(), boundRow_, boundId_);
     if (Editing()) {
         // Shown by an opener that did not bind it: the active task.
-        const int row = main->Grid1.ActiveRow();
-        return row >= 1 && row < main->Grid1.Rows() ? row : -1;
+        const int row = db_.Tasks().ActiveRow();
+        return row >= 1 && row < db_.Tasks().Rows() ? row : -1;
     }
     return -1;
 }
@@ -373,19 +388,17 @@ QStringList Form6::Cells() const {
 }
 
 bool Form6::EditRow() {
-    Form1* main = Form1::Get();
     const int row = TaskRow();
-    if (!main || row < 1) return false;
-    TaskRecord::Write(main->Grid1, row, Cells());
-    main->Grid1.SelectRange(row, Col::TaskId, row, Col::TaskId);
+    if (row < 1) return false;
+    TaskRecord::Write(db_.Tasks(), row, Cells());
+    db_.Tasks().SelectRange(row, Col::TaskId, row, Col::TaskId);
     return true;
 }
 
 void Form6::Command3_Click() {
-    Form1* main = Form1::Get();
     // A recurrence run in progress owns the grid until it ends.
-    if (!main || main->Busy()) return;
-    if (!main->RequireDatabase()) return;
+    if (db_.Busy()) return;
+    if (!DatabaseNotices::RequireOpen(db_)) return;
     const bool editing = Editing();
     const int ownRow = editing ? TaskRow() : -1;
     if (editing && ownRow < 1) {
@@ -394,7 +407,7 @@ void Form6::Command3_Click() {
         return;
     }
     const QStringList cells = Cells();
-    const QString problem = TaskRecord::SaveProblem(main->Grid1, cells, ownRow);
+    const QString problem = TaskRecord::SaveProblem(db_.Tasks(), cells, ownRow);
     if (!problem.isEmpty()) {
         MsgBox(problem, vb::vbOKOnly, kTitle);
         return;
@@ -411,40 +424,41 @@ void Form6::Command3_Click() {
 
     saved_ = true;
     if (editing) EditRow();
-    else TaskRecord::Append(main->Grid1, cells);
-    TaskRecord::FitColumns(main->Grid1);
-    const bool stored = main->SaveDatabase();
-    main->Text3->setText(Combo3->currentText());
-    main->Text4->setText(QString::number(*further));
+    else TaskRecord::Append(db_.Tasks(), cells);
+    TaskRecord::FitColumns(db_.Tasks());
+    const bool stored = DatabaseNotices::Save(db_);
+    const QString interval = Combo3->currentText();
     // Before the occurrences are made: they copy the lists of this ID.
     if (stored) StoreListsUnder(cells[0]);
     Release();
     // Occurrences are made only from a task that reached the file; a failed
     // save was reported and the task stays in the grid for the next save.
-    if (stored) main->Generate();
+    emit TaskSaved(interval, QString::number(*further), stored);
 }
 
 void Form6::Command2_Click() { Release(); }
 
-void Form6::Command5_Click() {
-    QUrl help = QUrl::fromLocalFile(
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html")));
-    help.setFragment(QStringLiteral("1003"));
-    Shell::Get().OpenDocument(help.toString());
-}
+void Form6::Command5_Click() { Help::Show(Help::TaskEditor); }
 
 // ---------------------------------------------------------------- pickers
 
-void Form6::Command15_Click() { Forms::Show<frmequip>(); }
-void Form6::Command1_Click() { Forms::Show<Form2>(); }
-void Form6::Command8_Click() { Forms::Show<Form3>(); }
-void Form6::Command7_Click() { Forms::Show<Form4>(); }
+template <class Picker>
+void Form6::Pick() {
+    Picker* picker = Forms::Show<Picker>(db_);
+    QPointer<Form6> self(this);
+    Loader load = load_ ? load_ : Loader([self] { return self.data(); });
+    picker->SetApply(ApplyInto(std::move(load), picker->Target()));
+}
+
+void Form6::Command15_Click() { Pick<frmequip>(); }
+void Form6::Command1_Click() { Pick<Form2>(); }
+void Form6::Command8_Click() { Pick<Form3>(); }
+void Form6::Command7_Click() { Pick<Form4>(); }
 
 // ---------------------------------------------------------------- lists
 
 void Form6::LoadItemList(const QString& taskId) {
-    Form1* main = Form1::Get();
-    const QString path = main ? TaskFiles::ItemFile(main->TasksFolder(), taskId) : QString();
+    const QString path = db_.ItemFile(taskId);
     QString error;
     ++taskGeneration_;
     itemsOnFileAs_ = taskId;
@@ -454,8 +468,7 @@ void Form6::LoadItemList(const QString& taskId) {
 }
 
 void Form6::LoadMaterialList(const QString& taskId) {
-    Form1* main = Form1::Get();
-    const QString path = main ? TaskFiles::MaterialFile(main->MaterialsFolder(), taskId) : QString();
+    const QString path = db_.MaterialFile(taskId);
     QString error;
     ++taskGeneration_;
     ++materialRowsVersion_;
@@ -466,11 +479,10 @@ void Form6::LoadMaterialList(const QString& taskId) {
 }
 
 bool Form6::ListsWritable() {
-    Form1* main = Form1::Get();
-    if (!main || !main->RequireDatabase()) return false;
+    if (!DatabaseNotices::RequireOpen(db_)) return false;
     // The ID names the files: it must be usable as a file name, and no other
     // task's lists may be overwritten by this task's.
-    const QString problem = TaskRecord::IdProblem(main->Grid1, Text1->text(), Editing() ? TaskRow() : -1);
+    const QString problem = TaskRecord::IdProblem(db_.Tasks(), Text1->text(), Editing() ? TaskRow() : -1);
     if (problem.isEmpty()) return true;
     MsgBox(problem, vb::vbExclamation, kTitle);
     return false;
@@ -479,7 +491,7 @@ bool Form6::ListsWritable() {
 bool Form6::WriteItems() {
     if (!ListsWritable()) return false;
     QString error;
-    const QString path = TaskFiles::ItemFile(Form1::Get()->TasksFolder(), Text1->text());
+    const QString path = db_.ItemFile(Text1->text());
     if (TaskFiles::SaveList(Grid1, path, &error)) {
         itemsOnFileAs_ = Text1->text();
         return true;
@@ -491,7 +503,7 @@ bool Form6::WriteItems() {
 bool Form6::WriteMaterials() {
     if (!ListsWritable()) return false;
     QString error;
-    const QString path = TaskFiles::MaterialFile(Form1::Get()->MaterialsFolder(), Text1->text());
+    const QString path = db_.MaterialFile(Text1->text());
     if (TaskFiles::SaveList(Grid2, path, &error)) {
         materialsOnFileAs_ = Text1->text();
         return true;
@@ -501,8 +513,6 @@ bool Form6::WriteMaterials() {
 }
 
 void Form6::StoreListsUnder(const QString& id) {
-    Form1* main = Form1::Get();
-    if (!main) return;
     // The ID was checked by Save: no other task has it, so whatever lies
     // under it and was not written from here belongs to no task.
     auto store = [&](const Grid& list, QString& onFileAs, const QString& path, const QString& what) {
@@ -518,9 +528,8 @@ void Form6::StoreListsUnder(const QString& id) {
         if (ok) onFileAs = id;
         else MsgBox(QStringLiteral("The %1 of %2 could not be saved: %3").arg(what, id, error), vb::vbCritical, kTitle);
     };
-    store(Grid1, itemsOnFileAs_, TaskFiles::ItemFile(main->TasksFolder(), id), QStringLiteral("task items"));
-    store(Grid2, materialsOnFileAs_, TaskFiles::MaterialFile(main->MaterialsFolder(), id),
-          QStringLiteral("materials"));
+    store(Grid1, itemsOnFileAs_, db_.ItemFile(id), QStringLiteral("task items"));
+    store(Grid2, materialsOnFileAs_, db_.MaterialFile(id), QStringLiteral("materials"));
 }
 
 void Form6::Command4_Click() {
@@ -554,6 +563,7 @@ void Form6::Command12_Click() {
 void Form6::Command9_Click() {
     if (!ListsWritable()) return;
     frmcost* cost = Forms::Load<frmcost>();
+    connect(cost, &frmcost::MaterialEntered, this, &Form6::TakeMaterial, Qt::UniqueConnection);
     cost->SkinLabel4->setText(QStringLiteral("0"));
     cost->Bind(taskGeneration_, materialRowsVersion_, -1);
     Forms::Show<frmcost>();
@@ -564,6 +574,7 @@ void Form6::Command11_Click() {
     if (row < 1 || row >= Grid2.Rows()) return;   // the header is no material
     if (!ListsWritable()) return;
     frmcost* cost = Forms::Load<frmcost>();
+    connect(cost, &frmcost::MaterialEntered, this, &Form6::TakeMaterial, Qt::UniqueConnection);
     cost->SkinLabel4->setText(QStringLiteral("1"));
     cost->Text1->setText(Grid2.Text(row, 1));
     cost->Text2->setText(Grid2.Text(row, 2));
@@ -579,6 +590,32 @@ void Form6::Command13_Click() {
     TaskFiles::DeleteSelected(Grid2);
     ++materialRowsVersion_;
     WriteMaterials();
+}
+
+void Form6::TakeMaterial(frmcost* dialog) {
+    if (!dialog->Bound() || dialog->TaskGeneration() != taskGeneration_) {
+        MsgBox(QStringLiteral("The task editor no longer shows the task this material was for; it was not saved."),
+               vb::vbExclamation, kTitle);
+        dialog->Release();
+        return;
+    }
+    const int row = dialog->Row();
+    const bool editing = dialog->SkinLabel4->text().trimmed() == QLatin1String("1");
+    if (editing && (dialog->MaterialRowsVersion() != materialRowsVersion_ || row < 1 || row >= Grid2.Rows())) {
+        MsgBox(QStringLiteral("The material being changed is no longer in the list; nothing was saved."),
+               vb::vbExclamation, kTitle);
+        dialog->Release();
+        return;
+    }
+    // The Task ID may have changed since the dialog opened: the dialog stays
+    // open until the list can be written.
+    if (!ListsWritable()) return;
+    const QString material = dialog->Text1->text(), cost = dialog->Text2->text();
+    if (editing) TaskFiles::SetMaterial(Grid2, row, material, cost);
+    else TaskFiles::AddMaterial(Grid2, material, cost);
+    Text4->setText(cost);
+    WriteMaterials();
+    dialog->Release();
 }
 
 // ---------------------------------------------------------------- document
@@ -602,16 +639,14 @@ void Form6::SetDocument(const QString& path, const QString& iconOf) {
 }
 
 void Form6::Command10_Click(int index) {
-    Form1* main = Form1::Get();
-    if (!main) return;
     switch (index) {
     case 0: {   // Load
-        if (!main->RequireDatabase()) return;
+        if (!DatabaseNotices::RequireOpen(db_)) return;
         const QString chosen = Dialogs::Get().OpenFileName(
             QStringLiteral("Load Document:"), QStringLiteral("Bmp files (*.bmp *.BMP);;Gif Files (*.gif *.GIF)"),
-            main->DatabaseFolder());
+            db_.Folder());
         if (chosen.isEmpty()) return;
-        const QString docs = FileOps::WithTrailingSlash(FileOps::Join(main->DatabaseFolder(), QStringLiteral("Docs")));
+        const QString docs = FileOps::WithTrailingSlash(FileOps::Join(db_.Folder(), QStringLiteral("Docs")));
         const TaskFiles::CopyResult copy = TaskFiles::CopyDocument(chosen, docs);
         if (copy.status == TaskFiles::CopyResult::Failed) {
             MsgBox(QStringLiteral("The document could not be copied into %1: %2\nThe task's document is unchanged.")
@@ -636,9 +671,9 @@ void Form6::Command10_Click(int index) {
         // simply does not take over the selected task's document.
         const int row = TaskRow();
         if (row < 1) return;
-        main->Grid1.SetText(row, Col::Document, QString());
-        main->Grid1.SetColumnWidth(Col::Document, 0);
-        main->SaveDatabase();
+        db_.Tasks().SetText(row, Col::Document, QString());
+        db_.Tasks().SetColumnWidth(Col::Document, 0);
+        DatabaseNotices::Save(db_);
         return;
     }
     default:
@@ -649,7 +684,7 @@ void Form6::Command10_Click(int index) {
 // ---------------------------------------------------------------- unload
 
 void Form6::Release() {
-    if (Forms::Loaded<Form6>() == this) Forms::Slot<Form6>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }
 
@@ -664,7 +699,7 @@ void Form6::closeEvent(QCloseEvent* event) {
 void Form6::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    if (Forms::Loaded<Form6>() == this) Forms::Slot<Form6>::instance = nullptr;
+    Forms::Forget(this);
     // The material dialog edits this editor's list; it goes with it.
     if (Forms::Loaded<Form6>() == nullptr) Forms::Unload<frmcost>();
     if (!saved_) TaskRecord::GiveBack(taken_);

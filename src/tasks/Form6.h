@@ -3,10 +3,12 @@
 // its item list and material list (each written to the task's own file as
 // it changes), and its attached document. A single modeless instance.
 //
-// Open it with OpenForAdd() or OpenForEdit(): they set the main window's
-// editor mode, show the editor and, for an edit, bind it to the task on the
-// active row. A bound editor keeps acting on that task (Save, Clear of the
-// document, the material dialog) whatever row the user clicks meanwhile.
+// The editor is handed the task database it edits by whoever loads it, and
+// reports a saved task by the TaskSaved signal. Open it with OpenForAdd() or
+// OpenForEdit(): they show the editor and, for an edit, bind it to the task
+// on the active row. A bound editor keeps acting on that task (Save, Clear
+// of the document, the material dialog) whatever row the user clicks
+// meanwhile.
 //
 // Loading the editor takes a task number from the counter and proposes
 // "ID-<number>"; closing it without saving gives the number back.
@@ -16,7 +18,9 @@
 #include <QIcon>
 #include <QTime>
 #include <array>
+#include <functional>
 
+#include "lists/ListWindows.h"
 #include "platform/Grid.h"
 
 class GridView;
@@ -26,22 +30,35 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimeEdit;
+class TaskDatabase;
+class frmcost;
 
 class Form6 : public QDialog {
     Q_OBJECT
 public:
-    Form6();
+    explicit Form6(TaskDatabase& database);
     ~Form6() override;
 
-    // The list bar's "Add": editor mode "1", empty lists for a new task, the
-    // editor shown as "Add Task". An editor open on an existing task is
-    // closed first (a new task never shares another task's lists); an editor
-    // already adding a task is shown as it is.
-    static Form6* OpenForAdd();
+    // How the opener loads the single editor (wired to it), and where the
+    // editor mode ("1" add, "2" edit) is kept when an opener that did not
+    // bind the editor shows it.
+    using Loader = std::function<Form6*()>;
+    void SetOpener(Loader load, std::function<QString()> editorMode);
+
+    // The list bar's "Add": empty lists for a new task, the editor shown as
+    // "Add Task". An editor open on an existing task is closed first (a new
+    // task never shares another task's lists); an editor already adding a
+    // task is shown as it is.
+    static Form6* OpenForAdd(const Loader& load);
     // The list bar's "Edit": "No Tasks Found" without a task row; otherwise
-    // editor mode "2", the editor bound to the active task, its fields,
-    // document, items and materials shown as "Edit Task". nullptr when refused.
-    static Form6* OpenForEdit();
+    // the editor bound to the active task, its fields, document, items and
+    // materials shown as "Edit Task". nullptr when refused.
+    static Form6* OpenForEdit(TaskDatabase& database, const Loader& load);
+
+    // The field a list window's Apply fills, and the Apply that fills it in
+    // the editor `load` gives (loaded hidden when it is not open).
+    QLineEdit* Field(ListWindow::EditorField field) const;
+    static std::function<void(const QString&)> ApplyInto(Loader load, ListWindow::EditorField field);
 
     // ---- fields ----
     QLineEdit* Text1 = nullptr;     // Task ID
@@ -133,6 +150,14 @@ public:
     static QString TrimPath(const QString& path);
     static bool FileExist(const QString& path);
 
+    // The material dialog's entry, added to or changed in the material list.
+    void TakeMaterial(frmcost* dialog);
+
+signals:
+    // After Save: the generate values (interval, further count) and whether
+    // the task reached the file (occurrences are made only then).
+    void TaskSaved(const QString& interval, const QString& count, bool stored);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
@@ -147,6 +172,12 @@ private:
     int TaskRow() const;           // the bound task's row now, -1 when none
     void Release();                // stop being the global instance and close
     void Form_Unload();
+    template <class Picker>
+    void Pick();
+
+    TaskDatabase& db_;
+    Loader load_;
+    std::function<QString()> editorMode_;
 
     Mode mode_ = Mode::None;
     int boundRow_ = -1;

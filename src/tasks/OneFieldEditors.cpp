@@ -9,20 +9,22 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
-#include "app/Form1.h"
-#include "app/Forms.h"
+#include "database/DatabaseNotices.h"
+#include "database/TaskColumns.h"
+#include "database/TaskDatabase.h"
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
+#include "platform/Forms.h"
 #include "platform/Skin.h"
 
 namespace {
 
 // The row Apply writes: the active task row, or -1 when the header row (or
 // nothing) is active, or while a long pass is working on the grid.
-int TargetRow(Form1* main) {
-    if (!main || main->Busy()) return -1;
-    const int row = main->Grid1.ActiveRow();
-    return row >= 1 && row < main->Grid1.Rows() ? row : -1;
+int TargetRow(const TaskDatabase& db) {
+    if (db.Busy()) return -1;
+    const int row = db.Tasks().ActiveRow();
+    return row >= 1 && row < db.Tasks().Rows() ? row : -1;
 }
 
 QHBoxLayout* ButtonRow(QPushButton* apply, QPushButton* close) {
@@ -43,7 +45,7 @@ void FinishLoad(QDialog* window) {
 // closed), so the next opening loads it afresh.
 template <class T>
 void ReleaseWindow(T* window) {
-    if (Forms::Loaded<T>() == window) Forms::Slot<T>::instance = nullptr;
+    Forms::Forget(window);
     window->close();
 }
 
@@ -51,7 +53,7 @@ void ReleaseWindow(T* window) {
 
 // ---------------------------------------------------------------------------
 
-ListFieldEditor::ListFieldEditor(const Setup& setup) : setup_(setup) {
+ListFieldEditor::ListFieldEditor(TaskDatabase& database, const Setup& setup) : db_(database), setup_(setup) {
     setWindowTitle(setup.caption);
     List1 = new QListWidget(this);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -68,22 +70,19 @@ ListFieldEditor::ListFieldEditor(const Setup& setup) : setup_(setup) {
 }
 
 void ListFieldEditor::ReadReg() {
-    Form1* main = Form1::Get();
-    if (!main) return;
-    List1->addItems(ListFile(main->ListFilePath()).Names(setup_.section));
+    List1->addItems(ListFile(db_.ListFilePath()).Names(setup_.section));
 }
 
 void ListFieldEditor::Command3_Click() {
-    Form1* main = Form1::Get();
-    const int row = TargetRow(main);
+    const int row = TargetRow(db_);
     if (row < 0) return;
-    Grid& grid = main->Grid1;
+    Grid& grid = db_.Tasks();
     for (int i = 0; i < List1->count(); ++i) {
         QListWidgetItem* item = List1->item(i);
         if (item->isSelected()) grid.SetText(row, setup_.column, item->text());
     }
     grid.AutoFit(setup_.column);
-    main->SaveDatabase();
+    DatabaseNotices::Save(db_);
     if (setup_.closesAfterApply) Release();
 }
 
@@ -91,7 +90,7 @@ void ListFieldEditor::Command4_Click() { Release(); }
 
 // ---------------------------------------------------------------------------
 
-DateFieldEditor::DateFieldEditor(const Setup& setup) : setup_(setup) {
+DateFieldEditor::DateFieldEditor(TaskDatabase& database, const Setup& setup) : db_(database), setup_(setup) {
     setWindowTitle(setup.caption);
     Label1 = new QLabel(setup.dateLabel, this);
     DatePicker1 = new QDateEdit(this);
@@ -123,58 +122,60 @@ void DateFieldEditor::Preset() {
     const QDateTime now = QDateTime::currentDateTime();
     QDateTime date(now.date(), QTime(0, 0), Qt::UTC);
     QTime time(now.time().hour(), now.time().minute());
-    Form1* main = Form1::Get();
-    const int row = main ? main->Grid1.ActiveRow() : -1;
-    if (main && row >= 1 && row < main->Grid1.Rows()) {
-        if (const auto d = DateText::ParseDateTime(main->Grid1.Text(row, setup_.dateColumn)))
+    const Grid& grid = db_.Tasks();
+    const int row = grid.ActiveRow();
+    if (row >= 1 && row < grid.Rows()) {
+        if (const auto d = DateText::ParseDateTime(grid.Text(row, setup_.dateColumn)))
             date = QDateTime(d->date(), d->time(), Qt::UTC);
         if (setup_.timeColumn >= 0)
-            if (const auto t = DateText::ParseTime(main->Grid1.Text(row, setup_.timeColumn))) time = *t;
+            if (const auto t = DateText::ParseTime(grid.Text(row, setup_.timeColumn))) time = *t;
     }
     DatePicker1->setDateTime(date);
     if (DatePicker2) DatePicker2->setTime(time);
 }
 
 void DateFieldEditor::Command1_Click() {
-    Form1* main = Form1::Get();
-    const int row = TargetRow(main);
+    const int row = TargetRow(db_);
     if (row < 0) return;
-    Grid& grid = main->Grid1;
+    Grid& grid = db_.Tasks();
     const QDateTime picked = DatePicker1->dateTime();
     grid.SetText(row, setup_.dateColumn,
                  DateText::FormatGeneral(QDateTime(picked.date(), picked.time(), Qt::UTC)));
     if (DatePicker2) grid.SetText(row, setup_.timeColumn, DateText::FormatTime(DatePicker2->time()));
     grid.AutoFit(setup_.dateColumn);
     if (DatePicker2) grid.AutoFit(setup_.timeColumn);
-    main->SaveDatabase();
+    DatabaseNotices::Save(db_);
 }
 
 void DateFieldEditor::Command2_Click() { Release(); }
 
 // ---------------------------------------------------------------------------
 
-frme2::frme2() : ListFieldEditor({QStringLiteral("Equipment"), ListSection::Equipment, Col::Equipment, true}) {}
+frme2::frme2(TaskDatabase& database)
+    : ListFieldEditor(database, {QStringLiteral("Equipment"), ListSection::Equipment, Col::Equipment, true}) {}
 void frme2::Release() { ReleaseWindow(this); }
 
-Form12::Form12() : ListFieldEditor({QStringLiteral("Assign To"), ListSection::Employees, Col::AssignedTo, false}) {}
+Form12::Form12(TaskDatabase& database)
+    : ListFieldEditor(database, {QStringLiteral("Assign To"), ListSection::Employees, Col::AssignedTo, false}) {}
 void Form12::Release() { ReleaseWindow(this); }
 
-Form16::Form16() : ListFieldEditor({QStringLiteral("Type"), ListSection::Types, Col::Type, false}) {
+Form16::Form16(TaskDatabase& database)
+    : ListFieldEditor(database, {QStringLiteral("Type"), ListSection::Types, Col::Type, false}) {
     connect(List1, &QListWidget::itemDoubleClicked, this, &Form16::List1_DblClick);
 }
 void Form16::List1_DblClick() { Command3_Click(); }
 void Form16::Release() { ReleaseWindow(this); }
 
-Form13::Form13()
-    : DateFieldEditor({QStringLiteral("Request Date"), QStringLiteral("Request Date"), Col::RequestDate, QString(), -1}) {}
+Form13::Form13(TaskDatabase& database)
+    : DateFieldEditor(database, {QStringLiteral("Request Date"), QStringLiteral("Request Date"), Col::RequestDate, QString(), -1}) {}
 void Form13::Release() { ReleaseWindow(this); }
 
-Form14::Form14()
-    : DateFieldEditor({QStringLiteral("Scheduled Start"), QStringLiteral("Scheduled Start Date"), Col::ScheduledStart,
+Form14::Form14(TaskDatabase& database)
+    : DateFieldEditor(database, {QStringLiteral("Scheduled Start"), QStringLiteral("Scheduled Start Date"), Col::ScheduledStart,
                        QStringLiteral("Scheduled Start Time"), Col::StartTime}) {}
 void Form14::Release() { ReleaseWindow(this); }
 
-Form15::Form15()
-    : DateFieldEditor({QStringLiteral("Scheduled End"), QStringLiteral("Scheduled End Date"), Col::ScheduledEnd,
+Form15::Form15(TaskDatabase& database)
+    : DateFieldEditor(database, {QStringLiteral("Scheduled End"), QStringLiteral("Scheduled End Date"), Col::ScheduledEnd,
                        QStringLiteral("Scheduled End Time"), Col::EndTime}) {}
 void Form15::Release() { ReleaseWindow(this); }

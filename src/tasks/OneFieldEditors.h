@@ -14,6 +14,7 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QTimeEdit;
+class TaskDatabase;
 
 // A list of the names of one section of the list file.
 class ListFieldEditor : public QDialog {
@@ -36,10 +37,11 @@ protected:
         int column;
         bool closesAfterApply;
     };
-    explicit ListFieldEditor(const Setup& setup);
+    ListFieldEditor(TaskDatabase& database, const Setup& setup);
     virtual void Release() = 0;
 
 private:
+    TaskDatabase& db_;
     Setup setup_;
 };
 
@@ -65,32 +67,33 @@ protected:
         QString timeLabel;   // empty: no time picker
         int timeColumn;      // -1: none
     };
-    explicit DateFieldEditor(const Setup& setup);
+    DateFieldEditor(TaskDatabase& database, const Setup& setup);
     virtual void Release() = 0;
 
 private:
     void Preset();
+    TaskDatabase& db_;
     Setup setup_;
 };
 
 // Each window is a single instance of its own class.
 class frme2 : public ListFieldEditor {   // "Equipment": column 2, closes after Apply
 public:
-    frme2();
+    explicit frme2(TaskDatabase& database);
 protected:
     void Release() override;
 };
 
 class Form12 : public ListFieldEditor {  // "Assign To": column 8
 public:
-    Form12();
+    explicit Form12(TaskDatabase& database);
 protected:
     void Release() override;
 };
 
 class Form16 : public ListFieldEditor {  // "Type": column 10, double click applies
 public:
-    Form16();
+    explicit Form16(TaskDatabase& database);
     void List1_DblClick();
 protected:
     void Release() override;
@@ -98,21 +101,21 @@ protected:
 
 class Form13 : public DateFieldEditor {  // "Request Date": column 3
 public:
-    Form13();
+    explicit Form13(TaskDatabase& database);
 protected:
     void Release() override;
 };
 
 class Form14 : public DateFieldEditor {  // "Scheduled Start": columns 4 and 5
 public:
-    Form14();
+    explicit Form14(TaskDatabase& database);
 protected:
     void Release() override;
 };
 
 class Form15 : public DateFieldEditor {  // "Scheduled End": columns 6 and 7
 public:
-    Form15();
+    explicit Form15(TaskDatabase& database);
 protected:
     void Release() override;
 };

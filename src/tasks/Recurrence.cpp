@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Form1.h"
+#include "database/TaskColumns.h"
 #include "database/TaskCounter.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"

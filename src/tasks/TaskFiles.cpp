@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "database/DatabaseLocation.h"
 #include "platform/FileOps.h"
 #include "platform/Grid.h"
 #include "tasks/CSHFileOp.h"
@@ -32,25 +33,19 @@ void ResetMaterials(Grid& grid) {
 
 QString IdProblem(const QString& id) {
     if (id.isEmpty()) return QStringLiteral("You must enter a Task ID");
-    // The longest extension is added here so that both files can be named.
-    if (!FileOps::IsSafeFileName(id) || !FileOps::IsSafeFileName(id + QStringLiteral(".tsk")))
+    if (!DatabaseLocation::IdNamesFiles(id))
         return QStringLiteral("The Task ID \"%1\" cannot name the task's files: it may not contain / or \\ "
                               "or control characters, nor be longer than a file name.")
             .arg(id);
     return QString();
 }
 
-static QString ListFile(const QString& folder, const QString& id, const QString& extension) {
-    if (folder.isEmpty() || !IdProblem(id).isEmpty()) return QString();
-    return FileOps::Join(folder, id + extension);
-}
-
 QString ItemFile(const QString& tasksFolder, const QString& id) {
-    return ListFile(tasksFolder, id, QStringLiteral(".tsk"));
+    return DatabaseLocation::TaskFile(tasksFolder, id, QStringLiteral(".tsk"));
 }
 
 QString MaterialFile(const QString& materialsFolder, const QString& id) {
-    return ListFile(materialsFolder, id, QStringLiteral(".mts"));
+    return DatabaseLocation::TaskFile(materialsFolder, id, QStringLiteral(".mts"));
 }
 
 static LoadResult LoadList(Grid& grid, const QString& path, void (*reset)(Grid&), int cols, QString* error) {

@@ -5,14 +5,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Forms.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 #include "platform/Skin.h"
-#include "tasks/Form6.h"
-#include "tasks/TaskFiles.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Quillon");
@@ -60,7 +59,7 @@ void frmcost::Bind(quint64 taskGeneration, quint64 materialRowsVersion, int row)
 }
 
 void frmcost::Release() {
-    if (Forms::Loaded<frmcost>() == this) Forms::Slot<frmcost>::instance = nullptr;
+    Forms::Forget(this);
     close();
 }
 
@@ -68,7 +67,7 @@ void frmcost::reject() { Release(); }
 
 void frmcost::closeEvent(QCloseEvent* event) {
     // Not QDialog's: it would route the close through reject() again.
-    if (Forms::Loaded<frmcost>() == this) Forms::Slot<frmcost>::instance = nullptr;
+    Forms::Forget(this);
     event->accept();
 }
 
@@ -85,27 +84,12 @@ void frmcost::Command2_Click() {
         Text2->setFocus();
         return;
     }
-    Form6* editor = Forms::Loaded<Form6>();
-    if (!editor || !bound_ || editor->TaskGeneration() != taskGeneration_) {
+    // Nobody to take it: the editor that opened the dialog is gone.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&frmcost::MaterialEntered))) {
         MsgBox(QStringLiteral("The task editor no longer shows the task this material was for; it was not saved."),
                vb::vbExclamation, kTitle);
         Release();
         return;
     }
-    const bool editing = SkinLabel4->text().trimmed() == QLatin1String("1");
-    if (editing && (editor->MaterialRowsVersion() != materialRowsVersion_ || row_ < 1 ||
-                    row_ >= editor->Grid2.Rows())) {
-        MsgBox(QStringLiteral("The material being changed is no longer in the list; nothing was saved."),
-               vb::vbExclamation, kTitle);
-        Release();
-        return;
-    }
-    // The Task ID may have changed since the dialog opened: the dialog stays
-    // open until the list can be written.
-    if (!editor->ListsWritable()) return;
-    if (editing) TaskFiles::SetMaterial(editor->Grid2, row_, Text1->text(), Text2->text());
-    else TaskFiles::AddMaterial(editor->Grid2, Text1->text(), Text2->text());
-    editor->Text4->setText(Text2->text());
-    editor->WriteMaterials();
-    Release();
+    emit MaterialEntered(this);
 }

@@ -1,9 +1,10 @@
 #pragma once
 // "Material And Cost": adds a material with its cost to the task editor's
-// material list, or changes the material it was opened on, then writes the
-// list to the task's material file and closes. Modeless; the task editor
-// stays usable meanwhile, so the dialog remembers which task's list and
-// which row it was opened for and refuses to write anywhere else.
+// material list, or changes the material it was opened on; the editor takes
+// the entry (MaterialEntered), writes the list to the task's material file
+// and closes the dialog. Modeless; the task editor stays usable meanwhile,
+// so the dialog remembers which task's list and which row it was opened for,
+// and the editor refuses to write it anywhere else.
 
 #include <QDialog>
 
@@ -30,13 +31,23 @@ public:
     // and material-row versions at that moment, and the row to change (-1
     // when adding).
     void Bind(quint64 taskGeneration, quint64 materialRowsVersion, int row);
+    bool Bound() const { return bound_; }
+    quint64 TaskGeneration() const { return taskGeneration_; }
+    quint64 MaterialRowsVersion() const { return materialRowsVersion_; }
+    int Row() const { return row_; }
+
+    // Stops being the single instance and closes.
+    void Release();
+
+signals:
+    // Save with a material and a cost entered.
+    void MaterialEntered(frmcost* dialog);
 
 protected:
     void reject() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Release();
     quint64 taskGeneration_ = 0;
     quint64 materialRowsVersion_ = 0;
     int row_ = -1;

@@ -19,9 +19,9 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include "app/Forms.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "platform/PictureViewer.h"
 #include "platform/Registry.h"

@@ -20,12 +20,13 @@
 
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "app/Forms.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
+#include "platform/Forms.h"
 #include "platform/GanttChart.h"
 #include "platform/GridView.h"
 #include "platform/Registry.h"
+#include "platform/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
 #include "lists/ListFile.h"
 #include "lists/ListWindows.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "platform/IniFile.h"
 #include "support/ScriptedDialogs.h"
@@ -183,14 +183,14 @@ TEST_F(ListWindowsTest, ApplyAndDoubleClickFillTheirEditorFieldAndClose) {
     for (const char* n : {"Lathe", "Press"}) ASSERT_TRUE(lists.Add(ListSection::Equipment, n, "2"));
 
     // An empty list hands nothing over and stays open.
-    Form3* types = Forms::Show<Form3>();
+    Form3* types = main_->ShowList<Form3>();
     Click(types->Command3);
     types->Grid1_DblClick();
     EXPECT_EQ(Forms::Loaded<Form6>(), nullptr);
     EXPECT_EQ(Forms::Loaded<Form3>(), types);
 
     // The editor is loaded for the field, not shown.
-    ClickRow(Forms::Show<Form2>(), 2);
+    ClickRow(main_->ShowList<Form2>(), 2);
     Click(Forms::Loaded<Form2>()->Command3);
     EXPECT_EQ(Forms::Loaded<Form2>(), nullptr);
     Form6* editor = Forms::Loaded<Form6>();
@@ -199,11 +199,11 @@ TEST_F(ListWindowsTest, ApplyAndDoubleClickFillTheirEditorFieldAndClose) {
     EXPECT_EQ(editor->Text3->text(), "Ben");
 
     editor->Text5->setText("someone");
-    ClickRow(Forms::Show<Form4>(), 1);
+    ClickRow(main_->ShowList<Form4>(), 1);
     Click(Forms::Loaded<Form4>()->Command3);
     EXPECT_EQ(editor->Text5->text(), "Ann");
 
-    frmequip* eq = Forms::Show<frmequip>();
+    frmequip* eq = main_->ShowList<frmequip>();
     eq->Grid1View->Sync();
     QTest::mouseDClick(eq->Grid1View->viewport(), Qt::LeftButton, {}, eq->Grid1View->CellRect(2, 1).center());
     Settle();
@@ -214,7 +214,7 @@ TEST_F(ListWindowsTest, ApplyAndDoubleClickFillTheirEditorFieldAndClose) {
 }
 
 TEST_F(ListWindowsTest, TypeAddAsksForTheNameAndApplyFillsTheTypeField) {
-    Form3* w = Forms::Show<Form3>();
+    Form3* w = main_->ShowList<Form3>();
     TestEnv::Dialogs().AnswerInput(std::nullopt);
     Click(w->Command1);
     TestEnv::Dialogs().AnswerInput(QString());
@@ -242,12 +242,12 @@ TEST_F(ListWindowsTest, TypeAddAsksForTheNameAndApplyFillsTheTypeField) {
 }
 
 TEST_F(ListWindowsTest, EachDatabaseHasItsOwnListAndNoneMeansNothingWritten) {
-    AddThrough<frmemployee>(Forms::Show<Form2>(), "Alice", std::nullopt);
+    AddThrough<frmemployee>(main_->ShowList<Form2>(), "Alice", std::nullopt);
     const QString plantList = main_->ListFilePath();
     Forms::UnloadAll();
 
     OpenDatabase("Office");
-    Form2* w = Forms::Show<Form2>();
+    Form2* w = main_->ShowList<Form2>();
     EXPECT_EQ(w->Grid1.Rows(), 1);
     AddThrough<frmemployee>(w, "Bob", std::nullopt);
     EXPECT_EQ(ListFile(plantList).Names(ListSection::Employees), QStringList({"Alice"}));
@@ -256,7 +256,7 @@ TEST_F(ListWindowsTest, EachDatabaseHasItsOwnListAndNoneMeansNothingWritten) {
 
     delete main_;
     main_ = new Form1;
-    AddThrough<frmemployee>(Forms::Show<Form2>(), "Cy", std::nullopt);
+    AddThrough<frmemployee>(main_->ShowList<Form2>(), "Cy", std::nullopt);
     EXPECT_EQ(TestEnv::Dialogs().Messages().size(), 1);
     EXPECT_NE(Forms::Loaded<frmemployee>(), nullptr);
     EXPECT_EQ(QDir(temp_).entryList({"*.ini"}, QDir::Files).size(), 2);

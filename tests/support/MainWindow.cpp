@@ -4,8 +4,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
 #include "platform/DateText.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/ScriptedDialogs.h"
 

@@ -75,7 +75,7 @@ std::optional<QColor> ScriptedDialogs::Color(const QColor&, const QString& title
 
 bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
     opened.push_back({pathOrUrl, {}, {}});
-    return true;
+    return !failOpen;
 }
 
 bool RecordingShell::StartProgram(const QString& program, const QStringList& args,

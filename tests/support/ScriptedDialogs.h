@@ -62,7 +62,8 @@ public:
     bool OpenDocument(const QString& pathOrUrl) override;
     bool StartProgram(const QString& program, const QStringList& args,
                       const QString& workingFolder) override;
+    bool failOpen = false;       // OpenDocument answers "nothing could open it"
     std::vector<Call> opened;    // OpenDocument calls
     std::vector<Call> started;   // StartProgram calls
-    void Reset() { opened.clear(); started.clear(); }
+    void Reset() { opened.clear(); started.clear(); failOpen = false; }
 };

@@ -10,6 +10,7 @@
 
 #include "platform/DateText.h"
 #include "platform/Registry.h"
+#include "schedule/ExcelPath.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
@@ -32,6 +33,8 @@ void PrepareProcess() {
     QFile::setPermissions(root + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (root + "/runtime").toUtf8());
     qunsetenv("QUILLON_CONFIG_DIR");
+    // The machine's own spreadsheet program never counts in a test.
+    ExcelPath::SetSearchPath({root + "/no-programs"});
 }
 
 QString NewTempFolder() {

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
@@ -36,7 +36,7 @@ protected:
     }
     Form6* Edit(int row) {
         form_->Grid1.SetActiveCell(row, 1);
-        return Form6::OpenForEdit();
+        return form_->EditorForEdit();
     }
     frmcost* OpenAdd() {
         Click(editor_->Command9);

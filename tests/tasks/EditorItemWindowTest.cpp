@@ -6,7 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
+#include "platform/Forms.h"
 #include "platform/IniFile.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(EditorItemWindowTest, ListsTheTasksSectionAndHidesEmptyItems) {
     WriteIni("[ID-2]\n1=Not mine\n[ID-1]\n1=Isolate\n2=\n3=Refill\n");
-    Form11* w = Forms::Show<Form11>();
+    Form11* w = Forms::Show<Form11>(form_->Database);
     EXPECT_EQ(w->windowTitle(), "Task Items");
     ASSERT_EQ(w->Grid1.Rows(), 4);
     EXPECT_EQ(w->Grid1.Text(0, 1), "Task Items");
@@ -48,7 +48,7 @@ TEST_F(EditorItemWindowTest, ListsTheTasksSectionAndHidesEmptyItems) {
 
 TEST_F(EditorItemWindowTest, EditWritesTheRowsKeyAndClearEmptiesTheSection) {
     WriteIni("[ID-1]\n1=Isolate\n2=Drain\n3=Refill\n");
-    Form11* w = Forms::Show<Form11>();
+    Form11* w = Forms::Show<Form11>(form_->Database);
     w->Grid1.SetActiveCell(3, 1);
     TestEnv::Dialogs().AnswerInput(QString("Refill slowly"));
     QTest::mouseClick(w->Command3, Qt::LeftButton);
@@ -74,12 +74,12 @@ TEST_F(EditorItemWindowTest, EditWritesTheRowsKeyAndClearEmptiesTheSection) {
 }
 
 TEST_F(EditorItemWindowTest, ATaskWithoutAFileShowsAnEmptyList) {
-    Form11* w = Forms::Show<Form11>();
+    Form11* w = Forms::Show<Form11>(form_->Database);
     EXPECT_EQ(w->Grid1.Rows(), 1);
     // An ID that cannot name a file is never used as one.
     form_->Grid1.SetText(1, 1, "../ID-1");
     Forms::Unload<Form11>();
-    w = Forms::Show<Form11>();
+    w = Forms::Show<Form11>(form_->Database);
     EXPECT_TRUE(w->ItemFile().isEmpty());
     w->Grid1.SetRows(2);
     w->Grid1.SetActiveCell(1, 1);

@@ -12,9 +12,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
 #include "database/TaskCounter.h"
 #include "platform/DateText.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
@@ -76,7 +76,7 @@ protected:
     }
     Form6* EditRow(int row) {
         ClickRow(form_->Grid1View, row);
-        Form6* f = Form6::OpenForEdit();
+        Form6* f = form_->EditorForEdit();
         Settle();
         return f;
     }
@@ -85,7 +85,7 @@ protected:
 };
 
 TEST_F(EditorTest, AddingATaskOnAnEmptyDatabase) {
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     ASSERT_TRUE(f);
     EXPECT_TRUE(f->isVisible());
     EXPECT_EQ(f->windowTitle(), "Add Task");
@@ -134,7 +134,7 @@ TEST_F(EditorTest, AddingATaskOnAnEmptyDatabase) {
 }
 
 TEST_F(EditorTest, ACountAboveOneAddsFurtherOccurrences) {
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     FillRequired(f);
     f->Combo4->setEditText("3");
     f->Combo3->setEditText("7");
@@ -147,7 +147,7 @@ TEST_F(EditorTest, ACountAboveOneAddsFurtherOccurrences) {
 TEST_F(EditorTest, ClosingWithoutSavingGivesTheNumberBackWhileItIsStillOurs) {
     TwoTasks();
     EXPECT_EQ(TaskCounter::Read(), 2);
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     EXPECT_EQ(f->Text1->text(), "ID-3");
     QPointer<Form6> closed(f);
     Click(f->Command2);
@@ -156,7 +156,7 @@ TEST_F(EditorTest, ClosingWithoutSavingGivesTheNumberBackWhileItIsStillOurs) {
     EXPECT_EQ(TaskCounter::ReadText(), "2");
 
     // The counter moved on while the editor was open: it is left alone.
-    f = Form6::OpenForAdd();
+    f = form_->EditorForAdd();
     EXPECT_EQ(f->Text1->text(), "ID-3");
     TaskCounter::WritePlain(9);
     closed = f;
@@ -167,7 +167,7 @@ TEST_F(EditorTest, ClosingWithoutSavingGivesTheNumberBackWhileItIsStillOurs) {
 
     // Shutdown unloads the editor and gives its number back too.
     TaskCounter::WritePlain(2);
-    Form6::OpenForAdd();
+    form_->EditorForAdd();
     EXPECT_EQ(TaskCounter::ReadText(), "3");
     Stop();
     EXPECT_EQ(TaskCounter::ReadText(), "2");
@@ -176,7 +176,7 @@ TEST_F(EditorTest, ClosingWithoutSavingGivesTheNumberBackWhileItIsStillOurs) {
 TEST_F(EditorTest, SaveChecksTheFieldsInOrderAndWritesNothingOnARefusal) {
     TwoTasks();
     const QByteArray before = Bytes(db_);
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     auto& dialogs = TestEnv::Dialogs();
     auto refusal = [&](const QString& id) {
         dialogs.Reset();
@@ -202,7 +202,7 @@ TEST_F(EditorTest, SaveChecksTheFieldsInOrderAndWritesNothingOnARefusal) {
 }
 
 TEST_F(EditorTest, ATabTypedIntoAFieldStaysInItsCell) {
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     FillRequired(f);
     f->Text2->setText("Pump\tNorth");
     f->Text5->setText("Bob\tand\tAnn");
@@ -373,7 +373,7 @@ TEST_F(EditorTest, ACellThatIsNoDateLeavesItsPickerAtTheLoadValue) {
     AddTask("ID-1", start);
     AddTask({"ID-2", "Pump", "", "", "", "", "", "", "", "Oil", "", "", "Ready"});
     form_->ResortNum();
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     const QDate loadDate = f->DatePicker3->date();
     const QTime loadTime = f->DatePicker5->time();
 
@@ -396,7 +396,7 @@ TEST_F(EditorTest, ANewTaskKeepsTheListsItShowsAndNoOneElses) {
     TwoTasks();
     auto& dialogs = TestEnv::Dialogs();
     // An editor closed unsaved leaves its list under the number it gave back.
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     ASSERT_EQ(f->Text1->text(), "ID-3");
     dialogs.AnswerInput(QString("Abandoned item"));
     Click(f->Command4);
@@ -404,7 +404,7 @@ TEST_F(EditorTest, ANewTaskKeepsTheListsItShowsAndNoOneElses) {
     Click(f->Command2);
 
     // The next task gets that number: it does not inherit that list.
-    f = Form6::OpenForAdd();
+    f = form_->EditorForAdd();
     ASSERT_EQ(f->Text1->text(), "ID-3");
     FillRequired(f);
     Click(f->Command3);
@@ -416,7 +416,7 @@ TEST_F(EditorTest, ANewTaskKeepsTheListsItShowsAndNoOneElses) {
 
     // Lists written before the ID was changed go with the task to its new
     // ID (the earlier file stays), in time for the occurrences to copy them.
-    f = Form6::OpenForAdd();
+    f = form_->EditorForAdd();
     ASSERT_EQ(f->Text1->text(), "ID-4");
     dialogs.AnswerInput(QString("Check belts"));
     Click(f->Command4);
@@ -443,7 +443,7 @@ TEST_F(EditorTest, ANewTaskKeepsTheListsItShowsAndNoOneElses) {
     // A leftover that cannot be removed is reported; the task is saved.
     QDir().mkpath(ItemFile("ID-42"));
     QFile(ItemFile("ID-42") + "/x").open(QIODevice::WriteOnly);
-    f = Form6::OpenForAdd();
+    f = form_->EditorForAdd();
     ASSERT_EQ(f->Text1->text(), "ID-42");
     FillRequired(f);
     Click(f->Command3);
@@ -459,7 +459,7 @@ TEST_F(EditorTest, AddWhileEditingStartsAFreshTaskWithItsOwnFiles) {
     const QByteArray itemsOfOne = Bytes(ItemFile("ID-1"));
     ASSERT_FALSE(itemsOfOne.isEmpty());
 
-    f = Form6::OpenForAdd();
+    f = form_->EditorForAdd();
     Settle();
     EXPECT_EQ(f->windowTitle(), "Add Task");
     // The edit's number went back when its editor closed unsaved.
@@ -471,7 +471,7 @@ TEST_F(EditorTest, AddWhileEditingStartsAFreshTaskWithItsOwnFiles) {
     EXPECT_TRUE(QFileInfo::exists(ItemFile("ID-3")));
 
     // A second Add keeps the task being added, with its list.
-    f = Form6::OpenForAdd();
+    f = form_->EditorForAdd();
     EXPECT_EQ(f->Text1->text(), "ID-3");
     EXPECT_EQ(f->Grid1.Rows(), 2);
 }
@@ -485,7 +485,7 @@ TEST_F(EditorTest, ListsAreNeverWrittenUnderAnUnusableOrForeignId) {
         Click(f->Command2);
         return Bytes(ItemFile("ID-2"));
     }();
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     auto& dialogs = TestEnv::Dialogs();
     for (const QString& id : {QString(""), QString("../escaped"), QString("ID-2")}) {
         dialogs.Reset();
@@ -504,7 +504,7 @@ TEST_F(EditorTest, ListsAreNeverWrittenUnderAnUnusableOrForeignId) {
 }
 
 TEST_F(EditorTest, AFailedListWriteIsReported) {
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     QDir(form_->TasksFolder()).removeRecursively();
     QFile blocker(form_->TasksFolder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -522,7 +522,7 @@ TEST_F(EditorTest, DocumentLoadViewAndClear) {
         ASSERT_TRUE(p.open(QIODevice::WriteOnly));
         p.write("BM picture");
     }
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     auto& dialogs = TestEnv::Dialogs();
     EXPECT_FALSE(f->HasDocumentIcon());
     Click(f->Command10[1]);   // View without a document does nothing
@@ -598,7 +598,7 @@ TEST_F(EditorTest, ClearWhileAddingLeavesTheSelectedTaskAlone) {
     ClickRow(form_->Grid1View, 1);
     const QByteArray before = Bytes(db_);
 
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     EXPECT_EQ(f->Label8->text(), doc);   // a new task takes over the selected one's document
     EXPECT_TRUE(f->HasDocumentIcon());
     TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
@@ -618,16 +618,16 @@ TEST_F(EditorTest, AListWindowAppliedBeforeAddFillsTheEditorsBox) {
     TwoTasks();
     // A picker writes into the editor while it is not open: it loads hidden
     // with a number taken, and Add shows it with the name in its box.
-    Forms::Load<Form6>()->Text2->setText("Compressor");
+    form_->TaskEditor()->Text2->setText("Compressor");
     EXPECT_EQ(TaskCounter::Read(), 3);
-    Form6* f = Form6::OpenForAdd();
+    Form6* f = form_->EditorForAdd();
     EXPECT_EQ(f->Text2->text(), "Compressor");
     EXPECT_EQ(f->Text1->text(), "ID-3");
     EXPECT_EQ(TaskCounter::Read(), 3);
 }
 
 TEST_F(EditorTest, EditWithoutATaskRowSaysSo) {
-    EXPECT_EQ(Form6::OpenForEdit(), nullptr);
+    EXPECT_EQ(form_->EditorForEdit(), nullptr);
     EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "No Tasks Found");
     EXPECT_EQ(Forms::Loaded<Form6>(), nullptr);
 }

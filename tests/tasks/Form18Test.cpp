@@ -11,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
 #include "database/TaskCounter.h"
 #include "platform/DateText.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"

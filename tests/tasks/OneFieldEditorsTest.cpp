@@ -10,9 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "app/Form1.h"
-#include "app/Forms.h"
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
+#include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"

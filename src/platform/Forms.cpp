@@ -1,4 +1,4 @@
-#include "app/Forms.h"
+#include "platform/Forms.h"
 
 #include <QApplication>
 #include <QScreen>

@@ -1,0 +1,14 @@
+#pragma once
+// The task database's failures told to the user, in the same words from
+// every window that writes to it (through the Dialogs interface, so tests
+// answer and record them).
+
+class TaskDatabase;
+
+namespace DatabaseNotices {
+// Says that no database is open and returns false when none is.
+bool RequireOpen(const TaskDatabase& db);
+// Saves the open database. A failure (or no open database) is told here,
+// once, and false is returned so the caller can stop.
+bool Save(TaskDatabase& db);
+}

@@ -1,0 +1,111 @@
+#pragma once
+// The task database: the task grid in memory, where it lives (file, folder,
+// name and the companion folders beside it), whether it was read and may be
+// written, and the count of long passes working on it. Open, Create and Save
+// return a result with the reason of a failure; telling the user is the
+// caller's part.
+//
+// One database, one writer: an open database holds a lock file beside it
+// (`<file>.lock`), so a second copy of the program is refused with the
+// process and machine that hold it; a lock left by a process that died is
+// taken over. Every save first checks that the file on disk is still the one
+// this object read or wrote last (size, modification time and a hash of its
+// bytes); when another program changed it, the save is refused and the file
+// keeps the other program's content.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+#include "platform/Grid.h"
+
+class QLockFile;
+
+class TaskDatabase {
+public:
+    struct Result {
+        bool ok = true;
+        QString reason;   // why not, in words for the user; "" when ok
+        explicit operator bool() const { return ok; }
+        static Result Ok() { return {}; }
+        static Result Fail(const QString& why) { return {false, why}; }
+    };
+
+    TaskDatabase();
+    ~TaskDatabase();
+    TaskDatabase(const TaskDatabase&) = delete;
+    TaskDatabase& operator=(const TaskDatabase&) = delete;
+
+    Grid& Tasks() { return grid_; }
+    const Grid& Tasks() const { return grid_; }
+
+    // ---- location ----
+    QString File() const { return file_; }
+    QString Folder() const { return folder_; }     // ends with '/'
+    QString Name() const { return name_; }         // the file title up to its first dot
+    QString CompanionFolder() const;               // Folder + Name; "" without a folder
+    QString TasksFolder() const;                   // companion/Tasks
+    QString MaterialsFolder() const;               // companion/Materials
+    QString ListFilePath() const;                  // Folder + Name + ".ini"
+    // A task's item list and material list; "" when the folder is not known
+    // or the Task ID cannot name a file.
+    QString ItemFile(const QString& taskId) const;
+    QString MaterialFile(const QString& taskId) const;
+    // Names the database without reading it (the default from the settings
+    // before start-up reads it). Called whenever the location changes.
+    void SetLocation(const QString& file, const QString& folder, const QString& name);
+    void SetLocationChanged(std::function<void()> listener) { locationChanged_ = std::move(listener); }
+
+    // A database file is named and was read (or created) by this object.
+    bool IsOpen() const { return readable_ && !file_.isEmpty(); }
+
+    // ---- long passes ----
+    bool Busy() const { return busy_ > 0; }
+    void BeginBusy() { ++busy_; }
+    void EndBusy() { if (busy_ > 0) --busy_; }
+
+    // ---- open, create, save ----
+    // Reads a task database; on success it is the open database, located
+    // at `path` (folder and name derived from it). On any failure nothing
+    // changes: the grid, the location and the open database's lock stay.
+    Result Open(const QString& path);
+    // Writes a new, empty task database at `path` (replacing a file there)
+    // and makes it the open one, with its companion folders. The per-task
+    // files of the tasks in a replaced file go with it. On failure nothing
+    // changes.
+    Result Create(const QString& path);
+    // Writes the grid to the open database's file, unless that file was
+    // changed by someone else since it was read or last written.
+    Result Save();
+    // Releases the lock; the database is no longer open (the grid stays).
+    void Close();
+
+    // The empty task grid: the header row with the column captions.
+    static void SetHeaders(Grid& grid);
+    // Who holds the lock on a database file, in words ("" when nobody does).
+    static QString LockHolder(const QString& path);
+    static QString LockFilePath(const QString& path);
+
+private:
+    struct Fingerprint {
+        bool exists = false;
+        qint64 size = 0;
+        QDateTime modified;
+        QByteArray hash;
+    };
+    static Fingerprint Take(const QString& path, const QByteArray* knownBytes);
+    Result Lock(const QString& path, std::unique_ptr<QLockFile>& lock) const;
+    void Adopt(const QString& path, std::unique_ptr<QLockFile> lock, Fingerprint print);
+
+    Grid grid_;
+    QString file_, folder_, name_;
+    bool readable_ = false;
+    int busy_ = 0;
+    std::unique_ptr<QLockFile> lock_;
+    QString lockedPath_;    // the file lock_ guards
+    Fingerprint onDisk_;    // the file as this object last read or wrote it
+    std::function<void()> locationChanged_;
+};

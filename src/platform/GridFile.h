@@ -1,0 +1,19 @@
+#pragma once
+// The grid file format (.vkt, .tsk, .mts), kept apart from the table it
+// stores. The format is described in GridFile.cpp. Loading checks the whole
+// file first and leaves the grid unchanged on any error; saving replaces the
+// file only once the new one is complete. Failures return false with a reason.
+
+#include <QString>
+#include <string>
+
+#include "platform/Grid.h"
+
+class GridFile {
+public:
+    static std::string Serialize(const Grid& grid);
+    static bool Deserialize(Grid& grid, const std::string& data, QString* error = nullptr);
+    static bool Save(const Grid& grid, const QString& path, QString* error = nullptr);
+    // `bytes`, when given, receives the file as read (to fingerprint it).
+    static bool Load(Grid& grid, const QString& path, QString* error = nullptr, std::string* bytes = nullptr);
+};

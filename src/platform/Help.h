@@ -1,0 +1,35 @@
+#pragma once
+// The help: one HTML page shipped beside the program ("quillontask.html"),
+// with one anchor per help context number. Every Help button and the Help
+// menu open it through here, so a missing file or a desktop without a
+// browser is said in one way everywhere.
+
+#include <QString>
+#include <QList>
+
+namespace Help {
+
+// The context numbers the windows pass; the shipped page has an anchor
+// (id="<number>") for each.
+enum Context : int {
+    TaskEditor = 1003,
+    Recurrence = 1007,
+    MailSetup = 1011,
+    SendMailAndBackup = 1012,
+    RestoreAndAddressBook = 1013,
+    AlertSettings = 1014,
+};
+const QList<int>& Contexts();
+
+// The help page shipped with the program.
+QString HelpFile();
+// The address that opens the page at a context (0: the top of the page).
+QString HelpUrl(int context);
+// Opens the page (at the context, when one is given). A page that is
+// missing or cannot be opened is said in a message; false then.
+bool Show(int context = 0);
+
+// The program's web page, as the Help menu and the About box open it.
+QString WebPageUrl();
+bool ShowWebPage();
+}

@@ -1,0 +1,81 @@
+#include "platform/Dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+QPointer<QWidget> g_parent;
+}
+
+void Dialogs::SetParentWindow(QWidget* parent) { g_parent = parent; }
+QWidget* Dialogs::ParentWindow() { return g_parent.data(); }
+
+int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
+    QMessageBox box(Dialogs::ParentWindow());
+    box.setWindowTitle(title);
+    box.setText(prompt);
+    switch (style & 0x70) {
+    case vb::vbCritical: box.setIcon(QMessageBox::Critical); break;
+    case vb::vbQuestion: box.setIcon(QMessageBox::Question); break;
+    case vb::vbExclamation: box.setIcon(QMessageBox::Warning); break;
+    case vb::vbInformation: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    struct B { QMessageBox::StandardButton button; int answer; };
+    std::vector<B> buttons;
+    switch (style & 7) {
+    case vb::vbOKCancel: buttons = {{QMessageBox::Ok, vb::vbOK}, {QMessageBox::Cancel, vb::vbCancel}}; break;
+    case vb::vbAbortRetryIgnore:
+        buttons = {{QMessageBox::Abort, vb::vbAbort}, {QMessageBox::Retry, vb::vbRetry}, {QMessageBox::Ignore, vb::vbIgnore}};
+        break;
+    case vb::vbYesNoCancel:
+        buttons = {{QMessageBox::Yes, vb::vbYes}, {QMessageBox::No, vb::vbNo}, {QMessageBox::Cancel, vb::vbCancel}};
+        break;
+    case vb::vbYesNo: buttons = {{QMessageBox::Yes, vb::vbYes}, {QMessageBox::No, vb::vbNo}}; break;
+    case vb::vbRetryCancel: buttons = {{QMessageBox::Retry, vb::vbRetry}, {QMessageBox::Cancel, vb::vbCancel}}; break;
+    default: buttons = {{QMessageBox::Ok, vb::vbOK}}; break;
+    }
+    for (const auto& b : buttons) box.addButton(b.button);
+    size_t def = (style & vb::vbDefaultButton3) ? 2 : (style & vb::vbDefaultButton2) ? 1 : 0;
+    if (def >= buttons.size()) def = 0;
+    box.setDefaultButton(buttons[def].button);
+    box.exec();
+    const auto clicked = box.standardButton(box.clickedButton());
+    for (const auto& b : buttons)
+        if (b.button == clicked) return b.answer;
+    // Closed with Escape or the title bar: Cancel where there is one.
+    for (const auto& b : buttons)
+        if (b.answer == vb::vbCancel || b.answer == vb::vbNo) return b.answer;
+    return buttons.front().answer;
+}
+
+std::optional<QString> QtDialogs::InputBox(const QString& prompt, const QString& title,
+                                           const QString& defaultText) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(Dialogs::ParentWindow(), title, prompt,
+                                               QLineEdit::Normal, defaultText, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
+QString QtDialogs::OpenFileName(const QString& title, const QString& filter, const QString& folder) {
+    return QFileDialog::getOpenFileName(Dialogs::ParentWindow(), title, folder, filter);
+}
+
+QString QtDialogs::SaveFileName(const QString& title, const QString& filter, const QString& folder) {
+    return QFileDialog::getSaveFileName(Dialogs::ParentWindow(), title, folder, filter);
+}
+
+QString QtDialogs::FolderName(const QString& title, const QString& folder) {
+    return QFileDialog::getExistingDirectory(Dialogs::ParentWindow(), title, folder);
+}
+
+std::optional<QColor> QtDialogs::Color(const QColor& initial, const QString& title) {
+    const QColor c = QColorDialog::getColor(initial, Dialogs::ParentWindow(), title);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+}

@@ -1,0 +1,658 @@
+#include "platform/ZipArchive.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
+
+#include <zip.h>
+#include <zlib.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+constexpr int kDeflateLevel = 6;
+// Compressed data waiting for libzip to write it is bounded, so a folder of
+// large pictures does not end up in memory whole.
+constexpr qint64 kMaxBytesAhead = 64LL * 1024 * 1024;
+constexpr qint64 kChunk = 1024 * 1024;
+// Each entry counts at least this much towards the overall progress, so a
+// folder of many small files still moves the bar evenly.
+constexpr qint64 kEntryWeight = 4096;
+
+QString LibzipError(zip_t* za) {
+    return za ? QString::fromUtf8(zip_strerror(za)) : QString();
+}
+
+QString ErrorText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    return text;
+}
+
+// Everything libzip needs to write one entry: the compressed bytes, filled
+// by a worker thread, taken by libzip's writer in archive order.
+struct Slot {
+    std::string path;
+    qint64 weight = 0;
+    std::vector<unsigned char> data;
+    quint32 crc = 0;
+    quint64 size = 0;
+    time_t mtime = 0;
+    bool ready = false;
+    bool failed = false;
+    QString error;
+    size_t readPos = 0;
+    bool streamed = false;   // a large file libzip compresses itself
+    int fd = -1;
+    quint64 streamedBytes = 0;
+};
+
+struct Job;
+struct SourceContext {
+    Job* job;
+    size_t index;
+};
+
+struct Job {
+    std::vector<Slot> items;
+    std::vector<SourceContext> contexts;
+    std::mutex mutex;
+    std::condition_variable changed;
+    size_t next = 0;          // next slot a worker takes
+    qint64 bytesAhead = 0;    // compressed, not yet written
+    bool stop = false;
+    qint64 totalWeight = 1;
+    qint64 doneWeight = 0;
+    ZipProgress* progress = nullptr;
+    QString firstError;
+
+    bool Cancelled() const { return progress && progress->cancel.load(); }
+
+    void Work() {
+        z_stream zs{};
+        if (deflateInit2(&zs, kDeflateLevel, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+            Fail(QStringLiteral("the compressor could not start"));
+            return;
+        }
+        std::vector<unsigned char> input;
+        for (;;) {
+            size_t i;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stop || next >= items.size() || bytesAhead < kMaxBytesAhead; });
+                if (stop || next >= items.size()) break;
+                i = next++;
+            }
+            if (!items[i].streamed) Compress(items[i], zs, input);
+            {
+                std::lock_guard lock(mutex);
+                items[i].ready = true;
+                bytesAhead += qint64(items[i].data.size());
+            }
+            changed.notify_all();
+        }
+        deflateEnd(&zs);
+    }
+
+    void Fail(const QString& error) {
+        {
+            std::lock_guard lock(mutex);
+            if (firstError.isEmpty()) firstError = error;
+            stop = true;
+        }
+        changed.notify_all();
+    }
+
+    void Compress(Slot& slot, z_stream& zs, std::vector<unsigned char>& input) {
+        const QString shown = QString::fromStdString(slot.path);
+        const int fd = ::open(slot.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st{};
+        if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            if (fd >= 0) ::close(fd);
+            slot.failed = true;
+            slot.error = QStringLiteral("\"%1\" could not be read: %2").arg(shown, QString::fromLocal8Bit(strerror(errno ? errno : EINVAL)));
+            return;
+        }
+        slot.mtime = st.st_mtime;
+        input.resize(size_t(st.st_size));
+        size_t have = 0;
+        while (have < input.size()) {
+            const ssize_t n = ::read(fd, input.data() + have, input.size() - have);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            have += size_t(n);
+        }
+        const int readErrno = errno;
+        ::close(fd);
+        if (have != input.size()) {
+            slot.failed = true;
+            slot.error = QStringLiteral("\"%1\" could not be read completely: %2").arg(shown, QString::fromLocal8Bit(strerror(readErrno)));
+            return;
+        }
+        slot.size = have;
+        slot.crc = quint32(crc32_z(0L, input.data(), have));
+        deflateReset(&zs);
+        slot.data.resize(deflateBound(&zs, uLong(have)) + 16);
+        zs.next_out = slot.data.data();
+        zs.avail_out = uInt(slot.data.size());
+        size_t fed = 0;
+        int rc = Z_OK;
+        do {
+            const size_t piece = std::min<size_t>(size_t(kChunk), have - fed);
+            zs.next_in = input.data() + fed;
+            zs.avail_in = uInt(piece);
+            fed += piece;
+            rc = deflate(&zs, fed == have ? Z_FINISH : Z_NO_FLUSH);
+            if (progress && have > size_t(kChunk)) progress->file = int(fed * 100 / have);
+            if (Cancelled()) break;
+        } while (fed < have);
+        if (rc != Z_STREAM_END) {
+            slot.failed = true;
+            slot.error = Cancelled() ? QStringLiteral("the backup was cancelled")
+                                     : QStringLiteral("\"%1\" could not be compressed").arg(shown);
+            return;
+        }
+        slot.data.resize(zs.total_out);
+        if (progress) progress->file = 100;
+    }
+
+    // The writer's side: waits for the slot's bytes (or its failure).
+    bool WaitFor(size_t i) {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return items[i].ready || stop; });
+        return items[i].ready && !items[i].failed;
+    }
+
+    void Written(size_t i) {
+        {
+            std::lock_guard lock(mutex);
+            bytesAhead -= qint64(items[i].data.size());
+            doneWeight += items[i].weight;
+            std::vector<unsigned char>().swap(items[i].data);
+        }
+        changed.notify_all();
+        if (progress) progress->overall = int(std::min<qint64>(100, doneWeight * 100 / totalWeight));
+    }
+};
+
+zip_int64_t StreamedCallback(Job& job, size_t index, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    Slot& slot = job.items[index];
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        if (job.Cancelled()) {
+            job.Fail(QStringLiteral("the backup was cancelled"));
+            return -1;
+        }
+        slot.fd = ::open(slot.path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (slot.fd < 0) {
+            job.Fail(QStringLiteral("\"%1\" could not be read: %2").arg(QString::fromStdString(slot.path), QString::fromLocal8Bit(strerror(errno))));
+            return -1;
+        }
+        slot.streamedBytes = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        if (job.Cancelled()) {
+            job.Fail(QStringLiteral("the backup was cancelled"));
+            return -1;
+        }
+        ssize_t n;
+        do {
+            n = ::read(slot.fd, data, size_t(std::min<zip_uint64_t>(len, kChunk)));
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) {
+            job.Fail(QStringLiteral("\"%1\" could not be read: %2").arg(QString::fromStdString(slot.path), QString::fromLocal8Bit(strerror(errno))));
+            return -1;
+        }
+        slot.streamedBytes += quint64(n);
+        if (job.progress) job.progress->file = int(std::min<quint64>(100, slot.streamedBytes * 100 / std::max<quint64>(1, slot.size)));
+        return n;
+    }
+    case ZIP_SOURCE_CLOSE:
+        if (slot.fd >= 0) ::close(slot.fd);
+        slot.fd = -1;
+        job.Written(index);
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_MTIME;
+        st->mtime = slot.mtime;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_FREE:
+        if (slot.fd >= 0) ::close(slot.fd);
+        slot.fd = -1;
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+zip_int64_t SourceCallback(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* ctx = static_cast<SourceContext*>(userdata);
+    Job& job = *ctx->job;
+    Slot& slot = job.items[ctx->index];
+    // What every entry answers alike; the rest depends on how it is fed.
+    if (cmd == ZIP_SOURCE_ERROR) {
+        int* e = static_cast<int*>(data);
+        e[0] = ZIP_ER_READ;
+        e[1] = EIO;
+        return 2 * sizeof(int);
+    }
+    if (cmd == ZIP_SOURCE_SUPPORTS)
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                              ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+    if (slot.streamed) return StreamedCallback(job, ctx->index, data, len, cmd);
+    switch (cmd) {
+    case ZIP_SOURCE_OPEN:
+        if (job.Cancelled()) {
+            job.Fail(QStringLiteral("the backup was cancelled"));
+            return -1;
+        }
+        if (!job.WaitFor(ctx->index)) {
+            if (slot.failed) job.Fail(slot.error);
+            return -1;
+        }
+        slot.readPos = 0;
+        return 0;
+    case ZIP_SOURCE_READ: {
+        const size_t n = std::min<size_t>(size_t(len), slot.data.size() - slot.readPos);
+        if (n) memcpy(data, slot.data.data() + slot.readPos, n);
+        slot.readPos += n;
+        return zip_int64_t(n);
+    }
+    case ZIP_SOURCE_CLOSE:
+        job.Written(ctx->index);
+        return 0;
+    case ZIP_SOURCE_STAT: {
+        if (!job.WaitFor(ctx->index)) {
+            if (slot.failed) job.Fail(slot.error);
+            return -1;
+        }
+        auto* st = static_cast<zip_stat_t*>(data);
+        zip_stat_init(st);
+        st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC |
+                    ZIP_STAT_ENCRYPTION_METHOD | ZIP_STAT_MTIME;
+        st->size = slot.size;
+        st->comp_size = slot.data.size();
+        st->comp_method = ZIP_CM_DEFLATE;
+        st->encryption_method = ZIP_EM_NONE;
+        st->crc = slot.crc;
+        st->mtime = slot.mtime;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_FREE:
+        return 0;
+    default:
+        return -1;
+    }
+}
+
+struct Pending {
+    QString path;
+    QString name;
+    qint64 size = 0;
+    time_t mtime = 0;
+    mode_t mode = 0644;
+};
+
+}  // namespace
+
+struct ZipArchive::Impl {
+    zip_t* za = nullptr;
+    bool writing = false;
+    QString path;
+    std::vector<Pending> pending;
+    QSet<QString> names;
+    QSet<QString> excluded;   // absolute and canonical paths
+};
+
+ZipArchive::ZipArchive() : d(std::make_unique<Impl>()) {}
+
+ZipArchive::~ZipArchive() { Discard(); }
+
+bool ZipArchive::IsOpen() const { return d->za != nullptr; }
+
+void ZipArchive::Discard() {
+    if (d->za) zip_discard(d->za);
+    d->za = nullptr;
+    d->writing = false;
+    d->pending.clear();
+    d->names.clear();
+}
+
+bool ZipArchive::CreateArchive(const QString& path) {
+    Discard();
+    error_.clear();
+    if (path.isEmpty() || QFileInfo(path).isDir()) {
+        error_ = QStringLiteral("\"%1\" is not a file name").arg(path);
+        return false;
+    }
+    if (!QFileInfo(QFileInfo(path).absolutePath()).isDir()) {
+        error_ = QStringLiteral("the folder of \"%1\" does not exist").arg(path);
+        return false;
+    }
+    int code = 0;
+    // Truncate: an existing file is not read; libzip writes a temporary file
+    // beside it and renames it over only when closing succeeds.
+    d->za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!d->za) {
+        error_ = QStringLiteral("\"%1\" could not be created: %2").arg(path, ErrorText(code));
+        return false;
+    }
+    d->writing = true;
+    d->path = path;
+    return true;
+}
+
+bool ZipArchive::OpenArchive(const QString& path) {
+    Discard();
+    error_.clear();
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        error_ = QStringLiteral("\"%1\" was not found").arg(path);
+        return false;
+    }
+    int code = 0;
+    d->za = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+    if (!d->za) {
+        error_ = QStringLiteral("\"%1\" is not a readable zip archive: %2").arg(path, ErrorText(code));
+        return false;
+    }
+    d->path = path;
+    return true;
+}
+
+bool ZipArchive::AddFile(const QString& path, const QString& entryName) {
+    if (!d->za || !d->writing) {
+        error_ = QStringLiteral("no new archive is open");
+        return false;
+    }
+    const QFileInfo info(path);
+    if (info.isSymLink() || !info.isFile()) return true;   // links are never followed
+    const QString abs = info.absoluteFilePath();
+    if (d->excluded.contains(abs) || d->excluded.contains(info.canonicalFilePath())) return true;
+    if (d->names.contains(entryName)) return true;
+    d->names.insert(entryName);
+    Pending p;
+    p.path = abs;
+    p.name = entryName;
+    p.size = info.size();
+    p.mtime = info.lastModified().toSecsSinceEpoch();
+    p.mode = (info.permissions() & QFileDevice::WriteOwner) ? 0644 : 0444;
+    d->pending.push_back(std::move(p));
+    return true;
+}
+
+bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
+    if (!d->za || !d->writing) {
+        error_ = QStringLiteral("no new archive is open");
+        return false;
+    }
+    d->excluded.clear();
+    for (const QString& e : Exclude) {
+        const QFileInfo info(e);
+        d->excluded.insert(info.absoluteFilePath());
+        if (!info.canonicalFilePath().isEmpty()) d->excluded.insert(info.canonicalFilePath());
+    }
+    const int slash = pattern.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash >= 0 ? pattern.left(slash + 1) : QStringLiteral("./");
+    const QString wildcard = slash >= 0 ? pattern.mid(slash + 1) : pattern;
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir() || folderInfo.isSymLink()) return true;
+    const QDir base(BaseFolder.isEmpty() ? folder : BaseFolder);
+
+    const QRegularExpression match = ZipNames::Expression(wildcard);
+    QStringList found;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+                    recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    while (it.hasNext()) {
+        it.next();
+        if (match.match(it.fileName()).hasMatch()) found << it.filePath();
+    }
+    // A stable order: folder by folder, names sorted.
+    std::sort(found.begin(), found.end());
+    for (const QString& file : found) {
+        const QString abs = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+        QString name;
+        if (UseFullPaths) {
+            name = abs;
+        } else {
+            name = base.relativeFilePath(abs);
+            if (name.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(name)) {
+                error_ = QStringLiteral("\"%1\" lies outside the base folder \"%2\"").arg(abs, base.path());
+                return false;
+            }
+        }
+        if (!AddFile(abs, name)) return false;
+    }
+    return true;
+}
+
+int ZipArchive::PendingCount() const { return int(d->pending.size()); }
+
+int ZipArchive::EntryCount() const {
+    if (!d->za || d->writing) return 0;
+    const zip_int64_t n = zip_get_num_entries(d->za, 0);
+    return int(std::clamp<zip_int64_t>(n, 0, INT32_MAX));
+}
+
+ZipEntry ZipArchive::Entry(int index) const {
+    ZipEntry e;
+    if (!d->za || d->writing) return e;
+    zip_stat_t st;
+    if (zip_stat_index(d->za, zip_uint64_t(index), 0, &st) != 0) return e;
+    if (st.valid & ZIP_STAT_NAME) e.name = QString::fromUtf8(st.name);
+    if (st.valid & ZIP_STAT_MTIME) e.date = QDateTime::fromSecsSinceEpoch(st.mtime);
+    if (st.valid & ZIP_STAT_SIZE) e.size = qint64(st.size);
+    if (st.valid & ZIP_STAT_COMP_SIZE) e.compressedSize = qint64(st.comp_size);
+    if (st.valid & ZIP_STAT_CRC) e.crc = st.crc;
+    zip_uint32_t length = 0;
+    if (const char* comment = zip_file_get_comment(d->za, zip_uint64_t(index), &length, 0))
+        e.comment = QString::fromUtf8(comment, int(length));
+    e.directory = e.name.endsWith(QLatin1Char('/'));
+    zip_uint8_t opsys = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(d->za, zip_uint64_t(index), 0, &opsys, &attributes) == 0 &&
+        opsys == ZIP_OPSYS_UNIX) {
+        e.symlink = S_ISLNK(attributes >> 16);
+    }
+    return e;
+}
+
+bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64>* bytesDone) {
+    error_.clear();
+    if (!d->za || d->writing) {
+        error_ = QStringLiteral("no archive is open");
+        return false;
+    }
+    zip_stat_t st;
+    if (zip_stat_index(d->za, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) {
+        error_ = LibzipError(d->za);
+        return false;
+    }
+    const QString name = QString::fromUtf8(st.name);
+    zip_file_t* zf = zip_fopen_index(d->za, zip_uint64_t(index), 0);
+    if (!zf) {
+        error_ = QStringLiteral("\"%1\" could not be read from the archive: %2").arg(name, LibzipError(d->za));
+        return false;
+    }
+    const QByteArray local = QFile::encodeName(path);
+    const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        zip_fclose(zf);
+        return false;
+    }
+    static thread_local std::vector<char> buffer(256 * 1024);
+    quint64 total = 0;
+    bool ok = true;
+    for (;;) {
+        // Reading on to the end is what makes libzip check the CRC.
+        const zip_int64_t n = zip_fread(zf, buffer.data(), buffer.size());
+        if (n < 0) {
+            error_ = QStringLiteral("\"%1\" is damaged in the archive: %2").arg(name, QString::fromUtf8(zip_file_strerror(zf)));
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        total += quint64(n);
+        if (total > st.size) {
+            error_ = QStringLiteral("\"%1\" is damaged in the archive: it is longer than its stated size").arg(name);
+            ok = false;
+            break;
+        }
+        const char* p = buffer.data();
+        zip_int64_t left = n;
+        while (left > 0) {
+            const ssize_t w = ::write(fd, p, size_t(left));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) {
+                error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno ? errno : ENOSPC)));
+                ok = false;
+                break;
+            }
+            p += w;
+            left -= w;
+        }
+        if (!ok) break;
+        if (bytesDone) *bytesDone += n;
+        if (Progress) Progress->file = int(total * 100 / std::max<quint64>(1, st.size));
+        if (Progress && Progress->cancel) {
+            error_ = QStringLiteral("the restore was cancelled");
+            ok = false;
+            break;
+        }
+    }
+    if (ok && total != st.size) {
+        error_ = QStringLiteral("\"%1\" is damaged in the archive: %2 of %3 bytes").arg(name).arg(total).arg(quint64(st.size));
+        ok = false;
+    }
+    zip_fclose(zf);
+    if (::close(fd) != 0 && ok) {
+        error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        ok = false;
+    }
+    if (ok && (st.valid & ZIP_STAT_MTIME)) {
+        const struct timespec times[2] = {{st.mtime, 0}, {st.mtime, 0}};
+        utimensat(AT_FDCWD, local.constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+    if (!ok) ::unlink(local.constData());
+    return ok;
+}
+
+bool ZipArchive::CloseArchive() {
+    if (!d->za) return true;
+    if (!d->writing) {
+        zip_discard(d->za);
+        d->za = nullptr;
+        return true;
+    }
+    error_.clear();
+    if (d->pending.empty()) {
+        // libzip would delete the file at the path for an empty archive.
+        error_ = QStringLiteral("there were no files to add");
+        Discard();
+        return false;
+    }
+
+    Job job;
+    job.progress = Progress;
+    job.items.resize(d->pending.size());
+    job.contexts.resize(d->pending.size());
+    qint64 total = 0;
+    for (size_t i = 0; i < d->pending.size(); ++i) {
+        job.items[i].path = QFile::encodeName(d->pending[i].path).toStdString();
+        job.items[i].weight = d->pending[i].size + kEntryWeight;
+        job.items[i].streamed = d->pending[i].size > StreamAbove;
+        job.items[i].size = quint64(d->pending[i].size);
+        job.items[i].mtime = d->pending[i].mtime;
+        total += job.items[i].weight;
+        job.contexts[i] = {&job, i};
+    }
+    job.totalWeight = std::max<qint64>(1, total);
+
+    bool ok = true;
+    for (size_t i = 0; i < d->pending.size() && ok; ++i) {
+        zip_source_t* src = zip_source_function(d->za, SourceCallback, &job.contexts[i]);
+        if (!src) {
+            ok = false;
+            break;
+        }
+        const QByteArray name = d->pending[i].name.toUtf8();
+        const zip_int64_t idx = zip_file_add(d->za, name.constData(), src, ZIP_FL_ENC_UTF_8);
+        if (idx < 0) {
+            zip_source_free(src);
+            ok = false;
+            break;
+        }
+        if (job.items[i].streamed) zip_set_file_compression(d->za, zip_uint64_t(idx), ZIP_CM_DEFLATE, kDeflateLevel);
+        zip_file_set_mtime(d->za, zip_uint64_t(idx), d->pending[i].mtime, 0);
+        zip_file_set_external_attributes(d->za, zip_uint64_t(idx), 0, ZIP_OPSYS_UNIX,
+                                         zip_uint32_t(S_IFREG | d->pending[i].mode) << 16);
+    }
+    if (!ok) {
+        error_ = LibzipError(d->za);
+        Discard();
+        return false;
+    }
+
+    int threads = Threads > 0 ? Threads : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    threads = std::max(1, std::min<int>(threads, int(d->pending.size())));
+    std::vector<std::thread> workers;
+    workers.reserve(size_t(threads));
+    for (int t = 0; t < threads; ++t) workers.emplace_back([&job] { job.Work(); });
+
+    ok = zip_close(d->za) == 0;
+    if (!ok) error_ = LibzipError(d->za);
+    {
+        std::lock_guard lock(job.mutex);
+        job.stop = true;
+    }
+    job.changed.notify_all();
+    for (auto& w : workers) w.join();
+    if (!ok) {
+        if (!job.firstError.isEmpty()) error_ = job.firstError;
+        zip_discard(d->za);
+    }
+    d->za = nullptr;
+    d->writing = false;
+    d->pending.clear();
+    d->names.clear();
+    if (ok && Progress) Progress->overall = 100;
+    return ok;
+}
+
+namespace ZipNames {
+
+QRegularExpression Expression(const QString& wildcard) {
+    if (wildcard == QLatin1String("*.*") || wildcard == QLatin1String("*"))
+        return QRegularExpression(QStringLiteral(".*"), QRegularExpression::DotMatchesEverythingOption);
+    // '*' and '?' only; everything else is literal.
+    QString rx;
+    rx.reserve(wildcard.size() * 2);
+    for (const QChar c : wildcard) {
+        if (c == QLatin1Char('*')) rx += QLatin1String(".*");
+        else if (c == QLatin1Char('?')) rx += QLatin1Char('.');
+        else rx += QRegularExpression::escape(QString(c));
+    }
+    return QRegularExpression(QRegularExpression::anchoredPattern(rx), QRegularExpression::CaseInsensitiveOption);
+}
+
+bool Matches(const QString& wildcard, const QString& name) {
+    return Expression(wildcard).match(name).hasMatch();
+}
+
+}  // namespace ZipNames

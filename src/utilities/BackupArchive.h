@@ -1,0 +1,41 @@
+#pragma once
+// Backup of a database folder into one zip archive, and the listing of an
+// archive, as plain functions the windows and tests call (the windows run
+// them on a worker thread and read the progress meanwhile).
+
+#include <QList>
+#include <QString>
+
+#include "platform/ZipArchive.h"
+
+namespace BackupArchive {
+
+struct Pattern {
+    QString pattern;     // folder and wildcard
+    bool recursive = false;
+};
+
+// What a backup takes, in order: every database file and every list file
+// of the database folder, the Photos folder, and the open database's
+// companion folder (with its Tasks and Materials subfolders). The Docs
+// folder is not among them.
+QList<Pattern> Patterns(const QString& databaseFolder, const QString& databaseName);
+
+struct Result {
+    bool ok = false;
+    int entries = 0;
+    QString message;     // why it failed, for the user
+};
+
+// Writes the archive at `archivePath` (replacing an existing one only once
+// the new one is complete). Entries are named relative to the database
+// folder, or by their full path with `fullPaths`. The archive itself is
+// never added to itself.
+Result Run(const QString& archivePath, const QString& databaseFolder, const QString& databaseName,
+           bool fullPaths, ZipProgress* progress = nullptr);
+
+// Every entry of an archive, in archive order; false with a reason when it
+// cannot be read.
+bool List(const QString& archivePath, QList<ZipEntry>* entries, QString* error = nullptr);
+
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Restore of a backup archive into a folder, as plain functions the restore
+// window, tests and fuzzing call.
+//
+// Nothing is written outside the chosen folder: entries whose names would
+// leave it (absolute paths, "..", drive letters, backslashes), symbolic-link
+// entries, duplicates and names that are both a file and a folder are
+// refused, and the whole restore with them. Entries go to a hidden
+// temporary folder inside the target first, each checked against its
+// length and CRC; only when all of them are sound are they moved into
+// place. A damaged archive therefore changes nothing.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "platform/ZipArchive.h"
+
+class Grid;
+
+namespace RestoreArchive {
+
+// An entry name made safe to join under a folder: its parts without "." and
+// empty ones. Empty with `reason` set when the entry must be refused.
+// With `fullPaths`, only absolute names are accepted (their parts are then
+// taken from the root).
+QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reason);
+
+struct Item {
+    int index = 0;             // entry index in the archive
+    QString relative;          // below `Plan::root`
+    bool directory = false;
+    qint64 size = 0;
+};
+
+struct Plan {
+    QString archive;
+    QString root;              // the folder every item goes under
+    QList<Item> items;
+    QStringList refused;       // "name: reason", one per refused entry
+    QString error;             // the archive could not be read at all
+    // The folders files will be written into, for the full-path question.
+    QStringList Folders() const;
+    // The full paths of the files it writes.
+    QStringList Files() const;
+    bool Ok() const { return error.isEmpty() && refused.isEmpty(); }
+};
+
+// Reads the archive's listing and decides where every entry goes.
+Plan Prepare(const QString& archivePath, const QString& targetFolder, bool fullPaths);
+
+struct Result {
+    bool ok = false;
+    QString message;           // for the user when !ok
+    QStringList written;       // full paths of the files put in place
+};
+
+// Extracts, checks and moves the plan's entries into place.
+Result Run(const Plan& plan, ZipProgress* progress = nullptr, int threads = 0);
+
+// The whole restore of `archivePath` under `targetFolder` (entries by
+// their relative names): Prepare, then Run when nothing was refused.
+Result Restore(const QString& archivePath, const QString& targetFolder, ZipProgress* progress = nullptr);
+
+// The message that names refused entries (at most a screenful of them).
+QString RefusedMessage(const Plan& plan);
+
+// True when the grid holds the same cells as the grid file at `path`, so a
+// reload from the file loses nothing.
+bool GridMatchesFile(const Grid& grid, const QString& path);
+
+}

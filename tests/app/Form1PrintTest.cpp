@@ -1,0 +1,322 @@
+// Printing from the main window as the user does it: the list bar, the
+// task-row menu, the toolbar and the menus open the preview of the right
+// sheet; "Print" in the preview writes it (to PDF here). Also the
+// spreadsheet program at start-up and the export opening its sheet.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QToolBar>
+#include <QToolBox>
+#include <gtest/gtest.h>
+
+#include "app/Forms.h"
+#include "platform/GridPrint.h"
+#include "platform/GridView.h"
+#include "platform/Printing.h"
+#include "platform/Shell.h"
+#include "schedule/ExcelPath.h"
+#include "schedule/Form9.h"
+#include "schedule/frmExcel.h"
+#include "support/MainWindow.h"
+#include "support/PdfReader.h"
+#include "support/ScriptedDialogs.h"
+#include "tasks/TaskFiles.h"
+
+namespace {
+
+class Form1Print : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        pdf_ = temp_ + "/out.pdf";
+        Printing::SetPdfOutput(pdf_);
+    }
+    void TearDown() override {
+        Printing::SetPdfOutput({});
+        MainWindowTest::TearDown();
+    }
+    void Open() {
+        Start();
+        NewDatabase();
+        TestEnv::Dialogs().Reset();
+    }
+    void Items(const QString& id, const QStringList& items) {
+        Grid g;
+        TaskFiles::ResetItems(g);
+        for (const QString& i : items) TaskFiles::AddItem(g, i);
+        ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::ItemFile(form_->TasksFolder(), id)));
+    }
+    void Materials(const QString& id, const QList<QPair<QString, QString>>& rows) {
+        Grid g;
+        TaskFiles::ResetMaterials(g);
+        for (const auto& [m, c] : rows) TaskFiles::AddMaterial(g, m, c);
+        ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::MaterialFile(form_->MaterialsFolder(), id)));
+    }
+    void ClickItem(const QString& text) {
+        for (int i = 0; i < form_->Listbar1->count(); ++i) {
+            auto* l = qobject_cast<QListWidget*>(form_->Listbar1->widget(i));
+            if (!l || l->findItems(text, Qt::MatchExactly).isEmpty()) continue;
+            form_->Listbar1->setCurrentIndex(i);
+            QApplication::processEvents();
+            QListWidgetItem* item = l->findItems(text, Qt::MatchExactly).first();
+            QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(item).center());
+            return;
+        }
+        FAIL() << "no list item " << text.toStdString();
+    }
+    void ClickTool(QToolBar* bar, QAction* action) {
+        ASSERT_NE(bar->widgetForAction(action), nullptr);
+        QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+    }
+    void ClickMainTool(const QString& key) {
+        for (QAction* a : form_->Toolbar1->actions())
+            if (a->data().toString() == key) return ClickTool(form_->Toolbar1, a);
+        FAIL() << "no button " << key.toStdString();
+    }
+    void RowMenu(int row, const char* item) {
+        form_->Grid1View->Sync();
+        const QRect cell = form_->Grid1View->CellRect(row, Col::TaskId);
+        ASSERT_TRUE(cell.isValid());
+        QTest::mousePress(form_->Grid1View->viewport(), Qt::RightButton, {}, cell.center());
+        ASSERT_TRUE(form_->mnuhid->isVisible());
+        form_->MenuItem(item)->trigger();
+        form_->mnuhid->hide();
+    }
+    std::vector<GridPrint::PrintPreview*> Previews() const {
+        std::vector<GridPrint::PrintPreview*> out;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) out.push_back(p);
+        return out;
+    }
+    // The one open preview, printed from its toolbar and closed; the PDF text.
+    QString PrintPreviewed() {
+        const auto previews = Previews();
+        EXPECT_EQ(previews.size(), 1u);
+        if (previews.size() != 1) return {};
+        GridPrint::PrintPreview* p = previews.front();
+        auto* bar = p->findChild<QToolBar*>("PreviewToolbar");
+        QTest::mouseClick(bar->widgetForAction(p->PrintAction), Qt::LeftButton);
+        QTest::mouseClick(bar->widgetForAction(p->CloseAction), Qt::LeftButton);
+        QApplication::processEvents();
+        return PdfReader::Text(pdf_);
+    }
+    static QStringList Column1(const Grid& sheet) {
+        QStringList out;
+        for (int r = 0; r < sheet.Rows(); ++r) out << sheet.Text(r, 1);
+        return out;
+    }
+    QString pdf_;
+};
+
+TEST_F(Form1Print, WorkOrderFromTheListBarPrintsTheSelectedTaskWithItsLists) {
+    Open();
+    const QDate d(2026, 3, 2);
+    AddTask("ID-1", d);
+    AddTask("ID-2", d.addDays(7), "On Hold");
+    Items("ID-2", {"Drain the tank", "Replace the anode"});
+    Materials("ID-2", {{"Anode rod", "45.00"}, {"Teflon tape", "2.10"}});
+    form_->Command7_Click();
+    SelectTask(2);
+    ClickItem("Work Order");
+    EXPECT_EQ(Forms::Loaded<Form9>(), nullptr) << "the host is released once its preview is open";
+    ASSERT_EQ(Previews().size(), 1u);
+    const Grid& sheet = Previews().front()->SheetGrid();
+    EXPECT_EQ(sheet.Rows(), 31);
+    EXPECT_EQ(sheet.Text(1, 2), "ID-2");
+    EXPECT_EQ(sheet.Text(11, 5), "On Hold");
+
+    const QString text = PrintPreviewed();
+    for (const char* s : {"Work Order", "Task ID:", "ID-2", "Equipment:", "Boiler 1", "Scheduled Start:", "08:00:00",
+                          "Assigned To:", "Ann", "Type Task:", "Inspection", "Every 7 Days", "Status:", "On Hold",
+                          "Task Items:", "Drain the tank", "Replace the anode", "(Materials Needed)", "Anode rod",
+                          "Teflon tape", "Completion Date:", "Completed By:", "Page 1 Of 1"})
+        EXPECT_TRUE(text.contains(s)) << s << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains("45.00")) << "costs are not printed";
+    EXPECT_FALSE(text.contains("ID-1"));
+    EXPECT_TRUE(PdfReader::Info(pdf_, "Page size").startsWith("612 x 792")) << "Letter, portrait";
+    // The three blue bands.
+    const QImage page = PdfReader::Render(pdf_, 1, 36);
+    int blueRows = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        const QColor c = page.pixelColor(page.width() / 2, y);
+        blueRows += c.blue() > 200 && c.red() < 60 && c.green() < 60;
+    }
+    EXPECT_GT(blueRows, 6);
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+}
+
+TEST_F(Form1Print, MaterialListAndWorkOrderFromEveryEntryPointShowTheSameSheets) {
+    Open();
+    AddTask("ID-1", QDate(2026, 3, 2));
+    AddTask("ID-2", QDate(2026, 3, 9));
+    Items("ID-2", {"Check"});
+    Materials("ID-2", {{"Filter", "9"}});
+    form_->Command7_Click();
+    SelectTask(2);
+
+    ClickItem("Materials");
+    ASSERT_EQ(Previews().size(), 1u);
+    const Grid fromListBar = Previews().front()->SheetGrid();
+    EXPECT_EQ(fromListBar.Rows(), 31);
+    EXPECT_FALSE(Column1(fromListBar).contains("Check")) << "no task items on the material list";
+    const QString text = PrintPreviewed();
+    EXPECT_TRUE(text.contains("Material List"));
+    EXPECT_TRUE(text.contains("Filter"));
+    EXPECT_FALSE(text.contains("Task Items:"));
+
+    RowMenu(2, "mnumatre");
+    ASSERT_EQ(Previews().size(), 1u);
+    EXPECT_EQ(Column1(Previews().front()->SheetGrid()), Column1(fromListBar));
+    PrintPreviewed();
+    form_->MenuItem("mnupcost")->trigger();
+    ASSERT_EQ(Previews().size(), 1u);
+    EXPECT_EQ(Previews().front()->SheetGrid().Merges().size(), fromListBar.Merges().size());
+    PrintPreviewed();
+
+    ClickItem("Work Order");
+    const QStringList work = Column1(Previews().at(0)->SheetGrid());
+    PrintPreviewed();
+    RowMenu(2, "mnupp");
+    EXPECT_EQ(Column1(Previews().at(0)->SheetGrid()), work);
+    PrintPreviewed();
+    form_->MenuItem("mnuporder")->trigger();
+    EXPECT_EQ(Column1(Previews().at(0)->SheetGrid()), work);
+    EXPECT_TRUE(work.contains("Check"));
+    PrintPreviewed();
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+}
+
+TEST_F(Form1Print, NoTaskRowMeansNoTasksFoundAndNoPreview) {
+    Open();   // a new database: the header row is the active row
+    ClickItem("Work Order");
+    ClickItem("Materials");
+    form_->MenuItem("mnuporder")->trigger();
+    EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList({"No Tasks Found", "No Tasks Found", "No Tasks Found"}));
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbCritical);
+    EXPECT_TRUE(Previews().empty());
+    EXPECT_EQ(Forms::Loaded<Form9>(), nullptr);
+}
+
+TEST_F(Form1Print, AnUnreadableListIsSaidAndNeverReplacedByTheLastTasksList) {
+    Open();
+    AddTask("ID-1", QDate(2026, 3, 2));
+    AddTask("ID-2", QDate(2026, 3, 9));
+    Items("ID-1", {"Old item of task one"});
+    Materials("ID-1", {{"Old material", "1"}});
+    TestEnv::WriteAll(TaskFiles::ItemFile(form_->TasksFolder(), "ID-2"), "not a list at all");
+    form_->Command7_Click();
+    SelectTask(1);
+    ClickItem("Work Order");
+    PrintPreviewed();
+    SelectTask(2);
+    ClickItem("Work Order");
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("task item list of task ID-2"))
+        << TestEnv::Dialogs().LastMessage().toStdString();
+    ASSERT_EQ(Previews().size(), 1u);
+    const QStringList col1 = Column1(Previews().front()->SheetGrid());
+    EXPECT_FALSE(col1.contains("Old item of task one"));
+    EXPECT_FALSE(col1.contains("Old material"));
+    EXPECT_EQ(Previews().front()->SheetGrid().Rows(), 27);
+    const QString text = PrintPreviewed();
+    EXPECT_TRUE(text.contains("ID-2"));
+    EXPECT_EQ(TestEnv::ReadAll(TaskFiles::ItemFile(form_->TasksFolder(), "ID-2")), "not a list at all");
+}
+
+TEST_F(Form1Print, TaskGridPrintsLandscapeWithCaptionHeaderAndPageNumbers) {
+    Open();
+    for (int i = 1; i <= 45; ++i) AddTask(QStringLiteral("ID-%1").arg(i), QDate(2026, 3, 1).addDays(i));
+    form_->Command7_Click();
+    ClickMainTool("Print");
+    ASSERT_EQ(Previews().size(), 1u);
+    EXPECT_EQ(Previews().front()->PageCount(), 2);
+    const QString text = PrintPreviewed();
+    EXPECT_EQ(PdfReader::Info(pdf_, "Pages"), "2");
+    EXPECT_TRUE(PdfReader::Info(pdf_, "Page size").startsWith("792 x 612")) << "Letter, landscape";
+    const QString first = PdfReader::PageText(pdf_, 1), second = PdfReader::PageText(pdf_, 2);
+    EXPECT_TRUE(first.contains("Quillon"));
+    EXPECT_TRUE(first.contains("Page 1 Of 2"));
+    EXPECT_TRUE(second.contains("Page 2 Of 2"));
+    EXPECT_TRUE(first.contains("Task ID") && second.contains("Task ID")) << "header row on every page";
+    EXPECT_TRUE(text.contains("ID-45"));
+    EXPECT_TRUE(first.contains("Boiler 1"));
+
+    // A filtered view prints only its rows: one page now.
+    form_->mnucomplete_Click();
+    form_->MenuItem("mtprint")->trigger();
+    ASSERT_EQ(Previews().size(), 1u);
+    EXPECT_EQ(Previews().front()->PageCount(), 1);
+    PrintPreviewed();
+    ClickItem("Grid");
+    EXPECT_EQ(Previews().size(), 1u);
+    PrintPreviewed();
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+
+    // A grid that was never set up.
+    form_->Grid1.ClearRows();
+    form_->MenuItem("mnusht")->trigger();
+    ASSERT_EQ(TestEnv::Dialogs().Calls().size(), 1u);
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "You must Load The Grid!");
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().title, "Quillon  ");
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbExclamation);
+    EXPECT_TRUE(Previews().empty());
+}
+
+TEST_F(Form1Print, StartUpKeepsAnAppliedPathWhenTheLookupFindsNothing) {
+    const QString bin = temp_ + "/bin";
+    QDir().mkpath(bin);
+    ExcelPath::SetSearchPath({bin});
+    ExcelPath::Store("/opt/my/calc");
+    Start();
+    EXPECT_EQ(ExcelPath::Stored(), "/opt/my/calc");
+    // When one is found, start-up records it.
+    const QString calc = bin + "/localc";
+    TestEnv::WriteAll(calc, "#!/bin/sh\n");
+    QFile(calc).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    form_->FindExcel();
+    EXPECT_EQ(ExcelPath::Stored(), calc);
+    ExcelPath::SetSearchPath({temp_ + "/no-programs"});
+
+    form_->MenuItem("mnuexcel")->trigger();
+    ASSERT_NE(Forms::Loaded<frmExcel>(), nullptr);
+    EXPECT_TRUE(Forms::Loaded<frmExcel>()->isVisible());
+    EXPECT_EQ(Forms::Loaded<frmExcel>()->Text1->text(), calc);
+}
+
+TEST_F(Form1Print, ExportOpensTheSheetInTheStoredProgramInTheDatabaseFolder) {
+    Open();
+    AddTask("ID-1", QDate(2026, 3, 2));
+    const QString record = temp_ + "/record.txt";
+    const QString program = temp_ + "/calc prog";
+    TestEnv::WriteAll(program, QString("#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > '%1.part'\n"
+                                       "mv '%1.part' '%1'\n")
+                                   .arg(record)
+                                   .toUtf8());
+    QFile(program).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ExcelPath::Store(program);
+
+    ClickItem("Excel");
+    ASSERT_EQ(TestEnv::Shell().started.size(), 1u);
+    const RecordingShell::Call call = TestEnv::Shell().started.front();
+    EXPECT_EQ(call.what, program);
+    // What the export asked for, started for real.
+    ASSERT_TRUE(DesktopShell().StartProgram(call.what, call.args, call.folder));
+    QElapsedTimer t;
+    t.start();
+    while (!QFile::exists(record) && t.elapsed() < 10000) QTest::qWait(20);
+    ASSERT_TRUE(QFile::exists(record));
+    const QStringList lines = QString::fromUtf8(TestEnv::ReadAll(record)).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << lines.join('|').toStdString();
+    EXPECT_EQ(QDir(lines[0]).canonicalPath(), QDir(form_->DatabaseFolder()).canonicalPath());
+    EXPECT_EQ(lines[1], "temp.xls");
+    EXPECT_TRUE(QFile::exists(QDir(form_->DatabaseFolder()).filePath("temp.xls")));
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+}
+
+}  // namespace

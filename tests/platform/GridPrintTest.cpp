@@ -1,0 +1,297 @@
+// Paging and painting a grid for print: which rows land on which page, the
+// width fit, header and footer texts, colours and merges in the PDF, the
+// preview driven from its toolbar, and a printer that cannot print.
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QPointer>
+#include <QPrinter>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "platform/GridPrint.h"
+#include "platform/Printing.h"
+#include "support/PdfReader.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+class GridPrintTest : public QuillonTest {
+protected:
+    void TearDown() override {
+        Printing::SetPdfOutput({});
+        // Pick the previews out first: deleting one deletes its own pop-ups,
+        // which are top-level widgets of the same list.
+        QList<QPointer<QWidget>> previews;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<GridPrint::PrintPreview*>(w)) previews << w;
+        for (const QPointer<QWidget>& w : previews) delete w.data();
+        QuillonTest::TearDown();
+    }
+    // A task-like grid: header row, `rows` rows of texts "R<r>C<c>".
+    static Grid Table(int rows, int cols = 6, int width = 90) {
+        Grid g(rows + 1, cols);
+        g.SetColumnWidth(0, 0);
+        for (int c = 1; c < cols; ++c) {
+            g.SetColumnWidth(c, width);
+            g.SetText(0, c, QStringLiteral("Head%1").arg(c));
+        }
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c < cols; ++c) g.SetText(r, c, QStringLiteral("R%1C%2").arg(r).arg(c));
+        return g;
+    }
+    static GridPrint::PageSetup Landscape(bool repeatHeader = true) {
+        GridPrint::PageSetup s;
+        s.Header = QStringLiteral("Plant tasks");
+        s.Orientation = 2;
+        s.PrintGridLines = true;
+        s.RepeatHeaderRow = repeatHeader;
+        return s;
+    }
+    // Prints the grid to a PDF in the test folder and returns its path.
+    QString PrintPdf(const Grid& g, const GridPrint::PageSetup& setup, const QString& name,
+                     const std::function<bool(int, int)>& progress = {}) {
+        const QString pdf = temp_ + "/" + name;
+        Printing::SetPdfOutput(pdf);
+        QString error;
+        auto printer = Printing::OpenPrinter(setup.Orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait,
+                                             &error);
+        EXPECT_TRUE(printer) << error.toStdString();
+        if (!printer) return pdf;
+        EXPECT_TRUE(GridPrint::Print(g, setup, *printer, &error, progress)) << error.toStdString();
+        return pdf;   // complete once the printer is gone
+    }
+    void ClickTool(GridPrint::PrintPreview* preview, QAction* action) {
+        auto* bar = preview->findChild<QToolBar*>("PreviewToolbar");
+        ASSERT_NE(bar, nullptr);
+        QWidget* button = bar->widgetForAction(action);
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+};
+
+TEST_F(GridPrintTest, EveryShownRowLandsOnExactlyOnePageInOrderWithinTheBody) {
+    Grid g = Table(200);
+    for (int r = 10; r < 40; ++r) g.SetRowHeight(r, 0);   // filtered away
+    g.SetRowHeight(50, 60);                               // a taller row
+    GridPrint::Pager pager(g, Landscape());
+    ASSERT_GT(pager.PageCount(), 2);
+
+    const double body = pager.PageHeight() - (2.0 + 3.0) * GridPrint::Pager::kUnitsPerInch / 2.54;
+    std::vector<int> seen;
+    for (int page = 0; page < pager.PageCount(); ++page) {
+        const std::vector<int> rows = pager.RowsOnPage(page);
+        ASSERT_FALSE(rows.empty());
+        EXPECT_EQ(rows.front(), 0) << "header row repeated on page " << page + 1;
+        double used = 0;
+        for (int r : rows) used += g.RowHeight(r) * pager.Scale();
+        EXPECT_LE(used, body + 1e-6) << "page " << page + 1 << " overflows";
+        seen.insert(seen.end(), rows.begin() + 1, rows.end());
+    }
+    std::vector<int> expected;
+    for (int r = 1; r <= 200; ++r)
+        if (r < 10 || r >= 40) expected.push_back(r);
+    EXPECT_EQ(seen, expected);
+
+    // Without the repeat, row 0 is an ordinary first row on page 1 only.
+    GridPrint::Pager plain(g, Landscape(false));
+    EXPECT_EQ(plain.RowsOnPage(0).front(), 0);
+    EXPECT_NE(plain.RowsOnPage(1).front(), 0);
+    // An empty grid still gives one page; nonsense pages give nothing.
+    Grid none(0, 0);
+    GridPrint::Pager empty(none, Landscape());
+    EXPECT_EQ(empty.PageCount(), 1);
+    EXPECT_TRUE(empty.RowsOnPage(0).empty());
+    EXPECT_TRUE(pager.RowsOnPage(-1).empty());
+    EXPECT_TRUE(pager.RowsOnPage(pager.PageCount()).empty());
+}
+
+TEST_F(GridPrintTest, WideTablesShrinkToThePrintableWidthAndHiddenColumnsAreLeftOut) {
+    Grid g = Table(5, 14, 300);
+    g.SetColumnWidth(12, 0);
+    GridPrint::Pager pager(g, Landscape());
+    std::vector<int> cols = pager.Columns();
+    EXPECT_EQ(cols, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13}));
+    const double printable = pager.PageWidth() - (1.5 + 2.0) * GridPrint::Pager::kUnitsPerInch / 2.54;
+    EXPECT_NEAR(12 * 300 * pager.Scale(), printable, 0.5);
+
+    // A narrow table keeps its real size (one pixel is 1/96 inch).
+    GridPrint::Pager narrow(Table(5, 3, 100), Landscape());
+    EXPECT_DOUBLE_EQ(narrow.Scale(), GridPrint::Pager::kUnitsPerInch / 96.0);
+}
+
+TEST_F(GridPrintTest, PdfCarriesHeaderFooterPageNumbersAndTheCellTexts) {
+    Grid g = Table(60);
+    GridPrint::Pager pager(g, Landscape());
+    ASSERT_EQ(pager.PageCount(), 2);
+    std::vector<int> progress;
+    const QString pdf = PrintPdf(g, Landscape(), "grid.pdf", [&](int done, int count) {
+        progress.push_back(done * 10 + count);
+        return true;
+    });
+    EXPECT_EQ(progress, (std::vector<int>{12, 22}));
+
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
+    EXPECT_TRUE(PdfReader::Info(pdf, "Page size").startsWith("792 x 612")) << PdfReader::Info(pdf, "Page size").toStdString();
+    const QString first = PdfReader::PageText(pdf, 1), second = PdfReader::PageText(pdf, 2);
+    EXPECT_TRUE(first.contains("Plant tasks"));
+    EXPECT_TRUE(first.contains("Page 1 Of 2"));
+    EXPECT_TRUE(second.contains("Page 2 Of 2"));
+    EXPECT_TRUE(second.contains("Plant tasks"));
+    EXPECT_TRUE(first.contains("R1C1")) << first.toStdString();
+    EXPECT_TRUE(second.contains("Head3")) << "header row on page 2";
+    EXPECT_TRUE(second.contains("R60C5"));
+    const int lastOnFirst = pager.RowsOnPage(0).back();
+    EXPECT_TRUE(first.contains(QStringLiteral("R%1C1").arg(lastOnFirst)));
+    EXPECT_FALSE(second.contains(QStringLiteral("R%1C1 ").arg(lastOnFirst)));
+}
+
+TEST_F(GridPrintTest, BandsKeepTheirColourAndMergedTextSpansItsRange) {
+    Grid g(6, 8);
+    g.SetColumnWidth(0, 0);
+    g.SetRowHeight(0, 0);
+    g.MergeRange(2, 1, 2, 7);
+    g.SetRangeBackColor(2, 1, 2, 7, 16711680);
+    // Far wider than column 1 alone: readable only because the cells are joined.
+    g.SetText(4, 1, QStringLiteral("Replace the drive belt and check the tension pulley bearings"));
+    g.MergeRange(4, 1, 4, 7);
+    g.SetBold(1, 1, true);
+    g.SetText(1, 1, QStringLiteral("Label:"));
+    GridPrint::PageSetup setup;
+    setup.Header = QStringLiteral("Work Order");
+    setup.HeaderAlignment = 1;
+    const QString pdf = PrintPdf(g, setup, "band.pdf");
+    EXPECT_TRUE(PdfReader::Info(pdf, "Page size").startsWith("612 x 792"));
+    const QString text = PdfReader::Text(pdf);
+    EXPECT_TRUE(text.contains("Replace the drive belt and check the tension pulley bearings")) << text.toStdString();
+    const QImage page = PdfReader::Render(pdf, 1, 36);
+    ASSERT_FALSE(page.isNull());
+    int blue = 0, other = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (c.blue() > 200 && c.red() < 60 && c.green() < 60) ++blue;
+            else if (c.red() > 200 && c.blue() < 60) ++other;
+        }
+    // One band row, roughly 7 columns wide: hundreds of pixels at 36 dpi.
+    EXPECT_GT(blue, 200);
+    EXPECT_EQ(other, 0);
+}
+
+TEST_F(GridPrintTest, PreviewCountsPagesAtOnceAndPrintsFromItsToolbar) {
+    Grid big = Table(100000, 6);
+    QElapsedTimer t;
+    t.start();
+    GridPrint::PrintPreview* preview = GridPrint::ShowPreview(big, Landscape(), 100);
+    QApplication::processEvents();
+    const qint64 opened = t.elapsed();
+    (void)opened;   // speed is measured in bench/, not asserted here
+    ASSERT_GT(preview->PageCount(), 2500);
+    EXPECT_EQ(preview->CurrentPage(), 1);
+    ClickTool(preview, preview->NextAction);
+    EXPECT_EQ(preview->CurrentPage(), 2);
+    ClickTool(preview, preview->LastAction);
+    EXPECT_EQ(preview->CurrentPage(), preview->PageCount());
+    ClickTool(preview, preview->FirstAction);
+    EXPECT_EQ(preview->CurrentPage(), 1);
+    const int zoom = preview->Zoom();
+    ClickTool(preview, preview->ZoomInAction);
+    EXPECT_GT(preview->Zoom(), zoom);
+    EXPECT_FALSE(preview->grab().isNull());
+    // The preview shows its own copy: the grid may change or go meanwhile.
+    big.SetRows(1);
+    EXPECT_GT(preview->PageCount(), 2500);
+    ClickTool(preview, preview->CloseAction);
+    QApplication::processEvents();
+
+    Grid small = Table(60);
+    const QString pdf = temp_ + "/preview.pdf";
+    Printing::SetPdfOutput(pdf);
+    preview = GridPrint::ShowPreview(small, Landscape(), 100);
+    QSignalSpy printed(preview, &GridPrint::PrintPreview::Printed);
+    ClickTool(preview, preview->PrintAction);
+    ASSERT_EQ(printed.count(), 1);
+    EXPECT_TRUE(printed.at(0).at(0).toBool());
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(GridPrintTest, APrinterThatCannotPrintIsSaidAndNothingClaimsSuccess) {
+    Grid g = Table(3);
+    // The PDF "printer" cannot create its file.
+    Printing::SetPdfOutput(temp_ + "/no/such/folder/out.pdf");
+    GridPrint::PrintPreview* preview = GridPrint::ShowPreview(g, Landscape(), 100);
+    QSignalSpy printed(preview, &GridPrint::PrintPreview::Printed);
+    ClickTool(preview, preview->PrintAction);
+    ASSERT_EQ(printed.count(), 1);
+    EXPECT_FALSE(printed.at(0).at(0).toBool());
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbExclamation);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // No printer at all.
+    Printing::SetPdfOutput({});
+    if (Printing::HasPrinter()) GTEST_SKIP() << "this machine has a printer";
+    TestEnv::Dialogs().Reset();
+    ClickTool(preview, preview->PrintAction);
+    ASSERT_EQ(printed.count(), 2);
+    EXPECT_FALSE(printed.at(1).at(0).toBool());
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), Printing::NoPrinterMessage());
+}
+
+TEST_F(GridPrintTest, PageTextFillsPageNumberAndCount) {
+    EXPECT_EQ(GridPrint::PageText("Page &P Of &N", 3, 12), "Page 3 Of 12");
+    EXPECT_EQ(GridPrint::PageText("               Quillon", 1, 1), "               Quillon");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridPrintTest, ATextRunsOnOverEmptyCellsAndIsCutBeforeAFilledOne) {
+    Grid g(3, 5);
+    g.SetColumnWidth(0, 0);
+    for (int c = 1; c < 5; ++c) g.SetColumnWidth(c, 40);
+    g.SetRowHeight(0, 0);
+    g.SetText(1, 1, QStringLiteral("Completed By: the shift"));   // neighbours empty
+    g.SetText(2, 1, QStringLiteral("Overlongtextcutshort"));
+    g.SetText(2, 2, QStringLiteral("Next"));
+    const QString pdf = PrintPdf(g, GridPrint::PageSetup(), "overflow.pdf");
+    const QString text = PdfReader::Text(pdf);
+    EXPECT_TRUE(text.contains("Completed By: the shift")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Overlongtextcutshort"));
+    EXPECT_TRUE(text.contains("Overl"));
+    EXPECT_TRUE(text.contains("Next"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GridPrintTest, LettersTheCellFontLacksStillPrintAndLineBreaksPrintAsBlanks) {
+    Grid g(4, 3);
+    g.SetColumnWidth(0, 0);
+    g.SetColumnWidth(1, 300);
+    g.SetColumnWidth(2, 100);
+    g.SetRowHeight(0, 0);
+    g.SetText(1, 1, QStringLiteral("Pumpe \u6CF5 Ölwechsel"));
+    g.SetText(2, 1, QStringLiteral("First line\nsecond line"));
+    g.SetText(3, 1, QStringLiteral("Насос Ψ"));
+    g.SetText(3, 2, QStringLiteral("after"));
+    const QString text = PdfReader::Text(PrintPdf(g, GridPrint::PageSetup(), "unicode.pdf"));
+    EXPECT_TRUE(text.contains("First line second line")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Насос Ψ"))) << text.toStdString();
+    EXPECT_TRUE(text.contains("after"));
+    EXPECT_TRUE(text.contains(QStringLiteral("Ölwechsel"))) << text.toStdString();
+    if (QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
+        GTEST_SKIP() << "no font for Chinese letters on this machine";
+    EXPECT_TRUE(text.contains(QStringLiteral("\u6CF5"))) << text.toStdString();
+}
+
+}  // namespace
