@@ -115,7 +115,9 @@ qsizetype SplitEntry(const QString& raw, QString* key) {
             qsizetype eq = i + 1;
             while (eq < raw.size() && raw[eq].isSpace()) ++eq;
             if (eq < raw.size() && raw[eq] == QLatin1Char('=')) {
-                if (key) *key = inner;
+                // Names are looked up trimmed; so is a quoted one, or a
+                // hand-written " a"= could never be found again.
+                if (key) *key = inner.trimmed();
                 return eq;
             }
             break;
@@ -127,7 +129,7 @@ qsizetype SplitEntry(const QString& raw, QString* key) {
             qsizetype eq = close + 1;
             while (eq < raw.size() && raw[eq].isSpace()) ++eq;
             if (eq < raw.size() && raw[eq] == QLatin1Char('=')) {
-                if (key) *key = raw.mid(start + 1, close - start - 1);
+                if (key) *key = raw.mid(start + 1, close - start - 1).trimmed();
                 return eq;
             }
         }

@@ -371,6 +371,11 @@ TEST_F(IniFileTest, EveryKeyTheWriterAcceptsReadsBackUnchanged) {
     IniDocument old;
     old.Parse("[K]\n\"a=b\"=1\n\"\"Quoted\"\"=2\n\"a\"b=c\"=3\nplain \"x\"=4\n");
     EXPECT_EQ(old.Entries("K"), Entries({{"a=b", "1"}, {"\"Quoted\"", "2"}, {"a\"b=c", "3"}, {"plain \"x\"", "4"}}));
+    // A hand-written quoted key with blanks inside its quotes is found as
+    // every name is, without them.
+    old.Parse("[K]\n\" spaced \"=5\n\" odd\"\"=6\n");
+    EXPECT_EQ(old.Value("K", "spaced"), QString("5"));
+    EXPECT_EQ(old.Value("K", "odd\""), QString("6"));
 }
 
 TEST_F(IniFileTest, AFileTooLargeToBeAListIsRefusedAndLeftAlone) {
