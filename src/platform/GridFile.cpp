@@ -159,7 +159,7 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
     // must have at least rows x cols bytes; counts it cannot hold are damage,
     // not a reason to reserve memory.
     if (uint64_t(rows) * uint64_t(std::max(cols, 1)) > data.size())
-        return SetError(error, QStringLiteral("The file is truncated: its counts claim more cells than it holds.")), false;
+        return SetError(error, QStringLiteral("The file is damaged or truncated: its counts claim more cells than it holds.")), false;
     std::vector<std::string> cells;
     cells.reserve(size_t(rows) * cols);
     std::string cell;
