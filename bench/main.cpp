@@ -10,6 +10,7 @@
 
 #include "bench/TaskData.h"
 #include "platform/DateText.h"
+#include "platform/GridView.h"
 
 static int PrintMemory() {
     QTemporaryDir dir;
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     DateText::ResetCache();
+    Grid::SetTextMeasure(&GridView::FontTextWidth);
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--memory") == 0) return PrintMemory();
     benchmark::Initialize(&argc, argv);

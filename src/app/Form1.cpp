@@ -47,7 +47,7 @@
 
 namespace {
 Form1* g_form1 = nullptr;
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 const QString kDatabaseFilter = QStringLiteral("Quillon Task(*.vkt)");
 
 qint64 NowMs() {
@@ -269,8 +269,9 @@ void Form1::BuildWindow() {
     connect(DatePicker1, &QDateEdit::dateChanged, this, [this] { DatePicker1_DateChange(); });
     connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
-    connect(Option1, &QRadioButton::clicked, this, [this] { GetChart(); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { GetChart(); });
+    connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
+    ConnectChart();
     connect(Grid1View, &GridView::MouseDown, this,
             [this](int b, int s, int x, int y) { Grid1_MouseDown(b, s, x, y); });
 }
@@ -525,24 +526,23 @@ void Form1::LoadStart() {
 
 // ---------------------------------------------------------------- shutdown
 
-void Form1::UnloadAllForms() {
-    if (unloading_) return;
+// The one way the program ends, from File, Exit and from closing the window.
+bool Form1::Shutdown() {
+    if (unloading_) return false;
     unloading_ = true;
     Timer1->stop();
     csSysTray1->hide();
     Forms::UnloadAll();    // every other window
-    close();
     QCoreApplication::quit();
+    return true;
+}
+
+void Form1::UnloadAllForms() {
+    if (Shutdown()) close();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (!unloading_) {
-        unloading_ = true;
-        Timer1->stop();
-        csSysTray1->hide();
-        Forms::UnloadAll();
-        QCoreApplication::quit();
-    }
+    Shutdown();
     event->accept();
 }
 

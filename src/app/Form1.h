@@ -1,9 +1,11 @@
 #pragma once
-// The main window: the task grid (the task database in memory), the date
-// window, the list bar, toolbar, menus and status bar, and the database
-// location. Other windows reach its controls and procedures through
-// Form1::Get(), the single instance. (Tests start it through the fixture
-// in tests/support/MainWindow.h, which also creates databases and tasks.)
+// The main window: it owns the task database (Database: the task grid, its
+// location, lock and saves) and shows its location; the date window, the
+// list bar, toolbar, menus and status bar. It opens the other windows and
+// hands them the database they work on; windows below src/app never reach
+// back into it. Form1::Get() is the single instance, for code in src/app.
+// (Tests start it through the fixture in tests/support/MainWindow.h, which
+// also creates databases and tasks.)
 
 #include <QMainWindow>
 #include <QPointer>
@@ -44,6 +46,7 @@ class GridView;
 class GanttChart;
 class Form6;
 class Form18;
+struct GanttItem;
 class PictureViewer;
 class UpdateChecker;
 
@@ -221,9 +224,9 @@ public:
     Grid& Grid1 = Database.Tasks();   // the task grid
     Grid Grid2, Grid3;           // work grids of the print sheets
     GridView* Grid1View = nullptr;
-    QLineEdit* Text1 = nullptr;     // DatabaseFile
-    QLabel* lblpath = nullptr;      // DatabaseFolder
-    QLabel* Label7 = nullptr;       // DatabaseName
+    QLineEdit* Text1 = nullptr;     // shows DatabaseFile
+    QLabel* lblpath = nullptr;      // shows DatabaseFolder
+    QLabel* Label7 = nullptr;       // shows DatabaseName
     QLineEdit* Text3 = nullptr;     // GenerateInterval
     QLineEdit* Text4 = nullptr;     // GenerateCount
     QLabel* Label3 = nullptr;       // EditorMode: "1" add, "2" edit
@@ -316,6 +319,20 @@ private:
     Alerts::AlertTimer alertTimer_;
     bool checking_ = false;
     // ---- end of alerts and the tray ----
+public:
+    // ---- the schedule chart (Form1_Chart.cpp) ----
+    void GetEmpChart();
+    void GetEquipChart();
+    void Option1_Click();
+    void Option2_Click();
+    void phGantX1_ObjectClick(const GanttItem& item);
+    void phGantX1_MouseOverItem(const GanttItem& item);
+    void phGantX1_ContextMenu(const QPoint& globalPos);
+private:
+    void ConnectChart();            // the chart's events, the tip box
+    void BuildChart(int listing);
+    bool chartBuilding_ = false;
+    int chartPending_ = -1;         // a listing asked for while a build ran
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -327,6 +344,7 @@ private:
     void BuildMenus();
     void BuildListBar();
     void BuildToolBar();
+    bool Shutdown();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
     void MirrorLocation();
     void EnsureCompanionFolder();

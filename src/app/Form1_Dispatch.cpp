@@ -26,7 +26,7 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 
 struct ListGroup {
     QString name;
@@ -87,7 +87,7 @@ struct WaitCursor {
 // A task row is active: the commands that act on the ActiveTask need one.
 bool TaskRowActive(const Grid& grid) {
     const int r = grid.ActiveRow();
-    return r >= 1 && r < grid.Rows();
+    return grid.IsDataRow(r);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace {
 QString ActiveTaskId(const Grid& grid) {
     const int row = grid.ActiveRow();
-    return row >= 1 && row < grid.Rows() ? grid.Text(row, Col::TaskId) : QString();
+    return grid.IsDataRow(row) ? grid.Text(row, Col::TaskId) : QString();
 }
 }  // namespace
 

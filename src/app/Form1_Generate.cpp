@@ -16,7 +16,7 @@ void Form1::Generate() {
     // arrives then may start another pass over the grid.
     if (Busy()) return;
     const int row = Grid1.ActiveRow();
-    if (row < 1 || row >= Grid1.Rows()) return;
+    if (!Grid1.IsDataRow(row)) return;
 
     const std::optional<int> count = Recurrence::ReadCount(Text4->text());
     if (!count) {
@@ -70,7 +70,7 @@ void Form1::mnudup_Click() {
     }
     Form18* f = Generator();
     const int row = Grid1.ActiveRow();
-    if (row >= 1 && row < Grid1.Rows()) {
+    if (Grid1.IsDataRow(row)) {
         if (const auto date = DateText::ParseDate(Grid1.Text(row, Col::ScheduledStart)))
             f->DatePicker1->setDate(*date);
     }

@@ -48,7 +48,7 @@ void Form1::LoadTaskPicture() {
     if (!IHViewPortX1) return;
     // Only a task row carries a document; the header row's cell is a caption.
     const int r = Grid1.ActiveRow();
-    const QString document = (r >= 1 && r < Grid1.Rows()) ? Grid1.Text(r, Col::Document) : QString();
+    const QString document = Grid1.IsDataRow(r) ? Grid1.Text(r, Col::Document) : QString();
     // A missing file or one that is not a picture keeps what was shown.
     IHViewPortX1->LoadPicture(document);
     IHViewPortX1->ActualSize();
@@ -79,9 +79,9 @@ void Form1::Command35_Click() {
     // viewer's size on the screen (not the zoomed part).
     auto printer = Printing::OpenPrinter(QPageLayout::Portrait, &error);
     if (!printer) {
-        MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));
+        MsgBox(error, vb::vbExclamation, Quillon::kTitle);
         return;
     }
     if (!IHViewPortX1->PrintTo(printer.get(), IHViewPortX1->size()))
-        MsgBox(QStringLiteral("The picture could not be printed."), vb::vbExclamation, QStringLiteral("Quillon"));
+        MsgBox(QStringLiteral("The picture could not be printed."), vb::vbExclamation, Quillon::kTitle);
 }

@@ -27,7 +27,7 @@ struct WaitCursor {
 // The row of the task to print, or -1 after saying there is none.
 int PrintedTaskRow(const Grid& grid) {
     const int r = grid.ActiveRow();
-    if (r >= 1 && r < grid.Rows()) return r;
+    if (grid.IsDataRow(r)) return r;
     MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
     return -1;
 }

@@ -29,8 +29,6 @@ void Form1::mnupref_Click() {
             phGantX1->PyjamasColor = colour;
             phGantX1->update();
         });
-        pref->adjustSize();
-        Forms::Centre(pref);
     }
     Forms::Show<frmpref>();
 }
@@ -91,11 +89,5 @@ void Form1::mnucont_Click() { Help::Show(); }
 void Form1::mnuvisit_Click() { Help::ShowWebPage(); }
 
 void Form1::mnuabout_Click() {
-    const bool fresh = !Forms::Loaded<Form8>();
-    Form8* about = Forms::Load<Form8>();
-    if (fresh) {
-        about->adjustSize();
-        Forms::Centre(about);
-    }
     Forms::Show<Form8>();
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 const QString kProcessingRows = QStringLiteral("Processing Rows....");
 const QString kProcessingView = QStringLiteral("Processing.....");
 const QString kDone = QStringLiteral("Done");
@@ -105,7 +105,7 @@ void Form1::SetActiveStatus(const QString& status) {
     const int r = Grid1.ActiveRow();
     // With the header row active there is no task: writing would replace the
     // column's caption.
-    if (r < 1 || r >= Grid1.Rows()) return;
+    if (!Grid1.IsDataRow(r)) return;
     Grid1.SetText(r, Col::Status, status);
     // A column the user hid (width 0) stays hidden.
     if (Grid1.ColumnWidth(Col::Frequency) > 0) Grid1.AutoFit(Col::Frequency);

@@ -8,7 +8,6 @@
 #include "app/Form1.h"
 #include "platform/Forms.h"
 #include "platform/Grid.h"
-#include "platform/Skin.h"
 
 namespace ColumnChooser {
 
@@ -82,12 +81,10 @@ Form5::Form5() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(List1, 1);
     layout->addLayout(buttons);
-    resize(240, 320);
     connect(Command1, &QPushButton::clicked, this, &Form5::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form5::Command2_Click);
 
-    Skin::ApplyCurrent(this);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(240, 320));
     GetGrid1();
 }
 

@@ -11,7 +11,6 @@
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/Registry.h"
-#include "platform/Skin.h"
 
 Form7::Form7() {
     setObjectName(QStringLiteral("Form7"));
@@ -34,9 +33,7 @@ Form7::Form7() {
     layout->addLayout(buttons);
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    Skin::ApplyCurrent(this);
-    adjustSize();
-    Forms::Centre(this);
+    Forms::Prepare(this);
     Text1->setText(Settings::Get(QStringLiteral("Settings"), QStringLiteral("Default")));
 }
 
@@ -53,10 +50,10 @@ void Form7::Command1_Click() {
     // "Restart" would promise a default that the next start does not find.
     if (!stored) {
         MsgBox(QStringLiteral("The default database could not be stored in Quillon's settings."), vb::vbCritical,
-               QStringLiteral("Quillon"));
+               Quillon::kTitle);
         return;
     }
-    MsgBox(QStringLiteral("You must exit and restart"), vb::vbOKOnly, QStringLiteral("Quillon"));
+    MsgBox(QStringLiteral("You must exit and restart"), vb::vbOKOnly, Quillon::kTitle);
     Forms::Unload<Form7>();
 }
 

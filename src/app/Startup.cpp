@@ -2,9 +2,11 @@
 
 #include "app/Form1.h"
 #include "platform/Dialogs.h"
+#include "platform/GridView.h"
 
 bool StartQuillon() {
     Dialogs::Install(std::make_unique<QtDialogs>());
+    Grid::SetTextMeasure(&GridView::FontTextWidth);
     auto* main = new Form1;
     main->setAttribute(Qt::WA_DeleteOnClose);
     // Form_Load shows the window itself (unless it starts in the tray).

@@ -8,7 +8,7 @@ namespace DatabaseNotices {
 bool RequireOpen(const TaskDatabase& db) {
     if (db.IsOpen()) return true;
     MsgBox(QStringLiteral("No database is open. Create one with File, New Database, or open one with File, Open Database."),
-           vb::vbExclamation, QStringLiteral("Quillon"));
+           vb::vbExclamation, Quillon::kTitle);
     return false;
 }
 
@@ -18,7 +18,7 @@ bool Save(TaskDatabase& db) {
     if (saved) return true;
     MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
                .arg(db.File(), saved.reason),
-           vb::vbCritical, QStringLiteral("Quillon"));
+           vb::vbCritical, Quillon::kTitle);
     return false;
 }
 

@@ -1,9 +1,10 @@
 #include "database/TaskDatabase.h"
 
-#include <QCryptographicHash>
+#include <QHashFunctions>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #include "database/DatabaseLocation.h"
 #include "database/TaskColumns.h"
@@ -13,8 +14,12 @@
 namespace {
 
 QByteArray HashOf(QByteArrayView bytes) {
-    // Detects a change, not an attack: the fastest of Qt's digests will do.
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5);
+    // Detects a change, not an attack, and is compared only within this
+    // process (beside the size and time): Qt's fast table hash with a fixed
+    // seed. A cryptographic digest would add tens of milliseconds to every
+    // open and save of a large database.
+    const size_t h = qHash(bytes, size_t(0x51ed270b));
+    return QByteArray(reinterpret_cast<const char*>(&h), sizeof h);
 }
 
 QString Absolute(const QString& path) {
@@ -63,15 +68,21 @@ void TaskDatabase::SetLocation(const QString& file, const QString& folder, const
 
 // ---------------------------------------------------------------- lock
 
-QString TaskDatabase::LockFilePath(const QString& path) { return path + QStringLiteral(".lock"); }
+// Beside the file itself, so that two copies reaching it by different paths
+// (a link, a relative path) meet at the same lock.
+QString TaskDatabase::LockFilePath(const QString& path) { return Absolute(path) + QStringLiteral(".lock"); }
 
 QString TaskDatabase::LockHolder(const QString& path) {
     QLockFile lock(LockFilePath(path));
     qint64 pid = 0;
     QString host, app;
     if (!lock.getLockInfo(&pid, &host, &app)) return QString();
+    const QString who = app.startsWith(QLatin1String("quillon"), Qt::CaseInsensitive)
+                            ? QStringLiteral("another copy of Quillon")
+                            : app.isEmpty() ? QStringLiteral("another program")
+                                            : QStringLiteral("the program \"%1\"").arg(app);
     return QStringLiteral("%1 (process %2 on the computer \"%3\")")
-        .arg(app.isEmpty() ? QStringLiteral("another program") : app)
+        .arg(who)
         .arg(pid)
         .arg(host.isEmpty() ? QStringLiteral("unknown") : host);
 }
@@ -91,8 +102,16 @@ TaskDatabase::Result TaskDatabase::Lock(const QString& path, std::unique_ptr<QLo
     switch (candidate->error()) {
     case QLockFile::LockFailedError: {
         const QString holder = LockHolder(path);
-        return Result::Fail(QStringLiteral("it is in use by %1. Close it there first.")
-                                .arg(holder.isEmpty() ? QStringLiteral("another copy of Quillon") : holder));
+        QString why = QStringLiteral("it is in use by %1. Close it there first.")
+                          .arg(holder.isEmpty() ? QStringLiteral("another copy of Quillon") : holder);
+        // A lock of a process on this computer is checked and taken over when
+        // that process is gone; one from another computer cannot be checked.
+        qint64 pid = 0;
+        QString host, app;
+        if (candidate->getLockInfo(&pid, &host, &app) && !host.isEmpty() && host != QSysInfo::machineHostName())
+            why += QStringLiteral(" If it no longer runs there, delete the file \"%1\" and open the database again.")
+                       .arg(LockFilePath(path));
+        return Result::Fail(why);
     }
     case QLockFile::PermissionError:
         // A folder nobody may write to: no copy can save there, so there is
@@ -125,19 +144,14 @@ void TaskDatabase::Close() {
 
 // ---------------------------------------------------------------- fingerprint
 
-TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, const QByteArray* knownBytes) {
+TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArrayView bytes) {
     Fingerprint print;
     const QFileInfo info(path);
     if (!info.isFile()) return print;
     print.exists = true;
     print.size = info.size();
     print.modified = info.lastModified();
-    if (knownBytes) {
-        print.hash = HashOf(*knownBytes);
-    } else {
-        QByteArray bytes;
-        if (FileOps::ReadFile(path, &bytes)) print.hash = HashOf(bytes);
-    }
+    print.hash = HashOf(bytes);
     return print;
 }
 
@@ -173,8 +187,7 @@ TaskDatabase::Result TaskDatabase::Open(const QString& path) {
         return Result::Fail(QStringLiteral("it is not a Quillon task database."));
     // The fingerprint is of the bytes parsed: a change made while they were
     // read shows at the next save.
-    Fingerprint print = Take(path, nullptr);
-    print.hash = HashOf(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     grid_ = std::move(loaded);
     Adopt(path, std::move(lock), std::move(print));
     const auto parts = DatabaseLocation::Derive(path);
@@ -203,9 +216,8 @@ TaskDatabase::Result TaskDatabase::Create(const QString& path) {
     QString error;
     // The open database stays open until the new file is on disk.
     if (!FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), &error)) return Result::Fail(error);
-    const QByteArray written = QByteArray::fromRawData(data.data(), qsizetype(data.size()));
     grid_ = std::move(fresh);
-    Adopt(path, std::move(lock), Take(path, &written));
+    Adopt(path, std::move(lock), Take(path, QByteArrayView(data.data(), qsizetype(data.size()))));
     DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
     SetLocation(path, parts.folder, parts.name);
     DatabaseLocation::EnsureCompanion(parts.folder, parts.name);
@@ -220,7 +232,14 @@ TaskDatabase::Result TaskDatabase::Save() {
     if (info.exists()) {
         bool same = onDisk_.exists && info.isFile() && info.size() == onDisk_.size &&
                     info.lastModified() == onDisk_.modified;
-        if (same) same = Take(file_, nullptr).hash == onDisk_.hash;
+        if (same) {
+            QByteArray bytes;
+            QString error;
+            // Unread, it cannot be told apart from someone else's version.
+            if (!FileOps::ReadFile(file_, &bytes, &error))
+                return Result::Fail(QStringLiteral("the file could not be read to check it before writing: %1").arg(error));
+            same = HashOf(bytes) == onDisk_.hash;
+        }
         if (!same)
             return Result::Fail(QStringLiteral(
                 "the file was changed by another program (or another copy of Quillon) after it was opened here. "
@@ -229,7 +248,6 @@ TaskDatabase::Result TaskDatabase::Save() {
     const std::string data = GridFile::Serialize(grid_);
     QString error;
     if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) return Result::Fail(error);
-    const QByteArray written = QByteArray::fromRawData(data.data(), qsizetype(data.size()));
-    onDisk_ = Take(file_, &written);
+    onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())));
     return Result::Ok();
 }

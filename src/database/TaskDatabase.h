@@ -6,7 +6,7 @@
 // caller's part.
 //
 // One database, one writer: an open database holds a lock file beside it
-// (`<file>.lock`), so a second copy of the program is refused with the
+// (`<file>.lock`, beside the file a link points to), so a second copy of the program is refused with the
 // process and machine that hold it; a lock left by a process that died is
 // taken over. Every save first checks that the file on disk is still the one
 // this object read or wrote last (size, modification time and a hash of its
@@ -96,7 +96,8 @@ private:
         QDateTime modified;
         QByteArray hash;
     };
-    static Fingerprint Take(const QString& path, const QByteArray* knownBytes);
+    // The file as it is now on disk, holding `bytes` (those read or written).
+    static Fingerprint Take(const QString& path, QByteArrayView bytes);
     Result Lock(const QString& path, std::unique_ptr<QLockFile>& lock) const;
     void Adopt(const QString& path, std::unique_ptr<QLockFile> lock, Fingerprint print);
 

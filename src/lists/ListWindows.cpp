@@ -16,10 +16,9 @@
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/GridView.h"
-#include "platform/Skin.h"
 
 namespace {
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 constexpr int kNameWidth = 144;
 
 // Writing needs an open database; without one the user is told so once.
@@ -77,9 +76,7 @@ ListWindow::ListWindow(TaskDatabase& database, const Design& design)
     connect(Command4, &QPushButton::clicked, this, &ListWindow::Command4_Click);
     connect(Grid1View, &GridView::DblClick, this, &ListWindow::Grid1_DblClick);
 
-    Skin::ApplyCurrent(this);
-    resize(colours_ ? 420 : 340, 320);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(colours_ ? 420 : 340, 320));
 
     SetUpGrid();
     for (int c = 1; c < columns(); ++c) Grid1.AutoFit(c);
@@ -156,7 +153,7 @@ void ListWindow::Command2_Click() {
 void ListWindow::Command3_Click() {
     const int row = Grid1.ActiveRow();
     // The header row is never an entry: an empty list hands nothing over.
-    if (row < 1 || row >= Grid1.Rows()) return;
+    if (!Grid1.IsDataRow(row)) return;
     const QString name = Grid1.Text(row, 1);
     if (apply_) apply_(name);
     close();
@@ -236,9 +233,7 @@ AddEntryDialog::AddEntryDialog(TaskDatabase& database, const QString& caption, c
     connect(Command3, &QPushButton::clicked, this, &AddEntryDialog::Command3_Click);
 
     SetButtonColour(colour_);
-    Skin::ApplyCurrent(this);
-    resize(260, 170);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(260, 170));
 }
 
 void AddEntryDialog::SetButtonColour(int32_t colour) {

@@ -391,6 +391,17 @@ std::optional<QDateTime> ParseDateTime(const QString& text) {
     return ParseSlow(text, f);
 }
 
+std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text) {
+    const Format& f = CurrentFormat();
+    Parsed r;
+    if (ParseFast(text.data(), text.data() + text.size(), f, r))
+        return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec)};
+    if (text.empty()) return std::nullopt;
+    if (auto dt = ParseSlow(QString::fromUtf8(text.data(), qsizetype(text.size())), f))
+        return LocalDateTime{dt->date(), dt->time()};
+    return std::nullopt;
+}
+
 void ResetCache() {
     std::lock_guard<std::mutex> lock(g_formatMutex);
     g_formats.push_back(BuildFormat());

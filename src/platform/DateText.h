@@ -23,6 +23,14 @@ std::optional<QDate> ParseDate(const QString& text);
 std::optional<QDate> ParseDateUtf8(const std::string& text);   // fast path for grid passes
 std::optional<QTime> ParseTime(const QString& text);
 std::optional<QDateTime> ParseDateTime(const QString& text);
+// A date with its time of day (midnight when the text names a date alone),
+// as the wall-clock time it names: no time zone is looked up, which keeps
+// passes over many rows fast.
+struct LocalDateTime {
+    QDate date;
+    QTime time;
+};
+std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text);
 // Re-reads the locale (after QLocale::setDefault).
 void ResetCache();
 }

@@ -47,8 +47,13 @@ public:
     static QWidget* ParentWindow();
 };
 
+namespace Quillon {
+// The program's name as every message box and window title shows it.
+inline const QString kTitle = QStringLiteral("Quillon");
+}
+
 // Shorthands used everywhere.
-int MsgBox(const QString& prompt, int style = vb::vbOKOnly, const QString& title = QStringLiteral("Quillon"));
+int MsgBox(const QString& prompt, int style = vb::vbOKOnly, const QString& title = Quillon::kTitle);
 
 // The real dialogs (QtDialogs.cpp, in the widget layer).
 class QtDialogs : public Dialogs {

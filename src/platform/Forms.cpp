@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "platform/Skin.h"
+
 namespace Forms {
 
 std::vector<QPointer<QWidget>>& All() {
@@ -35,6 +37,13 @@ void Centre(QWidget* window) {
     const QRect area = screen->availableGeometry();
     const QSize size = window->frameGeometry().size().isValid() ? window->frameGeometry().size() : window->size();
     window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+void Prepare(QWidget* window, const QSize& size) {
+    Skin::ApplyCurrent(window);
+    if (size.isValid()) window->resize(size);
+    else window->adjustSize();
+    Centre(window);
 }
 
 }  // namespace Forms

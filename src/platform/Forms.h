@@ -75,4 +75,8 @@ void Forget(T* window) {
 
 // Centres a window on the screen it is on (every dialog does on load).
 void Centre(QWidget* window);
+
+// What every window's load ends with: the current skin, its size (`size`,
+// or the layout's natural size when none is given) and centred.
+void Prepare(QWidget* window, const QSize& size = QSize());
 }

@@ -1,21 +1,52 @@
 #pragma once
-// The Gantt chart component: rows of bars over a window of dates. The chart
-// views of the schedule arrive with the printing and chart work; until then
-// the main window keeps its colours and date window here.
+// The Gantt chart widget: the chart (GanttModel) on the screen, scrolled
+// vertically under a fixed day header, with the chart's click, hover and
+// right-click events as signals.
 
-#include <QColor>
-#include <QDate>
-#include <QWidget>
+#include <QAbstractScrollArea>
 
-class GanttChart : public QWidget {
+#include "platform/GanttModel.h"
+
+class GanttChart : public QAbstractScrollArea, public GanttModel {
     Q_OBJECT
 public:
     explicit GanttChart(QWidget* parent = nullptr);
-    qint64 BackColor = 0xFFFFFF;      // colour numbers, red in the low byte
-    qint64 PyjamasColor = 0xF0F0F0;
-    bool ShowGrid = false;
-    QDate StartDate;
-    QDate EndDate;
+
+    GanttMetrics Metrics() const;
+    // The layout of what the widget shows now.
+    GanttLayout ScreenLayout() const;
+    // The whole chart (every row, the width seen on the screen) drawn at
+    // scale 1 takes this much room.
+    QSize NaturalSize() const;
+    // Draws the whole chart with its present window into any painter, at
+    // the given scale, from the painter's origin.
+    void DrawToDC(QPainter& painter, double scale) const;
+    // Shows changes made to the public values (window, colours).
+    void Refresh();
+
+signals:
+    // A left click: the bar clicked (it becomes SelectedItem), or nothing.
+    void ObjectClick(GanttItem item);
+    // The bar under the mouse changed (nothing when it left the bars).
+    void MouseOverItem(GanttItem item);
+    // A right click, at this screen position.
+    void ContextMenu(const QPoint& globalPos);
+
 protected:
+    void Changed() override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    // A chart that is no longer seen has nothing under the mouse.
+    void hideEvent(QHideEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void UpdateScrollBar();
+    void LeaveItems();
+    GanttItem hovered_;
 };
+

@@ -1,14 +1,10 @@
 #include "platform/Grid.h"
 
-#include <QFontMetrics>
-#include <QGuiApplication>
 #include <algorithm>
 #include <charconv>
 #include <numeric>
 
 #include "platform/DateText.h"
-#include "platform/FileOps.h"
-#include "platform/GridFile.h"
 
 namespace {
 const std::string kEmpty;
@@ -86,6 +82,7 @@ void Grid::SetRows(int rows) {
     if (rows < 0) return;   // a count below zero is refused, not read as 0
     rows = std::min(rows, kMaxCount);
     if (rows == rows_) return;
+    const int before = rows_;
     cells_.resize(size_t(rows) * cols_);
     if (!styles_.empty()) styles_.resize(size_t(rows) * cols_);
     heights_.resize(rows, kShownRowHeight);
@@ -94,7 +91,8 @@ void Grid::SetRows(int rows) {
                                  [&](const Merge& m) { return m.row2 >= rows_; }),
                   merges_.end());
     ClampActive();
-    Notify(Change::Reset);
+    if (rows > before) Notify(Change::RowsInserted, before, rows - 1);
+    else Notify(Change::RowsRemoved, rows, before - 1);
 }
 
 void Grid::SetCols(int cols) {
@@ -210,33 +208,39 @@ void Grid::SetColumnWidth(int col, int width) {
     Notify(Change::Layout, -1, col);
 }
 
+namespace {
+Grid::TextMeasure& InstalledMeasure() {
+    static Grid::TextMeasure measure;
+    return measure;
+}
+}  // namespace
+
+void Grid::SetTextMeasure(TextMeasure measure) { InstalledMeasure() = std::move(measure); }
+
 void Grid::AutoFit(int col) {
+    if (const TextMeasure& measure = InstalledMeasure()) {
+        AutoFit(col, measure());
+        return;
+    }
+    AutoFit(col, [](const QString& text, bool) { return int(text.toUtf8().size()) * 7; });
+}
+
+void Grid::AutoFit(int col, const TextWidth& width) {
     // A hidden column stays hidden: showing it again is the column
     // chooser's decision (it gives the column a width first).
     if (col < 0 || col >= cols_ || widths_[col] == 0) return;
-    // Measure with the application font when there is one; a plain
-    // character estimate otherwise (tools without a GUI).
     int widest = 0;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        QFontMetrics fm(QGuiApplication::font());
-        QFont bold = QGuiApplication::font();
-        bold.setBold(true);
-        QFontMetrics fmBold(bold);
-        // Widths depend only on the distinct texts; a task column repeats a lot.
-        std::string last;
-        for (int r = 0; r < rows_; ++r) {
-            const std::string& t = cells_[size_t(r) * cols_ + col];
-            if (t.empty() || (r > 1 && t.size() <= last.size() && t == last)) continue;
-            last = t;
-            const QString s = QString::fromStdString(t);
-            const auto& m = (r == 0 || Bold(r, col)) ? fmBold : fm;
-            int w = 0;
-            for (const QString& line : s.split('\n')) w = std::max(w, m.horizontalAdvance(line));
-            widest = std::max(widest, w);
-        }
-    } else {
-        for (int r = 0; r < rows_; ++r)
-            widest = std::max<int>(widest, int(cells_[size_t(r) * cols_ + col].size()) * 7);
+    // Widths depend only on the distinct texts; a task column repeats a lot.
+    std::string last;
+    for (int r = 0; r < rows_; ++r) {
+        const std::string& t = cells_[size_t(r) * cols_ + col];
+        if (t.empty() || (r > 1 && t.size() <= last.size() && t == last)) continue;
+        last = t;
+        const QString s = QString::fromStdString(t);
+        const bool bold = r == 0 || Bold(r, col);
+        int w = 0;
+        for (const QString& line : s.split('\n')) w = std::max(w, width(line, bold));
+        widest = std::max(widest, w);
     }
     widths_[col] = std::max(widest + 12, 20);
     Notify(Change::Layout, -1, col);
@@ -264,7 +268,7 @@ void Grid::AddItem(const QString& tabSeparated) {
     for (int i = 0; i < fields.size() && i + 1 < cols_; ++i)
         cells_[size_t(row) * cols_ + i + 1] = fields[i].toStdString();
     redraw_ = was;
-    Notify(Change::Reset);
+    Notify(Change::RowsInserted, row, row);
 }
 
 void Grid::ClearRows() {
@@ -407,7 +411,7 @@ void Grid::DeleteRows(int firstRow, int lastRow) {
     activeRow_ = std::min(firstRow, rows_ - 1);
     selFirstRow_ = selLastRow_ = activeRow_;
     ClampActive();
-    Notify(Change::Reset);
+    Notify(Change::RowsRemoved, firstRow, lastRow);
 }
 
 void Grid::MergeRange(int row1, int col1, int row2, int col2) {
@@ -422,11 +426,3 @@ void Grid::MergeRange(int row1, int col1, int row2, int col2) {
     merges_.push_back(m);
     Notify(Change::Reset);
 }
-
-std::string Grid::Serialize() const { return GridFile::Serialize(*this); }
-
-bool Grid::Deserialize(const std::string& data, QString* error) { return GridFile::Deserialize(*this, data, error); }
-
-bool Grid::SaveFile(const QString& path, QString* error) const { return GridFile::Save(*this, path, error); }
-
-bool Grid::LoadFile(const QString& path, QString* error) { return GridFile::Load(*this, path, error); }

@@ -24,7 +24,9 @@ public:
     static constexpr uint32_t kBlack = 0x000000;
     static constexpr int kMaxCount = 50'000'000;   // rows a grid (or its file) may hold
 
-    enum class Change { Cell, Layout, Reset, Active };
+    // RowsInserted and RowsRemoved carry the first and last row of the range
+    // (in the row and col arguments), so views move rows instead of resetting.
+    enum class Change { Cell, Layout, Reset, Active, RowsInserted, RowsRemoved };
     using Observer = std::function<void(Change, int row, int col)>;
 
     Grid(int rows = 1, int cols = 2);
@@ -57,7 +59,14 @@ public:
 
     int ColumnWidth(int col) const;
     void SetColumnWidth(int col, int width);       // 0 hides
-    void AutoFit(int col);                         // fits the width to the texts; a hidden column stays hidden
+    // Fits the width to the texts; a hidden column stays hidden. The texts
+    // are measured by `width` (bold: the header row and bold cells), or by
+    // the measure the windows install; without one, by a character estimate.
+    using TextWidth = std::function<int(const QString& text, bool bold)>;
+    using TextMeasure = std::function<TextWidth()>;   // made once per fit
+    static void SetTextMeasure(TextMeasure measure);
+    void AutoFit(int col);
+    void AutoFit(int col, const TextWidth& width);
     int RowHeight(int row) const;
     void SetRowHeight(int row, int height);        // 0 hides, 18 shows
     bool RowShown(int row) const { return RowHeight(row) > 0; }
@@ -111,6 +120,8 @@ public:
     // the moment between the two destructors.
     std::weak_ptr<int> Life() const { return life_; }
 
+    // A row below the header row: one that holds data (a task, an item).
+    bool IsDataRow(int row) const { return row >= 1 && row < rows_; }
     bool ValidCell(int row, int col) const {
         return row >= 0 && row < rows_ && col >= 0 && col < cols_;
     }

@@ -246,3 +246,12 @@ bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* b
     if (bytesRead) *bytesRead = std::move(bytes);
     return true;
 }
+
+// Grid's own file members are this format too.
+std::string Grid::Serialize() const { return GridFile::Serialize(*this); }
+
+bool Grid::Deserialize(const std::string& data, QString* error) { return GridFile::Deserialize(*this, data, error); }
+
+bool Grid::SaveFile(const QString& path, QString* error) const { return GridFile::Save(*this, path, error); }
+
+bool Grid::LoadFile(const QString& path, QString* error) { return GridFile::Load(*this, path, error); }

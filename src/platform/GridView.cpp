@@ -1,5 +1,7 @@
 #include "platform/GridView.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QTimer>
@@ -26,20 +28,65 @@ void GridModel::Rebuild() {
 }
 
 void GridModel::Sync() {
-    if (!dirty_) return;
+    if (!dirty_ || !Alive()) return;
     beginResetModel();
     Rebuild();
     endResetModel();
     emit layoutFromGrid();
 }
 
+void GridModel::Reset() {
+    beginResetModel();
+    Rebuild();
+    endResetModel();
+    emit layoutFromGrid();
+}
+
+void GridModel::InsertRows(int first, int last) {
+    // The header row, or heights not yet taken in: the whole list anew.
+    if (first <= 0 || dirty_) return Reset();
+    const int count = last - first + 1;
+    auto at = std::lower_bound(shown_.begin(), shown_.end(), first);
+    for (auto it = at; it != shown_.end(); ++it) *it += count;
+    std::vector<int> added;
+    for (int r = first; r <= last; ++r)
+        if (grid_->RowHeight(r) > 0) added.push_back(r);
+    if (!added.empty()) {
+        const int pos = int(at - shown_.begin());
+        beginInsertRows({}, pos, pos + int(added.size()) - 1);
+        shown_.insert(shown_.begin() + pos, added.begin(), added.end());
+        endInsertRows();
+    }
+    emit layoutFromGrid();
+}
+
+void GridModel::RemoveRows(int first, int last) {
+    if (first <= 0 || dirty_) return Reset();
+    const int count = last - first + 1;
+    const auto lo = std::lower_bound(shown_.begin(), shown_.end(), first);
+    const auto hi = std::upper_bound(shown_.begin(), shown_.end(), last);
+    const int from = int(lo - shown_.begin()), to = int(hi - shown_.begin());
+    if (from < to) {
+        beginRemoveRows({}, from, to - 1);
+        shown_.erase(shown_.begin() + from, shown_.begin() + to);
+        for (auto it = shown_.begin() + from; it != shown_.end(); ++it) *it -= count;
+        endRemoveRows();
+    } else {
+        for (auto it = shown_.begin() + from; it != shown_.end(); ++it) *it -= count;
+    }
+    emit layoutFromGrid();
+}
+
 void GridModel::OnGridChange(Grid::Change change, int row, int col) {
     switch (change) {
     case Grid::Change::Reset:
-        beginResetModel();
-        Rebuild();
-        endResetModel();
-        emit layoutFromGrid();
+        Reset();
+        break;
+    case Grid::Change::RowsInserted:
+        InsertRows(row, col);
+        break;
+    case Grid::Change::RowsRemoved:
+        RemoveRows(row, col);
         break;
     case Grid::Change::Layout:
         if (row < 0) {
@@ -81,14 +128,15 @@ int GridModel::ViewRow(int gridRow) const {
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(shown_.size());
+    return parent.isValid() || !Alive() ? 0 : int(shown_.size());
 }
 
 int GridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : grid_->Cols();
+    return parent.isValid() || !Alive() ? 0 : grid_->Cols();
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
+    if (!Alive()) return {};
     const int r = GridRow(index.row());
     const int c = index.column();
     if (r < 0 || !grid_->ValidCell(r, c)) return {};
@@ -116,6 +164,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (!Alive()) return {};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return grid_->Rows() > 0 ? grid_->Text(0, section) : QString();
     return QAbstractTableModel::headerData(section, orientation, role);
@@ -157,6 +206,7 @@ GridView::GridView(Grid* source, QWidget* parent)
 }
 
 void GridView::Sync() {
+    if (!model_->Alive()) return;
     model_->Sync();
     ApplyColumns();
 }
@@ -227,6 +277,15 @@ void GridView::ToGridSelection() {
     syncing_ = true;
     grid()->SetSelection(ar, ac, firstRow, firstCol, lastRow, lastCol);
     syncing_ = false;
+}
+
+Grid::TextWidth GridView::FontTextWidth() {
+    QFont bold = QGuiApplication::font();
+    bold.setBold(true);
+    return [fm = QFontMetrics(QGuiApplication::font()), fmBold = QFontMetrics(bold)](const QString& text,
+                                                                                    bool isBold) {
+        return (isBold ? fmBold : fm).horizontalAdvance(text);
+    };
 }
 
 QRect GridView::CellRect(int gridRow, int col) const {

@@ -24,6 +24,10 @@ public:
     // Brings the shown-row list up to date now (it is otherwise refreshed
     // once per turn of the event loop after row heights change).
     void Sync();
+    // The grid is still there: a view may be destroyed after its grid (a
+    // window's member grid goes before the window's child widgets), and
+    // then shows nothing rather than read freed memory.
+    bool Alive() const { return !gridLife_.expired(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -36,7 +40,11 @@ signals:
 
 private:
     void OnGridChange(Grid::Change change, int row, int col);
+    void Reset();
+    void InsertRows(int first, int last);
+    void RemoveRows(int first, int last);
     void Rebuild();
+
     Grid* grid_;
     std::weak_ptr<int> gridLife_;
     int observer_ = 0;
@@ -55,6 +63,9 @@ public:
     void Sync();
     // The view rectangle of a grid cell (for tests that click on cells).
     QRect CellRect(int gridRow, int col) const;
+    // Grid::AutoFit's measure for windows: the application font's widths
+    // (bold for header and bold cells). Installed by the program at start.
+    static Grid::TextWidth FontTextWidth();
 
 signals:
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.

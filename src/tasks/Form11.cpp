@@ -11,11 +11,10 @@
 #include "platform/FileOps.h"
 #include "platform/Forms.h"
 #include "platform/GridView.h"
-#include "platform/Skin.h"
 #include "tasks/TaskFiles.h"
 
 namespace {
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 }
 
 Form11::Form11(TaskDatabase& database) {
@@ -32,19 +31,17 @@ Form11::Form11(TaskDatabase& database) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Grid1View, 1);
     layout->addLayout(buttons);
-    resize(320, 360);
     connect(Command1, &QPushButton::clicked, this, &Form11::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form11::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form11::Command3_Click);
 
-    Skin::ApplyCurrent(this);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(320, 360));
 
     // The window stays with the task it was opened on.
     {
         const Grid& tasks = database.Tasks();
         const int row = tasks.ActiveRow();
-        if (row >= 1 && row < tasks.Rows()) taskId_ = tasks.Text(row, Col::TaskId);
+        if (tasks.IsDataRow(row)) taskId_ = tasks.Text(row, Col::TaskId);
         if (!database.TasksFolder().isEmpty() && TaskFiles::IdProblem(taskId_).isEmpty())
             itemFile_ = FileOps::Join(database.TasksFolder(), taskId_ + QStringLiteral(".ini"));
     }
@@ -53,7 +50,7 @@ Form11::Form11(TaskDatabase& database) {
     Grid1.AutoFit(1);
 }
 
-Form11::~Form11() { delete Grid1View; }
+Form11::~Form11() = default;
 
 void Form11::ResetList() {
     Grid1.ClearRows();
@@ -82,7 +79,7 @@ void Form11::GetTasks() {
 
 void Form11::Command3_Click() {
     const int row = Grid1.ActiveRow();
-    if (row < 1 || row >= Grid1.Rows() || itemFile_.isEmpty()) return;
+    if (!Grid1.IsDataRow(row) || itemFile_.isEmpty()) return;
     aaxIniFile1.FileName(itemFile_);
     const std::optional<QString> answer =
         Dialogs::Get().InputBox(QStringLiteral("Enter Task"), kTitle, Grid1.Text(row, 1));

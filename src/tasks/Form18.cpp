@@ -1,24 +1,19 @@
 #include "tasks/Form18.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "database/TaskDatabase.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/Help.h"
-#include "platform/Shell.h"
-#include "platform/Skin.h"
 #include "tasks/Recurrence.h"
 
 namespace {
@@ -82,9 +77,7 @@ Form18::Form18(TaskDatabase& database) : db_(database) {
     connect(Command2, &QPushButton::clicked, this, &Form18::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form18::Command3_Click);
 
-    Skin::ApplyCurrent(this);
-    adjustSize();
-    Forms::Centre(this);
+    Forms::Prepare(this);
 }
 
 Form18::~Form18() = default;
@@ -105,7 +98,7 @@ void Form18::Command1_Click() {
     if (db_.Busy()) return;
     // Refused input keeps the window open so the user can correct it.
     const int row = db_.Tasks().ActiveRow();
-    if (row < 1 || row >= db_.Tasks().Rows()) {
+    if (!db_.Tasks().IsDataRow(row)) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical);
         return;
     }

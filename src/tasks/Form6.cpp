@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateEdit>
-#include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -16,7 +14,6 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTimeEdit>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "database/DatabaseNotices.h"
@@ -30,7 +27,6 @@
 #include "platform/GridView.h"
 #include "platform/Help.h"
 #include "platform/Shell.h"
-#include "platform/Skin.h"
 #include "tasks/Recurrence.h"
 #include "tasks/TaskFiles.h"
 #include "tasks/TaskRecord.h"
@@ -38,7 +34,7 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 
 QStringList Numbers(int last) {
     QStringList list;
@@ -71,8 +67,7 @@ QPushButton* PictureButton(QWidget* parent, QStyle::StandardPixmap pixmap, const
 
 Form6::Form6(TaskDatabase& database) : db_(database) {
     BuildWindow();
-    Skin::ApplyCurrent(this);
-    Forms::Centre(this);
+    Forms::Prepare(this, QSize(720, 620));
 
     saved_ = false;
     taken_ = TaskRecord::TakeNumber(db_.Tasks());
@@ -99,7 +94,7 @@ Form6::Form6(TaskDatabase& database) : db_(database) {
     // A new task carries the document of the task selected in the main grid.
     QString document;
     const int row = db_.Tasks().ActiveRow();
-    if (row >= 1 && row < db_.Tasks().Rows()) document = db_.Tasks().Text(row, Col::Document);
+    if (db_.Tasks().IsDataRow(row)) document = db_.Tasks().Text(row, Col::Document);
     SetDocument(document, document);
 
     TaskFiles::ResetItems(Grid1);
@@ -224,7 +219,6 @@ void Form6::BuildWindow() {
     layout->addLayout(fields);
     layout->addLayout(lists, 1);
     layout->addLayout(bottom);
-    resize(720, 620);
 
     connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
@@ -245,9 +239,6 @@ void Form6::BuildWindow() {
 
 Form6::~Form6() {
     Form_Unload();
-    // The views observe the grids, which are members: they go first.
-    delete Grid1View;
-    delete Grid2View;
 }
 
 // ---------------------------------------------------------------- openers
@@ -284,7 +275,7 @@ Form6* Form6::OpenForAdd(const Loader& load) {
 Form6* Form6::OpenForEdit(TaskDatabase& database, const Loader& load) {
     const Grid& grid = database.Tasks();
     const int row = grid.ActiveRow();
-    if (row < 1 || row >= grid.Rows()) {
+    if (!grid.IsDataRow(row)) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
         return nullptr;
     }
@@ -366,7 +357,7 @@ int Form6::TaskRow() const {
     if (Editing()) {
         // Shown by an opener that did not bind it: the active task.
         const int row = db_.Tasks().ActiveRow();
-        return row >= 1 && row < db_.Tasks().Rows() ? row : -1;
+        return db_.Tasks().IsDataRow(row) ? row : -1;
     }
     return -1;
 }
@@ -542,7 +533,7 @@ void Form6::Command4_Click() {
 
 void Form6::Command6_Click() {
     const int row = Grid1.ActiveRow();
-    if (row < 1 || row >= Grid1.Rows()) return;   // the header is no item
+    if (!Grid1.IsDataRow(row)) return;   // the header is no item
     if (!ListsWritable()) return;
     const std::optional<QString> answer =
         Dialogs::Get().InputBox(QStringLiteral("Enter Task"), kTitle, Grid1.Text(row, 1));
@@ -571,7 +562,7 @@ void Form6::Command9_Click() {
 
 void Form6::Command11_Click() {
     const int row = Grid2.ActiveRow();
-    if (row < 1 || row >= Grid2.Rows()) return;   // the header is no material
+    if (!Grid2.IsDataRow(row)) return;   // the header is no material
     if (!ListsWritable()) return;
     frmcost* cost = Forms::Load<frmcost>();
     connect(cost, &frmcost::MaterialEntered, this, &Form6::TakeMaterial, Qt::UniqueConnection);
@@ -601,7 +592,7 @@ void Form6::TakeMaterial(frmcost* dialog) {
     }
     const int row = dialog->Row();
     const bool editing = dialog->SkinLabel4->text().trimmed() == QLatin1String("1");
-    if (editing && (dialog->MaterialRowsVersion() != materialRowsVersion_ || row < 1 || row >= Grid2.Rows())) {
+    if (editing && (dialog->MaterialRowsVersion() != materialRowsVersion_ || !Grid2.IsDataRow(row))) {
         MsgBox(QStringLiteral("The material being changed is no longer in the list; nothing was saved."),
                vb::vbExclamation, kTitle);
         dialog->Release();

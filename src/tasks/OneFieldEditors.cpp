@@ -15,7 +15,6 @@
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
 #include "platform/Forms.h"
-#include "platform/Skin.h"
 
 namespace {
 
@@ -24,7 +23,7 @@ namespace {
 int TargetRow(const TaskDatabase& db) {
     if (db.Busy()) return -1;
     const int row = db.Tasks().ActiveRow();
-    return row >= 1 && row < db.Tasks().Rows() ? row : -1;
+    return db.Tasks().IsDataRow(row) ? row : -1;
 }
 
 QHBoxLayout* ButtonRow(QPushButton* apply, QPushButton* close) {
@@ -33,12 +32,6 @@ QHBoxLayout* ButtonRow(QPushButton* apply, QPushButton* close) {
     row->addWidget(apply);
     row->addWidget(close);
     return row;
-}
-
-void FinishLoad(QDialog* window) {
-    Skin::ApplyCurrent(window);
-    window->adjustSize();
-    Forms::Centre(window);
 }
 
 // Releases the window's single instance and closes it (it is deleted once
@@ -65,7 +58,7 @@ ListFieldEditor::ListFieldEditor(TaskDatabase& database, const Setup& setup) : d
     layout->addLayout(ButtonRow(Command3, Command4));
     connect(Command3, &QPushButton::clicked, this, &ListFieldEditor::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &ListFieldEditor::Command4_Click);
-    FinishLoad(this);
+    Forms::Prepare(this);
     ReadReg();
 }
 
@@ -114,7 +107,7 @@ DateFieldEditor::DateFieldEditor(TaskDatabase& database, const Setup& setup) : d
     connect(Command1, &QPushButton::clicked, this, &DateFieldEditor::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &DateFieldEditor::Command2_Click);
     Preset();
-    FinishLoad(this);
+    Forms::Prepare(this);
 }
 
 // The pickers open on the active task's value, or on today when it has none.
@@ -124,7 +117,7 @@ void DateFieldEditor::Preset() {
     QTime time(now.time().hour(), now.time().minute());
     const Grid& grid = db_.Tasks();
     const int row = grid.ActiveRow();
-    if (row >= 1 && row < grid.Rows()) {
+    if (grid.IsDataRow(row)) {
         if (const auto d = DateText::ParseDateTime(grid.Text(row, setup_.dateColumn)))
             date = QDateTime(d->date(), d->time(), Qt::UTC);
         if (setup_.timeColumn >= 0)

@@ -80,7 +80,7 @@ bool CopyTaskFiles(const QString& fromId, const QString& toId, const Location& w
 Result Run(Grid& grid, int count, int interval, const Location& where, const Hooks& hooks) {
     Result result;
     if (count <= 0 || grid.Cols() < Col::Count) return result;
-    if (grid.ActiveRow() < 1 || grid.ActiveRow() >= grid.Rows()) return result;
+    if (!grid.IsDataRow(grid.ActiveRow())) return result;
 
     const auto save = [&] {
         return hooks.save ? hooks.save() : grid.SaveFile(where.databaseFile);

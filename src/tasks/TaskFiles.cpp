@@ -102,7 +102,7 @@ void AddItem(Grid& grid, const QString& text) {
 }
 
 void SetItem(Grid& grid, int row, const QString& text) {
-    if (row < 1 || row >= grid.Rows()) return;
+    if (!grid.IsDataRow(row)) return;
     grid.SetText(row, 1, text);
     grid.AutoFit(1);
 }
@@ -117,7 +117,7 @@ void AddMaterial(Grid& grid, const QString& material, const QString& cost) {
 }
 
 void SetMaterial(Grid& grid, int row, const QString& material, const QString& cost) {
-    if (row < 1 || row >= grid.Rows()) return;
+    if (!grid.IsDataRow(row)) return;
     grid.SetText(row, 1, material);
     grid.SetText(row, 2, cost);
     grid.AutoFit(1);

@@ -48,7 +48,7 @@ void Write(Grid& tasks, int row, const QStringList& cells) {
 
 int Locate(const Grid& tasks, int row, const QString& id) {
     const std::string key = id.toStdString();
-    if (row >= 1 && row < tasks.Rows() && tasks.TextUtf8(row, kId) == key) return row;
+    if (tasks.IsDataRow(row) && tasks.TextUtf8(row, kId) == key) return row;
     for (int r = 1; r < tasks.Rows(); ++r)
         if (tasks.TextUtf8(r, kId) == key) return r;
     return -1;

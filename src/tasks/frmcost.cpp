@@ -11,10 +11,9 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
-#include "platform/Skin.h"
 
 namespace {
-const QString kTitle = QStringLiteral("Quillon");
+using Quillon::kTitle;
 }
 
 frmcost::frmcost() {
@@ -44,9 +43,7 @@ frmcost::frmcost() {
     connect(Command1, &QPushButton::clicked, this, &frmcost::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmcost::Command2_Click);
 
-    Skin::ApplyCurrent(this);
-    adjustSize();
-    Forms::Centre(this);
+    Forms::Prepare(this);
 }
 
 frmcost::~frmcost() = default;

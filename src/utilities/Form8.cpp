@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Help.h"
-#include "platform/Skin.h"
+#include "platform/Forms.h"
 
 Form8::Form8(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle(QStringLiteral("About..."));
@@ -41,7 +41,7 @@ Form8::Form8(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     connect(Command1, &QPushButton::clicked, this, &Form8::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form8::Command2_Click);
-    Skin::ApplyCurrent(this);
+    Forms::Prepare(this);
 }
 
 void Form8::Command1_Click() { close(); }

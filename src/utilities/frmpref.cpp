@@ -13,7 +13,7 @@
 #include "platform/Colors.h"
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
-#include "platform/Skin.h"
+#include "platform/Forms.h"
 
 namespace {
 void ShowColour(QPushButton* button, const QString& key, const QString& value) {
@@ -78,7 +78,7 @@ frmpref::frmpref(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(Command4, &QPushButton::clicked, this, &frmpref::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &frmpref::Command5_Click);
 
-    Skin::ApplyCurrent(this);
+    Forms::Prepare(this);
     GetValues();
 }
 

@@ -26,17 +26,14 @@
 #include "platform/PictureViewer.h"
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
+#include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
 #include "tasks/Form18.h"
 #include "tasks/Form6.h"
 
 namespace {
 
-QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
+using TestUi::FileBytes;
 
 // The sheet's XML parts together (its strings are in one or the other).
 QByteArray SheetXml(const QString& path) {

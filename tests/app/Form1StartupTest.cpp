@@ -20,6 +20,7 @@
 
 #include "app/Form25.h"
 #include "app/Form7.h"
+#include "database/TaskDatabase.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "platform/Forms.h"
@@ -362,11 +363,13 @@ namespace {
 TEST_F(Form1Startup, ZoomButtonsWidenAndNarrowTheChartWindowWithoutARebuild) {
     Start();
     form_->SSTab1->setCurrentIndex(1);
-    QTest::mouseClick(form_->Command2, Qt::LeftButton);   // rebuild: one day
-    const QDate first = form_->DatePicker1->date();
+    QTest::mouseClick(form_->Command2, Qt::LeftButton);   // rebuild: eleven days
+    const QDateTime first = form_->DatePicker1->date().startOfDay();
     EXPECT_EQ(form_->phGantX1->StartDate, first);
+    EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(11));
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // zoom in: one day
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
-    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // zoom in: nothing
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // zoom in on one day: nothing
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
     QTest::mouseClick(form_->Command4, Qt::LeftButton);
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(11));
@@ -375,7 +378,8 @@ TEST_F(Form1Startup, ZoomButtonsWidenAndNarrowTheChartWindowWithoutARebuild) {
     QTest::mouseClick(form_->Command3, Qt::LeftButton);
     QTest::mouseClick(form_->Command3, Qt::LeftButton);
     EXPECT_EQ(form_->phGantX1->EndDate, first.addDays(1));
-    EXPECT_EQ(form_->DatePicker1->date(), first);
+    EXPECT_EQ(form_->phGantX1->StartDate, first);
+    EXPECT_EQ(form_->DatePicker1->date(), first.date());
 }
 }  // namespace
 
@@ -637,4 +641,74 @@ TEST_F(Form1Startup, AGridFileThatIsNoTaskDatabaseIsRefusedOnOpen) {
     EXPECT_EQ(form_->Grid1.Text(1, 1), "ID-1");
     EXPECT_EQ(TestEnv::ReadAll(list), QByteArray(items.Serialize().c_str()));
 }
+}  // namespace
+
+namespace {
+
+QStringList IdsIn(const QString& path) {
+    Grid g;
+    QStringList ids;
+    if (!g.LoadFile(path)) return {QStringLiteral("<unreadable>")};
+    for (int r = 1; r < g.Rows(); ++r) ids << g.Text(r, Col::TaskId);
+    return ids;
+}
+
+TEST_F(Form1Startup, ADatabaseAnotherCopyHoldsIsRefusedAtStartAndOnOpenAndNeverWritten) {
+    Start();
+    const QString path = NewDatabase("plant.vkt", true);
+    AddTask("ID-1", QDate::currentDate());
+    Stop();
+    const QByteArray bytes = TestEnv::ReadAll(path);
+
+    TaskDatabase other;   // another copy of the program, holding the database
+    ASSERT_TRUE(other.Open(path));
+    Start();
+    EXPECT_FALSE(form_->DatabaseOpen());
+    const QString said = TestEnv::Dialogs().LastMessage();
+    EXPECT_TRUE(said.contains("in use by")) << said.toStdString();
+    EXPECT_TRUE(said.contains(QString::number(QCoreApplication::applicationPid()))) << said.toStdString();
+    EXPECT_FALSE(form_->SaveDatabase());
+    TestEnv::Dialogs().AnswerOpen(path);
+    form_->mnuopend_Click();
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("could not be opened"));
+    EXPECT_FALSE(form_->DatabaseOpen());
+    EXPECT_EQ(TestEnv::ReadAll(path), bytes);
+
+    // Once the other copy lets go, the user opens it; now the other is refused.
+    other.Close();
+    TestEnv::Dialogs().AnswerOpen(path);
+    form_->mnuopend_Click();
+    ASSERT_TRUE(form_->DatabaseOpen());
+    EXPECT_EQ(form_->Grid1.Text(1, Col::TaskId), "ID-1");
+    EXPECT_FALSE(other.Open(path));
+}
+
+TEST_F(Form1Startup, AStatusChangeNeverOverwritesWhatAnotherProgramSaved) {
+    Start();
+    const QString path = NewDatabase("plant.vkt");
+    AddTask("ID-1", QDate::currentDate());
+    // Another program rewrites the file meanwhile (one that ignores the lock).
+    Grid theirs;
+    ASSERT_TRUE(theirs.LoadFile(path));
+    theirs.AddItem("ID-99");
+    ASSERT_TRUE(theirs.SaveFile(path));
+
+    QTest::mouseClick(form_->Command7, Qt::LeftButton);   // "&View All"
+    SelectTask(1);
+    ASSERT_EQ(form_->Grid1.ActiveRow(), 1);
+    TestEnv::Dialogs().Reset();
+    form_->MenuItem("mnucomp")->trigger();
+    const QString said = TestEnv::Dialogs().LastMessage();
+    EXPECT_TRUE(said.contains("could not be saved")) << said.toStdString();
+    EXPECT_TRUE(said.contains("changed by another program")) << said.toStdString();
+    EXPECT_EQ(IdsIn(path), (QStringList{"ID-1", "ID-99"}));
+
+    // Opened again, it shows the other program's task and saves again.
+    TestEnv::Dialogs().AnswerOpen(path);
+    form_->mnuopend_Click();
+    ASSERT_EQ(form_->Grid1.Rows(), 3);
+    EXPECT_EQ(form_->Grid1.Text(2, Col::TaskId), "ID-99");
+    EXPECT_TRUE(form_->SaveDatabase());
+}
+
 }  // namespace

@@ -176,6 +176,12 @@ TEST_F(TaskDatabaseTest, ASecondOpenerIsRefusedUntilTheFirstCloses) {
     // Moving on to another database lets the first go.
     ASSERT_TRUE(second.Create(Path("other.vkt")));
     EXPECT_TRUE(first.Open(path));
+
+    // Reached through a link, it is the same database and the same lock.
+    const QString link = Path("link.vkt");
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_FALSE(second.Open(link));
+    EXPECT_FALSE(QFile::exists(link + ".lock"));
 }
 
 TEST_F(TaskDatabaseTest, SaveRefusesAFileChangedBehindItsBack) {
@@ -335,6 +341,24 @@ TEST_F(TaskDatabaseProcessTest, ASaveNeverOverwritesWhatAnotherProgramWrote) {
     EXPECT_EQ(IdsOnDisk(path), QStringList{"ID-50"});
     // The tasks of this copy are still in memory.
     EXPECT_EQ(db.Tasks().Text(db.Tasks().Rows() - 1, Col::TaskId), "ID-2");
+}
+
+TEST_F(TaskDatabaseTest, ALockFromAnotherComputerIsNeverTakenOverAndSaysHowToClearIt) {
+    const QString path = Path("plant.vkt");
+    {
+        TaskDatabase db;
+        ASSERT_TRUE(db.Create(path));
+    }
+    // As a copy on another computer leaves it on a shared folder.
+    ASSERT_TRUE(TestEnv::WriteAll(TaskDatabase::LockFilePath(path), "4242\nquillon\nworkshop-pc\n"));
+    TaskDatabase db;
+    const TaskDatabase::Result r = db.Open(path);
+    EXPECT_FALSE(r);
+    EXPECT_TRUE(r.reason.contains("process 4242 on the computer \"workshop-pc\"")) << r.reason.toStdString();
+    EXPECT_TRUE(r.reason.contains(TaskDatabase::LockFilePath(path))) << r.reason.toStdString();
+
+    ASSERT_TRUE(QFile::remove(TaskDatabase::LockFilePath(path)));
+    EXPECT_TRUE(db.Open(path));
 }
 
 }  // namespace

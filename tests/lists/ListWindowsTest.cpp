@@ -16,26 +16,16 @@
 #include "platform/IniFile.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
+#include "support/Ui.h"
 #include "tasks/Form6.h"
 
 namespace {
 
-void Settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
+using TestUi::Settle;
 
-void Click(QPushButton* button) {
-    QTest::mouseClick(button, Qt::LeftButton);
-    Settle();
-}
+void Click(QPushButton* button) { TestUi::ClickSettled(button); }
 
-void ClickRow(ListWindow* w, int row, Qt::KeyboardModifiers mods = {}) {
-    w->Grid1View->Sync();
-    const QRect r = w->Grid1View->CellRect(row, 1);
-    ASSERT_TRUE(r.isValid()) << "row " << row;
-    QTest::mouseClick(w->Grid1View->viewport(), Qt::LeftButton, mods, r.center());
-}
+void ClickRow(ListWindow* w, int row, Qt::KeyboardModifiers mods = {}) { TestUi::ClickRow(w->Grid1View, row, 1, mods); }
 
 QStringList GridNames(const ListWindow* w) {
     QStringList out;

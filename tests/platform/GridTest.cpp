@@ -310,4 +310,27 @@ TEST_F(GridTest, AutoFitWidensShownColumnsAndLeavesHiddenOnesHidden) {
     g.AutoFit(4);   // hidden by width 0
     EXPECT_EQ(g.ColumnWidth(4), 0);
 }
+
+TEST_F(GridTest, AutoFitMeasuresWithTheGivenFunctionLineByLine) {
+    Grid g(1, 3);
+    g.SetText(0, 1, "Head");   // the header is measured bold
+    g.AddItem("a\tx");
+    g.AddItem("abcdef\ty");
+    g.SetText(2, 1, "abc\nabcdefgh");   // the widest line counts, not the whole text
+    QStringList measured;
+    const auto width = [&](const QString& text, bool bold) {
+        measured << (bold ? "*" : "") + text;
+        return int(text.size()) * 10 + (bold ? 100 : 0);
+    };
+    g.AutoFit(1, width);
+    EXPECT_EQ(g.ColumnWidth(1), 140 + 12);
+    EXPECT_TRUE(measured.contains("*Head"));
+    EXPECT_TRUE(measured.contains("abcdefgh"));
+    EXPECT_FALSE(measured.contains("abc\nabcdefgh"));
+
+    g.SetText(1, 2, "");
+    g.SetText(2, 2, "");
+    g.AutoFit(2, [](const QString&, bool) { return 0; });
+    EXPECT_EQ(g.ColumnWidth(2), 20);   // never narrower than a column can be grabbed
+}
 }  // namespace

@@ -83,3 +83,68 @@ TEST_F(GridViewTest, AClickAfterTheHeaderRowWasMadeActiveMovesTheActiveCellBack)
     EXPECT_EQ(grid_.ActiveRow(), 2);
 }
 }  // namespace
+
+namespace {
+
+QString ShownIds(const GridView& view) {
+    QStringList ids;
+    for (int r = 0; r < view.model()->rowCount(); ++r) ids << view.model()->index(r, 1).data().toString();
+    return ids.join(',');
+}
+
+TEST_F(GridViewTest, AddedAndRemovedRowsMoveInTheViewWithoutAReset) {
+    QSignalSpy resets(view_->model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserted(view_->model(), &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(view_->model(), &QAbstractItemModel::rowsRemoved);
+
+    grid_.AddItem("ID-6\tReady");
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted[0][1].toInt(), 5);
+    EXPECT_EQ(inserted[0][2].toInt(), 5);
+    EXPECT_EQ(ShownIds(*view_), "ID-1,ID-2,ID-3,ID-4,ID-5,ID-6");
+
+    // A hidden row inside the removed range: only the shown ones leave the
+    // view, and the rows after it still show their own texts.
+    grid_.SetRowHeight(3, 0);
+    view_->Sync();
+    resets.clear();
+    grid_.DeleteRows(2, 4);
+    ASSERT_EQ(removed.count(), 1);
+    EXPECT_EQ(removed[0][1].toInt(), 1);
+    EXPECT_EQ(removed[0][2].toInt(), 2);
+    EXPECT_EQ(resets.count(), 0);
+    EXPECT_EQ(ShownIds(*view_), "ID-1,ID-5,ID-6");
+    EXPECT_EQ(view_->gridModel()->GridRow(2), 3);
+
+    // Growing through SetRows inserts, shrinking removes.
+    grid_.SetRows(6);
+    EXPECT_EQ(view_->model()->rowCount(), 5);
+    grid_.SetRows(2);
+    EXPECT_EQ(ShownIds(*view_), "ID-1");
+    EXPECT_EQ(resets.count(), 0);
+
+    // The active cell follows: a click on the last row makes it active.
+    grid_.AddItem("ID-7\tReady");
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(2, 1).center());
+    EXPECT_EQ(grid_.ActiveRow(), 2);
+    EXPECT_EQ(grid_.Text(grid_.ActiveRow(), 1), "ID-7");
+}
+
+TEST(GridViewLifetime, AViewLeftBehindByItsGridShowsNothing) {
+    auto grid = std::make_unique<Grid>(1, 3);
+    grid->AddItem("ID-1\tReady");
+    GridView view(grid.get());
+    view.resize(300, 200);
+    view.show();
+    QApplication::processEvents();
+    ASSERT_EQ(view.model()->rowCount(), 1);
+    grid->SetRowHeight(1, 0);   // a refresh is queued
+    grid.reset();
+    QApplication::processEvents();
+    EXPECT_EQ(view.model()->rowCount(), 0);
+    EXPECT_FALSE(view.model()->index(0, 1).data().isValid());
+    view.Sync();
+    view.repaint();
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "platform/GridView.h"
 #include "support/TestEnv.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     TestEnv::PrepareProcess();
     QApplication app(argc, argv);
+    // Columns are fitted with the font, as in the program.
+    Grid::SetTextMeasure(&GridView::FontTextWidth);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new TestEnv::GlobalEnvironment);
     return RUN_ALL_TESTS();

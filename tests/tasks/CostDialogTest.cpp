@@ -11,6 +11,7 @@
 #include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
+#include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
 #include "tasks/Form6.h"
 #include "tasks/frmcost.h"
@@ -29,11 +30,7 @@ protected:
         editor_ = Edit(1);
         TestEnv::Dialogs().Reset();
     }
-    static void Click(QPushButton* b) {
-        QTest::mouseClick(b, Qt::LeftButton);
-        QApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    static void Click(QPushButton* b) { TestUi::ClickSettled(b); }
     Form6* Edit(int row) {
         form_->Grid1.SetActiveCell(row, 1);
         return form_->EditorForEdit();

@@ -17,6 +17,7 @@
 #include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
+#include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
 #include "tasks/Form6.h"
 #include "tasks/frmcost.h"
@@ -32,22 +33,9 @@ protected:
         TestEnv::Dialogs().Reset();
     }
 
-    static void Settle() {
-        QApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QApplication::processEvents();
-    }
-    static void Click(QPushButton* button) {
-        QTest::mouseClick(button, Qt::LeftButton);
-        Settle();
-    }
-    static void ClickRow(GridView* view, int row, int col = 1) {
-        view->Sync();
-        QApplication::processEvents();
-        const QRect cell = view->CellRect(row, col);
-        ASSERT_TRUE(cell.isValid()) << "row " << row;
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
-    }
+    static void Settle() { TestUi::Settle(); }
+    static void Click(QPushButton* button) { TestUi::ClickSettled(button); }
+    static void ClickRow(GridView* view, int row, int col = 1) { TestUi::ClickRow(view, row, col); }
     static void Type(QLineEdit* box, const QString& text) {
         box->clear();
         QTest::keyClicks(box, text);

@@ -16,18 +16,15 @@
 #include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
+#include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
 #include "tasks/Form18.h"
 #include "tasks/OneFieldEditors.h"
 
 namespace {
 
-void Settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
-void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+using TestUi::Click;
+using TestUi::Settle;
 
 void TypeInto(QComboBox* combo, const QString& text) {
     combo->lineEdit()->selectAll();

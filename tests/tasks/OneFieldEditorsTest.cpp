@@ -15,17 +15,14 @@
 #include "platform/Forms.h"
 #include "platform/GridView.h"
 #include "support/MainWindow.h"
+#include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
 #include "tasks/OneFieldEditors.h"
 
 namespace {
 
-void Settle() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
-void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+using TestUi::Click;
+using TestUi::Settle;
 
 void ClickEntry(QListWidget* list, int index, bool twice = false) {
     const QRect r = list->visualItemRect(list->item(index));

@@ -1,0 +1,24 @@
+#pragma once
+// Working windows as the user does: real mouse clicks on buttons and grid
+// cells, and letting the event loop settle (closed windows deleted) after.
+
+#include <QByteArray>
+#include <QString>
+#include <Qt>
+
+class GridView;
+class QPushButton;
+
+namespace TestUi {
+// Runs pending events and deletes the windows that closed meanwhile.
+void Settle();
+// A real left click on the button.
+void Click(QPushButton* button);
+// A real left click, then Settle.
+void ClickSettled(QPushButton* button);
+// A real left click on a cell of a grid view (fails the test when the cell
+// is not on screen).
+void ClickRow(GridView* view, int row, int col = 1, Qt::KeyboardModifiers mods = {});
+// A file's bytes ("" when it cannot be read).
+QByteArray FileBytes(const QString& path);
+}
