@@ -12,6 +12,8 @@
 #include "platform/DateText.h"
 #include "platform/GridView.h"
 
+int SendMailForBench(int argc, char** argv, int at);
+
 static int PrintMemory() {
     QTemporaryDir dir;
     const QString path = dir.path() + "/mem.vkt";
@@ -34,6 +36,7 @@ int main(int argc, char** argv) {
     Grid::SetTextMeasure(&GridView::FontTextWidth);
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--memory") == 0) return PrintMemory();
+        else if (std::strcmp(argv[i], "--send-mail") == 0) return SendMailForBench(argc, argv, i);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

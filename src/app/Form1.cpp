@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -34,6 +35,7 @@
 #include "database/DatabaseNotices.h"
 #include "database/DateWindow.h"
 #include "platform/Colors.h"
+#include "platform/DateField.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
@@ -72,6 +74,7 @@ Form1::Form1() {
     BuildAlerts();
     Dialogs::SetParentWindow(this);
     Database.SetLocationChanged([this] { MirrorLocation(); });
+    Database.SetUnsavedChanged([this](bool unsaved) { ShowUnsaved(unsaved); });
 }
 
 Form1::~Form1() {
@@ -143,10 +146,9 @@ void Form1::BuildWindow() {
     rightLayout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("From Date:")));
-    DatePicker1 = new QDateEdit(QDate::currentDate());
+    DatePicker1 = NewDateField();
+    DatePicker1->setDate(QDate::currentDate());
     DatePicker1->setObjectName(QStringLiteral("DatePicker1"));
-    DatePicker1->setCalendarPopup(true);
-    DatePicker1->setDisplayFormat(DateText::DateFormat());
     bar->addWidget(DatePicker1);
     bar->addWidget(new QLabel(QStringLiteral("# Days")));
     Combo3 = new QComboBox;
@@ -417,22 +419,23 @@ void Form1::Form_Load() {
     // cannot be read is said so and left alone: no database is open, so no
     // command can save an empty grid over it.
     const QString file = DatabaseFile();
-    const QString folder = DatabaseFolder(), name = DatabaseName();
     QString error;
+    QString startProblem;   // told once the main window is up, over it
     TaskDatabase::Result opened;
     if (!file.isEmpty() && FileOps::FileExists(file) && (opened = Database.Open(file))) {
-        // The settings' folder and name stay as they were stored.
-        Database.SetLocation(file, folder, name);
+        // The name follows the file (Open derives it), whatever an older
+        // Quillon stored; the files it kept under that older name come over.
+        AdoptLegacyFiles();
     } else {
         error = opened.reason;
         SetGrid();
-        if (!file.isEmpty()) {
-            Forms::Unload<Form25>();
-            MsgBox(FileOps::FileExists(file)
-                       ? QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.").arg(file, error)
-                       : QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file),
-                   vb::vbExclamation, kTitle);
-        }
+        // No database is open: none is named.
+        Database.SetLocation(file, QString(), QString());
+        if (!file.isEmpty())
+            startProblem =
+                FileOps::FileExists(file)
+                    ? QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.").arg(file, error)
+                    : QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file);
     }
     GetResolution();                                        // 7.
     FindExcel();                                            // 8.
@@ -454,10 +457,16 @@ void Form1::Form_Load() {
     if (DatabaseOpen()) ResortNum();                        // 16. (a first start writes nothing)
     File1Path = TasksFolder();                              // 17.
     File2Path = MaterialsFolder();
-    SetPickerDate(QDate::currentDate());                    // 18. without a refresh
+    // 18. The picker keeps the date the rows were just filtered by: showing
+    // today over rows of another window would misstate what is shown.
+    lastDays_ = Combo3->currentText();
     // The window is up before the start-up options, so that starting in the
     // tray can hide it again.
     show();
+    if (!startProblem.isEmpty()) {
+        Forms::Unload<Form25>();
+        MsgBox(startProblem, vb::vbExclamation, kTitle);
+    }
     LoadStart();                                            // 19.
     Forms::Unload<Form25>();                                // 20. (21: its hourglass goes with it)
 }
@@ -476,7 +485,10 @@ void Form1::GetSet() {
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Dates"));
     if (auto from = DateText::ParseDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
-    Combo3->setEditText(reg.GetValue(QStringLiteral("To")));
+    // Nothing stored (a first start): the box keeps its 7 days rather than
+    // showing nothing over rows filtered by a window of none.
+    const QString days = reg.GetValue(QStringLiteral("To"));
+    if (!days.trimmed().isEmpty()) Combo3->setEditText(days);
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Settings"));
     const QString path = reg.GetValue(QStringLiteral("Path"));
@@ -527,8 +539,11 @@ void Form1::LoadStart() {
 // ---------------------------------------------------------------- shutdown
 
 // The one way the program ends, from File, Exit and from closing the window.
+// False when it does not end now (already ending, or the user kept the
+// window for changes a failed save left).
 bool Form1::Shutdown() {
     if (unloading_) return false;
+    if (!ResolveUnsaved()) return false;
     unloading_ = true;
     Timer1->stop();
     csSysTray1->hide();
@@ -542,7 +557,12 @@ void Form1::UnloadAllForms() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    Shutdown();
+    // Closed by the shutdown itself, or ended now; otherwise the user kept
+    // the window for its unsaved changes.
+    if (!unloading_ && !Shutdown()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -600,9 +620,20 @@ bool Form1::NewData(const QString& path) {
 }
 
 void Form1::mnunewd_Click() {
-    const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"),
-                                                     kDatabaseFilter, QCoreApplication::applicationDirPath());
+    QString path = Dialogs::Get().SaveFileName(QStringLiteral("Create Or Overwrite A Database:"), kDatabaseFilter,
+                                               QCoreApplication::applicationDirPath());
     if (path.isEmpty()) return;
+    if (!ResolveUnsaved()) return;
+    // A name typed without the extension ("plant", "plant.2027") still names
+    // a Quillon database; the dialog asked about the name as typed, so an
+    // existing file under the full name is asked about here.
+    if (QFileInfo(path).suffix().compare(QLatin1String("vkt"), Qt::CaseInsensitive) != 0) {
+        path += QStringLiteral(".vkt");
+        if (FileOps::FileExists(path) &&
+            MsgBox(QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(path),
+                   vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2, kTitle) != vb::vbYes)
+            return;
+    }
     FinishNew(path);
 }
 
@@ -631,7 +662,8 @@ void Form1::mnuopend_Click() {
     const QString path = Dialogs::Get().OpenFileName(QStringLiteral("Open A Database:"), kDatabaseFilter,
                                                      DatabaseFolder());
     if (path.isEmpty()) return;
-    Opendata(path);
+    if (!ResolveUnsaved()) return;
+    if (Opendata(path)) GetDue();   // the rows as the date window shows them
 }
 
 bool Form1::Opendata(const QString& path) {
@@ -645,6 +677,7 @@ bool Form1::Opendata(const QString& path) {
         return false;
     }
     GetCount();
+    AdoptLegacyFiles();
     EnsureCompanionFolder();
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
@@ -708,9 +741,13 @@ void Form1::StartToday() {
     GetDue();
 }
 
-void Form1::Command1_Click() { GetDue(); }
+void Form1::Command1_Click() {
+    if (!CheckDays()) return;
+    GetDue();
+}
 
 void Form1::Command2_Click() {
+    if (!CheckDays()) return;
     ShowProgress(true);
     SetStatusText(QStringLiteral("Processing Rows...."));
     BusyGuard busy(this);
@@ -749,6 +786,7 @@ void Form1::DatePicker1_DateChange() {
 }
 
 void Form1::Combo3_Click() {
+    if (!CheckDays()) return;
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     Command2_Click();
 }

@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include <QDateTime>
 #include <functional>
@@ -48,6 +49,7 @@ class Form6;
 class Form18;
 struct GanttItem;
 class PictureViewer;
+class MailSender;
 class UpdateChecker;
 
 class Form1 : public QMainWindow {
@@ -166,7 +168,7 @@ public:
     template <class ListWindowClass>
     ListWindowClass* ShowList();
 
-    // ---- neighbours (chart, printing, alerts, utilities) ----
+    // ---- chart, printing, alerts, mail, backup, utilities ----
     void GetChart();
     void FindExcel();
     void SetTray();
@@ -203,6 +205,14 @@ public:
     void GetAlert();
     void MatchAlerts();
     void MailNotify();          // the alert mail
+
+    // ---- e-mail ----
+    // The send-mail window, loaded when it is not, with `attachment` in its box.
+    void OpenMailWindow(const QString& attachment);
+    void OpenAddressBook();
+    void ApplyAddress(const QString& address);   // the address book's choice into MainMail
+    std::shared_ptr<MailSender> MailSender1;   // the last alert mail's sender
+    bool alertMailWaiting_ = false;            // an alert mail waits for another message
 
     // ---- preferences, skins, update check, help ----
     QString GetSkinFile();      // "" when cancelled
@@ -291,6 +301,19 @@ public:
     void StepProgress(int value);
     void SetPickerDate(const QDate& date);    // from code: no DateChange event
 
+    // ---- what the user is shown and asked (unsaved state, day count) ----
+    // True while the grid holds changes whose save failed; the status bar
+    // says so until a save succeeds.
+    bool Unsaved() const { return Database.Unsaved(); }
+    // Before the grid is closed or replaced: with unsaved changes, asks to
+    // retry the save, save to another file, or discard them. False when the
+    // user keeps the window as it is (or the changes are still unsaved).
+    bool ResolveUnsaved();
+    // "# Days" must be a number; otherwise says so, puts back the last
+    // accepted count and returns false (the rows stay as they are).
+    bool CheckDays();
+    QLabel* PanelUnsaved = nullptr;
+
     // ---- backup and restore ----
     // Before a restore replaces `files`: false when the open database is
     // among them and the user keeps its unsaved changes.
@@ -348,6 +371,12 @@ private:
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
     void MirrorLocation();
     void EnsureCompanionFolder();
+    // ---- what the windows show the user (the Photo page, unsaved state) ----
+    void ShowUnsaved(bool unsaved);
+    void AdoptLegacyFiles();       // files named by an older Quillon, see DatabaseLocation
+    QString lastDays_ = QStringLiteral("7");
+    bool photoQueued_ = false;
+    QString photoShown_;       // the document the Photo page was loaded from
     bool unloading_ = false;
     qint64 lastProgressMs_ = 0;
     QList<QAction*> items_;

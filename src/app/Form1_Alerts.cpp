@@ -172,3 +172,18 @@ void Form1::mnunot_Click() {
     Form10* f = Forms::Show<Form10>();
     if (fresh) Forms::Centre(f);
 }
+
+// Alert On / Alert Off: the switch the tray's timer obeys.
+void Form1::mnuaon_Click() {
+    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("1"));
+    SkinLabel1->setText(QStringLiteral("1"));
+    mnuaon->setChecked(true);
+    mnuoff->setChecked(false);
+}
+
+void Form1::mnuoff_Click() {
+    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("0"));
+    SkinLabel1->setText(QStringLiteral("0"));
+    mnuaon->setChecked(false);
+    mnuoff->setChecked(true);
+}

@@ -3,9 +3,12 @@
 // nothing.
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QDateEdit>
 #include <QLabel>
 #include <QListWidget>
+#include <QPainter>
+#include <QPolygonF>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -43,26 +46,97 @@ const std::vector<ListGroup>& ListGroups() {
     return groups;
 }
 
+// Each button's picture: the desktop theme's icon of that name, else one of
+// ours that shows the same thing.
 struct ToolButton {
     QString key;
     QString tip;
-    QStyle::StandardPixmap icon;
+    QString themeName;   // freedesktop icon name
 };
 
 const std::vector<ToolButton>& ToolButtons() {
     static const std::vector<ToolButton> buttons = {
-        {"Add", "Create New Database", QStyle::SP_FileIcon},
-        {"Open", "Open Database", QStyle::SP_DialogOpenButton},
-        {"Edit", "Change Skin", QStyle::SP_DesktopIcon},
-        {"Column", "Select Visible Columns", QStyle::SP_FileDialogDetailedView},
-        {"Tray", "System Tray", QStyle::SP_TitleBarMinButton},
-        {"Photo", "View Photo For Selected Task", QStyle::SP_FileDialogContentsView},
-        {"Mail", "Send Excel Sheet By Email", QStyle::SP_DriveNetIcon},
-        {"Help", "Help", QStyle::SP_DialogHelpButton},
-        {"Print", "Print Task Grid", QStyle::SP_DialogSaveButton},
-        {"Exit", "Exit Program", QStyle::SP_DialogCloseButton},
+        {"Add", "Create New Database", "document-new"},
+        {"Open", "Open Database", "document-open"},
+        {"Edit", "Change Skin", "preferences-desktop-theme"},
+        {"Column", "Select Visible Columns", "view-list-details"},
+        {"Tray", "System Tray", "go-down"},
+        {"Photo", "View Photo For Selected Task", "image-x-generic"},
+        {"Mail", "Send Excel Sheet By Email", "mail-send"},
+        {"Help", "Help", "help-browser"},
+        {"Print", "Print Task Grid", "document-print"},
+        {"Exit", "Exit Program", "application-exit"},
     };
     return buttons;
+}
+
+// Our own pictures, drawn at 32x32 for the buttons Qt's standard set has no
+// fitting picture for.
+QIcon DrawnIcon(const QString& key) {
+    QPixmap pix(32, 32);
+    pix.fill(Qt::transparent);
+    QPainter p(&pix);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QPen outline(QColor(60, 60, 60), 1.5);
+    p.setPen(outline);
+    auto page = [&] {
+        p.setBrush(Qt::white);
+        p.drawPolygon(QPolygonF({{7, 3}, {20, 3}, {26, 9}, {26, 29}, {7, 29}}));
+    };
+    if (key == "Add") {
+        page();
+        p.setPen(QPen(QColor(30, 140, 40), 3));
+        p.drawLine(QPointF(17, 13), QPointF(17, 25));
+        p.drawLine(QPointF(11, 19), QPointF(23, 19));
+    } else if (key == "Edit") {
+        p.setBrush(QColor(230, 200, 150));
+        p.drawEllipse(QRectF(3, 5, 26, 22));
+        const QColor dots[] = {Qt::red, QColor(30, 120, 220), QColor(30, 160, 60), QColor(240, 200, 0)};
+        const QPointF at[] = {{10, 12}, {17, 10}, {23, 14}, {11, 20}};
+        for (int i = 0; i < 4; ++i) {
+            p.setBrush(dots[i]);
+            p.drawEllipse(at[i], 2.8, 2.8);
+        }
+    } else if (key == "Tray") {
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(3, 22, 26, 7));
+        p.setBrush(QColor(40, 110, 200));
+        p.drawPolygon(QPolygonF({{16, 19}, {9, 10}, {13, 10}, {13, 3}, {19, 3}, {19, 10}, {23, 10}}));
+    } else if (key == "Photo") {
+        p.setBrush(QColor(170, 215, 245));
+        p.drawRect(QRectF(3, 6, 26, 20));
+        p.setBrush(QColor(60, 150, 60));
+        p.drawPolygon(QPolygonF({{4, 25}, {12, 14}, {18, 21}, {22, 17}, {28, 25}}));
+        p.setBrush(QColor(250, 210, 40));
+        p.drawEllipse(QPointF(22, 11), 2.5, 2.5);
+    } else if (key == "Mail") {
+        p.setBrush(QColor(250, 245, 225));
+        p.drawRect(QRectF(3, 8, 26, 17));
+        p.drawPolyline(QPolygonF({{3, 8}, {16, 18}, {29, 8}}));
+    } else if (key == "Print") {
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9, 3, 14, 9));
+        p.setBrush(QColor(150, 150, 160));
+        p.drawRoundedRect(QRectF(3, 11, 26, 12), 2, 2);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(9, 19, 14, 10));
+        p.drawLine(QPointF(12, 23), QPointF(20, 23));
+        p.drawLine(QPointF(12, 26), QPointF(20, 26));
+    } else {
+        page();
+    }
+    p.end();
+    return QIcon(pix);
+}
+
+QIcon ToolIcon(const ToolButton& b, QStyle* style) {
+    QIcon fallback;
+    if (b.key == "Open") fallback = style->standardIcon(QStyle::SP_DialogOpenButton);
+    else if (b.key == "Column") fallback = style->standardIcon(QStyle::SP_FileDialogDetailedView);
+    else if (b.key == "Help") fallback = style->standardIcon(QStyle::SP_DialogHelpButton);
+    else if (b.key == "Exit") fallback = style->standardIcon(QStyle::SP_DialogCloseButton);
+    else fallback = DrawnIcon(b.key);
+    return QIcon::fromTheme(b.themeName, fallback);
 }
 
 QIcon ListIcon(const QString& item) {
@@ -109,7 +183,7 @@ void Form1::BuildListBar() {
 void Form1::BuildToolBar() {
     if (Toolbar1) {
         for (const ToolButton& b : ToolButtons()) {
-            QAction* a = Toolbar1->addAction(style()->standardIcon(b.icon), b.key);
+            QAction* a = Toolbar1->addAction(ToolIcon(b, style()), b.key);
             a->setObjectName(b.key);
             a->setData(b.key);
             a->setToolTip(b.tip);
@@ -176,9 +250,11 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
             MsgBox(QStringLiteral("The spreadsheet program \"%1\" could not be started.").arg(program),
                    vb::vbExclamation, kTitle);
     } else if (item == "HTML") {
-        const QString file = Dialogs::Get().SaveFileName(QStringLiteral("Save As Html Document:"),
-                                                         QStringLiteral("Html (*.html)"), DatabaseFolder());
+        QString file = Dialogs::Get().SaveFileName(QStringLiteral("Save As Html Document:"),
+                                                   QStringLiteral("Html (*.html)"), DatabaseFolder());
         if (file.isEmpty()) return;
+        // Without the extension no browser would take the page for one.
+        if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".html");
         QString error;
         {
             WaitCursor wait;
@@ -187,7 +263,9 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
                 return;
             }
         }
-        Shell::Get().OpenDocument(file);
+        if (!Shell::Get().OpenDocument(file))
+            MsgBox(QStringLiteral("The page was saved as \"%1\", but no program could be found to show it.").arg(file),
+                   vb::vbInformation, kTitle);
     } else if (item == "Work Order") {
         PrintWork();
     } else if (item == "Materials") {
@@ -241,8 +319,7 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
                 return;
             }
         }
-        // TODO: the send-mail window (MainMail) is loaded and shown here with
-        // its attachment box set to `sheet`.
+        OpenMailWindow(sheet);
     } else if (key == "Exit") {
         UnloadAllForms();
     }

@@ -32,8 +32,12 @@ Form6* Form1::TaskEditor() {
 }
 
 Form6* Form1::EditorForAdd() {
-    Label3->setText(QStringLiteral("1"));
-    return Form6::OpenForAdd([this] { return TaskEditor(); });
+    // The mode changes only when the editor does: an editor kept for its
+    // unsaved changes stays an edit.
+    return Form6::OpenForAdd([this] {
+        Label3->setText(QStringLiteral("1"));
+        return TaskEditor();
+    });
 }
 
 Form6* Form1::EditorForEdit() {

@@ -7,6 +7,7 @@
 
 #include "platform/Printing.h"
 #include <QPushButton>
+#include <QTimer>
 
 #include "app/Form1.h"
 #include "platform/Dialogs.h"
@@ -42,6 +43,21 @@ void Form1::BuildPhotoPage() {
         layout->addLayout(second);
     }
     if (Grid1View) connect(Grid1View, &GridView::ActiveCellChanged, this, [this] { Grid1_SelChange(); });
+    // The program moves the active row too (a save, a generation, a removal,
+    // a load, a filter that hides it): the page follows every move, once per
+    // turn of the event loop.
+    Grid1.AddObserver([this](Grid::Change change, int row, int col) {
+        if (change == Grid::Change::Cell && !(row == Grid1.ActiveRow() && col == Col::Document)) return;
+        if (change == Grid::Change::Layout && row >= 0) return;
+        if (photoQueued_) return;
+        photoQueued_ = true;
+        QTimer::singleShot(0, this, [this] {
+            photoQueued_ = false;
+            const int r = Grid1.ActiveRow();
+            const QString document = Grid1.IsDataRow(r) ? Grid1.Text(r, Col::Document) : QString();
+            if (document != photoShown_) LoadTaskPicture();
+        });
+    });
 }
 
 void Form1::LoadTaskPicture() {
@@ -49,8 +65,10 @@ void Form1::LoadTaskPicture() {
     // Only a task row carries a document; the header row's cell is a caption.
     const int r = Grid1.ActiveRow();
     const QString document = Grid1.IsDataRow(r) ? Grid1.Text(r, Col::Document) : QString();
-    // A missing file or one that is not a picture keeps what was shown.
-    IHViewPortX1->LoadPicture(document);
+    // A task whose document is missing or no picture shows nothing: never
+    // the picture of the task that was active before.
+    if (!IHViewPortX1->LoadPicture(document)) IHViewPortX1->SetPicture(QPixmap());
+    photoShown_ = document;
     IHViewPortX1->ActualSize();
 }
 

@@ -107,8 +107,10 @@ void Form1::SetActiveStatus(const QString& status) {
     // column's caption.
     if (!Grid1.IsDataRow(r)) return;
     Grid1.SetText(r, Col::Status, status);
-    // A column the user hid (width 0) stays hidden.
-    if (Grid1.ColumnWidth(Col::Frequency) > 0) Grid1.AutoFit(Col::Frequency);
+    // The column just written is fitted too, so a longer status shows whole
+    // (AutoFit keeps a column the user hid, width 0, hidden).
+    Grid1.AutoFit(Col::Frequency);
+    Grid1.AutoFit(Col::Status);
     // Saved before the past-due pass: statuses that pass changes reach the
     // file with the next save.
     SaveDatabase();
@@ -167,14 +169,19 @@ void Form1::ResortNum() { TaskCounter::Recount(Grid1); }
 
 void Form1::Removeit() {
     if (Busy()) return;
-    if (Grid1.ActiveRow() < 1) {
+    // Only rows the user can see are removed: a task hidden by the view is
+    // no selected task, even when the active row was filtered out.
+    const QStringList ids = TaskRemoval::SelectedIds(Grid1);
+    if (ids.isEmpty()) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbOKOnly | vb::vbCritical, kTitle);
         return;
     }
     // Rows removed from a grid that cannot be saved would only seem gone.
     if (!RequireDatabase()) return;
-    if (MsgBox(QStringLiteral("Delete Selected Tasks?"),
-               vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle) != vb::vbYes)
+    const QString question = ids.size() == 1
+                                 ? QStringLiteral("Delete Task \"%1\"?").arg(ids.front())
+                                 : QStringLiteral("Delete The %1 Selected Tasks?").arg(ids.size());
+    if (MsgBox(question, vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle) != vb::vbYes)
         return;
     QStringList removed;
     {

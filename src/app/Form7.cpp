@@ -39,7 +39,9 @@ Form7::Form7() {
 
 void Form7::Command1_Click() {
     const QString folder = Form1::Get() ? Form1::Get()->DatabaseFolder() : QString();
-    const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Default Project Sheet:"),
+    // Choosing the database to start with replaces nothing: an open
+    // dialog, which asks no "replace it?" question.
+    const QString path = Dialogs::Get().OpenFileName(QStringLiteral("Default Project Sheet:"),
                                                      QStringLiteral("Quillon (*.vkt)"), folder);
     if (path.isEmpty()) return;
     Text1->setText(path);

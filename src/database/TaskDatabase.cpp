@@ -190,6 +190,7 @@ TaskDatabase::Result TaskDatabase::Open(const QString& path) {
     Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     grid_ = std::move(loaded);
     Adopt(path, std::move(lock), std::move(print));
+    SetUnsaved(false);
     const auto parts = DatabaseLocation::Derive(path);
     SetLocation(path, parts.folder, parts.name);
     return Result::Ok();
@@ -201,9 +202,10 @@ TaskDatabase::Result TaskDatabase::Create(const QString& path) {
     if (Result locked = Lock(path, lock); !locked) return locked;
     const auto parts = DatabaseLocation::Derive(path);
     // The tasks of a replaced database go with it: their per-task lists must
-    // not turn up under the new database's IDs. Only its own tasks' lists:
-    // databases whose names agree up to the first dot share the companion
-    // folder. An old file that cannot be read names no task, so nothing goes.
+    // not turn up under the new database's IDs. Only its own tasks' lists: a
+    // companion folder made by an older Quillon may also hold another
+    // database's. An old file that cannot be read names no task, so nothing
+    // goes.
     QStringList replacedIds;
     if (FileOps::FileExists(path)) {
         Grid old;
@@ -218,6 +220,7 @@ TaskDatabase::Result TaskDatabase::Create(const QString& path) {
     if (!FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), &error)) return Result::Fail(error);
     grid_ = std::move(fresh);
     Adopt(path, std::move(lock), Take(path, QByteArrayView(data.data(), qsizetype(data.size()))));
+    SetUnsaved(false);
     DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
     SetLocation(path, parts.folder, parts.name);
     DatabaseLocation::EnsureCompanion(parts.folder, parts.name);
@@ -236,18 +239,32 @@ TaskDatabase::Result TaskDatabase::Save() {
             QByteArray bytes;
             QString error;
             // Unread, it cannot be told apart from someone else's version.
-            if (!FileOps::ReadFile(file_, &bytes, &error))
+            if (!FileOps::ReadFile(file_, &bytes, &error)) {
+                SetUnsaved(true);
                 return Result::Fail(QStringLiteral("the file could not be read to check it before writing: %1").arg(error));
+            }
             same = HashOf(bytes) == onDisk_.hash;
         }
-        if (!same)
+        if (!same) {
+            SetUnsaved(true);
             return Result::Fail(QStringLiteral(
                 "the file was changed by another program (or another copy of Quillon) after it was opened here. "
                 "Saving would overwrite those changes. Open the database again to see them."));
+        }
     }
     const std::string data = GridFile::Serialize(grid_);
     QString error;
-    if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) return Result::Fail(error);
+    if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) {
+        SetUnsaved(true);
+        return Result::Fail(error);
+    }
     onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())));
+    SetUnsaved(false);
     return Result::Ok();
+}
+
+void TaskDatabase::SetUnsaved(bool unsaved) {
+    if (unsaved_ == unsaved) return;
+    unsaved_ = unsaved;
+    if (unsavedChanged_) unsavedChanged_(unsaved);
 }

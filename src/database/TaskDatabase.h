@@ -45,7 +45,7 @@ public:
     // ---- location ----
     QString File() const { return file_; }
     QString Folder() const { return folder_; }     // ends with '/'
-    QString Name() const { return name_; }         // the file title up to its first dot
+    QString Name() const { return name_; }         // the file title without its extension
     QString CompanionFolder() const;               // Folder + Name; "" without a folder
     QString TasksFolder() const;                   // companion/Tasks
     QString MaterialsFolder() const;               // companion/Materials
@@ -83,6 +83,13 @@ public:
     // Releases the lock; the database is no longer open (the grid stays).
     void Close();
 
+    // A save failed since the grid was last written or read: the grid holds
+    // changes its file does not have. A save that succeeds, an open and a
+    // create end that; so does the user giving the changes up.
+    bool Unsaved() const { return unsaved_; }
+    void ForgetUnsaved() { SetUnsaved(false); }
+    void SetUnsavedChanged(std::function<void(bool)> listener) { unsavedChanged_ = std::move(listener); }
+
     // The empty task grid: the header row with the column captions.
     static void SetHeaders(Grid& grid);
     // Who holds the lock on a database file, in words ("" when nobody does).
@@ -100,6 +107,7 @@ private:
     static Fingerprint Take(const QString& path, QByteArrayView bytes);
     Result Lock(const QString& path, std::unique_ptr<QLockFile>& lock) const;
     void Adopt(const QString& path, std::unique_ptr<QLockFile> lock, Fingerprint print);
+    void SetUnsaved(bool unsaved);
 
     Grid grid_;
     QString file_, folder_, name_;
@@ -109,4 +117,6 @@ private:
     QString lockedPath_;    // the file lock_ guards
     Fingerprint onDisk_;    // the file as this object last read or wrote it
     std::function<void()> locationChanged_;
+    bool unsaved_ = false;
+    std::function<void(bool)> unsavedChanged_;
 };

@@ -15,12 +15,18 @@ Range SelectedTaskRows(const Grid& grid) {
     return {std::max(1, grid.SelectionFirstRow()), std::min(grid.SelectionLastRow(), grid.Rows() - 1)};
 }
 
-QStringList RemoveSelected(Grid& grid) {
+QStringList SelectedIds(const Grid& grid) {
     const Range range = SelectedTaskRows(grid);
     QStringList ids;
-    if (range.empty()) return ids;
-    for (int r = range.first; r <= range.last; ++r) ids << grid.Text(r, Col::TaskId);
-    grid.DeleteRows(range.first, range.last);
+    for (int r = range.first; r <= range.last; ++r)
+        if (grid.RowShown(r)) ids << grid.Text(r, Col::TaskId);
+    return ids;
+}
+
+QStringList RemoveSelected(Grid& grid) {
+    const QStringList ids = SelectedIds(grid);
+    if (ids.isEmpty()) return ids;
+    grid.DeleteSelectedRows();
     return ids;
 }
 

@@ -24,9 +24,14 @@ struct Range {
 };
 Range SelectedTaskRows(const Grid& grid);
 
-// Removes the rows of the selection, hidden rows inside it included, and
-// returns the Task IDs they carried, in row order. Nothing is removed when
-// the header row is the active row.
+// The Task IDs of the shown rows of the selection, in row order (a hidden
+// row inside it is not one the user selected). None with the header row
+// active.
+QStringList SelectedIds(const Grid& grid);
+
+// Removes the shown rows of the selection and returns the Task IDs they
+// carried, in row order. Nothing is removed when the header row is the
+// active row.
 QStringList RemoveSelected(Grid& grid);
 
 // Of the removed IDs, those whose files may go: not carried by any row left

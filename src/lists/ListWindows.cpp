@@ -79,8 +79,9 @@ ListWindow::ListWindow(TaskDatabase& database, const Design& design)
     Forms::Prepare(this, QSize(colours_ ? 420 : 340, 320));
 
     SetUpGrid();
-    for (int c = 1; c < columns(); ++c) Grid1.AutoFit(c);
     ReadReg();
+    // Fitted to the entries listed, not to the empty grid before them.
+    for (int c = 1; c < columns(); ++c) Grid1.AutoFit(c);
 }
 
 void ListWindow::SetUpGrid() {

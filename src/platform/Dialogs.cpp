@@ -38,3 +38,9 @@ void Dialogs::Install(std::unique_ptr<Dialogs> dialogs) { g_dialogs = std::move(
 int MsgBox(const QString& prompt, int style, const QString& title) {
     return Dialogs::Get().MsgBox(prompt, style, title);
 }
+
+// Unattended, the way out: a caller that asks again until answered never
+// spins.
+int Dialogs::Choose(const QString&, const QString&, const QStringList&, int, int escapeButton) {
+    return escapeButton;
+}

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -36,6 +37,10 @@ public:
                                  const QString& folder) = 0;
     virtual QString FolderName(const QString& title, const QString& folder) = 0;
     virtual std::optional<QColor> Color(const QColor& initial, const QString& title) = 0;
+    // A question with buttons of its own captions: the index of the button
+    // chosen; `escapeButton` when the box is closed without one.
+    virtual int Choose(const QString& prompt, const QString& title, const QStringList& buttons,
+                       int defaultButton, int escapeButton);
 
     // The installed instance: the program installs QtDialogs at start, tests
     // their scripted ones. Before that, every question takes its default.
@@ -65,4 +70,6 @@ public:
     QString SaveFileName(const QString& title, const QString& filter, const QString& folder) override;
     QString FolderName(const QString& title, const QString& folder) override;
     std::optional<QColor> Color(const QColor& initial, const QString& title) override;
+    int Choose(const QString& prompt, const QString& title, const QStringList& buttons, int defaultButton,
+               int escapeButton) override;
 };

@@ -75,7 +75,19 @@ void Grid::RemoveObserver(int id) {
 void Grid::SetRedraw(bool on) {
     if (redraw_ == on) return;
     redraw_ = on;
-    if (on) Notify(Change::Reset);
+    if (on) {
+        DropHiddenActive();
+        Notify(Change::Reset);
+    }
+}
+
+void Grid::DropHiddenActive() {
+    // A row the user cannot see is no row to act on: commands that need an
+    // active task then find the header row, as with no task selected.
+    if (activeRow_ < 1 || activeRow_ >= rows_ || heights_[size_t(activeRow_)] > 0) return;
+    activeRow_ = 0;
+    selFirstRow_ = selLastRow_ = 0;
+    selFirstCol_ = selLastCol_ = activeCol_;
 }
 
 void Grid::SetRows(int rows) {
@@ -255,6 +267,10 @@ void Grid::SetRowHeight(int row, int height) {
     height = std::max(0, height);
     if (heights_[row] == height) return;
     heights_[row] = height;
+    if (height == 0 && row == activeRow_ && redraw_) {
+        DropHiddenActive();
+        Notify(Change::Active, activeRow_, activeCol_);
+    }
     Notify(Change::Layout, row, -1);
 }
 
@@ -390,7 +406,56 @@ void Grid::SetSelection(int activeRow, int activeCol, int row1, int col1, int ro
 }
 
 void Grid::DeleteSelectedRows() {
-    DeleteRows(selFirstRow_, selLastRow_);
+    std::vector<int> rows;
+    for (int r = std::max(1, selFirstRow_); r <= std::min(selLastRow_, rows_ - 1); ++r)
+        if (heights_[size_t(r)] > 0) rows.push_back(r);
+    DeleteRowList(rows);
+}
+
+void Grid::DeleteRowList(const std::vector<int>& rows) {
+    if (rows.empty()) return;
+    std::vector<char> gone(size_t(rows_), 0);
+    for (int r : rows)
+        if (r >= 1 && r < rows_) gone[size_t(r)] = 1;
+    // One unbroken block goes as one range (the views move their rows).
+    const auto first = std::find(gone.begin(), gone.end(), 1);
+    if (first == gone.end()) return;
+    const auto afterBlock = std::find(first, gone.end(), 0);
+    if (std::find(afterBlock, gone.end(), 1) == gone.end()) {
+        DeleteRows(int(first - gone.begin()), int(afterBlock - gone.begin()) - 1);
+        return;
+    }
+    // Rows with gaps between them: one compaction pass and one reset.
+    int to = 0;
+    int firstGone = -1;
+    for (int r = 0; r < rows_; ++r) {
+        if (gone[size_t(r)]) {
+            if (firstGone < 0) firstGone = r;
+            continue;
+        }
+        if (to != r) {
+            for (int c = 0; c < cols_; ++c) {
+                cells_[size_t(to) * cols_ + c] = std::move(cells_[size_t(r) * cols_ + c]);
+                if (!styles_.empty()) styles_[size_t(to) * cols_ + c] = styles_[size_t(r) * cols_ + c];
+            }
+            heights_[size_t(to)] = heights_[size_t(r)];
+        }
+        ++to;
+    }
+    if (firstGone < 0) return;
+    cells_.resize(size_t(to) * cols_);
+    if (!styles_.empty()) styles_.resize(size_t(to) * cols_);
+    heights_.resize(size_t(to));
+    rows_ = to;
+    merges_.erase(std::remove_if(merges_.begin(), merges_.end(),
+                                 [&](const Merge& m) { return m.row2 >= firstGone; }),
+                  merges_.end());
+    activeRow_ = std::min(firstGone, rows_ - 1);
+    selFirstRow_ = selLastRow_ = activeRow_;
+    selFirstCol_ = selLastCol_ = activeCol_;
+    ClampActive();
+    DropHiddenActive();
+    Notify(Change::Reset);
 }
 
 void Grid::DeleteRows(int firstRow, int lastRow) {
@@ -411,6 +476,7 @@ void Grid::DeleteRows(int firstRow, int lastRow) {
     activeRow_ = std::min(firstRow, rows_ - 1);
     selFirstRow_ = selLastRow_ = activeRow_;
     ClampActive();
+    DropHiddenActive();
     Notify(Change::RowsRemoved, firstRow, lastRow);
 }
 

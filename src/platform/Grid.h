@@ -80,6 +80,8 @@ public:
     // Whole rows move with their heights and colours; row 0 stays.
     void Sort(int col, int order);
 
+    // A row hidden while active stops being active (the header row is then
+    // active): nothing acts on a row the user cannot see.
     int ActiveRow() const { return activeRow_; }
     int ActiveCol() const { return activeCol_; }
     void SetActiveCell(int row, int col);
@@ -92,8 +94,11 @@ public:
     int SelectionLastRow() const { return selLastRow_; }
     int SelectionFirstCol() const { return selFirstCol_; }
     int SelectionLastCol() const { return selLastCol_; }
-    // Removes the whole rows the selection spans; never row 0.
+    // Removes the shown rows the selection spans (a hidden row inside it is
+    // not selected as far as the user can see); never row 0.
     void DeleteSelectedRows();
+    // Removes the given rows (any order, row 0 and rows out of range ignored).
+    void DeleteRowList(const std::vector<int>& rows);
     void DeleteRows(int firstRow, int lastRow);
 
     // Range(...).Merge: joins the cells; the view spans them.
@@ -136,6 +141,7 @@ private:
     void EnsureStyles();
     void Notify(Change change, int row = -1, int col = -1) const;
     void ClampActive();
+    void DropHiddenActive();
 
     int rows_ = 0;
     int cols_ = 0;

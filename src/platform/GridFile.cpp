@@ -209,6 +209,7 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
     g.activeCol_ = g.cols_ > 1 ? 1 : 0;
     g.selFirstRow_ = g.selLastRow_ = g.activeRow_;
     g.selFirstCol_ = g.selLastCol_ = g.activeCol_;
+    g.DropHiddenActive();
     g.Notify(Grid::Change::Reset);
     return true;
     } catch (const std::bad_alloc&) {

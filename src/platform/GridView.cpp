@@ -175,11 +175,17 @@ GridView::GridView(Grid* source, QWidget* parent)
     setModel(model_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // One unbroken block, like the grid it shows: a ctrl-click elsewhere
+    // starts a new selection instead of one the grid could only read as the
+    // rows in between.
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(Grid::kShownRowHeight + 4);
     horizontalHeader()->setHighlightSections(false);
+    // A caption at its column's start stays in sight when a long cell makes
+    // the column wider than the view.
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setSectionsClickable(false);
     setWordWrap(false);
     setAlternatingRowColors(false);
@@ -295,7 +301,22 @@ QRect GridView::CellRect(int gridRow, int col) const {
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {
-    QTableView::mousePressEvent(event);
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (event->button() == Qt::RightButton && at.isValid() && selectionModel()->isSelected(at)) {
+        // A right click inside the selection opens the menu on all of it:
+        // the clicked cell becomes the active one, the selection stays.
+        const int r = model_->GridRow(at.row());
+        const Grid* g = grid();
+        const int first = g->SelectionFirstRow(), last = g->SelectionLastRow();
+        const int firstCol = g->SelectionFirstCol(), lastCol = g->SelectionLastCol();
+        syncing_ = true;
+        selectionModel()->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+        if (r >= 0) grid()->SetSelection(r, at.column(), first, firstCol, last, lastCol);
+        syncing_ = false;
+        if (r >= 0) emit ActiveCellChanged(r, at.column());
+    } else {
+        QTableView::mousePressEvent(event);
+    }
     int button = 0;
     switch (event->button()) {
     case Qt::LeftButton: button = 1; break;

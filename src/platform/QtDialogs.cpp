@@ -79,3 +79,22 @@ std::optional<QColor> QtDialogs::Color(const QColor& initial, const QString& tit
     if (!c.isValid()) return std::nullopt;
     return c;
 }
+
+int QtDialogs::Choose(const QString& prompt, const QString& title, const QStringList& buttons, int defaultButton,
+                      int escapeButton) {
+    QMessageBox box(Dialogs::ParentWindow());
+    box.setWindowTitle(title);
+    box.setText(prompt);
+    box.setIcon(QMessageBox::Warning);
+    QList<QAbstractButton*> made;
+    for (int i = 0; i < buttons.size(); ++i) {
+        const auto role = i == escapeButton ? QMessageBox::RejectRole : QMessageBox::AcceptRole;
+        made << box.addButton(buttons[i], role);
+    }
+    if (defaultButton >= 0 && defaultButton < made.size())
+        box.setDefaultButton(qobject_cast<QPushButton*>(made[defaultButton]));
+    if (escapeButton >= 0 && escapeButton < made.size()) box.setEscapeButton(made[escapeButton]);
+    box.exec();
+    const int chosen = int(made.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : escapeButton;
+}

@@ -167,6 +167,18 @@ RegistryStore::Value DecodeValue(const QString& stored) {
     return v;
 }
 
+// The settings hold the mail password: their files are for their owner
+// only. The file is made private before the new content is written, and the
+// safe write keeps the permissions of the file it replaces.
+void KeepPrivate(const QString& file) {
+    const QByteArray name = QFile::encodeName(file);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        ::fchmod(fd, 0600);
+        ::close(fd);
+    }
+}
+
 // Reads, changes and writes one root file while holding the lock, so two
 // running copies of the program never lose each other's changes.
 template <typename Change>
@@ -174,7 +186,11 @@ bool Modify(const QString& root, Change change) {
     const QString file = RootFile(root);
     if (file.isEmpty()) return false;
     if (!QDir().mkpath(RegistryStore::ConfigFolder())) return false;
-    return IniDocument::Update(file, change);
+    return IniDocument::Update(file, [&](IniDocument& doc, bool& changed) {
+        if (!change(doc, changed)) return false;
+        if (changed) KeepPrivate(file);
+        return true;
+    });
 }
 
 bool LoadRoot(const QString& root, IniDocument& doc) {

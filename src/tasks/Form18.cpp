@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "database/TaskDatabase.h"
+#include "platform/DateField.h"
 #include "platform/Dialogs.h"
 #include "platform/Forms.h"
 #include "platform/Help.h"
@@ -45,7 +46,8 @@ Form18::Form18(TaskDatabase& database) : db_(database) {
     SkinLabel1 = new QLabel(QStringLiteral("From Date:"), this);
     SkinLabel2 = new QLabel(QStringLiteral("Number Of Days Between Tasks"), this);
     SkinLabel3 = new QLabel(QStringLiteral("Number Of Tasks To Generate"), this);
-    DatePicker1 = new QDateEdit(this);
+    DatePicker1 = NewDateField(this);
+    DatePicker1->setCalendarPopup(false);
     DatePicker1->setDisplayFormat(QStringLiteral("MM/dd/yyyy"));
     DatePicker1->setDate(QDate::currentDate());
     DatePicker1->setEnabled(false);

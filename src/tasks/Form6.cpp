@@ -20,6 +20,7 @@
 #include "database/TaskColumns.h"
 #include "database/TaskDatabase.h"
 #include "lists/ListWindows.h"
+#include "platform/DateField.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
@@ -112,17 +113,8 @@ void Form6::BuildWindow() {
     Combo2 = EditableList(this, {});
     Combo3 = EditableList(this, {});
     Combo4 = EditableList(this, {});
-    auto dateEdit = [this] {
-        auto* edit = new QDateEdit(this);
-        edit->setCalendarPopup(true);
-        edit->setDisplayFormat(DateText::DateFormat());
-        return edit;
-    };
-    auto timeEdit = [this] {
-        auto* edit = new QTimeEdit(this);
-        edit->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-        return edit;
-    };
+    auto dateEdit = [this] { return NewDateField(this); };
+    auto timeEdit = [this] { return NewTimeField(this); };
     DatePicker1 = dateEdit();
     DatePicker2 = dateEdit();
     DatePicker3 = dateEdit();
@@ -252,7 +244,10 @@ Form6* Form6::OpenForAdd(const Loader& load) {
     Form6* open = Forms::Loaded<Form6>();
     // An editor on an existing task holds that task's ID and lists: a new
     // task starts in an editor of its own.
-    if (open && open->mode_ == Mode::Edit) Forms::Unload<Form6>();
+    if (open && open->mode_ == Mode::Edit) {
+        if (!open->ConfirmLeave()) return open;
+        Forms::Unload<Form6>();
+    }
     Form6* editor = load();
     if (editor->mode_ == Mode::None) {
         // The lists of an editor already adding a task mirror its files and
@@ -264,6 +259,7 @@ Form6* Form6::OpenForAdd(const Loader& load) {
         ++editor->taskGeneration_;
         ++editor->materialRowsVersion_;
     }
+    if (editor->mode_ == Mode::None) editor->cellsAtFill_ = editor->Cells();
     editor->mode_ = Mode::Add;
     editor->boundRow_ = -1;
     editor->boundId_.clear();
@@ -279,6 +275,9 @@ Form6* Form6::OpenForEdit(TaskDatabase& database, const Loader& load) {
         MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
         return nullptr;
     }
+    // The fields are filled again from the grid: changes typed into them are
+    // not overwritten unasked.
+    if (Form6* open = Forms::Loaded<Form6>(); open && !open->ConfirmLeave()) return open;
     Form6* editor = load();
     editor->mode_ = Mode::Edit;
     editor->boundRow_ = row;
@@ -290,6 +289,7 @@ Form6* Form6::OpenForEdit(TaskDatabase& database, const Loader& load) {
     // another task.
     const QString document = grid.Text(row, Col::Document);
     editor->SetDocument(document, document);
+    editor->cellsAtFill_ = editor->Cells();
     editor->LoadItemList(editor->boundId_);
     editor->LoadMaterialList(editor->boundId_);
     return editor;
@@ -315,6 +315,10 @@ std::function<void(const QString&)> Form6::ApplyInto(Loader load, ListWindow::Ed
 
 void Form6::FillFromRow(int row) {
     const Grid& g = db_.Tasks();
+    // What each picker was given and the cell it came from: a picker the
+    // user leaves alone gives its cell back whole (a time of day within a
+    // date cell, a text that is no date), not the picker's rendering.
+    filled_.clear();
     auto setDate = [&](QDateEdit* picker, int col) {
         const QString text = g.Text(row, col);
         std::optional<QDate> date = DateText::ParseDate(text);
@@ -322,6 +326,7 @@ void Form6::FillFromRow(int row) {
             if (auto dt = DateText::ParseDateTime(text)) date = dt->date();
         }
         picker->setDate(date && date->isValid() ? *date : loadDate_);
+        filled_[picker] = {text, QVariant(picker->date())};
     };
     auto setTime = [&](QTimeEdit* picker, int col) {
         const QString text = g.Text(row, col);
@@ -330,6 +335,7 @@ void Form6::FillFromRow(int row) {
             if (auto dt = DateText::ParseDateTime(text)) time = dt->time();
         }
         picker->setTime(time && time->isValid() ? *time : loadTime_);
+        filled_[picker] = {text, QVariant(picker->time())};
     };
     Text1->setText(g.Text(row, Col::TaskId));
     Text2->setText(g.Text(row, Col::Equipment));
@@ -347,6 +353,21 @@ void Form6::FillFromRow(int row) {
 
 // ---------------------------------------------------------------- the task row
 
+bool Form6::ConfirmLeave() {
+    if (mode_ == Mode::None || saved_ || Cells() == cellsAtFill_) return true;
+    const QString question =
+        mode_ == Mode::Edit
+            ? QStringLiteral("The changes to task \"%1\" are not saved.\nSave them first?").arg(boundId_)
+            : QStringLiteral("The new task \"%1\" is not saved.\nSave it first?").arg(Text1->text());
+    const int answer = MsgBox(question, vb::vbYesNoCancel | vb::vbExclamation, kTitle);
+    if (answer == vb::vbCancel) return false;
+    if (answer == vb::vbYes) {
+        Command3_Click();
+        return saved_;   // a refused save keeps the editor and its changes
+    }
+    return true;
+}
+
 bool Form6::Editing() const {
     if (mode_ != Mode::None) return mode_ == Mode::Edit;
     return editorMode_ && editorMode_() == QLatin1String("2");
@@ -363,13 +384,19 @@ int Form6::TaskRow() const {
 }
 
 QStringList Form6::Cells() const {
+    auto kept = [this](QDateTimeEdit* picker, const QVariant& now, const QString& shown) {
+        const auto it = filled_.find(picker);
+        return it != filled_.end() && it->second.value == now ? it->second.text : shown;
+    };
+    auto date = [&](QDateEdit* p) { return kept(p, QVariant(p->date()), DateText::FormatDate(p->date())); };
+    auto time = [&](QTimeEdit* p) { return kept(p, QVariant(p->time()), DateText::FormatTime(p->time())); };
     return {Text1->text(),
             Text2->text(),
-            DateText::FormatDate(DatePicker1->date()),
-            DateText::FormatDate(DatePicker2->date()),
-            DateText::FormatTime(DatePicker4->time()),
-            DateText::FormatDate(DatePicker3->date()),
-            DateText::FormatTime(DatePicker5->time()),
+            date(DatePicker1),
+            date(DatePicker2),
+            time(DatePicker4),
+            date(DatePicker3),
+            time(DatePicker5),
             Text3->text(),
             Text5->text(),
             Combo1->text(),
@@ -634,8 +661,7 @@ void Form6::Command10_Click(int index) {
     case 0: {   // Load
         if (!DatabaseNotices::RequireOpen(db_)) return;
         const QString chosen = Dialogs::Get().OpenFileName(
-            QStringLiteral("Load Document:"), QStringLiteral("Bmp files (*.bmp *.BMP);;Gif Files (*.gif *.GIF)"),
-            db_.Folder());
+            QStringLiteral("Load Document:"), TaskFiles::PictureFilter(), db_.Folder());
         if (chosen.isEmpty()) return;
         const QString docs = FileOps::WithTrailingSlash(FileOps::Join(db_.Folder(), QStringLiteral("Docs")));
         const TaskFiles::CopyResult copy = TaskFiles::CopyDocument(chosen, docs);

@@ -17,8 +17,11 @@
 #include <QDialog>
 #include <QIcon>
 #include <QTime>
+#include <QStringList>
+#include <QVariant>
 #include <array>
 #include <functional>
+#include <map>
 
 #include "lists/ListWindows.h"
 #include "platform/Grid.h"
@@ -26,6 +29,7 @@
 class GridView;
 class QComboBox;
 class QDateEdit;
+class QDateTimeEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -115,6 +119,11 @@ public:
     void Command13_Click();
     void Command15_Click();
 
+    // Before the editor turns to another task: when the fields of the task
+    // being edited were changed and not saved, asks to save them first.
+    // False when the user keeps the editor as it is.
+    bool ConfirmLeave();
+
     // Writes the fields into the row of the task being edited; false when
     // that task is no longer in the grid.
     bool EditRow();
@@ -190,6 +199,12 @@ private:
     // its picker at these, never at another task's value.
     QDate loadDate_;
     QTime loadTime_;
+    struct Filled {
+        QString text;     // the cell
+        QVariant value;   // the date or time the picker was set to
+    };
+    std::map<const QWidget*, Filled> filled_;
+    QStringList cellsAtFill_;    // the fields as an edit showed them
     // The ID under which each list, as shown, is on file ("" when nowhere).
     QString itemsOnFileAs_;
     QString materialsOnFileAs_;

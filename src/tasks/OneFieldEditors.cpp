@@ -13,6 +13,7 @@
 #include "database/TaskColumns.h"
 #include "database/TaskDatabase.h"
 #include "lists/ListFile.h"
+#include "platform/DateField.h"
 #include "platform/DateText.h"
 #include "platform/Forms.h"
 
@@ -86,17 +87,14 @@ void ListFieldEditor::Command4_Click() { Release(); }
 DateFieldEditor::DateFieldEditor(TaskDatabase& database, const Setup& setup) : db_(database), setup_(setup) {
     setWindowTitle(setup.caption);
     Label1 = new QLabel(setup.dateLabel, this);
-    DatePicker1 = new QDateEdit(this);
-    DatePicker1->setCalendarPopup(true);
-    DatePicker1->setDisplayFormat(DateText::DateFormat());
+    DatePicker1 = NewDateField(this);
     // The picker's value is kept as written: no local-time rule may move it.
     DatePicker1->setTimeSpec(Qt::UTC);
     auto* form = new QFormLayout;
     form->addRow(Label1, DatePicker1);
     if (setup.timeColumn >= 0) {
         Label2 = new QLabel(setup.timeLabel, this);
-        DatePicker2 = new QTimeEdit(this);
-        DatePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+        DatePicker2 = NewTimeField(this);
         form->addRow(Label2, DatePicker2);
     }
     Command1 = new QPushButton(QStringLiteral("&Apply"), this);

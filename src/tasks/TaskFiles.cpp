@@ -1,6 +1,7 @@
 #include "tasks/TaskFiles.h"
 
 #include <QFileInfo>
+#include <QImageReader>
 
 #include "database/DatabaseLocation.h"
 #include "platform/FileOps.h"
@@ -165,6 +166,15 @@ CopyResult CopyDocument(const QString& source, const QString& docsFolder) {
 QString TrimPath(const QString& path) {
     const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);
+}
+
+QString PictureFilter() {
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString ext = QString::fromLatin1(format).toLower();
+        patterns << QStringLiteral("*.") + ext << QStringLiteral("*.") + ext.toUpper();
+    }
+    return QStringLiteral("Pictures (%1);;All Files (*)").arg(patterns.join(' '));
 }
 
 }  // namespace TaskFiles

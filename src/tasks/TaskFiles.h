@@ -61,4 +61,8 @@ CopyResult CopyDocument(const QString& source, const QString& docsFolder);
 // The part of a path after its last separator ('/' or '\').
 QString TrimPath(const QString& path);
 
+// The open dialog's filter for a task's document: every picture format the
+// program can show (the Photo page shows the document), then each alone.
+QString PictureFilter();
+
 }  // namespace TaskFiles

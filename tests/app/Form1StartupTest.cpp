@@ -50,7 +50,9 @@ TEST_F(Form1Startup, FirstStartShowsAnEmptyGridAndWritesNothing) {
               (QStringList{"Task ID", "Equipment", "Request Date", "Scheduled Start", "Start Time", "Scheduled End",
                            "End Time", "Assigned To", "Requested By", "Type", "Frequency (Days)", "Status"}));
     EXPECT_EQ(f->Grid1.ColumnWidth(12), 0);
-    EXPECT_EQ(f->Combo3->currentText(), "");
+    // No day count stored yet: the box shows a usable count, not an empty
+    // one that would hide every row of the first database opened.
+    EXPECT_EQ(f->Combo3->currentText(), "7");
     EXPECT_EQ(f->Combo3->count(), 365);
     EXPECT_EQ(f->DatePicker1->date(), QDate::currentDate());
     EXPECT_EQ(f->SSTab1->currentIndex(), 0);
@@ -73,11 +75,13 @@ TEST_F(Form1Startup, NewDatabaseCreatesTheFileAndItsCompanionFolder) {
     Start();
     const QString path = NewDatabase("plant.2010.vkt", false);
     EXPECT_TRUE(QFile::exists(path));
-    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant/Tasks"));
-    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant/Materials"));
+    // Named without the extension only: another plant.*.vkt has its own.
+    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant.2010/Tasks"));
+    EXPECT_TRUE(FileOps::FolderExists(temp_ + "/plant.2010/Materials"));
     EXPECT_EQ(form_->DatabaseFile(), path);
     EXPECT_EQ(form_->DatabaseFolder(), temp_ + "/");
-    EXPECT_EQ(form_->DatabaseName(), "plant");
+    EXPECT_EQ(form_->DatabaseName(), "plant.2010");
+    EXPECT_EQ(form_->ListFilePath(), temp_ + "/plant.2010.ini");
     EXPECT_TRUE(form_->DatabaseOpen());
     ASSERT_EQ(TestEnv::Dialogs().Messages(), QStringList{"Set This Database To Load Each Time You Start Quillon?"});
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2);
@@ -132,8 +136,13 @@ TEST_F(Form1Startup, AMissingDefaultDatabaseIsSaidAndNeverRecreated) {
     Start();
     EXPECT_FALSE(form_->DatabaseOpen());
     EXPECT_EQ(form_->Grid1.Rows(), 1);
-    EXPECT_EQ(TestEnv::Dialogs().Messages().size(), 1);
-    EXPECT_EQ(form_->DatabaseName(), "plant");   // the stored location still shows
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    // Said over the main window, not on an empty screen before it.
+    EXPECT_TRUE(TestEnv::Dialogs().Calls().front().overMainWindow);
+    // No database is open, so none is named.
+    EXPECT_EQ(form_->DatabaseName(), "");
+    EXPECT_EQ(form_->Label7->text(), "");
+    EXPECT_EQ(form_->lblpath->text(), "");
     EXPECT_FALSE(form_->SaveDatabase());
     EXPECT_FALSE(QFile::exists(path));
 }
@@ -202,8 +211,12 @@ TEST_F(Form1Startup, SetDefaultDatabaseTakesEffectAtTheNextStart) {
     ASSERT_NE(f7, nullptr);
     EXPECT_EQ(f7->windowTitle(), "Load By Default ");
     EXPECT_EQ(f7->Text1->text(), a);
-    TestEnv::Dialogs().AnswerSave(b);
+    // Choosing the existing database is an open, not a save: no question
+    // about replacing it.
+    TestEnv::Dialogs().Reset();
+    TestEnv::Dialogs().AnswerOpen(b);
     QTest::mouseClick(f7->Command1, Qt::LeftButton);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().front().kind, "Open");
     EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "You must exit and restart");
     EXPECT_EQ(Forms::Loaded<Form7>(), nullptr);
     EXPECT_EQ(form_->DatabaseFile(), b);   // in use until the restart anyway
@@ -409,12 +422,11 @@ TEST_F(Form1Startup, StartShowsTheStoredWindowUnlessTodaysViewIsChosen) {
     Settings::Set("Dates", "To", "1");
     Stop();
 
-    // The stored window filters the rows; the picker then shows today
-    // without filtering again.
+    // The stored window filters the rows, and the picker shows that window.
     Start();
     EXPECT_GT(form_->Grid1.RowHeight(1), 0);
     EXPECT_EQ(form_->Grid1.RowHeight(2), 0);
-    EXPECT_EQ(form_->DatePicker1->date(), today);
+    EXPECT_EQ(form_->DatePicker1->date(), today.addDays(-10));
     EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today.addDays(-10)));
 
     Settings::Set("Settings", "Today", "x");   // not the number 1
@@ -484,30 +496,30 @@ TEST_F(Form1Startup, ANewDatabaseThatCannotBeWrittenKeepsTheOpenOneAndAsksNothin
 
 TEST_F(Form1Startup, NewDatabaseOverAFileRemovesOnlyItsOwnTasksLists) {
     Start();
-    // Both names give the companion folder "plant".
+    // Each name has its own companion folder.
     NewDatabase("plant.2011.vkt");
     AddTask("ID-1", QDate::currentDate());
     const QString old = NewDatabase("plant.2010.vkt");
     AddTask("ID-2", QDate::currentDate());
-    for (const char* f : {"/plant/Tasks/ID-1.tsk", "/plant/Tasks/ID-1.ini", "/plant/Materials/ID-1.mts",
-                          "/plant/Tasks/ID-2.tsk", "/plant/Tasks/ID-2.ini", "/plant/Materials/ID-2.mts"})
+    for (const char* f : {"/plant.2011/Tasks/ID-1.tsk", "/plant.2011/Tasks/ID-1.ini", "/plant.2011/Materials/ID-1.mts",
+                          "/plant.2010/Tasks/ID-2.tsk", "/plant.2010/Tasks/ID-2.ini", "/plant.2010/Materials/ID-2.mts"})
         ASSERT_TRUE(FileOps::WriteFileSafely(temp_ + f, "x"));
 
     NewDatabase("plant.2010.vkt");
     EXPECT_EQ(form_->DatabaseFile(), old);
     EXPECT_EQ(form_->Grid1.Rows(), 1);
-    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Tasks/ID-2.tsk"));
-    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Tasks/ID-2.ini"));
-    EXPECT_FALSE(QFile::exists(temp_ + "/plant/Materials/ID-2.mts"));
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.tsk"));
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.ini"));
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Materials/ID-1.mts"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant.2010/Tasks/ID-2.tsk"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant.2010/Tasks/ID-2.ini"));
+    EXPECT_FALSE(QFile::exists(temp_ + "/plant.2010/Materials/ID-2.mts"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Tasks/ID-1.tsk"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Tasks/ID-1.ini"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Materials/ID-1.mts"));
 
     // An old file that cannot be read names no task: every list stays.
     FileOps::WriteFileSafely(old, "not a grid");
     NewDatabase("plant.2010.vkt");
     EXPECT_TRUE(form_->DatabaseOpen());
-    EXPECT_TRUE(QFile::exists(temp_ + "/plant/Tasks/ID-1.tsk"));
+    EXPECT_TRUE(QFile::exists(temp_ + "/plant.2011/Tasks/ID-1.tsk"));
 }
 
 TEST_F(Form1Startup, SetDefaultDatabaseSaysSoWhenTheSettingCannotBeStored) {
@@ -518,7 +530,7 @@ TEST_F(Form1Startup, SetDefaultDatabaseSaysSoWhenTheSettingCannotBeStored) {
     Form7* f7 = Forms::Loaded<Form7>();
     ASSERT_NE(f7, nullptr);
     TestEnv::Dialogs().Reset();
-    TestEnv::Dialogs().AnswerSave(b);
+    TestEnv::Dialogs().AnswerOpen(b);
     {
         TestEnv::DiskFull full(8);
         QTest::mouseClick(f7->Command1, Qt::LeftButton);
@@ -703,9 +715,12 @@ TEST_F(Form1Startup, AStatusChangeNeverOverwritesWhatAnotherProgramSaved) {
     EXPECT_TRUE(said.contains("changed by another program")) << said.toStdString();
     EXPECT_EQ(IdsIn(path), (QStringList{"ID-1", "ID-99"}));
 
-    // Opened again, it shows the other program's task and saves again.
+    // Opened again, it shows the other program's task and saves again; the
+    // change that could not be saved is given up when asked.
     TestEnv::Dialogs().AnswerOpen(path);
+    TestEnv::Dialogs().AnswerChoose(2);   // "Discard Changes"
     form_->mnuopend_Click();
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().kind, "Choose");
     ASSERT_EQ(form_->Grid1.Rows(), 3);
     EXPECT_EQ(form_->Grid1.Text(2, Col::TaskId), "ID-99");
     EXPECT_TRUE(form_->SaveDatabase());

@@ -70,16 +70,19 @@ TEST_F(DateWindowTest, ColoursStatusesAndHiddenColumnsAreLeftAlone) {
     EXPECT_EQ(g.ColumnWidth(12), 0);
 }
 
-TEST_F(DateWindowTest, LocationFollowsTheFirstDotRule) {
+TEST_F(DateWindowTest, LocationIsTheNameWithoutTheExtension) {
     auto p = DatabaseLocation::Derive("/data/plant.2010.vkt");
     EXPECT_EQ(p.folder, "/data/");
-    EXPECT_EQ(p.name, "plant");
+    EXPECT_EQ(p.name, "plant.2010");
+    EXPECT_EQ(DatabaseLocation::LegacyName("/data/plant.2010.vkt"), "plant");
     p = DatabaseLocation::Derive("/plant.vkt");
     EXPECT_EQ(p.folder, "/");
     EXPECT_EQ(p.name, "plant");
+    // No extension, or nothing but one: a folder name that is not the file's.
     p = DatabaseLocation::Derive("/data/noextension");
     EXPECT_EQ(p.folder, "/data/");
-    EXPECT_EQ(p.name, "");
+    EXPECT_EQ(p.name, "noextension_data");
+    EXPECT_EQ(DatabaseLocation::Derive("/data/.vkt").name, ".vkt_data");
     EXPECT_EQ(DatabaseLocation::CompanionFolder("/data/", ""), "/data/");
 }
 

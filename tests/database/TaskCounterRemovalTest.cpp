@@ -73,15 +73,18 @@ TEST_F(TaskCounterTest, ReadAcceptsBothFormsAndNothingElse) {
 
 // ---- removal ----
 
-TEST_F(TaskRemovalTest, RemovesTheSelectedRowsHiddenOnesIncluded) {
+TEST_F(TaskRemovalTest, RemovesTheShownRowsOfTheSelectionOnly) {
     Grid g = GridWithIds({"ID-1", "ID-2", "ID-3", "ID-4", "ID-5"});
-    g.SetRowHeight(3, 0);
+    g.SetRowHeight(3, 0);   // filtered out: not selected as the user sees it
     g.SelectRange(2, 1, 4, 5);
-    EXPECT_EQ(TaskRemoval::RemoveSelected(g), (QStringList{"ID-2", "ID-3", "ID-4"}));
-    ASSERT_EQ(g.Rows(), 3);
+    EXPECT_EQ(TaskRemoval::SelectedIds(g), (QStringList{"ID-2", "ID-4"}));
+    EXPECT_EQ(TaskRemoval::RemoveSelected(g), (QStringList{"ID-2", "ID-4"}));
+    ASSERT_EQ(g.Rows(), 4);
     EXPECT_EQ(g.Text(0, 1), "Task ID");
     EXPECT_EQ(g.Text(1, 1), "ID-1");
-    EXPECT_EQ(g.Text(2, 1), "ID-5");
+    EXPECT_EQ(g.Text(2, 1), "ID-3");
+    EXPECT_EQ(g.RowHeight(2), 0);   // the hidden row stays hidden
+    EXPECT_EQ(g.Text(3, 1), "ID-5");
 }
 
 TEST_F(TaskRemovalTest, HeaderRowActiveRemovesNothingAndSelectionNeverTakesTheHeader) {

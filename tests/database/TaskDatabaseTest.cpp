@@ -46,12 +46,13 @@ TEST_F(TaskDatabaseTest, CreateWritesAnEmptyDatabaseWithItsCompanionFoldersAndLo
     EXPECT_GE(changes, 1);
     EXPECT_EQ(db.File(), path);
     EXPECT_EQ(db.Folder(), temp_ + "/");
-    EXPECT_EQ(db.Name(), "plant");
-    EXPECT_EQ(db.ListFilePath(), temp_ + "/plant.ini");
-    EXPECT_TRUE(QFileInfo(temp_ + "/plant/Tasks").isDir());
-    EXPECT_TRUE(QFileInfo(temp_ + "/plant/Materials").isDir());
-    EXPECT_EQ(db.ItemFile("ID-1"), temp_ + "/plant/Tasks/ID-1.tsk");
-    EXPECT_EQ(db.MaterialFile("ID-1"), temp_ + "/plant/Materials/ID-1.mts");
+    // The whole name but the extension: plant.vkt beside it has its own.
+    EXPECT_EQ(db.Name(), "plant.2010");
+    EXPECT_EQ(db.ListFilePath(), temp_ + "/plant.2010.ini");
+    EXPECT_TRUE(QFileInfo(temp_ + "/plant.2010/Tasks").isDir());
+    EXPECT_TRUE(QFileInfo(temp_ + "/plant.2010/Materials").isDir());
+    EXPECT_EQ(db.ItemFile("ID-1"), temp_ + "/plant.2010/Tasks/ID-1.tsk");
+    EXPECT_EQ(db.MaterialFile("ID-1"), temp_ + "/plant.2010/Materials/ID-1.mts");
     EXPECT_EQ(db.ItemFile("../ID-1"), "");   // an ID cannot leave its folder
     EXPECT_EQ(db.ItemFile(""), "");
 
@@ -61,6 +62,35 @@ TEST_F(TaskDatabaseTest, CreateWritesAnEmptyDatabaseWithItsCompanionFoldersAndLo
     EXPECT_EQ(onDisk.Rows(), 1);
     EXPECT_EQ(onDisk.Text(0, Col::TaskId), "Task ID");
     EXPECT_EQ(onDisk.Text(0, Col::Status), "Status");
+}
+
+TEST_F(TaskDatabaseTest, AFailedSaveLeavesTheDatabaseUnsavedUntilASaveSucceeds) {
+    TaskDatabase db;
+    std::vector<bool> told;
+    db.SetUnsavedChanged([&](bool unsaved) { told.push_back(unsaved); });
+    ASSERT_TRUE(db.Create(Path("plant.vkt")));
+    AddTask(db, "ID-1");
+    {
+        TestEnv::DiskFull full(8);
+        EXPECT_FALSE(db.Save());
+    }
+    EXPECT_TRUE(db.Unsaved());
+    EXPECT_TRUE(db.Save());
+    EXPECT_FALSE(db.Unsaved());
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    // Given up by the user, or replaced by another database: not unsaved.
+    {
+        TestEnv::DiskFull full(8);
+        EXPECT_FALSE(db.Save());
+    }
+    db.ForgetUnsaved();
+    EXPECT_FALSE(db.Unsaved());
+    {
+        TestEnv::DiskFull full(8);
+        EXPECT_FALSE(db.Save());
+    }
+    ASSERT_TRUE(db.Open(Path("plant.vkt")));
+    EXPECT_FALSE(db.Unsaved());
 }
 
 TEST_F(TaskDatabaseTest, SavedTasksReadBackAndCreateOverAFileDropsItsTasksFiles) {

@@ -1,6 +1,11 @@
 #include "support/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolBox>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -63,4 +68,40 @@ void MainWindowTest::ClickCell(int row, int col, Qt::KeyboardModifiers mods) {
     const QRect cell = form_->Grid1View->CellRect(row, col);
     ASSERT_TRUE(cell.isValid()) << row << "," << col;
     QTest::mouseClick(form_->Grid1View->viewport(), Qt::LeftButton, mods, cell.center());
+}
+
+void MainWindowTest::RowMenu(int row, int col, const char* item) {
+    form_->Grid1View->Sync();
+    const QRect cell = form_->Grid1View->CellRect(row, col);
+    ASSERT_TRUE(cell.isValid()) << row << "," << col;
+    QTest::mousePress(form_->Grid1View->viewport(), Qt::RightButton, {}, cell.center());
+    ASSERT_TRUE(form_->mnuhid->isVisible());
+    QAction* a = form_->MenuItem(item);
+    ASSERT_NE(a, nullptr) << item;
+    a->trigger();
+    form_->mnuhid->hide();
+}
+
+void MainWindowTest::ClickListItem(const QString& text) {
+    QListWidget* list = nullptr;
+    for (int i = 0; i < form_->Listbar1->count() && !list; ++i) {
+        auto* l = qobject_cast<QListWidget*>(form_->Listbar1->widget(i));
+        if (l && !l->findItems(text, Qt::MatchExactly).isEmpty()) {
+            form_->Listbar1->setCurrentIndex(i);
+            list = l;
+        }
+    }
+    ASSERT_NE(list, nullptr) << text.toStdString();
+    QApplication::processEvents();
+    QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).first();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+void MainWindowTest::ClickToolButton(const QString& key) {
+    for (QAction* a : form_->Toolbar1->actions())
+        if (a->data().toString() == key) {
+            QTest::mouseClick(form_->Toolbar1->widgetForAction(a), Qt::LeftButton);
+            return;
+        }
+    FAIL() << "no button " << key.toStdString();
 }

@@ -28,6 +28,13 @@ protected:
     // Clicks a task cell of the grid, as the user selects a task.
     void ClickCell(int row, int col, Qt::KeyboardModifiers mods = {});
     void SelectTask(int row) { ClickCell(row, Col::TaskId); }
+    // Right-clicks a cell (a real context-menu press) and chooses a command
+    // of the task-row menu that opens.
+    void RowMenu(int row, int col, const char* item);
+    // Clicks an item of the list bar (its group opened first) or a button of
+    // the toolbar, by its text or key.
+    void ClickListItem(const QString& text);
+    void ClickToolButton(const QString& key);
 
     Form1* form_ = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QWidget>
+
 QStringList ScriptedDialogs::Messages() const {
     QStringList out;
     for (const auto& c : calls_)
@@ -13,12 +15,13 @@ QString ScriptedDialogs::LastMessage() const {
 }
 
 void ScriptedDialogs::Reset() {
-    msg_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
+    msg_.clear(); choose_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
     calls_.clear();
 }
 
 int ScriptedDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
-    calls_.push_back({QStringLiteral("MsgBox"), prompt, title, style});
+    QWidget* parent = Dialogs::ParentWindow();
+    calls_.push_back({QStringLiteral("MsgBox"), prompt, title, style, parent && parent->isVisible()});
     if (!msg_.empty()) {
         int a = msg_.front();
         msg_.pop_front();
@@ -70,6 +73,16 @@ std::optional<QColor> ScriptedDialogs::Color(const QColor&, const QString& title
     if (color_.empty()) return std::nullopt;
     auto a = color_.front();
     color_.pop_front();
+    return a;
+}
+
+int ScriptedDialogs::Choose(const QString& prompt, const QString& title, const QStringList&, int,
+                            int escapeButton) {
+    calls_.push_back({QStringLiteral("Choose"), prompt, title, 0});
+    // Unanswered, the way out: a loop that asks again never spins.
+    if (choose_.empty()) return escapeButton;
+    const int a = choose_.front();
+    choose_.pop_front();
     return a;
 }
 

@@ -16,10 +16,11 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
-        QString kind;     // "MsgBox", "InputBox", "Open", "Save", "Folder", "Color"
+        QString kind;     // "MsgBox", "InputBox", "Open", "Save", "Folder", "Color", "Choose"
         QString prompt;   // prompt or dialog title
         QString title;
         int style = 0;
+        bool overMainWindow = false;   // the window it belongs to was on screen
     };
 
     // Queue answers; each is consumed by the next call of that kind.
@@ -29,6 +30,8 @@ public:
     void AnswerSave(const QString& path) { save_.push_back(path); }
     void AnswerFolder(const QString& path) { folder_.push_back(path); }
     void AnswerColor(std::optional<QColor> colour) { color_.push_back(colour); }
+    // The index of the button chosen; unanswered, the box's escape button.
+    void AnswerChoose(int index) { choose_.push_back(index); }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // The prompts of every message box so far.
@@ -43,8 +46,11 @@ public:
     QString SaveFileName(const QString& title, const QString& filter, const QString& folder) override;
     QString FolderName(const QString& title, const QString& folder) override;
     std::optional<QColor> Color(const QColor& initial, const QString& title) override;
+    int Choose(const QString& prompt, const QString& title, const QStringList& buttons, int defaultButton,
+               int escapeButton) override;
 
 private:
+    std::deque<int> choose_;
     std::deque<int> msg_;
     std::deque<std::optional<QString>> input_;
     std::deque<QString> open_, save_, folder_;

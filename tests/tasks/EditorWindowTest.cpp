@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -375,9 +376,11 @@ TEST_F(EditorTest, ACellThatIsNoDateLeavesItsPickerAtTheLoadValue) {
     EXPECT_EQ(f->DatePicker3->date(), loadDate);
     EXPECT_EQ(f->DatePicker4->time(), loadTime);
     EXPECT_EQ(f->DatePicker5->time(), loadTime);
+    // Saved untouched, the empty cells stay empty: a save writes only what
+    // the user changed.
     Click(f->Command3);
-    EXPECT_EQ(form_->Grid1.Text(2, Col::ScheduledEnd), DateText::FormatDate(loadDate));
-    EXPECT_EQ(form_->Grid1.Text(2, Col::EndTime), DateText::FormatTime(loadTime));
+    EXPECT_EQ(form_->Grid1.Text(2, Col::ScheduledEnd), "");
+    EXPECT_EQ(form_->Grid1.Text(2, Col::EndTime), "");
 }
 
 TEST_F(EditorTest, ANewTaskKeepsTheListsItShowsAndNoOneElses) {
@@ -618,6 +621,228 @@ TEST_F(EditorTest, EditWithoutATaskRowSaysSo) {
     EXPECT_EQ(form_->EditorForEdit(), nullptr);
     EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "No Tasks Found");
     EXPECT_EQ(Forms::Loaded<Form6>(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+class EditorUserTest : public EditorTest {
+protected:
+    static void SelectAllAndType(QWidget* field, const QString& text) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    // Four items through the editor's own "Add Task" button.
+    void FourItems(Form6* f) {
+        for (const char* item : {"Drain", "Flush", "Refill", "Test"}) {
+            TestEnv::Dialogs().AnswerInput(QString(item));
+            Click(f->Command4);
+        }
+        ASSERT_GE(f->Grid1.Rows(), 5);
+    }
+    static QStringList Items(const Grid& g) {
+        QStringList out;
+        for (int r = 1; r < g.Rows(); ++r) out << g.Text(r, 1);
+        return out;
+    }
+};
+
+TEST_F(EditorUserTest, DeleteSelectedItemRemovesOnlyTheRowsShownSelected) {
+    TwoTasks();
+    Form6* f = EditRow(1);
+    FourItems(f);
+    // A ctrl-click cannot make a selection with gaps (which the list could
+    // only read as the rows in between too): the rows it shows selected are
+    // exactly the rows that go.
+    ClickRow(f->Grid1View, 1);
+    QTest::mouseClick(f->Grid1View->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      f->Grid1View->CellRect(3, 1).center());
+    QStringList selected;
+    for (const QModelIndex& i : f->Grid1View->selectionModel()->selectedIndexes())
+        selected << f->Grid1.Text(f->Grid1View->gridModel()->GridRow(i.row()), 1);
+    TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
+    Click(f->Command12);
+    QStringList expected{"Drain", "Flush", "Refill", "Test"};
+    for (const QString& gone : selected) expected.removeAll(gone);
+    EXPECT_EQ(Items(f->Grid1), expected) << selected.join(",").toStdString();
+    EXPECT_FALSE(selected.isEmpty());
+    Grid onFile;
+    ASSERT_TRUE(onFile.LoadFile(ItemFile("ID-1")));
+    EXPECT_EQ(Items(onFile), Items(f->Grid1));
+
+    // A shift-click selects the unbroken block, and all of it goes.
+    FourItems(f);
+    const int before = f->Grid1.Rows();
+    ClickRow(f->Grid1View, 1);
+    QTest::mouseClick(f->Grid1View->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      f->Grid1View->CellRect(2, 1).center());
+    TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
+    Click(f->Command12);
+    EXPECT_EQ(f->Grid1.Rows(), before - 2);
+}
+
+TEST_F(EditorUserTest, SavingWithoutChangesKeepsTheTimesInTheDateCells) {
+    const QDate start = QDate::currentDate().addDays(3);
+    const QString request = DateText::FormatDate(start.addDays(-2)) + " 09:15:00";
+    const QString begin = DateText::FormatDate(start) + " 07:30:00";
+    const QString end = DateText::FormatDate(start.addDays(1)) + " 17:45:00";
+    AddTask({"ID-1", "Pump", request, begin, "7:30", end, "17:45", "Ann", "Bob", "Oil", "7", "", "Ready"});
+    form_->ResortNum();
+
+    Form6* f = EditRow(1);
+    Click(f->Command3);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::RequestDate), request);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::ScheduledStart), begin);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::ScheduledEnd), end);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::StartTime), "7:30");
+    EXPECT_EQ(form_->Grid1.Text(1, Col::EndTime), "17:45");
+    EXPECT_EQ(Stored().Text(1, Col::ScheduledStart), begin);
+
+    // What the user changes is written; the rest keeps its text.
+    f = EditRow(1);
+    SelectAllAndType(f->DatePicker3, start.addDays(5).toString(Qt::ISODate));
+    SelectAllAndType(f->DatePicker4, "08:05");
+    Click(f->Command3);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::ScheduledEnd), DateText::FormatDate(start.addDays(5)));
+    EXPECT_EQ(form_->Grid1.Text(1, Col::StartTime), "08:05:00");
+    EXPECT_EQ(form_->Grid1.Text(1, Col::ScheduledStart), begin);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::EndTime), "17:45");
+}
+
+TEST_F(EditorUserTest, AddAsksBeforeDroppingAnEditorsUnsavedChanges) {
+    TwoTasks();
+    auto& dialogs = TestEnv::Dialogs();
+    // Untouched: Add goes straight to a new task.
+    EditRow(1);
+    ClickListItem("Add");
+    Settle();
+    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    Form6* f = Forms::Loaded<Form6>();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->windowTitle(), "Add Task");
+    Click(f->Command2);
+
+    f = EditRow(1);
+    Type(f->Text2, "Compressor 7");
+    // Cancel: the editor stays on the task, the typing with it.
+    dialogs.AnswerMsgBox(vb::vbCancel);
+    ClickListItem("Add");
+    Settle();
+    ASSERT_EQ(dialogs.Messages().size(), 1);
+    EXPECT_EQ(dialogs.LastMessage(), "The changes to task \"ID-1\" are not saved.\nSave them first?");
+    EXPECT_EQ(dialogs.Calls().back().style & 7, int(vb::vbYesNoCancel));
+    ASSERT_EQ(Forms::Loaded<Form6>(), f);
+    EXPECT_EQ(f->windowTitle(), "Edit Task");
+    EXPECT_EQ(f->Text2->text(), "Compressor 7");
+
+    // Yes: saved, then the new task.
+    dialogs.AnswerMsgBox(vb::vbYes);
+    ClickListItem("Add");
+    Settle();
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Equipment), "Compressor 7");
+    EXPECT_EQ(Stored().Text(1, Col::Equipment), "Compressor 7");
+    f = Forms::Loaded<Form6>();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->windowTitle(), "Add Task");
+    Click(f->Command2);
+
+    // No: the change is dropped and the task stays as it was.
+    f = EditRow(2);
+    Type(f->Text2, "Never saved");
+    dialogs.AnswerMsgBox(vb::vbNo);
+    ClickListItem("Add");
+    Settle();
+    EXPECT_EQ(form_->Grid1.Text(2, Col::Equipment), "Boiler 1");
+    ASSERT_NE(Forms::Loaded<Form6>(), nullptr);
+    EXPECT_EQ(Forms::Loaded<Form6>()->windowTitle(), "Add Task");
+}
+
+TEST_F(EditorUserTest, EditAsksBeforeRefillingAnEditorWithUnsavedFields) {
+    TwoTasks();
+    auto& dialogs = TestEnv::Dialogs();
+    // A new task typed but not saved, then Edit on a task: asked first.
+    ClickListItem("Add");
+    Settle();
+    Form6* f = Forms::Loaded<Form6>();
+    ASSERT_NE(f, nullptr);
+    Type(f->Text2, "Chiller 2");
+    ClickRow(form_->Grid1View, 2);
+    dialogs.AnswerMsgBox(vb::vbCancel);
+    ClickListItem("Edit");
+    Settle();
+    EXPECT_EQ(dialogs.LastMessage(), "The new task \"ID-3\" is not saved.\nSave it first?");
+    EXPECT_EQ(f->windowTitle(), "Add Task");
+    EXPECT_EQ(f->Text2->text(), "Chiller 2");
+
+    // An edit with typed changes, Edit again on the same task: asked too.
+    dialogs.AnswerMsgBox(vb::vbNo);
+    ClickListItem("Edit");
+    Settle();
+    f = Forms::Loaded<Form6>();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->windowTitle(), "Edit Task");
+    Type(f->Text2, "Typed");
+    dialogs.Reset();
+    dialogs.AnswerMsgBox(vb::vbCancel);
+    ClickListItem("Edit");
+    Settle();
+    EXPECT_EQ(dialogs.Messages().size(), 1);
+    EXPECT_EQ(f->Text2->text(), "Typed");
+}
+
+TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {
+    Form6* f = form_->EditorForAdd();
+    Settle();
+    SelectAllAndType(f->DatePicker1, "2027-01-02");
+    EXPECT_EQ(f->DatePicker1->date(), QDate(2027, 1, 2));
+    // The program's own short date form too.
+    SelectAllAndType(f->DatePicker2, DateText::FormatDate(QDate(2028, 11, 30)));
+    EXPECT_EQ(f->DatePicker2->date(), QDate(2028, 11, 30));
+    SelectAllAndType(f->DatePicker5, "6:07");
+    EXPECT_EQ(f->DatePicker5->time(), QTime(6, 7));
+    // A text that is no date puts the field back as it was.
+    SelectAllAndType(f->DatePicker1, "soon");
+    EXPECT_EQ(f->DatePicker1->date(), QDate(2027, 1, 2));
+    // Escape abandons the typing; leaving the field by Tab takes it.
+    f->DatePicker3->setFocus();
+    QTest::keyClick(f->DatePicker3, Qt::Key_A, Qt::ControlModifier);
+    const QDate before = f->DatePicker3->date();
+    QTest::keyClicks(f->DatePicker3, "2030-05-06");
+    QTest::keyClick(f->DatePicker3, Qt::Key_Escape);
+    EXPECT_EQ(f->DatePicker3->date(), before);
+    QTest::keyClick(f->DatePicker3, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(f->DatePicker3, "2030-05-06");
+    QTest::keyClick(f->DatePicker3, Qt::Key_Tab);
+    EXPECT_EQ(f->DatePicker3->date(), QDate(2030, 5, 6));
+}
+
+TEST_F(EditorUserTest, ALongItemLeavesTheListCaptionInSight) {
+    TwoTasks();
+    Form6* f = EditRow(1);
+    TestEnv::Dialogs().AnswerInput(QString(300, QChar('x')));
+    Click(f->Command4);
+    f->Grid1View->Sync();
+    Settle();
+    QHeaderView* header = f->Grid1View->horizontalHeader();
+    // The column is wider than the list: its caption sits at the column's
+    // start, in the part the list shows, not in the middle of the width.
+    ASSERT_GT(header->sectionSize(1), f->Grid1View->viewport()->width());
+    EXPECT_EQ(header->sectionViewportPosition(1), 0);
+    EXPECT_TRUE(header->defaultAlignment() & Qt::AlignLeft);
+}
+
+TEST_F(EditorUserTest, TheDocumentDialogOffersEveryPictureTheProgramShows) {
+    TwoTasks();
+    Form6* f = EditRow(1);
+    TestEnv::Dialogs().AnswerOpen(QString());
+    Click(f->Command10[0]);
+    const auto& call = TestEnv::Dialogs().Calls().back();
+    ASSERT_EQ(call.kind, "Open");
+    for (const char* pattern : {"*.png", "*.jpg", "*.jpeg", "*.bmp", "*.gif"})
+        EXPECT_TRUE(call.title.contains(pattern)) << pattern << " in " << call.title.toStdString();
 }
 
 }  // namespace

@@ -1,0 +1,551 @@
+#include "platform/Mailer.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimeZone>
+#include <QUuid>
+#include <QXmlStreamWriter>
+#include <atomic>
+#include <cmath>
+#include <curl/curl.h>
+#include <mutex>
+
+#include "platform/FileOps.h"
+
+namespace {
+
+const QString kHidden = QStringLiteral("[hidden]");
+
+bool IsPlainAscii(const QString& text) {
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u > 0x7E) return false;
+    }
+    return true;
+}
+
+// An address goes into the envelope between angle brackets: nothing in it
+// may close the brackets or split the command.
+bool IsUsableAddress(const QString& address) {
+    if (address.isEmpty()) return false;
+    for (QChar c : address) {
+        const char16_t u = c.unicode();
+        if (u <= 0x20 || u == 0x7F || u == '<' || u == '>' || u == ',' || u == '"') return false;
+    }
+    return true;
+}
+
+// CR LF line ends throughout, as the mail text part must have them.
+QByteArray CrLfText(const QString& text) {
+    QString t = text;
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return t.toUtf8();
+}
+
+QString RfcDate(const QDateTime& now) {
+    const int offset = now.offsetFromUtc() / 60;
+    const QChar sign = offset < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    const int a = std::abs(offset);
+    return QLocale::c().toString(now, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss ")) + sign +
+           QStringLiteral("%1%2").arg(a / 60, 2, 10, QLatin1Char('0')).arg(a % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString DomainOf(const QString& address) {
+    const qsizetype at = address.lastIndexOf(QLatin1Char('@'));
+    const QString domain = at >= 0 ? address.mid(at + 1) : QString();
+    return IsPlainAscii(domain) && !domain.isEmpty() ? domain : QStringLiteral("quillon.invalid");
+}
+
+void CurlInitOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+std::atomic<bool> g_abort{false};
+
+// What the conversation log keeps, and how the log-in is kept out of it:
+// every line the client sends after "AUTH" up to the server's verdict is
+// replaced, and the password itself is blotted out wherever it shows.
+struct Conversation {
+    QStringList* lines;
+    QString password;
+    bool inAuth = false;
+
+    void Add(const QString& prefix, const QString& line) {
+        QString text = line;
+        // A very short password would blot out half the log; the log-in
+        // lines themselves are hidden anyway.
+        if (password.size() >= 4) text.replace(password, kHidden);
+        lines->append(prefix + text);
+    }
+
+    void Out(const QString& line) {
+        if (line.startsWith(QLatin1String("AUTH "), Qt::CaseInsensitive)) {
+            const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            QString shown = QStringLiteral("AUTH ") + (words.size() > 1 ? words[1] : QString());
+            if (words.size() > 2) shown += QLatin1Char(' ') + kHidden;
+            inAuth = true;
+            Add(QStringLiteral("> "), shown);
+        } else if (inAuth) {
+            Add(QStringLiteral("> "), kHidden);
+        } else {
+            Add(QStringLiteral("> "), line);
+        }
+    }
+
+    void In(const QString& line) {
+        // 334 asks for the next piece of the log-in; anything else ends it.
+        if (inAuth && !line.startsWith(QLatin1String("334"))) inAuth = false;
+        Add(QStringLiteral("< "), line);
+    }
+};
+
+int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+    auto* c = static_cast<Conversation*>(user);
+    if (type != CURLINFO_TEXT && type != CURLINFO_HEADER_IN && type != CURLINFO_HEADER_OUT) return 0;
+    const QString text = QString::fromUtf8(data, qsizetype(size));
+    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        switch (type) {
+        case CURLINFO_HEADER_OUT: c->Out(line); break;
+        case CURLINFO_HEADER_IN: c->In(line); break;
+        default: c->Add(QStringLiteral("* "), line); break;
+        }
+    }
+    return 0;
+}
+
+int OnProgress(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) { return g_abort.load() ? 1 : 0; }
+
+struct SlistDeleter {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistDeleter>;
+
+bool Append(Slist& list, const QString& line) {
+    const QByteArray bytes = line.toUtf8();
+    curl_slist* grown = curl_slist_append(list.get(), bytes.constData());
+    if (!grown) return false;
+    list.release();
+    list.reset(grown);
+    return true;
+}
+
+QString ReadableCurlError(CURLcode code, const char* detail, const QString& where) {
+    QString reason;
+    switch (code) {
+    case CURLE_COULDNT_CONNECT:
+        reason = QStringLiteral("Could not connect to the mail server %1").arg(where);
+        break;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        reason = QStringLiteral("The mail server %1 was not found").arg(where);
+        break;
+    case CURLE_OPERATION_TIMEDOUT:
+        reason = QStringLiteral("The mail server %1 did not answer in time").arg(where);
+        break;
+    case CURLE_LOGIN_DENIED:
+        reason = QStringLiteral("The mail server refused the user name or password");
+        break;
+    case CURLE_READ_ERROR:
+        reason = QStringLiteral("An attachment could not be read");
+        break;
+    case CURLE_ABORTED_BY_CALLBACK:
+        reason = QStringLiteral("The sending was stopped because Quillon is closing");
+        break;
+    default:
+        reason = QString::fromUtf8(curl_easy_strerror(code));
+        break;
+    }
+    if (detail && *detail) reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(detail).trimmed());
+    return reason + QLatin1Char('.');
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- MailText
+
+namespace MailText {
+
+std::optional<int> PortNumber(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return std::nullopt;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    const double r = std::nearbyint(v);   // the default rounding: halves to even
+    if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
+    return int(r);
+}
+
+QString EncodeWord(const QString& text, bool fold) {
+    if (IsPlainAscii(text)) return text;
+    if (!fold)
+        return QStringLiteral("=?UTF-8?B?") + QString::fromLatin1(text.toUtf8().toBase64()) + QStringLiteral("?=");
+    // Encoded words of at most 45 bytes of whole characters (60 in base64),
+    // each on a line of its own, so no header line grows too long.
+    QStringList words;
+    const QByteArray utf8 = text.toUtf8();
+    qsizetype start = 0;
+    while (start < utf8.size()) {
+        qsizetype end = std::min(start + 45, utf8.size());
+        while (end < utf8.size() && end > start && (uchar(utf8[end]) & 0xC0) == 0x80) --end;
+        words << QStringLiteral("=?UTF-8?B?") + QString::fromLatin1(utf8.mid(start, end - start).toBase64()) +
+                     QStringLiteral("?=");
+        start = end;
+    }
+    return words.join(QStringLiteral("\r\n "));
+}
+
+QString Mailbox(const QString& name, const QString& address) {
+    const QString angle = QLatin1Char('<') + address + QLatin1Char('>');
+    if (name.isEmpty()) return angle;
+    if (!IsPlainAscii(name)) return EncodeWord(name) + QLatin1Char(' ') + angle;
+    static const QString specials = QStringLiteral("()<>[]:;@\\,.\"");
+    bool plain = true;
+    for (QChar c : name)
+        if (specials.contains(c)) plain = false;
+    if (plain) return name + QLatin1Char(' ') + angle;
+    QString quoted = name;
+    quoted.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    quoted.replace(QLatin1Char('"'), QLatin1String("\\\""));
+    return QLatin1Char('"') + quoted + QStringLiteral("\" ") + angle;
+}
+
+bool HasLineBreak(const QString& text) {
+    return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+}  // namespace MailText
+
+// ---------------------------------------------------------------- MailFiles
+
+namespace MailFiles {
+
+QString Folder() { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
+
+QString Path(const QString& fileName) {
+    if (fileName.isEmpty()) return QString();
+    if (QDir::isAbsolutePath(fileName)) return QDir::cleanPath(fileName);
+    if (!FileOps::IsSafeFileName(fileName)) return QString();
+    return FileOps::Join(Folder(), fileName);
+}
+
+}  // namespace MailFiles
+
+namespace {
+
+bool WriteMailFile(const QString& fileName, const QByteArray& bytes, QString* error) {
+    const QString path = MailFiles::Path(fileName);
+    if (path.isEmpty()) {
+        if (error) *error = QStringLiteral("%1 is not a file name").arg(fileName);
+        return false;
+    }
+    FileOps::MakeFolder(QFileInfo(path).absolutePath());
+    return FileOps::WriteFileSafely(path, bytes, error);
+}
+
+// One XML document with the root element `root`, its content written by `body`.
+bool WriteXml(const QString& fileName, const QString& root, const std::function<void(QXmlStreamWriter&)>& body,
+              QString* error) {
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(root);
+    body(xml);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return WriteMailFile(fileName, bytes, error);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- MailMessage
+
+int MailMessage::AddRecipient(const QString& name, const QString& address) {
+    recipients_.push_back({name, address.trimmed()});
+    return int(recipients_.size());
+}
+
+QString MailMessage::AddAttachment(const QString& path) {
+    if (path.isEmpty()) return QString();
+    attachments_ << path;
+    return path;
+}
+
+QString MailMessage::Problem() const {
+    const auto breaks = [](const QString& what, const QString& text) {
+        return MailText::HasLineBreak(text)
+                   ? QStringLiteral("The %1 holds a line break, which is not allowed in a mail header.").arg(what)
+                   : QString();
+    };
+    QString p;
+    if (!(p = breaks(QStringLiteral("subject"), Subject)).isEmpty()) return p;
+    if (!(p = breaks(QStringLiteral("sender's name"), FromName)).isEmpty()) return p;
+    if (!(p = breaks(QStringLiteral("sender's address"), FromAddress)).isEmpty()) return p;
+    for (const Recipient& r : recipients_) {
+        if (!(p = breaks(QStringLiteral("recipient's name"), r.name)).isEmpty()) return p;
+        if (!(p = breaks(QStringLiteral("recipient's address"), r.address)).isEmpty()) return p;
+    }
+    if (FromAddress.trimmed().isEmpty()) return QStringLiteral("The sender's address is empty.");
+    if (!IsUsableAddress(FromAddress.trimmed()))
+        return QStringLiteral("The sender's address \"%1\" is not a usable address.").arg(FromAddress);
+    if (recipients_.empty()) return QStringLiteral("The message has no recipient.");
+    for (const Recipient& r : recipients_) {
+        if (r.address.isEmpty()) return QStringLiteral("The recipient's address is empty.");
+        if (!IsUsableAddress(r.address))
+            return QStringLiteral("The recipient's address \"%1\" is not a usable address.").arg(r.address);
+    }
+    for (const QString& a : attachments_) {
+        if (MailText::HasLineBreak(a)) return QStringLiteral("The attachment's name holds a line break.");
+        QFileInfo info(a);
+        if (!info.isFile() || !info.isReadable())
+            return QStringLiteral("The attachment %1 does not exist or cannot be read.").arg(a);
+    }
+    return QString();
+}
+
+QStringList MailMessage::HeaderLines() const {
+    QStringList lines;
+    lines << QStringLiteral("From: ") + MailText::Mailbox(FromName, FromAddress.trimmed());
+    QStringList to;
+    for (const Recipient& r : recipients_) to << MailText::Mailbox(r.name, r.address);
+    lines << QStringLiteral("To: ") + to.join(QStringLiteral(",\r\n "));
+    lines << QStringLiteral("Subject: ") + MailText::EncodeWord(Subject);
+    if (ReadReceipt == 1)
+        lines << QStringLiteral("Disposition-Notification-To: ") +
+                     MailText::Mailbox(FromName, FromAddress.trimmed());
+    return lines;
+}
+
+bool MailMessage::SaveAs(const QString& fileName, QString* error) const {
+    return WriteXml(fileName, QStringLiteral("mail"), [this](QXmlStreamWriter& xml) {
+        xml.writeTextElement(QStringLiteral("fromName"), FromName);
+        xml.writeTextElement(QStringLiteral("fromAddress"), FromAddress);
+        for (const Recipient& r : recipients_) {
+            xml.writeStartElement(QStringLiteral("recipient"));
+            xml.writeAttribute(QStringLiteral("name"), r.name);
+            xml.writeAttribute(QStringLiteral("address"), r.address);
+            xml.writeEndElement();
+        }
+        xml.writeTextElement(QStringLiteral("subject"), Subject);
+        xml.writeTextElement(QStringLiteral("readReceipt"), QString::number(ReadReceipt));
+        xml.writeTextElement(QStringLiteral("body"), Body);
+        for (const QString& a : attachments_) xml.writeTextElement(QStringLiteral("attachment"), a);
+    }, error);
+}
+
+// ---------------------------------------------------------------- MailSender
+
+int MailSender::Send(const MailMessage& message) {
+    lastError_.clear();
+    log_.clear();
+    const auto fail = [this](const QString& reason) {
+        lastError_ = reason;
+        log_ << QStringLiteral("* Not sent: ") + reason;
+        WriteLogFile();
+        return 0;
+    };
+
+    if (const QString p = message.Problem(); !p.isEmpty()) return fail(p);
+
+    QString host = Server.trimmed();
+    QString scheme = QStringLiteral("smtp");
+    if (host.startsWith(QLatin1String("smtps://"), Qt::CaseInsensitive)) {
+        scheme = QStringLiteral("smtps");
+        host = host.mid(8);
+    } else if (host.startsWith(QLatin1String("smtp://"), Qt::CaseInsensitive)) {
+        host = host.mid(7);
+    }
+    while (host.endsWith(QLatin1Char('/'))) host.chop(1);
+    if (host.isEmpty()) return fail(QStringLiteral("No SMTP server is set."));
+    for (QChar c : host) {
+        const char16_t u = c.unicode();
+        if (u <= 0x20 || u == 0x7F || u == '/' || u == '?' || u == '#' || u == '@' || u == '\\')
+            return fail(QStringLiteral("The SMTP server \"%1\" is not a server name.").arg(Server));
+    }
+    // "host:port" as people often type it (an IPv6 address has more colons).
+    std::optional<int> typedPort;
+    if (host.count(QLatin1Char(':')) == 1) {
+        bool ok = false;
+        typedPort = host.section(QLatin1Char(':'), 1).toInt(&ok);
+        host = host.section(QLatin1Char(':'), 0, 0);
+        if (!ok || host.isEmpty())
+            return fail(QStringLiteral("The SMTP server \"%1\" is not a server name.").arg(Server));
+    }
+    int port = Port ? *Port : typedPort.value_or(scheme == QLatin1String("smtps") ? 465 : 25);
+    if (port < 1 || port > 65535) return fail(QStringLiteral("The SMTP port %1 is not a port number.").arg(port));
+    if (port == 465 && scheme == QLatin1String("smtp") &&
+        !Server.trimmed().startsWith(QLatin1String("smtp://"), Qt::CaseInsensitive))
+        scheme = QStringLiteral("smtps");   // the port of SMTP over TLS from the first byte
+    const QString urlHost = host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('['))
+                                ? QLatin1Char('[') + host + QLatin1Char(']')
+                                : host;
+    const QString where = QStringLiteral("%1:%2").arg(host).arg(port);
+    const QByteArray url = (scheme + QStringLiteral("://") + urlHost + QLatin1Char(':') + QString::number(port))
+                               .toUtf8();
+
+    CurlInitOnce();
+    CURL* curl = curl_easy_init();
+    if (!curl) return fail(QStringLiteral("The mail layer could not start."));
+    std::unique_ptr<CURL, void (*)(CURL*)> curlGuard(curl, curl_easy_cleanup);
+
+    Conversation conversation{&log_, Password};
+    char errbuf[CURL_ERROR_SIZE] = {0};
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errbuf);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, OnDebug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &conversation);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(std::max(1, ConnectTimeoutMs)));
+    // libcurl counts these two in whole seconds.
+    const long responseSeconds = std::max(1L, long((ResponseTimeoutMs + 999) / 1000));
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, responseSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, responseSeconds);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, 512L * 1024L);
+    if (scheme == QLatin1String("smtp")) curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_TRY));
+
+    const QByteArray user = UserName.toUtf8();
+    const QByteArray password = Password.toUtf8();
+    if (!UserName.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+    }
+
+    const QByteArray from = (QLatin1Char('<') + message.FromAddress.trimmed() + QLatin1Char('>')).toUtf8();
+    curl_easy_setopt(curl, CURLOPT_MAIL_FROM, from.constData());
+    Slist rcpt;
+    for (const MailMessage::Recipient& r : message.Recipients())
+        if (!Append(rcpt, QLatin1Char('<') + r.address + QLatin1Char('>')))
+            return fail(QStringLiteral("Out of memory."));
+    curl_easy_setopt(curl, CURLOPT_MAIL_RCPT, rcpt.get());
+
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList headerLines;
+    headerLines << QStringLiteral("Date: ") + RfcDate(now);
+    headerLines << message.HeaderLines();
+    headerLines << QStringLiteral("Message-ID: <%1@%2>")
+                       .arg(QUuid::createUuid().toString(QUuid::WithoutBraces), DomainOf(message.FromAddress));
+    Slist headers;
+    for (const QString& h : headerLines)
+        if (!Append(headers, h)) return fail(QStringLiteral("Out of memory."));
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
+
+    curl_mime* mime = curl_mime_init(curl);
+    std::unique_ptr<curl_mime, void (*)(curl_mime*)> mimeGuard(mime, curl_mime_free);
+    const QByteArray body = CrLfText(message.Body);
+    curl_mimepart* text = curl_mime_addpart(mime);
+    curl_mime_data(text, body.constData(), size_t(body.size()));
+    curl_mime_type(text, "text/plain; charset=UTF-8");
+    curl_mime_encoder(text, "quoted-printable");
+    std::vector<QByteArray> keep;
+    for (const QString& a : message.Attachments()) {
+        curl_mimepart* part = curl_mime_addpart(mime);
+        keep.push_back(QFile::encodeName(a));
+        if (curl_mime_filedata(part, keep.back().constData()) != CURLE_OK)
+            return fail(QStringLiteral("The attachment %1 cannot be read.").arg(a));
+        // One word: the name sits inside quotes, where no line may break.
+        keep.push_back(MailText::EncodeWord(QFileInfo(a).fileName(), false).toUtf8());
+        curl_mime_filename(part, keep.back().constData());
+        curl_mime_type(part, "application/octet-stream");
+        curl_mime_encoder(part, "base64");
+    }
+    curl_easy_setopt(curl, CURLOPT_MIMEPOST, mime);
+
+    const CURLcode code = curl_easy_perform(curl);
+    if (code != CURLE_OK) return fail(ReadableCurlError(code, errbuf, where));
+    log_ << QStringLiteral("* Sent.");
+    WriteLogFile();
+    return 1;
+}
+
+bool MailSender::SaveLog(const QString& fileName, QString* error) const {
+    return WriteXml(fileName, QStringLiteral("maillog"), [this](QXmlStreamWriter& xml) {
+        xml.writeAttribute(QStringLiteral("error"), lastError_);
+        for (const QString& line : log_) xml.writeTextElement(QStringLiteral("line"), line);
+    }, error);
+}
+
+void MailSender::WriteLogFile() const {
+    if (!LogFile.isEmpty()) WriteMailFile(LogFile, log_.join(QLatin1Char('\n')).toUtf8() + '\n', nullptr);
+}
+
+// ---------------------------------------------------------------- MailDelivery
+
+namespace MailDelivery {
+
+namespace {
+std::atomic<bool> g_busy{false};
+std::mutex g_threadMutex;
+QThread* g_thread = nullptr;   // the running sender's thread, while it runs
+
+void StopAtExit() {
+    g_abort = true;
+    Wait(30000);
+    g_abort = false;
+}
+}  // namespace
+
+bool Busy() { return g_busy.load(); }
+
+bool Start(std::shared_ptr<MailSender> sender, std::shared_ptr<MailMessage> message, QObject* context,
+           std::function<void(int result)> done) {
+    bool expected = false;
+    if (!g_busy.compare_exchange_strong(expected, true)) return false;
+    static bool hooked = false;
+    if (!hooked && QCoreApplication::instance()) {
+        hooked = true;
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { StopAtExit(); });
+    }
+    auto result = std::make_shared<int>(0);
+    QThread* thread = QThread::create([sender, message, result] {
+        *result = sender->Send(*message);
+        sender->SaveLog(QStringLiteral("log.xml"));
+        message->SaveAs(QStringLiteral("mail.xml"));
+    });
+    {
+        std::lock_guard<std::mutex> lock(g_threadMutex);
+        g_thread = thread;
+    }
+    // `finished` comes from the sending thread; these run on the thread of
+    // whoever receives them, after the sending is over.
+    QObject::connect(thread, &QThread::finished, thread, [thread] {
+        {
+            std::lock_guard<std::mutex> lock(g_threadMutex);
+            if (g_thread == thread) g_thread = nullptr;
+        }
+        g_busy = false;
+        thread->deleteLater();
+    });
+    if (context && done)
+        QObject::connect(thread, &QThread::finished, context, [done, result] { done(*result); });
+    thread->start();
+    return true;
+}
+
+bool Wait(int ms) {
+    QThread* t = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_threadMutex);
+        t = g_thread;
+    }
+    if (t && !t->wait(QDeadlineTimer(ms))) return false;
+    // Let the finishing calls run, so Busy() is false on return.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    return !g_busy.load();
+}
+
+}  // namespace MailDelivery
