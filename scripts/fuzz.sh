@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target with libFuzzer for a while.
-#   scripts/fuzz.sh TARGET SECONDS      TARGET: grid, ini, settings, date
+#   scripts/fuzz.sh TARGET SECONDS      TARGET: grid, ini, settings, date, restore
 # Builds the targets with clang (-fsanitize=fuzzer,address,undefined) into
 # build-fuzz/. The fuzzer starts from the seeds in tests/fuzz/corpus/TARGET
 # and keeps what it finds in build-fuzz/corpus/TARGET; a crashing input is
