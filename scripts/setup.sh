@@ -12,6 +12,8 @@ QUILLON_PACKAGES=(
   libgtest-dev libbenchmark-dev
   python3 python3-aiosmtpd poppler-utils desktop-file-utils fonts-dejavu-core
 )
+# Only scripts/fuzz.sh needs these (libFuzzer comes with clang's runtime).
+QUILLON_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # quillon_install_missing [--no-recommends PKG...]: with no packages, the
 # build's own list; otherwise the packages named (a large tool such as the

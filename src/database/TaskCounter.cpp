@@ -42,13 +42,36 @@ QString ReadText() {
     return Settings::Get(kKey, kValue);
 }
 
-std::optional<qint64> Read() {
-    const QString text = ReadText().trimmed();
+namespace {
+std::optional<qint64> AsNumber(const QString& stored) {
+    const QString text = stored.trimmed();
     if (text.isEmpty()) return std::nullopt;
     bool ok = false;
     const qint64 n = text.toLongLong(&ok);
     if (!ok) return std::nullopt;
     return n;
+}
+}  // namespace
+
+std::optional<qint64> Read() { return AsNumber(ReadText()); }
+
+std::optional<qint64> Update(const std::function<std::optional<qint64>(std::optional<qint64> current)>& next) {
+    std::optional<qint64> stored;
+    const bool ok = RegistryStore::Update(
+        QStringLiteral("HKEY_CURRENT_USER"), QStringLiteral("Software\\Quillon\\") + kKey, kValue,
+        [&](const RegistryStore::Value& current) -> std::optional<RegistryStore::Value> {
+            std::optional<qint64> now;
+            if (current.type == RegistryStore::Type::Text) now = AsNumber(current.text);
+            else if (current.type == RegistryStore::Type::Number) now = current.number;
+            stored = next(now);
+            if (!stored) return std::nullopt;
+            RegistryStore::Value v;
+            v.type = RegistryStore::Type::Text;
+            v.text = QString::number(*stored);
+            return v;
+        });
+    if (!ok) return std::nullopt;
+    return stored;
 }
 
 bool WriteText(const QString& text) {

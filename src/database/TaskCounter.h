@@ -10,6 +10,7 @@
 // must not win over the real ones.
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,13 @@ QString ReadText();
 std::optional<qint64> Read();
 bool WriteText(const QString& text);
 bool WritePlain(qint64 number);
+
+// Read, change and write in one step under the settings lock, so two running
+// copies never hand out one number twice. `next` gets the counter as a
+// number (nullopt when empty or not a number) and returns the number to
+// store as plain digits, or nullopt to leave the counter alone. Returns what
+// was stored, or nullopt when nothing was (or it could not be written).
+std::optional<qint64> Update(const std::function<std::optional<qint64>(std::optional<qint64> current)>& next);
 
 // After a database was opened: the number of task rows, as plain digits.
 bool WriteRowCount(const Grid& grid);

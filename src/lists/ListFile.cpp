@@ -58,14 +58,16 @@ bool ListFile::Delete(const QString& section, const QStringList& names) {
         error_ = QStringLiteral("No database is open.");
         return false;
     }
-    // One read, one write: either every chosen entry goes or none does.
-    IniDocument doc;
-    if (!doc.Load(path_, &error_)) return false;
-    bool changed = false;
-    for (const QString& name : names) changed |= doc.RemoveKey(section, name);
-    if (doc.HasSection(section) && doc.Entries(section).empty()) changed |= doc.RemoveSection(section);
-    if (!changed) return true;
-    return doc.Save(path_, &error_);
+    // One read, one write, under the file's lock: either every chosen entry
+    // goes or none does, and no other writer's entry is lost.
+    return IniDocument::Update(
+        path_,
+        [&](IniDocument& doc, bool& changed) {
+            for (const QString& name : names) changed |= doc.RemoveKey(section, name);
+            if (doc.HasSection(section) && doc.Entries(section).empty()) changed |= doc.RemoveSection(section);
+            return true;
+        },
+        &error_);
 }
 
 QString ListFile::NameProblem(const QString& name) {

@@ -106,7 +106,13 @@ void ListWindow::ClearGrid() {
 }
 
 void ListWindow::ReadReg() {
-    const auto entries = ListFile(db_.ListFilePath()).Entries(section_);
+    const ListFile file(db_.ListFilePath());
+    const auto entries = file.Entries(section_);
+    // A damaged list file shows no entries; the user learns why, and the
+    // file is never written over, as every write reads it first.
+    if (!file.LastError().isEmpty())
+        MsgBox(QStringLiteral("The list file \"%1\" could not be read: %2").arg(file.Path(), file.LastError()),
+               vb::vbExclamation, kTitle);
     Grid1.SetRedraw(false);
     for (const ListEntry& entry : entries) {
         // Cells are set one by one rather than as a tab-separated line, so a

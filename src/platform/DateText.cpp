@@ -137,10 +137,12 @@ struct Parsed {
 template <typename Ch>
 inline unsigned Code(Ch c) { return static_cast<unsigned>(static_cast<std::make_unsigned_t<Ch>>(c)); }
 
-inline bool IsBlank(unsigned c) { return c == ' ' || c == '\t' || c == 0xA0; }
+// The no-break spaces (U+00A0, the narrow U+202F some locales put in dates
+// and times, the figure space U+2007) count as blanks.
+inline bool IsBlank(unsigned c) { return c == ' ' || c == '\t' || c == 0xA0 || c == 0x202F || c == 0x2007; }
 inline bool IsDigit(unsigned c) { return c >= '0' && c <= '9'; }
 inline bool IsDateSeparator(unsigned c) {
-    return c == '/' || c == '.' || c == '-' || c == ',' || c == ' ' || c == 0xA0;
+    return c == '/' || c == '.' || c == '-' || c == ',' || IsBlank(c);
 }
 
 template <typename Ch>
@@ -352,6 +354,12 @@ std::optional<QDate> ParseDate(const QString& text) {
 }
 
 std::optional<QDate> ParseDateUtf8(const std::string& text) {
+    // The byte scanner only knows ASCII; anything else (a no-break space, a
+    // month name) goes through the one reader of text, so a cell reads the
+    // same in the editor as in sort, past-due marking and the date window.
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return ParseDate(QString::fromUtf8(text.data(), qsizetype(text.size())));
     const Format& f = CurrentFormat();
     Parsed r;
     if (ParseFast(text.data(), text.data() + text.size(), f, r)) return QDate(r.year, r.month, r.day);

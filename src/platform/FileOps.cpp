@@ -3,9 +3,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QDateTime>
+#include <QHash>
+#include <QRandomGenerator>
 #include <filesystem>
 #include <system_error>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -17,22 +29,181 @@ void SetError(QString* error, const QString& text) {
     if (error) *error = text;
 }
 
-// QSaveFile::commit() renames the temporary file over the target even when
-// the last buffered bytes could not be written (a full disk): the error of
-// that final flush is not kept. Flushing first and checking catches it, so
-// a short file never replaces a good one.
-bool Commit(QSaveFile& file, QString* error) {
-    if (!file.flush() || file.error() != QFileDevice::NoError) {
-        SetError(error, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        SetError(error, file.errorString());
-        return false;
+// Our temporaries: hidden, beside the target, named after it and marked so
+// that nothing but a temporary of ours can ever match ".<name>.XXXXXX.qtmp".
+constexpr char kTempSuffix[] = ".qtmp";
+constexpr int kRandomChars = 6;
+// Only so much of the target's name goes into a temporary's name, so the
+// temporary of a 255-byte name still fits the file system's limit.
+constexpr int kTempNameBytes = 200;
+
+QByteArray TempPrefix(const QByteArray& name) {
+    return '.' + name.left(kTempNameBytes) + '.';
+}
+
+bool IsOurTemporary(const QByteArray& entry, const QByteArray& prefix) {
+    const qsizetype suffix = qsizetype(sizeof kTempSuffix - 1);
+    if (entry.size() != prefix.size() + kRandomChars + suffix) return false;
+    if (!entry.startsWith(prefix) || !entry.endsWith(kTempSuffix)) return false;
+    for (qsizetype i = prefix.size(); i < prefix.size() + kRandomChars; ++i) {
+        const char c = entry[i];
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
     }
     return true;
 }
+
+// A temporary left by a writer that died (killed between writing and the
+// rename) is no longer locked; one younger than a few seconds is left alone
+// in case its writer has created it but not yet taken the lock. Where locks
+// do not work at all, only a temporary older than a few minutes goes.
+constexpr int kUnlockedAgeSeconds = 2;
+constexpr int kAnyAgeSeconds = 300;
+
+void RemoveStaleTemporariesNow(const QByteArray& folder, const QByteArray& name, size_t& entries) {
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return;
+    }
+    const QByteArray prefix = TempPrefix(name);
+    const time_t now = ::time(nullptr);
+    while (dirent* e = ::readdir(dir)) {
+        ++entries;
+        const QByteArray entry(e->d_name);
+        if (!IsOurTemporary(entry, prefix)) continue;
+        const int fd = ::openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat st {};
+        bool stale = false;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            const time_t age = now - st.st_mtime;
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0) stale = age >= kUnlockedAgeSeconds;
+            else if (errno != EWOULDBLOCK) stale = age >= kAnyAgeSeconds;
+        }
+        if (stale) ::unlinkat(dirFd, e->d_name, 0);
+        ::close(fd);   // after the unlink, so no writer can take it in between
+    }
+    ::closedir(dir);
+}
+
+// A folder of many files (the per-task lists of a large database) is not
+// listed at every write: after a pass that saw more than this many entries,
+// the next pass over it waits a while.
+constexpr size_t kLargeFolder = 2000;
+constexpr qint64 kLargeFolderPauseMs = 30000;
+
+struct LargeFolders {
+    std::mutex mutex;
+    QHash<QByteArray, qint64> scannedAt;   // folder -> when it was last listed
+};
+LargeFolders& Large() {
+    static LargeFolders large;
+    return large;
+}
+
+void RemoveStaleTemporaries(const QByteArray& folder, const QByteArray& name) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    {
+        LargeFolders& large = Large();
+        const std::lock_guard<std::mutex> lock(large.mutex);
+        const auto it = large.scannedAt.constFind(folder);
+        if (it != large.scannedAt.constEnd() && now - *it < kLargeFolderPauseMs) return;
+    }
+    size_t entries = 0;
+    RemoveStaleTemporariesNow(folder, name, entries);
+    LargeFolders& large = Large();
+    const std::lock_guard<std::mutex> lock(large.mutex);
+    if (entries > kLargeFolder) large.scannedAt.insert(folder, now);
+    else large.scannedAt.remove(folder);
+}
+
+// Writes a file whole under a temporary name beside it and renames it over
+// the target only once every byte is on the disk; the folder is synced after
+// the rename, so a save reported done survives a power cut. The temporary is
+// locked while it is written, which tells a later writer it is not stale.
+class AtomicFile {
+public:
+    ~AtomicFile() { Cancel(); }
+
+    bool Open(const QString& path, QString* error) {
+        QString target = path;
+        // A link is kept: the file it points to is the one replaced.
+        const QFileInfo info(path);
+        if (info.isSymLink() && info.exists()) target = info.canonicalFilePath();
+        const QFileInfo t(target);
+        folder_ = QFile::encodeName(t.absolutePath());
+        target_ = QFile::encodeName(t.absoluteFilePath());
+        const QByteArray name = QFile::encodeName(t.fileName());
+        RemoveStaleTemporaries(folder_, name);
+
+        struct stat old {};
+        const bool hadOld = ::stat(target_.constData(), &old) == 0;
+        static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            QByteArray random(kRandomChars, 'x');
+            for (char& c : random) c = kChars[QRandomGenerator::global()->bounded(62)];
+            temp_ = folder_ + '/' + TempPrefix(name) + random + kTempSuffix;
+            fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd_ >= 0) break;
+            if (errno != EEXIST) return Fail(error, errno, false);
+        }
+        if (fd_ < 0) return Fail(error, EEXIST, false);
+        ::flock(fd_, LOCK_EX | LOCK_NB);
+        // The new file keeps the permissions the old one had.
+        if (hadOld) ::fchmod(fd_, old.st_mode & 07777);
+        return true;
+    }
+
+    bool Write(const char* data, qint64 size, QString* error) {
+        while (size > 0) {
+            const ssize_t n = ::write(fd_, data, size_t(std::min<qint64>(size, 1 << 30)));
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return Fail(error, errno);
+            }
+            if (n == 0) return Fail(error, ENOSPC);
+            data += n;
+            size -= n;
+        }
+        return true;
+    }
+
+    bool Commit(QString* error) {
+        if (::fsync(fd_) != 0 && errno != EINVAL) return Fail(error, errno);
+        if (::rename(temp_.constData(), target_.constData()) != 0) return Fail(error, errno);
+        temp_.clear();
+        ::close(fd_);   // only now: the temporary stayed locked until it was renamed
+        fd_ = -1;
+        const int dir = ::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            const int synced = ::fsync(dir);
+            const int why = errno;
+            ::close(dir);
+            // A folder that cannot be synced (some network file systems)
+            // is no failure; an input/output error is.
+            if (synced != 0 && why == EIO) return Fail(error, why, false);
+        }
+        return true;
+    }
+
+    void Cancel() {
+        if (!temp_.isEmpty()) ::unlink(temp_.constData());
+        temp_.clear();
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    bool Fail(QString* error, int why, bool cancel = true) {
+        SetError(error, FileOps::ErrorText(why));
+        if (cancel) Cancel();
+        return false;
+    }
+    QByteArray folder_, target_, temp_;
+    int fd_ = -1;
+};
 
 }  // namespace
 
@@ -96,27 +267,19 @@ bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* e
     }
     // The copy is complete under a temporary name before it takes the
     // target's name, so a failed copy never leaves a partial file.
-    QSaveFile out(dst);
-    if (!out.open(QIODevice::WriteOnly)) {
-        SetError(error, out.errorString());
-        return false;
-    }
+    AtomicFile out;
+    if (!out.Open(dst, error)) return false;
     QByteArray buffer;
     while (!in.atEnd()) {
         buffer = in.read(1 << 20);
         if (buffer.isEmpty() && in.error() != QFileDevice::NoError) break;
-        if (out.write(buffer) != buffer.size()) {
-            SetError(error, out.errorString());
-            out.cancelWriting();
-            return false;
-        }
+        if (!out.Write(buffer.constData(), buffer.size(), error)) return false;
     }
     if (in.error() != QFileDevice::NoError) {
         SetError(error, in.errorString());
-        out.cancelWriting();
         return false;
     }
-    if (!Commit(out, error)) return false;
+    if (!out.Commit(error)) return false;
     QFile::setPermissions(dst, QFile::permissions(src));
     return true;
 }
@@ -130,17 +293,8 @@ bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString
         SetError(error, QStringLiteral("%1 is not a file name").arg(path));
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        SetError(error, file.errorString());
-        return false;
-    }
-    if (file.write(data, size) != size) {
-        SetError(error, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    return Commit(file, error);
+    AtomicFile file;
+    return file.Open(path, error) && file.Write(data, size, error) && file.Commit(error);
 }
 
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {
@@ -178,6 +332,17 @@ QString Join(const QString& folder, const QString& name) {
 QString WithTrailingSlash(const QString& folder) {
     if (folder.isEmpty() || folder.endsWith(QLatin1Char('/'))) return folder;
     return folder + QLatin1Char('/');
+}
+
+QString ErrorText(int errnoValue) {
+    switch (errnoValue) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:   // a file-size limit: for the user the same as no room left
+        return QStringLiteral("The disk is full.");
+    default:
+        return QString::fromLocal8Bit(std::strerror(errnoValue));
+    }
 }
 
 bool IsSafeFileName(const QString& name) {

@@ -12,10 +12,16 @@ bool RemoveFile(const QString& path);            // true when gone afterwards
 bool RemoveFolder(const QString& path);          // whole tree
 // Copies src to dst; when dst exists it is replaced only if `overwrite`.
 bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* error = nullptr);
-// Writes the bytes to a temporary file beside `path`, then renames it over.
+// Writes the bytes to a temporary file beside `path`, syncs it, renames it
+// over the target and syncs the folder. Temporaries that earlier writers of
+// the same file left behind (killed mid-write) are removed on the way. On a
+// failure the old file is untouched and `error` says why in words the user
+// understands ("The disk is full.").
 bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error = nullptr);
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
+// The reason for a failed system call, for a message to the user.
+QString ErrorText(int errnoValue);
 // Joins a folder and a name with exactly one separator between them.
 QString Join(const QString& folder, const QString& name);
 // Makes sure a folder text ends with the separator.

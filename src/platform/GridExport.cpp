@@ -1,6 +1,7 @@
 #include "platform/GridExport.h"
 
 #include <QDir>
+#include <cerrno>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <filesystem>
@@ -155,12 +156,18 @@ bool ExportToExcel(const Grid& grid, const QString& path, QString* error) {
             }
         }
     }
+    errno = 0;
     const lxw_error closed = workbook_close(book);   // writes the file and frees the workbook
+    const int why = errno;
     if (failure == LXW_NO_ERROR) failure = closed;
     if (failure != LXW_NO_ERROR) {
         QFile::remove(temp);
-        SetError(error, QStringLiteral("Could not write %1: %2.")
-                            .arg(QDir::toNativeSeparators(path), QString::fromUtf8(lxw_strerror(failure))));
+        // The library names only the step that failed; a full disk is said
+        // as such, as for every other write.
+        const bool full = why == ENOSPC || why == EDQUOT || why == EFBIG;
+        SetError(error, QStringLiteral("Could not write %1: %2")
+                            .arg(QDir::toNativeSeparators(path),
+                                 full ? FileOps::ErrorText(why) : QString::fromUtf8(lxw_strerror(failure)) + '.'));
         return false;
     }
 

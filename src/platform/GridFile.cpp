@@ -1,7 +1,10 @@
 #include "platform/GridFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <charconv>
+#include <new>
+#include <stdexcept>
 
 #include "platform/FileOps.h"
 
@@ -64,6 +67,9 @@ bool NextLine(std::string_view& data, std::string_view& line) {
 
 bool ParseInts(std::string_view line, std::vector<int>& out, size_t expected) {
     out.clear();
+    // Every number takes a byte at least: a count the line cannot hold is
+    // refused before anything is allocated for it.
+    if (expected > line.size() + 1) return false;
     out.reserve(expected);
     const char* p = line.data();
     const char* end = p + line.size();
@@ -122,6 +128,9 @@ std::string GridFile::Serialize(const Grid& g) {
 }
 
 bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
+    // A damaged file must never take the program down: running out of
+    // memory on it refuses the file like any other damage, grid unchanged.
+    try {
     std::string_view data(bytes);
     std::string_view line;
     if (data.empty()) return SetError(error, QStringLiteral("The file is empty.")), false;
@@ -146,6 +155,11 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
         return SetError(error, QStringLiteral("The file's column widths do not match its column count.")), false;
     if (!NextLine(data, line) || !ParseInts(line, heights, size_t(rows)))
         return SetError(error, QStringLiteral("The file's row heights do not match its row count.")), false;
+    // Each row is a line holding its cells' tabs, so the rest of the file
+    // must have at least rows x cols bytes; counts it cannot hold are damage,
+    // not a reason to reserve memory.
+    if (uint64_t(rows) * uint64_t(std::max(cols, 1)) > data.size())
+        return SetError(error, QStringLiteral("The file is damaged or truncated: its counts claim more cells than it holds.")), false;
     std::vector<std::string> cells;
     cells.reserve(size_t(rows) * cols);
     std::string cell;
@@ -198,6 +212,11 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
     g.DropHiddenActive();
     g.Notify(Grid::Change::Reset);
     return true;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    SetError(error, QStringLiteral("There is not enough memory to load the file."));
+    return false;
 }
 
 bool GridFile::Save(const Grid& g, const QString& path, QString* error) {
@@ -215,7 +234,11 @@ bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* b
     std::string bytes;
     const qint64 size = file.size();
     if (size > (qint64(1) << 34)) return SetError(error, QStringLiteral("The file is too large.")), false;
-    bytes.resize(size_t(size));
+    try {
+        bytes.resize(size_t(size));
+    } catch (const std::bad_alloc&) {
+        return SetError(error, QStringLiteral("There is not enough memory to load the file.")), false;
+    }
     if (size > 0 && file.read(bytes.data(), size) != size) {
         SetError(error, file.errorString().isEmpty() ? QStringLiteral("The file could not be read whole.") : file.errorString());
         return false;

@@ -4,8 +4,10 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <sys/stat.h>
+#include <new>
 
 #include "platform/FileOps.h"
+#include "platform/FolderLock.h"
 
 namespace {
 
@@ -28,10 +30,17 @@ QString DecodeAnsi(const QByteArray& bytes) {
     return out;
 }
 
-// UTF-8 when the bytes are valid UTF-8, otherwise the ANSI code page the
-// files were written in on Windows.
-QString DecodeText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+// UTF-8 when the line is valid UTF-8, otherwise the ANSI code page the files
+// were written in on Windows. Decided per line: a file edited by both kinds
+// of program holds both.
+QString DecodeLine(const QByteArray& bytes) {
+    bool ascii = true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+    if (ascii) return QString::fromLatin1(bytes);
+    // Only the file's first bytes can be its byte-order mark (Parse takes
+    // it off); one at the start of a later line is text, not to be dropped.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
     return DecodeAnsi(bytes);
@@ -65,12 +74,16 @@ QString EncodeValue(const QString& value) {
 }
 
 // A key with "=" in it, or one that would read as a section, a comment or a
-// quoted key, is written in quotes so it reads back whole.
+// quoted key, is written in quotes so it reads back whole; a quote inside
+// the quoted key is doubled, so no "= in the key can end it early.
 QString EncodeKey(const QString& key) {
     if (key.contains(QLatin1Char('=')) ||
         (!key.isEmpty() && (key.front() == QLatin1Char('[') || key.front() == QLatin1Char(';') ||
-                            key.front() == QLatin1Char('"'))))
-        return QLatin1Char('"') + key + QLatin1Char('"');
+                            key.front() == QLatin1Char('"')))) {
+        QString inner = key;
+        inner.replace(QLatin1String("\""), QLatin1String("\"\""));
+        return QLatin1Char('"') + inner + QLatin1Char('"');
+    }
     return key;
 }
 
@@ -86,14 +99,37 @@ qsizetype SplitEntry(const QString& raw, QString* key) {
     qsizetype start = 0;
     while (start < raw.size() && raw[start].isSpace()) ++start;
     if (start < raw.size() && raw[start] == QLatin1Char('"')) {
-        // A quoted key closes at the first quote that "=" follows, so the
-        // key may hold quotes of its own.
+        // As written now: doubled quotes inside, a single quote closes, "="
+        // follows.
+        QString inner;
+        for (qsizetype i = start + 1; i < raw.size(); ++i) {
+            if (raw[i] != QLatin1Char('"')) {
+                inner += raw[i];
+                continue;
+            }
+            if (i + 1 < raw.size() && raw[i + 1] == QLatin1Char('"')) {
+                inner += QLatin1Char('"');
+                ++i;
+                continue;
+            }
+            qsizetype eq = i + 1;
+            while (eq < raw.size() && raw[eq].isSpace()) ++eq;
+            if (eq < raw.size() && raw[eq] == QLatin1Char('=')) {
+                // Names are looked up trimmed; so is a quoted one, or a
+                // hand-written " a"= could never be found again.
+                if (key) *key = inner.trimmed();
+                return eq;
+            }
+            break;
+        }
+        // As older files have it: the key closes at the first quote that
+        // "=" follows, so the key may hold quotes of its own.
         for (qsizetype close = raw.indexOf(QLatin1Char('"'), start + 1); close > start;
              close = raw.indexOf(QLatin1Char('"'), close + 1)) {
             qsizetype eq = close + 1;
             while (eq < raw.size() && raw[eq].isSpace()) ++eq;
             if (eq < raw.size() && raw[eq] == QLatin1Char('=')) {
-                if (key) *key = raw.mid(start + 1, close - start - 1);
+                if (key) *key = raw.mid(start + 1, close - start - 1).trimmed();
                 return eq;
             }
         }
@@ -121,13 +157,39 @@ bool IniDocument::Load(const QString& path, QString* error) {
             *error = info.isDir() ? QStringLiteral("%1 is a folder").arg(path) : file.errorString();
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
+    if (file.size() > kMaxFileBytes) {
+        if (error) *error = QStringLiteral("%1 is too large to be a list or settings file.").arg(path);
         return false;
     }
-    Parse(bytes);
+    // A damaged file must never take the program down: running out of
+    // memory while reading it refuses the file like any other damage.
+    try {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            if (error) *error = file.errorString();
+            return false;
+        }
+        Parse(bytes);
+    } catch (const std::bad_alloc&) {
+        lines_.clear();
+        if (error) *error = QStringLiteral("There is not enough memory to read %1.").arg(path);
+        return false;
+    }
     return true;
+}
+
+bool IniDocument::Update(const QString& path, const Change& change, QString* error) {
+    FolderLock lock(FolderLock::FolderOf(path));
+    if (lock.TimedOut()) {
+        if (error) *error = QStringLiteral("%1 is being changed by another program. Please try again.").arg(path);
+        return false;
+    }
+    IniDocument doc;
+    // An unreadable file is left alone rather than replaced by the change.
+    if (!doc.Load(path, error)) return false;
+    bool changed = false;
+    if (!change(doc, changed)) return false;
+    return !changed || doc.Save(path, error);
 }
 
 bool IniDocument::Save(const QString& path, QString* error) const {
@@ -136,20 +198,23 @@ bool IniDocument::Save(const QString& path, QString* error) const {
 
 void IniDocument::Parse(const QByteArray& input) {
     lines_.clear();
-    QByteArray bytes = input;
-    bom_ = bytes.startsWith("\xEF\xBB\xBF");
-    if (bom_) bytes.remove(0, 3);
-    eol_ = bytes.contains("\r\n") ? QStringLiteral("\r\n") : QStringLiteral("\n");
-    const QString text = DecodeText(bytes);
+    bom_ = input.startsWith("\xEF\xBB\xBF");
+    const qsizetype n = input.size();
+    qsizetype start = bom_ ? 3 : 0;
+    eol_ = input.indexOf("\r\n", start) >= 0 ? QStringLiteral("\r\n") : QStringLiteral("\n");
 
     // Lines end at CR LF, LF or a lone CR, as the Windows reader has it.
-    qsizetype start = 0;
-    const qsizetype n = text.size();
+    const char* data = input.constData();
     while (start < n) {
         qsizetype end = start;
-        while (end < n && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r')) ++end;
+        while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
+        qsizetype next = end;
+        if (next < n) next += (data[next] == '\r' && next + 1 < n && data[next + 1] == '\n') ? 2 : 1;
         Line line;
-        line.raw = text.mid(start, end - start);
+        line.asRead = true;
+        line.bytes = input.mid(start, end - start);
+        line.end = input.mid(end, next - end);
+        line.raw = DecodeLine(line.bytes);
         const QString t = line.raw.trimmed();
         if (t.startsWith(QLatin1Char('['))) {
             // The last "]" closes the name, so a name may hold "]" itself.
@@ -166,23 +231,25 @@ void IniDocument::Parse(const QByteArray& input) {
             }
         }
         lines_.push_back(std::move(line));
-        if (end < n && text[end] == QLatin1Char('\r') && end + 1 < n && text[end + 1] == QLatin1Char('\n'))
-            ++end;
-        start = end + 1;
+        start = next;
     }
 }
 
 QByteArray IniDocument::ToBytes() const {
-    QString text;
-    qsizetype size = 0;
-    for (const Line& line : lines_) size += line.raw.size() + eol_.size();
-    text.reserve(size);
-    for (const Line& line : lines_) {
-        text += line.raw;
-        text += eol_;
+    const QByteArray eol = eol_.toLatin1();
+    QByteArray out;
+    qsizetype size = bom_ ? 3 : 0;
+    for (const Line& line : lines_) size += (line.asRead ? line.bytes.size() : line.raw.size() * 3) + 2;
+    out.reserve(size);
+    if (bom_) out += "\xEF\xBB\xBF";
+    for (size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
+        out += line.asRead ? line.bytes : line.raw.toUtf8();
+        // A line keeps the end it had; a last line without one stays so
+        // unless something now follows it.
+        if (line.asRead && (!line.end.isEmpty() || i + 1 == lines_.size())) out += line.end;
+        else out += eol;
     }
-    QByteArray out = text.toUtf8();
-    if (bom_) out.prepend("\xEF\xBB\xBF");
     return out;
 }
 
@@ -263,6 +330,7 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
         while (valueStart < line.raw.size() && line.raw[valueStart].isSpace()) ++valueStart;
         line.raw = line.raw.left(valueStart) + EncodeValue(text);
         line.value = text;
+        line.asRead = false;
         return;
     }
 
@@ -409,34 +477,33 @@ int aaxIniFile::ReadValue(const QString& section, const QString& key, QString& v
 }
 
 bool aaxIniFile::WriteValue(const QString& section, const QString& key, const QString& value) {
+    return Write([&](IniDocument& doc, bool& changed) {
+        doc.SetValue(section, key, value);
+        changed = true;
+        return true;
+    });
+}
+
+bool aaxIniFile::DeleteKey(const QString& section, const QString& key) {
+    return Write([&](IniDocument& doc, bool& changed) {
+        changed = doc.RemoveKey(section, key);
+        return true;
+    });
+}
+
+bool aaxIniFile::DeleteSection(const QString& section) {
+    return Write([&](IniDocument& doc, bool& changed) {
+        changed = doc.RemoveSection(section);
+        return true;
+    });
+}
+
+bool aaxIniFile::Write(const IniDocument::Change& change) {
     error_.clear();
     docStamp_.clear();
     if (path_.isEmpty()) {
         error_ = QStringLiteral("No file named");
         return false;
     }
-    IniDocument doc;
-    // A file that exists but cannot be read is never replaced by one that
-    // holds only the new value.
-    if (!doc.Load(path_, &error_)) return false;
-    doc.SetValue(section, key, value);
-    return doc.Save(path_, &error_);
-}
-
-bool aaxIniFile::DeleteKey(const QString& section, const QString& key) {
-    error_.clear();
-    docStamp_.clear();
-    IniDocument doc;
-    if (path_.isEmpty() || !doc.Load(path_, &error_)) return false;
-    if (!doc.RemoveKey(section, key)) return true;
-    return doc.Save(path_, &error_);
-}
-
-bool aaxIniFile::DeleteSection(const QString& section) {
-    error_.clear();
-    docStamp_.clear();
-    IniDocument doc;
-    if (path_.isEmpty() || !doc.Load(path_, &error_)) return false;
-    if (!doc.RemoveSection(section)) return true;
-    return doc.Save(path_, &error_);
+    return IniDocument::Update(path_, change, &error_);
 }

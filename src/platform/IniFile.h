@@ -3,8 +3,11 @@
 // section and key names compare without regard to case, the file's order is
 // kept, a value is replaced where it stands, a new key goes after the last
 // key of its section and a new section at the end of the file, comments and
-// blank lines survive. Files are written as UTF-8 (through a temporary file);
-// files written on Windows in an ANSI code page still read.
+// blank lines survive. Each line is read as UTF-8 where it is valid UTF-8 and
+// as Windows-1252 (the ANSI code page Windows wrote) otherwise, so one stray
+// byte never garbles the rest of the file; a line the program did not change
+// is written back byte for byte, new and changed lines as UTF-8. Files are
+// written through a temporary file.
 //
 // Not QSettings: it sorts and escapes keys, which would break the order the
 // list windows show.
@@ -13,6 +16,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -23,6 +27,17 @@ public:
     // Returns false only when an existing file cannot be read.
     bool Load(const QString& path, QString* error = nullptr);
     bool Save(const QString& path, QString* error = nullptr) const;
+    // Loads, changes and saves the file while holding the lock of its folder,
+    // so two programs changing one file never lose each other's change.
+    // `change` sets `changed` when there is something to write; returning
+    // false from it stops without writing. A file that cannot be read is
+    // never written.
+    using Change = std::function<bool(IniDocument&, bool& changed)>;
+    static bool Update(const QString& path, const Change& change, QString* error = nullptr);
+    // Larger files are refused: a list or settings file is a few kilobytes
+    // (a full list of 32,767 long names about two megabytes), and every line
+    // read costs memory, so a huge damaged file could exhaust it.
+    static constexpr qint64 kMaxFileBytes = qint64(8) << 20;
     void Parse(const QByteArray& bytes);
     QByteArray ToBytes() const;
 
@@ -40,9 +55,14 @@ public:
 private:
     struct Line {
         enum Kind { Other, Section, Entry } kind = Other;
-        QString raw;       // the line as read, written back unchanged unless edited
+        QString raw;       // the line's text (decoded, without its line end)
         QString name;      // section name or key (trimmed)
         QString value;     // entry value (trimmed, outer quotes removed)
+        // A line read from the file and not changed since: its bytes and its
+        // line end exactly as read ("" for a last line without one).
+        bool asRead = false;
+        QByteArray bytes;
+        QByteArray end;
     };
     int FindSection(const QString& section) const;
     int SectionEnd(int sectionLine) const;   // index after the section's last line
@@ -78,6 +98,7 @@ private:
     const IniDocument* Current();
     // The selected section's entries, kept with the parsed copy.
     const std::vector<std::pair<QString, QString>>* SectionEntries();
+    bool Write(const IniDocument::Change& change);
     QString path_;
     QString section_;
     QString error_;

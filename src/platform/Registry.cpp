@@ -167,31 +167,6 @@ RegistryStore::Value DecodeValue(const QString& stored) {
     return v;
 }
 
-// An advisory lock on the config folder itself: no lock file to leave
-// behind, released by the kernel even when the holder crashes.
-class FolderLock {
-public:
-    explicit FolderLock(const QString& folder) {
-        fd_ = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        // A holder that never lets go (a hung copy) only delays the write;
-        // after two seconds it goes ahead, as losing the change is worse.
-        for (int i = 0; i < 200; ++i) {
-            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
-            if (errno != EWOULDBLOCK && errno != EINTR) return;
-            ::usleep(10000);
-        }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) ::close(fd_);   // closing releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
-
 // The settings hold the mail password: their files are for their owner
 // only. The file is made private before the new content is written, and the
 // safe write keeps the permissions of the file it replaces.
@@ -210,17 +185,12 @@ template <typename Change>
 bool Modify(const QString& root, Change change) {
     const QString file = RootFile(root);
     if (file.isEmpty()) return false;
-    const QString folder = RegistryStore::ConfigFolder();
-    if (!QDir().mkpath(folder)) return false;
-    FolderLock lock(folder);
-    IniDocument doc;
-    // An unreadable file is left alone rather than replaced by the change.
-    if (!doc.Load(file)) return false;
-    bool changed = false;
-    if (!change(doc, changed)) return false;
-    if (!changed) return true;
-    KeepPrivate(file);
-    return doc.Save(file);
+    if (!QDir().mkpath(RegistryStore::ConfigFolder())) return false;
+    return IniDocument::Update(file, [&](IniDocument& doc, bool& changed) {
+        if (!change(doc, changed)) return false;
+        if (changed) KeepPrivate(file);
+        return true;
+    });
 }
 
 bool LoadRoot(const QString& root, IniDocument& doc) {
@@ -298,6 +268,22 @@ bool Delete(const QString& root, const QString& keyPath, const QString& name) {
     const QString key = NormalKeyPath(keyPath);
     return Modify(root, [&](IniDocument& doc, bool& changed) {
         changed = doc.RemoveKey(key, name);
+        return true;
+    });
+}
+
+bool Update(const QString& root, const QString& keyPath, const QString& name,
+            const std::function<std::optional<Value>(const Value& current)>& change) {
+    const QString key = NormalKeyPath(keyPath);
+    return Modify(root, [&](IniDocument& doc, bool& changed) {
+        const auto stored = doc.Value(key, name);
+        const std::optional<Value> next = change(stored ? DecodeValue(*stored) : Value{});
+        if (!next) return true;
+        if (next->type == Type::None || (next->type == Type::Binary && !IsHexDigits(next->text))) return false;
+        const QString text = EncodeValue(*next);
+        if (stored == text) return true;
+        doc.SetValue(key, name, text);
+        changed = true;
         return true;
     });
 }

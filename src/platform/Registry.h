@@ -12,6 +12,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <functional>
+#include <optional>
 
 namespace RegistryStore {
 enum class Type { None, Text, Number, Binary };
@@ -26,6 +28,11 @@ bool CreateKey(const QString& root, const QString& keyPath);
 Value Read(const QString& root, const QString& keyPath, const QString& name);
 bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value);
 bool Delete(const QString& root, const QString& keyPath, const QString& name);
+// Reads one value, lets `change` compute its new value and writes that, all
+// under the store's lock, so two programs counting on one value never hand
+// out the same one. `change` returning nullopt leaves the value as it is.
+bool Update(const QString& root, const QString& keyPath, const QString& name,
+            const std::function<std::optional<Value>(const Value& current)>& change);
 // Changes whenever the root's values may have changed (every write replaces
 // its file), so a frequent reader can keep what it read until then; "" when
 // nothing is stored.

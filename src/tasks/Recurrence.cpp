@@ -85,14 +85,25 @@ Result Run(Grid& grid, int count, int interval, const Location& where, const Hoo
     const auto save = [&] {
         return hooks.save ? hooks.save() : grid.SaveFile(where.databaseFile);
     };
-    const qint64 base = StartingNumber(grid);
+    // Each number is taken from the counter in one step (read, increment,
+    // write), so a second running copy generating at the same time never
+    // gets the same IDs; none is lower than an ID the grid already has.
+    qint64 floor = TaskCounter::LargestTaskNumber(grid).value_or(0);
     const QString frequency = QString::number(interval);
     bool progressShown = false;
 
     for (int j = 1; j <= count; ++j) {
-        const qint64 number = base + j;
-        if (number > TaskCounter::kMaxNumber) break;
         if (hooks.yield) hooks.yield();
+        std::optional<qint64> next;
+        TaskCounter::Update([&](std::optional<qint64> now) -> std::optional<qint64> {
+            const qint64 n = std::max<qint64>({now.value_or(0), floor, 0}) + 1;
+            if (n > TaskCounter::kMaxNumber) return std::nullopt;
+            next = n;
+            return n;
+        });
+        if (!next) break;
+        const qint64 number = *next;
+        floor = number;
 
         const int source = grid.ActiveRow();
         const int row = grid.Rows();
@@ -111,7 +122,6 @@ Result Run(Grid& grid, int count, int interval, const Location& where, const Hoo
         ++result.made;
 
         if (j >= 2 && hooks.progress) hooks.progress(j - 2);
-        TaskCounter::WritePlain(number);
         if (j == 1 && count >= 2) {
             progressShown = true;
             if (hooks.showProgress) hooks.showProgress(count);

@@ -64,18 +64,25 @@ void FitColumns(Grid& tasks) {
 
 qint64 TakeNumber(const Grid& tasks) {
     // A counter that is no number is recomputed from the grid, so the
-    // proposed ID is not one a task already has.
-    const qint64 number =
-        tasks.Rows() < 2 ? 1
-                         : TaskCounter::Read().value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
-    TaskCounter::WritePlain(number);
-    return number;
+    // proposed ID is not one a task already has. Read and increment are one
+    // step, so a second running copy never proposes the same ID.
+    const auto taken = TaskCounter::Update([&](std::optional<qint64> now) -> std::optional<qint64> {
+        if (tasks.Rows() < 2) return 1;
+        return now.value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
+    });
+    if (taken) return *taken;
+    // The settings could not be written: the number is still proposed.
+    return tasks.Rows() < 2 ? 1
+                            : TaskCounter::Read().value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
 }
 
 void GiveBack(qint64 taken) {
     if (taken < 1) return;
-    const std::optional<qint64> now = TaskCounter::Read();
-    if (now && *now == taken) TaskCounter::WritePlain(taken - 1);
+    // Only while nobody has taken a later number since.
+    TaskCounter::Update([&](std::optional<qint64> now) -> std::optional<qint64> {
+        if (now && *now == taken) return taken - 1;
+        return std::nullopt;
+    });
 }
 
 std::optional<int> FurtherOccurrences(const QString& countText) {

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QItemSelectionModel>
@@ -12,6 +13,7 @@
 #include "lists/ListWindows.h"
 #include "platform/Forms.h"
 #include "platform/GridView.h"
+#include "platform/IniFile.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
 #include "support/Ui.h"
@@ -252,3 +254,22 @@ TEST_F(ListWindowsTest, EachDatabaseHasItsOwnListAndNoneMeansNothingWritten) {
 }
 
 }  // namespace
+
+TEST_F(ListWindowsTest, AnUnreadableListFileIsSaidAndNeverWrittenOver) {
+    {
+        QFile f(main_->ListFilePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(IniDocument::kMaxFileBytes + 1));   // sparse: no disk used
+    }
+    main_->mnueploy_Click();
+    Form2* w = Forms::Loaded<Form2>();
+    ASSERT_TRUE(w && w->isVisible());
+    EXPECT_EQ(w->Grid1.Rows(), 1);
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("could not be read")) << TestEnv::Dialogs().LastMessage().toStdString();
+
+    TestEnv::Dialogs().Reset();
+    AddThrough<frmemployee>(w, "Alice", QColor(255, 0, 0));
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().join("\n").contains("could not be written"));
+    EXPECT_EQ(QFileInfo(main_->ListFilePath()).size(), IniDocument::kMaxFileBytes + 1);
+}

@@ -5,6 +5,14 @@
 #include <QFileInfo>
 #include <csignal>
 #include <sys/resource.h>
+#include <QDateTime>
+#include <cerrno>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "support/TestEnv.h"
 
@@ -134,4 +142,119 @@ TEST_F(FileOpsTest, SafeFileNames) {
                                QString("/abs"), QString("a\\b"), QString("tab\there"), QString("nl\n"),
                                QString("nul") + QChar(0), QString(256, 'a')})
         EXPECT_FALSE(FileOps::IsSafeFileName(bad)) << bad.toStdString();
+}
+
+namespace {
+// Sets a file's modification time `seconds` into the past.
+void Age(const QString& path, int seconds) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime));
+}
+}  // namespace
+
+TEST_F(FileOpsTest, StaleTemporariesOfOurOwnAreClearedAtTheNextWrite) {
+    const QString path = temp_ + "/plant.vkt";
+    ASSERT_TRUE(FileOps::WriteFileSafely(path, "v1"));
+    // What a writer killed before its rename leaves, and look-alikes that
+    // are not ours or not stale.
+    const QString stale = temp_ + "/.plant.vkt.Ab3dE9.qtmp";
+    const QString young = temp_ + "/.plant.vkt.Zz9yY8.qtmp";
+    const QString locked = temp_ + "/.plant.vkt.Lk0ck1.qtmp";
+    const QString otherFile = temp_ + "/.other.vkt.Ab3dE9.qtmp";
+    const QStringList usersOwn = {temp_ + "/plant.vkt.backup", temp_ + "/.plant.vkt.Ab3dE9.qtmp.keep",
+                                  temp_ + "/.plant.vkt.Ab_dE9.qtmp"};
+    for (const QString& f : QStringList{stale, young, locked, otherFile} + usersOwn) {
+        ASSERT_TRUE(TestEnv::WriteAll(f, "partial"));
+        if (f != young) Age(f, 60);
+    }
+    const int holder = ::open(QFile::encodeName(locked).constData(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);   // a writer still at work
+
+    ASSERT_TRUE(FileOps::WriteFileSafely(path, "v2"));
+    EXPECT_FALSE(QFile::exists(stale));
+    EXPECT_TRUE(QFile::exists(young));
+    EXPECT_TRUE(QFile::exists(locked));
+    EXPECT_TRUE(QFile::exists(otherFile));   // another file's: its own writer clears it
+    for (const QString& f : usersOwn) EXPECT_TRUE(QFile::exists(f)) << f.toStdString();
+    ::close(holder);
+    Age(young, 60);
+    ASSERT_TRUE(FileOps::CopyFile(path, path, true));   // a copy writes the same way
+    EXPECT_FALSE(QFile::exists(young));
+    EXPECT_FALSE(QFile::exists(locked));
+    EXPECT_EQ(ReadAll(path), "v2");
+}
+
+TEST_F(FileOpsTest, AFullDiskIsNamedAndPermissionsAndLinksAreKept) {
+    const QString path = temp_ + "/tasks.vkt";
+    ASSERT_TRUE(FileOps::WriteFileSafely(path, "old"));
+    QString error;
+    {
+        TestEnv::DiskFull full(16);
+        EXPECT_FALSE(FileOps::WriteFileSafely(path, QByteArray(4096, 'x'), &error));
+    }
+    EXPECT_EQ(error, "The disk is full.");
+    EXPECT_EQ(FileOps::ErrorText(ENOSPC), "The disk is full.");
+    EXPECT_EQ(FileOps::ErrorText(EACCES), QString::fromLocal8Bit(strerror(EACCES)));
+    EXPECT_FALSE(FileOps::WriteFileSafely(temp_ + "/missing/x", "x", &error));
+    EXPECT_EQ(error, QString::fromLocal8Bit(strerror(ENOENT)));
+
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(FileOps::WriteFileSafely(path, "new"));
+    EXPECT_EQ(QFile::permissions(path) & 0x70FF, QFile::ReadOwner | QFile::WriteOwner);   // owner, group, others
+
+    // A database reached through a link: the file behind it is replaced.
+    ASSERT_TRUE(QFile::link(path, temp_ + "/link.vkt"));
+    ASSERT_TRUE(FileOps::WriteFileSafely(temp_ + "/link.vkt", "through the link"));
+    EXPECT_TRUE(QFileInfo(temp_ + "/link.vkt").isSymLink());
+    EXPECT_EQ(ReadAll(path), "through the link");
+    EXPECT_EQ(FilesIn(temp_), QStringList({"link.vkt", "tasks.vkt"}));
+}
+
+// Every fsync of this test program passes through here, so a test can see
+// what the safe-write routine syncs, and when.
+namespace {
+struct SyncRecord {
+    bool folder;
+    QByteArray targetThen;   // the target's bytes at the moment of the sync
+};
+std::vector<SyncRecord>* g_syncs = nullptr;
+QString g_syncTarget;
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    using Fn = int (*)(int);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fsync"));
+    if (g_syncs) {
+        struct stat st {};
+        ::fstat(fd, &st);
+        g_syncs->push_back({S_ISDIR(st.st_mode), TestEnv::ReadAll(g_syncTarget)});
+    }
+    return real(fd);
+}
+
+TEST_F(FileOpsTest, TheFileIsSyncedBeforeTheRenameAndTheFolderAfterIt) {
+    const QString path = temp_ + "/plant.vkt";
+    ASSERT_TRUE(FileOps::WriteFileSafely(path, "old"));
+    for (int copy = 0; copy < 2; ++copy) {
+        std::vector<SyncRecord> syncs;
+        g_syncTarget = path;
+        g_syncs = &syncs;
+        if (copy == 0) {
+            ASSERT_TRUE(FileOps::WriteFileSafely(path, "new"));
+        } else {
+            ASSERT_TRUE(FileOps::WriteFileSafely(temp_ + "/src", "copied"));
+            syncs.clear();
+            ASSERT_TRUE(FileOps::CopyFile(temp_ + "/src", path, true));
+        }
+        g_syncs = nullptr;
+        const QByteArray before = copy == 0 ? "old" : "new";
+        const QByteArray after = copy == 0 ? "new" : "copied";
+        ASSERT_EQ(syncs.size(), 2u) << copy;
+        EXPECT_FALSE(syncs[0].folder);
+        EXPECT_EQ(syncs[0].targetThen, before);   // the temporary, before it takes the name
+        EXPECT_TRUE(syncs[1].folder);
+        EXPECT_EQ(syncs[1].targetThen, after);    // the folder, once the rename is done
+    }
 }

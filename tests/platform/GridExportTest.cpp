@@ -193,3 +193,26 @@ TEST_F(GridExportTest, SpreadsheetProgramReadsTheShownTable) {
         while (!r.isEmpty() && r.last().isEmpty()) r.removeLast();
     EXPECT_EQ(got, Expected(g, {0, 1, 2}, true));
 }
+
+namespace {
+class GridExportDiskTest : public QuillonTest {};
+}
+
+TEST_F(GridExportDiskTest, AFullDiskIsNamedForBothExportsAndTheOldFileStays) {
+    Grid g(1, 3);
+    g.SetText(0, 1, "Task ID");
+    for (int i = 0; i < 3000; ++i) g.AddItem(QStringLiteral("ID-%1\tA long piece of equipment name %1").arg(i));
+    for (const QString& name : {QStringLiteral("/temp.xls"), QStringLiteral("/page.html")}) {
+        const QString path = temp_ + name;
+        ASSERT_TRUE(TestEnv::WriteAll(path, "old export"));
+        QString error;
+        bool ok = true;
+        {
+            TestEnv::DiskFull full(4096);
+            ok = name.endsWith(".xls") ? ExportToExcel(g, path, &error) : ExportToHTML(g, path, &error);
+        }
+        EXPECT_FALSE(ok) << name.toStdString();
+        EXPECT_TRUE(error.contains("The disk is full.")) << error.toStdString();
+        EXPECT_EQ(TestEnv::ReadAll(path), "old export");
+    }
+}

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
+#include <thread>
 #include <sys/resource.h>
 
 #include "support/TestEnv.h"
@@ -124,7 +125,7 @@ TEST_F(IniFileTest, CrlfFileStaysCrlfAndBomIsSkippedButKept) {
     EXPECT_EQ(lf.ToBytes(), "[A]\nx=1\ny=2\n");
 }
 
-TEST_F(IniFileTest, AnsiFileReadsAsWindows1252AndIsWrittenBackAsUtf8) {
+TEST_F(IniFileTest, AnsiFileReadsAsWindows1252AndUntouchedLinesKeepTheirBytes) {
     // "José" and "€ 5" and "Müller" as Windows wrote them in code page 1252.
     WriteAll(Path(), "[Employees]\r\nJos\xE9=255\r\nM\xFCller=\x80 5\r\nQuote=\x93hi\x94\r\n");
     aaxIniFile ini;
@@ -134,9 +135,13 @@ TEST_F(IniFileTest, AnsiFileReadsAsWindows1252AndIsWrittenBackAsUtf8) {
                        {QString::fromUtf8("Müller"), QString::fromUtf8("€ 5")},
                        {"Quote", QString::fromUtf8("\u201Chi\u201D")}}));
 
-    ASSERT_TRUE(ini.WriteValue("Employees", "Zoe", "1"));
-    EXPECT_EQ(ReadAll(Path()), QString::fromUtf8("[Employees]\r\nJosé=255\r\nMüller=€ 5\r\n"
-                                                 "Quote=\u201Chi\u201D\r\nZoe=1\r\n").toUtf8());
+    // A new line is UTF-8; the lines the write did not change stay as they were.
+    ASSERT_TRUE(ini.WriteValue("Employees", "Zoë", "1"));
+    EXPECT_EQ(ReadAll(Path()), "[Employees]\r\nJos\xE9=255\r\nM\xFCller=\x80 5\r\nQuote=\x93hi\x94\r\nZo\xC3\xAB=1\r\n");
+    // A changed line is written as UTF-8.
+    ASSERT_TRUE(ini.WriteValue("Employees", QString::fromUtf8("josé"), "7"));
+    EXPECT_EQ(ReadAll(Path()), "[Employees]\r\nJos\xC3\xA9=7\r\nM\xFCller=\x80 5\r\nQuote=\x93hi\x94\r\nZo\xC3\xAB=1\r\n");
+    EXPECT_EQ(List(ini, "Employees").front(), std::make_pair(QString::fromUtf8("José"), QString("7")));
 }
 
 TEST_F(IniFileTest, ListFileOperationsAsTheListWindowsUseThem) {
@@ -297,4 +302,110 @@ TEST_F(IniFileTest, ListingALongSectionKeyByKey) {
     EXPECT_EQ(value, "7");
     EXPECT_EQ(ini.ReadValue("Types", "oil", value), 0);
     EXPECT_NE(ini.ReadValue("Equipment", "Item 2000", value), 0);
+}
+
+TEST_F(IniFileTest, OneStrayByteGarblesNothingElseAndIsNeverRewritten) {
+    // A UTF-8 file (the path of a user's home) with one Windows-1252 line.
+    const QByteArray utf8Line = "Default=/home/j\xC3\xBCrgen/plant.vkt";
+    const QByteArray ansiLine = "Note=Stra\xDF" "e 5";
+    WriteAll(Path(), "[Settings]\n" + utf8Line + "\n" + ansiLine + "\nName=Ren\xC3\xA9\n");
+    aaxIniFile ini;
+    ini.FileName(Path());
+    QString value;
+    ASSERT_EQ(ini.ReadValue("Settings", "Default", value), 0);
+    EXPECT_EQ(value, QString::fromUtf8("/home/jürgen/plant.vkt"));
+    ini.ReadValue("Settings", "Note", value);
+    EXPECT_EQ(value, QString::fromUtf8("Straße 5"));
+    ini.ReadValue("Settings", "Name", value);
+    EXPECT_EQ(value, QString::fromUtf8("René"));
+
+    // Writes elsewhere leave every other line byte for byte.
+    ASSERT_TRUE(ini.WriteValue("Settings", "Name", QString::fromUtf8("Zoë")));
+    ASSERT_TRUE(ini.WriteValue("Other", "x", "1"));
+    ASSERT_TRUE(ini.DeleteKey("Other", "missing"));
+    EXPECT_EQ(ReadAll(Path()), "[Settings]\n" + utf8Line + "\n" + ansiLine + "\nName=Zo\xC3\xAB\n\n[Other]\nx=1\n");
+    ini.ReadValue("Settings", "Default", value);
+    EXPECT_EQ(value, QString::fromUtf8("/home/jürgen/plant.vkt"));
+
+    // Mixed line ends, a last line without one, and a byte-order mark all
+    // survive a parse and write untouched.
+    const QByteArray odd = "\xEF\xBB\xBF[A]\r\nk=\xE9\rl=\xC3\xA9\n;c\r\n\nlast=1";
+    IniDocument doc;
+    doc.Parse(odd);
+    EXPECT_EQ(doc.ToBytes(), odd);
+    EXPECT_EQ(doc.Value("A", "k"), QString::fromUtf8("é"));
+    EXPECT_EQ(doc.Value("A", "l"), QString::fromUtf8("é"));
+    doc.SetValue("A", "new", "2");
+    EXPECT_EQ(doc.ToBytes(), "\xEF\xBB\xBF[A]\r\nk=\xE9\rl=\xC3\xA9\n;c\r\n\nlast=1\r\nnew=2\r\n");
+
+    // Only the file's first bytes are a byte-order mark: on a later line it
+    // is text, so that line is no section header.
+    IniDocument mark;
+    mark.Parse("[A]\n\xEF\xBB\xBF[B]\nk=v\n");
+    EXPECT_EQ(mark.Sections(), QStringList({"A"}));
+    EXPECT_EQ(mark.Value("A", "k"), QString("v"));
+}
+
+TEST_F(IniFileTest, EveryKeyTheWriterAcceptsReadsBackUnchanged) {
+    const QStringList keys = {"Pipe 3\"=spare", "\"Pipe 3\"=spare\"", "a=b", "\"", "\"\"", "x\"", "\"=",
+                              "=", "==\"\"==", "a\" = b", "[x]=y", ";c=\"d\"", "q\"\"=\"\"r", "plain"};
+    aaxIniFile ini;
+    ini.FileName(Path());
+    for (int i = 0; i < keys.size(); ++i) ASSERT_TRUE(ini.WriteValue("K", keys[i], QString::number(i)));
+    Entries expected;
+    for (int i = 0; i < keys.size(); ++i) expected.emplace_back(keys[i], QString::number(i));
+    EXPECT_EQ(List(ini, "K"), expected);
+    for (int i = 0; i < keys.size(); ++i) {
+        QString value;
+        EXPECT_EQ(ini.ReadValue("K", keys[i], value), 0) << keys[i].toStdString();
+        EXPECT_EQ(value, QString::number(i)) << keys[i].toStdString();
+    }
+    // Changing one replaces it where it stands; deleting takes only it.
+    ASSERT_TRUE(ini.WriteValue("K", "Pipe 3\"=spare", "new"));
+    ASSERT_TRUE(ini.DeleteKey("K", "a=b"));
+    expected[0].second = "new";
+    expected.erase(expected.begin() + 2);
+    EXPECT_EQ(List(ini, "K"), expected);
+
+    // Files written before keep reading as they did.
+    IniDocument old;
+    old.Parse("[K]\n\"a=b\"=1\n\"\"Quoted\"\"=2\n\"a\"b=c\"=3\nplain \"x\"=4\n");
+    EXPECT_EQ(old.Entries("K"), Entries({{"a=b", "1"}, {"\"Quoted\"", "2"}, {"a\"b=c", "3"}, {"plain \"x\"", "4"}}));
+    // A hand-written quoted key with blanks inside its quotes is found as
+    // every name is, without them.
+    old.Parse("[K]\n\" spaced \"=5\n\" odd\"\"=6\n");
+    EXPECT_EQ(old.Value("K", "spaced"), QString("5"));
+    EXPECT_EQ(old.Value("K", "odd\""), QString("6"));
+}
+
+TEST_F(IniFileTest, AFileTooLargeToBeAListIsRefusedAndLeftAlone) {
+    {
+        QFile f(Path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(IniDocument::kMaxFileBytes + 1));   // sparse: no disk used
+    }
+    IniDocument doc;
+    QString error;
+    EXPECT_FALSE(doc.Load(Path(), &error));
+    EXPECT_TRUE(error.contains("too large")) << error.toStdString();
+    aaxIniFile ini;
+    ini.FileName(Path());
+    EXPECT_FALSE(ini.WriteValue("Types", "Oil", ""));
+    EXPECT_EQ(QFileInfo(Path()).size(), IniDocument::kMaxFileBytes + 1);
+}
+
+TEST_F(IniFileTest, WritersInParallelLoseNothing) {
+    // Each thread opens the folder lock on its own, as another process would.
+    constexpr int kEach = 150;
+    auto add = [&](const QString& prefix) {
+        aaxIniFile ini;
+        ini.FileName(Path());
+        for (int i = 0; i < kEach; ++i) ini.WriteValue("Employees", prefix + QString::number(i), "1");
+    };
+    std::thread a(add, QStringLiteral("A")), b(add, QStringLiteral("B"));
+    a.join();
+    b.join();
+    aaxIniFile ini;
+    ini.FileName(Path());
+    EXPECT_EQ(List(ini, "Employees").size(), size_t(2 * kEach));
 }
