@@ -97,6 +97,13 @@ QIcon DrawnIcon(const QString& key) {
             p.setBrush(dots[i]);
             p.drawEllipse(at[i], 2.8, 2.8);
         }
+    } else if (key == "Exit") {
+        // Red under a white cross reads on light, dark and black toolbars.
+        p.setBrush(QColor(200, 40, 40));
+        p.drawEllipse(QRectF(3, 3, 26, 26));
+        p.setPen(QPen(Qt::white, 3.5, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(11, 11), QPointF(21, 21));
+        p.drawLine(QPointF(21, 11), QPointF(11, 21));
     } else if (key == "Tray") {
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(3, 22, 26, 7));
@@ -134,7 +141,9 @@ QIcon ToolIcon(const ToolButton& b, QStyle* style) {
     if (b.key == "Open") fallback = style->standardIcon(QStyle::SP_DialogOpenButton);
     else if (b.key == "Column") fallback = style->standardIcon(QStyle::SP_FileDialogDetailedView);
     else if (b.key == "Help") fallback = style->standardIcon(QStyle::SP_DialogHelpButton);
-    else if (b.key == "Exit") fallback = style->standardIcon(QStyle::SP_DialogCloseButton);
+    // The style's and the desktop theme's exit pictures are a black cross,
+    // which vanishes on the dark and high-contrast skins' toolbars.
+    else if (b.key == "Exit") return DrawnIcon(b.key);
     else fallback = DrawnIcon(b.key);
     return QIcon::fromTheme(b.themeName, fallback);
 }

@@ -501,3 +501,22 @@ TEST_F(Form1User, TheHighContrastSkinLeavesTheFittedGridColumnsReadable) {
             << text.toStdString() << " is cut off";
     }
 }
+
+TEST_F(Form1User, EveryToolbarPictureShowsOnTheBlackHighContrastToolbar) {
+    Start();
+    const QString skin = QCoreApplication::applicationDirPath() + "/high-contrast.skn";
+    TestEnv::Dialogs().AnswerOpen(skin);
+    ClickToolButton("Edit");
+    Settle();
+    ASSERT_FALSE(form_->styleSheet().isEmpty());
+    for (QAction* a : form_->Toolbar1->actions()) {
+        QWidget* button = form_->Toolbar1->widgetForAction(a);
+        if (!button) continue;
+        const QImage shot = button->grab().toImage();
+        int visible = 0;   // pixels that stand out from the black toolbar
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (QColor(shot.pixel(x, y)).lightness() > 90) ++visible;
+        EXPECT_GT(visible, 40) << a->toolTip().toStdString() << " cannot be seen";
+    }
+}
