@@ -108,6 +108,9 @@ void Form1::phGantX1_MouseOverItem(const GanttItem& item) {
 }
 
 void Form1::mnupgantt_Click() {
+    // Printed from the Print Menu without a look at the chart page, a chart
+    // drawn before the last change would print tasks that are gone.
+    if (chartStale_ && !Busy()) GetChart();
     Form19* preview = Forms::Show<Form19>();
     preview->ShowChart(phGantX1);
 }

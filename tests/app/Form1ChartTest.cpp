@@ -367,3 +367,18 @@ TEST_F(Form1Chart, ThePageShowsWhatTheTaskPageChangedMeanwhile) {
     ClickTab(form_->SSTab1, 1);
     EXPECT_EQ(Chart()->EndDate, zoomedEnd);
 }
+
+TEST_F(Form1ChartPrint, ThePrintMenuPrintsTheChartOfWhatTheTaskPageShowsNow) {
+    QTabBar* tabs = form_->SSTab1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    ClickListItem("Complete");                 // only Cy's task stays shown
+    OpenPreviewFromThePrintMenu();
+    Form19* preview = Forms::Loaded<Form19>();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(Chart()->BarCount(), 1);
+    Printing::SetPdfOutput(Pdf());
+    ClickPrint(preview);
+    const QString text = Run("pdftotext", {"-layout", Pdf(), "-"});
+    EXPECT_TRUE(text.contains("Boiler 1")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Pump")) << "a task the view hid was printed\n" << text.toStdString();
+}
