@@ -16,6 +16,7 @@
 #include <QToolBox>
 
 #include "app/Form1.h"
+#include "platform/WaitCursor.h"
 #include "app/Form5.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
@@ -160,12 +161,6 @@ QIcon ListIcon(const QString& item) {
         return style->standardIcon(QStyle::SP_FileDialogContentsView);
     return style->standardIcon(QStyle::SP_ArrowRight);
 }
-
-// The hourglass for the length of one command.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // A task row is active: the commands that act on the ActiveTask need one.
 bool TaskRowActive(const Grid& grid) {

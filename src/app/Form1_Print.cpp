@@ -5,6 +5,7 @@
 #include <QApplication>
 
 #include "app/Form1.h"
+#include "platform/WaitCursor.h"
 #include "app/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
@@ -18,11 +19,6 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Quillon");
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 // The row of the task to print, or -1 after saying there is none.
 int PrintedTaskRow(const Grid& grid) {

@@ -15,19 +15,7 @@
 #include "platform/Forms.h"
 #include "platform/GanttChart.h"
 #include "platform/Printing.h"
-
-namespace {
-// The hourglass for as long as it lives, whichever way printing ends.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { Restore(); }
-    void Restore() {
-        if (on_) QApplication::restoreOverrideCursor();
-        on_ = false;
-    }
-    bool on_ = true;
-};
-}
+#include "platform/WaitCursor.h"
 
 Form19::Form19() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("Form19"));
@@ -84,7 +72,7 @@ void Form19::Toolbar1_ButtonClick(const QString& key) {
 
 bool Form19::PrintChart() {
     if (!chart_) return false;
-    Hourglass hourglass;
+    WaitCursor hourglass;
     QString error;
     std::unique_ptr<QPrinter> printer = Printing::OpenPrinter(QPageLayout::Landscape, &error);
     QPainter painter;
