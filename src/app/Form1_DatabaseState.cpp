@@ -2,11 +2,13 @@
 // whole: changes a failed save left unsaved, the day count of the date
 // window, and the files an older Quillon named for the open database.
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QStatusBar>
 
 #include "app/Form1.h"
 #include "database/DatabaseLocation.h"
+#include "database/TaskDatabase.h"
 #include "platform/Dialogs.h"
 
 namespace {
@@ -43,6 +45,25 @@ bool Form1::ResolveUnsaved() {
             const QString path = Dialogs::Get().SaveFileName(QStringLiteral("Save The Tasks Elsewhere:"),
                                                              kDatabaseFilter, DatabaseFolder());
             if (path.isEmpty()) continue;
+            // "Elsewhere" must not be a way around the checks a save makes: the
+            // open file may have been refused because another program changed
+            // it, and another copy of Quillon may hold the chosen one.
+            const QString chosen = QFileInfo(path).absoluteFilePath();
+            const QString own = QFileInfo(DatabaseFile()).absoluteFilePath();
+            const bool same = chosen == own || (QFileInfo::exists(path) &&
+                                                QFileInfo(path).canonicalFilePath() == QFileInfo(own).canonicalFilePath());
+            if (same) {
+                MsgBox(QStringLiteral("\"%1\" is the database that could not be saved. Choose another file, or "
+                                      "Retry Save.").arg(path),
+                       vb::vbExclamation, kTitle);
+                continue;
+            }
+            const QString holder = TaskDatabase::LockHolder(path);
+            if (!holder.isEmpty()) {
+                MsgBox(QStringLiteral("\"%1\" is in use by %2. Choose another file.").arg(path, holder),
+                       vb::vbExclamation, kTitle);
+                continue;
+            }
             QString error;
             if (!Grid1.SaveFile(path, &error)) {
                 MsgBox(QStringLiteral("The tasks could not be saved to \"%1\": %2").arg(path, error), vb::vbCritical,

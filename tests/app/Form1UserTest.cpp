@@ -3,6 +3,7 @@
 // page, the date window's controls, the exports and the toolbar.
 #include <QAction>
 #include <QApplication>
+#include <QLockFile>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
@@ -17,6 +18,7 @@
 
 #include "app/Forms.h"
 #include "database/DatabaseLocation.h"
+#include "database/TaskDatabase.h"
 #include "lists/ListWindows.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
@@ -303,6 +305,27 @@ TEST_F(Form1User, AnUnsavedChangeCanBeSavedElsewhereOrDiscarded) {
         RowMenu(1, 2, "mnucomp");
     }
     ASSERT_TRUE(form_->Unsaved());
+    // "Elsewhere" is never the file whose save was refused, nor a database
+    // another copy holds: both are said, and the question comes back.
+    const QString held = temp_ + "/held.vkt";
+    ASSERT_TRUE(Stored().SaveFile(held));
+    QLockFile otherCopy(TaskDatabase::LockFilePath(held));
+    ASSERT_TRUE(otherCopy.tryLock(0));
+    const QByteArray heldBytes = TestEnv::ReadAll(held);
+    TestEnv::Dialogs().AnswerChoose(Elsewhere);
+    TestEnv::Dialogs().AnswerSave(db_);
+    TestEnv::Dialogs().AnswerChoose(Elsewhere);
+    TestEnv::Dialogs().AnswerSave(held);
+    TestEnv::Dialogs().AnswerChoose(Cancel);
+    form_->MenuItem("mnuexit")->trigger();
+    EXPECT_TRUE(form_->isVisible());
+    const QStringList said = TestEnv::Dialogs().Messages().mid(TestEnv::Dialogs().Messages().size() - 2);
+    ASSERT_EQ(said.size(), 2);
+    EXPECT_TRUE(said[0].contains("could not be saved")) << said[0].toStdString();
+    EXPECT_TRUE(said[1].contains("is in use by")) << said[1].toStdString();
+    EXPECT_EQ(Stored().Text(1, Col::Status), "On Hold");
+    EXPECT_EQ(TestEnv::ReadAll(held), heldBytes);
+    otherCopy.unlock();
     // Elsewhere: the tasks and their lists go to the new file.
     const QString elsewhere = temp_ + "/rescued.vkt";
     TestEnv::Dialogs().AnswerChoose(Elsewhere);
