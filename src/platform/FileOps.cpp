@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <filesystem>
 #include <system_error>
 
@@ -127,9 +128,12 @@ class AtomicFile {
 public:
     ~AtomicFile() { Cancel(); }
 
-    bool Open(const QString& path, QString* error) {
+    // `mode`: the permissions the file ends with; -1 keeps those of the file
+    // it replaces (or gives a new one the usual 0666 less the umask).
+    bool Open(const QString& path, QString* error, int mode = -1) {
         QString target = path;
-        // A link is kept: the file it points to is the one replaced.
+        // Outside a guarded folder a link is kept: the file it points to is
+        // the one replaced. (Inside one, the caller has refused the link.)
         const QFileInfo info(path);
         if (info.isSymLink() && info.exists()) target = info.canonicalFilePath();
         const QFileInfo t(target);
@@ -140,19 +144,27 @@ public:
 
         struct stat old {};
         const bool hadOld = ::stat(target_.constData(), &old) == 0;
+        if (mode < 0 && hadOld) mode = int(old.st_mode & 07777);
+        // Created with no more than its final permissions, so nobody the
+        // final file shuts out can open the temporary meanwhile.
+        const mode_t createMode = mode < 0 ? 0666 : mode_t(mode);
         static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
         for (int attempt = 0; attempt < 100; ++attempt) {
             QByteArray random(kRandomChars, 'x');
             for (char& c : random) c = kChars[QRandomGenerator::global()->bounded(62)];
             temp_ = folder_ + '/' + TempPrefix(name) + random + kTempSuffix;
-            fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            fd_ = ::open(temp_.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, createMode);
             if (fd_ >= 0) break;
             if (errno != EEXIST) return Fail(error, errno, false);
         }
         if (fd_ < 0) return Fail(error, EEXIST, false);
         ::flock(fd_, LOCK_EX | LOCK_NB);
-        // The new file keeps the permissions the old one had.
-        if (hadOld) ::fchmod(fd_, old.st_mode & 07777);
+        // The umask may have taken bits the file is to have (a shared file
+        // the user made group-writable): given back now, which only widens.
+        if (mode >= 0) {
+            struct stat made {};
+            if (::fstat(fd_, &made) == 0 && (made.st_mode & 07777) != mode_t(mode)) ::fchmod(fd_, mode_t(mode));
+        }
         return true;
     }
 
@@ -205,9 +217,124 @@ private:
     int fd_ = -1;
 };
 
+// The guarded folders, by real name, with the number of holders of each.
+struct Guards {
+    std::mutex mutex;
+    QHash<QString, int> folders;
+};
+Guards& Guarded() {
+    static Guards guards;
+    return guards;
+}
+
+QString LinkMessage(const QString& link) {
+    return QStringLiteral("\"%1\" is a link. Quillon does not read or write its files through links; "
+                          "put the file or folder itself in the link's place.")
+        .arg(link);
+}
+
+// The problem of the folder a file lies in: for a file that is removed or
+// replaced by name, a link in its own place is no way elsewhere.
+QString FolderLinkProblem(const QString& path) {
+    return FileOps::LinkProblem(QFileInfo(path).absolutePath());
+}
+
 }  // namespace
 
 namespace FileOps {
+
+GuardedFolder::GuardedFolder(const QString& folder) {
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    folder_ = real.isEmpty() ? QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) : real;
+    Guards& guards = Guarded();
+    const std::lock_guard<std::mutex> lock(guards.mutex);
+    ++guards.folders[folder_];
+}
+
+GuardedFolder::~GuardedFolder() {
+    Guards& guards = Guarded();
+    const std::lock_guard<std::mutex> lock(guards.mutex);
+    const auto it = guards.folders.find(folder_);
+    if (it != guards.folders.end() && --*it <= 0) guards.folders.erase(it);
+}
+
+QString LinkProblem(const QString& path) {
+    if (path.isEmpty()) return QString();
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // The deepest guarded folder the path lies in.
+    QString root;
+    {
+        Guards& guards = Guarded();
+        const std::lock_guard<std::mutex> lock(guards.mutex);
+        for (auto it = guards.folders.constBegin(); it != guards.folders.constEnd(); ++it) {
+            const QString& folder = it.key();
+            const bool inside = absolute == folder ||
+                                (absolute.startsWith(folder) &&
+                                 (folder.endsWith(QLatin1Char('/')) || absolute.at(folder.size()) == QLatin1Char('/')));
+            if (inside && folder.size() > root.size()) root = folder;
+        }
+    }
+    if (root.isEmpty() || absolute.size() == root.size()) return QString();
+    // Each name below the guarded folder, from the top down; the walk ends
+    // where nothing exists any more.
+    const QStringList parts = absolute.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    QString at = root;
+    for (const QString& part : parts) {
+        at = Join(at, part);
+        struct stat st {};
+        if (::lstat(QFile::encodeName(at).constData(), &st) != 0) break;
+        if (S_ISLNK(st.st_mode)) return LinkMessage(at);
+    }
+    return QString();
+}
+
+QString Resolve(const QString& path) {
+    QFileInfo info(path);
+    // A link that leads nowhere yet names the file it would make.
+    for (int hops = 0; hops < 40 && info.isSymLink() && !info.exists(); ++hops)
+        info = QFileInfo(info.symLinkTarget());
+    const QString real = info.canonicalFilePath();
+    if (!real.isEmpty()) return real;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? info.absoluteFilePath() : Join(folder, info.fileName());
+}
+
+QString DataFolder() {
+    static std::once_flag once;
+    static QString folder;
+    static std::unique_ptr<GuardedFolder> guard;
+    std::call_once(once, [] {
+        const QString wanted = Join(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+                                    QStringLiteral("Quillon"));
+        const QByteArray name = QFile::encodeName(wanted);
+        QDir().mkpath(QFileInfo(wanted).absolutePath());
+        ::mkdir(name.constData(), 0700);
+        // The logs in it hold addresses and whole messages.
+        struct stat st {};
+        if (::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+            (st.st_mode & 077) != 0)
+            ::chmod(name.constData(), st.st_mode & 0700);
+        const QString real = QFileInfo(wanted).canonicalFilePath();
+        folder = real.isEmpty() ? wanted : real;
+        // Quillon once kept these files one folder deeper (organisation and
+        // program name both): what it left there comes over, and a file of
+        // the same name already here is kept as it is.
+        const QString earlier = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (!earlier.isEmpty() && QFileInfo(earlier).canonicalFilePath() != folder && QFileInfo(earlier).isDir()) {
+            QDir old(earlier);
+            for (const QString& entry : old.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+                const QString to = Join(folder, entry);
+                struct stat there {};
+                if (::lstat(QFile::encodeName(to).constData(), &there) == 0) continue;
+                if (::rename(QFile::encodeName(old.filePath(entry)).constData(), QFile::encodeName(to).constData()) == 0)
+                    ::chmod(QFile::encodeName(to).constData(), 0600);
+            }
+            old.rmdir(earlier);
+        }
+        guard = std::make_unique<GuardedFolder>(folder);
+    });
+    return folder;
+}
 
 bool FileExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isFile();
@@ -218,13 +345,13 @@ bool FolderExists(const QString& path) {
 }
 
 bool MakeFolder(const QString& path) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty() || !LinkProblem(path).isEmpty()) return false;
     QDir().mkpath(path);
     return FolderExists(path);
 }
 
 bool RemoveFile(const QString& path) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty() || !FolderLinkProblem(path).isEmpty()) return false;
     std::error_code ec;
     // symlink_status: a link is removed itself, never what it points to, and
     // a dangling link still counts as present.
@@ -236,7 +363,7 @@ bool RemoveFile(const QString& path) {
 }
 
 bool RemoveFolder(const QString& path) {
-    if (path.isEmpty()) return false;
+    if (path.isEmpty() || !FolderLinkProblem(path).isEmpty()) return false;
     std::error_code ec;
     const fs::file_status st = fs::symlink_status(ToPath(path), ec);
     if (st.type() == fs::file_type::not_found) return true;
@@ -248,6 +375,11 @@ bool RemoveFolder(const QString& path) {
 }
 
 bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* error) {
+    for (const QString& path : {src, dst})
+        if (const QString link = LinkProblem(path); !link.isEmpty()) {
+            SetError(error, link);
+            return false;
+        }
     if (!FileExists(src)) {
         SetError(error, QStringLiteral("%1 does not exist").arg(src));
         return false;
@@ -266,9 +398,12 @@ bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* e
         return false;
     }
     // The copy is complete under a temporary name before it takes the
-    // target's name, so a failed copy never leaves a partial file.
+    // target's name, so a failed copy never leaves a partial file; it has
+    // the source's permissions from the start, so a private file stays so.
     AtomicFile out;
-    if (!out.Open(dst, error)) return false;
+    struct stat source {};
+    const int mode = ::fstat(in.handle(), &source) == 0 ? int(source.st_mode & 0777) : -1;
+    if (!out.Open(dst, error, mode)) return false;
     QByteArray buffer;
     while (!in.atEnd()) {
         buffer = in.read(1 << 20);
@@ -279,25 +414,32 @@ bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* e
         SetError(error, in.errorString());
         return false;
     }
-    if (!out.Commit(error)) return false;
-    QFile::setPermissions(dst, QFile::permissions(src));
-    return true;
+    return out.Commit(error);
 }
 
-bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error) {
-    return WriteFileSafely(path, bytes.constData(), bytes.size(), error);
+bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error, Access access) {
+    return WriteFileSafely(path, bytes.constData(), bytes.size(), error, access);
 }
 
-bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error) {
+bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error, Access access) {
     if (path.isEmpty() || FolderExists(path)) {
         SetError(error, QStringLiteral("%1 is not a file name").arg(path));
         return false;
     }
+    if (const QString link = LinkProblem(path); !link.isEmpty()) {
+        SetError(error, link);
+        return false;
+    }
     AtomicFile file;
-    return file.Open(path, error) && file.Write(data, size, error) && file.Commit(error);
+    return file.Open(path, error, access == Access::OwnerOnly ? 0600 : -1) && file.Write(data, size, error) &&
+           file.Commit(error);
 }
 
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {
+    if (const QString link = LinkProblem(path); !link.isEmpty()) {
+        SetError(error, link);
+        return false;
+    }
     if (FolderExists(path)) {
         SetError(error, QStringLiteral("%1 is a folder").arg(path));
         return false;

@@ -5,6 +5,11 @@
 #include <QString>
 
 namespace FileOps {
+// Who may read a file that is written: everyone the folder lets in (a file
+// that is replaced keeps its permissions), or its owner alone (settings,
+// mail logs: they hold passwords and whole messages).
+enum class Access { Shared, OwnerOnly };
+
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
 bool MakeFolder(const QString& path);           // with missing parents
@@ -13,15 +18,48 @@ bool RemoveFolder(const QString& path);          // whole tree
 // Copies src to dst; when dst exists it is replaced only if `overwrite`.
 bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* error = nullptr);
 // Writes the bytes to a temporary file beside `path`, syncs it, renames it
-// over the target and syncs the folder. Temporaries that earlier writers of
-// the same file left behind (killed mid-write) are removed on the way. On a
-// failure the old file is untouched and `error` says why in words the user
-// understands ("The disk is full.").
-bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error = nullptr);
+// over the target and syncs the folder. The temporary is created with the
+// file's final permissions, so no other user can open it in between.
+// Temporaries that earlier writers of the same file left behind (killed
+// mid-write) are removed on the way. On a failure the old file is untouched
+// and `error` says why in words the user understands ("The disk is full.").
+bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+                     Access access = Access::Shared);
+bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error = nullptr,
+                     Access access = Access::Shared);
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
 // The reason for a failed system call, for a message to the user.
 QString ErrorText(int errnoValue);
+
+// Below a guarded folder (the folder of an open database, Quillon's own data
+// folder) every name is one Quillon derives itself, and no file there is
+// read, written, copied, made or removed through a symbolic link: a link
+// planted beside a database must not send its list file, its task lists or
+// its documents somewhere else, nor bring a foreign file in. Such an access
+// fails with a message that names the link. The folder is guarded (under
+// its real name, links resolved) while the object lives.
+class GuardedFolder {
+public:
+    explicit GuardedFolder(const QString& folder);
+    ~GuardedFolder();
+    GuardedFolder(const GuardedFolder&) = delete;
+    GuardedFolder& operator=(const GuardedFolder&) = delete;
+    QString Folder() const { return folder_; }
+
+private:
+    QString folder_;
+};
+// Why `path` may not be used: it lies below a guarded folder and the path,
+// or a folder on the way to it, is a link. "" when it may be used.
+QString LinkProblem(const QString& path);
+// The file a path names, every link on the way resolved; for a file that
+// does not exist (yet), its resolved folder and its own name.
+QString Resolve(const QString& path);
+// The per-user folder of the files Quillon writes for itself (the current
+// skin, the mail logs): its owner's alone (0700), real name, guarded.
+// Files an older Quillon left in its earlier place are brought over once.
+QString DataFolder();
+
 // Joins a folder and a name with exactly one separator between them.
 QString Join(const QString& folder, const QString& name);
 // Makes sure a folder text ends with the separator.

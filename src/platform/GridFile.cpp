@@ -225,6 +225,7 @@ bool GridFile::Save(const Grid& g, const QString& path, QString* error) {
 }
 
 bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* bytesRead) {
+    if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) return SetError(error, link), false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         SetError(error, file.exists() ? file.errorString() : QStringLiteral("The file does not exist."));

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+#include <algorithm>
 #include <QStringDecoder>
 #include <sys/stat.h>
 #include <new>
@@ -50,6 +52,22 @@ bool SameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A hash of the name as SameName compares it (case folded, character by
+// character), taken without making the folded copy.
+quint64 FoldedHash(QStringView name) {
+    quint64 h = 14695981039346656037ull;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        char32_t c = name[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(name[i].unicode(), name[i + 1].unicode());
+            ++i;
+        }
+        h ^= QChar::toCaseFolded(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
 // A line break inside a name or value would split the line and could even
 // start a new section, so it is written as a blank.
 QString OneLine(QString text) {
@@ -87,15 +105,27 @@ QString EncodeKey(const QString& key) {
     return key;
 }
 
-QString StripQuotes(const QString& value) {
+QStringView StripQuotes(QStringView value) {
     if (value.size() >= 2 && value.front() == QLatin1Char('"') && value.back() == QLatin1Char('"'))
         return value.mid(1, value.size() - 2);
     return value;
 }
 
+// A plain ASCII line is widened into a buffer used again for every such
+// line, so reading a large file costs no allocation per line beyond the
+// names and values it keeps.
+bool WidenAscii(QByteArrayView bytes, QString& buffer) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    buffer.resize(bytes.size());
+    QChar* d = buffer.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) d[i] = QLatin1Char(bytes[i]);
+    return true;
+}
+
 // Where the "=" of an entry line stands, and the key before it; -1 when the
 // line is not an entry.
-qsizetype SplitEntry(const QString& raw, QString* key) {
+qsizetype SplitEntry(QStringView raw, QString* key) {
     qsizetype start = 0;
     while (start < raw.size() && raw[start].isSpace()) ++start;
     if (start < raw.size() && raw[start] == QLatin1Char('"')) {
@@ -129,14 +159,14 @@ qsizetype SplitEntry(const QString& raw, QString* key) {
             qsizetype eq = close + 1;
             while (eq < raw.size() && raw[eq].isSpace()) ++eq;
             if (eq < raw.size() && raw[eq] == QLatin1Char('=')) {
-                if (key) *key = raw.mid(start + 1, close - start - 1).trimmed();
+                if (key) *key = raw.mid(start + 1, close - start - 1).trimmed().toString();
                 return eq;
             }
         }
     }
     const qsizetype eq = raw.indexOf(QLatin1Char('='), start);
     if (eq < 0) return -1;
-    if (key) *key = raw.mid(start, eq - start).trimmed();
+    if (key) *key = raw.mid(start, eq - start).trimmed().toString();
     return eq;
 }
 
@@ -147,8 +177,15 @@ qsizetype SplitEntry(const QString& raw, QString* key) {
 
 bool IniDocument::Load(const QString& path, QString* error) {
     lines_.clear();
+    LinesMoved();
     eol_ = QStringLiteral("\n");
     bom_ = false;
+    source_.clear();
+    // Through a link it is not read at all (nor, then, written).
+    if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
+        if (error) *error = link;
+        return false;
+    }
     const QFileInfo info(path);
     if (!info.exists()) return true;
     QFile file(path);
@@ -172,13 +209,14 @@ bool IniDocument::Load(const QString& path, QString* error) {
         Parse(bytes);
     } catch (const std::bad_alloc&) {
         lines_.clear();
+        LinesMoved();
         if (error) *error = QStringLiteral("There is not enough memory to read %1.").arg(path);
         return false;
     }
     return true;
 }
 
-bool IniDocument::Update(const QString& path, const Change& change, QString* error) {
+bool IniDocument::Update(const QString& path, const Change& change, QString* error, FileOps::Access access) {
     FolderLock lock(FolderLock::FolderOf(path));
     if (lock.TimedOut()) {
         if (error) *error = QStringLiteral("%1 is being changed by another program. Please try again.").arg(path);
@@ -189,22 +227,27 @@ bool IniDocument::Update(const QString& path, const Change& change, QString* err
     if (!doc.Load(path, error)) return false;
     bool changed = false;
     if (!change(doc, changed)) return false;
-    return !changed || doc.Save(path, error);
+    return !changed || doc.Save(path, error, access);
 }
 
-bool IniDocument::Save(const QString& path, QString* error) const {
-    return FileOps::WriteFileSafely(path, ToBytes(), error);
+bool IniDocument::Save(const QString& path, QString* error, FileOps::Access access) const {
+    return FileOps::WriteFileSafely(path, ToBytes(), error, access);
 }
 
 void IniDocument::Parse(const QByteArray& input) {
     lines_.clear();
+    LinesMoved();
     bom_ = input.startsWith("\xEF\xBB\xBF");
     const qsizetype n = input.size();
     qsizetype start = bom_ ? 3 : 0;
     eol_ = input.indexOf("\r\n", start) >= 0 ? QStringLiteral("\r\n") : QStringLiteral("\n");
 
+    source_ = input;
     // Lines end at CR LF, LF or a lone CR, as the Windows reader has it.
     const char* data = input.constData();
+    lines_.reserve(size_t(input.count('\n') + 1));
+    QString ascii;
+    QString decoded;
     while (start < n) {
         qsizetype end = start;
         while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
@@ -212,55 +255,81 @@ void IniDocument::Parse(const QByteArray& input) {
         if (next < n) next += (data[next] == '\r' && next + 1 < n && data[next + 1] == '\n') ? 2 : 1;
         Line line;
         line.asRead = true;
-        line.bytes = input.mid(start, end - start);
-        line.end = input.mid(end, next - end);
-        line.raw = DecodeLine(line.bytes);
-        const QString t = line.raw.trimmed();
+        line.from = start;
+        line.size = end - start;
+        line.endSize = quint8(next - end);
+        const QByteArrayView bytes(data + start, end - start);
+        QStringView raw;
+        if (WidenAscii(bytes, ascii)) {
+            raw = ascii;
+        } else {
+            decoded = DecodeLine(bytes.toByteArray());
+            raw = decoded;
+        }
+        const QStringView t = raw.trimmed();
         if (t.startsWith(QLatin1Char('['))) {
             // The last "]" closes the name, so a name may hold "]" itself.
             const qsizetype close = t.lastIndexOf(QLatin1Char(']'));
             line.kind = Line::Section;
-            line.name = (close > 0 ? t.mid(1, close - 1) : t.mid(1)).trimmed();
-        } else if (!t.isEmpty() && !t.startsWith(QLatin1Char(';'))) {
-            QString key;
-            const qsizetype eq = SplitEntry(line.raw, &key);
-            if (eq >= 0) {
-                line.kind = Line::Entry;
-                line.name = key;
-                line.value = StripQuotes(line.raw.mid(eq + 1).trimmed());
-            }
+            line.name = (close > 0 ? t.mid(1, close - 1) : t.mid(1)).trimmed().toString();
+        } else if (!t.isEmpty() && !t.startsWith(QLatin1Char(';')) && SplitEntry(raw, nullptr) >= 0) {
+            // Its key and value are read when its section is.
+            line.kind = Line::Entry;
         }
         lines_.push_back(std::move(line));
         start = next;
     }
 }
 
+QString IniDocument::RawOf(const Line& line) const {
+    return line.asRead ? DecodeLine(source_.sliced(line.from, line.size)) : line.raw;
+}
+
+std::pair<QString, QString> IniDocument::EntryOf(const Line& line) const {
+    if (!line.asRead) return {line.name, line.value};
+    const QString raw = RawOf(line);
+    std::pair<QString, QString> entry;
+    const qsizetype eq = SplitEntry(raw, &entry.first);
+    entry.second = StripQuotes(QStringView(raw).mid(eq + 1).trimmed()).toString();
+    return entry;
+}
+
+bool IniDocument::IsBlank(const Line& line) const {
+    return line.kind == Line::Other && RawOf(line).trimmed().isEmpty();
+}
+
 QByteArray IniDocument::ToBytes() const {
     const QByteArray eol = eol_.toLatin1();
     QByteArray out;
     qsizetype size = bom_ ? 3 : 0;
-    for (const Line& line : lines_) size += (line.asRead ? line.bytes.size() : line.raw.size() * 3) + 2;
+    for (const Line& line : lines_) size += (line.asRead ? line.size : line.raw.size() * 3) + 2;
     out.reserve(size);
     if (bom_) out += "\xEF\xBB\xBF";
     for (size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
-        out += line.asRead ? line.bytes : line.raw.toUtf8();
         // A line keeps the end it had; a last line without one stays so
         // unless something now follows it.
-        if (line.asRead && (!line.end.isEmpty() || i + 1 == lines_.size())) out += line.end;
-        else out += eol;
+        if (line.asRead) {
+            const bool ownEnd = line.endSize > 0 || i + 1 == lines_.size();
+            out += QByteArrayView(source_.constData() + line.from, line.size + (ownEnd ? line.endSize : 0));
+            if (!ownEnd) out += eol;
+        } else {
+            out += line.raw.toUtf8();
+            out += eol;
+        }
     }
     return out;
 }
 
 QStringList IniDocument::Sections() const {
     QStringList out;
+    QSet<QString> seen;
     for (const Line& line : lines_) {
         if (line.kind != Line::Section) continue;
-        bool seen = false;
-        for (const QString& s : out)
-            if (SameName(s, line.name)) { seen = true; break; }
-        if (!seen) out << line.name;
+        const QString folded = line.name.toCaseFolded();
+        if (seen.contains(folded)) continue;
+        seen.insert(folded);
+        out << line.name;
     }
     return out;
 }
@@ -270,9 +339,19 @@ bool IniDocument::HasSection(const QString& section) const {
 }
 
 int IniDocument::FindSection(const QString& section) const {
+    if (!sectionIndexValid_) {
+        sectionIndex_.clear();
+        for (size_t i = 0; i < lines_.size(); ++i)
+            if (lines_[i].kind == Line::Section) sectionIndex_.emplace_back(FoldedHash(lines_[i].name), int(i));
+        // By hash, and a name found twice in file order, so its first place comes first.
+        std::sort(sectionIndex_.begin(), sectionIndex_.end());
+        sectionIndexValid_ = true;
+    }
     const QString name = CleanName(section);
-    for (size_t i = 0; i < lines_.size(); ++i)
-        if (lines_[i].kind == Line::Section && SameName(lines_[i].name, name)) return int(i);
+    const quint64 hash = FoldedHash(name);
+    auto it = std::lower_bound(sectionIndex_.begin(), sectionIndex_.end(), std::pair<quint64, int>(hash, -1));
+    for (; it != sectionIndex_.end() && it->first == hash; ++it)
+        if (SameName(lines_[size_t(it->second)].name, name)) return it->second;
     return -1;
 }
 
@@ -288,7 +367,7 @@ std::vector<std::pair<QString, QString>> IniDocument::Entries(const QString& sec
     if (s < 0) return out;
     const int end = SectionEnd(s);
     for (int i = s + 1; i < end; ++i)
-        if (lines_[i].kind == Line::Entry) out.emplace_back(lines_[i].name, lines_[i].value);
+        if (lines_[i].kind == Line::Entry) out.push_back(EntryOf(lines_[i]));
     return out;
 }
 
@@ -297,20 +376,24 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
     if (s < 0) return std::nullopt;
     const QString name = CleanName(key);
     const int end = SectionEnd(s);
-    for (int i = s + 1; i < end; ++i)
-        if (lines_[i].kind == Line::Entry && SameName(lines_[i].name, name)) return lines_[i].value;
+    for (int i = s + 1; i < end; ++i) {
+        if (lines_[i].kind != Line::Entry) continue;
+        auto [key, value] = EntryOf(lines_[i]);
+        if (SameName(key, name)) return value;
+    }
     return std::nullopt;
 }
 
 void IniDocument::AddSection(const QString& section) {
     if (FindSection(section) >= 0) return;
     // A blank line between sections, as the files are usually laid out.
-    if (!lines_.empty() && !lines_.back().raw.trimmed().isEmpty()) lines_.push_back(Line{});
+    if (!lines_.empty() && !IsBlank(lines_.back())) lines_.push_back(Line{});
     Line header;
     header.kind = Line::Section;
     header.name = CleanName(section);
     header.raw = QLatin1Char('[') + header.name + QLatin1Char(']');
     lines_.push_back(std::move(header));
+    LinesMoved();
 }
 
 void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {
@@ -322,13 +405,14 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
 
     for (int i = s + 1; i < end; ++i) {
         Line& line = lines_[i];
-        if (line.kind != Line::Entry || !SameName(line.name, name)) continue;
+        if (line.kind != Line::Entry || !SameName(EntryOf(line).first, name)) continue;
         // Replaced where it stands, keeping the key as the file spells it
         // and the blank after "=" if there was one.
-        const qsizetype eq = SplitEntry(line.raw, nullptr);
+        const QString raw = RawOf(line);
+        const qsizetype eq = SplitEntry(raw, nullptr);
         qsizetype valueStart = eq + 1;
-        while (valueStart < line.raw.size() && line.raw[valueStart].isSpace()) ++valueStart;
-        line.raw = line.raw.left(valueStart) + EncodeValue(text);
+        while (valueStart < raw.size() && raw[valueStart].isSpace()) ++valueStart;
+        line.raw = raw.left(valueStart) + EncodeValue(text);
         line.value = text;
         line.asRead = false;
         return;
@@ -342,13 +426,14 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
         if (lines_[i].kind == Line::Entry) { at = i + 1; hasEntry = true; }
     if (!hasEntry)
         for (int i = s + 1; i < end; ++i)
-            if (!lines_[i].raw.trimmed().isEmpty()) at = i + 1;
+            if (!IsBlank(lines_[i])) at = i + 1;
     Line entry;
     entry.kind = Line::Entry;
     entry.name = name;
     entry.value = text;
     entry.raw = EncodeKey(name) + QLatin1Char('=') + EncodeValue(text);
     lines_.insert(lines_.begin() + at, std::move(entry));
+    LinesMoved();
 }
 
 bool IniDocument::RemoveKey(const QString& section, const QString& key) {
@@ -359,8 +444,9 @@ bool IniDocument::RemoveKey(const QString& section, const QString& key) {
     for (size_t i = 0; i < lines_.size();) {
         const Line& line = lines_[i];
         if (line.kind == Line::Section) inSection = SameName(line.name, sectionName);
-        if (inSection && line.kind == Line::Entry && SameName(line.name, name)) {
+        if (inSection && line.kind == Line::Entry && SameName(EntryOf(line).first, name)) {
             lines_.erase(lines_.begin() + i);
+            LinesMoved();
             removed = true;
         } else {
             ++i;
@@ -375,6 +461,7 @@ bool IniDocument::RemoveSection(const QString& section) {
     bool removed = false;
     for (int s = FindSection(section); s >= 0; s = FindSection(section)) {
         lines_.erase(lines_.begin() + s, lines_.begin() + SectionEnd(s));
+        LinesMoved();
         removed = true;
     }
     return removed;

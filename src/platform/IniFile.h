@@ -21,19 +21,23 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileOps.h"
+
 class IniDocument {
 public:
     // Loads the file; a missing file gives an empty document (returns true).
     // Returns false only when an existing file cannot be read.
     bool Load(const QString& path, QString* error = nullptr);
-    bool Save(const QString& path, QString* error = nullptr) const;
+    bool Save(const QString& path, QString* error = nullptr,
+              FileOps::Access access = FileOps::Access::Shared) const;
     // Loads, changes and saves the file while holding the lock of its folder,
     // so two programs changing one file never lose each other's change.
     // `change` sets `changed` when there is something to write; returning
     // false from it stops without writing. A file that cannot be read is
     // never written.
     using Change = std::function<bool(IniDocument&, bool& changed)>;
-    static bool Update(const QString& path, const Change& change, QString* error = nullptr);
+    static bool Update(const QString& path, const Change& change, QString* error = nullptr,
+                       FileOps::Access access = FileOps::Access::Shared);
     // Larger files are refused: a list or settings file is a few kilobytes
     // (a full list of 32,767 long names about two megabytes), and every line
     // read costs memory, so a huge damaged file could exhaust it.
@@ -54,19 +58,35 @@ public:
 
 private:
     struct Line {
-        enum Kind { Other, Section, Entry } kind = Other;
-        QString raw;       // the line's text (decoded, without its line end)
-        QString name;      // section name or key (trimmed)
-        QString value;     // entry value (trimmed, outer quotes removed)
+        enum Kind : quint8 { Other, Section, Entry } kind = Other;
         // A line read from the file and not changed since: its bytes and its
-        // line end exactly as read ("" for a last line without one).
+        // line end (0, 1 or 2 bytes) are kept as they stand in source_, and
+        // its text is decoded only when it is changed.
         bool asRead = false;
-        QByteArray bytes;
-        QByteArray end;
+        quint8 endSize = 0;
+        qsizetype from = 0, size = 0;
+        QString raw;       // the text of a line made or changed here
+        QString name;      // section name; key of an entry made or changed here (trimmed)
+        QString value;     // value of an entry made or changed here (trimmed, outer quotes removed)
     };
+    // The line's text, decoded, without its line end.
+    QString RawOf(const Line& line) const;
+    // An entry line's key and value (those of a line read from the file are
+    // decoded when asked for: most of a large file is never looked at).
+    std::pair<QString, QString> EntryOf(const Line& line) const;
+    bool IsBlank(const Line& line) const;
     int FindSection(const QString& section) const;
     int SectionEnd(int sectionLine) const;   // index after the section's last line
+    // Lines were added or removed: the section index no longer holds.
+    void LinesMoved() { sectionIndexValid_ = false; }
     std::vector<Line> lines_;
+    // (hash of the case-folded name, header line) of every section, sorted,
+    // built when first needed after a change: finding a section in a file
+    // of many sections is a binary search rather than a walk through the
+    // file, and building it allocates nothing per section.
+    mutable std::vector<std::pair<quint64, int>> sectionIndex_;
+    mutable bool sectionIndexValid_ = false;
+    QByteArray source_;      // the bytes the document was read from
     QString eol_ = QStringLiteral("\n");
     bool bom_ = false;       // the file began with a UTF-8 byte-order mark
 };

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <cerrno>
+#include <memory>
+#include <mutex>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -167,35 +169,77 @@ RegistryStore::Value DecodeValue(const QString& stored) {
     return v;
 }
 
-// The settings hold the mail password: their files are for their owner
-// only. The file is made private before the new content is written, and the
-// safe write keeps the permissions of the file it replaces.
-void KeepPrivate(const QString& file) {
-    const QByteArray name = QFile::encodeName(file);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd >= 0) {
-        ::fchmod(fd, 0600);
-        ::close(fd);
-    }
+// Windows read their settings one value at a time, each from the file as it
+// is on disk; the parsed file is kept while the file stays the same (every
+// write replaces it, so its inode changes), so reading N values does not
+// parse the file N times.
+struct ParsedRoot {
+    std::mutex mutex;
+    QString file;
+    QByteArray stamp;
+    std::shared_ptr<const IniDocument> doc;
+};
+ParsedRoot& Parsed() {
+    static ParsedRoot parsed;
+    return parsed;
+}
+
+void SetError(QString* error, const QString& text) {
+    if (error) *error = text;
 }
 
 // Reads, changes and writes one root file while holding the lock, so two
-// running copies of the program never lose each other's changes.
+// running copies of the program never lose each other's changes. The
+// settings hold the mail password: the file is written for its owner only.
 template <typename Change>
-bool Modify(const QString& root, Change change) {
+bool Modify(const QString& root, Change change, QString* error = nullptr) {
     const QString file = RootFile(root);
-    if (file.isEmpty()) return false;
-    if (!QDir().mkpath(RegistryStore::ConfigFolder())) return false;
-    return IniDocument::Update(file, [&](IniDocument& doc, bool& changed) {
-        if (!change(doc, changed)) return false;
-        if (changed) KeepPrivate(file);
-        return true;
-    });
+    if (file.isEmpty()) {
+        SetError(error, QStringLiteral("\"%1\" is not a settings root.").arg(root));
+        return false;
+    }
+    const QString folder = RegistryStore::ConfigFolder();
+    if (!QDir().mkpath(folder)) {
+        SetError(error, QStringLiteral("The settings folder \"%1\" could not be made.").arg(folder));
+        return false;
+    }
+    QString why;
+    const bool written = IniDocument::Update(file, change, &why, FileOps::Access::OwnerOnly);
+    {
+        // A file replaced twice within the clock's resolution may come back
+        // with the inode, size and time of one read before: what this
+        // process read is forgotten at every write of its own.
+        ParsedRoot& parsed = Parsed();
+        const std::lock_guard<std::mutex> lock(parsed.mutex);
+        parsed.doc.reset();
+        parsed.stamp.clear();
+    }
+    if (!written) SetError(error, why.isEmpty() ? QStringLiteral("The settings could not be written.") : why);
+    return written;
 }
 
-bool LoadRoot(const QString& root, IniDocument& doc) {
+std::shared_ptr<const IniDocument> LoadRoot(const QString& root) {
     const QString file = RootFile(root);
-    return !file.isEmpty() && doc.Load(file);
+    if (file.isEmpty()) return nullptr;
+    const QByteArray stamp = RegistryStore::Stamp(root);
+    ParsedRoot& parsed = Parsed();
+    {
+        const std::lock_guard<std::mutex> lock(parsed.mutex);
+        if (!stamp.isEmpty() && parsed.file == file && parsed.stamp == stamp) return parsed.doc;
+    }
+    auto doc = std::make_shared<IniDocument>();
+    if (!doc->Load(file)) return nullptr;
+    // Lookups build the document's index; it is built here, before the
+    // document is shared, so no two readers ever build it at once.
+    doc->HasSection(QString());
+    // A file changed while it was read is read again next time.
+    if (!stamp.isEmpty() && RegistryStore::Stamp(root) == stamp) {
+        const std::lock_guard<std::mutex> lock(parsed.mutex);
+        parsed.file = file;
+        parsed.stamp = stamp;
+        parsed.doc = doc;
+    }
+    return doc;
 }
 
 QString AsText(const RegistryStore::Value& v) {
@@ -218,13 +262,13 @@ QString ConfigFolder() {
 }
 
 bool KeyExists(const QString& root, const QString& keyPath) {
-    IniDocument doc;
-    if (!LoadRoot(root, doc)) return false;
+    const auto doc = LoadRoot(root);
+    if (!doc) return false;
     const QString key = NormalKeyPath(keyPath);
-    if (key.isEmpty()) return true;
+    if (key.isEmpty() || doc->HasSection(key)) return true;
     // A key exists when it or any key below it holds a section.
     const QString below = key + QLatin1Char('\\');
-    for (const QString& section : doc.Sections()) {
+    for (const QString& section : doc->Sections()) {
         const QString s = NormalKeyPath(section);
         if (s.compare(key, Qt::CaseInsensitive) == 0 || s.startsWith(below, Qt::CaseInsensitive))
             return true;
@@ -232,7 +276,7 @@ bool KeyExists(const QString& root, const QString& keyPath) {
     return false;
 }
 
-bool CreateKey(const QString& root, const QString& keyPath) {
+bool CreateKey(const QString& root, const QString& keyPath, QString* error) {
     const QString key = NormalKeyPath(keyPath);
     return Modify(root, [&](IniDocument& doc, bool& changed) {
         if (!doc.HasSection(key)) {
@@ -240,20 +284,22 @@ bool CreateKey(const QString& root, const QString& keyPath) {
             changed = true;
         }
         return true;
-    });
+    }, error);
 }
 
 Value Read(const QString& root, const QString& keyPath, const QString& name) {
-    IniDocument doc;
-    if (!LoadRoot(root, doc)) return Value{};
-    const auto stored = doc.Value(NormalKeyPath(keyPath), name);
+    const auto doc = LoadRoot(root);
+    if (!doc) return Value{};
+    const auto stored = doc->Value(NormalKeyPath(keyPath), name);
     if (!stored) return Value{};
     return DecodeValue(*stored);
 }
 
-bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value) {
-    if (value.type == Type::None) return false;
-    if (value.type == Type::Binary && !IsHexDigits(value.text)) return false;
+bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value, QString* error) {
+    if (value.type == Type::None || (value.type == Type::Binary && !IsHexDigits(value.text))) {
+        SetError(error, QStringLiteral("The value of \"%1\" cannot be stored.").arg(name));
+        return false;
+    }
     const QString key = NormalKeyPath(keyPath);
     const QString stored = EncodeValue(value);
     return Modify(root, [&](IniDocument& doc, bool& changed) {
@@ -261,15 +307,15 @@ bool Write(const QString& root, const QString& keyPath, const QString& name, con
         doc.SetValue(key, name, stored);
         changed = true;
         return true;
-    });
+    }, error);
 }
 
-bool Delete(const QString& root, const QString& keyPath, const QString& name) {
+bool Delete(const QString& root, const QString& keyPath, const QString& name, QString* error) {
     const QString key = NormalKeyPath(keyPath);
     return Modify(root, [&](IniDocument& doc, bool& changed) {
         changed = doc.RemoveKey(key, name);
         return true;
-    });
+    }, error);
 }
 
 bool Update(const QString& root, const QString& keyPath, const QString& name,
@@ -311,7 +357,8 @@ bool aaxRegistry::OpenKey(const QString& path) {
 
 bool aaxRegistry::CreateKey(const QString& path) {
     key_ = path;
-    return RegistryStore::CreateKey(root_, path);
+    error_.clear();
+    return RegistryStore::CreateKey(root_, path, &error_);
 }
 
 int aaxRegistry::GetValue(const QString& name, QString& out) const {
@@ -330,11 +377,13 @@ bool aaxRegistry::SetValue(const QString& name, const QString& text) {
     RegistryStore::Value v;
     v.type = RegistryStore::Type::Text;
     v.text = text;
-    return RegistryStore::Write(root_, key_, name, v);
+    error_.clear();
+    return RegistryStore::Write(root_, key_, name, v, &error_);
 }
 
 bool aaxRegistry::DeleteValue(const QString& name) {
-    return RegistryStore::Delete(root_, key_, name);
+    error_.clear();
+    return RegistryStore::Delete(root_, key_, name, &error_);
 }
 
 // ---------------------------------------------------------------------------
@@ -346,11 +395,11 @@ QString Get(const QString& key, const QString& name) {
     return AsText(RegistryStore::Read(kCurrentUser, QStringLiteral("Software\\Quillon\\") + key, name));
 }
 
-bool Set(const QString& key, const QString& name, const QString& text) {
+bool Set(const QString& key, const QString& name, const QString& text, QString* error) {
     RegistryStore::Value v;
     v.type = RegistryStore::Type::Text;
     v.text = text;
-    return RegistryStore::Write(kCurrentUser, QStringLiteral("Software\\Quillon\\") + key, name, v);
+    return RegistryStore::Write(kCurrentUser, QStringLiteral("Software\\Quillon\\") + key, name, v, error);
 }
 
 }  // namespace Settings
@@ -383,9 +432,12 @@ QVariant GetRegValue(quint32 root, const QString& subKey, const QString& name) {
     }
 }
 
-void SetRegValue(quint32 root, const QString& subKey, const QString& name, const QVariant& value) {
+bool SetRegValue(quint32 root, const QString& subKey, const QString& name, const QVariant& value, QString* error) {
     const QString rootName = RootName(root);
-    if (rootName.isEmpty()) return;
+    if (rootName.isEmpty()) {
+        SetError(error, QStringLiteral("The settings root %1 is not known.").arg(root));
+        return false;
+    }
     const QString text = value.toString().trimmed();
     RegistryStore::Value v;
     // Only text that converts to a number and back unchanged is stored as a
@@ -397,7 +449,7 @@ void SetRegValue(quint32 root, const QString& subKey, const QString& name, const
         v.type = RegistryStore::Type::Text;
         v.text = text;
     }
-    RegistryStore::Write(rootName, subKey, name, v);
+    return RegistryStore::Write(rootName, subKey, name, v, error);
 }
 
 }  // namespace basRegistry

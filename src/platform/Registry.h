@@ -24,10 +24,13 @@ struct Value {
 };
 QString ConfigFolder();
 bool KeyExists(const QString& root, const QString& keyPath);
-bool CreateKey(const QString& root, const QString& keyPath);
+// The writes return false when the value could not be stored, with the
+// reason in `error` in words for the user ("The disk is full.").
+bool CreateKey(const QString& root, const QString& keyPath, QString* error = nullptr);
 Value Read(const QString& root, const QString& keyPath, const QString& name);
-bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value);
-bool Delete(const QString& root, const QString& keyPath, const QString& name);
+bool Write(const QString& root, const QString& keyPath, const QString& name, const Value& value,
+           QString* error = nullptr);
+bool Delete(const QString& root, const QString& keyPath, const QString& name, QString* error = nullptr);
 // Reads one value, lets `change` compute its new value and writes that, all
 // under the store's lock, so two programs counting on one value never hand
 // out the same one. `change` returning nullopt leaves the value as it is.
@@ -51,16 +54,19 @@ public:
     QString GetValue(const QString& name) const;
     bool SetValue(const QString& name, const QString& text);
     bool DeleteValue(const QString& name);
+    // Why the last CreateKey, SetValue or DeleteValue failed ("" when it did not).
+    QString LastError() const { return error_; }
 
 private:
     QString root_ = QStringLiteral("HKEY_CURRENT_USER");
     QString key_;
+    QString error_;
 };
 
 // Shorthand for the common case: a text value under "Software\Quillon\<key>".
 namespace Settings {
 QString Get(const QString& key, const QString& name);
-bool Set(const QString& key, const QString& name, const QString& text);
+bool Set(const QString& key, const QString& name, const QString& text, QString* error = nullptr);
 }
 
 namespace basRegistry {
@@ -72,5 +78,7 @@ QString RootName(quint32 root);
 QVariant GetRegValue(quint32 root, const QString& subKey, const QString& name);
 // A value of digits only (with an optional sign) that fits 32 bits is stored
 // as a number; anything else as text trimmed of blanks.
-void SetRegValue(quint32 root, const QString& subKey, const QString& name, const QVariant& value);
+// False, with the reason, when the value could not be stored.
+bool SetRegValue(quint32 root, const QString& subKey, const QString& name, const QVariant& value,
+                 QString* error = nullptr);
 }

@@ -409,3 +409,30 @@ TEST_F(IniFileTest, WritersInParallelLoseNothing) {
     ini.FileName(Path());
     EXPECT_EQ(List(ini, "Employees").size(), size_t(2 * kEach));
 }
+
+TEST_F(IniFileTest, SectionsAreFoundByNameWhateverTheirCaseAndNumber) {
+    // Many sections, among them names that differ only in case (also outside
+    // ASCII and outside the basic plane) and a duplicate: each lookup finds
+    // the first section of its name, before and after edits move lines.
+    QByteArray text;
+    for (int i = 0; i < 3000; ++i) text += "[Key" + QByteArray::number(i) + "]\nv=" + QByteArray::number(i) + "\n";
+    text += "[\xC3\x84rger]\nv=umlaut\n[\xF0\x90\x90\x80x]\nv=deseret\n[KEY7]\nv=second\n";
+    IniDocument doc;
+    doc.Parse(text);
+    const struct {
+        QString section;
+        QString value;
+    } cases[] = {
+        {"key7", "7"},   {"KEY2999", "2999"}, {QString::fromUtf8("\xC3\xA4RGER"), "umlaut"},
+        {QString::fromUtf8("\xF0\x90\x90\xA8X"), "deseret"}, {" Key0 ", "0"},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& c : cases) EXPECT_EQ(doc.Value(c.section, "V"), c.value) << c.section.toStdString();
+        EXPECT_FALSE(doc.HasSection("Key3000"));
+        // Lines inserted at the top and a section removed shift the rest.
+        doc.SetValue("Key0", "added", "x");
+        doc.RemoveSection("Key1");
+    }
+    EXPECT_FALSE(doc.HasSection("Key1"));
+    EXPECT_EQ(doc.Sections().size(), 3000 - 1 + 2);   // KEY7 is Key7 again
+}
