@@ -431,11 +431,14 @@ void Form1::Form_Load() {
         SetGrid();
         // No database is open: none is named.
         Database.SetLocation(file, QString(), QString());
-        if (!file.isEmpty())
+        if (!file.isEmpty() && !FileOps::FileExists(file))
+            startProblem = QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file);
+        else if (!file.isEmpty() && opened.inUse)
+            startProblem = QStringLiteral("The default database \"%1\" was not opened because %2\nNo database is open.")
+                               .arg(file, error);
+        else if (!file.isEmpty())
             startProblem =
-                FileOps::FileExists(file)
-                    ? QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.").arg(file, error)
-                    : QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file);
+                QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.").arg(file, error);
     }
     GetResolution();                                        // 7.
     FindExcel();                                            // 8.

@@ -63,6 +63,9 @@ void TaskDatabase::SetLocation(const QString& file, const QString& folder, const
     file_ = file;
     folder_ = folder;
     name_ = name;
+    if (folder_.isEmpty()) guard_.reset();
+    else if (!guard_ || guard_->Folder() != QFileInfo(folder_).canonicalFilePath())
+        guard_ = std::make_unique<FileOps::GuardedFolder>(folder_);
     if (locationChanged_) locationChanged_();
 }
 
@@ -87,16 +90,25 @@ QString TaskDatabase::LockHolder(const QString& path) {
         .arg(host.isEmpty() ? QStringLiteral("unknown") : host);
 }
 
-TaskDatabase::Result TaskDatabase::Lock(const QString& path, std::unique_ptr<QLockFile>& lock) const {
-    lock.reset();
-    // The open database's own lock serves a reopening of the same file.
-    if (lock_ && Absolute(path) == lockedPath_) return Result::Ok();
+TaskDatabase::Result TaskDatabase::Lock(const QString& path, Locks& locks) const {
+    locks = {};
+    // The open database's own locks serve a reopening of the same file,
+    // under any of its names.
+    if (lock_ && (Absolute(path) == lockedPath_ || (fileLock_ && fileLock_->Same(path)))) return Result::Ok();
     auto candidate = std::make_unique<QLockFile>(LockFilePath(path));
     // Never stale by age: a copy may keep a database open for weeks. A lock
     // whose process is gone (same machine) is recognised and taken over.
     candidate->setStaleLockTime(0);
     if (candidate->tryLock(0)) {
-        lock = std::move(candidate);
+        // The lock file is found by name; another copy may hold the same
+        // file under another name (a hard link), which only the file's own
+        // lock shows.
+        auto file = std::make_unique<FileLock>(path);
+        if (file->Busy())
+            return Result::InUse(QStringLiteral("it is in use by another copy of Quillon, which opened the same file "
+                                                "under another name (a hard link to it). Close it there first."));
+        locks.name = std::move(candidate);
+        locks.file = std::move(file);
         return Result::Ok();
     }
     switch (candidate->error()) {
@@ -111,7 +123,7 @@ TaskDatabase::Result TaskDatabase::Lock(const QString& path, std::unique_ptr<QLo
         if (candidate->getLockInfo(&pid, &host, &app) && !host.isEmpty() && host != QSysInfo::machineHostName())
             why += QStringLiteral(" If it no longer runs there, delete the file \"%1\" and open the database again.")
                        .arg(LockFilePath(path));
-        return Result::Fail(why);
+        return Result::InUse(why);
     }
     case QLockFile::PermissionError:
         // A folder nobody may write to: no copy can save there, so there is
@@ -122,21 +134,26 @@ TaskDatabase::Result TaskDatabase::Lock(const QString& path, std::unique_ptr<QLo
     }
 }
 
-void TaskDatabase::Adopt(const QString& path, std::unique_ptr<QLockFile> lock, Fingerprint print) {
+void TaskDatabase::Adopt(const QString& path, Locks locks, Fingerprint print) {
     const QString absolute = Absolute(path);
-    if (lock) {
-        lock_ = std::move(lock);
+    if (locks.name) {
+        lock_ = std::move(locks.name);
+        fileLock_ = std::move(locks.file);
         lockedPath_ = absolute;
-    } else if (lockedPath_ != absolute) {
+    } else if (lockedPath_ != absolute && !(fileLock_ && fileLock_->Same(path))) {
         lock_.reset();
+        fileLock_.reset();
         lockedPath_.clear();
     }
+    // A new file (Create) or one a save replaced is locked as it now is.
+    if (fileLock_) fileLock_->Follow(path);
     onDisk_ = std::move(print);
     readable_ = true;
 }
 
 void TaskDatabase::Close() {
     lock_.reset();
+    fileLock_.reset();
     lockedPath_.clear();
     onDisk_ = {};
     readable_ = false;
@@ -173,9 +190,10 @@ void TaskDatabase::SetHeaders(Grid& grid) {
     grid.SetRedraw(true);
 }
 
-TaskDatabase::Result TaskDatabase::Open(const QString& path) {
-    if (path.isEmpty()) return Result::Fail(QStringLiteral("no file was named."));
-    std::unique_ptr<QLockFile> lock;
+TaskDatabase::Result TaskDatabase::Open(const QString& named) {
+    if (named.isEmpty()) return Result::Fail(QStringLiteral("no file was named."));
+    const QString path = FileOps::Resolve(named);
+    Locks lock;
     if (Result locked = Lock(path, lock); !locked) return locked;
     Grid loaded;
     QString error;
@@ -196,9 +214,10 @@ TaskDatabase::Result TaskDatabase::Open(const QString& path) {
     return Result::Ok();
 }
 
-TaskDatabase::Result TaskDatabase::Create(const QString& path) {
-    if (path.isEmpty()) return Result::Fail(QStringLiteral("no file was named."));
-    std::unique_ptr<QLockFile> lock;
+TaskDatabase::Result TaskDatabase::Create(const QString& named) {
+    if (named.isEmpty()) return Result::Fail(QStringLiteral("no file was named."));
+    const QString path = FileOps::Resolve(named);
+    Locks lock;
     if (Result locked = Lock(path, lock); !locked) return locked;
     const auto parts = DatabaseLocation::Derive(path);
     // The tasks of a replaced database go with it: their per-task lists must
@@ -259,6 +278,8 @@ TaskDatabase::Result TaskDatabase::Save() {
         return Result::Fail(error);
     }
     onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())));
+    // The save put a new file in the old one's place: its lock follows.
+    if (fileLock_) fileLock_->Follow(file_);
     SetUnsaved(false);
     return Result::Ok();
 }

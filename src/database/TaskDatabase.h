@@ -8,7 +8,14 @@
 // One database, one writer: an open database holds a lock file beside it
 // (`<file>.lock`, beside the file a link points to), so a second copy of the program is refused with the
 // process and machine that hold it; a lock left by a process that died is
-// taken over. Every save first checks that the file on disk is still the one
+// taken over. It also holds a lock on the file itself, which every name of
+// the file shares, so a copy that reaches it under another name (a hard
+// link) is refused too.
+//
+// A path given to Open or Create is resolved once (every link on the way),
+// and the database lives under its real name from then on; its folder is
+// guarded, so nothing Quillon derives from it (the list file, the companion
+// folder and its lists, Docs, Photos) is read or written through a link. Every save first checks that the file on disk is still the one
 // this object read or wrote last (size, modification time and a hash of its
 // bytes); when another program changed it, the save is refused and the file
 // keeps the other program's content.
@@ -20,6 +27,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/FileOps.h"
+#include "platform/FolderLock.h"
 #include "platform/Grid.h"
 
 class QLockFile;
@@ -29,9 +38,11 @@ public:
     struct Result {
         bool ok = true;
         QString reason;   // why not, in words for the user; "" when ok
+        bool inUse = false;   // another copy of Quillon holds the database
         explicit operator bool() const { return ok; }
         static Result Ok() { return {}; }
         static Result Fail(const QString& why) { return {false, why}; }
+        static Result InUse(const QString& why) { return {false, why, true}; }
     };
 
     TaskDatabase();
@@ -103,10 +114,15 @@ private:
         QDateTime modified;
         QByteArray hash;
     };
+    // The locks of one database: its lock file and the lock on the file.
+    struct Locks {
+        std::unique_ptr<QLockFile> name;
+        std::unique_ptr<FileLock> file;
+    };
     // The file as it is now on disk, holding `bytes` (those read or written).
     static Fingerprint Take(const QString& path, QByteArrayView bytes);
-    Result Lock(const QString& path, std::unique_ptr<QLockFile>& lock) const;
-    void Adopt(const QString& path, std::unique_ptr<QLockFile> lock, Fingerprint print);
+    Result Lock(const QString& path, Locks& locks) const;
+    void Adopt(const QString& path, Locks locks, Fingerprint print);
     void SetUnsaved(bool unsaved);
 
     Grid grid_;
@@ -114,7 +130,9 @@ private:
     bool readable_ = false;
     int busy_ = 0;
     std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<FileLock> fileLock_;
     QString lockedPath_;    // the file lock_ guards
+    std::unique_ptr<FileOps::GuardedFolder> guard_;   // folder_, against links
     Fingerprint onDisk_;    // the file as this object last read or wrote it
     std::function<void()> locationChanged_;
     bool unsaved_ = false;

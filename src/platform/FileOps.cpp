@@ -223,8 +223,10 @@ struct Guards {
     QHash<QString, int> folders;
 };
 Guards& Guarded() {
-    static Guards guards;
-    return guards;
+    // Never destroyed: a guard held by a static object is let go after
+    // every other static is gone.
+    static Guards* guards = new Guards;
+    return *guards;
 }
 
 QString LinkMessage(const QString& link) {
@@ -344,8 +346,12 @@ bool FolderExists(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-bool MakeFolder(const QString& path) {
-    if (path.isEmpty() || !LinkProblem(path).isEmpty()) return false;
+bool MakeFolder(const QString& path, QString* error) {
+    if (path.isEmpty()) return false;
+    if (const QString link = LinkProblem(path); !link.isEmpty()) {
+        SetError(error, link);
+        return false;
+    }
     QDir().mkpath(path);
     return FolderExists(path);
 }

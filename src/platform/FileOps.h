@@ -12,7 +12,9 @@ enum class Access { Shared, OwnerOnly };
 
 bool FileExists(const QString& path);
 bool FolderExists(const QString& path);
-bool MakeFolder(const QString& path);           // with missing parents
+// With missing parents; false (with the reason when one is known) when the
+// folder is not there afterwards.
+bool MakeFolder(const QString& path, QString* error = nullptr);
 bool RemoveFile(const QString& path);            // true when gone afterwards
 bool RemoveFolder(const QString& path);          // whole tree
 // Copies src to dst; when dst exists it is replaced only if `overwrite`.

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -88,4 +89,54 @@ FolderLock::~FolderLock() {
 
 QString FolderLock::FolderOf(const QString& filePath) {
     return QFileInfo(filePath).absolutePath();
+}
+
+namespace {
+
+// The file opened for its lock, or -1; `busy` when another holds it.
+int OpenLocked(const QString& path, bool& busy, quint64& device, quint64& inode) {
+    busy = false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        busy = errno == EWOULDBLOCK;
+        ::close(fd);
+        return -1;
+    }
+    device = quint64(st.st_dev);
+    inode = quint64(st.st_ino);
+    return fd;
+}
+
+}  // namespace
+
+FileLock::FileLock(const QString& path) { fd_ = OpenLocked(path, busy_, device_, inode_); }
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileLock::Same(const QString& path) const {
+    struct stat st {};
+    return fd_ >= 0 && ::stat(QFile::encodeName(path).constData(), &st) == 0 && quint64(st.st_dev) == device_ &&
+           quint64(st.st_ino) == inode_;
+}
+
+bool FileLock::Follow(const QString& path) {
+    if (Same(path)) return true;
+    bool busy = false;
+    quint64 device = 0, inode = 0;
+    const int fd = OpenLocked(path, busy, device, inode);
+    if (fd < 0) return false;
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+    busy_ = false;
+    device_ = device;
+    inode_ = inode;
+    return true;
 }

@@ -30,3 +30,28 @@ private:
     int fd_ = -1;
     bool held_ = false;
 };
+
+// An advisory lock on one file itself, taken at once or not at all. The
+// kernel keys it on the file, not on its name, so every name of the file
+// (hard links) meets the same lock; it goes when the holder closes or dies.
+class FileLock {
+public:
+    explicit FileLock(const QString& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+    // Someone else holds the file's lock.
+    bool Busy() const { return busy_; }
+    // `path` names the file this lock holds.
+    bool Same(const QString& path) const;
+    // The file under `path` was replaced (a save writes a new file and
+    // renames it over the old): its lock is taken and the old one let go.
+    // False when it could not be taken; the old one is then kept.
+    bool Follow(const QString& path);
+
+private:
+    int fd_ = -1;
+    bool busy_ = false;
+    quint64 device_ = 0, inode_ = 0;
+};

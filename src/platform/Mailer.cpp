@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimeZone>
 #include <QUuid>
@@ -230,7 +229,7 @@ bool HasLineBreak(const QString& text) {
 
 namespace MailFiles {
 
-QString Folder() { return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation); }
+QString Folder() { return FileOps::DataFolder(); }
 
 QString Path(const QString& fileName) {
     if (fileName.isEmpty()) return QString();
@@ -250,7 +249,8 @@ bool WriteMailFile(const QString& fileName, const QByteArray& bytes, QString* er
         return false;
     }
     FileOps::MakeFolder(QFileInfo(path).absolutePath());
-    return FileOps::WriteFileSafely(path, bytes, error);
+    // Addresses and whole messages: for the user's eyes only.
+    return FileOps::WriteFileSafely(path, bytes, error, FileOps::Access::OwnerOnly);
 }
 
 // One XML document with the root element `root`, its content written by `body`.

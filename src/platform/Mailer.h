@@ -91,7 +91,8 @@ private:
 };
 
 namespace MailFiles {
-// The per-user data folder that holds the mail logs.
+// The per-user data folder that holds the mail logs (FileOps::DataFolder),
+// where they are written for their owner alone.
 QString Folder();
 // A bare file name resolved in Folder(); a path with a folder as it is; ""
 // for a name that is neither (so no text can lead outside the folder).

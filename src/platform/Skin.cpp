@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QWidget>
 
 #include "platform/FileOps.h"
@@ -11,8 +10,7 @@
 namespace Skin {
 
 QString CurrentSkinPath() {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-        .filePath(QStringLiteral("current.skm"));
+    return FileOps::Join(FileOps::DataFolder(), QStringLiteral("current.skm"));
 }
 
 QString ShippedSkinsFolder() { return QCoreApplication::applicationDirPath(); }

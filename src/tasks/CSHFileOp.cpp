@@ -63,6 +63,11 @@ bool CSHFileOp::CopyOne(const QString& source, const QString& target) {
         lastError_ = QStringLiteral("Cannot copy %1: the file does not exist.").arg(source);
         return false;
     }
+    // Nothing is asked or skipped about a link in the copy's place.
+    if (const QString link = FileOps::LinkProblem(target); !link.isEmpty()) {
+        lastError_ = link;
+        return false;
+    }
     const QFileInfo in(source), out(target);
     // A file copied onto itself is already where it should be.
     if (out.exists() && in.canonicalFilePath() == out.canonicalFilePath()) return true;

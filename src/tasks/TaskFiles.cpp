@@ -81,6 +81,8 @@ bool SaveList(const Grid& grid, const QString& path, QString* error) {
         return false;
     };
     if (path.isEmpty()) return fail(QStringLiteral("The task has no file name."));
+    // A link in the file's place is not "a list this program cannot read".
+    if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) return fail(link);
     const QFileInfo info(path);
     if (info.exists()) {
         Grid existing;
@@ -89,9 +91,9 @@ bool SaveList(const Grid& grid, const QString& path, QString* error) {
                             .arg(path));
     }
     const QString folder = info.absolutePath();
-    if (!FileOps::FolderExists(folder) && !FileOps::MakeFolder(folder))
-        return fail(QStringLiteral("The folder %1 cannot be created.").arg(folder));
     QString why;
+    if (!FileOps::FolderExists(folder) && !FileOps::MakeFolder(folder, &why))
+        return fail(why.isEmpty() ? QStringLiteral("The folder %1 cannot be created.").arg(folder) : why);
     if (!grid.SaveFile(path, &why)) return fail(why);
     return true;
 }
@@ -136,8 +138,9 @@ CopyResult CopyDocument(const QString& source, const QString& docsFolder) {
         result.error = QStringLiteral("No database folder is known.");
         return result;
     }
-    if (!FileOps::FolderExists(docsFolder) && !FileOps::MakeFolder(docsFolder)) {
-        result.error = QStringLiteral("The folder %1 cannot be created.").arg(docsFolder);
+    QString why;
+    if (!FileOps::FolderExists(docsFolder) && !FileOps::MakeFolder(docsFolder, &why)) {
+        result.error = why.isEmpty() ? QStringLiteral("The folder %1 cannot be created.").arg(docsFolder) : why;
         return result;
     }
     const QString name = TrimPath(source);

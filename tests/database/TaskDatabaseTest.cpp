@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <unistd.h>
 
 #include "database/TaskColumns.h"
 #include "database/TaskDatabase.h"
@@ -352,6 +353,42 @@ TEST_F(TaskDatabaseProcessTest, TwoCopiesAddingTasksLoseNothing) {
     AddTask(db, "ID-3");
     EXPECT_TRUE(db.Save());
     EXPECT_EQ(IdsOnDisk(path), (QStringList{"ID-1", "ID-2", "ID-3"}));
+}
+
+TEST_F(TaskDatabaseProcessTest, TwoNamesOfOneFileAreOneDatabase) {
+    // A hard link gives the database a second name, in another folder; a
+    // copy reaching it there is refused as under its own name, before and
+    // after saves have replaced the file, and from either side.
+    const QString path = Path("plant.vkt");
+    QDir().mkpath(Path("sub"));
+    TaskDatabase db;
+    ASSERT_TRUE(db.Create(path));
+    AddTask(db, "ID-1");
+    ASSERT_TRUE(db.Save());
+    const auto linkTo = [&](const QString& alias) {
+        return ::link(QFile::encodeName(path).constData(), QFile::encodeName(Path(alias)).constData()) == 0;
+    };
+    QStringList ids{"ID-1"};
+    for (const char* alias : {"sub/alias.vkt", "sub/later.vkt"}) {
+        ASSERT_TRUE(linkTo(alias));
+        const QString refused = RunHelper({"add", Path(alias), "ID-2"});
+        EXPECT_TRUE(refused.startsWith("refused: it is in use by another copy")) << refused.toStdString();
+        EXPECT_EQ(IdsOnDisk(path), ids);
+        AddTask(db, "ID-3");
+        ids << "ID-3";
+        ASSERT_TRUE(db.Save());   // a new file in the old one's place: the next link is made to it
+    }
+    db.Close();
+
+    ASSERT_TRUE(linkTo("sub/last.vkt"));
+    QProcess* holder = StartHelper({"open", Path("sub/last.vkt")});
+    ASSERT_EQ(FirstLine(holder), "opened");
+    const TaskDatabase::Result r = db.Open(path);
+    EXPECT_FALSE(r);
+    EXPECT_TRUE(r.inUse);
+    holder->closeWriteChannel();
+    ASSERT_TRUE(holder->waitForFinished(20000));
+    EXPECT_TRUE(db.Open(path));
 }
 
 TEST_F(TaskDatabaseProcessTest, ASaveNeverOverwritesWhatAnotherProgramWrote) {
