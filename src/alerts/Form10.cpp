@@ -111,7 +111,7 @@ void Form10::Command1_Click() {
     ok = ::Settings::Set(kKey, QStringLiteral("AlertTime"), at) && ok;
     if (!ok) {
         // The window stays open with what was typed, so nothing is lost.
-        MsgBox(QStringLiteral("The alert settings could not be saved. Please try again."), vb::vbExclamation);
+        MsgBox(::Settings::NotSaved(QStringLiteral("The alert settings")), vb::vbExclamation);
         return;
     }
     close();

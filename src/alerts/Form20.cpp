@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "alerts/NotifierAnimation.h"
+#include "platform/Dialogs.h"
 #include "platform/Registry.h"
 
 namespace {
@@ -106,9 +107,9 @@ bool Form20::Reachable(const QPoint& topLeft) const {
 void Form20::StorePosition() {
     aaxRegistry reg;
     reg.Root(QStringLiteral("HKEY_CURRENT_USER"));
-    reg.CreateKey(QStringLiteral("Software\\Quillon\\Float"));
-    reg.SetValue(QStringLiteral("Top"), QString::number(y()));
-    reg.SetValue(QStringLiteral("Left"), QString::number(x()));
+    if (!reg.CreateKey(QStringLiteral("Software\\Quillon\\Float")) || !reg.SetValue(QStringLiteral("Top"), QString::number(y())) ||
+        !reg.SetValue(QStringLiteral("Left"), QString::number(x())))
+        MsgBox(Settings::NotSaved(QStringLiteral("The notifier's position")), vb::vbExclamation);
 }
 
 void Form20::PopupMenu(const QPoint& globalPos) { mnufile->popup(globalPos); }

@@ -85,7 +85,7 @@ void Form21::Command1_Click() {
     for (int i = 0; i < 10; ++i) saved = aaxRegistry1.SetValue(QString::fromLatin1(kNames[i]), values[i]) && saved;
     if (!saved) {
         // The window stays open so nothing typed is lost.
-        MsgBox(QStringLiteral("The e-mail alert settings could not be saved."), vb::vbCritical);
+        MsgBox(Settings::NotSaved(QStringLiteral("The e-mail alert settings")), vb::vbCritical);
         return;
     }
     close();

@@ -43,7 +43,7 @@ Form24::Form24() {
 void Form24::Check1_Click() {
     const QString value = Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     if (!::Settings::Set(QStringLiteral("Settings"), QStringLiteral("NotTip"), value))
-        MsgBox(QStringLiteral("The setting could not be saved."), vb::vbExclamation);
+        MsgBox(::Settings::NotSaved(QStringLiteral("The setting")), vb::vbExclamation);
 }
 
 void Form24::Command1_Click() {

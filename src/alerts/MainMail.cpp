@@ -167,7 +167,7 @@ void MainMail::SaveSet() {
         {"Password", txtpass->text()}, {"From", txtFromName->text()},   {"FromEmail", txtFrom->text()},
         {"Subject", txtSubject->text()}};
     for (const auto& [name, text] : values) saved = aaxRegistry1.SetValue(QString::fromLatin1(name), text) && saved;
-    if (!saved) MsgBox(QStringLiteral("The mail settings could not be saved."), vb::vbCritical);
+    if (!saved) MsgBox(Settings::NotSaved(QStringLiteral("The mail settings")), vb::vbCritical);
 }
 
 void MainMail::Command2_Click() { SaveSet(); }

@@ -81,7 +81,7 @@ bool frmaddress::SaveList(const QString&, const QString&, QListWidget* list) {
     }
     if (basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, kKey, QStringLiteral("Count")).toInt() != n)
         saved = false;
-    if (!saved) MsgBox(QStringLiteral("The address book could not be saved."), vb::vbCritical);
+    if (!saved) MsgBox(Settings::NotSaved(QStringLiteral("The address book")), vb::vbCritical);
     return saved;
 }
 

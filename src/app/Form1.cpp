@@ -409,6 +409,9 @@ void Form1::BuildMenus() {
 // ---------------------------------------------------------------- start-up
 
 void Form1::Form_Load() {
+    // Start-up writes settings through several steps (the counter, the
+    // spreadsheet path): any of them failing is said once the window is up.
+    const int failedWrites = RegistryStore::WriteFailures();
     Forms::Show<Form25>();                                  // 1. splash
     Skin::ApplyCurrent(this);                               // 2. skin
     csSysTray1->hide();                                     // 3. no tray icon while shown
@@ -465,6 +468,10 @@ void Form1::Form_Load() {
     lastDays_ = Combo3->currentText();
     // The window is up before the start-up options, so that starting in the
     // tray can hide it again.
+    if (RegistryStore::WriteFailures() != failedWrites) {
+        if (!startProblem.isEmpty()) startProblem += QStringLiteral("\n\n");
+        startProblem += Settings::NotSaved(QStringLiteral("Some of Quillon's settings"));
+    }
     show();
     if (!startProblem.isEmpty()) {
         Forms::Unload<Form25>();
@@ -647,15 +654,13 @@ bool Form1::FinishNew(const QString& path) {
     const int answer = MsgBox(QStringLiteral("Set This Database To Load Each Time You Start Quillon?"),
                               vb::vbYesNo | vb::vbCritical | vb::vbDefaultButton2, kTitle);
     const auto parts = DatabaseLocation::Derive(path);
-    if (answer == vb::vbYes) {
-        Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), path);
-        Settings::Set(QStringLiteral("Settings"), QStringLiteral("Path"), parts.folder);
-        Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name);
-    }
+    if (answer == vb::vbYes && !(Settings::Set(QStringLiteral("Settings"), QStringLiteral("Default"), path) &&
+                                 Settings::Set(QStringLiteral("Settings"), QStringLiteral("Path"), parts.folder) &&
+                                 Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name)))
+        MsgBox(Settings::NotSaved(QStringLiteral("The default database")), vb::vbExclamation, kTitle);
     SetPickerDate(QDate::currentDate());
     Combo3->setEditText(QStringLiteral("30"));
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
+    StoreDateWindow();
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
     return true;
@@ -783,19 +788,28 @@ void Form1::mnuselstart_Click() {
     Command2_Click();
 }
 
+void Form1::StoreDateWindow() {
+    if (!Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date())) ||
+        !Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText()))
+        MsgBox(Settings::NotSaved(QStringLiteral("The date window")), vb::vbExclamation, kTitle);
+}
+
 void Form1::DatePicker1_DateChange() {
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    if (!Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date())))
+        MsgBox(Settings::NotSaved(QStringLiteral("The date window")), vb::vbExclamation, kTitle);
     Command2_Click();
 }
 
 void Form1::Combo3_Click() {
     if (!CheckDays()) return;
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
+    if (!Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText()))
+        MsgBox(Settings::NotSaved(QStringLiteral("The date window")), vb::vbExclamation, kTitle);
     Command2_Click();
 }
 
 void Form1::Check1_Click() {
-    Settings::Set(QStringLiteral("Tips"), QStringLiteral("DateFlag"), Check1->isChecked() ? "1" : "0");
+    if (!Settings::Set(QStringLiteral("Tips"), QStringLiteral("DateFlag"), Check1->isChecked() ? "1" : "0"))
+        MsgBox(Settings::NotSaved(QStringLiteral("The Show Tip setting")), vb::vbExclamation, kTitle);
 }
 
 // ---------------------------------------------------------------- grid

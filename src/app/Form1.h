@@ -372,6 +372,7 @@ private:
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
     void MirrorLocation();
     void EnsureCompanionFolder();
+    void StoreDateWindow();   // From and To, saying so when they cannot be stored
     // ---- what the windows show the user (the Photo page, unsaved state) ----
     void ShowUnsaved(bool unsaved);
     void AdoptLegacyFiles();       // files named by an older Quillon, see DatabaseLocation

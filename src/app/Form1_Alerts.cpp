@@ -14,6 +14,7 @@
 #include "alerts/Form20.h"
 #include "alerts/Form24.h"
 #include "app/Form1.h"
+#include "platform/Dialogs.h"
 #include "app/Forms.h"
 #include "database/TaskViews.h"
 #include "platform/DateText.h"
@@ -139,9 +140,10 @@ void Form1::PositionNotifier() {
     const QRect screen = s ? s->geometry() : QRect(0, 0, 0, 0);
     aaxRegistry reg;
     reg.Root(QStringLiteral("HKEY_CURRENT_USER"));
-    reg.CreateKey(QStringLiteral("Software\\Quillon\\Float"));
-    reg.SetValue(QStringLiteral("Top"), QString::number(screen.y() + screen.height() / 2));
-    reg.SetValue(QStringLiteral("Left"), QString::number(screen.x() + screen.width() / 2));
+    if (!reg.CreateKey(QStringLiteral("Software\\Quillon\\Float")) ||
+        !reg.SetValue(QStringLiteral("Top"), QString::number(screen.y() + screen.height() / 2)) ||
+        !reg.SetValue(QStringLiteral("Left"), QString::number(screen.x() + screen.width() / 2)))
+        MsgBox(Settings::NotSaved(QStringLiteral("The notifier's position")), vb::vbExclamation);
     EnterTray(false);
     ShowNotifier(this);
 }
@@ -175,14 +177,16 @@ void Form1::mnunot_Click() {
 
 // Alert On / Alert Off: the switch the tray's timer obeys.
 void Form1::mnuaon_Click() {
-    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("1"));
+    if (!Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("1")))
+        MsgBox(Settings::NotSaved(QStringLiteral("The alert switch")), vb::vbExclamation);
     SkinLabel1->setText(QStringLiteral("1"));
     mnuaon->setChecked(true);
     mnuoff->setChecked(false);
 }
 
 void Form1::mnuoff_Click() {
-    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("0"));
+    if (!Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("0")))
+        MsgBox(Settings::NotSaved(QStringLiteral("The alert switch")), vb::vbExclamation);
     SkinLabel1->setText(QStringLiteral("0"));
     mnuaon->setChecked(false);
     mnuoff->setChecked(true);

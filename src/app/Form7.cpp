@@ -51,8 +51,7 @@ void Form7::Command1_Click() {
     stored = Settings::Set(QStringLiteral("Settings"), QStringLiteral("FileTitle"), parts.name) && stored;
     // "Restart" would promise a default that the next start does not find.
     if (!stored) {
-        MsgBox(QStringLiteral("The default database could not be stored in Quillon's settings."), vb::vbCritical,
-               Quillon::kTitle);
+        MsgBox(Settings::NotSaved(QStringLiteral("The default database")), vb::vbCritical, Quillon::kTitle);
         return;
     }
     MsgBox(QStringLiteral("You must exit and restart"), vb::vbOKOnly, Quillon::kTitle);

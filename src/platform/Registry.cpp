@@ -188,21 +188,24 @@ void SetError(QString* error, const QString& text) {
     if (error) *error = text;
 }
 
+thread_local QString t_lastWriteError;
+thread_local int t_writeFailures = 0;
+
 // Reads, changes and writes one root file while holding the lock, so two
 // running copies of the program never lose each other's changes. The
 // settings hold the mail password: the file is written for its owner only.
 template <typename Change>
 bool Modify(const QString& root, Change change, QString* error = nullptr) {
+    const auto fail = [&](const QString& why) {
+        SetError(error, why);
+        t_lastWriteError = why;
+        ++t_writeFailures;
+        return false;
+    };
     const QString file = RootFile(root);
-    if (file.isEmpty()) {
-        SetError(error, QStringLiteral("\"%1\" is not a settings root.").arg(root));
-        return false;
-    }
+    if (file.isEmpty()) return fail(QStringLiteral("\"%1\" is not a settings root.").arg(root));
     const QString folder = RegistryStore::ConfigFolder();
-    if (!QDir().mkpath(folder)) {
-        SetError(error, QStringLiteral("The settings folder \"%1\" could not be made.").arg(folder));
-        return false;
-    }
+    if (!QDir().mkpath(folder)) return fail(QStringLiteral("The settings folder \"%1\" could not be made.").arg(folder));
     QString why;
     const bool written = IniDocument::Update(file, change, &why, FileOps::Access::OwnerOnly);
     {
@@ -214,8 +217,8 @@ bool Modify(const QString& root, Change change, QString* error = nullptr) {
         parsed.doc.reset();
         parsed.stamp.clear();
     }
-    if (!written) SetError(error, why.isEmpty() ? QStringLiteral("The settings could not be written.") : why);
-    return written;
+    if (!written) return fail(why.isEmpty() ? QStringLiteral("The settings could not be written.") : why);
+    return true;
 }
 
 std::shared_ptr<const IniDocument> LoadRoot(const QString& root) {
@@ -334,6 +337,9 @@ bool Update(const QString& root, const QString& keyPath, const QString& name,
     });
 }
 
+QString LastWriteError() { return t_lastWriteError; }
+int WriteFailures() { return t_writeFailures; }
+
 QByteArray Stamp(const QString& root) {
     const QString file = RootFile(root);
     struct stat st {};
@@ -400,6 +406,12 @@ bool Set(const QString& key, const QString& name, const QString& text, QString* 
     v.type = RegistryStore::Type::Text;
     v.text = text;
     return RegistryStore::Write(kCurrentUser, QStringLiteral("Software\\Quillon\\") + key, name, v, error);
+}
+
+QString NotSaved(const QString& what) {
+    const QString why = RegistryStore::LastWriteError();
+    return why.isEmpty() ? QStringLiteral("%1 could not be saved.").arg(what)
+                         : QStringLiteral("%1 could not be saved: %2").arg(what, why);
 }
 
 }  // namespace Settings

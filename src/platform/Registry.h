@@ -36,6 +36,11 @@ bool Delete(const QString& root, const QString& keyPath, const QString& name, QS
 // out the same one. `change` returning nullopt leaves the value as it is.
 bool Update(const QString& root, const QString& keyPath, const QString& name,
             const std::function<std::optional<Value>(const Value& current)>& change);
+// The reason the last settings write of this thread that failed gave ("The
+// disk is full."), and how many have failed so far: code that writes
+// through other code (the start-up) can tell whether any write failed.
+QString LastWriteError();
+int WriteFailures();
 // Changes whenever the root's values may have changed (every write replaces
 // its file), so a frequent reader can keep what it read until then; "" when
 // nothing is stored.
@@ -67,6 +72,9 @@ private:
 namespace Settings {
 QString Get(const QString& key, const QString& name);
 bool Set(const QString& key, const QString& name, const QString& text, QString* error = nullptr);
+// "<what> could not be saved: <reason>", with the reason of the last write
+// that failed, for the message that tells the user.
+QString NotSaved(const QString& what);
 }
 
 namespace basRegistry {

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Dialogs.h"
+#include "platform/Registry.h"
 #include "platform/Skin.h"
 #include "schedule/ExcelPath.h"
 
@@ -69,8 +70,7 @@ void frmExcel::Command1_Click() {
 
 void frmExcel::Command2_Click() {
     if (!ExcelPath::Store(Text1->text()))
-        MsgBox(QStringLiteral("The path could not be stored in the settings."), vb::vbCritical,
-               QStringLiteral("Quillon"));
+        MsgBox(Settings::NotSaved(QStringLiteral("The path")), vb::vbCritical, QStringLiteral("Quillon"));
 }
 
 void frmExcel::Command3_Click() { close(); }

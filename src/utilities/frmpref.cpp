@@ -97,7 +97,8 @@ void frmpref::GetValues() {
 
 void frmpref::Check1_Click() {
     const bool on = Check1->isChecked();
-    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Startup"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!Settings::Set(QStringLiteral("Settings"), QStringLiteral("Startup"), on ? QStringLiteral("1") : QStringLiteral("0")))
+        MsgBox(Settings::NotSaved(QStringLiteral("The start-up option")), vb::vbExclamation);
     QString error;
     if (!(on ? Autostart::Enable(&error) : Autostart::Disable(&error)))
         MsgBox(on ? QStringLiteral("Quillon could not be set to start at log-on: %1").arg(error)
@@ -106,8 +107,9 @@ void frmpref::Check1_Click() {
 }
 
 void frmpref::Check2_Click() {
-    Settings::Set(QStringLiteral("Settings"), QStringLiteral("Today"),
-                  Check2->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    if (!Settings::Set(QStringLiteral("Settings"), QStringLiteral("Today"),
+                       Check2->isChecked() ? QStringLiteral("1") : QStringLiteral("0")))
+        MsgBox(Settings::NotSaved(QStringLiteral("The start-up option")), vb::vbExclamation);
 }
 
 void frmpref::ChooseColor(const QString& key, const QString& value, void (frmpref::*applied)(qint64)) {
@@ -116,7 +118,7 @@ void frmpref::ChooseColor(const QString& key, const QString& value, void (frmpre
     last_ = *colour;
     const quint32 number = Colors::FromQColor(*colour);
     if (!Settings::Set(key, value, Colors::ToText(static_cast<qint32>(number)))) {
-        MsgBox(QStringLiteral("The colour could not be stored."), vb::vbExclamation);
+        MsgBox(Settings::NotSaved(QStringLiteral("The colour")), vb::vbExclamation);
         return;
     }
     if (applied) emit(this->*applied)(number);

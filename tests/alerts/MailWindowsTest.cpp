@@ -187,7 +187,7 @@ TEST_F(MailWindows, MailSettingsAndAddressesThatCannotBeSavedAreSaidSo) {
         TestEnv::DiskFull full(16);
         Click(f->Command1);
     }
-    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The e-mail alert settings could not be saved.");
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The e-mail alert settings could not be saved: The disk is full.");
     ASSERT_EQ(Forms::Loaded<Form21>(), f);   // still open with what was typed
     EXPECT_EQ(f->Text1->text(), "mail.plant.example");
     Click(f->Command2);
@@ -198,7 +198,7 @@ TEST_F(MailWindows, MailSettingsAndAddressesThatCannotBeSavedAreSaidSo) {
         TestEnv::DiskFull full(16);
         Click(w->Command2);
     }
-    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The mail settings could not be saved.");
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The mail settings could not be saved: The disk is full.");
     EXPECT_EQ(Settings::Get("SetEmail", "Server"), "");
 
     Click(w->Command1);
@@ -208,7 +208,7 @@ TEST_F(MailWindows, MailSettingsAndAddressesThatCannotBeSavedAreSaidSo) {
         TestEnv::DiskFull full(16);
         Click(book->Command5);
     }
-    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The address book could not be saved.");
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The address book could not be saved: The disk is full.");
 }
 
 TEST_F(MailWindows, AlertMailCarriesTheAlertSheetAndTheBalloonSaysItWentOut) {

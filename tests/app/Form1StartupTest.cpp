@@ -536,7 +536,7 @@ TEST_F(Form1Startup, SetDefaultDatabaseSaysSoWhenTheSettingCannotBeStored) {
         QTest::mouseClick(f7->Command1, Qt::LeftButton);
     }
     ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
-    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The default database could not be stored in Quillon's settings.");
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "The default database could not be saved: The disk is full.");
     EXPECT_EQ(Forms::Loaded<Form7>(), f7);   // left open to try again or close
     EXPECT_EQ(Settings::Get("Settings", "Default"), a);
 }
@@ -678,6 +678,7 @@ TEST_F(Form1Startup, ADatabaseAnotherCopyHoldsIsRefusedAtStartAndOnOpenAndNeverW
     EXPECT_FALSE(form_->DatabaseOpen());
     const QString said = TestEnv::Dialogs().LastMessage();
     EXPECT_TRUE(said.contains("in use by")) << said.toStdString();
+    EXPECT_FALSE(said.contains("could not be read")) << said.toStdString();
     EXPECT_TRUE(said.contains(QString::number(QCoreApplication::applicationPid()))) << said.toStdString();
     EXPECT_FALSE(form_->SaveDatabase());
     TestEnv::Dialogs().AnswerOpen(path);
