@@ -497,6 +497,29 @@ void StopAtExit() {
     Wait(30000);
     g_abort = false;
 }
+
+// The program's end, and the end of any process that made an application
+// object (the tests): a sending still on its way is stopped and waited for
+// before the application and the statics its thread uses are gone.
+void StopAtTheEnd() {
+    g_abort = true;
+    QThread* t = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(g_threadMutex);
+        t = g_thread;
+    }
+    // The finishing calls no longer run (no event loop): the thread object
+    // goes here once its thread is over.
+    if (t && t->wait(QDeadlineTimer(30000))) {
+        {
+            std::lock_guard<std::mutex> lock(g_threadMutex);
+            if (g_thread == t) g_thread = nullptr;
+        }
+        delete t;
+        g_busy = false;
+    }
+    g_abort = false;
+}
 }  // namespace
 
 bool Busy() { return g_busy.load(); }
@@ -509,6 +532,7 @@ bool Start(std::shared_ptr<MailSender> sender, std::shared_ptr<MailMessage> mess
     if (!hooked && QCoreApplication::instance()) {
         hooked = true;
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { StopAtExit(); });
+        qAddPostRoutine(StopAtTheEnd);
     }
     auto result = std::make_shared<int>(0);
     QThread* thread = QThread::create([sender, message, result] {

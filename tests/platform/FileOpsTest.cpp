@@ -1,9 +1,11 @@
 #include "platform/FileOps.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <QDateTime>
 #include <cerrno>
@@ -257,4 +259,146 @@ TEST_F(FileOpsTest, TheFileIsSyncedBeforeTheRenameAndTheFolderAfterIt) {
         EXPECT_TRUE(syncs[1].folder);
         EXPECT_EQ(syncs[1].targetThen, after);    // the folder, once the rename is done
     }
+}
+
+// Every permission change of this test program passes through here too, so
+// a test can see a file made wider than it ends up and narrowed afterwards:
+// the moment in between is one in which another user may open it.
+namespace {
+std::vector<std::string>* g_narrowed = nullptr;
+void NoteNarrowing(mode_t before, mode_t after, const std::string& what) {
+    if (g_narrowed && (before & ~after & 0777) != 0) g_narrowed->push_back(what);
+}
+}  // namespace
+
+extern "C" int fchmod(int fd, mode_t mode) {
+    using Fn = int (*)(int, mode_t);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fchmod"));
+    struct stat st {};
+    if (g_narrowed && ::fstat(fd, &st) == 0) NoteNarrowing(st.st_mode, mode, "fchmod of a descriptor");
+    return real(fd, mode);
+}
+
+extern "C" int chmod(const char* path, mode_t mode) {
+    using Fn = int (*)(const char*, mode_t);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "chmod"));
+    struct stat st {};
+    if (g_narrowed && ::stat(path, &st) == 0) NoteNarrowing(st.st_mode, mode, std::string("chmod of ") + path);
+    return real(path, mode);
+}
+
+TEST_F(FileOpsTest, EveryFileIsMadeWithNoMorePermissionsThanItKeeps) {
+    const mode_t oldMask = ::umask(022);
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    const QString source = temp_ + "/private.jpg";
+    ASSERT_TRUE(TestEnv::WriteAll(source, "picture"));
+    ::chmod(QFile::encodeName(source).constData(), 0600);
+    const struct {
+        const char* what;
+        mode_t before;   // 0: no file yet
+        std::function<bool(const QString&)> write;
+        mode_t after;
+    } cases[] = {
+        {"a new private file", 0, [](const QString& p) { return FileOps::WriteFileSafely(p, "pw", nullptr, FileOps::Access::OwnerOnly); }, 0600},
+        {"a private file over a readable one", 0644, [](const QString& p) { return FileOps::WriteFileSafely(p, "pw", nullptr, FileOps::Access::OwnerOnly); }, 0600},
+        {"a file that keeps its private mode", 0600, [](const QString& p) { return FileOps::WriteFileSafely(p, "x"); }, 0600},
+        {"a file that keeps a mode the umask would take", 0664, [](const QString& p) { return FileOps::WriteFileSafely(p, "x"); }, 0664},
+        {"a copy of a private file", 0, [&](const QString& p) { return FileOps::CopyFile(source, p, true); }, 0600},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = temp_ + QStringLiteral("/file%1").arg(++n);
+        if (c.before) {
+            ASSERT_TRUE(TestEnv::WriteAll(path, "old"));
+            ::chmod(QFile::encodeName(path).constData(), c.before);
+        }
+        std::vector<std::string> narrowed;
+        g_narrowed = &narrowed;
+        const bool written = c.write(path);
+        g_narrowed = nullptr;
+        EXPECT_TRUE(written);
+        EXPECT_EQ(mode(path), c.after);
+        EXPECT_TRUE(narrowed.empty()) << narrowed.front();
+    }
+    ::umask(oldMask);
+}
+
+TEST_F(FileOpsTest, TheDataFolderIsOnePrivateFolderAndKeepsWhatTheEarlierOneHeld) {
+    const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (QFileInfo::exists(data + "/Quillon")) GTEST_SKIP() << "the data folder was made earlier in this process";
+    // Named as the program names itself, Quillon once wrote to Quillon/Quillon.
+    const QString org = QCoreApplication::organizationName(), app = QCoreApplication::applicationName();
+    QCoreApplication::setOrganizationName("Quillon");
+    QCoreApplication::setApplicationName("Quillon");
+    const QString earlier = data + "/Quillon/Quillon";
+    ASSERT_TRUE(QDir().mkpath(earlier));
+    ASSERT_TRUE(TestEnv::WriteAll(earlier + "/current.skm", "QWidget { color: red; }"));
+    ASSERT_TRUE(TestEnv::WriteAll(earlier + "/mail.xml", "<mail/>"));
+    ASSERT_TRUE(TestEnv::WriteAll(earlier + "/log.xml", "earlier log"));
+    ASSERT_TRUE(TestEnv::WriteAll(data + "/Quillon/log.xml", "newer log"));
+
+    const QString folder = FileOps::DataFolder();
+    QCoreApplication::setOrganizationName(org);
+    QCoreApplication::setApplicationName(app);
+
+    EXPECT_EQ(folder, QFileInfo(data + "/Quillon").canonicalFilePath());
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(ReadAll(folder + "/current.skm"), "QWidget { color: red; }");
+    EXPECT_EQ(ReadAll(folder + "/mail.xml"), "<mail/>");
+    ASSERT_EQ(::stat(QFile::encodeName(folder + "/mail.xml").constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // Of two files of one name, the one already in place stays; the other is
+    // left where it was, so nothing is lost.
+    EXPECT_EQ(ReadAll(folder + "/log.xml"), "newer log");
+    EXPECT_EQ(FilesIn(earlier), QStringList{"log.xml"});
+}
+
+TEST_F(FileOpsTest, BelowAGuardedFolderNothingGoesThroughALink) {
+    const QString guarded = temp_ + "/db", outside = temp_ + "/out";
+    ASSERT_TRUE(QDir().mkpath(guarded) && QDir().mkpath(outside));
+    ASSERT_TRUE(TestEnv::WriteAll(outside + "/secret.txt", "secret"));
+    ASSERT_TRUE(TestEnv::WriteAll(temp_ + "/plain.txt", "plain"));
+    ASSERT_TRUE(QFile::link(outside + "/secret.txt", guarded + "/list.ini"));
+    ASSERT_TRUE(QFile::link(outside, guarded + "/Docs"));
+    auto guard = std::make_unique<FileOps::GuardedFolder>(guarded);
+
+    QString error;
+    const struct {
+        const char* what;
+        QString link;
+        std::function<bool()> access;
+    } cases[] = {
+        {"write over a linked file", guarded + "/list.ini", [&] { return FileOps::WriteFileSafely(guarded + "/list.ini", "x", &error); }},
+        {"write into a linked folder", guarded + "/Docs", [&] { return FileOps::WriteFileSafely(guarded + "/Docs/new.txt", "x", &error); }},
+        {"read a linked file", guarded + "/list.ini", [&] { return FileOps::ReadFile(guarded + "/list.ini", nullptr, &error); }},
+        {"copy from a linked file", guarded + "/list.ini", [&] { return FileOps::CopyFile(guarded + "/list.ini", guarded + "/copy.ini", true, &error); }},
+        {"copy into a linked folder", guarded + "/Docs", [&] { return FileOps::CopyFile(temp_ + "/plain.txt", guarded + "/Docs/plain.txt", true, &error); }},
+        {"make a folder in a linked folder", guarded + "/Docs", [&] { return FileOps::MakeFolder(guarded + "/Docs/sub", &error); }},
+        {"remove a file in a linked folder", QString(), [&] { return FileOps::RemoveFile(guarded + "/Docs/secret.txt"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        error.clear();
+        EXPECT_FALSE(c.access());
+        if (!c.link.isEmpty()) {
+            EXPECT_TRUE(error.contains("\"" + c.link + "\" is a link")) << error.toStdString();
+        }
+        EXPECT_EQ(FilesIn(outside), QStringList{"secret.txt"});
+        EXPECT_EQ(ReadAll(outside + "/secret.txt"), "secret");
+    }
+    EXPECT_EQ(FilesIn(guarded), QStringList{"list.ini"});
+
+    // A link itself may go; what it points to stays.
+    EXPECT_TRUE(FileOps::RemoveFile(guarded + "/list.ini"));
+    EXPECT_EQ(ReadAll(outside + "/secret.txt"), "secret");
+    // Once the folder is no longer guarded, a link there is followed again.
+    guard.reset();
+    EXPECT_TRUE(FileOps::WriteFileSafely(guarded + "/Docs/new.txt", "x"));
+    EXPECT_EQ(ReadAll(outside + "/new.txt"), "x");
 }

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -339,4 +340,33 @@ TEST_F(MailerTest, SettingsFilesAreReadableByTheirOwnerOnly) {
     ASSERT_TRUE(Settings::Set("Email", "User", "ann"));
     EXPECT_EQ(mode(), 0600u);
     EXPECT_EQ(Settings::Get("Email", "Password"), "s3cr3t");
+}
+
+TEST_F(MailerTest, QuittingWhileAMailIsOnItsWayStopsItAndKeepsItsPrivateLogs) {
+    // Another copy quits just after a mail started to a server that never
+    // answers: the sending is stopped and waited for, its logs are written
+    // for their owner only in a folder of the owner's only, and the copy
+    // ends normally rather than with a thread still running at its end.
+    SmtpServer silent({{}, {}, true});
+    ASSERT_TRUE(silent.Running());
+    QProcess copy;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", temp_);
+    copy.setProcessEnvironment(env);
+    QElapsedTimer t;
+    t.start();
+    copy.start(QStringLiteral(QUILLON_MAIL_HELPER), {QString::number(silent.Port())});
+    ASSERT_TRUE(copy.waitForFinished(30000));
+    EXPECT_LT(t.elapsed(), 10000);   // stopped, not left to time out
+    EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copy.exitCode(), 0) << copy.readAllStandardError().toStdString();
+
+    const QString folder = temp_ + "/Quillon";
+    const auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0xFFFFu;
+    };
+    EXPECT_EQ(mode(folder), 0700u);
+    for (const char* name : {"mailSent.log", "log.xml", "mail.xml"}) EXPECT_EQ(mode(folder + "/" + name), 0600u) << name;
+    EXPECT_TRUE(TestEnv::ReadAll(folder + "/log.xml").contains("stopped because Quillon is closing"));
 }
