@@ -273,3 +273,26 @@ TEST_F(ListWindowsTest, AnUnreadableListFileIsSaidAndNeverWrittenOver) {
     EXPECT_TRUE(TestEnv::Dialogs().Messages().join("\n").contains("could not be written"));
     EXPECT_EQ(QFileInfo(main_->ListFilePath()).size(), IniDocument::kMaxFileBytes + 1);
 }
+
+TEST_F(ListWindowsTest, AListFileThatIsALinkIsNeitherReadNorWrittenAndTheMessageNamesIt) {
+    // Someone made the database's list file a link to a file of theirs.
+    const QString theirs = temp_ + "/theirs.ini";
+    const QByteArray bytes = "[Employees]\nMallory=1\n";
+    ASSERT_TRUE(TestEnv::WriteAll(theirs, bytes));
+    ASSERT_TRUE(QFile::link(theirs, main_->ListFilePath()));
+    main_->mnueploy_Click();
+    Form2* w = Forms::Loaded<Form2>();
+    ASSERT_TRUE(w && w->isVisible());
+    EXPECT_EQ(GridNames(w), QStringList());   // read as unreadable, not as theirs
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("\"" + main_->ListFilePath() + "\" is a link"))
+        << TestEnv::Dialogs().LastMessage().toStdString();
+
+    TestEnv::Dialogs().Reset();
+    AddThrough<frmemployee>(w, "Alice", QColor(255, 0, 0));
+    const QString said = TestEnv::Dialogs().Messages().join("\n");
+    EXPECT_TRUE(said.contains("could not be written")) << said.toStdString();
+    EXPECT_TRUE(said.contains("\"" + main_->ListFilePath() + "\" is a link")) << said.toStdString();
+    EXPECT_EQ(TestEnv::ReadAll(theirs), bytes);
+    EXPECT_TRUE(QFileInfo(main_->ListFilePath()).isSymLink());
+}
