@@ -6,10 +6,6 @@
 
 #include "platform/DateText.h"
 
-namespace {
-const std::string kEmpty;
-
-}  // namespace
 
 Grid::Grid(int rows, int cols) {
     SetCols(cols);
@@ -43,6 +39,7 @@ void Grid::AssignTable(Source&& other) {
     rows_ = other.rows_;
     cols_ = other.cols_;
     cells_ = std::forward<Source>(other).cells_;
+    arenas_ = std::forward<Source>(other).arenas_;
     styles_ = std::forward<Source>(other).styles_;
     widths_ = std::forward<Source>(other).widths_;
     heights_ = std::forward<Source>(other).heights_;
@@ -111,7 +108,7 @@ void Grid::SetCols(int cols) {
     if (cols < 0) return;
     cols = std::min(cols, 10000);
     if (cols == cols_) return;
-    std::vector<std::string> cells(size_t(rows_) * cols);
+    std::vector<GridCell> cells(size_t(rows_) * cols);
     std::vector<Style> styles(styles_.empty() ? 0 : size_t(rows_) * cols);
     const int keep = std::min(cols, cols_);
     for (int r = 0; r < rows_; ++r)
@@ -139,14 +136,27 @@ void Grid::ClampActive() {
     selLastCol_ = std::clamp(selLastCol_, 0, std::max(0, cols_ - 1));
 }
 
-const std::string& Grid::TextUtf8(int row, int col) const {
-    if (!ValidCell(row, col)) return kEmpty;
-    return cells_[size_t(row) * cols_ + col];
+GridText Grid::TextUtf8(int row, int col) const {
+    if (!ValidCell(row, col)) return {};
+    return cells_[size_t(row) * cols_ + col].View();
 }
 
 QString Grid::Text(int row, int col) const {
-    return QString::fromStdString(TextUtf8(row, col));
+    const std::string_view text = TextUtf8(row, col);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
+
+namespace {
+QString Shown(std::string_view text) {
+    if (text.size() <= Grid::kShownBytes) return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    // Cut before a continuation byte, so no character is split.
+    size_t cut = Grid::kShownBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return QString::fromUtf8(text.data(), qsizetype(cut)) + QChar(0x2026);
+}
+}  // namespace
+
+QString Grid::ShownText(int row, int col) const { return Shown(TextUtf8(row, col)); }
 
 void Grid::SetText(int row, int col, const QString& text) {
     SetTextUtf8(row, col, text.toStdString());
@@ -154,7 +164,7 @@ void Grid::SetText(int row, int col, const QString& text) {
 
 void Grid::SetTextUtf8(int row, int col, std::string text) {
     if (!ValidCell(row, col)) return;
-    cells_[size_t(row) * cols_ + col] = std::move(text);
+    cells_[size_t(row) * cols_ + col] = GridCell(text);
     Notify(Change::Cell, row, col);
 }
 
@@ -243,12 +253,12 @@ void Grid::AutoFit(int col, const TextWidth& width) {
     if (col < 0 || col >= cols_ || widths_[col] == 0) return;
     int widest = 0;
     // Widths depend only on the distinct texts; a task column repeats a lot.
-    std::string last;
+    std::string_view last;
     for (int r = 0; r < rows_; ++r) {
-        const std::string& t = cells_[size_t(r) * cols_ + col];
-        if (t.empty() || (r > 1 && t.size() <= last.size() && t == last)) continue;
+        const std::string_view t = cells_[size_t(r) * cols_ + col].View();
+        if (t.empty() || (r > 1 && t == last)) continue;
         last = t;
-        const QString s = QString::fromStdString(t);
+        const QString s = Shown(t);
         const bool bold = r == 0 || Bold(r, col);
         int w = 0;
         for (const QString& line : s.split('\n')) w = std::max(w, width(line, bold));
@@ -281,14 +291,17 @@ void Grid::AddItem(const QString& tabSeparated) {
     SetRows(rows_ + 1);
     const int row = rows_ - 1;
     const QStringList fields = tabSeparated.split('\t');
-    for (int i = 0; i < fields.size() && i + 1 < cols_; ++i)
-        cells_[size_t(row) * cols_ + i + 1] = fields[i].toStdString();
+    for (int i = 0; i < fields.size() && i + 1 < cols_; ++i) {
+        const QByteArray utf8 = fields[i].toUtf8();
+        cells_[size_t(row) * cols_ + i + 1] = GridCell(std::string_view(utf8.constData(), size_t(utf8.size())));
+    }
     redraw_ = was;
     Notify(Change::RowsInserted, row, row);
 }
 
 void Grid::ClearRows() {
     cells_.clear();
+    arenas_.clear();
     styles_.clear();
     widths_.clear();
     heights_.clear();
@@ -308,7 +321,7 @@ struct SortKey {
     QString text;
 };
 
-SortKey MakeKey(const std::string& t) {
+SortKey MakeKey(std::string_view t) {
     SortKey k{2, 0, 0, {}};
     if (!t.empty()) {
         double v = 0;
@@ -320,13 +333,13 @@ SortKey MakeKey(const std::string& t) {
             k.number = v;
             return k;
         }
-        if (auto d = DateText::ParseDateUtf8(t)) {
+        if (auto d = DateText::ParseDateUtf8(std::string(t))) {
             k.kind = 1;
             k.day = d->toJulianDay();
             return k;
         }
     }
-    k.text = QString::fromStdString(t);
+    k.text = QString::fromUtf8(t.data(), qsizetype(t.size()));
     return k;
 }
 
@@ -345,7 +358,7 @@ void Grid::Sort(int col, int order) {
     const int n = rows_ - 1;
     std::vector<SortKey> keys;
     keys.reserve(n);
-    for (int r = 1; r < rows_; ++r) keys.push_back(MakeKey(cells_[size_t(r) * cols_ + col]));
+    for (int r = 1; r < rows_; ++r) keys.push_back(MakeKey(cells_[size_t(r) * cols_ + col].View()));
     std::vector<int> perm(n);
     std::iota(perm.begin(), perm.end(), 0);
     std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
@@ -353,7 +366,7 @@ void Grid::Sort(int col, int order) {
         return order == 1 ? c > 0 : c < 0;
     });
 
-    std::vector<std::string> cells(cells_.size());
+    std::vector<GridCell> cells(cells_.size());
     std::vector<Style> styles(styles_.size());
     std::vector<int> heights(heights_.size());
     for (int c = 0; c < cols_; ++c) cells[c] = std::move(cells_[c]);

@@ -5,16 +5,29 @@
 // fixed column. Views observe it through GridModel (GridView.h); the grid
 // itself owns no widget, so whole-grid passes are plain loops.
 //
-// Cell texts are kept as UTF-8 std::string: most task cells (IDs, dates,
-// times, statuses) fit the small-string buffer, which keeps a 100,000-task
-// grid compact and its file load fast.
+// Cell texts are kept as UTF-8 in eight bytes a cell (GridCell): a grid of
+// empty cells takes a few times its file's size, not thirty, and a file is
+// read into one arena rather than one allocation per cell.
 
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/GridCell.h"
+
+// A cell's text as stored, UTF-8, valid until that cell or the grid's rows
+// change: it reads as a std::string_view and becomes a std::string where one
+// is asked for.
+class GridText : public std::string_view {
+public:
+    GridText() = default;
+    GridText(std::string_view text) : std::string_view(text) {}
+    operator std::string() const { return std::string(data(), size()); }
+};
 
 class Grid {
 public:
@@ -43,8 +56,13 @@ public:
     void SetRows(int rows);
     void SetCols(int cols);
 
-    const std::string& TextUtf8(int row, int col) const;
+    GridText TextUtf8(int row, int col) const;
     QString Text(int row, int col) const;
+    // The start of a cell's text as a window shows it: a text longer than
+    // kShownBytes is cut at a character and ends in "…", so a huge cell costs
+    // a view or a column fit no more than a long one.
+    static constexpr size_t kShownBytes = 4096;
+    QString ShownText(int row, int col) const;
     void SetText(int row, int col, const QString& text);
     void SetTextUtf8(int row, int col, std::string text);
 
@@ -145,7 +163,9 @@ private:
 
     int rows_ = 0;
     int cols_ = 0;
-    std::vector<std::string> cells_;      // row-major, rows_ * cols_
+    std::vector<GridCell> cells_;         // row-major, rows_ * cols_
+    // The arenas of the files the cells were read from (shared by copies).
+    std::vector<std::shared_ptr<const GridArena>> arenas_;
     std::vector<Style> styles_;           // empty until a style is set
     std::vector<int> widths_;
     std::vector<int> heights_;

@@ -21,7 +21,7 @@ constexpr char kMagic[] = "QUILLON-GRID";
 constexpr int kVersion = 1;
 constexpr int kMaxCount = Grid::kMaxCount;
 
-void AppendEscaped(std::string& out, const std::string& text) {
+void AppendEscaped(std::string& out, std::string_view text) {
     for (char ch : text) {
         switch (ch) {
         case '\\': out += "\\\\"; break;
@@ -33,22 +33,23 @@ void AppendEscaped(std::string& out, const std::string& text) {
     }
 }
 
-bool Unescape(std::string_view in, std::string& out) {
-    out.clear();
-    out.reserve(in.size());
+// Writes the unescaped text to `out` (room for in.size() bytes); its
+// length, or -1 for an escape the format does not have.
+std::ptrdiff_t Unescape(std::string_view in, char* out) {
+    char* const start = out;
     for (size_t i = 0; i < in.size(); ++i) {
         char ch = in[i];
-        if (ch != '\\') { out += ch; continue; }
-        if (++i >= in.size()) return false;
+        if (ch != '\\') { *out++ = ch; continue; }
+        if (++i >= in.size()) return -1;
         switch (in[i]) {
-        case '\\': out += '\\'; break;
-        case 't': out += '\t'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        default: return false;
+        case '\\': *out++ = '\\'; break;
+        case 't': *out++ = '\t'; break;
+        case 'n': *out++ = '\n'; break;
+        case 'r': *out++ = '\r'; break;
+        default: return -1;
         }
     }
-    return true;
+    return out - start;
 }
 
 // Splits off the next line (without its '\n'); false at the end of data.
@@ -93,7 +94,7 @@ void SetError(QString* error, const QString& text) {
 std::string GridFile::Serialize(const Grid& g) {
     std::string out;
     size_t estimate = 64 + size_t(g.cols_) * 6 + size_t(g.rows_) * 4;
-    for (const auto& c : g.cells_) estimate += c.size() + 1;
+    for (const auto& c : g.cells_) estimate += c.View().size() + 1;
     out.reserve(estimate + estimate / 16);
     out += kMagic;
     out += ' ';
@@ -119,7 +120,7 @@ std::string GridFile::Serialize(const Grid& g) {
     for (int r = 0; r < g.rows_; ++r) {
         for (int c = 0; c < g.cols_; ++c) {
             if (c) out += '\t';
-            AppendEscaped(out, g.cells_[size_t(r) * g.cols_ + c]);
+            AppendEscaped(out, g.cells_[size_t(r) * g.cols_ + c].View());
         }
         out += '\n';
     }
@@ -160,9 +161,9 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
     // not a reason to reserve memory.
     if (uint64_t(rows) * uint64_t(std::max(cols, 1)) > data.size())
         return SetError(error, QStringLiteral("The file is damaged or truncated: its counts claim more cells than it holds.")), false;
-    std::vector<std::string> cells;
+    std::vector<GridCell> cells;
     cells.reserve(size_t(rows) * cols);
-    std::string cell;
+    auto arena = std::make_shared<GridArena>(data.size());
     for (int r = 0; r < rows; ++r) {
         if (!NextLine(data, line))
             return SetError(error, QStringLiteral("The file is truncated: %1 of %2 rows.").arg(r).arg(rows)), false;
@@ -177,12 +178,14 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
             size_t tab = line.find('\t', start);
             std::string_view field = line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
             if (c >= cols) return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
+            if (field.size() > GridCell::kMaxBytes)
+                return SetError(error, QStringLiteral("Row %1 of the file holds a cell too large to load.").arg(r)), false;
             if (field.find('\\') == std::string_view::npos) {
-                cells.emplace_back(field);
+                cells.push_back(arena->Add(field));
             } else {
-                if (!Unescape(field, cell))
-                    return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-                cells.push_back(cell);
+                const std::ptrdiff_t length = Unescape(field, arena->Room(field.size()));
+                if (length < 0) return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
+                cells.push_back(arena->Take(size_t(length)));
             }
             ++c;
             if (tab == std::string_view::npos) break;
@@ -201,6 +204,8 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
     g.rows_ = rows;
     g.cols_ = cols;
     g.cells_ = std::move(cells);
+    g.arenas_.clear();
+    if (arena->Capacity() > 0) g.arenas_.push_back(std::move(arena));
     g.styles_.clear();
     g.widths_ = std::move(widths);
     g.heights_ = std::move(heights);

@@ -144,7 +144,9 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         if (role == Qt::ToolTipRole && grid_->TextUtf8(r, c).size() < 40) return {};
-        return grid_->Text(r, c);
+        // Only the start of a huge cell: laying out megabytes of text would
+        // stall every paint of the rows around it.
+        return grid_->ShownText(r, c);
     case Qt::BackgroundRole:
         if (!grid_->HasCustomStyle() || grid_->BackColor(r, c) == Grid::kWhite) return {};
         return Colors::ToQColor(grid_->BackColor(r, c));

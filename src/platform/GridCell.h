@@ -1,0 +1,79 @@
+#pragma once
+// How the grid keeps a cell's text in memory: eight bytes per cell. An empty
+// cell is all zero; a text of up to seven bytes lies in the cell itself; a
+// longer one lies in a block of its own (made when a cell is set) or in an
+// arena the cell borrows from (filled when a file is read, so reading a file
+// costs one allocation per megabyte rather than one per cell). A grid of
+// empty cells therefore takes about eight bytes a cell, where a
+// std::string took thirty-two.
+//
+// Blocks and arena entries hold a 32-bit length before the bytes, so one
+// cell holds at most GridCell::kMaxBytes.
+
+#include <bit>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+static_assert(std::endian::native == std::endian::little, "a short text lies in the cell's bytes 1 to 7");
+
+class GridCell {
+public:
+    static constexpr size_t kMaxBytes = 0xFFFFFFFFu;
+    static constexpr size_t kInlineBytes = 7;
+
+    GridCell() noexcept = default;
+    // A cell holding its own copy of the text (cut to kMaxBytes).
+    explicit GridCell(std::string_view text);
+    GridCell(const GridCell& other);
+    GridCell(GridCell&& other) noexcept : bits_(other.bits_) { other.bits_ = 0; }
+    GridCell& operator=(const GridCell& other);
+    GridCell& operator=(GridCell&& other) noexcept;
+    ~GridCell() { Release(); }
+
+    std::string_view View() const noexcept;
+    bool Empty() const noexcept { return bits_ == 0; }
+
+private:
+    friend class GridArena;
+    static constexpr uint64_t kInline = 1;     // bit 0: the text lies in bytes 1..7
+    static constexpr uint64_t kBorrowed = 2;   // bit 1: points into an arena
+    void Release() noexcept;
+    uint64_t bits_ = 0;
+};
+
+// Where the texts of a grid read from a file live. Entries are written once
+// and never move, so cells may point into it for as long as the grid that
+// holds the arena lives; the grid keeps it (shared with its copies) until
+// it reads another file.
+class GridArena {
+public:
+    // `expected`: about how many bytes the texts will take (the file's
+    // size), so a small file does not get a block of a megabyte.
+    explicit GridArena(size_t expected = 0) : expected_(expected) {}
+    GridArena(const GridArena&) = delete;
+    GridArena& operator=(const GridArena&) = delete;
+
+    // Room for a text of up to `bytes`, to be written in place, then Take
+    // with the length written: the cell that holds it (the text lies in the
+    // cell when it is short, and the room is used again).
+    char* Room(size_t bytes);
+    GridCell Take(size_t length);
+    // Both at once, for a text that is there already.
+    GridCell Add(std::string_view text);
+    // Bytes the arena holds (for the memory figures).
+    size_t Capacity() const { return capacity_; }
+
+private:
+    static constexpr size_t kBlockBytes = size_t(1) << 20;
+    static constexpr size_t kSmallestBlock = 4096;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* at_ = nullptr;       // the next entry's length field
+    size_t left_ = 0;          // bytes left in the current block
+    size_t capacity_ = 0;
+    size_t expected_ = 0;
+    char* pending_ = nullptr;  // where the text given room is written
+    char scratch_[GridCell::kInlineBytes] = {};   // room for a short one
+};
