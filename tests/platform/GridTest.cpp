@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 
 #include "platform/Grid.h"
@@ -334,3 +336,64 @@ TEST_F(GridTest, AutoFitMeasuresWithTheGivenFunctionLineByLine) {
     EXPECT_EQ(g.ColumnWidth(2), 20);   // never narrower than a column can be grabbed
 }
 }  // namespace
+
+namespace {
+
+// Texts of every length the cell storage treats apart: none, within the
+// cell, just past it, in a block or an arena entry, escaped in the file,
+// and past what a view shows.
+std::vector<std::string> StorageTexts() {
+    return {"", "a", "1234567", "12345678", "tab\there\\and\nline", std::string(300, 'x'),
+            QString(2000, QChar(0xE9)).toStdString(), std::string(3 << 20, 'y')};
+}
+
+}  // namespace
+
+TEST_F(GridTest, EveryTextSurvivesLoadingCopyingSortingAndTheSourceGoingAway) {
+    const std::vector<std::string> texts = StorageTexts();
+    auto original = std::make_unique<Grid>(int(texts.size()) + 1, 3);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        original->SetTextUtf8(int(i) + 1, 1, texts[i]);
+        original->SetTextUtf8(int(i) + 1, 2, std::to_string(i));
+    }
+    auto loaded = std::make_unique<Grid>();
+    ASSERT_TRUE(loaded->Deserialize(original->Serialize()));
+    const struct {
+        const char* what;
+        std::function<Grid(Grid&)> from;
+    } ways[] = {
+        {"set, then copied", [&](Grid&) { return Grid(*original); }},
+        {"read from a file, then copied", [&](Grid&) { return Grid(*loaded); }},
+        {"read from a file, then moved", [&](Grid&) {
+             Grid g;
+             g = std::move(*loaded);
+             return g;
+         }},
+    };
+    std::vector<Grid> copies;
+    for (const auto& w : ways) copies.push_back(w.from(*original));
+    // The grids the copies came from are gone, with every cell they owned.
+    original.reset();
+    loaded.reset();
+    for (size_t k = 0; k < copies.size(); ++k) {
+        SCOPED_TRACE(ways[k].what);
+        Grid& g = copies[k];
+        g.Sort(2, 1);   // rows move whole, last first
+        g.DeleteRows(1, 1);
+        for (size_t i = 0; i + 1 < texts.size(); ++i) {
+            const int row = int(texts.size() - 1 - i);
+            EXPECT_EQ(std::string(g.TextUtf8(row, 1)), texts[i]) << "text " << i;
+        }
+        g.SetTextUtf8(1, 1, "changed after loading");
+        EXPECT_EQ(g.Text(1, 1), "changed after loading");
+    }
+}
+
+TEST_F(GridTest, AWindowIsShownOnlyTheStartOfAHugeCellCutAtACharacter) {
+    Grid g(2, 2);
+    g.SetText(1, 1, QString(Grid::kShownBytes, QChar(0xE9)));   // two bytes each
+    const QString shown = g.ShownText(1, 1);
+    EXPECT_EQ(shown, QString(Grid::kShownBytes / 2, QChar(0xE9)) + QChar(0x2026));
+    g.SetText(1, 1, QString(Grid::kShownBytes / 2, QChar(0xE9)));
+    EXPECT_EQ(g.ShownText(1, 1), g.Text(1, 1));
+}

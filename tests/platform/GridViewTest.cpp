@@ -65,6 +65,14 @@ TEST_F(GridViewTest, GridSelectionShowsInTheView) {
     EXPECT_EQ(grid_.SelectionLastRow(), 3);
 }
 
+TEST_F(GridViewTest, AHugeCellIsShownAndHintedByItsStartOnly) {
+    grid_.SetTextUtf8(2, 2, std::string(5 << 20, 'x'));
+    const QModelIndex huge = view_->model()->index(1, 2);
+    for (int role : {int(Qt::DisplayRole), int(Qt::ToolTipRole)})
+        EXPECT_EQ(huge.data(role).toString(), grid_.ShownText(2, 2)) << role;
+    EXPECT_EQ(grid_.ShownText(2, 2).size(), qsizetype(Grid::kShownBytes) + 1);
+}
+
 TEST_F(GridViewTest, CellChangesReachTheView) {
     grid_.SetText(1, 2, "Complete");
     EXPECT_EQ(view_->model()->index(0, 2).data().toString(), "Complete");
