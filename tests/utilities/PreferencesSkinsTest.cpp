@@ -269,6 +269,25 @@ TEST_F(UtilitiesTest, AnUnreadableSkinLeavesTheLookAndSaysSo) {
     EXPECT_FALSE(QFile::exists(Skin::CurrentSkinPath()));
 }
 
+TEST_F(UtilitiesTest, ACurrentSkinThatIsALinkIsNeitherWornNorWrittenThrough) {
+    const QString theirs = temp_ + "/theirs.skn";
+    const QByteArray sheet = "QWidget { background-color: #ff0000; }\n";
+    ASSERT_TRUE(TestEnv::WriteAll(theirs, sheet));
+    QDir().mkpath(QFileInfo(Skin::CurrentSkinPath()).absolutePath());
+    ASSERT_TRUE(QFile::link(theirs, Skin::CurrentSkinPath()));
+    Start();
+    EXPECT_TRUE(form_->styleSheet().isEmpty());
+
+    const QString skin = temp_ + "/blue.skn";
+    ASSERT_TRUE(TestEnv::WriteAll(skin, "QWidget { background-color: #0000ff; }\n"));
+    TestEnv::Dialogs().AnswerOpen(skin);
+    form_->MenuItem("mnuskin")->trigger();
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("\"" + Skin::CurrentSkinPath() + "\" is a link"))
+        << TestEnv::Dialogs().LastMessage().toStdString();
+    EXPECT_EQ(TestEnv::ReadAll(theirs), sheet);
+    EXPECT_TRUE(QFileInfo(Skin::CurrentSkinPath()).isSymLink());
+}
+
 TEST_F(UtilitiesTest, AboutBoxShowsTheVersionAndOpensTheWebPage) {
     Start();
     form_->MenuItem("mnuabout")->trigger();
