@@ -261,7 +261,7 @@ TEST_F(Form1Print, TaskGridPrintsLandscapeWithCaptionHeaderAndPageNumbers) {
     // A grid that was never set up.
     form_->Grid1.ClearRows();
     form_->MenuItem("mnusht")->trigger();
-    ASSERT_EQ(TestEnv::Dialogs().Calls().size(), 1u);
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
     EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "You must Load The Grid!");
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().title, "Quillon  ");
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbExclamation);

@@ -1,5 +1,6 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QPrinter>
 #include <QWidget>
 
 QStringList ScriptedDialogs::Messages() const {
@@ -15,6 +16,7 @@ QString ScriptedDialogs::LastMessage() const {
 }
 
 void ScriptedDialogs::Reset() {
+    print_.clear(); offers_.clear();
     msg_.clear(); choose_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
     calls_.clear();
 }
@@ -84,6 +86,33 @@ int ScriptedDialogs::Choose(const QString& prompt, const QString& title, const Q
     const int a = choose_.front();
     choose_.pop_front();
     return a;
+}
+
+bool ScriptedDialogs::PrintDialog(QPrinter& printer, int pageCount, const QString& title) {
+    calls_.push_back({QStringLiteral("Print"), title, title, 0, Dialogs::ParentWindow() && Dialogs::ParentWindow()->isVisible()});
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    offers_.push_back({toFile ? printer.outputFileName() : printer.printerName(), toFile,
+                       printer.pageLayout().orientation(), pageCount});
+    if (print_.empty()) return true;
+    const PrintAnswer a = print_.front();
+    print_.pop_front();
+    if (!a.print) return false;
+    // As the dialog does: a printer or a file, copies, a page range.
+    if (!a.pdfFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(a.pdfFile);
+    } else if (!a.printer.isEmpty()) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(a.printer);
+    }
+    if (a.orientation) printer.setPageOrientation(*a.orientation);
+    if (a.copies > 0) printer.setCopyCount(a.copies);
+    printer.setCollateCopies(a.collate);
+    if (a.fromPage > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(a.fromPage, a.toPage);
+    }
+    return true;
 }
 
 bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
