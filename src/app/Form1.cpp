@@ -760,12 +760,12 @@ void Form1::Command2_Click() {
 void Form1::Command3_Click() {
     if (phGantX1->EndDate == phGantX1->StartDate.addDays(1)) return;
     phGantX1->EndDate = phGantX1->EndDate.addDays(-10);
-    phGantX1->update();
+    phGantX1->Refresh();
 }
 
 void Form1::Command4_Click() {
     phGantX1->EndDate = phGantX1->EndDate.addDays(10);
-    phGantX1->update();
+    phGantX1->Refresh();
 }
 
 void Form1::Command6_Click() {
