@@ -373,21 +373,28 @@ Pager::Pager(const Grid& grid, const PageSetup& setup, const QPageLayout& paper)
     // The whole table at its real size when it fits; smaller, fonts with
     // it, down to the smallest readable cell font.
     const double printable = pageWidth_ - left_ - right_;
-    double total = 0;
-    for (double w : width) total += w;
     const double minScale = kUnitsPerPixel * std::min(1.0, Pager::kMinPoints / std::max(0.1, setup.CellFont.points));
-    scale_ = kUnitsPerPixel;
-    if (total * scale_ > printable && total > 0) scale_ = std::max(minScale, printable / total);
-    const double room = printable / scale_;   // grid pixels across the paper
-    // No column is wider than the paper: its texts wrap.
-    total = 0;
-    for (size_t j = 0; j < n; ++j) {
-        if (width[j] > room) {
-            width[j] = room;
-            wraps_[j] = 1;
-        }
-        total += width[j];
+    auto fit = [&] {
+        double total = 0;
+        for (double w : width) total += w;
+        scale_ = kUnitsPerPixel;
+        if (total * scale_ > printable && total > 0) scale_ = std::max(minScale, printable / total);
+        return total;
+    };
+    double total = fit();
+    // Still too wide: no column is wider than the paper, and in a table
+    // none wider than a third of it, so one long value does not push the
+    // other columns onto pages of their own. Such a column's texts wrap.
+    if (total * scale_ > printable * (1 + 1e-9)) {
+        const double most = printable / scale_ / (setup.WidenColumns ? 3.0 : 1.0);
+        for (size_t j = 0; j < n; ++j)
+            if (width[j] > most) {
+                width[j] = most;
+                wraps_[j] = 1;
+            }
+        total = fit();
     }
+    const double room = printable / scale_;   // grid pixels across the paper
     if (total > room * (1 + 1e-9) && !setup.WidenColumns) {
         // A sheet stays one page wide: its widest columns narrow to one
         // level, as far as the paper needs, and their texts wrap.

@@ -175,6 +175,42 @@ TEST_F(GridPrintTest, ATableWidensEachColumnToItsLongestTextSoEveryValuePrintsWh
     for (int c : {1, 2, 11, 13}) EXPECT_TRUE(text.contains(heads[c])) << heads[c].toStdString();
 }
 
+TEST_F(GridPrintTest, AValueWiderThanThePaperWrapsAndOnlyATextTallerThanAPageIsCutWithAMark) {
+    QStringList words;
+    for (int i = 1; i <= 120; ++i) words << QStringLiteral("step%1").arg(i);
+    const QString value = words.join(' ');
+    Grid table = Table(3, 4);
+    table.SetText(2, 1, QString());
+    table.SetText(2, 2, value);
+    table.SetText(2, 3, QString());
+    GridPrint::PageSetup widen = Landscape();
+    widen.WidenColumns = true;
+    const GridPrint::Pager pager(table, widen);
+    EXPECT_EQ(pager.PagesAcross(), 1);
+    EXPECT_GT(pager.PrintedRowHeight(2), 2 * pager.PrintedRowHeight(1));
+    const QString text = PdfReader::Text(PrintPdf(table, widen, "wide.pdf")).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("R1C3 ") + value + QStringLiteral(" R3C1"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0x2026)));
+
+    // A joined range holding more than a page: as much as the page holds,
+    // ending in "…", and the rows after it on the next page.
+    words.clear();
+    for (int i = 1; i <= 6000; ++i) words << QStringLiteral("item%1").arg(i);
+    Grid sheet(3, 4);
+    sheet.SetColumnWidth(0, 0);
+    sheet.SetRowHeight(0, 0);
+    sheet.MergeRange(1, 1, 1, 3);
+    sheet.SetText(1, 1, words.join(' '));
+    sheet.SetText(2, 1, QStringLiteral("after"));
+    const QString pdf = PrintPdf(sheet, GridPrint::PageSetup(), "tall.pdf");
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
+    const QString first = PdfReader::PageText(pdf, 1);
+    EXPECT_TRUE(first.contains(QStringLiteral("item1 item2")));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("item\\d*\u2026\\s*\\n")).match(first).hasMatch()) << first.toStdString();
+    EXPECT_FALSE(first.contains(QStringLiteral("item6000")));
+    EXPECT_TRUE(PdfReader::PageText(pdf, 2).contains("after"));
+}
+
 TEST_F(GridPrintTest, PdfCarriesHeaderFooterPageNumbersAndTheCellTexts) {
     Grid g = Table(60);
     GridPrint::Pager pager(g, Landscape());
