@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPolygonF>
+#include <QPointer>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -21,6 +22,7 @@
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
+#include "platform/Printing.h"
 #include "platform/Forms.h"
 #include "platform/GridExport.h"
 #include "platform/Registry.h"
@@ -121,15 +123,6 @@ QIcon DrawnIcon(const QString& key) {
         p.setBrush(QColor(250, 245, 225));
         p.drawRect(QRectF(3, 8, 26, 17));
         p.drawPolyline(QPolygonF({{3, 8}, {16, 18}, {29, 8}}));
-    } else if (key == "Print") {
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(9, 3, 14, 9));
-        p.setBrush(QColor(150, 150, 160));
-        p.drawRoundedRect(QRectF(3, 11, 26, 12), 2, 2);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(9, 19, 14, 10));
-        p.drawLine(QPointF(12, 23), QPointF(20, 23));
-        p.drawLine(QPointF(12, 26), QPointF(20, 26));
     } else {
         page();
     }
@@ -145,6 +138,8 @@ QIcon ToolIcon(const ToolButton& b, QStyle* style) {
     // The style's and the desktop theme's exit pictures are a black cross,
     // which vanishes on the dark and high-contrast skins' toolbars.
     else if (b.key == "Exit") return DrawnIcon(b.key);
+    // The same printer as every Print button of the program.
+    else if (b.key == "Print") return Printing::PrintIcon();
     else fallback = DrawnIcon(b.key);
     return QIcon::fromTheme(b.themeName, fallback);
 }
@@ -250,9 +245,16 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
                 return;
             }
         }
-        if (!Shell::Get().StartProgram(program, {QStringLiteral("temp.xls")}, DatabaseFolder()))
-            MsgBox(QStringLiteral("The spreadsheet program \"%1\" could not be started.").arg(program),
-                   vb::vbExclamation, kTitle);
+        // Said also when the program starts and gives up at once (no
+        // display, a broken installation), which would otherwise look as if
+        // nothing happened.
+        const QString cannot = QStringLiteral("The spreadsheet program \"%1\" could not be started.").arg(program);
+        QPointer<Form1> self(this);
+        if (!Shell::Get().StartProgram(program, {QStringLiteral("temp.xls")}, DatabaseFolder(),
+                                       [self, cannot](const QString& reason) {
+                                           if (self) MsgBox(cannot + QLatin1Char('\n') + reason, vb::vbExclamation, kTitle);
+                                       }))
+            MsgBox(cannot, vb::vbExclamation, kTitle);
     } else if (item == "HTML") {
         QString file = Dialogs::Get().SaveFileName(QStringLiteral("Save As Html Document:"),
                                                    QStringLiteral("Html (*.html)"), DatabaseFolder());

@@ -369,4 +369,17 @@ TEST_F(Form1Print, ExportOpensTheSheetInTheStoredProgramInTheDatabaseFolder) {
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
 }
 
+TEST_F(Form1Print, ASpreadsheetProgramThatGivesUpAtOnceIsSaid) {
+    Open();
+    AddTask("ID-1", QDate(2026, 3, 2));
+    ExcelPath::Store("/usr/bin/localc");
+    TestEnv::Shell().failLater = "cannot open display: :0";
+    ClickItem("Excel");
+    ASSERT_EQ(TestEnv::Shell().started.size(), 1u);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !TestEnv::Dialogs().Messages().isEmpty(); }, 2000));
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(),
+              "The spreadsheet program \"/usr/bin/localc\" could not be started.\ncannot open display: :0");
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbExclamation);
+}
+
 }  // namespace

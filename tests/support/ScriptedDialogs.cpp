@@ -1,6 +1,7 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QPrinter>
+#include <QTimer>
 #include <QWidget>
 
 QStringList ScriptedDialogs::Messages() const {
@@ -121,7 +122,8 @@ bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
 }
 
 bool RecordingShell::StartProgram(const QString& program, const QStringList& args,
-                                  const QString& workingFolder) {
+                                  const QString& workingFolder, Failed failed) {
     started.push_back({program, args, workingFolder});
+    if (!failLater.isEmpty() && failed) QTimer::singleShot(0, [failed, reason = failLater] { failed(reason); });
     return true;
 }

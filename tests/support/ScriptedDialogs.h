@@ -96,9 +96,10 @@ public:
     };
     bool OpenDocument(const QString& pathOrUrl) override;
     bool StartProgram(const QString& program, const QStringList& args,
-                      const QString& workingFolder) override;
+                      const QString& workingFolder, Failed failed = {}) override;
     bool failOpen = false;       // OpenDocument answers "nothing could open it"
+    QString failLater;           // a started program gives up soon after, saying this
     std::vector<Call> opened;    // OpenDocument calls
     std::vector<Call> started;   // StartProgram calls
-    void Reset() { opened.clear(); started.clear(); failOpen = false; }
+    void Reset() { opened.clear(); started.clear(); failOpen = false; failLater.clear(); }
 };
