@@ -302,6 +302,7 @@ TEST_F(Form1ChartPrint, ThePrintMenuOpensOnePreviewAndPrintsTheChartLandscape) {
     EXPECT_EQ(preview->picPreview->pixmap().size(), Chart()->PrintSize(QSizeF(10, 7.5)));
     EXPECT_EQ(preview->PrintButton->toolTip(), "Print");
     EXPECT_EQ(preview->CloseButton->toolTip(), "Close Window");
+    EXPECT_EQ(preview->PrintButton->icon().pixmap(32).toImage(), Printing::PrintIcon().pixmap(32).toImage());
 
     // The chart's own pop-up reuses the one window.
     RightClick(QPoint(20, Surface()->height() - 5));

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -289,6 +290,10 @@ TEST_F(GridPrintTest, PreviewCountsPagesAtOnceAndPrintsFromItsToolbar) {
     ClickTool(preview, preview->ZoomInAction);
     EXPECT_GT(preview->Zoom(), zoom);
     EXPECT_FALSE(preview->grab().isNull());
+    // Print shows a printer, not the floppy of Save.
+    const QImage printIcon = preview->PrintAction->icon().pixmap(32).toImage();
+    EXPECT_EQ(printIcon, Printing::PrintIcon().pixmap(32).toImage());
+    EXPECT_NE(printIcon, preview->style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(32).toImage());
     // The preview shows its own copy: the grid may change or go meanwhile.
     big.SetRows(1);
     EXPECT_GT(preview->PageCount(), 2500);
