@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPageRanges>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
@@ -712,25 +713,24 @@ bool Print(const Grid& grid, const PageSetup& setup, QPrinter& printer, QString*
     printer.setFullPage(true);
     const Pager pager(grid, setup, printer.pageLayout());
     const int count = pager.PageCount();
-    int from = 1, to = count;
-    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
-        from = std::max(1, printer.fromPage());
-        to = std::min(count, printer.toPage() > 0 ? printer.toPage() : count);
-        if (from > to) {
-            if (error) *error = QStringLiteral("The pages chosen are not in the print, which has %1 page(s).").arg(count);
-            return false;
-        }
+    // The pages chosen in the dialog ("2-4", "1,3"), or all of them.
+    std::vector<int> pages;
+    const QPageRanges ranges = printer.pageRanges();
+    for (int page = 1; page <= count; ++page)
+        if (printer.printRange() != QPrinter::PageRange || ranges.isEmpty() || ranges.contains(page))
+            pages.push_back(page - 1);
+    if (pages.empty()) {
+        if (error) *error = QStringLiteral("The pages chosen are not in the print, which has %1 page(s).").arg(count);
+        return false;
     }
     // Copies the printer cannot make itself are printed here, collated as
     // asked.
     const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
     std::vector<int> order;
     if (printer.collateCopies())
-        for (int c = 0; c < copies; ++c)
-            for (int page = from; page <= to; ++page) order.push_back(page - 1);
+        for (int c = 0; c < copies; ++c) order.insert(order.end(), pages.begin(), pages.end());
     else
-        for (int page = from; page <= to; ++page)
-            for (int c = 0; c < copies; ++c) order.push_back(page - 1);
+        for (int page : pages) order.insert(order.end(), size_t(copies), page);
 
     return Printing::Run(printer, [&](QString* why) {
         QPainter p;

@@ -361,6 +361,17 @@ TEST_F(GridPrintTest, TheDialogsPagesCopiesAndOrientationAreWhatPrintsAndCancelP
     EXPECT_TRUE(PdfReader::PageText(pdf, 1).contains("Page 2 Of 2"));
     EXPECT_TRUE(PdfReader::PageText(pdf, 2).contains("Page 2 Of 2"));
 
+    // Pages as typed, not one range.
+    GridPrint::PrintPreview* longer = GridPrint::ShowPreview(Table(100), Landscape(), 100);
+    ASSERT_EQ(longer->PageCount(), 4);
+    const QString some = temp_ + "/some.pdf";
+    ScriptedDialogs::PrintAnswer typed = ScriptedDialogs::PrintAnswer::ToFile(some);
+    typed.pages = "1,3-4";
+    TestEnv::Dialogs().AnswerPrint(typed);
+    ClickTool(longer, longer->PrintAction);
+    EXPECT_EQ(PdfReader::Info(some, "Pages"), "3");
+    EXPECT_TRUE(PdfReader::PageText(some, 2).contains("Page 3 Of 4"));
+
     // Portrait chosen there: the rows are paged again for the taller paper.
     const QString portrait = temp_ + "/portrait.pdf";
     ScriptedDialogs::PrintAnswer upright = ScriptedDialogs::PrintAnswer::ToFile(portrait);

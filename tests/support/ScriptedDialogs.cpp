@@ -1,5 +1,6 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QPageRanges>
 #include <QPrinter>
 #include <QTimer>
 #include <QWidget>
@@ -112,6 +113,10 @@ bool ScriptedDialogs::PrintDialog(QPrinter& printer, int pageCount, const QStrin
     if (a.fromPage > 0) {
         printer.setPrintRange(QPrinter::PageRange);
         printer.setFromTo(a.fromPage, a.toPage);
+    }
+    if (!a.pages.isEmpty()) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(QPageRanges::fromString(a.pages));
     }
     return true;
 }
