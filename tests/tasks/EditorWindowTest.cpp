@@ -537,18 +537,20 @@ TEST_F(EditorTest, DocumentLoadViewAndClear) {
     EXPECT_EQ(TestEnv::Shell().opened[0].what, copy);
     f->showNormal();
 
-    // A copy of that name exists: the user is asked and may keep it.
+    // Another picture of that name: copied beside the first under a free
+    // name, with no question; the first task's picture stays as it was.
     {
         QFile p(picture);
         ASSERT_TRUE(p.open(QIODevice::WriteOnly));
         p.write("BM changed");
     }
+    const QString second = form_->DatabaseFolder() + "Docs/pump (2).bmp";
     dialogs.AnswerOpen(picture);
-    dialogs.AnswerMsgBox(vb::vbNo);
     Click(f->Command10[0]);
-    EXPECT_EQ(dialogs.Messages().size(), 1);
-    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_TRUE(dialogs.Messages().isEmpty()) << dialogs.LastMessage().toStdString();
+    EXPECT_EQ(f->Label8->text(), second);
     EXPECT_EQ(Bytes(copy), "BM picture");
+    EXPECT_EQ(Bytes(second), "BM changed");
 
     // A copy that fails leaves the document as it was and says so.
     dialogs.Reset();
@@ -556,24 +558,26 @@ TEST_F(EditorTest, DocumentLoadViewAndClear) {
     Click(f->Command10[0]);
     EXPECT_EQ(dialogs.Messages().size(), 1);
     EXPECT_TRUE(dialogs.LastMessage().contains("could not be copied"));
-    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_EQ(f->Label8->text(), second);
 
     dialogs.AnswerMsgBox(vb::vbNo);
     Click(f->Command10[2]);
-    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_EQ(f->Label8->text(), second);
     dialogs.AnswerMsgBox(vb::vbYes);
     Click(f->Command10[2]);
     EXPECT_EQ(f->Label8->text(), "");
     EXPECT_FALSE(f->HasDocumentIcon());
-    EXPECT_TRUE(QFileInfo::exists(copy));   // the copy stays on disk
+    EXPECT_TRUE(QFileInfo::exists(second));   // the copy stays on disk
 
+    // The same picture again shares its copy.
     dialogs.AnswerOpen(picture);
-    dialogs.AnswerMsgBox(vb::vbYes);   // replace this time
     Click(f->Command10[0]);
-    EXPECT_EQ(Bytes(copy), "BM changed");
+    EXPECT_EQ(f->Label8->text(), second);
+    EXPECT_EQ(QDir(form_->DatabaseFolder() + "Docs").entryList(QDir::Files).size(), 2);
     FillRequired(f);
     Click(f->Command3);
-    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), copy);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), second);
+    EXPECT_EQ(Bytes(copy), "BM picture");
 }
 
 TEST_F(EditorTest, ClearWhileAddingLeavesTheSelectedTaskAlone) {
