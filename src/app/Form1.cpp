@@ -426,6 +426,7 @@ void Form1::Form_Load() {
         // The name follows the file (Open derives it), whatever an older
         // Quillon stored; the files it kept under that older name come over.
         AdoptLegacyFiles();
+        startProblem = EnsureCompanionFolder();
     } else {
         error = opened.reason;
         SetGrid();
@@ -599,9 +600,6 @@ void Form1::MirrorLocation() {
     Label7->setText(Database.Name());
 }
 
-void Form1::EnsureCompanionFolder() {
-    if (!DatabaseFolder().isEmpty()) DatabaseLocation::EnsureCompanion(DatabaseFolder(), DatabaseName());
-}
 
 // ---------------------------------------------------------------- database
 
@@ -678,10 +676,11 @@ bool Form1::Opendata(const QString& path) {
     }
     GetCount();
     AdoptLegacyFiles();
-    EnsureCompanionFolder();
+    const QString companionNotice = EnsureCompanionFolder();
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
     ResortNum();
+    if (!companionNotice.isEmpty()) MsgBox(companionNotice, vb::vbExclamation, kTitle);
     return true;
 }
 
