@@ -276,6 +276,11 @@ void Form1::BuildWindow() {
     ConnectChart();
     connect(Grid1View, &GridView::MouseDown, this,
             [this](int b, int s, int x, int y) { Grid1_MouseDown(b, s, x, y); });
+    connect(Grid1View, &GridView::MenuKey, this, [this](const QPoint& at) {
+        mnuhid->popup(Grid1View->viewport()->mapToGlobal(at));
+        // Opened by a key: the arrows start on the first item.
+        if (!mnuhid->actions().isEmpty()) mnuhid->setActiveAction(mnuhid->actions().first());
+    });
 }
 
 QAction* Form1::AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)()) {

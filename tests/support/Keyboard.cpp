@@ -1,5 +1,6 @@
 #include "support/Keyboard.h"
 
+#include <QApplication>
 #include <QTest>
 #include <QWidget>
 
@@ -19,6 +20,29 @@ void Type(QWidget* widget, const QString& text) {
 
 void PressAlone(QWidget* widget, Qt::Key key) {
     QTest::sendKeyEvent(QTest::Click, widget, key, QString(), Qt::NoModifier);
+}
+
+QWidget* Focused() {
+    if (QWidget* popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
+    return QApplication::focusWidget();
+}
+
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    if (QWidget* w = Focused()) QTest::keyClick(w, key, modifiers);
+}
+
+void TypeHere(const QString& text) {
+    if (QWidget* w = Focused()) Type(w, text);
+}
+
+bool TabTo(const QWidget* target, int most) {
+    for (int i = 0; i <= most; ++i) {
+        QWidget* now = Focused();
+        if (now && (now == target || target->isAncestorOf(now))) return true;
+        if (!now) return false;
+        QTest::keyClick(now, Qt::Key_Tab);
+    }
+    return false;
 }
 
 }  // namespace TestKeys
