@@ -91,6 +91,10 @@ protected:
         Base::mousePressEvent(event);
     }
 
+    // Tab goes on to the next control, as from any field; the cursor keys
+    // and the typed separators move between the sections.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+
     QValidator::State validate(QString& input, int& pos) const override {
         // The typed text is read whole at the end, not section by section.
         if (typing_) return QValidator::Intermediate;

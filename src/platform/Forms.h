@@ -15,7 +15,14 @@
 namespace Forms {
 // Every window created through Load, oldest first.
 std::vector<QPointer<QWidget>>& All();
+// Lists the window, and keeps its Tab order (KeepReadingTabOrder).
 void Register(QWidget* window);
+// Each time the window is shown, Tab is made to walk its controls as they
+// are laid out: top to bottom, and left to right along a line, whatever
+// order they were made in. Buttons of its toolbars take the focus too, so a
+// keyboard reaches them. (Every window loaded here has it; a window made
+// elsewhere asks for it.)
+void KeepReadingTabOrder(QWidget* window);
 // Closes and destroys every loaded window, the main window last.
 void UnloadAll();
 
