@@ -368,6 +368,7 @@ private:
     void BuildMenus();
     void BuildListBar();
     void BuildToolBar();
+    void KeyboardOrder();
     bool Shutdown();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
     void MirrorLocation();

@@ -42,25 +42,33 @@ void ReadingTabOrder(QWidget* window) {
             if (QWidget* button = action->isSeparator() ? nullptr : bar->widgetForAction(action);
                 button && button->focusPolicy() == Qt::NoFocus)
                 button->setFocusPolicy(Qt::TabFocus);
+    ChainTabOrder(ReadingOrder(window));
+}
+
+}  // namespace
+
+void KeepReadingTabOrder(QWidget* window) { window->installEventFilter(TabOrderKeeper::Get()); }
+
+std::vector<QWidget*> ReadingOrder(QWidget* area) {
     // Pages not shown yet (a tab widget's others) are laid out too, so that
     // their controls have their places.
-    for (QWidget* w : window->findChildren<QWidget*>())
+    for (QWidget* w : area->findChildren<QWidget*>())
         if (w->layout()) w->layout()->activate();
-
+    QWidget* window = area->window();
     struct Control {
         QWidget* widget;
         QRect place;   // in the window
     };
     std::vector<Control> controls;
-    for (QWidget* w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
+    for (QWidget* w = area->nextInFocusChain(); w && w != area; w = w->nextInFocusChain()) {
         // A control that hands its focus on (the line edit of a date field
         // or an editable list) goes with the one it hands it to.
-        if (w->window() != window || w->focusProxy() || !(w->focusPolicy() & Qt::TabFocus)) continue;
+        if (!area->isAncestorOf(w) || w->window() != window || w->focusProxy() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
         controls.push_back({w, QRect(w->mapTo(window, QPoint(0, 0)), w->size())});
     }
-    if (controls.size() < 2) return;
     // Controls whose tops lie within half a line of each other share a line.
-    const int slack = std::max(4, window->fontMetrics().height() / 2);
+    const int slack = std::max(4, area->fontMetrics().height() / 2);
     std::stable_sort(controls.begin(), controls.end(),
                      [](const Control& a, const Control& b) { return a.place.top() < b.place.top(); });
     for (auto line = controls.begin(); line != controls.end();) {
@@ -69,12 +77,15 @@ void ReadingTabOrder(QWidget* window) {
         std::stable_sort(line, end, [](const Control& a, const Control& b) { return a.place.left() < b.place.left(); });
         line = end;
     }
-    for (size_t i = 1; i < controls.size(); ++i) QWidget::setTabOrder(controls[i - 1].widget, controls[i].widget);
+    std::vector<QWidget*> order;
+    order.reserve(controls.size());
+    for (const Control& c : controls) order.push_back(c.widget);
+    return order;
 }
 
-}  // namespace
-
-void KeepReadingTabOrder(QWidget* window) { window->installEventFilter(TabOrderKeeper::Get()); }
+void ChainTabOrder(const std::vector<QWidget*>& controls) {
+    for (size_t i = 1; i < controls.size(); ++i) QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
 
 std::vector<QPointer<QWidget>>& All() {
     static std::vector<QPointer<QWidget>> all;

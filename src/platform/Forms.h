@@ -23,6 +23,10 @@ void Register(QWidget* window);
 // keyboard reaches them. (Every window loaded here has it; a window made
 // elsewhere asks for it.)
 void KeepReadingTabOrder(QWidget* window);
+// The controls inside `area` that Tab stops at, in that reading order.
+std::vector<QWidget*> ReadingOrder(QWidget* area);
+// Makes Tab go from each control of the list to the next.
+void ChainTabOrder(const std::vector<QWidget*>& controls);
 // Closes and destroys every loaded window, the main window last.
 void UnloadAll();
 

@@ -1,6 +1,14 @@
 // Tab walks every window's controls in reading order: top to bottom, and
 // left to right along a line.
 #include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolBox>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -19,6 +27,7 @@
 #include "lists/ListWindows.h"
 #include "platform/Forms.h"
 #include "platform/GridPrint.h"
+#include "platform/GridView.h"
 #include "schedule/Form19.h"
 #include "schedule/frmExcel.h"
 #include "tasks/Form11.h"
@@ -121,6 +130,40 @@ TEST_F(TabOrder, EveryWindowIsWalkedInReadingOrder) {
         }
         window->close();
         TestUi::Settle();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TabOrder, TheMainWindowReadsToolbarPageTabsListBarDateBarAndGrid) {
+    Start();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_));
+    // A keyboard starts on the list bar's "Add".
+    QWidget* tasks = form_->Listbar1->widget(0);
+    ASSERT_EQ(TestKeys::Focused(), tasks);
+    std::vector<QWidget*> expected;
+    for (QAction* a : form_->Toolbar1->actions()) expected.push_back(form_->Toolbar1->widgetForAction(a));
+    expected.push_back(form_->SSTab1->tabBar());
+    const auto captions = form_->Listbar1->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(captions.size(), 4);
+    expected.push_back(captions[0]);
+    expected.push_back(tasks);   // the other groups' lists are closed
+    expected.insert(expected.end(), captions.begin() + 1, captions.end());
+    for (QWidget* w : std::initializer_list<QWidget*>{form_->DatePicker1, form_->Combo3, form_->Command1,
+                                                      form_->Command6, form_->Command7, form_->Command5,
+                                                      form_->Grid1View})
+        expected.push_back(w);
+    // From the last toolbar button round to it again.
+    ASSERT_TRUE(TestKeys::TabTo(expected.front()));
+    for (size_t i = 1; i <= expected.size(); ++i) {
+        TestKeys::Press(Qt::Key_Tab);
+        QWidget* want = expected[i % expected.size()];
+        QWidget* now = TestKeys::Focused();
+        ASSERT_TRUE(now == want || want->isAncestorOf(now))
+            << "step " << i << ": " << (now ? Describe(now, form_).toStdString() : "nothing") << " instead of "
+            << Describe(want, form_).toStdString();
     }
 }
 
