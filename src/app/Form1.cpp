@@ -639,7 +639,6 @@ void Form1::MirrorLocation() {
     Label7->setText(Database.Name());
 }
 
-
 // ---------------------------------------------------------------- database
 
 void Form1::SetGrid() { TaskDatabase::SetHeaders(Grid1); }

@@ -1,9 +1,9 @@
 #include "platform/GridView.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
