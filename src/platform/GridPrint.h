@@ -114,7 +114,6 @@ public:
     void PaintPage(QPainter& painter, int page) const;
 
 private:
-    struct Box;
     bool Bold(int row, int col) const;
     // The room a cell's text has on its row: its own cell and the empty
     // cells to its right on the same page.
@@ -156,8 +155,8 @@ class PageView;
 // The print preview: the pages stacked one under the other, painted as
 // they come into sight; "Print" opens the print dialog (printer or PDF
 // file, copies, pages, paper and orientation, the set-up's preselected) and
-// prints there. The preview keeps its own copy of the grid, so it shows the grid as
-// it was when it opened whatever happens to the grid afterwards.
+// prints there. The preview keeps its own copy of the grid, so it shows the
+// grid as it was when it opened whatever happens to the grid afterwards.
 class PrintPreview : public QDialog {
     Q_OBJECT
 public:
