@@ -466,6 +466,9 @@ void Form1::Form_Load() {
     if (!startProblem.isEmpty()) {
         Forms::Unload<Form25>();
         MsgBox(startProblem, vb::vbExclamation, kTitle);
+    } else if (DatabaseOpen() && !Database.DateNotice().isEmpty()) {
+        Forms::Unload<Form25>();
+        MsgBox(Database.DateNotice(), vb::vbInformation, kTitle);
     }
     LoadStart();                                            // 19.
     Forms::Unload<Form25>();                                // 20. (21: its hourglass goes with it)
@@ -484,7 +487,7 @@ void Form1::GetSet() {
     phGantX1->update();
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Dates"));
-    if (auto from = DateText::ParseDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
+    if (auto from = DateText::ParseSettingDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
     // Nothing stored (a first start): the box keeps its 7 days rather than
     // showing nothing over rows filtered by a window of none.
     const QString days = reg.GetValue(QStringLiteral("To"));
@@ -651,7 +654,7 @@ bool Form1::FinishNew(const QString& path) {
     }
     SetPickerDate(QDate::currentDate());
     Combo3->setEditText(QStringLiteral("30"));
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatSettingDate(DatePicker1->date()));
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
@@ -682,6 +685,7 @@ bool Form1::Opendata(const QString& path) {
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
     ResortNum();
+    if (!Database.DateNotice().isEmpty()) MsgBox(Database.DateNotice(), vb::vbInformation, kTitle);
     return true;
 }
 
@@ -781,7 +785,7 @@ void Form1::mnuselstart_Click() {
 }
 
 void Form1::DatePicker1_DateChange() {
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatSettingDate(DatePicker1->date()));
     Command2_Click();
 }
 

@@ -1,7 +1,9 @@
 #include "platform/DateText.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <memory>
 #include <mutex>
 #include <type_traits>
@@ -9,7 +11,10 @@
 
 namespace {
 
-enum class Order { MDY, DMY, YMD };
+using DateText::Order;
+constexpr Order MDY = Order::MonthFirst;
+constexpr Order DMY = Order::DayFirst;
+constexpr Order YMD = Order::YearFirst;
 
 // One piece of the date format: a field ('d', 'M', 'y') or literal text.
 struct Piece {
@@ -20,8 +25,9 @@ struct Piece {
 
 struct Format {
     QString text;           // "M/d/yyyy", "dd.MM.yyyy", "yyyy-MM-dd"
-    Order order = Order::YMD;
+    Order order = YMD;
     std::vector<Piece> pieces;
+    std::vector<std::string> utf8;   // each piece's literal as UTF-8 (cells are UTF-8)
     QLocale locale;         // for the last-resort parse of the locale's own forms
 };
 
@@ -75,30 +81,33 @@ std::optional<std::vector<Piece>> NumericPieces(const QString& format) {
     return pieces;
 }
 
+// The order of the fields of numeric pieces; nothing for orders other than
+// day-month-year, month-day-year and year-month-day (y-d-M and the like are
+// rare enough to be written in ISO form instead of guessed at).
+std::optional<Order> OrderOf(const std::vector<Piece>& pieces) {
+    QString order;
+    for (const Piece& p : pieces)
+        if (p.field != 0) order += QLatin1Char(p.field);
+    if (order == QLatin1String("dMy")) return DMY;
+    if (order == QLatin1String("Mdy")) return MDY;
+    if (order == QLatin1String("yMd")) return YMD;
+    return std::nullopt;
+}
+
 std::unique_ptr<Format> BuildFormat() {
     auto f = std::make_unique<Format>();
     f->locale = QLocale();
     auto pieces = NumericPieces(f->locale.dateFormat(QLocale::ShortFormat));
-    if (!pieces) pieces = NumericPieces(kIsoFormat);
-    f->pieces = *pieces;
-    QString order;
-    for (const Piece& p : f->pieces) {
-        if (p.field == 0) {
-            f->text += p.literal;
-        } else {
-            f->text += QString(p.width, QLatin1Char(p.field));
-            order += QLatin1Char(p.field);
-        }
+    std::optional<Order> order = pieces ? OrderOf(*pieces) : std::nullopt;
+    if (!order) {
+        pieces = NumericPieces(kIsoFormat);
+        order = YMD;
     }
-    f->order = order == QLatin1String("dMy") ? Order::DMY
-             : order == QLatin1String("Mdy") ? Order::MDY
-             : Order::YMD;
-    // Orders other than these three (y-d-M and the like) are rare enough to
-    // be written in ISO form instead of guessed at.
-    if (order != QLatin1String("dMy") && order != QLatin1String("Mdy") && order != QLatin1String("yMd")) {
-        f->pieces = *NumericPieces(kIsoFormat);
-        f->text = kIsoFormat;
-        f->order = Order::YMD;
+    f->pieces = *pieces;
+    f->order = *order;
+    for (const Piece& p : f->pieces) {
+        f->text += p.field == 0 ? p.literal : QString(p.width, QLatin1Char(p.field));
+        f->utf8.push_back(p.literal.toStdString());
     }
     return f;
 }
@@ -215,7 +224,7 @@ bool ScanTime(Scanner<Ch>& s, Parsed& out) {
 }
 
 template <typename Ch>
-bool ScanDate(Scanner<Ch>& s, const Format& f, Parsed& out) {
+bool ScanDate(Scanner<Ch>& s, Order order, Parsed& out) {
     int v[3];
     int digits[3];
     for (int k = 0; k < 3; ++k) {
@@ -232,11 +241,11 @@ bool ScanDate(Scanner<Ch>& s, const Format& f, Parsed& out) {
     if (s.Peek() == '.') ++s.p;
 
     int y, m, d, yDigits;
-    if (digits[0] > 2 || f.order == Order::YMD) {
+    if (digits[0] > 2 || order == YMD) {
         // A year first (ISO 8601, or a year-first locale).
         y = v[0]; yDigits = digits[0]; m = v[1]; d = v[2];
         if (digits[1] > 2 || digits[2] > 2) return false;
-    } else if (f.order == Order::DMY) {
+    } else if (order == DMY) {
         d = v[0]; m = v[1]; y = v[2]; yDigits = digits[2];
         if (digits[1] > 2) return false;
     } else {
@@ -253,12 +262,12 @@ bool ScanDate(Scanner<Ch>& s, const Format& f, Parsed& out) {
 
 // A date, optionally followed by a time after blanks or "T".
 template <typename Ch>
-bool ParseFast(const Ch* begin, const Ch* end, const Format& f, Parsed& out) {
+bool ParseFast(const Ch* begin, const Ch* end, Order order, Parsed& out) {
     Scanner<Ch> s{begin, end};
     s.SkipBlanks();
     while (s.end != s.p && IsBlank(Code(*(s.end - 1)))) --s.end;
     if (s.AtEnd()) return false;
-    if (!ScanDate(s, f, out)) return false;
+    if (!ScanDate(s, order, out)) return false;
     if (s.AtEnd()) return true;
     if (s.Peek() == 'T') {
         ++s.p;
@@ -314,6 +323,28 @@ namespace DateText {
 
 QString DateFormat() { return CurrentFormat().text; }
 
+QString TimeFormat() { return QStringLiteral("HH:mm:ss"); }
+
+Order CurrentOrder() { return CurrentFormat().order; }
+
+std::optional<Order> OrderOfForm(const QString& dateForm) {
+    const auto pieces = NumericPieces(dateForm);
+    return pieces ? OrderOf(*pieces) : std::nullopt;
+}
+
+bool IsTimeForm(const QString& timeForm) {
+    bool hour = false, minute = false;
+    for (QChar c : timeForm) {
+        const char16_t u = c.unicode();
+        if (u == 'H' || u == 'h') hour = true;
+        else if (u == 'm') minute = true;
+        else if (u != 's' && u != 'z' && u != 'A' && u != 'P' && u != 'a' && u != 'p' && u != ':' && u != '.' &&
+                 !IsBlank(u))
+            return false;
+    }
+    return hour && minute && timeForm.size() <= 32;
+}
+
 QString FormatDate(const QDate& date) {
     if (!date.isValid()) return QString();
     const Format& f = CurrentFormat();
@@ -348,7 +379,7 @@ std::optional<QDate> ParseDate(const QString& text) {
     const Format& f = CurrentFormat();
     const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     Parsed r;
-    if (ParseFast(p, p + text.size(), f, r)) return QDate(r.year, r.month, r.day);
+    if (ParseFast(p, p + text.size(), f.order, r)) return QDate(r.year, r.month, r.day);
     if (auto dt = ParseSlow(text, f)) return dt->date();
     return std::nullopt;
 }
@@ -362,7 +393,7 @@ std::optional<QDate> ParseDateUtf8(const std::string& text) {
             return ParseDate(QString::fromUtf8(text.data(), qsizetype(text.size())));
     const Format& f = CurrentFormat();
     Parsed r;
-    if (ParseFast(text.data(), text.data() + text.size(), f, r)) return QDate(r.year, r.month, r.day);
+    if (ParseFast(text.data(), text.data() + text.size(), f.order, r)) return QDate(r.year, r.month, r.day);
     if (text.empty()) return std::nullopt;
     if (auto dt = ParseSlow(QString::fromUtf8(text.data(), qsizetype(text.size())), f)) return dt->date();
     return std::nullopt;
@@ -386,7 +417,7 @@ std::optional<QDateTime> ParseDateTime(const QString& text) {
     const Format& f = CurrentFormat();
     const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     Parsed r;
-    if (ParseFast(p, p + text.size(), f, r))
+    if (ParseFast(p, p + text.size(), f.order, r))
         return QDateTime(QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec));
     return ParseSlow(text, f);
 }
@@ -394,11 +425,76 @@ std::optional<QDateTime> ParseDateTime(const QString& text) {
 std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text) {
     const Format& f = CurrentFormat();
     Parsed r;
-    if (ParseFast(text.data(), text.data() + text.size(), f, r))
-        return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec)};
+    if (ParseFast(text.data(), text.data() + text.size(), f.order, r))
+        return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec), r.hasTime};
     if (text.empty()) return std::nullopt;
     if (auto dt = ParseSlow(QString::fromUtf8(text.data(), qsizetype(text.size())), f))
-        return LocalDateTime{dt->date(), dt->time()};
+        return LocalDateTime{dt->date(), dt->time(), dt->time() != QTime(0, 0)};
+    return std::nullopt;
+}
+
+std::optional<LocalDateTime> ParseInOrder(const std::string& text, Order order) {
+    Parsed r;
+    bool read = false;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        read = ParseFast(text.data(), text.data() + text.size(), order, r);
+    } else {
+        // The no-break spaces some locales put between the fields.
+        const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size()));
+        const char16_t* p = reinterpret_cast<const char16_t*>(wide.utf16());
+        read = ParseFast(p, p + wide.size(), order, r);
+    }
+    if (!read) return std::nullopt;
+    return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec), r.hasTime};
+}
+
+namespace {
+void AppendPadded(std::string& out, int value, int width) {
+    char buf[12];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    for (int n = int(end - buf); n < width; ++n) out += '0';
+    out.append(buf, end);
+}
+}  // namespace
+
+std::string FormatCellUtf8(const LocalDateTime& value) {
+    if (!value.date.isValid()) return {};
+    const Format& f = CurrentFormat();
+    std::string out;
+    out.reserve(24);
+    for (size_t i = 0; i < f.pieces.size(); ++i) {
+        switch (f.pieces[i].field) {
+        case 'd': AppendPadded(out, value.date.day(), f.pieces[i].width); break;
+        case 'M': AppendPadded(out, value.date.month(), f.pieces[i].width); break;
+        case 'y': AppendPadded(out, value.date.year(), 4); break;
+        default: out += f.utf8[i]; break;
+        }
+    }
+    if (value.hasTime && value.time.isValid()) {
+        out += ' ';
+        AppendPadded(out, value.time.hour(), 2);
+        out += ':';
+        AppendPadded(out, value.time.minute(), 2);
+        out += ':';
+        AppendPadded(out, value.time.second(), 2);
+        if (value.time.msec() != 0) {
+            out += '.';
+            AppendPadded(out, value.time.msec(), 3);
+        }
+    }
+    return out;
+}
+
+QString FormatSettingDate(const QDate& date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
+
+std::optional<QDate> ParseSettingDate(const QString& text) {
+    if (auto date = ParseDate(text)) return date;
+    const std::string bytes = text.toStdString();
+    const Order current = CurrentOrder();
+    for (Order other : {DMY, MDY}) {
+        if (other == current) continue;
+        if (auto value = ParseInOrder(bytes, other)) return value->date;
+    }
     return std::nullopt;
 }
 

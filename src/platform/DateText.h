@@ -2,7 +2,13 @@
 // Dates and times as the task grid stores them: the user's short date with a
 // four-digit year, times as HH:mm:ss. Reading accepts that form, the
 // locale's own forms and ISO 8601, so a change of locale never makes stored
-// dates unreadable. Uses QLocale() (the default locale, which tests set).
+// dates unreadable. Uses QLocale() (the default locale: the desktop's,
+// LC_TIME before LANG, unless a test sets another).
+//
+// Text written under one locale and read under another (03.04.2027 is
+// 3 April day first, 4 March month first) is read by the form that wrote
+// it: a task database records its forms, and ParseInOrder reads a cell in
+// that form's order so FormatCellUtf8 can write it in the current one.
 
 #include <QDate>
 #include <QDateTime>
@@ -14,6 +20,17 @@
 namespace DateText {
 // The numeric short-date format in use ("MM/dd/yyyy", "dd.MM.yyyy", ...).
 QString DateFormat();
+// The form times are written in, under every locale.
+QString TimeFormat();
+
+// The order of day, month and year in a numeric date form.
+enum class Order { MonthFirst, DayFirst, YearFirst };
+Order CurrentOrder();
+// The order of a date form as DateFormat gives it (or another locale's
+// gave it); nothing when it is not a numeric form this reader writes.
+std::optional<Order> OrderOfForm(const QString& dateForm);
+// A time form as a file may record it ("HH:mm:ss", "h:mm:ss AP").
+bool IsTimeForm(const QString& timeForm);
 QString FormatDate(const QDate& date);
 QString FormatTime(const QTime& time);
 // VB's general date: the date, plus the time when it is not midnight.
@@ -29,8 +46,23 @@ std::optional<QDateTime> ParseDateTime(const QString& text);
 struct LocalDateTime {
     QDate date;
     QTime time;
+    bool hasTime = false;   // the text named a time of day (midnight too)
 };
 std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text);
+// A date, with its time when one follows, read by the numeric pattern of
+// `order` alone: no locale forms, no guessing. Cheap enough for a pass over
+// every date cell of a large grid.
+std::optional<LocalDateTime> ParseInOrder(const std::string& text, Order order);
+// The cell text of a date in the current form, followed by its time when
+// `value.hasTime`.
+std::string FormatCellUtf8(const LocalDateTime& value);
+
+// Dates kept in settings: ISO 8601, the same under every locale.
+QString FormatSettingDate(const QDate& date);
+// Reads what FormatSettingDate wrote, and the values older versions wrote
+// in the locale of their day: in the current order, or where that does not
+// read, in another.
+std::optional<QDate> ParseSettingDate(const QString& text);
 // Re-reads the locale (after QLocale::setDefault).
 void ResetCache();
 }
