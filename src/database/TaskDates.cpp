@@ -33,11 +33,9 @@ void NoteUnreadable(const Grid& grid, int row, int col, Report& report) {
         report.unreadable << QStringLiteral("%1, %2 \"%3\"").arg(TaskName(grid, row), ColumnName(col), grid.Text(row, col));
 }
 
-bool Recast(Grid& grid, int row, int col, Order from) {
-    const auto value = DateText::ParseInOrder(grid.TextUtf8(row, col), from);
-    if (!value) return false;
-    std::string text = DateText::FormatCellUtf8(*value);
-    if (text != grid.TextUtf8(row, col)) grid.SetTextUtf8(row, col, std::move(text));
+bool Recast(Grid& grid, int row, int col, Order from, std::string& buffer) {
+    if (!DateText::Recast(grid.TextUtf8(row, col), from, buffer)) return false;
+    if (buffer != grid.TextUtf8(row, col)) grid.SetTextUtf8(row, col, buffer);
     return true;
 }
 
@@ -48,11 +46,13 @@ void ConvertRecorded(Grid& grid, const Grid::TextForms& forms, Report& report) {
     const std::optional<Order> from = DateText::OrderOfForm(forms.dates);
     const bool dates = from && forms.dates != DateText::DateFormat();
     const bool times = !forms.times.isEmpty() && forms.times != DateText::TimeFormat();
+    if (!dates && !times) return;
+    std::string buffer;
     for (int r = 1; r < grid.Rows(); ++r) {
         if (dates) {
             for (int c : kDateCols) {
                 if (grid.TextUtf8(r, c).empty()) continue;
-                if (Recast(grid, r, c, *from)) ++report.converted;
+                if (Recast(grid, r, c, *from, buffer)) ++report.converted;
                 else if (!DateText::ParseDateUtf8(grid.TextUtf8(r, c))) NoteUnreadable(grid, r, c, report);
             }
         }
@@ -91,10 +91,12 @@ void ConvertUnrecorded(Grid& grid, Report& report) {
         for (int c : kDateCols) {
             const std::string& cell = grid.TextUtf8(r, c);
             if (cell.empty()) continue;
-            const bool here = DateText::ParseDateUtf8(cell).has_value();
+            const unsigned orders = DateText::OrdersOf(cell);
+            // The current order's reader also knows the locale's other forms.
+            const bool here = (orders & DateText::OrderBit(current)) || DateText::ParseDateUtf8(cell);
             if (!here) notHere.emplace_back(r, c);
             for (size_t i = 0; i < others.size(); ++i) {
-                const bool there = DateText::ParseInOrder(cell, others[i]).has_value();
+                const bool there = orders & DateText::OrderBit(others[i]);
                 tally[i].onlyThere += !here && there;
                 tally[i].onlyHere += here && !there;
             }
@@ -113,8 +115,9 @@ void ConvertUnrecorded(Grid& grid, Report& report) {
     report.otherOrderCells = tally[pick].onlyThere;
     report.currentOnlyCells = tally[pick].onlyHere;
     int lastListed = 0;
+    std::string buffer;
     auto convert = [&](int r, int c) {
-        if (!Recast(grid, r, c, other)) return NoteUnreadable(grid, r, c, report);
+        if (!Recast(grid, r, c, other, buffer)) return NoteUnreadable(grid, r, c, report);
         ++report.converted;
         if (report.mixed && r != lastListed) {
             lastListed = r;

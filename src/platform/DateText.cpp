@@ -1,9 +1,7 @@
 #include "platform/DateText.h"
 
 #include <QLocale>
-#include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <memory>
 #include <mutex>
 #include <type_traits>
@@ -223,10 +221,15 @@ bool ScanTime(Scanner<Ch>& s, Parsed& out) {
     return true;
 }
 
-template <typename Ch>
-bool ScanDate(Scanner<Ch>& s, Order order, Parsed& out) {
+// The three numbers of a date as written, before an order gives them
+// their meaning.
+struct Fields {
     int v[3];
     int digits[3];
+};
+
+template <typename Ch>
+bool ScanFields(Scanner<Ch>& s, Fields& f) {
     for (int k = 0; k < 3; ++k) {
         if (k > 0) {
             // One run of separators between fields.
@@ -234,23 +237,26 @@ bool ScanDate(Scanner<Ch>& s, Order order, Parsed& out) {
             while (!s.AtEnd() && IsDateSeparator(s.Peek())) ++s.p;
             if (s.p == start) return false;
         }
-        digits[k] = s.Number(4, v[k]);
-        if (digits[k] < 1 || digits[k] > 4) return false;
+        f.digits[k] = s.Number(4, f.v[k]);
+        if (f.digits[k] < 1 || f.digits[k] > 4) return false;
     }
     // A closing dot, as some locales write ("2026. 03. 01.").
     if (s.Peek() == '.') ++s.p;
+    return true;
+}
 
+bool Interpret(const Fields& f, Order order, Parsed& out) {
     int y, m, d, yDigits;
-    if (digits[0] > 2 || order == YMD) {
+    if (f.digits[0] > 2 || order == YMD) {
         // A year first (ISO 8601, or a year-first locale).
-        y = v[0]; yDigits = digits[0]; m = v[1]; d = v[2];
-        if (digits[1] > 2 || digits[2] > 2) return false;
+        y = f.v[0]; yDigits = f.digits[0]; m = f.v[1]; d = f.v[2];
+        if (f.digits[1] > 2 || f.digits[2] > 2) return false;
     } else if (order == DMY) {
-        d = v[0]; m = v[1]; y = v[2]; yDigits = digits[2];
-        if (digits[1] > 2) return false;
+        d = f.v[0]; m = f.v[1]; y = f.v[2]; yDigits = f.digits[2];
+        if (f.digits[1] > 2) return false;
     } else {
-        m = v[0]; d = v[1]; y = v[2]; yDigits = digits[2];
-        if (digits[1] > 2) return false;
+        m = f.v[0]; d = f.v[1]; y = f.v[2]; yDigits = f.digits[2];
+        if (f.digits[1] > 2) return false;
     }
     if (yDigits == 3) return false;
     y = FullYear(y, yDigits);
@@ -260,14 +266,15 @@ bool ScanDate(Scanner<Ch>& s, Order order, Parsed& out) {
     return true;
 }
 
-// A date, optionally followed by a time after blanks or "T".
+// A date's fields, optionally followed by a time after blanks or "T" (read
+// into `out`).
 template <typename Ch>
-bool ParseFast(const Ch* begin, const Ch* end, Order order, Parsed& out) {
+bool ScanDateTime(const Ch* begin, const Ch* end, Fields& f, Parsed& out) {
     Scanner<Ch> s{begin, end};
     s.SkipBlanks();
     while (s.end != s.p && IsBlank(Code(*(s.end - 1)))) --s.end;
     if (s.AtEnd()) return false;
-    if (!ScanDate(s, order, out)) return false;
+    if (!ScanFields(s, f)) return false;
     if (s.AtEnd()) return true;
     if (s.Peek() == 'T') {
         ++s.p;
@@ -277,6 +284,27 @@ bool ParseFast(const Ch* begin, const Ch* end, Order order, Parsed& out) {
         if (s.p == start) return false;
     }
     return ScanTime(s, out);
+}
+
+template <typename Ch>
+bool ParseFast(const Ch* begin, const Ch* end, Order order, Parsed& out) {
+    Fields f;
+    return ScanDateTime(begin, end, f, out) && Interpret(f, order, out);
+}
+
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// Scans a cell's bytes; text beyond ASCII (the no-break spaces some
+// locales put between fields) is scanned as UTF-16.
+bool ScanCell(const std::string& text, Fields& f, Parsed& out) {
+    if (IsAscii(text)) return ScanDateTime(text.data(), text.data() + text.size(), f, out);
+    const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    const char16_t* p = reinterpret_cast<const char16_t*>(wide.utf16());
+    return ScanDateTime(p, p + wide.size(), f, out);
 }
 
 template <typename Ch>
@@ -426,74 +454,77 @@ std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text) {
     const Format& f = CurrentFormat();
     Parsed r;
     if (ParseFast(text.data(), text.data() + text.size(), f.order, r))
-        return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec), r.hasTime};
+        return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec)};
     if (text.empty()) return std::nullopt;
     if (auto dt = ParseSlow(QString::fromUtf8(text.data(), qsizetype(text.size())), f))
-        return LocalDateTime{dt->date(), dt->time(), dt->time() != QTime(0, 0)};
+        return LocalDateTime{dt->date(), dt->time()};
     return std::nullopt;
 }
 
-std::optional<LocalDateTime> ParseInOrder(const std::string& text, Order order) {
+unsigned OrdersOf(const std::string& text) {
+    Fields f;
     Parsed r;
-    bool read = false;
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        read = ParseFast(text.data(), text.data() + text.size(), order, r);
-    } else {
-        // The no-break spaces some locales put between the fields.
-        const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size()));
-        const char16_t* p = reinterpret_cast<const char16_t*>(wide.utf16());
-        read = ParseFast(p, p + wide.size(), order, r);
+    if (!ScanCell(text, f, r)) return 0;
+    unsigned orders = 0;
+    for (Order o : {MDY, DMY, YMD}) {
+        Parsed date;
+        if (Interpret(f, o, date)) orders |= OrderBit(o);
     }
-    if (!read) return std::nullopt;
-    return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec), r.hasTime};
+    return orders;
 }
 
 namespace {
-void AppendPadded(std::string& out, int value, int width) {
-    char buf[12];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    for (int n = int(end - buf); n < width; ++n) out += '0';
-    out.append(buf, end);
+// Writes `value` with at least `width` digits (values up to 9999).
+char* PutNumber(char* p, int value, int width) {
+    const int digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+    for (int n = digits; n < width; ++n) *p++ = '0';
+    for (int k = digits - 1; k >= 0; --k, value /= 10) p[k] = char('0' + value % 10);
+    return p + digits;
 }
 }  // namespace
 
-std::string FormatCellUtf8(const LocalDateTime& value) {
-    if (!value.date.isValid()) return {};
+bool Recast(const std::string& text, Order order, std::string& out) {
+    Fields fields;
+    Parsed r;
+    if (!ScanCell(text, fields, r) || !Interpret(fields, order, r)) return false;
     const Format& f = CurrentFormat();
-    std::string out;
-    out.reserve(24);
+    // Numbers are written into a buffer, literals straight after them.
+    char buf[32];
+    out.clear();
     for (size_t i = 0; i < f.pieces.size(); ++i) {
         switch (f.pieces[i].field) {
-        case 'd': AppendPadded(out, value.date.day(), f.pieces[i].width); break;
-        case 'M': AppendPadded(out, value.date.month(), f.pieces[i].width); break;
-        case 'y': AppendPadded(out, value.date.year(), 4); break;
+        case 'd': out.append(buf, PutNumber(buf, r.day, f.pieces[i].width)); break;
+        case 'M': out.append(buf, PutNumber(buf, r.month, f.pieces[i].width)); break;
+        case 'y': out.append(buf, PutNumber(buf, r.year, 4)); break;
         default: out += f.utf8[i]; break;
         }
     }
-    if (value.hasTime && value.time.isValid()) {
-        out += ' ';
-        AppendPadded(out, value.time.hour(), 2);
-        out += ':';
-        AppendPadded(out, value.time.minute(), 2);
-        out += ':';
-        AppendPadded(out, value.time.second(), 2);
-        if (value.time.msec() != 0) {
-            out += '.';
-            AppendPadded(out, value.time.msec(), 3);
+    if (r.hasTime) {
+        char* p = buf;
+        *p++ = ' ';
+        p = PutNumber(p, r.hour, 2);
+        *p++ = ':';
+        p = PutNumber(p, r.minute, 2);
+        *p++ = ':';
+        p = PutNumber(p, r.second, 2);
+        if (r.msec != 0) {
+            *p++ = '.';
+            p = PutNumber(p, r.msec, 3);
         }
+        out.append(buf, p);
     }
-    return out;
+    return true;
 }
 
 QString FormatSettingDate(const QDate& date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
 
 std::optional<QDate> ParseSettingDate(const QString& text) {
     if (auto date = ParseDate(text)) return date;
-    const std::string bytes = text.toStdString();
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     const Order current = CurrentOrder();
     for (Order other : {DMY, MDY}) {
-        if (other == current) continue;
-        if (auto value = ParseInOrder(bytes, other)) return value->date;
+        Parsed r;
+        if (other != current && ParseFast(p, p + text.size(), other, r)) return QDate(r.year, r.month, r.day);
     }
     return std::nullopt;
 }

@@ -7,8 +7,8 @@
 //
 // Text written under one locale and read under another (03.04.2027 is
 // 3 April day first, 4 March month first) is read by the form that wrote
-// it: a task database records its forms, and ParseInOrder reads a cell in
-// that form's order so FormatCellUtf8 can write it in the current one.
+// it: a task database records its forms, and Recast reads a cell in that
+// form's order and writes it in the current one.
 
 #include <QDate>
 #include <QDateTime>
@@ -46,16 +46,17 @@ std::optional<QDateTime> ParseDateTime(const QString& text);
 struct LocalDateTime {
     QDate date;
     QTime time;
-    bool hasTime = false;   // the text named a time of day (midnight too)
 };
 std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text);
-// A date, with its time when one follows, read by the numeric pattern of
-// `order` alone: no locale forms, no guessing. Cheap enough for a pass over
-// every date cell of a large grid.
-std::optional<LocalDateTime> ParseInOrder(const std::string& text, Order order);
-// The cell text of a date in the current form, followed by its time when
-// `value.hasTime`.
-std::string FormatCellUtf8(const LocalDateTime& value);
+// Cells read by the numeric pattern of an order alone (no locale forms, no
+// guessing), cheap enough for a pass over every date cell of a large grid.
+// The orders a cell reads in as a date, with its time when one follows
+// (OrderBit of each; 0 for none).
+constexpr unsigned OrderBit(Order order) { return 1u << int(order); }
+unsigned OrdersOf(const std::string& text);
+// A cell written in `order` (a date, with its time when one follows) in the
+// current form, into `out`; false when it does not read in that order.
+bool Recast(const std::string& text, Order order, std::string& out);
 
 // Dates kept in settings: ISO 8601, the same under every locale.
 QString FormatSettingDate(const QDate& date);
