@@ -367,7 +367,7 @@ bool IsTimeForm(const QString& timeForm) {
         if (u == 'H' || u == 'h') hour = true;
         else if (u == 'm') minute = true;
         else if (u != 's' && u != 'z' && u != 'A' && u != 'P' && u != 'a' && u != 'p' && u != ':' && u != '.' &&
-                 !IsBlank(u))
+                 (u == '\t' || !IsBlank(u)))
             return false;
     }
     return hour && minute && timeForm.size() <= 32;
