@@ -2,8 +2,8 @@
 // Dates and times as the task grid stores them: the user's short date with a
 // four-digit year, times as HH:mm:ss. Reading accepts that form, the
 // locale's own forms and ISO 8601, so a change of locale never makes stored
-// dates unreadable. Uses QLocale() (the default locale: the desktop's,
-// LC_TIME before LANG, unless a test sets another).
+// dates unreadable. Uses QLocale() (the default locale: the desktop's, from
+// LC_ALL, else LC_TIME, else LANG, unless a test sets another).
 //
 // Text written under one locale and read under another (03.04.2027 is
 // 3 April day first, 4 March month first) is read by the form that wrote
@@ -31,6 +31,7 @@ Order CurrentOrder();
 std::optional<Order> OrderOfForm(const QString& dateForm);
 // A time form as a file may record it ("HH:mm:ss", "h:mm:ss AP").
 bool IsTimeForm(const QString& timeForm);
+
 QString FormatDate(const QDate& date);
 QString FormatTime(const QTime& time);
 // VB's general date: the date, plus the time when it is not midnight.

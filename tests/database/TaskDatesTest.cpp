@@ -94,21 +94,6 @@ TEST_F(TaskDatesTest, AFileFromBeforeRecordedFormsIsReadInTheOrderItsDatesShow) 
     }
 }
 
-TEST_F(TaskDatesTest, ConvertedDatesAreShownInTheReadersFormAndSavedWithItsForms) {
-    Use("de_DE");
-    const QString path = Write({"03.04.2027 14:30:00", "17.04.2027"}, true);
-    Use("en_US");
-    TaskDatabase db;
-    ASSERT_TRUE(db.Open(path));
-    EXPECT_EQ(db.Tasks().Text(1, Col::ScheduledStart), "4/3/2027 14:30:00");
-    EXPECT_EQ(db.Tasks().Text(2, Col::RequestDate), "4/17/2027");
-    EXPECT_EQ(db.DateNotice(), "");   // recorded: nothing was guessed
-    ASSERT_TRUE(db.Save());
-    const QByteArray saved = TestEnv::ReadAll(path);
-    EXPECT_TRUE(saved.startsWith("QUILLON-GRID 1 dates=M/d/yyyy times=HH:mm:ss\n"));
-    EXPECT_TRUE(saved.contains("\t4/3/2027 14:30:00\t08:15:00\t4/3/2027 14:30:00\t"));
-}
-
 TEST_F(TaskDatesTest, TodaysFilesOpenedAndSavedUnderTheirOwnLocaleKeepTheirBytes) {
     for (const char* locale : {"de_DE", "en_US", "en_GB", "fr_FR", "ja_JP", "ko_KR"}) {
         for (bool recorded : {false, true}) {

@@ -126,57 +126,6 @@ TEST_F(DateTextTest, EveryDateOfTenYearsRoundTripsThroughBothParsers) {
     }
 }
 
-TEST_F(DateTextTest, ACellWrittenUnderOneLocaleIsRewrittenUnderAnotherAsTheSameDayAndTime) {
-    // writer, cell as it wrote it, reader, the cell as the reader writes it
-    struct Case {
-        const char* writer;
-        QString cell;
-        const char* reader;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"de_DE", "03.04.2027", "en_US", "4/3/2027"},
-        {"en_US", "4/3/2027 15:04:05", "de_DE", "03.04.2027 15:04:05"},
-        {"en_GB", "03/04/2027", "en_US", "4/3/2027"},
-        {"en_US", "4/3/2027", "en_GB", "03/04/2027"},
-        {"fr_FR", "03/04/2027 08:00:00", "ja_JP", "2027/04/03 08:00:00"},
-        {"ja_JP", "2027/04/03", "fr_FR", "03/04/2027"},
-        {"de_DE", "03.04.27", "en_US", "4/3/2027"},                        // a two-digit year
-        {"en_US", "4/3/2027 3:04:05 PM", "de_DE", "03.04.2027 15:04:05"},  // an AM/PM time
-        {"de_DE", "03" + QString(QChar(0x00A0)) + "04" + QString(QChar(0x00A0)) + "2027", "en_US", "4/3/2027"},
-        {"ko_KR", "2027. 4. 3.", "de_DE", "03.04.2027"},
-    };
-    for (const Case& c : cases) {
-        UseLocale(c.writer);
-        const std::optional<DateText::Order> order = DateText::OrderOfForm(DateText::DateFormat());
-        ASSERT_TRUE(order.has_value()) << c.writer;
-        UseLocale(c.reader);
-        std::string out;
-        EXPECT_TRUE(DateText::Recast(c.cell.toStdString(), *order, out)) << c.writer << " " << c.cell.toStdString();
-        EXPECT_EQ(out, c.expected) << c.writer << " -> " << c.reader;
-    }
-    std::string out = "kept";
-    EXPECT_FALSE(DateText::Recast("17.04.2027", DateText::Order::MonthFirst, out));
-    EXPECT_FALSE(DateText::Recast("Ready", DateText::Order::DayFirst, out));
-}
-
-TEST_F(DateTextTest, OrdersOfTellsWhichOrdersACellReadsIn) {
-    using DateText::Order;
-    const unsigned dmy = DateText::OrderBit(Order::DayFirst), mdy = DateText::OrderBit(Order::MonthFirst),
-                   ymd = DateText::OrderBit(Order::YearFirst);
-    const std::pair<const char*, unsigned> cases[] = {
-        {"03.04.2027", dmy | mdy},   {"17.04.2027", dmy},       {"4/17/2027", mdy},
-        {"2027-04-17", dmy | mdy | ymd}, {"27.04.03", dmy | ymd}, {"31.31.2027", 0},
-        {"Ready", 0},                {"", 0},
-    };
-    for (const auto& [cell, orders] : cases) EXPECT_EQ(DateText::OrdersOf(cell), orders) << cell;
-    EXPECT_EQ(DateText::OrderOfForm("dd.MM.yyyy"), Order::DayFirst);
-    EXPECT_EQ(DateText::OrderOfForm("M/d/yyyy"), Order::MonthFirst);
-    EXPECT_EQ(DateText::OrderOfForm("yyyy/MM/dd"), Order::YearFirst);
-    for (const char* bad : {"", "dd.MM", "d MMMM yyyy", "yyyy-dd-MM", "dd.MM.yyyy hh"})
-        EXPECT_FALSE(DateText::OrderOfForm(bad).has_value()) << bad;
-}
-
 TEST_F(DateTextTest, ASettingDateIsWrittenInIsoAndOlderFormsStillRead) {
     UseLocale("de_DE");
     EXPECT_EQ(DateText::FormatSettingDate(QDate(2026, 12, 9)), "2026-12-09");
