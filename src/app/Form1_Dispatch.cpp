@@ -1,9 +1,11 @@
 // The list bar and the toolbar: one handler each, dispatching on the item
 // text or the button key. A text or key that is not one of theirs does
 // nothing.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QDateEdit>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +16,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
+#include <functional>
 
 #include "app/Form1.h"
 #include "platform/WaitCursor.h"
@@ -162,6 +165,38 @@ QIcon ListIcon(const QString& item) {
     return style->standardIcon(QStyle::SP_ArrowRight);
 }
 
+// Keys that act on the focused list bar item or button as a click does:
+// Return and Enter (and Space for the list items, whose Space would only
+// select). The watched object's action runs; false when it had none.
+class KeyClick : public QObject {
+public:
+    KeyClick(QObject* parent, bool withSpace, std::function<bool(QObject*)> act)
+        : QObject(parent), withSpace_(withSpace), act_(std::move(act)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Held down, the key would open the same window over and over.
+        if (key->isAutoRepeat() || (key->modifiers() & ~Qt::KeypadModifier)) return false;
+        const bool acts = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                          (withSpace_ && key->key() == Qt::Key_Space);
+        return acts && act_(watched);
+    }
+
+private:
+    bool withSpace_;
+    std::function<bool(QObject*)> act_;
+};
+
+// Return on a focused button presses it (Space does already).
+KeyClick* ButtonKeys(QObject* parent) {
+    return new KeyClick(parent, false, [](QObject* watched) {
+        static_cast<QAbstractButton*>(watched)->click();
+        return true;
+    });
+}
+
 // A task row is active: the commands that act on the ActiveTask need one.
 bool TaskRowActive(const Grid& grid) {
     const int r = grid.ActiveRow();
@@ -172,6 +207,12 @@ bool TaskRowActive(const Grid& grid) {
 
 void Form1::BuildListBar() {
     if (!Listbar1) return;
+    auto* itemKeys = new KeyClick(this, true, [this](QObject* watched) {
+        const QListWidgetItem* item = static_cast<QListWidget*>(watched)->currentItem();
+        if (!item) return false;
+        Listbar1_ItemClick(item->text());
+        return true;
+    });
     for (const ListGroup& group : ListGroups()) {
         auto* list = new QListWidget;
         list->setObjectName(group.name);
@@ -180,7 +221,15 @@ void Form1::BuildListBar() {
         for (const QString& text : group.items) new QListWidgetItem(ListIcon(text), text, list);
         connect(list, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { Listbar1_ItemClick(item->text()); });
+        list->installEventFilter(itemKeys);
         Listbar1->addItem(list, group.name);
+    }
+    // The group captions open their groups from the keyboard too (Tab to
+    // one, then Space or Return).
+    KeyClick* buttonKeys = ButtonKeys(this);
+    for (QAbstractButton* caption : Listbar1->findChildren<QAbstractButton*>()) {
+        caption->setFocusPolicy(Qt::TabFocus);
+        caption->installEventFilter(buttonKeys);
     }
 }
 
@@ -194,6 +243,13 @@ void Form1::BuildToolBar() {
             const QString key = b.key;
             connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
         }
+        // Reachable by Tab, pressed by Space (as any button) or Return.
+        KeyClick* buttonKeys = ButtonKeys(this);
+        for (QAction* a : Toolbar1->actions())
+            if (QWidget* button = Toolbar1->widgetForAction(a)) {
+                button->setFocusPolicy(Qt::TabFocus);
+                button->installEventFilter(buttonKeys);
+            }
     }
 }
 

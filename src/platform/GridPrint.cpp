@@ -25,6 +25,7 @@
 
 #include "platform/Colors.h"
 #include "platform/Dialogs.h"
+#include "platform/Forms.h"
 #include "platform/Printing.h"
 
 namespace GridPrint {
@@ -578,6 +579,7 @@ void PrintPreview::PrintPages() {
 PrintPreview* ShowPreview(const Grid& grid, const PageSetup& setup, int zoomPercent, QWidget* parent) {
     auto* preview = new PrintPreview(grid, setup, zoomPercent, parent);
     preview->setAttribute(Qt::WA_DeleteOnClose);
+    Forms::KeepReadingTabOrder(preview);
     preview->show();
     preview->raise();
     preview->activateWindow();

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +18,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/Form25.h"
@@ -200,6 +203,52 @@ TEST_F(Form1Startup, NewDatabaseOverAnOldFileLeavesNoPerTaskFilesBehind) {
     EXPECT_EQ(form_->Grid1.Rows(), 1);
     EXPECT_FALSE(QFile::exists(temp_ + "/plant/Tasks/ID-1.tsk"));
     EXPECT_FALSE(QFile::exists(temp_ + "/plant/Materials/ID-1.mts"));
+}
+
+TEST_F(Form1Startup, ADatabaseMovedWithoutItsFolderAndListFileIsSaidOnceWhenOpened) {
+    Start();
+    const QString made = NewDatabase("plant.vkt");
+    AddTask("ID-1", QDate::currentDate());
+    ASSERT_TRUE(TestEnv::WriteAll(temp_ + "/plant.ini", "[Employees]\nAnn=255\n"));
+    // A database made here finds its folder beside it: no word about it.
+    EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList{"Set This Database To Load Each Time You Start Quillon?"});
+
+    // The file alone moved elsewhere, once opened through the menu and once
+    // as the default database at start.
+    QDir().mkpath(temp_ + "/moved");
+    QDir().mkpath(temp_ + "/default");
+    const QString moved = temp_ + "/moved/plant.vkt", byDefault = temp_ + "/default/plant.vkt";
+    ASSERT_TRUE(QFile::copy(made, moved));
+    ASSERT_TRUE(QFile::copy(made, byDefault));
+    const std::vector<std::pair<QString, std::function<void()>>> opens = {
+        {moved, [&] {
+             TestEnv::Dialogs().AnswerOpen(moved);
+             form_->mnuopend_Click();
+         }},
+        {byDefault, [&] {
+             Settings::Set("Settings", "Default", byDefault);
+             Settings::Set("Settings", "Path", temp_ + "/default/");
+             Settings::Set("Settings", "FileTitle", "plant");
+             Start();
+         }},
+    };
+    for (const auto& [path, open] : opens) {
+        for (int time = 1; time <= 2; ++time) {
+            TestEnv::Dialogs().Reset();
+            open();
+            ASSERT_EQ(form_->DatabaseFile(), path);
+            EXPECT_TRUE(FileOps::FolderExists(QFileInfo(path).absolutePath() + "/plant/Tasks"));
+            const QStringList said = TestEnv::Dialogs().Messages();
+            if (time == 2) {   // the folder made the first time is there now
+                EXPECT_TRUE(said.isEmpty()) << path.toStdString();
+                continue;
+            }
+            ASSERT_EQ(said.size(), 1) << path.toStdString();
+            EXPECT_TRUE(said[0].contains("\"plant\" and the list file \"plant.ini\"")) << said[0].toStdString();
+            EXPECT_TRUE(said[0].contains("not found beside")) << said[0].toStdString();
+            EXPECT_TRUE(said[0].contains("moved needs its folder and its list file moved with it"));
+        }
+    }
 }
 
 TEST_F(Form1Startup, SetDefaultDatabaseTakesEffectAtTheNextStart) {
