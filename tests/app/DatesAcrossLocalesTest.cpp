@@ -17,6 +17,7 @@
 
 #include "alerts/AlertCheck.h"
 #include "app/Forms.h"
+#include "database/DatabaseLocation.h"
 #include "database/DateWindow.h"
 #include "database/PastDue.h"
 #include "database/TaskDatabase.h"
@@ -294,6 +295,7 @@ TEST_F(DatesAcrossLocalesWindow, AnOlderFileWhoseDatesShowAnotherOrderIsSaidOnce
     TaskDatabase::SetHeaders(old);
     AppendTask(old, "ID-3", kTasks.at("ID-3"));
     ASSERT_TRUE(GridFile::Save(old, temp_ + "/old.vkt"));
+    DatabaseLocation::EnsureCompanion(temp_ + "/", "old");
     Use("en_US");
     Start();
     TestEnv::Dialogs().AnswerOpen(temp_ + "/old.vkt");
