@@ -507,6 +507,10 @@ void Form1::Form_Load() {
         Forms::Unload<Form25>();
         MsgBox(startProblem, vb::vbExclamation, kTitle);
     }
+    if (DatabaseOpen() && !Database.DateNotice().isEmpty()) {
+        Forms::Unload<Form25>();
+        MsgBox(Database.DateNotice(), vb::vbInformation, kTitle);
+    }
     LoadStart();                                            // 19.
     Forms::Unload<Form25>();                                // 20. (21: its hourglass goes with it)
 }
@@ -524,7 +528,7 @@ void Form1::GetSet() {
     phGantX1->update();
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Dates"));
-    if (auto from = DateText::ParseDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
+    if (auto from = DateText::ParseSettingDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
     // Nothing stored (a first start): the box keeps its 7 days rather than
     // showing nothing over rows filtered by a window of none.
     const QString days = reg.GetValue(QStringLiteral("To"));
@@ -687,7 +691,7 @@ bool Form1::FinishNew(const QString& path) {
     }
     SetPickerDate(QDate::currentDate());
     Combo3->setEditText(QStringLiteral("30"));
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatSettingDate(DatePicker1->date()));
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
@@ -719,6 +723,7 @@ bool Form1::Opendata(const QString& path) {
     File2Path = MaterialsFolder();
     ResortNum();
     if (!companionNotice.isEmpty()) MsgBox(companionNotice, vb::vbExclamation, kTitle);
+    if (!Database.DateNotice().isEmpty()) MsgBox(Database.DateNotice(), vb::vbInformation, kTitle);
     return true;
 }
 
@@ -818,7 +823,7 @@ void Form1::mnuselstart_Click() {
 }
 
 void Form1::DatePicker1_DateChange() {
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatSettingDate(DatePicker1->date()));
     Command2_Click();
 }
 

@@ -91,7 +91,7 @@ TEST_F(Form1Startup, NewDatabaseCreatesTheFileAndItsCompanionFolder) {
     // Answer No: no default, but the date window is stored.
     EXPECT_EQ(Settings::Get("Settings", "Default"), "");
     EXPECT_EQ(Settings::Get("Dates", "To"), "30");
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(QDate::currentDate()));
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(QDate::currentDate()));
     EXPECT_EQ(form_->Combo3->currentText(), "30");
 }
 
@@ -297,7 +297,7 @@ TEST_F(Form1Startup, DateWindowControlsRefreshAndStoreAsTheUserActs) {
     EXPECT_GT(form_->Grid1.RowHeight(3), 0);
     EXPECT_EQ(form_->Grid1.RowHeight(4), 0);
     EXPECT_EQ(form_->StatusText(), "Done");
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today));   // from New only
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(today));   // from New only
 
     // The user's own pick of a length is stored and applied.
     form_->Combo3->setCurrentIndex(0);   // "1"
@@ -311,11 +311,11 @@ TEST_F(Form1Startup, DateWindowControlsRefreshAndStoreAsTheUserActs) {
     form_->mnuselstart_Click();
     EXPECT_EQ(form_->DatePicker1->date(), today.addDays(-1));
     EXPECT_GT(form_->Grid1.RowHeight(1), 0);
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today));
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(today));
 
     // A change of the picker by the user is stored.
     form_->DatePicker1->setDate(today.addDays(6));
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today.addDays(6)));
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(today.addDays(6)));
     EXPECT_GT(form_->Grid1.RowHeight(3), 0);
     EXPECT_EQ(form_->Grid1.RowHeight(2), 0);
 }
