@@ -53,6 +53,11 @@ bool CheckTarget(const QString& path, QString* error) {
         SetError(error, QStringLiteral("%1 is a folder.").arg(QDir::toNativeSeparators(path)));
         return false;
     }
+    // The sheets beside a database (Alerts.xls, temp.xls) replace no link there.
+    if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
+        SetError(error, link);
+        return false;
+    }
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "database/DatabaseLocation.h"
 #include "database/TaskDatabase.h"
 #include "lists/ListFile.h"
+#include "platform/GridExport.h"
 #include "platform/GridFile.h"
 #include "support/TestEnv.h"
 #include "tasks/TaskFiles.h"
@@ -85,6 +86,11 @@ TEST_F(DatabaseLinksTest, NothingDerivedFromTheDatabaseIsReadOrWrittenThroughALi
              QString why;
              return TaskFiles::LoadItems(g, db.ItemFile("T1"), &why) == TaskFiles::LoadResult::Failed ? why
                                                                                                     : QString();
+         }},
+        {"alert sheet", Data("Alerts.xls"), Elsewhere("other.ini"),
+         [](TaskDatabase& db) {
+             QString why;
+             return ExportToExcel(db.Tasks(), FileOps::Join(db.Folder(), "Alerts.xls"), &why) ? QString() : why;
          }},
         {"documents folder", Data("Docs"), temp_ + "/elsewhere",
          [this](TaskDatabase& db) {
