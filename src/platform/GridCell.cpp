@@ -7,12 +7,6 @@
 
 namespace {
 
-uint32_t LengthAt(const char* entry) {
-    uint32_t n = 0;
-    std::memcpy(&n, entry, sizeof n);
-    return n;
-}
-
 size_t RoundUp4(size_t n) { return (n + 3) & ~size_t(3); }
 
 }  // namespace
@@ -58,13 +52,6 @@ GridCell& GridCell::operator=(GridCell&& other) noexcept {
 void GridCell::Release() noexcept {
     if (bits_ != 0 && (bits_ & (kInline | kBorrowed)) == 0) std::free(reinterpret_cast<void*>(uintptr_t(bits_)));
     bits_ = 0;
-}
-
-std::string_view GridCell::View() const noexcept {
-    if (bits_ == 0) return {};
-    if (bits_ & kInline) return {reinterpret_cast<const char*>(&bits_) + 1, size_t((bits_ & 0xFF) >> 1)};
-    const char* entry = reinterpret_cast<const char*>(uintptr_t(bits_ & ~uint64_t(kInline | kBorrowed)));
-    return {entry + sizeof(uint32_t), LengthAt(entry)};
 }
 
 char* GridArena::Room(size_t bytes) {

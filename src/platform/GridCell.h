@@ -12,6 +12,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,7 +34,15 @@ public:
     GridCell& operator=(GridCell&& other) noexcept;
     ~GridCell() { Release(); }
 
-    std::string_view View() const noexcept;
+    // Read for every cell of every pass over a grid: defined here, inline.
+    std::string_view View() const noexcept {
+        if (bits_ == 0) return {};
+        if (bits_ & kInline) return {reinterpret_cast<const char*>(&bits_) + 1, size_t((bits_ & 0xFF) >> 1)};
+        const char* entry = reinterpret_cast<const char*>(uintptr_t(bits_ & ~uint64_t(kInline | kBorrowed)));
+        uint32_t length = 0;
+        std::memcpy(&length, entry, sizeof length);
+        return {entry + sizeof length, length};
+    }
     bool Empty() const noexcept { return bits_ == 0; }
 
 private:

@@ -28,15 +28,17 @@ constexpr int kVersion = 1;
 constexpr int kMaxCount = Grid::kMaxCount;
 
 void AppendEscaped(std::string& out, std::string_view text) {
-    for (char ch : text) {
-        switch (ch) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        default: out += ch;
-        }
+    // Runs without a character to escape (nearly every cell) go in whole.
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (ch != '\\' && ch != '\t' && ch != '\n' && ch != '\r') continue;
+        out.append(text.data() + start, i - start);
+        out += '\\';
+        out += ch == '\\' ? '\\' : ch == '\t' ? 't' : ch == '\n' ? 'n' : 'r';
+        start = i + 1;
     }
+    out.append(text.data() + start, text.size() - start);
 }
 
 // Writes the unescaped text to `out` (room for in.size() bytes); its
