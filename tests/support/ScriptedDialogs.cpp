@@ -99,17 +99,13 @@ bool ScriptedDialogs::PrintDialog(QPrinter& printer, int pageCount, const QStrin
     const PrintAnswer a = print_.front();
     print_.pop_front();
     if (!a.print) return false;
-    // As the dialog does: a printer or a file, copies, a page range.
+    // As the dialog does: a file, copies, a page range.
     if (!a.pdfFile.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(a.pdfFile);
-    } else if (!a.printer.isEmpty()) {
-        printer.setOutputFormat(QPrinter::NativeFormat);
-        printer.setPrinterName(a.printer);
     }
     if (a.orientation) printer.setPageOrientation(*a.orientation);
     if (a.copies > 0) printer.setCopyCount(a.copies);
-    printer.setCollateCopies(a.collate);
     if (a.fromPage > 0) {
         printer.setPrintRange(QPrinter::PageRange);
         printer.setFromTo(a.fromPage, a.toPage);

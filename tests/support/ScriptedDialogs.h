@@ -38,11 +38,9 @@ public:
     struct PrintAnswer {
         bool print = true;
         QString pdfFile;      // "Print to File (PDF)" with this name
-        QString printer;      // another printer, by name
         int copies = 0;       // 0: as offered
         int fromPage = 0, toPage = 0;   // a page range; 0: all pages
         QString pages;                  // or pages as typed: "1,3-4"
-        bool collate = true;
         std::optional<QPageLayout::Orientation> orientation;
         static PrintAnswer ToFile(const QString& pdf) {
             PrintAnswer a;
