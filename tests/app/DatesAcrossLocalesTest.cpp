@@ -4,7 +4,6 @@
 // the editor) sees the days and times that were written, in the form of the
 // desktop it runs on.
 #include <QDateEdit>
-#include <QLocale>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTest>
@@ -38,11 +37,6 @@
 #include "tasks/Recurrence.h"
 
 namespace {
-
-void Use(const QString& locale) {
-    QLocale::setDefault(QLocale(locale));
-    DateText::ResetCache();
-}
 
 // The tasks every test writes: a weekly task (3 April 2027, whose day and
 // month read either way round, and two occurrences), a task with its time of
@@ -97,7 +91,6 @@ class DatesAcrossLocales : public QuillonTest {
 protected:
     void TearDown() override {
         Printing::SetPdfOutput({});
-        Use("en_US");
         QuillonTest::TearDown();
     }
     // What every reader makes of the database under the current locale.
@@ -175,10 +168,10 @@ TEST_F(DatesAcrossLocales, EveryReaderSeesTheDaysWrittenWhateverTheTwoLocales) {
         for (const QString& reader : locales) {
             SCOPED_TRACE((writer + " -> " + reader).toStdString());
             const QString path = temp_ + "/" + writer + "-" + reader + ".vkt";
-            Use(writer);
+            TestEnv::UseLocale(writer);
             TestEnv::ClearRegistry();   // the task counter starts afresh
             WriteDatabase(path);
-            Use(reader);
+            TestEnv::UseLocale(reader);
             TaskDatabase db;
             ASSERT_TRUE(db.Open(path));
             EXPECT_EQ(db.DateNotice(), "");
@@ -191,10 +184,6 @@ TEST_F(DatesAcrossLocales, EveryReaderSeesTheDaysWrittenWhateverTheTwoLocales) {
 // stored window, the chart, and a task edited and saved.
 class DatesAcrossLocalesWindow : public MainWindowTest {
 protected:
-    void TearDown() override {
-        MainWindowTest::TearDown();
-        Use("en_US");
-    }
     // Task ID and Scheduled Start of each row the task grid shows.
     QStringList ShownStarts() const {
         QStringList out;
@@ -211,7 +200,7 @@ TEST_F(DatesAcrossLocalesWindow, ADatabaseFromAGermanDesktopIsUsedOnAnAmericanOn
     // The default database, with its window of days (From 4 April 2027,
     // 10 days) and Ann on the chart.
     const QString path = temp_ + "/plant.vkt";
-    Use("de_DE");
+    TestEnv::UseLocale("de_DE");
     WriteDatabase(path);
     Settings::Set("Dates", "From", DateText::FormatSettingDate(QDate(2027, 4, 4)));
     Settings::Set("Dates", "To", "10");
@@ -219,7 +208,7 @@ TEST_F(DatesAcrossLocalesWindow, ADatabaseFromAGermanDesktopIsUsedOnAnAmericanOn
     Settings::Set("Settings", "Path", temp_ + "/");
     Settings::Set("Settings", "FileTitle", "plant");
     ListFile(temp_ + "/plant.ini").Add("Employees", "Ann", "255");
-    Use("en_US");
+    TestEnv::UseLocale("en_US");
     Start();
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty()) << TestEnv::Dialogs().LastMessage().toStdString();
     EXPECT_EQ(form_->DatePicker1->date(), QDate(2027, 4, 4));
@@ -247,13 +236,13 @@ TEST_F(DatesAcrossLocalesWindow, ADatabaseFromAGermanDesktopIsUsedOnAnAmericanOn
 }
 
 TEST_F(DatesAcrossLocalesWindow, AnOlderFileWhoseDatesShowAnotherOrderIsSaidOnceAtOpen) {
-    Use("de_DE");   // as an older Quillon on a de_DE desktop left it: no forms recorded
+    TestEnv::UseLocale("de_DE");   // as an older Quillon on a de_DE desktop left it: no forms recorded
     Grid old;
     TaskDatabase::SetHeaders(old);
     AppendTask(old, "ID-3", kTasks.at("ID-3"));
     ASSERT_TRUE(GridFile::Save(old, temp_ + "/old.vkt"));
     DatabaseLocation::EnsureCompanion(temp_ + "/", "old");
-    Use("en_US");
+    TestEnv::UseLocale("en_US");
     Start();
     TestEnv::Dialogs().AnswerOpen(temp_ + "/old.vkt");
     form_->mnuopend_Click();
