@@ -163,8 +163,6 @@ TEST_F(DatesAcrossLocalesWindow, ADatabaseFromAGermanDesktopIsUsedOnAnAmericanOn
     Settings::Set("Dates", "From", DateText::FormatSettingDate(QDate(2027, 4, 4)));
     Settings::Set("Dates", "To", "10");
     Settings::Set("Settings", "Default", path);
-    Settings::Set("Settings", "Path", temp_ + "/");
-    Settings::Set("Settings", "FileTitle", "plant");
     ListFile(temp_ + "/plant.ini").Add("Employees", "Ann", "255");
     TestEnv::UseLocale("en_US");
     Start();

@@ -222,8 +222,6 @@ TEST_F(Form1Startup, ADatabaseMovedWithoutItsFolderAndListFileIsSaidOnceWhenOpen
             TestEnv::Dialogs().Reset();
             if (atStart) {
                 Settings::Set("Settings", "Default", path);
-                Settings::Set("Settings", "Path", folder + "/");
-                Settings::Set("Settings", "FileTitle", "plant");
                 Start();
             } else {
                 TestEnv::Dialogs().AnswerOpen(path);
