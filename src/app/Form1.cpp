@@ -463,6 +463,7 @@ void Form1::Form_Load() {
     // The window is up before the start-up options, so that starting in the
     // tray can hide it again.
     show();
+    TellDatabaseNotices();
     if (!startProblem.isEmpty()) {
         Forms::Unload<Form25>();
         MsgBox(startProblem, vb::vbExclamation, kTitle);
@@ -671,6 +672,7 @@ bool Form1::Opendata(const QString& path) {
     // The grid is replaced only by a file that read completely; otherwise the
     // open database stays open and nothing is written anywhere.
     const TaskDatabase::Result opened = Database.Open(path);
+    TellDatabaseNotices();
     if (!opened) {
         MsgBox(QStringLiteral("The database \"%1\" could not be opened: %2").arg(path, opened.reason), vb::vbCritical,
                kTitle);

@@ -321,6 +321,11 @@ public:
     // After a restore wrote `files`: the open database is read again when
     // it was among them, so the next save cannot bring back the old grid.
     void ReloadAfterRestore(const QStringList& files);
+    // The database this copy holds open (the lock), for the archive windows.
+    QStringList HeldDatabases() const;
+    // Tells what opening the database found and put right in its folder (a
+    // restore that was interrupted, finished or undone).
+    void TellDatabaseNotices();
 
     // ---- alerts and the tray ----
     void Timer1_Timer();

@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,8 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+
+#include "platform/FileOps.h"
 
 namespace {
 
@@ -301,6 +304,93 @@ zip_int64_t SourceCallback(void* userdata, void* data, zip_uint64_t len, zip_sou
     }
 }
 
+// The new archive on its way to the disk. libzip writes it, seeking back
+// to finish each entry's header; the bytes go through FileOps::SafeFile
+// (buffered, so libzip's small writes cost few calls), which puts the
+// archive in place only when libzip commits it.
+constexpr size_t kSinkBuffer = 1 << 20;
+
+struct ArchiveSink {
+    QString path;
+    FileOps::SafeFile file;
+    std::vector<char> buffer;
+    qint64 bufferStart = 0;   // where buffer[0] goes in the file
+    bool open = false;
+    zip_error_t error;
+    QString message;          // why a write failed, for the user
+
+    ArchiveSink() { zip_error_init(&error); }
+    ~ArchiveSink() { zip_error_fini(&error); }
+
+    zip_int64_t Fail(int zipError, int systemError) {
+        zip_error_set(&error, zipError, systemError);
+        return -1;
+    }
+    bool Flush() {
+        if (buffer.empty()) return true;
+        if (!file.Write(buffer.data(), qint64(buffer.size()), &message)) {
+            open = false;
+            return false;
+        }
+        bufferStart += qint64(buffer.size());
+        buffer.clear();
+        return true;
+    }
+};
+
+zip_int64_t SinkCallback(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* sink = static_cast<ArchiveSink*>(userdata);
+    switch (cmd) {
+    case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_WRITABLE;
+    case ZIP_SOURCE_STAT:
+        // A new archive: whatever is at the path is not read.
+        return sink->Fail(ZIP_ER_READ, ENOENT);
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&sink->error, data, len);
+    case ZIP_SOURCE_BEGIN_WRITE:
+        sink->buffer.clear();
+        sink->buffer.reserve(kSinkBuffer + 65536);
+        sink->bufferStart = 0;
+        sink->open = sink->file.Open(sink->path, &sink->message);
+        return sink->open ? 0 : sink->Fail(ZIP_ER_TMPOPEN, EIO);
+    case ZIP_SOURCE_WRITE: {
+        if (!sink->open) return sink->Fail(ZIP_ER_WRITE, EIO);
+        const char* bytes = static_cast<const char*>(data);
+        sink->buffer.insert(sink->buffer.end(), bytes, bytes + len);
+        if (sink->buffer.size() >= kSinkBuffer && !sink->Flush()) return sink->Fail(ZIP_ER_WRITE, EIO);
+        return zip_int64_t(len);
+    }
+    case ZIP_SOURCE_TELL_WRITE:
+        return sink->bufferStart + zip_int64_t(sink->buffer.size());
+    case ZIP_SOURCE_SEEK_WRITE: {
+        auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, len, &sink->error);
+        if (!args) return -1;
+        if (!sink->open || !sink->Flush()) return sink->Fail(ZIP_ER_WRITE, EIO);
+        const qint64 at = sink->file.Seek(args->offset, args->whence);
+        if (at < 0) return sink->Fail(ZIP_ER_SEEK, errno);
+        sink->bufferStart = at;
+        return 0;
+    }
+    case ZIP_SOURCE_COMMIT_WRITE:
+        if (!sink->open || !sink->Flush() || !sink->file.Commit(&sink->message)) {
+            sink->open = false;
+            return sink->Fail(ZIP_ER_WRITE, EIO);
+        }
+        sink->open = false;
+        return 0;
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+        sink->file.Cancel();
+        sink->open = false;
+        return 0;
+    case ZIP_SOURCE_FREE:
+        return 0;
+    default:
+        // Nothing is read back, and an empty archive is never written.
+        return sink->Fail(ZIP_ER_OPNOTSUPP, 0);
+    }
+}
+
 struct Pending {
     QString path;
     QString name;
@@ -313,6 +403,7 @@ struct Pending {
 
 struct ZipArchive::Impl {
     zip_t* za = nullptr;
+    std::unique_ptr<ArchiveSink> sink;   // outlives za, which calls it
     bool writing = false;
     QString path;
     std::vector<Pending> pending;
@@ -329,6 +420,7 @@ bool ZipArchive::IsOpen() const { return d->za != nullptr; }
 void ZipArchive::Discard() {
     if (d->za) zip_discard(d->za);
     d->za = nullptr;
+    d->sink.reset();
     d->writing = false;
     d->pending.clear();
     d->names.clear();
@@ -337,6 +429,7 @@ void ZipArchive::Discard() {
 bool ZipArchive::CreateArchive(const QString& path) {
     Discard();
     error_.clear();
+    diskFull_ = false;
     if (path.isEmpty() || QFileInfo(path).isDir()) {
         error_ = QStringLiteral("\"%1\" is not a file name").arg(path);
         return false;
@@ -345,14 +438,23 @@ bool ZipArchive::CreateArchive(const QString& path) {
         error_ = QStringLiteral("the folder of \"%1\" does not exist").arg(path);
         return false;
     }
-    int code = 0;
-    // Truncate: an existing file is not read; libzip writes a temporary file
-    // beside it and renames it over only when closing succeeds.
-    d->za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    // An existing file is not read; nothing is written until Close.
+    d->sink = std::make_unique<ArchiveSink>();
+    d->sink->path = path;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* src = zip_source_function_create(SinkCallback, d->sink.get(), &error);
+    if (src) {
+        d->za = zip_open_from_source(src, ZIP_CREATE | ZIP_TRUNCATE, &error);
+        if (!d->za) zip_source_free(src);
+    }
     if (!d->za) {
-        error_ = QStringLiteral("\"%1\" could not be created: %2").arg(path, ErrorText(code));
+        error_ = QStringLiteral("\"%1\" could not be created: %2").arg(path, QString::fromUtf8(zip_error_strerror(&error)));
+        zip_error_fini(&error);
+        d->sink.reset();
         return false;
     }
+    zip_error_fini(&error);
     d->writing = true;
     d->path = path;
     return true;
@@ -410,17 +512,31 @@ bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
     const int slash = pattern.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash >= 0 ? pattern.left(slash + 1) : QStringLiteral("./");
     const QString wildcard = slash >= 0 ? pattern.mid(slash + 1) : pattern;
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir() || folderInfo.isSymLink()) return true;
     const QDir base(BaseFolder.isEmpty() ? folder : BaseFolder);
+    // The base folder is where the user keeps the database, link or not; a
+    // folder below it that is a link leads out of it.
+    const QString cleanFolder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QFileInfo folderInfo(cleanFolder);
+    if (folderInfo.isSymLink() && cleanFolder != QDir::cleanPath(base.absolutePath())) {
+        LeftOut << cleanFolder;
+        return true;
+    }
+    if (!folderInfo.isDir()) return true;
 
     const QRegularExpression match = ZipNames::Expression(wildcard);
     QStringList found;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         it.next();
-        if (match.match(it.fileName()).hasMatch()) found << it.filePath();
+        const QFileInfo& info = it.fileInfo();
+        const bool matches = match.match(it.fileName()).hasMatch();
+        if (info.isSymLink()) {
+            // A link to a folder would have been walked, a link to a file taken.
+            if (info.isDir() ? recursive : matches) LeftOut << QDir::cleanPath(info.absoluteFilePath());
+            continue;
+        }
+        if (!info.isDir() && matches) found << it.filePath();
     }
     // A stable order: folder by folder, names sorted.
     std::sort(found.begin(), found.end());
@@ -472,8 +588,15 @@ ZipEntry ZipArchive::Entry(int index) const {
     return e;
 }
 
+void ZipArchive::SetWriteError(const QString& path, int errnoValue) {
+    const QString why = FileOps::ErrorText(errnoValue);
+    diskFull_ = why == FileOps::ErrorText(ENOSPC);
+    error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, why);
+}
+
 bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64>* bytesDone) {
     error_.clear();
+    diskFull_ = false;
     if (!d->za || d->writing) {
         error_ = QStringLiteral("no archive is open");
         return false;
@@ -492,7 +615,7 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
     const QByteArray local = QFile::encodeName(path);
     const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        SetWriteError(path, errno);
         zip_fclose(zf);
         return false;
     }
@@ -500,8 +623,11 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
     quint64 total = 0;
     bool ok = true;
     for (;;) {
-        // Reading on to the end is what makes libzip check the CRC.
-        const zip_int64_t n = zip_fread(zf, buffer.data(), buffer.size());
+        // Reading on to the end is what makes libzip check the CRC. No more
+        // than one byte past the stated size is ever inflated: an entry that
+        // claims a few bytes and holds gigabytes stops there.
+        const zip_uint64_t want = std::min<zip_uint64_t>(buffer.size(), st.size - total + 1);
+        const zip_int64_t n = zip_fread(zf, buffer.data(), want);
         if (n < 0) {
             error_ = QStringLiteral("\"%1\" is damaged in the archive: %2").arg(name, QString::fromUtf8(zip_file_strerror(zf)));
             ok = false;
@@ -520,7 +646,7 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
             const ssize_t w = ::write(fd, p, size_t(left));
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) {
-                error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno ? errno : ENOSPC)));
+                SetWriteError(path, w < 0 ? errno : ENOSPC);
                 ok = false;
                 break;
             }
@@ -542,7 +668,7 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
     }
     zip_fclose(zf);
     if (::close(fd) != 0 && ok) {
-        error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        SetWriteError(path, errno);
         ok = false;
     }
     if (ok && (st.valid & ZIP_STAT_MTIME)) {
@@ -561,6 +687,7 @@ bool ZipArchive::CloseArchive() {
         return true;
     }
     error_.clear();
+    diskFull_ = false;
     if (d->pending.empty()) {
         // libzip would delete the file at the path for an empty archive.
         error_ = QStringLiteral("there were no files to add");
@@ -624,15 +751,46 @@ bool ZipArchive::CloseArchive() {
     job.changed.notify_all();
     for (auto& w : workers) w.join();
     if (!ok) {
-        if (!job.firstError.isEmpty()) error_ = job.firstError;
+        // What went wrong first: the disk, a file being read, or libzip.
+        if (!d->sink->message.isEmpty()) error_ = d->sink->message;
+        else if (!job.firstError.isEmpty()) error_ = job.firstError;
+        diskFull_ = error_ == FileOps::ErrorText(ENOSPC);
         zip_discard(d->za);
     }
     d->za = nullptr;
+    d->sink.reset();
     d->writing = false;
     d->pending.clear();
     d->names.clear();
     if (ok && Progress) Progress->overall = 100;
     return ok;
+}
+
+void ZipArchive::RemoveLeftovers(const QString& folder) {
+    FileOps::RemoveStaleTemporaries(folder);
+    // What libzip named its temporaries before archives went the safe way.
+    static const QRegularExpression legacy(QStringLiteral("^.+\\.zip\\.[A-Za-z0-9]{6}$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    constexpr int kQuietSeconds = 60;
+    const QByteArray local = QFile::encodeName(folder);
+    const int dirFd = ::open(local.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const time_t now = ::time(nullptr);
+    for (const QString& name : names) {
+        if (!legacy.match(name).hasMatch()) continue;
+        const QByteArray entry = QFile::encodeName(name);
+        const int fd = ::openat(dirFd, entry.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        char head[4] = {};
+        const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kQuietSeconds &&
+                          (st.st_size == 0 || (::pread(fd, head, 4, 0) == 4 && memcmp(head, "PK\3\4", 4) == 0)) &&
+                          ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (ours) ::unlinkat(dirFd, entry.constData(), 0);
+        ::close(fd);
+    }
+    ::close(dirFd);
 }
 
 namespace ZipNames {

@@ -169,11 +169,12 @@ TEST_F(BackupRestoreTest, NothingToBackUpKeepsTheOldArchive) {
     QDir().mkpath(empty + "Docs");
     WriteAll(empty + "Docs/a.pdf", "x");
     const QString archive = temp_ + "/old.zip";
-    WriteAll(archive, "older backup");
+    MakeZip(archive, {{"old.txt", "older backup"}});
+    const QByteArray older = ReadAll(archive);
     const auto result = BackupArchive::Run(archive, empty, "plant", false);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.message.contains("no files to back up")) << result.message.toStdString();
-    EXPECT_EQ(ReadAll(archive), "older backup");
+    EXPECT_EQ(ReadAll(archive), older);
 
     // A database name that is no file name never widens the companion
     // pattern to the whole folder.

@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <zip.h>
 
 #include "platform/Help.h"
 #include "support/ScriptedDialogs.h"
@@ -25,6 +26,16 @@ using TestEnv::ReadAll;
 using TestEnv::WriteAll;
 
 void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+
+// An earlier backup at `path`: a real archive of one file. Its bytes.
+QByteArray MakeOldArchive(const QString& path) {
+    static const char text[] = "older backup";
+    int code = 0;
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    zip_file_add(za, "old.txt", zip_source_buffer(za, text, sizeof text - 1, 0), 0);
+    zip_close(za);
+    return ReadAll(path);
+}
 
 QStringList Rows(const QTreeWidget* lv) {
     QStringList rows;
@@ -128,7 +139,7 @@ TEST_F(BackupWindowsTest, FailedBackupSaysSoAndResetsTheWindow) {
     QDir().mkpath(db_);
     auto w = OpenBackup();
     const QString archive = temp_ + "/old.zip";
-    WriteAll(archive, "previous");
+    const QByteArray previous = MakeOldArchive(archive);
     QTest::keyClicks(w->Text1, archive);
     QSignalSpy done(w.get(), &Form23::BackupFinished);
     Click(w->Command5);
@@ -139,10 +150,11 @@ TEST_F(BackupWindowsTest, FailedBackupSaysSoAndResetsTheWindow) {
     EXPECT_TRUE(w->Command1->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("no files to back up"));
-    EXPECT_EQ(ReadAll(archive), "previous");
+    EXPECT_EQ(ReadAll(archive), previous);
 
     // A file that is not an archive: Refresh says so.
     TestEnv::Dialogs().Reset();
+    WriteAll(archive, "not an archive");
     Click(w->Command2);
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("cannot be listed"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -159,7 +171,7 @@ TEST_F(BackupWindowsTest, ClosingDuringABackupStopsItCleanly) {
     for (int i = 0; i < 300; ++i) WriteAll(db_ + QString("plant/Tasks/T%1.tsk").arg(i), QByteArray("items ").repeated(2000));
     auto w = OpenBackup();
     const QString archive = temp_ + "/old.zip";
-    WriteAll(archive, "previous");
+    const QByteArray previous = MakeOldArchive(archive);
     QTest::keyClicks(w->Text1, archive);
     QSignalSpy done(w.get(), &Form23::BackupFinished);
     Click(w->Command5);
@@ -172,7 +184,7 @@ TEST_F(BackupWindowsTest, ClosingDuringABackupStopsItCleanly) {
     EXPECT_EQ(done.size(), 0);
     // Either the old file or a complete archive, never a part of one.
     QList<ZipEntry> entries;
-    if (ReadAll(archive) != "previous") {
+    if (ReadAll(archive) != previous) {
         ASSERT_TRUE(BackupArchive::List(archive, &entries));
         EXPECT_EQ(entries.size(), 302);
     }
