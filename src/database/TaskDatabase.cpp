@@ -6,6 +6,11 @@
 #include <QLockFile>
 #include <QSet>
 #include <QSysInfo>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "database/DatabaseLocation.h"
 #include "database/TaskColumns.h"
@@ -14,6 +19,22 @@
 #include "platform/StagedRestore.h"
 
 namespace {
+
+// A lock file that names no holder (its maker was killed between making it
+// and writing its process into it) is never taken for stale by QLockFile.
+// QLockFile holds a native lock on the file while it is alive: when nobody
+// holds that, nobody holds the database.
+bool Abandoned(const QString& lockFile) {
+    for (int look = 0; look < 2; ++look) {
+        if (look) QThread::msleep(20);   // its maker may be between the two steps
+        const int fd = ::open(QFile::encodeName(lockFile).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return false;
+        const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        if (!free) return false;
+    }
+    return true;
+}
 
 QByteArray HashOf(QByteArrayView bytes) {
     // Detects a change, not an attack, and is compared only within this
@@ -122,6 +143,16 @@ TaskDatabase::Result TaskDatabase::TakeLock(const QString& path, std::unique_ptr
     // whose process is gone (same machine) is recognised and taken over.
     candidate->setStaleLockTime(0);
     if (candidate->tryLock(0)) {
+        lock = std::move(candidate);
+        return Result::Ok();
+    }
+    const bool namesNoHolder = [&] {
+        qint64 pid = 0;
+        QString host, app;
+        return !candidate->getLockInfo(&pid, &host, &app);
+    }();
+    if (candidate->error() == QLockFile::LockFailedError && namesNoHolder && Abandoned(LockFilePath(path)) &&
+        candidate->removeStaleLockFile() && candidate->tryLock(0)) {
         lock = std::move(candidate);
         return Result::Ok();
     }
