@@ -68,9 +68,10 @@ struct Result {
 };
 
 // Writers extracting at once. Measured on ext4 (BM_RestoreWriters, 95 MB
-// in 20,000 files): one writer takes a third longer than three; a fourth
-// only contends for the same two folders.
-constexpr int kWriters = 3;
+// in 20,000 files, six runs): one writer mostly took a third longer than
+// two; three and four were at best a few percent faster than two, and up to
+// twice as slow when the disk was busy, contending for the same folders.
+constexpr int kWriters = 2;
 
 // Extracts, checks and moves the plan's entries into place.
 Result Run(const Plan& plan, ZipProgress* progress = nullptr, int threads = kWriters);
