@@ -17,11 +17,16 @@ QString ScriptedDialogs::LastMessage() const {
 void ScriptedDialogs::Reset() {
     msg_.clear(); choose_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
     calls_.clear();
+    realMsgBoxes_ = 0;
 }
 
 int ScriptedDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
     QWidget* parent = Dialogs::ParentWindow();
     calls_.push_back({QStringLiteral("MsgBox"), prompt, title, style, parent && parent->isVisible()});
+    if (realMsgBoxes_ > 0) {
+        --realMsgBoxes_;
+        return QtDialogs().MsgBox(prompt, style, title);
+    }
     if (!msg_.empty()) {
         int a = msg_.front();
         msg_.pop_front();

@@ -33,6 +33,10 @@ public:
     // The index of the button chosen; unanswered, the box's escape button.
     void AnswerChoose(int index) { choose_.push_back(index); }
 
+    // The next `count` message boxes are the real, modal ones (still
+    // recorded): for a test that works while a box is open and closes it.
+    void ShowRealMsgBoxes(int count = 1) { realMsgBoxes_ = count; }
+
     const std::vector<Call>& Calls() const { return calls_; }
     // The prompts of every message box so far.
     QStringList Messages() const;
@@ -50,6 +54,7 @@ public:
                int escapeButton) override;
 
 private:
+    int realMsgBoxes_ = 0;
     std::deque<int> choose_;
     std::deque<int> msg_;
     std::deque<std::optional<QString>> input_;
