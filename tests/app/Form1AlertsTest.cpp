@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include "alerts/Form10.h"
@@ -22,6 +23,7 @@
 #include "platform/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SmtpServer.h"
 #include "support/Ui.h"
 
 namespace {
@@ -354,6 +356,22 @@ TEST_F(Form1Alerts, TheAlertFilterStaysOverEveryTripToTheTray) {
     ClickCell(1, Col::TaskId);
     EXPECT_EQ(Shown(), (QList<int>{1, 2}));
     EXPECT_EQ(Settings::Get("Dates", "To"), "3");
+}
+
+TEST_F(Form1Alerts, ThePointerRestingOnTheNotifiersBellShowsWhenTheAlertCame) {
+    Prepare("0");
+    AddTask("ID-1", today_, "Ready");
+    ClickToolbar("Tray");
+    Tick(QTime(7, 30, 15, 10));
+    Form20* n = Forms::Loaded<Form20>();
+    ASSERT_TRUE(n && n->isVisible());
+    QApplication::setActiveWindow(nullptr);   // the user works in another program
+    ASSERT_FALSE(n->isActiveWindow());
+    QTest::mouseMove(n->AniGIF1, n->AniGIF1->rect().center());
+    const QString said = "Alert Received " + DateText::FormatDate(today_) + " 07:30:15 07:30:15";
+    EXPECT_TRUE(WaitUntil([&] { return QToolTip::isVisible() && QToolTip::text() == said; }, 3000))
+        << QToolTip::text().toStdString();
+    QToolTip::hideText();
 }
 
 TEST_F(Form1Alerts, TheRunningTimerItselfRunsTheCheck) {
