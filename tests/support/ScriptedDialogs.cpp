@@ -1,5 +1,9 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QUrl>
 #include <QWidget>
 
 QStringList ScriptedDialogs::Messages() const {
@@ -93,7 +97,21 @@ int ScriptedDialogs::Choose(const QString& prompt, const QString& title, const Q
 
 bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
     opened.push_back({pathOrUrl, {}, {}});
+    if (openForReal && !failOpen)
+        return QProcess::startDetached(QStringLiteral("xdg-open"),
+                                       {QString::fromLatin1(DesktopShell::UrlFor(pathOrUrl).toEncoded())});
     return !failOpen;
+}
+
+QString PageLeadsTo(const QString& pathOrUrl) {
+    QFile page(pathOrUrl);
+    if (!page.open(QIODevice::ReadOnly)) return pathOrUrl;
+    static const QRegularExpression refresh(R"(<meta http-equiv="refresh" content="0; url='([^']*)'">)");
+    const QRegularExpressionMatch m = refresh.match(QString::fromUtf8(page.readAll()));
+    if (!m.hasMatch()) return pathOrUrl;
+    QString target = m.captured(1);
+    target.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    return QUrl::fromEncoded(target.toUtf8()).toString();
 }
 
 bool RecordingShell::StartProgram(const QString& program, const QStringList& args,

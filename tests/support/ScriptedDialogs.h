@@ -74,7 +74,15 @@ public:
     bool StartProgram(const QString& program, const QStringList& args,
                       const QString& workingFolder) override;
     bool failOpen = false;       // OpenDocument answers "nothing could open it"
+    // OpenDocument also hands the address to the real xdg-open, as the
+    // desktop services of a desktop session do (the offscreen platform the
+    // tests run on has none).
+    bool openForReal = false;
     std::vector<Call> opened;    // OpenDocument calls
     std::vector<Call> started;   // StartProgram calls
-    void Reset() { opened.clear(); started.clear(); failOpen = false; }
+    void Reset() { opened.clear(); started.clear(); failOpen = false; openForReal = false; }
 };
+
+// Where a page Quillon opened leads the browser: the address a forwarding
+// page of the help sends it on to, else the address itself.
+QString PageLeadsTo(const QString& pathOrUrl);
