@@ -46,16 +46,29 @@ protected:
     // A main window with a database, alerts on, the alert settings given,
     // and a clock the test steps.
     void Prepare(const QString& days = "1", const QString& tray = "True", const QString& mail = "False") {
-        Settings::Set("Settings", "Alert", "1");
-        Settings::Set("Settings", "AlertTime", "07:30:15");
-        Settings::Set("Settings", "AlertDays", days);
-        Settings::Set("Settings", "AlertTray", tray);
-        Settings::Set("Settings", "AlertMail", mail);
+        StoreAlertSettings(days, tray, mail);
         Start();
         NewDatabase();
         TestEnv::Dialogs().Reset();
         form_->SetAlertClock([this] { return now_; });
         now_ = QDateTime(today_, QTime(7, 0));
+    }
+    void StoreAlertSettings(const QString& days, const QString& tray = "True", const QString& mail = "False") {
+        Settings::Set("Settings", "Alert", "1");
+        Settings::Set("Settings", "AlertTime", "07:30:15");
+        Settings::Set("Settings", "AlertDays", days);
+        Settings::Set("Settings", "AlertTray", tray);
+        Settings::Set("Settings", "AlertMail", mail);
+    }
+    // A default database with tasks starting `days` after today, alerts on
+    // for tasks of today; the program is not running afterwards.
+    void DefaultDatabaseWithTasksIn(const QList<int>& days) {
+        StoreAlertSettings("0");
+        Start();
+        NewDatabase("plant.vkt", true);
+        for (int i = 0; i < days.size(); ++i) AddTask(QStringLiteral("ID-%1").arg(i + 1), today_.addDays(days[i]));
+        Stop();
+        TestEnv::Dialogs().Reset();
     }
     void Tick(const QTime& t, int day = 0) {
         now_ = QDateTime(today_.addDays(day), t);
@@ -270,15 +283,7 @@ TEST_F(Form1Alerts, AnotherAlertTimeOrAlertOnAgainFiresTheSameDayButEachTimeOnce
 }
 
 TEST_F(Form1Alerts, WithoutATrayTheClockRunsWhileTheBoxIsOpenAndFiresWhenItCloses) {
-    Settings::Set("Settings", "Alert", "1");
-    Settings::Set("Settings", "AlertTime", "07:30:15");
-    Settings::Set("Settings", "AlertDays", "0");
-    Settings::Set("Settings", "AlertTray", "True");
-    Start();
-    NewDatabase("plant.vkt", true);
-    AddTask("ID-1", today_, "Ready");
-    Stop();
-    TestEnv::Dialogs().Reset();
+    DefaultDatabaseWithTasksIn({0});
     Settings::Set("Settings", "Startup", "1");
     Tray::OverrideAvailable(false);
 
@@ -312,16 +317,8 @@ TEST_F(Form1Alerts, WithoutATrayTheClockRunsWhileTheBoxIsOpenAndFiresWhenItClose
 }
 
 TEST_F(Form1Alerts, TheAlertFilterStaysOverEveryTripToTheTray) {
-    Settings::Set("Settings", "Alert", "1");
-    Settings::Set("Settings", "AlertTime", "07:30:15");
-    Settings::Set("Settings", "AlertDays", "0");
-    Settings::Set("Settings", "AlertTray", "True");
-    Start();
-    NewDatabase("plant.vkt", true);
-    AddTask("ID-1", today_, "Ready");
-    AddTask("ID-2", today_.addDays(2), "Ready");
+    DefaultDatabaseWithTasksIn({0, 2});
     Settings::Set("Dates", "To", "7");
-    Stop();
     Start();   // as every day: the default database, seven days shown
     form_->SetAlertClock([this] { return now_; });
     form_->SetPickerDate(today_);
