@@ -39,6 +39,7 @@ Grid TaskGrid(int tasks) {
         if (i % 50 == 0) g.SetTextUtf8(i, 12, "/home/planner/Docs/photo" + std::to_string(i) + ".jpg");
         g.SetTextUtf8(i, 13, kStatus[i % 6]);
     }
+    g.SetForms({DateText::DateFormat(), DateText::TimeFormat()});
     return g;
 }
 

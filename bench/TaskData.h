@@ -3,7 +3,8 @@
 #include "platform/Grid.h"
 
 namespace BenchData {
-// A 14-column task grid of `tasks` rows with a spread of dates and statuses.
+// A 14-column task grid of `tasks` rows with a spread of dates and statuses,
+// in the current locale's forms (which it records, as a database does).
 Grid TaskGrid(int tasks);
 // Resident memory of this process in kilobytes (VmRSS), or -1.
 long ResidentKb();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "alerts/AlertCheck.h"
+#include "platform/DateField.h"
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
 #include "platform/Help.h"
@@ -41,7 +42,7 @@ Form10::Form10() {
     Option1 = new QRadioButton(QStringLiteral("Alert By Tray"), this);
     Option2 = new QRadioButton(QStringLiteral("Alert By Email"), this);
     Text1 = new QLineEdit(this);
-    DatePicker2 = new QTimeEdit(this);
+    DatePicker2 = NewTimeField(this);
     DatePicker2->setDisplayFormat(QStringLiteral("HH:mm"));
     Command1 = new QPushButton(QStringLiteral("&Apply"), this);
     Command2 = new QPushButton(QStringLiteral("&Cancel"), this);

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -27,6 +29,7 @@
 #include <QToolBar>
 #include <QToolBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "alerts/NotifierAnimation.h"
 #include "app/Form25.h"
@@ -259,6 +262,7 @@ void Form1::BuildWindow() {
 
     BuildListBar();
     BuildToolBar();
+    KeyboardOrder();
 
     // Events of the controls.
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -281,6 +285,41 @@ void Form1::BuildWindow() {
     ConnectChart();
     connect(Grid1View, &GridView::MouseDown, this,
             [this](int b, int s, int x, int y) { Grid1_MouseDown(b, s, x, y); });
+    connect(Grid1View, &GridView::MenuKey, this, [this](const QPoint& at) {
+        mnuhid->popup(Grid1View->viewport()->mapToGlobal(at));
+        // Opened by a key: the arrows start on the first item.
+        if (!mnuhid->actions().isEmpty()) mnuhid->setActiveAction(mnuhid->actions().first());
+    });
+}
+
+void Form1::KeyboardOrder() {
+    // Tab reads the window: the toolbar, the page tabs, the list bar (each
+    // group's caption, then its items), then the date bar, the grid and the
+    // other pages' controls in the order they were made. The list bar's
+    // items and the toolbar's buttons are made last, so without this they
+    // would come last.
+    std::vector<QWidget*> order = Forms::ReadingOrder(Toolbar1);
+    order.push_back(SSTab1->tabBar());
+    const QList<QAbstractButton*> captions = Listbar1->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
+    for (int i = 0; i < Listbar1->count(); ++i) {
+        if (i < captions.size()) order.push_back(captions[i]);
+        order.push_back(Listbar1->widget(i));
+    }
+    const std::vector<QWidget*> head = order;
+    for (QWidget* w = DatePicker1; w && w != this; w = w->nextInFocusChain()) {
+        if (std::find(head.begin(), head.end(), w) != head.end()) break;
+        if (w->window() == this && !w->focusProxy() && (w->focusPolicy() & Qt::TabFocus)) order.push_back(w);
+    }
+    Forms::ChainTabOrder(order);
+    // The page tabs are the stop; the tab widget itself, which would hand
+    // the focus on to them, would be a second one where it was made (before
+    // the toolbar).
+    SSTab1->setFocusProxy(nullptr);
+    SSTab1->setFocusPolicy(Qt::NoFocus);
+    // The frames around the groups' lists are no stop of their own.
+    for (QScrollArea* frame : Listbar1->findChildren<QScrollArea*>()) frame->setFocusPolicy(Qt::NoFocus);
+    // A keyboard starts on the list bar's "Add".
+    Listbar1->widget(0)->setFocus();
 }
 
 QAction* Form1::AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)()) {
@@ -432,6 +471,7 @@ void Form1::Form_Load() {
         // The name follows the file (Open derives it), whatever an older
         // Quillon stored; the files it kept under that older name come over.
         AdoptLegacyFiles();
+        startProblem = EnsureCompanionFolder();
     } else {
         error = opened.reason;
         SetGrid();
@@ -473,6 +513,10 @@ void Form1::Form_Load() {
         Forms::Unload<Form25>();
         MsgBox(startProblem, vb::vbExclamation, kTitle);
     }
+    if (DatabaseOpen() && !Database.DateNotice().isEmpty()) {
+        Forms::Unload<Form25>();
+        MsgBox(Database.DateNotice(), vb::vbInformation, kTitle);
+    }
     LoadStart();                                            // 19.
     Forms::Unload<Form25>();                                // 20. (21: its hourglass goes with it)
 }
@@ -490,7 +534,7 @@ void Form1::GetSet() {
     phGantX1->update();
 
     reg.OpenKey(QStringLiteral("Software\\Quillon\\Dates"));
-    if (auto from = DateText::ParseDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
+    if (auto from = DateText::ParseSettingDate(reg.GetValue(QStringLiteral("From")))) SetPickerDate(*from);
     // Nothing stored (a first start): the box keeps its 7 days rather than
     // showing nothing over rows filtered by a window of none.
     const QString days = reg.GetValue(QStringLiteral("To"));
@@ -605,10 +649,6 @@ void Form1::MirrorLocation() {
     Label7->setText(Database.Name());
 }
 
-void Form1::EnsureCompanionFolder() {
-    if (!DatabaseFolder().isEmpty()) DatabaseLocation::EnsureCompanion(DatabaseFolder(), DatabaseName());
-}
-
 // ---------------------------------------------------------------- database
 
 void Form1::SetGrid() { TaskDatabase::SetHeaders(Grid1); }
@@ -658,7 +698,7 @@ bool Form1::FinishNew(const QString& path) {
     SetPickerDate(QDate::currentDate());
     Combo3->setEditText(QStringLiteral("30"));
     lastDays_ = Combo3->currentText();
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatSettingDate(DatePicker1->date()));
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
@@ -685,10 +725,12 @@ bool Form1::Opendata(const QString& path) {
     }
     GetCount();
     AdoptLegacyFiles();
-    EnsureCompanionFolder();
+    const QString companionNotice = EnsureCompanionFolder();
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
     ResortNum();
+    if (!companionNotice.isEmpty()) MsgBox(companionNotice, vb::vbExclamation, kTitle);
+    if (!Database.DateNotice().isEmpty()) MsgBox(Database.DateNotice(), vb::vbInformation, kTitle);
     return true;
 }
 
@@ -767,12 +809,12 @@ void Form1::Command2_Click() {
 void Form1::Command3_Click() {
     if (phGantX1->EndDate == phGantX1->StartDate.addDays(1)) return;
     phGantX1->EndDate = phGantX1->EndDate.addDays(-10);
-    phGantX1->update();
+    phGantX1->Refresh();
 }
 
 void Form1::Command4_Click() {
     phGantX1->EndDate = phGantX1->EndDate.addDays(10);
-    phGantX1->update();
+    phGantX1->Refresh();
 }
 
 void Form1::Command6_Click() {
@@ -788,7 +830,7 @@ void Form1::mnuselstart_Click() {
 }
 
 void Form1::DatePicker1_DateChange() {
-    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatDate(DatePicker1->date()));
+    Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatSettingDate(DatePicker1->date()));
     Command2_Click();
 }
 

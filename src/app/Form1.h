@@ -370,10 +370,15 @@ private:
     void BuildMenus();
     void BuildListBar();
     void BuildToolBar();
+    void KeyboardOrder();
     bool Shutdown();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption, void (Form1::*handler)());
     void MirrorLocation();
-    void EnsureCompanionFolder();
+    // Makes the open database's companion folder (with Tasks and Materials)
+    // when it is missing. Returns what the user must be told: that the
+    // folder (and the list file) were not found beside the database, as
+    // after a database was moved alone; "" when the folder was there.
+    QString EnsureCompanionFolder();
     // ---- what the windows show the user (the Photo page, unsaved state) ----
     void ShowUnsaved(bool unsaved);
     void AdoptLegacyFiles();       // files named by an older Quillon, see DatabaseLocation

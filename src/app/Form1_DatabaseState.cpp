@@ -1,6 +1,7 @@
 // What the main window tells and asks the user about the database as a
 // whole: changes a failed save left unsaved, the day count of the date
-// window, and the files an older Quillon named for the open database.
+// window, the files an older Quillon named for the open database, and a
+// database opened without the folder and list file that belong beside it.
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include "database/DatabaseLocation.h"
 #include "database/TaskDatabase.h"
 #include "platform/Dialogs.h"
+#include "platform/FileOps.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Quillon");
@@ -111,4 +113,33 @@ void Form1::AdoptLegacyFiles() {
                               "The files stay where they were.")
                    .arg(DatabaseFile(), CompanionFolder(), error),
                vb::vbExclamation, kTitle);
+}
+
+QString Form1::EnsureCompanionFolder() {
+    if (DatabaseFolder().isEmpty()) return QString();
+    const QString folder = CompanionFolder();
+    if (FileOps::FolderExists(folder)) {
+        // Tasks or Materials alone may be missing (removed by hand): made
+        // again without a word, the other lists being where they belong.
+        DatabaseLocation::EnsureCompanion(DatabaseFolder(), DatabaseName());
+        return QString();
+    }
+    const bool listMissing = !FileOps::FileExists(ListFilePath());
+    const bool made = DatabaseLocation::EnsureCompanion(DatabaseFolder(), DatabaseName());
+    const QString folderName = QFileInfo(folder).fileName();
+    const QString listName = QFileInfo(ListFilePath()).fileName();
+    QString text =
+        listMissing
+            ? QStringLiteral("The folder \"%1\" and the list file \"%2\" of the database \"%3\" were not found beside "
+                             "it. They hold its tasks' items and materials and its employees, equipment and task "
+                             "types, which therefore show empty.")
+                  .arg(folderName, listName, DatabaseFile())
+            : QStringLiteral("The folder \"%1\" of the database \"%2\" was not found beside it. It holds its tasks' "
+                             "items and materials, which therefore show empty.")
+                  .arg(folderName, DatabaseFile());
+    text += made ? QStringLiteral("\nAn empty folder was made in its place.")
+                 : QStringLiteral("\nAn empty folder could not be made in its place either.");
+    text += QStringLiteral("\n\nA database that is moved needs its folder and its list file moved with it. Close "
+                           "Quillon, move them beside the database (replacing the empty folder), and open it again.");
+    return text;
 }

@@ -1,19 +1,23 @@
 // The list bar and the toolbar: one handler each, dispatching on the item
 // text or the button key. A text or key that is not one of theirs does
 // nothing.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QDateEdit>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPolygonF>
+#include <QPointer>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolBox>
+#include <functional>
 
 #include "app/Form1.h"
 #include "platform/WaitCursor.h"
@@ -21,6 +25,7 @@
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
+#include "platform/Printing.h"
 #include "platform/Forms.h"
 #include "platform/GridExport.h"
 #include "platform/Registry.h"
@@ -121,15 +126,6 @@ QIcon DrawnIcon(const QString& key) {
         p.setBrush(QColor(250, 245, 225));
         p.drawRect(QRectF(3, 8, 26, 17));
         p.drawPolyline(QPolygonF({{3, 8}, {16, 18}, {29, 8}}));
-    } else if (key == "Print") {
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(9, 3, 14, 9));
-        p.setBrush(QColor(150, 150, 160));
-        p.drawRoundedRect(QRectF(3, 11, 26, 12), 2, 2);
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(9, 19, 14, 10));
-        p.drawLine(QPointF(12, 23), QPointF(20, 23));
-        p.drawLine(QPointF(12, 26), QPointF(20, 26));
     } else {
         page();
     }
@@ -145,6 +141,8 @@ QIcon ToolIcon(const ToolButton& b, QStyle* style) {
     // The style's and the desktop theme's exit pictures are a black cross,
     // which vanishes on the dark and high-contrast skins' toolbars.
     else if (b.key == "Exit") return DrawnIcon(b.key);
+    // The same printer as every Print button of the program.
+    else if (b.key == "Print") return Printing::PrintIcon();
     else fallback = DrawnIcon(b.key);
     return QIcon::fromTheme(b.themeName, fallback);
 }
@@ -162,6 +160,38 @@ QIcon ListIcon(const QString& item) {
     return style->standardIcon(QStyle::SP_ArrowRight);
 }
 
+// Keys that act on the focused list bar item or button as a click does:
+// Return and Enter (and Space for the list items, whose Space would only
+// select). The watched object's action runs; false when it had none.
+class KeyClick : public QObject {
+public:
+    KeyClick(QObject* parent, bool withSpace, std::function<bool(QObject*)> act)
+        : QObject(parent), withSpace_(withSpace), act_(std::move(act)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Held down, the key would open the same window over and over.
+        if (key->isAutoRepeat() || (key->modifiers() & ~Qt::KeypadModifier)) return false;
+        const bool acts = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                          (withSpace_ && key->key() == Qt::Key_Space);
+        return acts && act_(watched);
+    }
+
+private:
+    bool withSpace_;
+    std::function<bool(QObject*)> act_;
+};
+
+// Return on a focused button presses it (Space does already).
+KeyClick* ButtonKeys(QObject* parent) {
+    return new KeyClick(parent, false, [](QObject* watched) {
+        static_cast<QAbstractButton*>(watched)->click();
+        return true;
+    });
+}
+
 // A task row is active: the commands that act on the ActiveTask need one.
 bool TaskRowActive(const Grid& grid) {
     const int r = grid.ActiveRow();
@@ -172,6 +202,12 @@ bool TaskRowActive(const Grid& grid) {
 
 void Form1::BuildListBar() {
     if (!Listbar1) return;
+    auto* itemKeys = new KeyClick(this, true, [this](QObject* watched) {
+        const QListWidgetItem* item = static_cast<QListWidget*>(watched)->currentItem();
+        if (!item) return false;
+        Listbar1_ItemClick(item->text());
+        return true;
+    });
     for (const ListGroup& group : ListGroups()) {
         auto* list = new QListWidget;
         list->setObjectName(group.name);
@@ -180,7 +216,15 @@ void Form1::BuildListBar() {
         for (const QString& text : group.items) new QListWidgetItem(ListIcon(text), text, list);
         connect(list, &QListWidget::itemClicked, this,
                 [this](QListWidgetItem* item) { Listbar1_ItemClick(item->text()); });
+        list->installEventFilter(itemKeys);
         Listbar1->addItem(list, group.name);
+    }
+    // The group captions open their groups from the keyboard too (Tab to
+    // one, then Space or Return).
+    KeyClick* buttonKeys = ButtonKeys(this);
+    for (QAbstractButton* caption : Listbar1->findChildren<QAbstractButton*>()) {
+        caption->setFocusPolicy(Qt::TabFocus);
+        caption->installEventFilter(buttonKeys);
     }
 }
 
@@ -194,6 +238,13 @@ void Form1::BuildToolBar() {
             const QString key = b.key;
             connect(a, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
         }
+        // Reachable by Tab, pressed by Space (as any button) or Return.
+        KeyClick* buttonKeys = ButtonKeys(this);
+        for (QAction* a : Toolbar1->actions())
+            if (QWidget* button = Toolbar1->widgetForAction(a)) {
+                button->setFocusPolicy(Qt::TabFocus);
+                button->installEventFilter(buttonKeys);
+            }
     }
 }
 
@@ -250,9 +301,16 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
                 return;
             }
         }
-        if (!Shell::Get().StartProgram(program, {QStringLiteral("temp.xls")}, DatabaseFolder()))
-            MsgBox(QStringLiteral("The spreadsheet program \"%1\" could not be started.").arg(program),
-                   vb::vbExclamation, kTitle);
+        // Said also when the program starts and gives up at once (no
+        // display, a broken installation), which would otherwise look as if
+        // nothing happened.
+        const QString cannot = QStringLiteral("The spreadsheet program \"%1\" could not be started.").arg(program);
+        QPointer<Form1> self(this);
+        if (!Shell::Get().StartProgram(program, {QStringLiteral("temp.xls")}, DatabaseFolder(),
+                                       [self, cannot](const QString& reason) {
+                                           if (self) MsgBox(cannot + QLatin1Char('\n') + reason, vb::vbExclamation, kTitle);
+                                       }))
+            MsgBox(cannot, vb::vbExclamation, kTitle);
     } else if (item == "HTML") {
         QString file = Dialogs::Get().SaveFileName(QStringLiteral("Save As Html Document:"),
                                                    QStringLiteral("Html (*.html)"), DatabaseFolder());

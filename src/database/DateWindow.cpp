@@ -24,16 +24,17 @@ double LeadingNumber(const QString& text) {
 
 int Apply(Grid& grid, const QDate& from, double length) {
     const qint64 first = from.toJulianDay();
-    bool lastShown = length >= 1;
+    // A task whose start cannot be read is in every window: hidden, it
+    // would be out of sight whatever the window.
+    const bool undated = length >= 1;
     int shown = 0;
     const int col = 4;   // Scheduled Start
     for (int r = 1; r < grid.Rows(); ++r) {
-        bool show = lastShown;
+        bool show = undated;
         if (auto d = DateText::ParseDateUtf8(grid.TextUtf8(r, col))) {
             const qint64 days = d->toJulianDay() - first;
             show = days > -1 && double(days) < length;
         }
-        lastShown = show;
         grid.SetRowHeight(r, show ? Grid::kShownRowHeight : 0);
         shown += show;
     }

@@ -11,8 +11,8 @@ namespace DateWindow {
 // The number at the start of a text ("30", " 7 days", "2.5"); 0 when none.
 double LeadingNumber(const QString& text);
 // Sets row heights (18 shown, 0 hidden) for rows 1.. of the task grid.
-// A row whose Scheduled Start is not a date takes the decision of the row
-// before it (the first such row is shown when the window is not empty).
+// A row whose Scheduled Start is not a date is shown in every window that is
+// not empty.
 // Returns the number of rows shown.
 int Apply(Grid& grid, const QDate& from, double length);
 }

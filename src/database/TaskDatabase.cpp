@@ -8,6 +8,7 @@
 
 #include "database/DatabaseLocation.h"
 #include "database/TaskColumns.h"
+#include "database/TaskDates.h"
 #include "platform/FileOps.h"
 #include "platform/GridFile.h"
 
@@ -188,6 +189,9 @@ TaskDatabase::Result TaskDatabase::Open(const QString& path) {
     // The fingerprint is of the bytes parsed: a change made while they were
     // read shows at the next save.
     Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    const bool unrecorded = !loaded.Forms().Known();
+    dateNotice_ = TaskDates::Notice(TaskDates::Adopt(loaded), QFileInfo(path).fileName());
+    formsUnrecorded_ = unrecorded;
     grid_ = std::move(loaded);
     Adopt(path, std::move(lock), std::move(print));
     SetUnsaved(false);
@@ -214,11 +218,14 @@ TaskDatabase::Result TaskDatabase::Create(const QString& path) {
     }
     Grid fresh;
     SetHeaders(fresh);
+    fresh.SetForms({DateText::DateFormat(), DateText::TimeFormat()});
     const std::string data = GridFile::Serialize(fresh);
     QString error;
     // The open database stays open until the new file is on disk.
     if (!FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), &error)) return Result::Fail(error);
     grid_ = std::move(fresh);
+    formsUnrecorded_ = false;
+    dateNotice_.clear();
     Adopt(path, std::move(lock), Take(path, QByteArrayView(data.data(), qsizetype(data.size()))));
     SetUnsaved(false);
     DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
@@ -232,11 +239,11 @@ TaskDatabase::Result TaskDatabase::Save() {
     // A file that is gone holds nothing to overwrite; one that differs from
     // what was read holds someone else's work.
     const QFileInfo info(file_);
+    QByteArray bytes;   // the file as it is, when it is the one read or written
     if (info.exists()) {
         bool same = onDisk_.exists && info.isFile() && info.size() == onDisk_.size &&
                     info.lastModified() == onDisk_.modified;
         if (same) {
-            QByteArray bytes;
             QString error;
             // Unread, it cannot be told apart from someone else's version.
             if (!FileOps::ReadFile(file_, &bytes, &error)) {
@@ -253,11 +260,23 @@ TaskDatabase::Result TaskDatabase::Save() {
         }
     }
     const std::string data = GridFile::Serialize(grid_);
+    // A file from before date forms were recorded is not rewritten for the
+    // forms alone: opened and saved with no change, it keeps its bytes.
+    if (formsUnrecorded_ && !bytes.isEmpty()) {
+        const size_t ours = data.find('\n');
+        const qsizetype theirs = bytes.indexOf('\n');
+        if (ours != std::string::npos && theirs >= 0 &&
+            std::string_view(data).substr(ours) == std::string_view(bytes.constData() + theirs, size_t(bytes.size() - theirs))) {
+            SetUnsaved(false);
+            return Result::Ok();
+        }
+    }
     QString error;
     if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) {
         SetUnsaved(true);
         return Result::Fail(error);
     }
+    formsUnrecorded_ = false;
     onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())));
     SetUnsaved(false);
     return Result::Ok();

@@ -71,7 +71,12 @@ public:
     // Reads a task database; on success it is the open database, located
     // at `path` (folder and name derived from it). On any failure nothing
     // changes: the grid, the location and the open database's lock stay.
+    // Its dates and times are read as the day and time written, whatever
+    // locale wrote them, and held in the current locale's forms.
     Result Open(const QString& path);
+    // What the user should be told about the dates of the database last
+    // opened (an order taken, dates that cannot be read); "" when nothing.
+    QString DateNotice() const { return dateNotice_; }
     // Writes a new, empty task database at `path` (replacing a file there)
     // and makes it the open one, with its companion folders. The per-task
     // files of the tasks in a replaced file go with it. On failure nothing
@@ -116,6 +121,10 @@ private:
     std::unique_ptr<QLockFile> lock_;
     QString lockedPath_;    // the file lock_ guards
     Fingerprint onDisk_;    // the file as this object last read or wrote it
+    // The file on disk records no date forms (it predates them): a save
+    // that would change nothing else leaves it as it is.
+    bool formsUnrecorded_ = false;
+    QString dateNotice_;
     std::function<void()> locationChanged_;
     bool unsaved_ = false;
     std::function<void(bool)> unsavedChanged_;

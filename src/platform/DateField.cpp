@@ -9,6 +9,30 @@
 
 namespace {
 
+// Keys that only change what the next key types (Shift for ":" or a
+// capital, AltGr for "/" on many layouts) or lock a case: pressing one
+// is part of typing, never the end of it.
+bool IsModifierKey(int key) {
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_Mode_switch:
+        return true;
+    default:
+        return false;
+    }
+}
+
 template <class Base>
 class WholeTyped : public Base {
 public:
@@ -16,8 +40,14 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
+        if (typing_ && IsModifierKey(event->key())) {
+            event->accept();
+            return;
+        }
         const QString text = event->text();
-        const bool plain = !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier));
+        // AltGr arrives as the group switch: its characters are typed ones.
+        const bool plain =
+            !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier));
         const bool printable = plain && !text.isEmpty() && text.at(0).isPrint();
         if (!typing_) {
             QLineEdit* edit = Base::lineEdit();
@@ -60,6 +90,10 @@ protected:
         Commit();
         Base::mousePressEvent(event);
     }
+
+    // Tab goes on to the next control, as from any field; the cursor keys
+    // and the typed separators move between the sections.
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
 
     QValidator::State validate(QString& input, int& pos) const override {
         // The typed text is read whole at the end, not section by section.

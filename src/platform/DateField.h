@@ -5,6 +5,8 @@
 // Tab, a click elsewhere): "2027-01-02" or the user's own short date become
 // that date, instead of the digits being spread over the sections of the
 // display format. A text that is no date or time puts the field back.
+// Tab leaves the field for the next control; the cursor keys and the typed
+// separators move between its sections.
 
 #include <QDateEdit>
 #include <QTimeEdit>

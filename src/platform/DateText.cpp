@@ -9,7 +9,10 @@
 
 namespace {
 
-enum class Order { MDY, DMY, YMD };
+using DateText::Order;
+constexpr Order MDY = Order::MonthFirst;
+constexpr Order DMY = Order::DayFirst;
+constexpr Order YMD = Order::YearFirst;
 
 // One piece of the date format: a field ('d', 'M', 'y') or literal text.
 struct Piece {
@@ -20,8 +23,9 @@ struct Piece {
 
 struct Format {
     QString text;           // "M/d/yyyy", "dd.MM.yyyy", "yyyy-MM-dd"
-    Order order = Order::YMD;
+    Order order = YMD;
     std::vector<Piece> pieces;
+    std::vector<std::string> utf8;   // each piece's literal as UTF-8 (cells are UTF-8)
     QLocale locale;         // for the last-resort parse of the locale's own forms
 };
 
@@ -75,30 +79,33 @@ std::optional<std::vector<Piece>> NumericPieces(const QString& format) {
     return pieces;
 }
 
+// The order of the fields of numeric pieces; nothing for orders other than
+// day-month-year, month-day-year and year-month-day (y-d-M and the like are
+// rare enough to be written in ISO form instead of guessed at).
+std::optional<Order> OrderOf(const std::vector<Piece>& pieces) {
+    QString order;
+    for (const Piece& p : pieces)
+        if (p.field != 0) order += QLatin1Char(p.field);
+    if (order == QLatin1String("dMy")) return DMY;
+    if (order == QLatin1String("Mdy")) return MDY;
+    if (order == QLatin1String("yMd")) return YMD;
+    return std::nullopt;
+}
+
 std::unique_ptr<Format> BuildFormat() {
     auto f = std::make_unique<Format>();
     f->locale = QLocale();
     auto pieces = NumericPieces(f->locale.dateFormat(QLocale::ShortFormat));
-    if (!pieces) pieces = NumericPieces(kIsoFormat);
-    f->pieces = *pieces;
-    QString order;
-    for (const Piece& p : f->pieces) {
-        if (p.field == 0) {
-            f->text += p.literal;
-        } else {
-            f->text += QString(p.width, QLatin1Char(p.field));
-            order += QLatin1Char(p.field);
-        }
+    std::optional<Order> order = pieces ? OrderOf(*pieces) : std::nullopt;
+    if (!order) {
+        pieces = NumericPieces(kIsoFormat);
+        order = YMD;
     }
-    f->order = order == QLatin1String("dMy") ? Order::DMY
-             : order == QLatin1String("Mdy") ? Order::MDY
-             : Order::YMD;
-    // Orders other than these three (y-d-M and the like) are rare enough to
-    // be written in ISO form instead of guessed at.
-    if (order != QLatin1String("dMy") && order != QLatin1String("Mdy") && order != QLatin1String("yMd")) {
-        f->pieces = *NumericPieces(kIsoFormat);
-        f->text = kIsoFormat;
-        f->order = Order::YMD;
+    f->pieces = *pieces;
+    f->order = *order;
+    for (const Piece& p : f->pieces) {
+        f->text += p.field == 0 ? p.literal : QString(p.width, QLatin1Char(p.field));
+        f->utf8.push_back(p.literal.toStdString());
     }
     return f;
 }
@@ -214,10 +221,15 @@ bool ScanTime(Scanner<Ch>& s, Parsed& out) {
     return true;
 }
 
-template <typename Ch>
-bool ScanDate(Scanner<Ch>& s, const Format& f, Parsed& out) {
+// The three numbers of a date as written, before an order gives them
+// their meaning.
+struct Fields {
     int v[3];
     int digits[3];
+};
+
+template <typename Ch>
+bool ScanFields(Scanner<Ch>& s, Fields& f) {
     for (int k = 0; k < 3; ++k) {
         if (k > 0) {
             // One run of separators between fields.
@@ -225,23 +237,26 @@ bool ScanDate(Scanner<Ch>& s, const Format& f, Parsed& out) {
             while (!s.AtEnd() && IsDateSeparator(s.Peek())) ++s.p;
             if (s.p == start) return false;
         }
-        digits[k] = s.Number(4, v[k]);
-        if (digits[k] < 1 || digits[k] > 4) return false;
+        f.digits[k] = s.Number(4, f.v[k]);
+        if (f.digits[k] < 1 || f.digits[k] > 4) return false;
     }
     // A closing dot, as some locales write ("2026. 03. 01.").
     if (s.Peek() == '.') ++s.p;
+    return true;
+}
 
+bool Interpret(const Fields& f, Order order, Parsed& out) {
     int y, m, d, yDigits;
-    if (digits[0] > 2 || f.order == Order::YMD) {
+    if (f.digits[0] > 2 || order == YMD) {
         // A year first (ISO 8601, or a year-first locale).
-        y = v[0]; yDigits = digits[0]; m = v[1]; d = v[2];
-        if (digits[1] > 2 || digits[2] > 2) return false;
-    } else if (f.order == Order::DMY) {
-        d = v[0]; m = v[1]; y = v[2]; yDigits = digits[2];
-        if (digits[1] > 2) return false;
+        y = f.v[0]; yDigits = f.digits[0]; m = f.v[1]; d = f.v[2];
+        if (f.digits[1] > 2 || f.digits[2] > 2) return false;
+    } else if (order == DMY) {
+        d = f.v[0]; m = f.v[1]; y = f.v[2]; yDigits = f.digits[2];
+        if (f.digits[1] > 2) return false;
     } else {
-        m = v[0]; d = v[1]; y = v[2]; yDigits = digits[2];
-        if (digits[1] > 2) return false;
+        m = f.v[0]; d = f.v[1]; y = f.v[2]; yDigits = f.digits[2];
+        if (f.digits[1] > 2) return false;
     }
     if (yDigits == 3) return false;
     y = FullYear(y, yDigits);
@@ -251,14 +266,15 @@ bool ScanDate(Scanner<Ch>& s, const Format& f, Parsed& out) {
     return true;
 }
 
-// A date, optionally followed by a time after blanks or "T".
+// A date's fields, optionally followed by a time after blanks or "T" (read
+// into `out`).
 template <typename Ch>
-bool ParseFast(const Ch* begin, const Ch* end, const Format& f, Parsed& out) {
+bool ScanDateTime(const Ch* begin, const Ch* end, Fields& f, Parsed& out) {
     Scanner<Ch> s{begin, end};
     s.SkipBlanks();
     while (s.end != s.p && IsBlank(Code(*(s.end - 1)))) --s.end;
     if (s.AtEnd()) return false;
-    if (!ScanDate(s, f, out)) return false;
+    if (!ScanFields(s, f)) return false;
     if (s.AtEnd()) return true;
     if (s.Peek() == 'T') {
         ++s.p;
@@ -268,6 +284,27 @@ bool ParseFast(const Ch* begin, const Ch* end, const Format& f, Parsed& out) {
         if (s.p == start) return false;
     }
     return ScanTime(s, out);
+}
+
+template <typename Ch>
+bool ParseFast(const Ch* begin, const Ch* end, Order order, Parsed& out) {
+    Fields f;
+    return ScanDateTime(begin, end, f, out) && Interpret(f, order, out);
+}
+
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// Scans a cell's bytes; text beyond ASCII (the no-break spaces some
+// locales put between fields) is scanned as UTF-16.
+bool ScanCell(const std::string& text, Fields& f, Parsed& out) {
+    if (IsAscii(text)) return ScanDateTime(text.data(), text.data() + text.size(), f, out);
+    const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    const char16_t* p = reinterpret_cast<const char16_t*>(wide.utf16());
+    return ScanDateTime(p, p + wide.size(), f, out);
 }
 
 template <typename Ch>
@@ -314,6 +351,28 @@ namespace DateText {
 
 QString DateFormat() { return CurrentFormat().text; }
 
+QString TimeFormat() { return QStringLiteral("HH:mm:ss"); }
+
+Order CurrentOrder() { return CurrentFormat().order; }
+
+std::optional<Order> OrderOfForm(const QString& dateForm) {
+    const auto pieces = NumericPieces(dateForm);
+    return pieces ? OrderOf(*pieces) : std::nullopt;
+}
+
+bool IsTimeForm(const QString& timeForm) {
+    bool hour = false, minute = false;
+    for (QChar c : timeForm) {
+        const char16_t u = c.unicode();
+        if (u == 'H' || u == 'h') hour = true;
+        else if (u == 'm') minute = true;
+        else if (u != 's' && u != 'z' && u != 'A' && u != 'P' && u != 'a' && u != 'p' && u != ':' && u != '.' &&
+                 (u == '\t' || !IsBlank(u)))
+            return false;
+    }
+    return hour && minute && timeForm.size() <= 32;
+}
+
 QString FormatDate(const QDate& date) {
     if (!date.isValid()) return QString();
     const Format& f = CurrentFormat();
@@ -348,7 +407,7 @@ std::optional<QDate> ParseDate(const QString& text) {
     const Format& f = CurrentFormat();
     const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     Parsed r;
-    if (ParseFast(p, p + text.size(), f, r)) return QDate(r.year, r.month, r.day);
+    if (ParseFast(p, p + text.size(), f.order, r)) return QDate(r.year, r.month, r.day);
     if (auto dt = ParseSlow(text, f)) return dt->date();
     return std::nullopt;
 }
@@ -362,7 +421,7 @@ std::optional<QDate> ParseDateUtf8(const std::string& text) {
             return ParseDate(QString::fromUtf8(text.data(), qsizetype(text.size())));
     const Format& f = CurrentFormat();
     Parsed r;
-    if (ParseFast(text.data(), text.data() + text.size(), f, r)) return QDate(r.year, r.month, r.day);
+    if (ParseFast(text.data(), text.data() + text.size(), f.order, r)) return QDate(r.year, r.month, r.day);
     if (text.empty()) return std::nullopt;
     if (auto dt = ParseSlow(QString::fromUtf8(text.data(), qsizetype(text.size())), f)) return dt->date();
     return std::nullopt;
@@ -386,7 +445,7 @@ std::optional<QDateTime> ParseDateTime(const QString& text) {
     const Format& f = CurrentFormat();
     const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
     Parsed r;
-    if (ParseFast(p, p + text.size(), f, r))
+    if (ParseFast(p, p + text.size(), f.order, r))
         return QDateTime(QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec));
     return ParseSlow(text, f);
 }
@@ -394,11 +453,79 @@ std::optional<QDateTime> ParseDateTime(const QString& text) {
 std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text) {
     const Format& f = CurrentFormat();
     Parsed r;
-    if (ParseFast(text.data(), text.data() + text.size(), f, r))
+    if (ParseFast(text.data(), text.data() + text.size(), f.order, r))
         return LocalDateTime{QDate(r.year, r.month, r.day), QTime(r.hour, r.minute, r.second, r.msec)};
     if (text.empty()) return std::nullopt;
     if (auto dt = ParseSlow(QString::fromUtf8(text.data(), qsizetype(text.size())), f))
         return LocalDateTime{dt->date(), dt->time()};
+    return std::nullopt;
+}
+
+unsigned OrdersOf(const std::string& text) {
+    Fields f;
+    Parsed r;
+    if (!ScanCell(text, f, r)) return 0;
+    unsigned orders = 0;
+    for (Order o : {MDY, DMY, YMD}) {
+        Parsed date;
+        if (Interpret(f, o, date)) orders |= OrderBit(o);
+    }
+    return orders;
+}
+
+namespace {
+// Writes `value` with at least `width` digits (values up to 9999).
+char* PutNumber(char* p, int value, int width) {
+    const int digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
+    for (int n = digits; n < width; ++n) *p++ = '0';
+    for (int k = digits - 1; k >= 0; --k, value /= 10) p[k] = char('0' + value % 10);
+    return p + digits;
+}
+}  // namespace
+
+bool Recast(const std::string& text, Order order, std::string& out) {
+    Fields fields;
+    Parsed r;
+    if (!ScanCell(text, fields, r) || !Interpret(fields, order, r)) return false;
+    const Format& f = CurrentFormat();
+    // Numbers are written into a buffer, literals straight after them.
+    char buf[32];
+    out.clear();
+    for (size_t i = 0; i < f.pieces.size(); ++i) {
+        switch (f.pieces[i].field) {
+        case 'd': out.append(buf, PutNumber(buf, r.day, f.pieces[i].width)); break;
+        case 'M': out.append(buf, PutNumber(buf, r.month, f.pieces[i].width)); break;
+        case 'y': out.append(buf, PutNumber(buf, r.year, 4)); break;
+        default: out += f.utf8[i]; break;
+        }
+    }
+    if (r.hasTime) {
+        char* p = buf;
+        *p++ = ' ';
+        p = PutNumber(p, r.hour, 2);
+        *p++ = ':';
+        p = PutNumber(p, r.minute, 2);
+        *p++ = ':';
+        p = PutNumber(p, r.second, 2);
+        if (r.msec != 0) {
+            *p++ = '.';
+            p = PutNumber(p, r.msec, 3);
+        }
+        out.append(buf, p);
+    }
+    return true;
+}
+
+QString FormatSettingDate(const QDate& date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
+
+std::optional<QDate> ParseSettingDate(const QString& text) {
+    if (auto date = ParseDate(text)) return date;
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    const Order current = CurrentOrder();
+    for (Order other : {DMY, MDY}) {
+        Parsed r;
+        if (other != current && ParseFast(p, p + text.size(), other, r)) return QDate(r.year, r.month, r.day);
+    }
     return std::nullopt;
 }
 

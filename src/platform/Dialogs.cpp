@@ -44,3 +44,6 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
 int Dialogs::Choose(const QString&, const QString&, const QStringList&, int, int escapeButton) {
     return escapeButton;
 }
+
+// Unattended, the dialog's default button: print, on the printer it opened on.
+bool Dialogs::PrintDialog(QPrinter&, int, const QString&) { return true; }

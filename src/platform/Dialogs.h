@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 // Message box styles and answers as the windows pass and test them.
@@ -41,6 +42,11 @@ public:
     // chosen; `escapeButton` when the box is closed without one.
     virtual int Choose(const QString& prompt, const QString& title, const QStringList& buttons,
                        int defaultButton, int escapeButton);
+    // The print dialog over `printer`, which comes set up (printer or PDF
+    // file, paper, orientation); the user may change any of it, the copies
+    // and the pages printed (of 1 to `pageCount`). True when the user chose
+    // to print, with the printer as the user left it.
+    virtual bool PrintDialog(QPrinter& printer, int pageCount, const QString& title);
 
     // The installed instance: the program installs QtDialogs at start, tests
     // their scripted ones. Before that, every question takes its default.
@@ -72,4 +78,5 @@ public:
     std::optional<QColor> Color(const QColor& initial, const QString& title) override;
     int Choose(const QString& prompt, const QString& title, const QStringList& buttons, int defaultButton,
                int escapeButton) override;
+    bool PrintDialog(QPrinter& printer, int pageCount, const QString& title) override;
 };

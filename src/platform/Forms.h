@@ -15,7 +15,18 @@
 namespace Forms {
 // Every window created through Load, oldest first.
 std::vector<QPointer<QWidget>>& All();
+// Lists the window, and keeps its Tab order (KeepReadingTabOrder).
 void Register(QWidget* window);
+// Each time the window is shown, Tab is made to walk its controls as they
+// are laid out: top to bottom, and left to right along a line, whatever
+// order they were made in. Buttons of its toolbars take the focus too, so a
+// keyboard reaches them. (Every window loaded here has it; a window made
+// elsewhere asks for it.)
+void KeepReadingTabOrder(QWidget* window);
+// The controls inside `area` that Tab stops at, in that reading order.
+std::vector<QWidget*> ReadingOrder(QWidget* area);
+// Makes Tab go from each control of the list to the next.
+void ChainTabOrder(const std::vector<QWidget*>& controls);
 // Closes and destroys every loaded window, the main window last.
 void UnloadAll();
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 // ---------------------------------------------------------------- widget
 
@@ -27,9 +28,17 @@ QSize GanttChart::NaturalSize() const {
     return QSize(std::max(640, viewport()->width()), m.headerHeight + RowCount() * m.rowHeight + 1);
 }
 
-void GanttChart::DrawToDC(QPainter& painter, double scale) const {
+QSize GanttChart::PrintSize(const QSizeF& inches) const {
+    const int height = NaturalSize().height();
+    if (!(inches.width() > 0) || !(inches.height() > 0)) return QSize(std::max(640, int(inches.width() * 96)), height);
+    const double width = std::max(inches.width() * 96.0, height * inches.width() / inches.height());
+    return QSize(int(std::ceil(width)), height);
+}
+
+void GanttChart::DrawToDC(QPainter& painter, double scale) const { DrawToDC(painter, scale, NaturalSize()); }
+
+void GanttChart::DrawToDC(QPainter& painter, double scale, const QSize& size) const {
     if (!(scale > 0)) return;
-    const QSize size = NaturalSize();
     painter.save();
     painter.scale(scale, scale);
     GanttLayout(*this, QRectF(0, 0, size.width(), size.height()), 0, Metrics()).Paint(painter);

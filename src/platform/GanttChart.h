@@ -18,9 +18,16 @@ public:
     // The whole chart (every row, the width seen on the screen) drawn at
     // scale 1 takes this much room.
     QSize NaturalSize() const;
+    // The size the whole chart is laid out in to print on a printable area
+    // of `inches`: the area's width at 96 pixels an inch, or wider where the
+    // rows need more height than the area's proportions give, so the chart
+    // fills the page either way, whatever the widget's size on the screen.
+    QSize PrintSize(const QSizeF& inches) const;
     // Draws the whole chart with its present window into any painter, at
-    // the given scale, from the painter's origin.
+    // the given scale, from the painter's origin: laid out in `size`, or
+    // as the screen shows it (NaturalSize).
     void DrawToDC(QPainter& painter, double scale) const;
+    void DrawToDC(QPainter& painter, double scale, const QSize& size) const;
     // Shows changes made to the public values (window, colours).
     void Refresh();
 

@@ -47,6 +47,7 @@ void Grid::AssignTable(Source&& other) {
     widths_ = std::forward<Source>(other).widths_;
     heights_ = std::forward<Source>(other).heights_;
     merges_ = std::forward<Source>(other).merges_;
+    forms_ = std::forward<Source>(other).forms_;
     activeRow_ = other.activeRow_;
     activeCol_ = other.activeCol_;
     selFirstRow_ = other.selFirstRow_;

@@ -112,6 +112,18 @@ public:
     void SetRedraw(bool on);
     bool Redraw() const { return redraw_; }
 
+    // The forms the grid's dates and times are written in ("dd.MM.yyyy",
+    // "HH:mm:ss"), recorded in its file so that a reader under another
+    // locale can read the day that was written. Empty when not known: a grid
+    // that holds no dates, or a file from before forms were recorded.
+    struct TextForms {
+        QString dates, times;
+        bool Known() const { return !dates.isEmpty(); }
+        bool operator==(const TextForms&) const = default;
+    };
+    const TextForms& Forms() const { return forms_; }
+    void SetForms(TextForms forms) { forms_ = std::move(forms); }
+
     // The whole grid to and from one file (the format lives in GridFile).
     bool SaveFile(const QString& path, QString* error = nullptr) const;
     bool LoadFile(const QString& path, QString* error = nullptr);
@@ -150,6 +162,7 @@ private:
     std::vector<int> widths_;
     std::vector<int> heights_;
     std::vector<Merge> merges_;
+    TextForms forms_;
     int activeRow_ = 0, activeCol_ = 0;
     int selFirstRow_ = 0, selLastRow_ = 0, selFirstCol_ = 0, selLastCol_ = 0;
     bool redraw_ = true;

@@ -1,22 +1,28 @@
 #include "platform/GridFile.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
 #include <new>
 #include <stdexcept>
 
+#include "platform/DateText.h"
 #include "platform/FileOps.h"
 
 namespace {
 // The grid file: UTF-8 text.
-//   QUILLON-GRID 1
+//   QUILLON-GRID 1 [dates=<form> times=<form>]
 //   <rows> <cols>
 //   <width of each column, space-separated>
 //   <height of each row, space-separated>
 //   <one line per row: cells separated by tabs, \ \t \n \r escaped>
 //   END
 // The END line and the counts let a truncated or edited file be refused.
+// The fields after the version record the forms of the grid's dates and
+// times (a task database's), percent-encoded; files from before them and
+// grids without dates have none. Readers that predate them stop reading the
+// line at the version number, so they still open such a file.
 constexpr char kMagic[] = "QUILLON-GRID";
 constexpr int kVersion = 1;
 constexpr int kMaxCount = Grid::kMaxCount;
@@ -88,6 +94,82 @@ bool ParseInts(std::string_view line, std::vector<int>& out, size_t expected) {
 void SetError(QString* error, const QString& text) {
     if (error) *error = text;
 }
+
+bool PlainFormByte(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == ':' ||
+           c == '/' || c == '-' || c == ',';
+}
+
+void AppendForm(std::string& out, const char* key, const QString& form) {
+    static const char kHex[] = "0123456789ABCDEF";
+    out += ' ';
+    out += key;
+    out += '=';
+    for (unsigned char c : form.toStdString()) {
+        if (PlainFormByte(c)) {
+            out += char(c);
+        } else {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::optional<QString> DecodeForm(std::string_view value) {
+    if (value.empty() || value.size() > 128) return std::nullopt;
+    std::string bytes;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '%') {
+            if (!PlainFormByte(static_cast<unsigned char>(value[i]))) return std::nullopt;
+            bytes += value[i];
+            continue;
+        }
+        if (i + 2 >= value.size()) return std::nullopt;
+        const int hi = HexValue(value[i + 1]), lo = HexValue(value[i + 2]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        bytes += char(hi * 16 + lo);
+        i += 2;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (utf8.hasError()) return std::nullopt;
+    return text;
+}
+
+// The fields after the version number. Fields this version does not know
+// are left for the versions that write them; a known one that does not
+// read is damage.
+bool ReadFields(std::string_view rest, Grid::TextForms& forms, QString* error) {
+    if (rest.size() > 1024) return SetError(error, QStringLiteral("The file's first line is damaged.")), false;
+    while (!rest.empty()) {
+        const size_t blank = rest.find(' ');
+        const std::string_view field = rest.substr(0, blank);
+        rest = blank == std::string_view::npos ? std::string_view() : rest.substr(blank + 1);
+        const size_t eq = field.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::string_view key = field.substr(0, eq);
+        const bool dates = key == "dates";
+        if (!dates && key != "times") continue;
+        QString& target = dates ? forms.dates : forms.times;
+        const std::optional<QString> form = DecodeForm(field.substr(eq + 1));
+        const bool valid = form && target.isEmpty() &&
+                           (dates ? DateText::OrderOfForm(*form).has_value() : DateText::IsTimeForm(*form));
+        if (!valid)
+            return SetError(error, dates ? QStringLiteral("The file's recorded date form is damaged.")
+                                         : QStringLiteral("The file's recorded time form is damaged.")),
+                   false;
+        target = *form;
+    }
+    return true;
+}
 }  // namespace
 
 std::string GridFile::Serialize(const Grid& g) {
@@ -98,6 +180,10 @@ std::string GridFile::Serialize(const Grid& g) {
     out += kMagic;
     out += ' ';
     out += std::to_string(kVersion);
+    if (g.forms_.Known()) {
+        AppendForm(out, "dates", g.forms_.dates);
+        AppendForm(out, "times", g.forms_.times.isEmpty() ? DateText::TimeFormat() : g.forms_.times);
+    }
     out += '\n';
     out += std::to_string(g.rows_);
     out += ' ';
@@ -137,6 +223,7 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
     if (!NextLine(data, line) || line.substr(0, sizeof kMagic - 1) != kMagic)
         return SetError(error, QStringLiteral("The file is not a Quillon grid file.")), false;
     int version = 0;
+    Grid::TextForms forms;
     {
         std::string_view v = line.substr(sizeof kMagic - 1);
         while (!v.empty() && v.front() == ' ') v.remove_prefix(1);
@@ -145,6 +232,7 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
             return SetError(error, QStringLiteral("The file's format version is unreadable.")), false;
         if (version > kVersion)
             return SetError(error, QStringLiteral("The file was written by a newer version of Quillon (format %1).").arg(version)), false;
+        if (!ReadFields(v.substr(size_t(p - v.data())), forms, error)) return false;
     }
     std::vector<int> counts;
     if (!NextLine(data, line) || !ParseInts(line, counts, 2) || counts[0] > kMaxCount || counts[1] > 10000)
@@ -205,6 +293,7 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
     g.widths_ = std::move(widths);
     g.heights_ = std::move(heights);
     g.merges_.clear();
+    g.forms_ = std::move(forms);
     g.activeRow_ = g.rows_ > 1 ? 1 : 0;
     g.activeCol_ = g.cols_ > 1 ? 1 : 0;
     g.selFirstRow_ = g.selLastRow_ = g.activeRow_;

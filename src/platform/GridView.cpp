@@ -1,8 +1,10 @@
 #include "platform/GridView.h"
 
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <algorithm>
@@ -189,6 +191,9 @@ GridView::GridView(Grid* source, QWidget* parent)
     horizontalHeader()->setSectionsClickable(false);
     setWordWrap(false);
     setAlternatingRowColors(false);
+    // Tab leaves the grid for the next control, as in every other field of
+    // a window; the arrow keys move between cells.
+    setTabKeyNavigation(false);
     connect(model_, &GridModel::layoutFromGrid, this, [this] {
         ApplyColumns();
         ApplySpans();
@@ -335,4 +340,36 @@ void GridView::mousePressEvent(QMouseEvent* event) {
 void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton) emit DblClick();
+}
+
+void GridView::RequestMenu() {
+    QPoint at(0, 0);
+    const QModelIndex current = currentIndex();
+    if (current.isValid()) {
+        scrollTo(current);
+        at = visualRect(current).center();
+    }
+    emit MenuKey(at);
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((event->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+        (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        event->accept();
+        RequestMenu();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void GridView::contextMenuEvent(QContextMenuEvent* event) {
+    // The desktop's own menu-key request comes here as a context-menu event
+    // at the pointer; the keyboard's menu belongs at the active cell.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        event->accept();
+        RequestMenu();
+        return;
+    }
+    QTableView::contextMenuEvent(event);
 }

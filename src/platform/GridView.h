@@ -72,16 +72,24 @@ signals:
     void MouseDown(int button, int shift, int x, int y);
     void DblClick();
     void ActiveCellChanged(int row, int col);
+    // The keyboard asks for the pop-up menu (the Menu key, Shift+F10): to be
+    // shown at `pos` in the viewport, the active cell's place. The menu acts
+    // on the selection, which the active cell lies in, as after a right click
+    // inside it.
+    void MenuKey(const QPoint& pos);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void ApplyColumns();
     void ApplySpans();
     void FromGridActive(int row, int col);
     void ToGridSelection();
+    void RequestMenu();
     GridModel* model_;
     bool syncing_ = false;
 };

@@ -1,13 +1,14 @@
 #pragma once
 // Where the program prints: the printer the user chose (the system's default
-// printer, CUPS queues included), or, when a test or a "print to file" asks
-// for it, a PDF file. Every print of the program (the chart, the work order,
-// the material list, the task grid, the picture) opens its printer here, so
-// "no printer" is said in one way everywhere and tests read what would have
-// been printed from a PDF.
+// printer, CUPS queues included), or a PDF file. Every print of the program
+// (the chart, the work order, the material list, the task grid, the picture)
+// opens its printer here, so "no printer" is said in one way everywhere and
+// tests read what would have been printed from a PDF.
 
+#include <QIcon>
 #include <QPageLayout>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QPrinter;
@@ -18,16 +19,49 @@ namespace Printing {
 // printer ("" goes back to the real printers). Meant for tests.
 void SetPdfOutput(const QString& pdfPath);
 QString PdfOutput();
+// While on, the machine's printers are not seen, as on a machine without
+// any: no test ever sends a page to a real printer. Meant for tests.
+void HideSystemPrinters(bool hide);
 
-// True when something can be printed on: a PDF output is set, or the system
-// knows at least one printer.
+// True when something can be printed on without asking: a PDF output is
+// set, or the system knows at least one printer.
 bool HasPrinter();
 
-// A printer ready to paint on, in the given orientation, on Letter paper
-// unless the printer says otherwise. nullptr with the reason in *error when
-// no printer is available or it cannot be opened.
+// The printer a print without a dialog goes to, ready to paint on in the
+// given orientation: the one chosen last in a print dialog since the
+// program started, while it is still installed, otherwise the system's
+// default. nullptr with the reason in *error when there is none or it
+// cannot be opened.
 std::unique_ptr<QPrinter> OpenPrinter(QPageLayout::Orientation orientation, QString* error);
+
+// Where the PDF of a document goes unless the user says otherwise: named
+// after it, in the documents folder (the home folder where there is none).
+QString DefaultPdfPath(const QString& documentName);
+
+// A printer that writes the PDF file `path`.
+std::unique_ptr<QPrinter> PdfPrinter(const QString& path, QPageLayout::Orientation orientation);
+
+// The printer a print dialog opens on, set to `page` (paper and
+// orientation): the one OpenPrinter would give, or, with no printer at all,
+// a PDF file named after the document in the documents folder, so that a
+// machine without a printer can still print to a file.
+std::unique_ptr<QPrinter> DialogPrinter(const QPageLayout& page, const QString& documentName);
+
+// Shows the print dialog (Dialogs::PrintDialog) for a document of
+// `pageCount` pages; true when the user chose to print. A real printer
+// chosen there is the one later prints without a dialog go to.
+bool AskPrinter(QPrinter& printer, int pageCount, const QString& title);
+
+// Runs `paint` on the printer (it begins and ends its own painter and
+// returns false with the reason on a failure). A print to a PDF file goes
+// to a temporary file first and replaces the named file, safely, only once
+// it is complete: a failed print leaves a file of that name as it was.
+bool Run(QPrinter& printer, const std::function<bool(QString* error)>& paint, QString* error);
 
 // The one text every print shows when there is nothing to print on.
 QString NoPrinterMessage();
+
+// The picture of every Print button: the desktop theme's printer, or our
+// own drawn one where the theme has none.
+QIcon PrintIcon();
 }

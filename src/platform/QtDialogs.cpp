@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace {
@@ -97,4 +99,14 @@ int QtDialogs::Choose(const QString& prompt, const QString& title, const QString
     box.exec();
     const int chosen = int(made.indexOf(box.clickedButton()));
     return chosen >= 0 ? chosen : escapeButton;
+}
+
+bool QtDialogs::PrintDialog(QPrinter& printer, int pageCount, const QString& title) {
+    QPrintDialog dialog(&printer, Dialogs::ParentWindow());
+    dialog.setWindowTitle(title);
+    dialog.setMinMax(1, std::max(1, pageCount));
+    dialog.setFromTo(0, 0);
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintShowPageSize);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 class Shell {
@@ -13,8 +14,13 @@ public:
     // Opens a file or URL with the desktop's default program.
     virtual bool OpenDocument(const QString& pathOrUrl) = 0;
     // Starts a program with arguments in a working folder, without waiting.
+    // False when it cannot be started at all (no such program, not one that
+    // can run). A program that starts and then gives up within its first
+    // seconds (no display, a broken installation) calls `failed`, later,
+    // with what it said last or its exit code.
+    using Failed = std::function<void(const QString& reason)>;
     virtual bool StartProgram(const QString& program, const QStringList& args,
-                              const QString& workingFolder) = 0;
+                              const QString& workingFolder, Failed failed = {}) = 0;
 
     static Shell& Get();
     static void Install(std::unique_ptr<Shell> shell);
@@ -27,5 +33,7 @@ public:
     static QUrl UrlFor(const QString& pathOrUrl);
     bool OpenDocument(const QString& pathOrUrl) override;
     bool StartProgram(const QString& program, const QStringList& args,
-                      const QString& workingFolder) override;
+                      const QString& workingFolder, Failed failed = {}) override;
+    // How long a started program is watched for giving up.
+    static constexpr int kWatchMs = 15000;
 };

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
@@ -25,7 +26,7 @@ Form19::Form19() : QWidget(nullptr, Qt::Window) {
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    PrintButton = Toolbar1->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("Print"));
+    PrintButton = Toolbar1->addAction(Printing::PrintIcon(), QStringLiteral("Print"));
     PrintButton->setObjectName(QStringLiteral("Print"));
     PrintButton->setToolTip(QStringLiteral("Print"));
     CloseButton = Toolbar1->addAction(style()->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("Close"));
@@ -49,17 +50,34 @@ Form19::Form19() : QWidget(nullptr, Qt::Window) {
     Forms::Prepare(this, size);
 }
 
+namespace {
+
+// The printable area of the page the chart goes on, in inches; Letter in
+// landscape with half-inch margins where no printer is known yet.
+QSizeF PrintableInches(const QPrinter* printer) {
+    if (printer) return printer->pageLayout().paintRect(QPageLayout::Inch).size();
+    return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF(0.5, 0.5, 0.5, 0.5),
+                       QPageLayout::Inch)
+        .paintRect()
+        .size();
+}
+
+}  // namespace
+
 void Form19::ShowChart(GanttChart* chart) {
     chart_ = chart;
     picPreview->clear();
     if (!chart) return;
     chart->BeginUpdate();
     chart->EndUpdate();
-    const QSize size = chart->NaturalSize();
+    // The chart as it prints: laid out for the page, at scale 1.
+    QString ignored;
+    const std::unique_ptr<QPrinter> printer = Printing::OpenPrinter(QPageLayout::Landscape, &ignored);
+    const QSize size = chart->PrintSize(PrintableInches(printer.get()));
     QPixmap picture(size);
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    chart->DrawToDC(painter, 1.0);
+    chart->DrawToDC(painter, 1.0, size);
     painter.end();
     picPreview->setPixmap(picture);
     picPreview->resize(size);
@@ -72,34 +90,50 @@ void Form19::Toolbar1_ButtonClick(const QString& key) {
 
 bool Form19::PrintChart() {
     if (!chart_) return false;
-    WaitCursor hourglass;
     QString error;
+    // No dialog: the printer printed on last, or the default one; with no
+    // printer at all, a PDF file the user names.
     std::unique_ptr<QPrinter> printer = Printing::OpenPrinter(QPageLayout::Landscape, &error);
-    QPainter painter;
-    if (printer && !painter.begin(printer.get()))
-        error = QStringLiteral("The printer \"%1\" could not start printing.").arg(printer->printerName());
-    if (!painter.isActive()) {
+    if (!printer && !Printing::HasPrinter()) {
+        QString file = Dialogs::Get().SaveFileName(QStringLiteral("Print The Chart To A PDF File"),
+                                                   QStringLiteral("PDF (*.pdf)"),
+                                                   Printing::DefaultPdfPath(QStringLiteral("Gantt Chart")));
+        if (file.isEmpty()) return false;
+        if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
+        printer = Printing::PdfPrinter(file, QPageLayout::Landscape);
+    }
+    if (!printer || !chart_) {
+        if (!printer) MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));
+        return false;
+    }
+    WaitCursor hourglass;
+    const bool ok = Printing::Run(*printer, [&](QString* why) {
+        QPainter painter;
+        if (!painter.begin(printer.get())) {
+            *why = QStringLiteral("The printer \"%1\" could not start printing.").arg(printer->printerName());
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (!chart_) {
+            painter.end();
+            *why = QStringLiteral("The chart was closed before it was printed.");
+            return false;
+        }
+        chart_->BeginUpdate();
+        chart_->EndUpdate();
+        // The whole chart laid out for the printable area and filling its width.
+        const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
+        const QSize size = chart_->PrintSize(PrintableInches(printer.get()));
+        chart_->DrawToDC(painter, page.width() / size.width(), size);
+        if (!painter.end()) {
+            *why = QStringLiteral("The chart could not be printed on \"%1\".").arg(printer->printerName());
+            return false;
+        }
+        return true;
+    }, &error);
+    if (!ok) {
         hourglass.Restore();
         MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));
-        return false;
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (!chart_) {
-        painter.end();
-        return false;
-    }
-    chart_->BeginUpdate();
-    chart_->EndUpdate();
-    // The whole chart on the printable area, its proportions kept.
-    const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    const QSize natural = chart_->NaturalSize();
-    const double scale = std::min(page.width() / natural.width(), page.height() / natural.height());
-    chart_->DrawToDC(painter, scale);
-    if (!painter.end()) {
-        hourglass.Restore();
-        MsgBox(QStringLiteral("The chart could not be printed on \"%1\".").arg(printer->printerName()),
-               vb::vbExclamation, QStringLiteral("Quillon"));
-        return false;
-    }
-    return true;
+    return ok;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // "Print Preview" of the schedule chart: the chart drawn into the window at
-// scale 1, and "Print", which has the chart draw itself again, as it is at
-// that moment, fitted onto a landscape printer page.
+// scale 1, laid out as for the page, and "Print", which has the chart draw
+// itself again, as it is at that moment, laid out for and filling a
+// landscape page of the printer printed on last (or the default one), with
+// no dialog.
 
 #include <QPointer>
 #include <QWidget>

@@ -145,6 +145,7 @@ GridPrint::PageSetup TaskGridLayout(const QString& caption) {
     s.PrintGridLines = true;
     s.RepeatHeaderRow = true;
     s.Orientation = 2;
+    s.WidenColumns = true;
     return s;
 }
 

@@ -34,8 +34,9 @@ void BuildWorkOrder(Grid& sheet, const Grid& tasks, int taskRow, const Grid* ite
 void BuildMaterialList(Grid& sheet, const Grid& tasks, int taskRow, const Grid* materials);
 
 // Page layouts: the sheets ("Work Order", "Material List": portrait, header
-// centred, no rules) and the task grid (landscape, the window caption as
-// header at the left, ruled, the header row on every page).
+// centred, no rules, long texts wrapped in their cells) and the task grid
+// (landscape, the window caption as header at the left, ruled, the header
+// row on every page, each column as wide as its longest text).
 GridPrint::PageSetup SheetLayout(const QString& header);
 GridPrint::PageSetup TaskGridLayout(const QString& caption);
 

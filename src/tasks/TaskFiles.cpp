@@ -1,5 +1,6 @@
 #include "tasks/TaskFiles.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -130,6 +131,30 @@ void DeleteSelected(Grid& grid) {
     if (grid.ActiveRow() >= grid.Rows()) grid.SetActiveCell(grid.Rows() - 1, 1);
 }
 
+namespace {
+
+// Both files hold the same bytes. A file that cannot be read counts as
+// different: the copy then goes under another name, and nothing is lost.
+bool SameBytes(const QString& a, const QString& b) {
+    QFile fa(a), fb(b);
+    if (fa.size() != fb.size() || !fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly)) return false;
+    while (!fa.atEnd()) {
+        const QByteArray chunk = fa.read(1 << 20);
+        if (chunk.isEmpty() || fb.read(chunk.size()) != chunk) return false;
+    }
+    return fb.atEnd();
+}
+
+// "photo.png" as the n-th file of that name: "photo (n).png".
+QString NumberedName(const QString& name, int n) {
+    const QFileInfo info(name);
+    const QString base = info.completeBaseName(), suffix = info.suffix();
+    if (base.isEmpty() || suffix.isEmpty()) return QStringLiteral("%1 (%2)").arg(name).arg(n);
+    return QStringLiteral("%1 (%2).%3").arg(base).arg(n).arg(suffix);
+}
+
+}  // namespace
+
 CopyResult CopyDocument(const QString& source, const QString& docsFolder) {
     CopyResult result;
     if (docsFolder.isEmpty()) {
@@ -145,21 +170,42 @@ CopyResult CopyDocument(const QString& source, const QString& docsFolder) {
         result.error = QStringLiteral("%1 is not a file name.").arg(source);
         return result;
     }
-    CSHFileOp op;
-    op.AddSourceFile(source);
-    op.AddDestFile(FileOps::WithTrailingSlash(docsFolder));
-    op.ConfirmOperation(true);
-    const bool ok = op.CopyFiles();
-    const QString copy = FileOps::Join(docsFolder, name);
-    if (ok) {
-        result.status = CopyResult::Copied;
-        result.path = copy;
-    } else if (op.AnyOperationsAborted() && op.LastError().isEmpty() && FileOps::FileExists(copy)) {
-        result.status = CopyResult::KeptExisting;
-        result.path = copy;
-    } else {
-        result.error = op.LastError();
+    const QFileInfo in(source);
+    if (!in.isFile()) {
+        result.error = QStringLiteral("%1 does not exist.").arg(source);
+        return result;
     }
+    constexpr int kMostCopies = 10000;
+    for (int n = 1; n <= kMostCopies; ++n) {
+        const QString candidate = FileOps::Join(docsFolder, n == 1 ? name : NumberedName(name, n));
+        const QFileInfo out(candidate);
+        if (out.exists() || out.isSymLink()) {
+            // Never through a link; the very file, or the same bytes, may be
+            // shared by tasks; anything else keeps its name and its bytes.
+            if (out.isSymLink() || !out.isFile()) continue;
+            if (out.canonicalFilePath() == in.canonicalFilePath() || SameBytes(source, candidate)) {
+                result.status = CopyResult::Shared;
+                result.path = candidate;
+                return result;
+            }
+            continue;
+        }
+        CSHFileOp op;
+        op.AddSourceFile(source);
+        op.AddDestFile(candidate);
+        // The name was free a moment ago; should another program take it
+        // meanwhile, the user is asked before its file is replaced.
+        op.ConfirmOperation(true);
+        if (op.CopyFiles()) {
+            result.status = CopyResult::Copied;
+            result.path = candidate;
+            return result;
+        }
+        if (op.AnyOperationsAborted() && op.LastError().isEmpty()) continue;
+        result.error = op.LastError();
+        return result;
+    }
+    result.error = QStringLiteral("%1 already holds %2 files named like %3.").arg(docsFolder).arg(kMostCopies).arg(name);
     return result;
 }
 

@@ -49,13 +49,16 @@ void DeleteSelected(Grid& grid);
 
 // The attached document's copy in the documents folder.
 struct CopyResult {
-    enum Status { Copied, KeptExisting, Failed } status = Failed;
-    QString path;     // the copy's full path (Copied, KeptExisting)
+    enum Status { Copied, Shared, Failed } status = Failed;
+    QString path;     // the copy's full path (Copied, Shared)
     QString error;    // Failed: what went wrong
 };
-// Copies `source` into `docsFolder` (made when missing) under its own name,
-// asking before replacing a file of that name. When the user keeps the
-// existing file, that file is the task's copy (KeptExisting).
+// Copies `source` into `docsFolder` (made when missing) under its own name.
+// The folder is shared by every task (and every database beside it), so a
+// file there is never replaced: where a different file already has the
+// name, the copy takes the first free "name (2).ext", "name (3).ext", ...
+// A file there with the same bytes (or the source itself) is shared
+// instead of copied again (Shared). Nothing is asked.
 CopyResult CopyDocument(const QString& source, const QString& docsFolder);
 
 // The part of a path after its last separator ('/' or '\').

@@ -1,6 +1,7 @@
 #include "tasks/frmcost.h"
 
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +15,39 @@
 
 namespace {
 using Quillon::kTitle;
+
+// A box whose whole text is selected when it is entered, by Tab (as a line
+// edit does anyway) or by a click, so that typing replaces the "0" it
+// starts with instead of being added to it. A click into a box that
+// already has the focus places the cursor as usual.
+class SelectOnEntry : public QObject {
+public:
+    explicit SelectOnEntry(QLineEdit* box) : QObject(box), box_(box) { box->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            enteredByClick_ = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason;
+            break;
+        case QEvent::MouseButtonRelease:
+            // After the click has placed the cursor; a drag selected on purpose.
+            if (enteredByClick_ && !box_->hasSelectedText()) box_->selectAll();
+            enteredByClick_ = false;
+            break;
+        case QEvent::FocusOut:
+            enteredByClick_ = false;
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QLineEdit* box_;
+    bool enteredByClick_ = false;
+};
 }
 
 frmcost::frmcost() {
@@ -22,6 +56,7 @@ frmcost::frmcost() {
     SkinLabel4->hide();
     Text1 = new QLineEdit(this);
     Text2 = new QLineEdit(QStringLiteral("0"), this);
+    new SelectOnEntry(Text2);
     Command2 = new QPushButton(QStringLiteral("&Save"), this);
     Command1 = new QPushButton(QStringLiteral("&Cancel"), this);
 

@@ -14,6 +14,7 @@
 #include <mutex>
 #include <thread>
 
+#include "database/TaskDates.h"
 #include "platform/Grid.h"
 
 namespace RestoreArchive {
@@ -374,6 +375,8 @@ Result Restore(const QString& archivePath, const QString& targetFolder, ZipProgr
 bool GridMatchesFile(const Grid& grid, const QString& path) {
     Grid onDisk;
     if (!onDisk.LoadFile(path)) return false;
+    // Read as the open database was: its dates in this desktop's forms.
+    TaskDates::Adopt(onDisk);
     if (onDisk.Rows() != grid.Rows() || onDisk.Cols() != grid.Cols()) return false;
     for (int r = 0; r < grid.Rows(); ++r) {
         for (int c = 0; c < grid.Cols(); ++c) {

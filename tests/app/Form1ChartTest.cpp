@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -28,6 +29,7 @@
 #include "schedule/Form19.h"
 #include "schedule/frmtip.h"
 #include "support/MainWindow.h"
+#include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {
@@ -50,6 +52,12 @@ protected:
         Task("ID-2", "Boiler 1", "Ann", 5, 0);
         Task("ID-3", "Pump", "Bob", 2, 0);
         Task("ID-4", "Boiler 1", "Cy", 3, 2, "Complete");
+        if (!showChartPage_) {
+            QTest::mouseClick(form_->Command1, Qt::LeftButton);   // the Tasks page's Refresh draws the chart too
+            QApplication::processEvents();
+            TestEnv::Dialogs().Reset();
+            return;
+        }
         form_->SSTab1->setCurrentIndex(1);
         QTest::mouseClick(form_->Command2, Qt::LeftButton);   // the chart page's Refresh
         QApplication::processEvents();
@@ -93,7 +101,19 @@ protected:
         for (int r = 0; r < Chart()->RowCount(); ++r) out << Chart()->RowAt(r).caption;
         return out;
     }
+    // What the chart shows on the screen now: the window's flushed pixels,
+    // not a fresh paint of the widget.
+    QImage OnScreen() const {
+        QApplication::processEvents();
+        const QPoint at = Chart()->viewport()->mapTo(form_, QPoint(0, 0));
+        const QSize size = Chart()->viewport()->size();
+        return form_->screen()
+            ->grabWindow(form_->winId(), at.x(), at.y(), size.width(), size.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
     QDate from_;
+    bool showChartPage_ = true;
 };
 
 TEST_F(Form1Chart, EveryRefreshDrawsTheEmployeesOrTheEquipment) {
@@ -172,6 +192,20 @@ TEST_F(Form1Chart, TheRightClickMenuZoomsRefreshesAndSaysNothingSelected) {
     EXPECT_EQ(Chart()->StartDate, from_.startOfDay());
     EXPECT_EQ(Chart()->EndDate, from_.addDays(11).startOfDay());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Form1Chart, ThePagesZoomButtonsRedrawTheChartAtOnce) {
+    const QImage before = OnScreen();
+    ASSERT_FALSE(before.isNull());
+    QTest::mouseClick(form_->Command4, Qt::LeftButton);   // "Zoom &Out": ten days more
+    EXPECT_EQ(Chart()->EndDate, from_.addDays(21).startOfDay());
+    const QImage out = OnScreen();
+    EXPECT_NE(out, before) << "the chart still shows eleven days";
+    EXPECT_EQ(out, Chart()->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+
+    QTest::mouseClick(form_->Command3, Qt::LeftButton);   // "&Zoom In": ten days less
+    EXPECT_EQ(Chart()->EndDate, from_.addDays(11).startOfDay());
+    EXPECT_EQ(OnScreen(), before);
 }
 
 TEST_F(Form1Chart, TheTipShowsTheBarUnderTheMouseWhileShowTipIsTicked) {
@@ -264,9 +298,11 @@ TEST_F(Form1ChartPrint, ThePrintMenuOpensOnePreviewAndPrintsTheChartLandscape) {
     EXPECT_EQ(preview->windowTitle(), "Print Preview");
     EXPECT_FALSE(preview->isModal());
     ASSERT_FALSE(preview->picPreview->pixmap().isNull());
-    EXPECT_EQ(preview->picPreview->pixmap().size(), Chart()->NaturalSize());
+    // As it prints on Letter in landscape (half-inch margins, no printer known).
+    EXPECT_EQ(preview->picPreview->pixmap().size(), Chart()->PrintSize(QSizeF(10, 7.5)));
     EXPECT_EQ(preview->PrintButton->toolTip(), "Print");
     EXPECT_EQ(preview->CloseButton->toolTip(), "Close Window");
+    EXPECT_EQ(preview->PrintButton->icon().pixmap(32).toImage(), Printing::PrintIcon().pixmap(32).toImage());
 
     // The chart's own pop-up reuses the one window.
     RightClick(QPoint(20, Surface()->height() - 5));
@@ -290,6 +326,29 @@ TEST_F(Form1ChartPrint, ThePrintMenuOpensOnePreviewAndPrintsTheChartLandscape) {
     QTest::mouseClick(preview->Toolbar1->widgetForAction(preview->CloseButton), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Forms::Loaded<Form19>(), nullptr);
+}
+
+TEST_F(Form1ChartPrint, WithNoPrinterTheChartGoesToThePdfFileTheUserNames) {
+    OpenPreviewFromThePrintMenu();
+    Form19* preview = Forms::Loaded<Form19>();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_FALSE(Printing::HasPrinter());
+    TestEnv::Dialogs().AnswerSave(temp_ + "/week");
+    ClickPrint(preview);
+    ASSERT_EQ(TestEnv::Dialogs().Calls().size(), 1u);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().front().kind, "Save");
+    const QString pdf = temp_ + "/week.pdf";
+    const QString info = Run("pdfinfo", {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression("Page size:\\s+792 x 612"))) << info.toStdString();
+    EXPECT_TRUE(Run("pdftotext", {pdf, "-"}).contains("Boiler 1"));
+
+    // Cancelled: nothing printed, nothing said.
+    TestEnv::Dialogs().Reset();
+    QFile::remove(pdf);
+    ClickPrint(preview);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(Form1ChartPrint, PrintShowsTheChartAsItIsNowNotThePreviewsPicture) {
@@ -382,3 +441,36 @@ TEST_F(Form1ChartPrint, ThePrintMenuPrintsTheChartOfWhatTheTaskPageShowsNow) {
     EXPECT_TRUE(text.contains("Boiler 1")) << text.toStdString();
     EXPECT_FALSE(text.contains("Pump")) << "a task the view hid was printed\n" << text.toStdString();
 }
+
+namespace {
+
+// A main window whose chart page the user has not turned to yet.
+class Form1ChartUnseen : public Form1ChartPrint {
+protected:
+    Form1ChartUnseen() { showChartPage_ = false; }
+    QImage PrintedPage() {
+        OpenPreviewFromThePrintMenu();
+        Form19* preview = Forms::Loaded<Form19>();
+        if (!preview) return {};
+        Printing::SetPdfOutput(Pdf());
+        ClickPrint(preview);
+        QTest::mouseClick(preview->Toolbar1->widgetForAction(preview->CloseButton), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return PdfReader::Render(Pdf(), 1, 50);
+    }
+};
+
+TEST_F(Form1ChartUnseen, TheChartPrintsAtTheSameSizeWhetherItsPageWasShownOrNot) {
+    ASSERT_NE(form_->SSTab1->currentIndex(), 1);
+    ASSERT_EQ(Chart()->BarCount(), 4);
+    const QImage unseen = PrintedPage();
+    ASSERT_FALSE(unseen.isNull());
+    form_->resize(1500, 900);
+    QTabBar* tabs = form_->SSTab1->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    QApplication::processEvents();
+    ASSERT_GT(Chart()->viewport()->width(), 700);
+    EXPECT_EQ(PrintedPage(), unseen);
+}
+
+}  // namespace

@@ -17,7 +17,6 @@
 #include <QToolBar>
 #include <QToolBox>
 #include <gtest/gtest.h>
-#include <zip.h>
 
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
@@ -34,25 +33,7 @@
 namespace {
 
 using TestUi::FileBytes;
-
-// The sheet's XML parts together (its strings are in one or the other).
-QByteArray SheetXml(const QString& path) {
-    QByteArray all;
-    int err = 0;
-    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &err);
-    if (!z) return all;
-    for (const char* name : {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml"}) {
-        zip_stat_t st;
-        if (zip_stat(z, name, 0, &st) != 0) continue;
-        zip_file_t* f = zip_fopen(z, name, 0);
-        QByteArray data(qsizetype(st.size), '\0');
-        zip_fread(f, data.data(), st.size);
-        zip_fclose(f);
-        all += data;
-    }
-    zip_close(z);
-    return all;
-}
+using TestUi::SheetXml;
 
 class Form1Dispatch : public MainWindowTest {
 protected:

@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDateEdit>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,6 +18,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/Form25.h"
@@ -88,7 +91,7 @@ TEST_F(Form1Startup, NewDatabaseCreatesTheFileAndItsCompanionFolder) {
     // Answer No: no default, but the date window is stored.
     EXPECT_EQ(Settings::Get("Settings", "Default"), "");
     EXPECT_EQ(Settings::Get("Dates", "To"), "30");
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(QDate::currentDate()));
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(QDate::currentDate()));
     EXPECT_EQ(form_->Combo3->currentText(), "30");
 }
 
@@ -202,6 +205,52 @@ TEST_F(Form1Startup, NewDatabaseOverAnOldFileLeavesNoPerTaskFilesBehind) {
     EXPECT_FALSE(QFile::exists(temp_ + "/plant/Materials/ID-1.mts"));
 }
 
+TEST_F(Form1Startup, ADatabaseMovedWithoutItsFolderAndListFileIsSaidOnceWhenOpened) {
+    Start();
+    const QString made = NewDatabase("plant.vkt");
+    AddTask("ID-1", QDate::currentDate());
+    ASSERT_TRUE(TestEnv::WriteAll(temp_ + "/plant.ini", "[Employees]\nAnn=255\n"));
+    // A database made here finds its folder beside it: no word about it.
+    EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList{"Set This Database To Load Each Time You Start Quillon?"});
+
+    // The file alone moved elsewhere, once opened through the menu and once
+    // as the default database at start.
+    QDir().mkpath(temp_ + "/moved");
+    QDir().mkpath(temp_ + "/default");
+    const QString moved = temp_ + "/moved/plant.vkt", byDefault = temp_ + "/default/plant.vkt";
+    ASSERT_TRUE(QFile::copy(made, moved));
+    ASSERT_TRUE(QFile::copy(made, byDefault));
+    const std::vector<std::pair<QString, std::function<void()>>> opens = {
+        {moved, [&] {
+             TestEnv::Dialogs().AnswerOpen(moved);
+             form_->mnuopend_Click();
+         }},
+        {byDefault, [&] {
+             Settings::Set("Settings", "Default", byDefault);
+             Settings::Set("Settings", "Path", temp_ + "/default/");
+             Settings::Set("Settings", "FileTitle", "plant");
+             Start();
+         }},
+    };
+    for (const auto& [path, open] : opens) {
+        for (int time = 1; time <= 2; ++time) {
+            TestEnv::Dialogs().Reset();
+            open();
+            ASSERT_EQ(form_->DatabaseFile(), path);
+            EXPECT_TRUE(FileOps::FolderExists(QFileInfo(path).absolutePath() + "/plant/Tasks"));
+            const QStringList said = TestEnv::Dialogs().Messages();
+            if (time == 2) {   // the folder made the first time is there now
+                EXPECT_TRUE(said.isEmpty()) << path.toStdString();
+                continue;
+            }
+            ASSERT_EQ(said.size(), 1) << path.toStdString();
+            EXPECT_TRUE(said[0].contains("\"plant\" and the list file \"plant.ini\"")) << said[0].toStdString();
+            EXPECT_TRUE(said[0].contains("not found beside")) << said[0].toStdString();
+            EXPECT_TRUE(said[0].contains("moved needs its folder and its list file moved with it"));
+        }
+    }
+}
+
 TEST_F(Form1Startup, SetDefaultDatabaseTakesEffectAtTheNextStart) {
     Start();
     const QString a = NewDatabase("a.vkt", true);
@@ -248,7 +297,7 @@ TEST_F(Form1Startup, DateWindowControlsRefreshAndStoreAsTheUserActs) {
     EXPECT_GT(form_->Grid1.RowHeight(3), 0);
     EXPECT_EQ(form_->Grid1.RowHeight(4), 0);
     EXPECT_EQ(form_->StatusText(), "Done");
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today));   // from New only
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(today));   // from New only
 
     // The user's own pick of a length is stored and applied.
     form_->Combo3->setCurrentIndex(0);   // "1"
@@ -262,11 +311,11 @@ TEST_F(Form1Startup, DateWindowControlsRefreshAndStoreAsTheUserActs) {
     form_->mnuselstart_Click();
     EXPECT_EQ(form_->DatePicker1->date(), today.addDays(-1));
     EXPECT_GT(form_->Grid1.RowHeight(1), 0);
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today));
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(today));
 
     // A change of the picker by the user is stored.
     form_->DatePicker1->setDate(today.addDays(6));
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(today.addDays(6)));
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(today.addDays(6)));
     EXPECT_GT(form_->Grid1.RowHeight(3), 0);
     EXPECT_EQ(form_->Grid1.RowHeight(2), 0);
 }

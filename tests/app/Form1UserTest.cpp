@@ -442,7 +442,7 @@ TEST_F(Form1User, ADateTypedWholeIntoThePickerIsTheDateApplied) {
     QTest::keyClick(form_->DatePicker1, Qt::Key_Return);
     Settle();
     EXPECT_EQ(form_->DatePicker1->date(), later);
-    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatDate(later));
+    EXPECT_EQ(Settings::Get("Dates", "From"), DateText::FormatSettingDate(later));
     EXPECT_EQ(Shown(), std::vector<int>{1});
 }
 

@@ -51,10 +51,10 @@ TEST_F(DateWindowTest, EmptyLengthHidesEveryRowAndOneDayShowsThatDayOnly) {
     EXPECT_EQ(Shown(g), (std::vector<bool>{true, true, false}));
 }
 
-TEST_F(DateWindowTest, ARowWithoutADateFollowsTheRowBeforeIt) {
+TEST_F(DateWindowTest, ARowWithoutADateIsInEveryWindowThatIsNotEmpty) {
     Grid g = WithStarts({"not a date", D(2026, 1, 1), "", D(2026, 3, 10), "??"});
     DateWindow::Apply(g, QDate(2026, 3, 10), 3);
-    EXPECT_EQ(Shown(g), (std::vector<bool>{true, false, false, true, true}));
+    EXPECT_EQ(Shown(g), (std::vector<bool>{true, false, true, true, true}));
     DateWindow::Apply(g, QDate(2026, 3, 10), 0);
     EXPECT_EQ(Shown(g), (std::vector<bool>{false, false, false, false, false}));
 }

@@ -39,6 +39,8 @@ std::vector<std::string> QuillonFuzzSeeds() {
     tasks.SetText(2, 2, "multi\nline\ttab\rreturn");
     tasks.SetRowHeight(2, 0);
     seeds.push_back(tasks.Serialize());
+    tasks.SetForms({QString::fromUtf8("d.\u00A0M.\u00A0yyyy"), QStringLiteral("h:mm:ss AP")});
+    seeds.push_back(tasks.Serialize());
     Grid items(1, 2);
     items.SetText(0, 1, "Task Items");
     items.AddItem("Check the oil");

@@ -125,3 +125,23 @@ TEST_F(DateTextTest, EveryDateOfTenYearsRoundTripsThroughBothParsers) {
         ASSERT_EQ(DateText::ParseDate(text), d) << text.toStdString();
     }
 }
+
+TEST_F(DateTextTest, ASettingDateIsWrittenInIsoAndOlderFormsStillRead) {
+    UseLocale("de_DE");
+    EXPECT_EQ(DateText::FormatSettingDate(QDate(2026, 12, 9)), "2026-12-09");
+    // reader, stored text, the day it reads as
+    const std::tuple<const char*, const char*, QDate> cases[] = {
+        {"en_US", "2026-12-09", QDate(2026, 12, 9)},
+        {"ja_JP", "2026-12-09", QDate(2026, 12, 9)},
+        {"en_US", "12/9/2026", QDate(2026, 12, 9)},    // its own older form
+        {"de_DE", "09.12.2026", QDate(2026, 12, 9)},
+        {"en_US", "17.04.2027", QDate(2027, 4, 17)},   // no date month first: read day first
+        {"de_DE", "4/17/2027", QDate(2027, 4, 17)},
+        {"ja_JP", "17.04.2027", QDate(2027, 4, 17)},
+    };
+    for (const auto& [reader, text, day] : cases) {
+        UseLocale(reader);
+        EXPECT_EQ(DateText::ParseSettingDate(text), day) << reader << " " << text;
+    }
+    EXPECT_FALSE(DateText::ParseSettingDate("not a date").has_value());
+}

@@ -6,8 +6,15 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QPointer>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QTimer>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -111,18 +118,70 @@ TEST_F(GridPrintTest, EveryShownRowLandsOnExactlyOnePageInOrderWithinTheBody) {
     EXPECT_TRUE(pager.RowsOnPage(pager.PageCount()).empty());
 }
 
-TEST_F(GridPrintTest, WideTablesShrinkToThePrintableWidthAndHiddenColumnsAreLeftOut) {
+TEST_F(GridPrintTest, WideTablesShrinkToAReadableSizeThenGoOnOnFurtherPagesAcross) {
     Grid g = Table(5, 14, 300);
     g.SetColumnWidth(12, 0);
-    GridPrint::Pager pager(g, Landscape());
+    GridPrint::PageSetup table = Landscape();
+    table.WidenColumns = true;
+    GridPrint::Pager pager(g, table);
     std::vector<int> cols = pager.Columns();
     EXPECT_EQ(cols, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13}));
+    // Twelve columns of 300 pixels would print at 2 points: the fonts stop
+    // at 6 points and the columns that do not fit go on further pages.
+    EXPECT_NEAR(pager.CellPoints(), GridPrint::Pager::kMinPoints, 1e-9);
+    ASSERT_GT(pager.PagesAcross(), 1);
+    EXPECT_EQ(pager.PageCount(), pager.PagesAcross());
     const double printable = pager.PageWidth() - (1.5 + 2.0) * GridPrint::Pager::kUnitsPerInch / 2.54;
-    EXPECT_NEAR(12 * 300 * pager.Scale(), printable, 0.5);
+    std::vector<int> across;
+    for (int page = 0; page < pager.PageCount(); ++page) {
+        double width = 0;
+        for (int c : pager.ColumnsOnPage(page)) width += pager.PrintedColumnWidth(c);
+        EXPECT_LE(width, printable + 1e-6) << "page " << page + 1;
+        EXPECT_EQ(pager.RowsOnPage(page).front(), 0) << "header row on page " << page + 1;
+        for (int c : pager.ColumnsOnPage(page)) across.push_back(c);
+    }
+    EXPECT_EQ(across, cols);
 
     // A narrow table keeps its real size (one pixel is 1/96 inch).
     GridPrint::Pager narrow(Table(5, 3, 100), Landscape());
     EXPECT_DOUBLE_EQ(narrow.Scale(), GridPrint::Pager::kUnitsPerInch / 96.0);
+    EXPECT_DOUBLE_EQ(narrow.CellPoints(), 8.25);
+}
+
+TEST_F(GridPrintTest, AValueWiderThanThePaperWrapsAndOnlyATextTallerThanAPageIsCutWithAMark) {
+    QStringList words;
+    for (int i = 1; i <= 120; ++i) words << QStringLiteral("step%1").arg(i);
+    const QString value = words.join(' ');
+    Grid table = Table(3, 4);
+    table.SetText(2, 1, QString());
+    table.SetText(2, 2, value);
+    table.SetText(2, 3, QString());
+    GridPrint::PageSetup widen = Landscape();
+    widen.WidenColumns = true;
+    const GridPrint::Pager pager(table, widen);
+    EXPECT_EQ(pager.PagesAcross(), 1);
+    EXPECT_GT(pager.PrintedRowHeight(2), 2 * pager.PrintedRowHeight(1));
+    const QString text = PdfReader::Text(PrintPdf(table, widen, "wide.pdf")).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("R1C3 ") + value + QStringLiteral(" R3C1"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QChar(0x2026)));
+
+    // A joined range holding more than a page: as much as the page holds,
+    // ending in "…", and the rows after it on the next page.
+    words.clear();
+    for (int i = 1; i <= 6000; ++i) words << QStringLiteral("item%1").arg(i);
+    Grid sheet(3, 4);
+    sheet.SetColumnWidth(0, 0);
+    sheet.SetRowHeight(0, 0);
+    sheet.MergeRange(1, 1, 1, 3);
+    sheet.SetText(1, 1, words.join(' '));
+    sheet.SetText(2, 1, QStringLiteral("after"));
+    const QString pdf = PrintPdf(sheet, GridPrint::PageSetup(), "tall.pdf");
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
+    const QString first = PdfReader::PageText(pdf, 1);
+    EXPECT_TRUE(first.contains(QStringLiteral("item1 item2")));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("item\\d*\u2026\\s*\\n")).match(first).hasMatch()) << first.toStdString();
+    EXPECT_FALSE(first.contains(QStringLiteral("item6000")));
+    EXPECT_TRUE(PdfReader::PageText(pdf, 2).contains("after"));
 }
 
 TEST_F(GridPrintTest, PdfCarriesHeaderFooterPageNumbersAndTheCellTexts) {
@@ -203,6 +262,10 @@ TEST_F(GridPrintTest, PreviewCountsPagesAtOnceAndPrintsFromItsToolbar) {
     ClickTool(preview, preview->ZoomInAction);
     EXPECT_GT(preview->Zoom(), zoom);
     EXPECT_FALSE(preview->grab().isNull());
+    // Print shows a printer, not the floppy of Save.
+    const QImage printIcon = preview->PrintAction->icon().pixmap(32).toImage();
+    EXPECT_EQ(printIcon, Printing::PrintIcon().pixmap(32).toImage());
+    EXPECT_NE(printIcon, preview->style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(32).toImage());
     // The preview shows its own copy: the grid may change or go meanwhile.
     big.SetRows(1);
     EXPECT_GT(preview->PageCount(), 2500);
@@ -235,14 +298,127 @@ TEST_F(GridPrintTest, APrinterThatCannotPrintIsSaidAndNothingClaimsSuccess) {
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbExclamation);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
-    // No printer at all.
-    Printing::SetPdfOutput({});
-    if (Printing::HasPrinter()) GTEST_SKIP() << "this machine has a printer";
-    TestEnv::Dialogs().Reset();
+}
+
+TEST_F(GridPrintTest, WithNoPrinterTheDialogOffersAPdfFileAndPrintsTheSetUpsOrientation) {
+    ASSERT_FALSE(Printing::HasPrinter());
+    GridPrint::PrintPreview* preview = GridPrint::ShowPreview(Table(60), Landscape(), 100);
+    QSignalSpy printed(preview, &GridPrint::PrintPreview::Printed);
+    const QString pdf = temp_ + "/grid.pdf";
+    TestEnv::Dialogs().AnswerPrint(ScriptedDialogs::PrintAnswer::ToFile(pdf));
     ClickTool(preview, preview->PrintAction);
-    ASSERT_EQ(printed.count(), 2);
-    EXPECT_FALSE(printed.at(1).at(0).toBool());
-    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), Printing::NoPrinterMessage());
+    ASSERT_EQ(TestEnv::Dialogs().PrintOffers().size(), 1u);
+    const ScriptedDialogs::PrintOffer offer = TestEnv::Dialogs().PrintOffers().front();
+    EXPECT_TRUE(offer.toFile);
+    EXPECT_TRUE(offer.printer.endsWith("/Plant tasks.pdf")) << offer.printer.toStdString();
+    EXPECT_EQ(offer.orientation, QPageLayout::Landscape);
+    EXPECT_EQ(offer.pageCount, 2);
+    ASSERT_EQ(printed.count(), 1);
+    EXPECT_TRUE(printed.at(0).at(0).toBool());
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
+    EXPECT_TRUE(PdfReader::Info(pdf, "Page size").startsWith("792 x 612"));
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+}
+
+TEST_F(GridPrintTest, TheDialogsPagesCopiesAndOrientationAreWhatPrintsAndCancelPrintsNothing) {
+    GridPrint::PrintPreview* preview = GridPrint::ShowPreview(Table(60), Landscape(), 100);
+    QSignalSpy printed(preview, &GridPrint::PrintPreview::Printed);
+    const QString pdf = temp_ + "/pages.pdf";
+    ScriptedDialogs::PrintAnswer second = ScriptedDialogs::PrintAnswer::ToFile(pdf);
+    second.copies = 2;
+    second.fromPage = second.toPage = 2;
+    TestEnv::Dialogs().AnswerPrint(second);
+    ClickTool(preview, preview->PrintAction);
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
+    EXPECT_TRUE(PdfReader::PageText(pdf, 1).contains("Page 2 Of 2"));
+    EXPECT_TRUE(PdfReader::PageText(pdf, 2).contains("Page 2 Of 2"));
+
+    // Pages as typed, not one range.
+    GridPrint::PrintPreview* longer = GridPrint::ShowPreview(Table(100), Landscape(), 100);
+    ASSERT_EQ(longer->PageCount(), 4);
+    const QString some = temp_ + "/some.pdf";
+    ScriptedDialogs::PrintAnswer typed = ScriptedDialogs::PrintAnswer::ToFile(some);
+    typed.pages = "1,3-4";
+    TestEnv::Dialogs().AnswerPrint(typed);
+    ClickTool(longer, longer->PrintAction);
+    EXPECT_EQ(PdfReader::Info(some, "Pages"), "3");
+    EXPECT_TRUE(PdfReader::PageText(some, 2).contains("Page 3 Of 4"));
+
+    // Portrait chosen there: the rows are paged again for the taller paper.
+    const QString portrait = temp_ + "/portrait.pdf";
+    ScriptedDialogs::PrintAnswer upright = ScriptedDialogs::PrintAnswer::ToFile(portrait);
+    upright.orientation = QPageLayout::Portrait;
+    TestEnv::Dialogs().AnswerPrint(upright);
+    ClickTool(preview, preview->PrintAction);
+    EXPECT_TRUE(PdfReader::Info(portrait, "Page size").startsWith("612 x 792"));
+    const int rowsOnFirst = GridPrint::Pager(preview->SheetGrid(), Landscape(),
+                                             QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                                         QMarginsF()))
+                                .RowsOnPage(0).back();
+    EXPECT_TRUE(PdfReader::PageText(portrait, 1).contains(QStringLiteral("R%1C1").arg(rowsOnFirst)));
+
+    const QString cancelled = temp_ + "/cancelled.pdf";
+    ScriptedDialogs::PrintAnswer cancel = ScriptedDialogs::PrintAnswer::ToFile(cancelled);
+    cancel.print = false;
+    TestEnv::Dialogs().AnswerPrint(cancel);
+    ClickTool(preview, preview->PrintAction);
+    EXPECT_FALSE(QFile::exists(cancelled));
+    ASSERT_EQ(printed.count(), 3);
+    EXPECT_FALSE(printed.at(2).at(0).toBool());
+    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(GridPrintTest, APdfFileIsReplacedOnlyByACompletePrint) {
+    const QString pdf = temp_ + "/grid.pdf";
+    ASSERT_TRUE(TestEnv::WriteAll(pdf, "the print of last week"));
+    GridPrint::PrintPreview* preview = GridPrint::ShowPreview(Table(3000), Landscape(), 100);
+    QSignalSpy printed(preview, &GridPrint::PrintPreview::Printed);
+    {
+        TestEnv::DiskFull full(64 * 1024);
+        TestEnv::Dialogs().AnswerPrint(ScriptedDialogs::PrintAnswer::ToFile(pdf));
+        ClickTool(preview, preview->PrintAction);
+    }
+    ASSERT_EQ(printed.count(), 1);
+    EXPECT_FALSE(printed.at(0).at(0).toBool());
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains(pdf)) << TestEnv::Dialogs().LastMessage().toStdString();
+    EXPECT_EQ(TestEnv::ReadAll(pdf), "the print of last week");
+    EXPECT_EQ(QDir(temp_).entryList(QDir::Files), QStringList{"grid.pdf"}) << "no leftovers";
+
+    TestEnv::Dialogs().AnswerPrint(ScriptedDialogs::PrintAnswer::ToFile(pdf));
+    ClickTool(preview, preview->PrintAction);
+    EXPECT_TRUE(printed.at(1).at(0).toBool());
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), QString::number(preview->PageCount()));
+}
+
+TEST_F(GridPrintTest, TheRealPrintDialogPrintsToAPdfFileChosenInIt) {
+    const QString pdf = temp_ + "/dialog.pdf";
+    auto printer = Printing::DialogPrinter(GridPrint::PageLayoutOf(Landscape()), "Plant tasks");
+    bool chosen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        // As the user does, also where printers are installed: "Print to
+        // File (PDF)" in the list of printers, then the file's name.
+        for (QComboBox* list : dialog->findChildren<QComboBox*>())
+            if (const int file = list->findText("Print to File (PDF)"); file >= 0) {
+                list->setCurrentIndex(file);
+                chosen = true;
+            }
+        for (QLineEdit* name : dialog->findChildren<QLineEdit*>())
+            if (name->isEnabled() && name->text().endsWith(".pdf")) name->setText(pdf);
+        if (chosen) dialog->accept();
+        else dialog->reject();
+    });
+    ASSERT_TRUE(QtDialogs().PrintDialog(*printer, 2, "Print"));
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(printer->outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer->outputFileName(), pdf);
+    EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Landscape);
+    QString error;
+    ASSERT_TRUE(GridPrint::Print(Table(60), Landscape(), *printer, &error)) << error.toStdString();
+    EXPECT_EQ(PdfReader::Info(pdf, "Pages"), "2");
 }
 
 TEST_F(GridPrintTest, PageTextFillsPageNumberAndCount) {
@@ -254,19 +430,24 @@ TEST_F(GridPrintTest, PageTextFillsPageNumberAndCount) {
 
 namespace {
 
-TEST_F(GridPrintTest, ATextRunsOnOverEmptyCellsAndIsCutBeforeAFilledOne) {
+TEST_F(GridPrintTest, ATextRunsOnOverEmptyCellsAndWrapsBeforeAFilledOne) {
     Grid g(3, 5);
     g.SetColumnWidth(0, 0);
     for (int c = 1; c < 5; ++c) g.SetColumnWidth(c, 40);
     g.SetRowHeight(0, 0);
     g.SetText(1, 1, QStringLiteral("Completed By: the shift"));   // neighbours empty
-    g.SetText(2, 1, QStringLiteral("Overlongtextcutshort"));
+    g.SetText(2, 1, QStringLiteral("Overlong words wrap"));
     g.SetText(2, 2, QStringLiteral("Next"));
-    const QString pdf = PrintPdf(g, GridPrint::PageSetup(), "overflow.pdf");
-    const QString text = PdfReader::Text(pdf);
+    GridPrint::Pager pager(g, GridPrint::PageSetup());
+    EXPECT_DOUBLE_EQ(pager.PrintedRowHeight(1), 18 * pager.Scale());
+    EXPECT_GT(pager.PrintedRowHeight(2), 3 * 18 * pager.Scale()) << "four lines";
+    const QString text = PdfReader::Text(PrintPdf(g, GridPrint::PageSetup(), "overflow.pdf"));
     EXPECT_TRUE(text.contains("Completed By: the shift")) << text.toStdString();
-    EXPECT_FALSE(text.contains("Overlongtextcutshort"));
-    EXPECT_TRUE(text.contains("Overl"));
+    // Broken after blanks, and inside the one word wider than the column.
+    for (const char* line : {"Overlo", "ng", "words", "wrap"})
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("\\n\\s*%1\\b").arg(line)).match(text).hasMatch())
+            << line << " on a line of its own\n" << text.toStdString();
+
     EXPECT_TRUE(text.contains("Next"));
 }
 

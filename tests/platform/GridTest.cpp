@@ -137,6 +137,53 @@ TEST_F(GridTest, CountsTheFileCannotHoldAreRefusedBeforeAnythingIsAllocated) {
     EXPECT_EQ(back.Rows(), 20000);
 }
 
+TEST_F(GridTest, TheDateFormsTravelOnTheFirstLineWhereOlderReadersStopAtTheVersion) {
+    Grid g = SampleGrid();
+    const QString nbsp(QChar(0x00A0));
+    g.SetForms({"d." + nbsp + "M." + nbsp + "yyyy", "h:mm:ss AP"});
+    const std::string data = g.Serialize();
+    EXPECT_EQ(data.substr(0, data.find('\n')), "QUILLON-GRID 1 dates=d.%C2%A0M.%C2%A0yyyy times=h:mm:ss%20AP");
+    Grid back;
+    ASSERT_TRUE(back.Deserialize(data));
+    EXPECT_EQ(back.Forms(), g.Forms());
+    ExpectSame(g, back);
+    // A grid without dates, and a file from before forms, record none.
+    EXPECT_EQ(SampleGrid().Serialize().substr(0, 15), "QUILLON-GRID 1\n");
+    ASSERT_TRUE(back.Deserialize(SampleGrid().Serialize()));
+    EXPECT_FALSE(back.Forms().Known());
+    // Fields of later versions are left to them.
+    const std::string body = data.substr(data.find('\n'));
+    ASSERT_TRUE(back.Deserialize("QUILLON-GRID 1 zone=x dates=dd.MM.yyyy" + body));
+    EXPECT_EQ(back.Forms().dates, "dd.MM.yyyy");
+}
+
+TEST_F(GridTest, ADamagedRecordedFormRefusesTheFile) {
+    const std::string body = [] {
+        const std::string s = SampleGrid().Serialize();
+        return s.substr(s.find('\n'));
+    }();
+    const char* const lines[] = {
+        "QUILLON-GRID 1 dates=",                       // empty
+        "QUILLON-GRID 1 dates=dd.MM.yyyy dates=M/d/yyyy",
+        "QUILLON-GRID 1 dates=%4",                     // cut escape
+        "QUILLON-GRID 1 dates=dd%ZZMM",
+        "QUILLON-GRID 1 dates=d%FF%FEM.yyyy",          // not UTF-8
+        "QUILLON-GRID 1 dates=MMMM%20d,%20yyyy",       // month names: no numeric form
+        "QUILLON-GRID 1 dates=dd.MM.yyyy times=H%3Bmm",
+        "QUILLON-GRID 1 dates=dd.MM.yyyy times=hh%09mm",
+        "QUILLON-GRID 1 dates=dd\tMM.yyyy",
+    };
+    for (const char* line : lines) {
+        Grid g = SampleGrid();
+        QString error;
+        EXPECT_FALSE(g.Deserialize(line + body, &error)) << line;
+        EXPECT_TRUE(error.contains("form")) << line;
+        EXPECT_EQ(g.Rows(), 4) << line;
+    }
+    Grid g = SampleGrid();
+    EXPECT_FALSE(g.Deserialize("QUILLON-GRID 1 " + std::string(2000, 'x') + body));
+}
+
 TEST_F(GridTest, LoadOfMissingFileFailsWithoutTouchingTheGrid) {
     Grid g = SampleGrid();
     QString error;

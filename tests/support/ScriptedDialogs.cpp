@@ -1,8 +1,11 @@
 #include "support/ScriptedDialogs.h"
 
 #include <QFile>
+#include <QPageRanges>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -19,6 +22,7 @@ QString ScriptedDialogs::LastMessage() const {
 }
 
 void ScriptedDialogs::Reset() {
+    print_.clear(); offers_.clear();
     msg_.clear(); choose_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
     calls_.clear();
     realMsgBoxes_ = 0;
@@ -95,6 +99,37 @@ int ScriptedDialogs::Choose(const QString& prompt, const QString& title, const Q
     return a;
 }
 
+bool ScriptedDialogs::PrintDialog(QPrinter& printer, int pageCount, const QString& title) {
+    calls_.push_back({QStringLiteral("Print"), title, title, 0, Dialogs::ParentWindow() && Dialogs::ParentWindow()->isVisible()});
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    offers_.push_back({toFile ? printer.outputFileName() : printer.printerName(), toFile,
+                       printer.pageLayout().orientation(), pageCount});
+    if (print_.empty()) return true;
+    const PrintAnswer a = print_.front();
+    print_.pop_front();
+    if (!a.print) return false;
+    // As the dialog does: a printer or a file, copies, a page range.
+    if (!a.pdfFile.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(a.pdfFile);
+    } else if (!a.printer.isEmpty()) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(a.printer);
+    }
+    if (a.orientation) printer.setPageOrientation(*a.orientation);
+    if (a.copies > 0) printer.setCopyCount(a.copies);
+    printer.setCollateCopies(a.collate);
+    if (a.fromPage > 0) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setFromTo(a.fromPage, a.toPage);
+    }
+    if (!a.pages.isEmpty()) {
+        printer.setPrintRange(QPrinter::PageRange);
+        printer.setPageRanges(QPageRanges::fromString(a.pages));
+    }
+    return true;
+}
+
 bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
     opened.push_back({pathOrUrl, {}, {}});
     if (openForReal && !failOpen)
@@ -115,7 +150,8 @@ QString PageLeadsTo(const QString& pathOrUrl) {
 }
 
 bool RecordingShell::StartProgram(const QString& program, const QStringList& args,
-                                  const QString& workingFolder) {
+                                  const QString& workingFolder, Failed failed) {
     started.push_back({program, args, workingFolder});
+    if (!failLater.isEmpty() && failed) QTimer::singleShot(0, [failed, reason = failLater] { failed(reason); });
     return true;
 }

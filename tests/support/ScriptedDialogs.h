@@ -4,6 +4,7 @@
 // default button (OK, Yes, or Retry), so a forgotten answer never hangs.
 
 #include <QColor>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 #include <deque>
@@ -16,7 +17,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     struct Call {
-        QString kind;     // "MsgBox", "InputBox", "Open", "Save", "Folder", "Color", "Choose"
+        QString kind;     // "MsgBox", "InputBox", "Open", "Save", "Folder", "Color", "Choose", "Print"
         QString prompt;   // prompt or dialog title
         QString title;
         int style = 0;
@@ -32,6 +33,32 @@ public:
     void AnswerColor(std::optional<QColor> colour) { color_.push_back(colour); }
     // The index of the button chosen; unanswered, the box's escape button.
     void AnswerChoose(int index) { choose_.push_back(index); }
+    // What the user does in the print dialog. Unanswered, the dialog's
+    // default: Print, on whatever it opened on.
+    struct PrintAnswer {
+        bool print = true;
+        QString pdfFile;      // "Print to File (PDF)" with this name
+        QString printer;      // another printer, by name
+        int copies = 0;       // 0: as offered
+        int fromPage = 0, toPage = 0;   // a page range; 0: all pages
+        QString pages;                  // or pages as typed: "1,3-4"
+        bool collate = true;
+        std::optional<QPageLayout::Orientation> orientation;
+        static PrintAnswer ToFile(const QString& pdf) {
+            PrintAnswer a;
+            a.pdfFile = pdf;
+            return a;
+        }
+    };
+    void AnswerPrint(const PrintAnswer& answer) { print_.push_back(answer); }
+    // What each print dialog offered when it opened.
+    struct PrintOffer {
+        QString printer;              // printer name, or the PDF file it would write
+        bool toFile = false;
+        QPageLayout::Orientation orientation = QPageLayout::Portrait;
+        int pageCount = 0;
+    };
+    const std::vector<PrintOffer>& PrintOffers() const { return offers_; }
 
     // The next `count` message boxes are the real, modal ones (still
     // recorded): for a test that works while a box is open and closes it.
@@ -52,9 +79,12 @@ public:
     std::optional<QColor> Color(const QColor& initial, const QString& title) override;
     int Choose(const QString& prompt, const QString& title, const QStringList& buttons, int defaultButton,
                int escapeButton) override;
+    bool PrintDialog(QPrinter& printer, int pageCount, const QString& title) override;
 
 private:
     int realMsgBoxes_ = 0;
+    std::deque<PrintAnswer> print_;
+    std::vector<PrintOffer> offers_;
     std::deque<int> choose_;
     std::deque<int> msg_;
     std::deque<std::optional<QString>> input_;
@@ -72,15 +102,22 @@ public:
     };
     bool OpenDocument(const QString& pathOrUrl) override;
     bool StartProgram(const QString& program, const QStringList& args,
-                      const QString& workingFolder) override;
+                      const QString& workingFolder, Failed failed = {}) override;
     bool failOpen = false;       // OpenDocument answers "nothing could open it"
+    QString failLater;           // a started program gives up soon after, saying this
     // OpenDocument also hands the address to the real xdg-open, as the
     // desktop services of a desktop session do (the offscreen platform the
     // tests run on has none).
     bool openForReal = false;
     std::vector<Call> opened;    // OpenDocument calls
     std::vector<Call> started;   // StartProgram calls
-    void Reset() { opened.clear(); started.clear(); failOpen = false; openForReal = false; }
+    void Reset() {
+        opened.clear();
+        started.clear();
+        failOpen = false;
+        failLater.clear();
+        openForReal = false;
+    }
 };
 
 // Where a page Quillon opened leads the browser: the address a forwarding

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/DateText.h"
+#include "platform/Printing.h"
 #include "platform/Registry.h"
 #include "schedule/ExcelPath.h"
 #include "support/ScriptedDialogs.h"
@@ -35,6 +36,8 @@ void PrepareProcess() {
     qunsetenv("QUILLON_CONFIG_DIR");
     // The machine's own spreadsheet program never counts in a test.
     ExcelPath::SetSearchPath({root + "/no-programs"});
+    // Nor do its printers: no test sends a page to paper.
+    Printing::HideSystemPrinters(true);
 }
 
 QString NewTempFolder() {

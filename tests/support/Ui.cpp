@@ -1,10 +1,12 @@
 #include "support/Ui.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include "platform/GridView.h"
 #include "support/TestEnv.h"
@@ -41,5 +43,23 @@ void TypeTime(QTimeEdit* edit, const QString& hhmm) {
 }
 
 QByteArray FileBytes(const QString& path) { return TestEnv::ReadAll(path); }
+
+QByteArray SheetXml(const QString& path) {
+    QByteArray all;
+    int err = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &err);
+    if (!z) return all;
+    for (const char* name : {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml"}) {
+        zip_stat_t st;
+        if (zip_stat(z, name, 0, &st) != 0) continue;
+        zip_file_t* f = zip_fopen(z, name, 0);
+        QByteArray data(qsizetype(st.size), '\0');
+        zip_fread(f, data.data(), st.size);
+        zip_fclose(f);
+        all += data;
+    }
+    zip_close(z);
+    return all;
+}
 
 }  // namespace TestUi

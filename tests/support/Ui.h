@@ -25,4 +25,7 @@ void ClickRow(GridView* view, int row, int col = 1, Qt::KeyboardModifiers mods =
 void TypeTime(QTimeEdit* edit, const QString& hhmm);
 // A file's bytes ("" when it cannot be read).
 QByteArray FileBytes(const QString& path);
+// The XML parts of an exported workbook's sheet together (its strings are in
+// one or the other); "" when it cannot be read.
+QByteArray SheetXml(const QString& path);
 }

@@ -10,6 +10,7 @@
 
 #include "platform/Forms.h"
 #include "platform/GridView.h"
+#include "support/Keyboard.h"
 #include "support/MainWindow.h"
 #include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
@@ -91,6 +92,27 @@ TEST_F(CostDialogTest, WhateverIsTypedIsKeptAsTyped) {
     EXPECT_EQ(g.Text(3, 1), "Grease");
     EXPECT_EQ(g.Text(3, 2), "4\t50");
     EXPECT_EQ(g.Cols(), 3);
+}
+
+TEST_F(CostDialogTest, TypingIntoTheCostBoxReplacesItsZero) {
+    // The box is entered by a click or by Tab from the material box; either
+    // way what is typed replaces the "0" instead of being added to it.
+    for (bool byClick : {true, false}) {
+        frmcost* c = OpenAdd();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(c));
+        QTest::mouseClick(c->Text1, Qt::LeftButton);
+        TestKeys::Type(c->Text1, "Grease");
+        if (byClick) QTest::mouseClick(c->Text2, Qt::LeftButton, {}, QPoint(c->Text2->width() - 4, 6));
+        else QTest::keyClick(c->Text1, Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), c->Text2);
+        TestKeys::Type(c->Text2, "42.50");
+        Click(c->Command2);
+        EXPECT_EQ(editor_->Text4->text(), "42.50") << (byClick ? "click" : "Tab");
+    }
+    const Grid g = OnFile("ID-1");
+    ASSERT_EQ(g.Rows(), 3);
+    EXPECT_EQ(g.Text(1, 2), "42.50");
+    EXPECT_EQ(g.Text(2, 2), "42.50");
 }
 
 TEST_F(CostDialogTest, CancelWritesNothing) {

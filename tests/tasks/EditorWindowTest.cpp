@@ -17,6 +17,7 @@
 #include "platform/DateText.h"
 #include "platform/Forms.h"
 #include "platform/GridView.h"
+#include "support/Keyboard.h"
 #include "support/MainWindow.h"
 #include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
@@ -536,18 +537,20 @@ TEST_F(EditorTest, DocumentLoadViewAndClear) {
     EXPECT_EQ(TestEnv::Shell().opened[0].what, copy);
     f->showNormal();
 
-    // A copy of that name exists: the user is asked and may keep it.
+    // Another picture of that name: copied beside the first under a free
+    // name, with no question; the first task's picture stays as it was.
     {
         QFile p(picture);
         ASSERT_TRUE(p.open(QIODevice::WriteOnly));
         p.write("BM changed");
     }
+    const QString second = form_->DatabaseFolder() + "Docs/pump (2).bmp";
     dialogs.AnswerOpen(picture);
-    dialogs.AnswerMsgBox(vb::vbNo);
     Click(f->Command10[0]);
-    EXPECT_EQ(dialogs.Messages().size(), 1);
-    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_TRUE(dialogs.Messages().isEmpty()) << dialogs.LastMessage().toStdString();
+    EXPECT_EQ(f->Label8->text(), second);
     EXPECT_EQ(Bytes(copy), "BM picture");
+    EXPECT_EQ(Bytes(second), "BM changed");
 
     // A copy that fails leaves the document as it was and says so.
     dialogs.Reset();
@@ -555,24 +558,26 @@ TEST_F(EditorTest, DocumentLoadViewAndClear) {
     Click(f->Command10[0]);
     EXPECT_EQ(dialogs.Messages().size(), 1);
     EXPECT_TRUE(dialogs.LastMessage().contains("could not be copied"));
-    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_EQ(f->Label8->text(), second);
 
     dialogs.AnswerMsgBox(vb::vbNo);
     Click(f->Command10[2]);
-    EXPECT_EQ(f->Label8->text(), copy);
+    EXPECT_EQ(f->Label8->text(), second);
     dialogs.AnswerMsgBox(vb::vbYes);
     Click(f->Command10[2]);
     EXPECT_EQ(f->Label8->text(), "");
     EXPECT_FALSE(f->HasDocumentIcon());
-    EXPECT_TRUE(QFileInfo::exists(copy));   // the copy stays on disk
+    EXPECT_TRUE(QFileInfo::exists(second));   // the copy stays on disk
 
+    // The same picture again shares its copy.
     dialogs.AnswerOpen(picture);
-    dialogs.AnswerMsgBox(vb::vbYes);   // replace this time
     Click(f->Command10[0]);
-    EXPECT_EQ(Bytes(copy), "BM changed");
+    EXPECT_EQ(f->Label8->text(), second);
+    EXPECT_EQ(QDir(form_->DatabaseFolder() + "Docs").entryList(QDir::Files).size(), 2);
     FillRequired(f);
     Click(f->Command3);
-    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), copy);
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Document), second);
+    EXPECT_EQ(Bytes(copy), "BM picture");
 }
 
 TEST_F(EditorTest, ClearWhileAddingLeavesTheSelectedTaskAlone) {
@@ -791,6 +796,48 @@ TEST_F(EditorUserTest, EditAsksBeforeRefillingAnEditorWithUnsavedFields) {
     Settle();
     EXPECT_EQ(dialogs.Messages().size(), 1);
     EXPECT_EQ(f->Text2->text(), "Typed");
+}
+
+TEST_F(EditorUserTest, TypedTimesAndDatesSurviveTheShiftKeyAndAreSaved) {
+    Form6* f = form_->EditorForAdd();
+    Settle();
+    FillRequired(f);
+    // Clicked, all selected, typed with a Shift press for ":" and for each
+    // capital, left by Tab: as a user fills the fields.
+    auto type = [](QWidget* field, const QString& text) {
+        QTest::mouseClick(field, Qt::LeftButton);
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        TestKeys::Type(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    };
+    type(f->DatePicker4, "16:30:00");
+    type(f->DatePicker5, "17:45:10");
+    type(f->DatePicker1, "Saturday, January 2, 2027");
+    type(f->DatePicker3, "Monday, February 1, 2027");
+    // A modifier pressed alone in the middle of the typing (a Shift that
+    // changed its mind, Caps Lock, AltGr held for a separator) ends nothing.
+    for (Qt::Key modifier : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_AltGr, Qt::Key_CapsLock,
+                             Qt::Key_Meta}) {
+        QTest::mouseClick(f->DatePicker2, Qt::LeftButton);
+        QTest::keyClick(f->DatePicker2, Qt::Key_A, Qt::ControlModifier);
+        TestKeys::Type(f->DatePicker2, "2027-03-");
+        TestKeys::PressAlone(f->DatePicker2, modifier);
+        TestKeys::Type(f->DatePicker2, "04");
+        QTest::keyClick(f->DatePicker2, Qt::Key_Tab);
+        EXPECT_EQ(f->DatePicker2->date().toString(Qt::ISODate), "2027-03-04") << "key " << modifier;
+        f->DatePicker2->setDate(QDate::currentDate());
+    }
+    type(f->DatePicker2, "2027-03-04");
+    Click(f->Command3);
+
+    ASSERT_EQ(form_->Grid1.Rows(), 2);
+    const Grid stored = Stored();
+    ASSERT_EQ(stored.Rows(), 2);
+    EXPECT_EQ(stored.Text(1, Col::StartTime), "16:30:00");
+    EXPECT_EQ(stored.Text(1, Col::EndTime), "17:45:10");
+    EXPECT_EQ(stored.Text(1, Col::RequestDate), DateText::FormatDate(QDate(2027, 1, 2)));
+    EXPECT_EQ(stored.Text(1, Col::ScheduledEnd), DateText::FormatDate(QDate(2027, 2, 1)));
+    EXPECT_EQ(stored.Text(1, Col::ScheduledStart), DateText::FormatDate(QDate(2027, 3, 4)));
 }
 
 TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {

@@ -1,5 +1,6 @@
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <gtest/gtest.h>
 
 #include "platform/Dialogs.h"
@@ -117,40 +118,49 @@ TEST_F(TaskFilesTest, FailedWritesAreReported) {
     EXPECT_FALSE(TaskFiles::SaveList(items, temp_ + "/Tasks/ID-2.tsk", &error));
 }
 
-TEST_F(TaskFilesTest, DocumentCopyWithAndWithoutAnExistingCopy) {
-    const QString picture = Write("pics/pump.bmp", "BM new picture");
+TEST_F(TaskFilesTest, DocumentCopiesNeverReplaceAFileOfTheSameName) {
     const QString docs = temp_ + "/db/Docs/";
     auto& dialogs = TestEnv::Dialogs();
+    struct Case {
+        const char* source;      // under temp_
+        QByteArray bytes;
+        TaskFiles::CopyResult::Status status;
+        const char* copy;        // under docs
+    };
+    const Case cases[] = {
+        // The first copy makes the folder.
+        {"pics/pump.bmp", "BM first", TaskFiles::CopyResult::Copied, "pump.bmp"},
+        // Another picture of that name takes the next free one.
+        {"other/pump.bmp", "BM second", TaskFiles::CopyResult::Copied, "pump (2).bmp"},
+        {"third/pump.bmp", "BM third", TaskFiles::CopyResult::Copied, "pump (3).bmp"},
+        // The same bytes again, from anywhere: shared, not copied again.
+        {"again/pump.bmp", "BM second", TaskFiles::CopyResult::Shared, "pump (2).bmp"},
+        {"db/Docs/pump (3).bmp", "BM third", TaskFiles::CopyResult::Shared, "pump (3).bmp"},
+        // Names without an extension, or with several dots.
+        {"a/notes", "one", TaskFiles::CopyResult::Copied, "notes"},
+        {"b/notes", "two", TaskFiles::CopyResult::Copied, "notes (2)"},
+        {"a/plan.v2.gif", "GIF one", TaskFiles::CopyResult::Copied, "plan.v2.gif"},
+        {"b/plan.v2.gif", "GIF two", TaskFiles::CopyResult::Copied, "plan.v2 (2).gif"},
+    };
+    QMap<QString, QByteArray> expected;
+    for (const Case& c : cases) {
+        const QString source = Write(c.source, c.bytes);
+        const TaskFiles::CopyResult r = TaskFiles::CopyDocument(source, docs);
+        EXPECT_EQ(r.status, c.status) << c.source;
+        EXPECT_EQ(r.path, docs + c.copy) << c.source;
+        expected[docs + c.copy] = c.bytes;
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            EXPECT_EQ(Read(it.key()), it.value()) << it.key().toStdString() << " after " << c.source;
+    }
+    EXPECT_EQ(QDir(docs).entryList(QDir::Files).size(), expected.size());
+    EXPECT_TRUE(dialogs.Messages().isEmpty()) << dialogs.LastMessage().toStdString();
 
-    // First copy: the documents folder is made, nothing is asked.
-    TaskFiles::CopyResult r = TaskFiles::CopyDocument(picture, docs);
-    EXPECT_EQ(r.status, TaskFiles::CopyResult::Copied);
-    EXPECT_EQ(r.path, temp_ + "/db/Docs/pump.bmp");
-    EXPECT_EQ(Read(r.path), "BM new picture");
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
-
-    // A copy of that name exists: the user is asked; No keeps the old copy,
-    // which is then the task's document.
-    Write("db/Docs/pump.bmp", "BM old copy");
-    dialogs.AnswerMsgBox(vb::vbNo);
-    r = TaskFiles::CopyDocument(picture, docs);
-    EXPECT_EQ(r.status, TaskFiles::CopyResult::KeptExisting);
-    EXPECT_EQ(r.path, temp_ + "/db/Docs/pump.bmp");
-    EXPECT_EQ(Read(r.path), "BM old copy");
-    ASSERT_EQ(dialogs.Messages().size(), 1);
-    EXPECT_TRUE(dialogs.Messages().first().contains("pump.bmp"));
-
-    dialogs.AnswerMsgBox(vb::vbYes);
-    r = TaskFiles::CopyDocument(picture, docs);
-    EXPECT_EQ(r.status, TaskFiles::CopyResult::Copied);
-    EXPECT_EQ(Read(r.path), "BM new picture");
-
-    // Copying the copy onto itself changes nothing and asks nothing.
-    dialogs.Reset();
-    r = TaskFiles::CopyDocument(temp_ + "/db/Docs/pump.bmp", docs);
-    EXPECT_EQ(r.status, TaskFiles::CopyResult::Copied);
-    EXPECT_EQ(Read(r.path), "BM new picture");
-    EXPECT_TRUE(dialogs.Messages().isEmpty());
+    // A link under the name is passed by, never written through.
+    const QString target = Write("elsewhere/valve.bmp", "BM kept");
+    ASSERT_TRUE(QFile::link(target, docs + "valve.bmp"));
+    const TaskFiles::CopyResult r = TaskFiles::CopyDocument(Write("pics/valve.bmp", "BM valve"), docs);
+    EXPECT_EQ(r.path, docs + "valve (2).bmp");
+    EXPECT_EQ(Read(target), "BM kept");
 }
 
 TEST_F(TaskFilesTest, FailedDocumentCopiesSaySoAndLeaveNoFile) {

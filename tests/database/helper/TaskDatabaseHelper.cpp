@@ -7,6 +7,10 @@
 //   overwrite <db> <id>
 //                    writes a one-task database over the file without any
 //                    lock, as another program would
+//   dated <db> <id> <yyyy-MM-dd>
+//                    creates a database with one task starting that day at
+//                    15:04:05, in the date forms of the locale the environment
+//                    names (LC_ALL, LC_TIME, LANG); prints the date form
 #include <QCoreApplication>
 #include <QFile>
 #include <cstdio>
@@ -15,6 +19,7 @@
 
 #include "database/TaskColumns.h"
 #include "database/TaskDatabase.h"
+#include "platform/DateText.h"
 #include "platform/GridFile.h"
 
 namespace {
@@ -37,6 +42,19 @@ int main(int argc, char** argv) {
         QString error;
         if (!GridFile::Save(grid, path, &error)) return Say("failed: " + error), 1;
         Say(QStringLiteral("written"));
+        return 0;
+    }
+    if (command == QLatin1String("dated") && args.size() > 4) {
+        TaskDatabase db;
+        if (!db.Create(path)) return Say(QStringLiteral("refused")), 1;
+        Grid& g = db.Tasks();
+        g.SetRows(2);
+        g.SetText(1, Col::TaskId, args[3]);
+        const QDateTime start(QDate::fromString(args[4], Qt::ISODate), QTime(15, 4, 5));
+        g.SetText(1, Col::ScheduledStart, DateText::FormatGeneral(start));
+        g.SetText(1, Col::StartTime, DateText::FormatTime(start.time()));
+        if (!db.Save()) return Say(QStringLiteral("refused")), 1;
+        Say(DateText::DateFormat());
         return 0;
     }
     TaskDatabase db;
