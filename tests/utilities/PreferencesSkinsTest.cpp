@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QUrl>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "alerts/Form10.h"
@@ -332,20 +333,15 @@ TEST_F(UtilitiesTest, HelpOpensAtItsSectionThroughXdgOpenWithoutAKnownDesktop) {
                                    " %u\nMimeType=text/html;\n")
                                       .toUtf8()));
     // No desktop xdg-open knows, on a display: its generic mode.
-    struct Env {
-        QByteArray name, old;
-        bool had;
-    };
-    std::vector<Env> saved;
-    auto set = [&](const char* name, const QByteArray& value) {
-        saved.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
-        if (value.isNull()) qunsetenv(name);
-        else qputenv(name, value);
-    };
-    set("DISPLAY", ":0");
-    for (const char* desktop : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
-                                "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG", "DESKTOP", "BROWSER", "WAYLAND_DISPLAY"})
-        set(desktop, QByteArray());
+    const char* const names[] = {"DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+                                 "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
+                                 "DESKTOP", "BROWSER", "WAYLAND_DISPLAY"};
+    std::vector<std::optional<QByteArray>> saved;
+    for (const char* name : names) {
+        saved.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        qunsetenv(name);
+    }
+    qputenv("DISPLAY", ":0");
     TestEnv::Shell().openForReal = true;
 
     Start();
@@ -375,9 +371,9 @@ TEST_F(UtilitiesTest, HelpOpensAtItsSectionThroughXdgOpenWithoutAKnownDesktop) {
     }
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
 
-    for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
-        if (it->had) qputenv(it->name.constData(), it->old);
-        else qunsetenv(it->name.constData());
+    for (size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i]) qputenv(names[i], *saved[i]);
+        else qunsetenv(names[i]);
     }
     QFile::remove(config + "/mimeapps.list");
     QFile::remove(apps + "/quillon-test-browser.desktop");

@@ -1,7 +1,7 @@
 // Every window under every shipped skin, as painted: the arrows of date,
-// time and combo boxes and of scroll bars, and the marks of check boxes and
-// option buttons, stand out from what they are drawn on; and a change of
-// skin leaves nothing of the skin before.
+// time and combo boxes and the marks of check boxes and option buttons
+// stand out from what they are drawn on; and a change of skin leaves
+// nothing of the skin before.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QPainter>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabWidget>
@@ -147,22 +146,6 @@ QList<Mark> Marks(QWidget* w) {
                           style->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator,
                                                 &opt, w)};
         }
-    } else if (auto* bar = qobject_cast<QScrollBar*>(w)) {
-        QStyleOptionSlider opt;
-        opt.initFrom(w);
-        opt.orientation = bar->orientation();
-        opt.minimum = bar->minimum();
-        opt.maximum = bar->maximum();
-        opt.sliderPosition = opt.sliderValue = bar->value();
-        opt.singleStep = bar->singleStep();
-        opt.pageStep = bar->pageStep();
-        opt.upsideDown = bar->invertedAppearance();
-        opt.subControls = QStyle::SC_All;
-        const QImage image = Grab(w);
-        marks << Mark{"scroll arrow back", image,
-                      style->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSubLine, w)}
-              << Mark{"scroll arrow on", image,
-                      style->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarAddLine, w)};
     }
     return marks;
 }
@@ -174,7 +157,7 @@ QList<QWidget*> Controls(QWidget* window) {
         for (QWidget* w : window->findChildren<QWidget*>())
             if (w->isVisibleTo(window) && w->isEnabled() && !seen.contains(w) &&
                 (qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
-                 qobject_cast<QRadioButton*>(w) || qobject_cast<QScrollBar*>(w)))
+                 qobject_cast<QRadioButton*>(w)))
                 seen << w;
     };
     collect();
