@@ -1,6 +1,7 @@
 #include "platform/DateText.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -519,8 +520,16 @@ bool Recast(const std::string& text, Order order, std::string& out) {
 QString FormatSettingDate(const QDate& date) { return date.isValid() ? date.toString(Qt::ISODate) : QString(); }
 
 std::optional<QDate> ParseSettingDate(const QString& text) {
-    if (auto date = ParseDate(text)) return date;
     const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    // Locales that write dots between day, month and a trailing year put the
+    // day first (de, ru, pl, ...); none puts the month first. A stored
+    // "09.12.2026" is therefore 9 December under a month-first desktop too.
+    static const QRegularExpression dotted(QStringLiteral("^\\s*\\d{1,2}\\.\\d{1,2}\\.\\d{2,4}\\s*$"));
+    if (dotted.match(text).hasMatch()) {
+        Parsed r;
+        if (ParseFast(p, p + text.size(), DMY, r)) return QDate(r.year, r.month, r.day);
+    }
+    if (auto date = ParseDate(text)) return date;
     const Order current = CurrentOrder();
     for (Order other : {DMY, MDY}) {
         Parsed r;

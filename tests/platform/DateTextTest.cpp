@@ -136,6 +136,7 @@ TEST_F(DateTextTest, ASettingDateIsWrittenInIsoAndOlderFormsStillRead) {
         {"en_US", "12/9/2026", QDate(2026, 12, 9)},    // its own older form
         {"de_DE", "09.12.2026", QDate(2026, 12, 9)},
         {"en_US", "17.04.2027", QDate(2027, 4, 17)},   // no date month first: read day first
+        {"en_US", "09.12.2026", QDate(2026, 12, 9)},   // dots are written day first
         {"de_DE", "4/17/2027", QDate(2027, 4, 17)},
         {"ja_JP", "17.04.2027", QDate(2027, 4, 17)},
     };
