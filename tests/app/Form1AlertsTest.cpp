@@ -19,6 +19,7 @@
 #include "alerts/Form24.h"
 #include "app/Forms.h"
 #include "platform/DateText.h"
+#include "platform/Mailer.h"
 #include "platform/Registry.h"
 #include "platform/Tray.h"
 #include "support/MainWindow.h"
@@ -40,6 +41,8 @@ protected:
         Tray::OverrideAvailable(true);
     }
     void TearDown() override {
+        // An alert mail on its way is let finish before the program ends.
+        MailDelivery::Wait(15000);
         MainWindowTest::TearDown();
         Tray::OverrideAvailable(std::nullopt);
     }
