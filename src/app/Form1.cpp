@@ -273,7 +273,12 @@ void Form1::BuildWindow() {
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
     connect(DatePicker1, &QDateEdit::dateChanged, this, [this] { DatePicker1_DateChange(); });
-    connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
+    // The box also reports an activation when it merely loses the focus (the
+    // window going to the tray, another window activated); only a length the
+    // user changed re-runs the date window, so an alert's filter survives.
+    connect(Combo3, &QComboBox::activated, this, [this] {
+        if (Combo3->currentText() != lastDays_) Combo3_Click();
+    });
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
     connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
     connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
@@ -448,6 +453,7 @@ void Form1::BuildMenus() {
 // ---------------------------------------------------------------- start-up
 
 void Form1::Form_Load() {
+    startedAt_ = alertTimer_.Now();
     Forms::Show<Form25>();                                  // 1. splash
     Skin::ApplyCurrent(this);                               // 2. skin
     csSysTray1->hide();                                     // 3. no tray icon while shown
@@ -692,6 +698,7 @@ bool Form1::FinishNew(const QString& path) {
     }
     SetPickerDate(QDate::currentDate());
     Combo3->setEditText(QStringLiteral("30"));
+    lastDays_ = Combo3->currentText();
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("From"), DateText::FormatSettingDate(DatePicker1->date()));
     Settings::Set(QStringLiteral("Dates"), QStringLiteral("To"), Combo3->currentText());
     File1Path = TasksFolder();

@@ -340,12 +340,14 @@ public:
     bool AlertFound = false;
 private:
     void BuildAlerts();
-    // To the tray; `decideTimer` switches the alert timer by AlertSwitch.
-    void EnterTray(bool decideTimer);
+    // To the tray; `decideTimer` switches the alert timer by AlertSwitch, a
+    // clock it starts counting from `since`.
+    void EnterTray(bool decideTimer, const QDateTime& since);
     // The notifier in the middle of the screen, the window in the tray.
     void PositionNotifier();
     Alerts::AlertTimer alertTimer_;
     bool checking_ = false;
+    QDateTime startedAt_;   // for the alert clock of a start in the tray
     // ---- end of alerts and the tray ----
 public:
     // ---- the schedule chart (Form1_Chart.cpp) ----
