@@ -59,7 +59,16 @@ bool IsOurTemporary(const QByteArray& entry, const QByteArray& prefix) {
 constexpr int kUnlockedAgeSeconds = 2;
 constexpr int kAnyAgeSeconds = 300;
 
-void RemoveStaleTemporariesNow(const QByteArray& folder, const QByteArray& name, size_t& entries) {
+// Any file's temporary: ".<name>.XXXXXX.qtmp".
+bool IsAnyTemporary(const QByteArray& entry) {
+    const qsizetype suffix = qsizetype(sizeof kTempSuffix - 1);
+    const qsizetype dot = entry.size() - suffix - kRandomChars - 1;
+    if (dot < 2 || entry[0] != '.' || entry[dot] != '.') return false;
+    return IsOurTemporary(entry, entry.left(dot + 1));
+}
+
+template <class Matches>
+void RemoveStaleTemporariesNow(const QByteArray& folder, Matches matches, size_t& entries) {
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return;
     DIR* dir = ::fdopendir(dirFd);
@@ -67,12 +76,11 @@ void RemoveStaleTemporariesNow(const QByteArray& folder, const QByteArray& name,
         ::close(dirFd);
         return;
     }
-    const QByteArray prefix = TempPrefix(name);
     const time_t now = ::time(nullptr);
     while (dirent* e = ::readdir(dir)) {
         ++entries;
         const QByteArray entry(e->d_name);
-        if (!IsOurTemporary(entry, prefix)) continue;
+        if (!matches(entry)) continue;
         const int fd = ::openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) continue;
         struct stat st {};
@@ -112,7 +120,8 @@ void RemoveStaleTemporaries(const QByteArray& folder, const QByteArray& name) {
         if (it != large.scannedAt.constEnd() && now - *it < kLargeFolderPauseMs) return;
     }
     size_t entries = 0;
-    RemoveStaleTemporariesNow(folder, name, entries);
+    const QByteArray prefix = TempPrefix(name);
+    RemoveStaleTemporariesNow(folder, [&](const QByteArray& entry) { return IsOurTemporary(entry, prefix); }, entries);
     LargeFolders& large = Large();
     const std::lock_guard<std::mutex> lock(large.mutex);
     if (entries > kLargeFolder) large.scannedAt.insert(folder, now);
@@ -169,6 +178,8 @@ public:
         }
         return true;
     }
+
+    qint64 Seek(qint64 offset, int whence) { return fd_ < 0 ? -1 : qint64(::lseek(fd_, off_t(offset), whence)); }
 
     bool Commit(QString* error) {
         if (::fsync(fd_) != 0 && errno != EINVAL) return Fail(error, errno);
@@ -295,6 +306,48 @@ bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString
     }
     AtomicFile file;
     return file.Open(path, error) && file.Write(data, size, error) && file.Commit(error);
+}
+
+struct SafeFile::Impl {
+    AtomicFile file;
+    bool open = false;
+};
+
+SafeFile::SafeFile() : d(std::make_unique<Impl>()) {}
+SafeFile::~SafeFile() = default;
+
+bool SafeFile::Open(const QString& path, QString* error) {
+    Cancel();
+    if (path.isEmpty() || FolderExists(path)) {
+        SetError(error, QStringLiteral("%1 is not a file name").arg(path));
+        return false;
+    }
+    d->open = d->file.Open(path, error);
+    return d->open;
+}
+
+bool SafeFile::Write(const char* data, qint64 size, QString* error) {
+    if (!d->open) return false;
+    d->open = d->file.Write(data, size, error);
+    return d->open;
+}
+
+qint64 SafeFile::Seek(qint64 offset, int whence) { return d->open ? d->file.Seek(offset, whence) : -1; }
+
+bool SafeFile::Commit(QString* error) {
+    if (!d->open) return false;
+    d->open = false;
+    return d->file.Commit(error);
+}
+
+void SafeFile::Cancel() {
+    d->file.Cancel();
+    d->open = false;
+}
+
+void RemoveStaleTemporaries(const QString& folder) {
+    size_t entries = 0;
+    RemoveStaleTemporariesNow(QFile::encodeName(folder), IsAnyTemporary, entries);
 }
 
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {

@@ -58,6 +58,10 @@ public:
     };
     const std::vector<PrintOffer>& PrintOffers() const { return offers_; }
 
+    // The next `count` message boxes are the real, modal ones (still
+    // recorded): for a test that works while a box is open and closes it.
+    void ShowRealMsgBoxes(int count = 1) { realMsgBoxes_ = count; }
+
     const std::vector<Call>& Calls() const { return calls_; }
     // The prompts of every message box so far.
     QStringList Messages() const;
@@ -76,6 +80,7 @@ public:
     bool PrintDialog(QPrinter& printer, int pageCount, const QString& title) override;
 
 private:
+    int realMsgBoxes_ = 0;
     std::deque<PrintAnswer> print_;
     std::vector<PrintOffer> offers_;
     std::deque<int> choose_;
@@ -98,7 +103,21 @@ public:
                       const QString& workingFolder, Failed failed = {}) override;
     bool failOpen = false;       // OpenDocument answers "nothing could open it"
     QString failLater;           // a started program gives up soon after, saying this
+    // OpenDocument also hands the address to the real xdg-open, as the
+    // desktop services of a desktop session do (the offscreen platform the
+    // tests run on has none).
+    bool openForReal = false;
     std::vector<Call> opened;    // OpenDocument calls
     std::vector<Call> started;   // StartProgram calls
-    void Reset() { opened.clear(); started.clear(); failOpen = false; failLater.clear(); }
+    void Reset() {
+        opened.clear();
+        started.clear();
+        failOpen = false;
+        failLater.clear();
+        openForReal = false;
+    }
 };
+
+// Where a page Quillon opened leads the browser: the address a forwarding
+// page of the help sends it on to, else the address itself.
+QString PageLeadsTo(const QString& pathOrUrl);
