@@ -76,21 +76,27 @@ bool AlertClock::Due(const QDateTime& now, const std::optional<QTime>& at) {
     last_ = now;
     if (!at || !at->isValid() || !now.isValid()) return false;
     const QTime second(at->hour(), at->minute(), at->second());
-    QDate day;
+    QDateTime latest(now.date(), second);   // the last alert second begun by now
+    if (latest > now) latest = latest.addDays(-1);
     if (!last) {
-        const int ms = second.msecsTo(now.time());
-        if (ms < 0 || ms >= 1000) return false;
-        day = now.date();
+        if (latest.msecsTo(now) >= 1000) return false;
     } else {
         if (now <= *last) return false;   // the clock was set back
-        QDateTime latest(now.date(), second);
-        if (latest > now) latest = latest.addDays(-1);
         if (latest <= *last) return false;
-        day = latest.date();
     }
-    if (day == firedOn_) return false;
-    firedOn_ = day;
+    if (fired_.contains(latest)) return false;
+    const QDate keepFrom = latest.date().addDays(-1);
+    fired_.removeIf([&](const QDateTime& t) { return t.date() < keepFrom; });
+    fired_.append(latest);
     return true;
+}
+
+void AlertClock::StartFrom(const QDateTime& since) {
+    // An alert second that had begun but not ended at `since` still counts.
+    if (since.isValid())
+        last_ = since.addMSecs(-1000);
+    else
+        last_.reset();
 }
 
 AlertTimer::AlertTimer() : now_([] { return QDateTime::currentDateTime(); }) {}

@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QTime>
 #include <functional>
@@ -53,18 +54,24 @@ std::optional<QTime> ParseAlertTime(const QString& text);
 QString FormatAlertTime(const QTime& time);
 
 // Decides on each tick whether the check is due: once when the clock passes
-// the alert time, at most once a calendar day. A tick that comes late (a
-// busy or sleeping machine) still fires; time during which the clock was
-// not running is not caught up.
+// the alert time, once a day for each alert time, so a time changed or set
+// again after the day's alert fires when it comes, and never twice for the
+// same time on one day. A tick that comes late (a busy or sleeping machine,
+// a box kept open) still fires; time before the clock was started is not
+// caught up.
 class AlertClock {
 public:
     bool Due(const QDateTime& now, const std::optional<QTime>& at);
     // The timer starts anew: the first tick fires only inside the alert second.
     void Restart() { last_.reset(); }
+    // The timer starts anew, counting from `since`: an alert time passed
+    // after that moment fires at the first tick.
+    void StartFrom(const QDateTime& since);
 
 private:
     std::optional<QDateTime> last_;
-    QDate firedOn_;
+    // The alert times that have fired, by day; only the last two days are kept.
+    QList<QDateTime> fired_;
 };
 
 // The alert timer's tick: reads AlertTime (from the settings file only when
@@ -75,7 +82,8 @@ public:
     AlertTimer();
     void SetClock(Clock clock);
     QDateTime Now() const;
-    void Start() { clock_.Restart(); }
+    // The clock counts from `since` (an invalid one: from now).
+    void Start(const QDateTime& since = QDateTime()) { clock_.StartFrom(since.isValid() ? since : now_()); }
     bool Tick();
 
 private:

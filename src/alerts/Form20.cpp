@@ -32,6 +32,9 @@ Form20::Form20() {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setWindowTitle(QStringLiteral("Quillon Alert"));
     setFixedSize(165, 62);
+    // The notifier is never the active window (it pops up over whatever the
+    // user is doing), and Qt shows tool tips only in the active one.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     setAutoFillBackground(true);
     // Every move stores the place, with or without a button down.
     setMouseTracking(true);

@@ -69,6 +69,10 @@ MainMail::MainMail() {
     Command2 = new QPushButton(QStringLiteral("&Save Settings"), send);
     Label5 = new QLabel(send);
     Label5->setObjectName(QStringLiteral("Label5"));
+    lblReason = new QLabel(send);
+    lblReason->setObjectName(QStringLiteral("lblReason"));
+    lblReason->setWordWrap(true);
+    lblReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* grid = new QGridLayout(send);
     int row = 0;
@@ -96,7 +100,8 @@ MainMail::MainMail() {
     actions->addWidget(btnSend);
     actions->addWidget(btnExit);
     grid->addLayout(actions, row++, 0, 1, 4);
-    grid->addWidget(Label5, row++, 0, 1, 4);
+    grid->addWidget(Label5, row, 0, Qt::AlignTop);
+    grid->addWidget(lblReason, row++, 1, 1, 3, Qt::AlignTop);
     SSTab1->addTab(send, QStringLiteral("Send Mail"));
 
     // Page "Setup".
@@ -202,6 +207,7 @@ void MainMail::btnSend_Click() {
         return;
     }
     sending_ = true;
+    lblReason->clear();
     btnSend->setEnabled(false);
     mnumail->setEnabled(false);
     setCursor(Qt::WaitCursor);
@@ -214,7 +220,8 @@ void MainMail::Finish(int result, const QString& reason) {
     unsetCursor();
     Label5->setText(QStringLiteral("Success: ") + (result >= 0 ? QStringLiteral(" ") : QString()) +
                     QString::number(result) + QStringLiteral("\r\n"));
-    // Why it was not sent, for the user who points at the result.
+    // Why it was not sent, beside the result (and when pointing at it).
+    lblReason->setText(result == 0 && !reason.isEmpty() ? QStringLiteral("Not sent: ") + reason : QString());
     Label5->setToolTip(reason);
     emit SendFinished(result);
 }

@@ -56,6 +56,7 @@ public:
     QCheckBox* Check2 = nullptr;
     QPushButton* Command2 = nullptr;
     QLabel* Label5 = nullptr;
+    QLabel* lblReason = nullptr;        // beside the result: why the last message was not sent
     QLineEdit* txtserver = nullptr;
     QLineEdit* txtport = nullptr;
     QLineEdit* txtuser = nullptr;

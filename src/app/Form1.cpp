@@ -273,7 +273,12 @@ void Form1::BuildWindow() {
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
     connect(DatePicker1, &QDateEdit::dateChanged, this, [this] { DatePicker1_DateChange(); });
-    connect(Combo3, &QComboBox::activated, this, [this] { Combo3_Click(); });
+    // The box also reports an activation when it merely loses the focus (the
+    // window going to the tray, another window activated); only a length the
+    // user changed re-runs the date window, so an alert's filter survives.
+    connect(Combo3, &QComboBox::activated, this, [this] {
+        if (Combo3->currentText() != lastDays_) Combo3_Click();
+    });
     connect(Check1, &QCheckBox::clicked, this, [this] { Check1_Click(); });
     connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
     connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
@@ -451,6 +456,7 @@ void Form1::Form_Load() {
     // Start-up writes settings through several steps (the counter, the
     // spreadsheet path): any of them failing is said once the window is up.
     const int failedWrites = RegistryStore::WriteFailures();
+    startedAt_ = alertTimer_.Now();
     Forms::Show<Form25>();                                  // 1. splash
     Skin::ApplyCurrent(this);                               // 2. skin
     csSysTray1->hide();                                     // 3. no tray icon while shown
@@ -513,6 +519,7 @@ void Form1::Form_Load() {
     // The window is up before the start-up options, so that starting in the
     // tray can hide it again.
     show();
+    TellDatabaseNotices();
     if (!startProblem.isEmpty()) {
         Forms::Unload<Form25>();
         MsgBox(startProblem, vb::vbExclamation, kTitle);
@@ -700,6 +707,7 @@ bool Form1::FinishNew(const QString& path) {
         MsgBox(Settings::NotSaved(QStringLiteral("The default database")), vb::vbExclamation, kTitle);
     SetPickerDate(QDate::currentDate());
     Combo3->setEditText(QStringLiteral("30"));
+    lastDays_ = Combo3->currentText();
     StoreDateWindow();
     File1Path = TasksFolder();
     File2Path = MaterialsFolder();
@@ -719,6 +727,7 @@ bool Form1::Opendata(const QString& path) {
     // The grid is replaced only by a file that read completely; otherwise the
     // open database stays open and nothing is written anywhere.
     const TaskDatabase::Result opened = Database.Open(path);
+    TellDatabaseNotices();
     if (!opened) {
         MsgBox(QStringLiteral("The database \"%1\" could not be opened: %2").arg(path, opened.reason), vb::vbCritical,
                kTitle);

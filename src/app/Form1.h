@@ -321,6 +321,11 @@ public:
     // After a restore wrote `files`: the open database is read again when
     // it was among them, so the next save cannot bring back the old grid.
     void ReloadAfterRestore(const QStringList& files);
+    // The database this copy holds open (the lock), for the archive windows.
+    QStringList HeldDatabases() const;
+    // Tells what opening the database found and put right in its folder (a
+    // restore that was interrupted, finished or undone).
+    void TellDatabaseNotices();
 
     // ---- alerts and the tray ----
     void Timer1_Timer();
@@ -335,12 +340,14 @@ public:
     bool AlertFound = false;
 private:
     void BuildAlerts();
-    // To the tray; `decideTimer` switches the alert timer by AlertSwitch.
-    void EnterTray(bool decideTimer);
+    // To the tray; `decideTimer` switches the alert timer by AlertSwitch, a
+    // clock it starts counting from `since`.
+    void EnterTray(bool decideTimer, const QDateTime& since);
     // The notifier in the middle of the screen, the window in the tray.
     void PositionNotifier();
     Alerts::AlertTimer alertTimer_;
     bool checking_ = false;
+    QDateTime startedAt_;   // for the alert clock of a start in the tray
     // ---- end of alerts and the tray ----
 public:
     // ---- the schedule chart (Form1_Chart.cpp) ----

@@ -53,20 +53,25 @@ void Form1::SetAlertClock(std::function<QDateTime()> now) { alertTimer_.SetClock
 
 // ---------------------------------------------------------------- the tray
 
-void Form1::EnterTray(bool decideTimer) {
-    csSysTray1->SendToTray(this);
-    if (!decideTimer) return;
-    if (!Alerts::SwitchOn(SkinLabel1->text())) {
-        Timer1->stop();
-    } else if (!Timer1->isActive()) {
-        alertTimer_.Start();
-        Timer1->start();
+void Form1::EnterTray(bool decideTimer, const QDateTime& since) {
+    // The clock is set before the window goes: where there is no tray, the
+    // user is told so in a box, and the alert time must not pass unseen
+    // while it is open.
+    if (decideTimer) {
+        if (!Alerts::SwitchOn(SkinLabel1->text())) {
+            Timer1->stop();
+        } else if (!Timer1->isActive()) {
+            alertTimer_.Start(since);
+            Timer1->start();
+        }
     }
+    csSysTray1->SendToTray(this);
 }
 
-void Form1::SetTray() { EnterTray(true); }
+// At start-up the clock counts from the start, whatever box came first.
+void Form1::SetTray() { EnterTray(true, startedAt_); }
 
-void Form1::mnutray_Click() { EnterTray(true); }
+void Form1::mnutray_Click() { EnterTray(true, alertTimer_.Now()); }
 
 void Form1::mnurestore_Click() {
     csSysTray1->RestoreFromTray(this);
@@ -92,9 +97,10 @@ void Form1::TrayAnimation(bool on) {
 // ---------------------------------------------------------------- the check
 
 void Form1::Timer1_Timer() {
-    // A tick during a running check or another long pass is left for a later
-    // one: the clock fires when it sees the alert time passed.
-    if (checking_ || Busy()) return;
+    // A tick during a running check, another long pass or a box the user
+    // has to answer is left for a later one: the clock fires when it sees
+    // the alert time passed.
+    if (checking_ || Busy() || QApplication::activeModalWidget()) return;
     if (alertTimer_.Tick()) GetAlert();
 }
 
@@ -144,7 +150,7 @@ void Form1::PositionNotifier() {
         !reg.SetValue(QStringLiteral("Top"), QString::number(screen.y() + screen.height() / 2)) ||
         !reg.SetValue(QStringLiteral("Left"), QString::number(screen.x() + screen.width() / 2)))
         MsgBox(Settings::NotSaved(QStringLiteral("The notifier's position")), vb::vbExclamation);
-    EnterTray(false);
+    EnterTray(false, QDateTime());
     ShowNotifier(this);
 }
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "app/Form1.h"
+#include "app/Form25.h"
 #include "app/Forms.h"
 #include "platform/Dialogs.h"
 #include "utilities/BackupWindows.h"
@@ -29,6 +30,7 @@ void Form1::mnubackup_Click() {
     if (!fresh) return;
     Forms::Centre(w);
     w->DatabaseLocation = [this] { return Form23::Location{DatabaseFolder(), DatabaseName()}; };
+    w->HeldDatabases = [this] { return HeldDatabases(); };
 }
 
 void Form1::mnures_Click() {
@@ -37,6 +39,7 @@ void Form1::mnures_Click() {
     if (!fresh) return;
     Forms::Centre(w);
     w->StartFolder = [this] { return DatabaseFolder(); };
+    w->HeldDatabases = [this] { return HeldDatabases(); };
     w->BeforeRestore = [this](const QStringList& files) { return ConfirmRestoreOver(files); };
     connect(w, &frmZip::Restored, this, &Form1::ReloadAfterRestore);
     connect(w, &frmZip::SetPathRequested, this, [] {
@@ -48,6 +51,17 @@ void Form1::mnures_Click() {
             if (frmZip* restore = Forms::Loaded<frmZip>()) restore->Text2->setText(folder);
         });
     });
+}
+
+QStringList Form1::HeldDatabases() const {
+    return Database.HoldsLock(DatabaseFile()) ? QStringList{DatabaseFile()} : QStringList();
+}
+
+void Form1::TellDatabaseNotices() {
+    const QStringList notices = Database.TakeNotices();
+    if (notices.isEmpty()) return;
+    Forms::Unload<Form25>();   // the splash would cover the message at start-up
+    MsgBox(notices.join(QStringLiteral("\n\n")), vb::vbInformation, QStringLiteral("Quillon"));
 }
 
 bool Form1::ConfirmRestoreOver(const QStringList& files) {

@@ -49,7 +49,7 @@ void Form1::mnuskin_Click() {
     // A skin that could not be kept still dresses this window; the next
     // windows keep the previous one.
     if (!Skin::MakeCurrent(path, &error)) MsgBox(error, vb::vbExclamation, kTitle);
-    setStyleSheet(sheet);
+    Skin::Apply(this, sheet);
 }
 
 void Form1::mnuupdate_Click() {

@@ -4,15 +4,38 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSet>
 #include <QSysInfo>
+#include <QThread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "database/DatabaseLocation.h"
 #include "database/TaskColumns.h"
 #include "database/TaskDates.h"
 #include "platform/FileOps.h"
 #include "platform/GridFile.h"
+#include "platform/StagedRestore.h"
 
 namespace {
+
+// A lock file that names no holder (its maker was killed between making it
+// and writing its process into it) is never taken for stale by QLockFile.
+// QLockFile holds a native lock on the file while it is alive: when nobody
+// holds that, nobody holds the database.
+bool Abandoned(const QString& lockFile) {
+    for (int look = 0; look < 2; ++look) {
+        if (look) QThread::msleep(20);   // its maker may be between the two steps
+        const int fd = ::open(QFile::encodeName(lockFile).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return false;
+        const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        if (!free) return false;
+    }
+    return true;
+}
 
 QByteArray HashOf(QByteArrayView bytes) {
     // Detects a change, not an attack, and is compared only within this
@@ -91,19 +114,44 @@ QString TaskDatabase::LockHolder(const QString& path) {
         .arg(host.isEmpty() ? QStringLiteral("unknown") : host);
 }
 
+bool TaskDatabase::HoldsLock(const QString& path) const {
+    // Under any of the file's names.
+    return lock_ && (Absolute(path) == lockedPath_ || (fileLock_ && fileLock_->Same(path)));
+}
+
 TaskDatabase::Result TaskDatabase::Lock(const QString& path, Locks& locks) const {
     locks = {};
-    // The open database's own locks serve a reopening of the same file,
-    // under any of its names.
-    if (lock_ && (Absolute(path) == lockedPath_ || (fileLock_ && fileLock_->Same(path)))) return Result::Ok();
+    // The open database's own locks serve a reopening of the same file.
+    if (HoldsLock(path)) return Result::Ok();
+    return TakeLock(path, locks);
+}
+
+std::shared_ptr<void> TaskDatabase::LockDatabases(const QStringList& files, const QStringList& held, QString* why) {
+    QSet<QString> ours;
+    for (const QString& f : held) ours.insert(Absolute(f));
+    auto locks = std::make_shared<std::vector<Locks>>();
+    for (const QString& file : files) {
+        if (!file.endsWith(QLatin1String(".vkt"), Qt::CaseInsensitive) || ours.contains(Absolute(file))) continue;
+        Locks lock;
+        const Result taken = TakeLock(file, lock);
+        if (!taken) {
+            if (why) *why = QStringLiteral("The database \"%1\" cannot be replaced: %2").arg(file, taken.reason);
+            return nullptr;
+        }
+        if (lock.name) locks->push_back(std::move(lock));
+    }
+    return locks;
+}
+
+TaskDatabase::Result TaskDatabase::TakeLock(const QString& path, Locks& locks) {
+    locks = {};
     auto candidate = std::make_unique<QLockFile>(LockFilePath(path));
     // Never stale by age: a copy may keep a database open for weeks. A lock
     // whose process is gone (same machine) is recognised and taken over.
     candidate->setStaleLockTime(0);
-    if (candidate->tryLock(0)) {
-        // The lock file is found by name; another copy may hold the same
-        // file under another name (a hard link), which only the file's own
-        // lock shows.
+    // The lock file is found by name; another copy may hold the same file
+    // under another name (a hard link), which only the file's own lock shows.
+    const auto take = [&]() -> Result {
         auto file = std::make_unique<FileLock>(path);
         if (file->Busy())
             return Result::InUse(QStringLiteral("it is in use by another copy of Quillon, which opened the same file "
@@ -111,7 +159,16 @@ TaskDatabase::Result TaskDatabase::Lock(const QString& path, Locks& locks) const
         locks.name = std::move(candidate);
         locks.file = std::move(file);
         return Result::Ok();
-    }
+    };
+    if (candidate->tryLock(0)) return take();
+    const bool namesNoHolder = [&] {
+        qint64 pid = 0;
+        QString host, app;
+        return !candidate->getLockInfo(&pid, &host, &app);
+    }();
+    if (candidate->error() == QLockFile::LockFailedError && namesNoHolder && Abandoned(LockFilePath(path)) &&
+        candidate->removeStaleLockFile() && candidate->tryLock(0))
+        return take();
     switch (candidate->error()) {
     case QLockFile::LockFailedError: {
         const QString holder = LockHolder(path);
@@ -196,6 +253,14 @@ TaskDatabase::Result TaskDatabase::Open(const QString& named) {
     const QString path = FileOps::Resolve(named);
     Locks lock;
     if (Result locked = Lock(path, lock); !locked) return locked;
+    // A restore interrupted in the folder is finished before the file is
+    // read: the database and its lists then come from one backup. The
+    // database being opened is held here already; so is the open one.
+    QStringList held{path};
+    if (lock_) held << lockedPath_;
+    notices_ = StagedRestore::Sweep(QFileInfo(path).absolutePath(), [&held](const QStringList& files, QString* why) {
+        return LockDatabases(files, held, why);
+    });
     Grid loaded;
     QString error;
     std::string bytes;

@@ -15,10 +15,16 @@
 // A path given to Open or Create is resolved once (every link on the way),
 // and the database lives under its real name from then on; its folder is
 // guarded, so nothing Quillon derives from it (the list file, the companion
-// folder and its lists, Docs, Photos) is read or written through a link. Every save first checks that the file on disk is still the one
+// folder and its lists, Docs, Photos) is read or written through a link.
+//
+// Every save first checks that the file on disk is still the one
 // this object read or wrote last (size, modification time and a hash of its
 // bytes); when another program changed it, the save is refused and the file
 // keeps the other program's content.
+//
+// Opening a database first finishes (or undoes) a restore that was
+// interrupted in its folder and removes our leftovers there; what was done
+// is kept for the caller to tell (TakeNotices).
 
 #include <QByteArray>
 #include <QDateTime>
@@ -26,6 +32,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "platform/FileOps.h"
 #include "platform/FolderLock.h"
@@ -98,6 +105,11 @@ public:
     Result Save();
     // Releases the lock; the database is no longer open (the grid stays).
     void Close();
+    // What the last Open found and put right in the database's folder (an
+    // interrupted restore finished or undone), for the user; emptied here.
+    QStringList TakeNotices() { return std::exchange(notices_, {}); }
+    // This object holds the lock of the database at `path`.
+    bool HoldsLock(const QString& path) const;
 
     // A save failed since the grid was last written or read: the grid holds
     // changes its file does not have. A save that succeeds, an open and a
@@ -111,6 +123,12 @@ public:
     // Who holds the lock on a database file, in words ("" when nobody does).
     static QString LockHolder(const QString& path);
     static QString LockFilePath(const QString& path);
+    // For work on the files of a folder (a restore): takes the lock of every
+    // task database (".vkt") among `files`, except those named in `held`
+    // (the ones this copy holds already), as opening would. Null, with `why`
+    // naming the database and its holder, when another copy holds one; the
+    // locks last as long as the returned object.
+    static std::shared_ptr<void> LockDatabases(const QStringList& files, const QStringList& held, QString* why);
 
 private:
     struct Fingerprint {
@@ -127,6 +145,7 @@ private:
     // The file as it is now on disk, holding `bytes` (those read or written).
     static Fingerprint Take(const QString& path, QByteArrayView bytes);
     Result Lock(const QString& path, Locks& locks) const;
+    static Result TakeLock(const QString& path, Locks& locks);
     void Adopt(const QString& path, Locks locks, Fingerprint print);
     void SetUnsaved(bool unsaved);
 
@@ -146,4 +165,5 @@ private:
     std::function<void()> locationChanged_;
     bool unsaved_ = false;
     std::function<void(bool)> unsavedChanged_;
+    QStringList notices_;
 };

@@ -60,7 +60,16 @@ bool IsOurTemporary(const QByteArray& entry, const QByteArray& prefix) {
 constexpr int kUnlockedAgeSeconds = 2;
 constexpr int kAnyAgeSeconds = 300;
 
-void RemoveStaleTemporariesNow(const QByteArray& folder, const QByteArray& name, size_t& entries) {
+// Any file's temporary: ".<name>.XXXXXX.qtmp".
+bool IsAnyTemporary(const QByteArray& entry) {
+    const qsizetype suffix = qsizetype(sizeof kTempSuffix - 1);
+    const qsizetype dot = entry.size() - suffix - kRandomChars - 1;
+    if (dot < 2 || entry[0] != '.' || entry[dot] != '.') return false;
+    return IsOurTemporary(entry, entry.left(dot + 1));
+}
+
+template <class Matches>
+void RemoveStaleTemporariesNow(const QByteArray& folder, Matches matches, size_t& entries) {
     const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return;
     DIR* dir = ::fdopendir(dirFd);
@@ -68,12 +77,11 @@ void RemoveStaleTemporariesNow(const QByteArray& folder, const QByteArray& name,
         ::close(dirFd);
         return;
     }
-    const QByteArray prefix = TempPrefix(name);
     const time_t now = ::time(nullptr);
     while (dirent* e = ::readdir(dir)) {
         ++entries;
         const QByteArray entry(e->d_name);
-        if (!IsOurTemporary(entry, prefix)) continue;
+        if (!matches(entry)) continue;
         const int fd = ::openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0) continue;
         struct stat st {};
@@ -113,7 +121,8 @@ void RemoveStaleTemporaries(const QByteArray& folder, const QByteArray& name) {
         if (it != large.scannedAt.constEnd() && now - *it < kLargeFolderPauseMs) return;
     }
     size_t entries = 0;
-    RemoveStaleTemporariesNow(folder, name, entries);
+    const QByteArray prefix = TempPrefix(name);
+    RemoveStaleTemporariesNow(folder, [&](const QByteArray& entry) { return IsOurTemporary(entry, prefix); }, entries);
     LargeFolders& large = Large();
     const std::lock_guard<std::mutex> lock(large.mutex);
     if (entries > kLargeFolder) large.scannedAt.insert(folder, now);
@@ -131,9 +140,13 @@ public:
     // `mode`: the permissions the file ends with; -1 keeps those of the file
     // it replaces (or gives a new one the usual 0666 less the umask).
     bool Open(const QString& path, QString* error, int mode = -1) {
+        if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
+            SetError(error, link);
+            return false;
+        }
         QString target = path;
         // Outside a guarded folder a link is kept: the file it points to is
-        // the one replaced. (Inside one, the caller has refused the link.)
+        // the one replaced.
         const QFileInfo info(path);
         if (info.isSymLink() && info.exists()) target = info.canonicalFilePath();
         const QFileInfo t(target);
@@ -181,6 +194,8 @@ public:
         }
         return true;
     }
+
+    qint64 Seek(qint64 offset, int whence) { return fd_ < 0 ? -1 : qint64(::lseek(fd_, off_t(offset), whence)); }
 
     bool Commit(QString* error) {
         if (::fsync(fd_) != 0 && errno != EINVAL) return Fail(error, errno);
@@ -381,11 +396,11 @@ bool RemoveFolder(const QString& path) {
 }
 
 bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* error) {
-    for (const QString& path : {src, dst})
-        if (const QString link = LinkProblem(path); !link.isEmpty()) {
-            SetError(error, link);
-            return false;
-        }
+    // The copy's own place is checked as every write's is; its source here.
+    if (const QString link = LinkProblem(src); !link.isEmpty()) {
+        SetError(error, link);
+        return false;
+    }
     if (!FileExists(src)) {
         SetError(error, QStringLiteral("%1 does not exist").arg(src));
         return false;
@@ -432,13 +447,51 @@ bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString
         SetError(error, QStringLiteral("%1 is not a file name").arg(path));
         return false;
     }
-    if (const QString link = LinkProblem(path); !link.isEmpty()) {
-        SetError(error, link);
-        return false;
-    }
     AtomicFile file;
     return file.Open(path, error, access == Access::OwnerOnly ? 0600 : -1) && file.Write(data, size, error) &&
            file.Commit(error);
+}
+
+struct SafeFile::Impl {
+    AtomicFile file;
+    bool open = false;
+};
+
+SafeFile::SafeFile() : d(std::make_unique<Impl>()) {}
+SafeFile::~SafeFile() = default;
+
+bool SafeFile::Open(const QString& path, QString* error) {
+    Cancel();
+    if (path.isEmpty() || FolderExists(path)) {
+        SetError(error, QStringLiteral("%1 is not a file name").arg(path));
+        return false;
+    }
+    d->open = d->file.Open(path, error);
+    return d->open;
+}
+
+bool SafeFile::Write(const char* data, qint64 size, QString* error) {
+    if (!d->open) return false;
+    d->open = d->file.Write(data, size, error);
+    return d->open;
+}
+
+qint64 SafeFile::Seek(qint64 offset, int whence) { return d->open ? d->file.Seek(offset, whence) : -1; }
+
+bool SafeFile::Commit(QString* error) {
+    if (!d->open) return false;
+    d->open = false;
+    return d->file.Commit(error);
+}
+
+void SafeFile::Cancel() {
+    d->file.Cancel();
+    d->open = false;
+}
+
+void RemoveStaleTemporaries(const QString& folder) {
+    size_t entries = 0;
+    RemoveStaleTemporariesNow(QFile::encodeName(folder), IsAnyTemporary, entries);
 }
 
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 namespace FileOps {
 // Who may read a file that is written: everyone the folder lets in (a file
@@ -29,6 +30,29 @@ bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* erro
                      Access access = Access::Shared);
 bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error = nullptr,
                      Access access = Access::Shared);
+// A file written in pieces (an archive as it is packed), by the same route:
+// the locked temporary beside the target is synced and renamed over it
+// only by Commit. Destroyed or cancelled before that, it leaves the target
+// as it was and no temporary behind. After a failed Write the file is
+// cancelled.
+class SafeFile {
+public:
+    SafeFile();
+    ~SafeFile();
+    SafeFile(const SafeFile&) = delete;
+    SafeFile& operator=(const SafeFile&) = delete;
+    bool Open(const QString& path, QString* error = nullptr);
+    bool Write(const char* data, qint64 size, QString* error = nullptr);
+    qint64 Seek(qint64 offset, int whence);   // as lseek; -1 on failure
+    bool Commit(QString* error = nullptr);
+    void Cancel();
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+// Removes from `folder` the temporaries of every file that writers killed
+// mid-write left there (a write removes only those of its own file).
+void RemoveStaleTemporaries(const QString& folder);
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
 // The reason for a failed system call, for a message to the user.
 QString ErrorText(int errnoValue);

@@ -25,6 +25,12 @@ const QList<int>& Contexts();
 QString HelpFile();
 // The address that opens the page at a context (0: the top of the page).
 QString HelpUrl(int context);
+// A small page of our own (in the per-user data folder) that forwards to
+// HelpUrl(context): opened by its path, it reaches the section also where
+// the desktop's opener drops the "#" part of a file address (xdg-open does
+// where it knows no desktop). Empty, with the reason, when it cannot be
+// written.
+QString SectionPage(int context, QString* error = nullptr);
 // Opens the page (at the context, when one is given). A page that is
 // missing or cannot be opened is said in a message; false then.
 bool Show(int context = 0);

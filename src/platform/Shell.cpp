@@ -22,11 +22,14 @@ Shell& Shell::Get() {
 
 void Shell::Install(std::unique_ptr<Shell> shell) { g_shell = std::move(shell); }
 
+QUrl DesktopShell::UrlFor(const QString& pathOrUrl) {
+    return QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath())
+                                        : QUrl::fromUserInput(pathOrUrl);
+}
+
 bool DesktopShell::OpenDocument(const QString& pathOrUrl) {
     if (pathOrUrl.isEmpty()) return false;
-    const QUrl url = QFileInfo::exists(pathOrUrl) ? QUrl::fromLocalFile(QFileInfo(pathOrUrl).absoluteFilePath())
-                                                  : QUrl::fromUserInput(pathOrUrl);
-    return QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(UrlFor(pathOrUrl));
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -27,6 +28,9 @@ public:
 
 class DesktopShell : public Shell {
 public:
+    // The address OpenDocument hands the desktop: an existing file as a
+    // file address, anything else as the user would type it.
+    static QUrl UrlFor(const QString& pathOrUrl);
     bool OpenDocument(const QString& pathOrUrl) override;
     bool StartProgram(const QString& program, const QStringList& args,
                       const QString& workingFolder, Failed failed = {}) override;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QWidget>
 
 #include "platform/FileOps.h"
@@ -35,8 +36,20 @@ bool ApplyCurrent(QWidget* window) {
     if (!QFileInfo(CurrentSkinPath()).isFile()) return false;
     QString sheet;
     if (!Load(CurrentSkinPath(), &sheet, nullptr)) return false;
-    window->setStyleSheet(sheet);
+    Apply(window, sheet);
     return true;
+}
+
+void Apply(QWidget* window, const QString& styleSheet) {
+    if (!window->styleSheet().isEmpty()) {
+        window->setStyleSheet(QString());
+        // Qt hands a style sheet's font straight to the inner parts of a
+        // box, and nothing takes it back when the sheet goes; only fonts the
+        // windows chose themselves are kept.
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (!w->testAttribute(Qt::WA_SetFont)) w->setFont(QFont());
+    }
+    window->setStyleSheet(styleSheet);
 }
 
 bool MakeCurrent(const QString& path, QString* error) {

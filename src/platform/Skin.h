@@ -15,6 +15,10 @@ QString CurrentSkinPath();
 QString ShippedSkinsFolder();
 // Loads the current skin and applies it to the window; false when none.
 bool ApplyCurrent(QWidget* window);
+// Dresses the window in a skin's style sheet, first undoing what the skin it
+// wore before set (a bold font stays with the inner fields of date, time and
+// combo boxes otherwise).
+void Apply(QWidget* window, const QString& styleSheet);
 // Reads a skin file's style sheet; false with the reason when it cannot be
 // read or is not text.
 bool Load(const QString& path, QString* styleSheet, QString* error);

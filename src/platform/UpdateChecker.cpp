@@ -91,14 +91,15 @@ void UpdateChecker::Finished() {
         emit UpdateResult(QStringLiteral("Not an update list"), 6);
         return;
     }
-    const QString current = QStringLiteral("%1.%2.%3").arg(MajorVersion).arg(MinorVersion).arg(RevisionNumber);
+    // The numbers compared are the update list's own; the About box states
+    // the version the user knows, so no message sets another beside it.
     if (!list->IsNewerThan(MajorVersion, MinorVersion, RevisionNumber)) {
-        MsgBox(QStringLiteral("%1 %2 is the newest version.").arg(ProductName, current), vb::vbInformation);
+        MsgBox(QStringLiteral("You have the newest version of %1.").arg(ProductName), vb::vbInformation);
         emit UpdateResult(QStringLiteral("Up to date"), 3);
         return;
     }
-    const int answer = MsgBox(QStringLiteral("%1 %2 is available (this is %3).\nOpen its download page?")
-                                  .arg(ProductName, list->VersionText(), current),
+    const int answer = MsgBox(QStringLiteral("%1 %2 is available.\nOpen its download page?")
+                                  .arg(ProductName, list->VersionText()),
                               vb::vbYesNo | vb::vbQuestion);
     if (answer != vb::vbYes) {
         emit UpdateResult(QStringLiteral("Declined"), 5);

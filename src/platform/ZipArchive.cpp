@@ -4,12 +4,15 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QPair>
 #include <QSet>
 
 #include <zip.h>
 #include <zlib.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +21,8 @@
 #include <cstring>
 #include <mutex>
 #include <thread>
+
+#include "platform/FileOps.h"
 
 namespace {
 
@@ -301,6 +306,93 @@ zip_int64_t SourceCallback(void* userdata, void* data, zip_uint64_t len, zip_sou
     }
 }
 
+// The new archive on its way to the disk. libzip writes it, seeking back
+// to finish each entry's header; the bytes go through FileOps::SafeFile
+// (buffered, so libzip's small writes cost few calls), which puts the
+// archive in place only when libzip commits it.
+constexpr size_t kSinkBuffer = 1 << 20;
+
+struct ArchiveSink {
+    QString path;
+    FileOps::SafeFile file;
+    std::vector<char> buffer;
+    qint64 bufferStart = 0;   // where buffer[0] goes in the file
+    bool open = false;
+    zip_error_t error;
+    QString message;          // why a write failed, for the user
+
+    ArchiveSink() { zip_error_init(&error); }
+    ~ArchiveSink() { zip_error_fini(&error); }
+
+    zip_int64_t Fail(int zipError, int systemError) {
+        zip_error_set(&error, zipError, systemError);
+        return -1;
+    }
+    bool Flush() {
+        if (buffer.empty()) return true;
+        if (!file.Write(buffer.data(), qint64(buffer.size()), &message)) {
+            open = false;
+            return false;
+        }
+        bufferStart += qint64(buffer.size());
+        buffer.clear();
+        return true;
+    }
+};
+
+zip_int64_t SinkCallback(void* userdata, void* data, zip_uint64_t len, zip_source_cmd_t cmd) {
+    auto* sink = static_cast<ArchiveSink*>(userdata);
+    switch (cmd) {
+    case ZIP_SOURCE_SUPPORTS:
+        return ZIP_SOURCE_SUPPORTS_WRITABLE;
+    case ZIP_SOURCE_STAT:
+        // A new archive: whatever is at the path is not read.
+        return sink->Fail(ZIP_ER_READ, ENOENT);
+    case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&sink->error, data, len);
+    case ZIP_SOURCE_BEGIN_WRITE:
+        sink->buffer.clear();
+        sink->buffer.reserve(kSinkBuffer + 65536);
+        sink->bufferStart = 0;
+        sink->open = sink->file.Open(sink->path, &sink->message);
+        return sink->open ? 0 : sink->Fail(ZIP_ER_TMPOPEN, EIO);
+    case ZIP_SOURCE_WRITE: {
+        if (!sink->open) return sink->Fail(ZIP_ER_WRITE, EIO);
+        const char* bytes = static_cast<const char*>(data);
+        sink->buffer.insert(sink->buffer.end(), bytes, bytes + len);
+        if (sink->buffer.size() >= kSinkBuffer && !sink->Flush()) return sink->Fail(ZIP_ER_WRITE, EIO);
+        return zip_int64_t(len);
+    }
+    case ZIP_SOURCE_TELL_WRITE:
+        return sink->bufferStart + zip_int64_t(sink->buffer.size());
+    case ZIP_SOURCE_SEEK_WRITE: {
+        auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, len, &sink->error);
+        if (!args) return -1;
+        if (!sink->open || !sink->Flush()) return sink->Fail(ZIP_ER_WRITE, EIO);
+        const qint64 at = sink->file.Seek(args->offset, args->whence);
+        if (at < 0) return sink->Fail(ZIP_ER_SEEK, errno);
+        sink->bufferStart = at;
+        return 0;
+    }
+    case ZIP_SOURCE_COMMIT_WRITE:
+        if (!sink->open || !sink->Flush() || !sink->file.Commit(&sink->message)) {
+            sink->open = false;
+            return sink->Fail(ZIP_ER_WRITE, EIO);
+        }
+        sink->open = false;
+        return 0;
+    case ZIP_SOURCE_ROLLBACK_WRITE:
+        sink->file.Cancel();
+        sink->open = false;
+        return 0;
+    case ZIP_SOURCE_FREE:
+        return 0;
+    default:
+        // Nothing is read back, and an empty archive is never written.
+        return sink->Fail(ZIP_ER_OPNOTSUPP, 0);
+    }
+}
+
 struct Pending {
     QString path;
     QString name;
@@ -313,11 +405,27 @@ struct Pending {
 
 struct ZipArchive::Impl {
     zip_t* za = nullptr;
+    std::unique_ptr<ArchiveSink> sink;   // outlives za, which calls it
     bool writing = false;
     QString path;
     std::vector<Pending> pending;
     QSet<QString> names;
-    QSet<QString> excluded;   // absolute and canonical paths
+    QSet<QPair<quint64, quint64>> excluded;   // device and inode of each excluded file
+
+    void Exclude(const QStringList& paths) {
+        excluded.clear();
+        for (const QString& e : paths) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(e).constData(), &st) == 0) excluded.insert({quint64(st.st_dev), quint64(st.st_ino)});
+        }
+    }
+    // Queues a regular file (as lstat saw it) under its entry name.
+    void Queue(const QString& path, const QString& name, const struct stat& st) {
+        if (!S_ISREG(st.st_mode) || excluded.contains({quint64(st.st_dev), quint64(st.st_ino)}) || names.contains(name))
+            return;
+        names.insert(name);
+        pending.push_back({path, name, qint64(st.st_size), st.st_mtime, mode_t((st.st_mode & S_IWUSR) ? 0644 : 0444)});
+    }
 };
 
 ZipArchive::ZipArchive() : d(std::make_unique<Impl>()) {}
@@ -329,6 +437,7 @@ bool ZipArchive::IsOpen() const { return d->za != nullptr; }
 void ZipArchive::Discard() {
     if (d->za) zip_discard(d->za);
     d->za = nullptr;
+    d->sink.reset();
     d->writing = false;
     d->pending.clear();
     d->names.clear();
@@ -337,6 +446,7 @@ void ZipArchive::Discard() {
 bool ZipArchive::CreateArchive(const QString& path) {
     Discard();
     error_.clear();
+    diskFull_ = false;
     if (path.isEmpty() || QFileInfo(path).isDir()) {
         error_ = QStringLiteral("\"%1\" is not a file name").arg(path);
         return false;
@@ -345,14 +455,23 @@ bool ZipArchive::CreateArchive(const QString& path) {
         error_ = QStringLiteral("the folder of \"%1\" does not exist").arg(path);
         return false;
     }
-    int code = 0;
-    // Truncate: an existing file is not read; libzip writes a temporary file
-    // beside it and renames it over only when closing succeeds.
-    d->za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    // An existing file is not read; nothing is written until Close.
+    d->sink = std::make_unique<ArchiveSink>();
+    d->sink->path = path;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* src = zip_source_function_create(SinkCallback, d->sink.get(), &error);
+    if (src) {
+        d->za = zip_open_from_source(src, ZIP_CREATE | ZIP_TRUNCATE, &error);
+        if (!d->za) zip_source_free(src);
+    }
     if (!d->za) {
-        error_ = QStringLiteral("\"%1\" could not be created: %2").arg(path, ErrorText(code));
+        error_ = QStringLiteral("\"%1\" could not be created: %2").arg(path, QString::fromUtf8(zip_error_strerror(&error)));
+        zip_error_fini(&error);
+        d->sink.reset();
         return false;
     }
+    zip_error_fini(&error);
     d->writing = true;
     d->path = path;
     return true;
@@ -380,63 +499,84 @@ bool ZipArchive::AddFile(const QString& path, const QString& entryName) {
         error_ = QStringLiteral("no new archive is open");
         return false;
     }
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile()) return true;   // links are never followed
-    const QString abs = info.absoluteFilePath();
-    if (d->excluded.contains(abs) || d->excluded.contains(info.canonicalFilePath())) return true;
-    if (d->names.contains(entryName)) return true;
-    d->names.insert(entryName);
-    Pending p;
-    p.path = abs;
-    p.name = entryName;
-    p.size = info.size();
-    p.mtime = info.lastModified().toSecsSinceEpoch();
-    p.mode = (info.permissions() & QFileDevice::WriteOwner) ? 0644 : 0444;
-    d->pending.push_back(std::move(p));
+    d->Exclude(Exclude);
+    struct stat st {};
+    // A link is never followed: lstat sees the link, which is no regular file.
+    const QString abs = QFileInfo(path).absoluteFilePath();
+    if (::lstat(QFile::encodeName(abs).constData(), &st) == 0) d->Queue(abs, entryName, st);
     return true;
 }
+
+namespace {
+
+// The files below `folder` (absolute and clean, no trailing separator) whose
+// names match, each with what lstat says of it; links go to `links` (a link
+// to a folder only where folders are walked).
+void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& match,
+          std::vector<std::pair<QByteArray, struct stat>>& found, QStringList& links) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    const int fd = ::dirfd(dir);
+    std::vector<QByteArray> subfolders;
+    while (const dirent* e = ::readdir(dir)) {
+        if (::strcmp(e->d_name, ".") == 0 || ::strcmp(e->d_name, "..") == 0) continue;
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        const QByteArray path = folder + '/' + e->d_name;
+        if (S_ISLNK(st.st_mode)) {
+            struct stat target {};
+            const bool toFolder = ::fstatat(fd, e->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+            if (toFolder ? recursive : match.match(QFile::decodeName(e->d_name)).hasMatch())
+                links << QFile::decodeName(path);
+        } else if (S_ISDIR(st.st_mode)) {
+            if (recursive) subfolders.push_back(path);
+        } else if (S_ISREG(st.st_mode) && match.match(QFile::decodeName(e->d_name)).hasMatch()) {
+            found.emplace_back(path, st);
+        }
+    }
+    ::closedir(dir);
+    for (const QByteArray& sub : subfolders) Walk(sub, recursive, match, found, links);
+}
+
+}  // namespace
 
 bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
     if (!d->za || !d->writing) {
         error_ = QStringLiteral("no new archive is open");
         return false;
     }
-    d->excluded.clear();
-    for (const QString& e : Exclude) {
-        const QFileInfo info(e);
-        d->excluded.insert(info.absoluteFilePath());
-        if (!info.canonicalFilePath().isEmpty()) d->excluded.insert(info.canonicalFilePath());
-    }
+    d->Exclude(Exclude);
     const int slash = pattern.lastIndexOf(QLatin1Char('/'));
     const QString folder = slash >= 0 ? pattern.left(slash + 1) : QStringLiteral("./");
     const QString wildcard = slash >= 0 ? pattern.mid(slash + 1) : pattern;
-    const QFileInfo folderInfo(folder);
-    if (!folderInfo.isDir() || folderInfo.isSymLink()) return true;
-    const QDir base(BaseFolder.isEmpty() ? folder : BaseFolder);
-
-    const QRegularExpression match = ZipNames::Expression(wildcard);
-    QStringList found;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
-                    recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
-    while (it.hasNext()) {
-        it.next();
-        if (match.match(it.fileName()).hasMatch()) found << it.filePath();
+    const QString basePath = QDir::cleanPath(QFileInfo(BaseFolder.isEmpty() ? folder : BaseFolder).absoluteFilePath());
+    // The base folder is where the user keeps the database, link or not; a
+    // folder below it that is a link leads out of it.
+    const QString cleanFolder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QFileInfo folderInfo(cleanFolder);
+    if (folderInfo.isSymLink() && cleanFolder != basePath) {
+        LeftOut << cleanFolder;
+        return true;
     }
+    if (!folderInfo.isDir()) return true;
+
+    std::vector<std::pair<QByteArray, struct stat>> found;
+    Walk(QFile::encodeName(cleanFolder == QLatin1String("/") ? QString() : cleanFolder), recursive,
+         ZipNames::Expression(wildcard), found, LeftOut);
     // A stable order: folder by folder, names sorted.
-    std::sort(found.begin(), found.end());
-    for (const QString& file : found) {
-        const QString abs = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
-        QString name;
-        if (UseFullPaths) {
-            name = abs;
-        } else {
-            name = base.relativeFilePath(abs);
-            if (name.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(name)) {
-                error_ = QStringLiteral("\"%1\" lies outside the base folder \"%2\"").arg(abs, base.path());
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    const QString prefix = basePath == QLatin1String("/") ? basePath : basePath + QLatin1Char('/');
+    for (const auto& [local, st] : found) {
+        const QString abs = QFile::decodeName(local);
+        QString name = abs;
+        if (!UseFullPaths) {
+            if (!abs.startsWith(prefix)) {
+                error_ = QStringLiteral("\"%1\" lies outside the base folder \"%2\"").arg(abs, basePath);
                 return false;
             }
+            name = abs.mid(prefix.size());
         }
-        if (!AddFile(abs, name)) return false;
+        d->Queue(abs, name, st);
     }
     return true;
 }
@@ -472,8 +612,15 @@ ZipEntry ZipArchive::Entry(int index) const {
     return e;
 }
 
+void ZipArchive::SetWriteError(const QString& path, int errnoValue) {
+    const QString why = FileOps::ErrorText(errnoValue);
+    diskFull_ = why == FileOps::ErrorText(ENOSPC);
+    error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, why);
+}
+
 bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64>* bytesDone) {
     error_.clear();
+    diskFull_ = false;
     if (!d->za || d->writing) {
         error_ = QStringLiteral("no archive is open");
         return false;
@@ -492,7 +639,7 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
     const QByteArray local = QFile::encodeName(path);
     const int fd = ::open(local.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        SetWriteError(path, errno);
         zip_fclose(zf);
         return false;
     }
@@ -500,8 +647,11 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
     quint64 total = 0;
     bool ok = true;
     for (;;) {
-        // Reading on to the end is what makes libzip check the CRC.
-        const zip_int64_t n = zip_fread(zf, buffer.data(), buffer.size());
+        // Reading on to the end is what makes libzip check the CRC. No more
+        // than one byte past the stated size is ever inflated: an entry that
+        // claims a few bytes and holds gigabytes stops there.
+        const zip_uint64_t want = std::min<zip_uint64_t>(buffer.size(), st.size - total + 1);
+        const zip_int64_t n = zip_fread(zf, buffer.data(), want);
         if (n < 0) {
             error_ = QStringLiteral("\"%1\" is damaged in the archive: %2").arg(name, QString::fromUtf8(zip_file_strerror(zf)));
             ok = false;
@@ -520,7 +670,7 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
             const ssize_t w = ::write(fd, p, size_t(left));
             if (w < 0 && errno == EINTR) continue;
             if (w <= 0) {
-                error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno ? errno : ENOSPC)));
+                SetWriteError(path, w < 0 ? errno : ENOSPC);
                 ok = false;
                 break;
             }
@@ -542,7 +692,7 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
     }
     zip_fclose(zf);
     if (::close(fd) != 0 && ok) {
-        error_ = QStringLiteral("\"%1\" could not be written: %2").arg(path, QString::fromLocal8Bit(strerror(errno)));
+        SetWriteError(path, errno);
         ok = false;
     }
     if (ok && (st.valid & ZIP_STAT_MTIME)) {
@@ -561,6 +711,7 @@ bool ZipArchive::CloseArchive() {
         return true;
     }
     error_.clear();
+    diskFull_ = false;
     if (d->pending.empty()) {
         // libzip would delete the file at the path for an empty archive.
         error_ = QStringLiteral("there were no files to add");
@@ -624,15 +775,46 @@ bool ZipArchive::CloseArchive() {
     job.changed.notify_all();
     for (auto& w : workers) w.join();
     if (!ok) {
-        if (!job.firstError.isEmpty()) error_ = job.firstError;
+        // What went wrong first: the disk, a file being read, or libzip.
+        if (!d->sink->message.isEmpty()) error_ = d->sink->message;
+        else if (!job.firstError.isEmpty()) error_ = job.firstError;
+        diskFull_ = error_ == FileOps::ErrorText(ENOSPC);
         zip_discard(d->za);
     }
     d->za = nullptr;
+    d->sink.reset();
     d->writing = false;
     d->pending.clear();
     d->names.clear();
     if (ok && Progress) Progress->overall = 100;
     return ok;
+}
+
+void ZipArchive::RemoveLeftovers(const QString& folder) {
+    FileOps::RemoveStaleTemporaries(folder);
+    // What libzip named its temporaries before archives went the safe way.
+    static const QRegularExpression legacy(QStringLiteral("^.+\\.zip\\.[A-Za-z0-9]{6}$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    constexpr int kQuietSeconds = 60;
+    const QByteArray local = QFile::encodeName(folder);
+    const int dirFd = ::open(local.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return;
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    const time_t now = ::time(nullptr);
+    for (const QString& name : names) {
+        if (!legacy.match(name).hasMatch()) continue;
+        const QByteArray entry = QFile::encodeName(name);
+        const int fd = ::openat(dirFd, entry.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st {};
+        char head[4] = {};
+        const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kQuietSeconds &&
+                          (st.st_size == 0 || (::pread(fd, head, 4, 0) == 4 && memcmp(head, "PK\3\4", 4) == 0)) &&
+                          ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (ours) ::unlinkat(dirFd, entry.constData(), 0);
+        ::close(fd);
+    }
+    ::close(dirFd);
 }
 
 namespace ZipNames {

@@ -3,8 +3,9 @@
 // (create, add files by pattern, list, extract one entry, close) with
 // progress that another thread may read while the work runs.
 //
-// A new archive is written beside its path and renamed over it only when
-// complete, so an existing archive survives a failed or empty backup. The
+// A new archive is written through FileOps' safe route (a locked temporary
+// beside its path, synced and renamed over it only when complete), so an
+// existing archive survives a failed, empty or killed backup. The
 // entries are compressed in parallel (raw deflate, level 6) and handed to
 // libzip already compressed, which writes them as they come.
 
@@ -48,6 +49,9 @@ public:
     QString BaseFolder;
     // Files that are never added (the archive being written, for one).
     QStringList Exclude;
+    // The links AddFiles met and did not follow (a file that is a link, a
+    // folder below the base folder that is one), for the user to be told.
+    QStringList LeftOut;
     ZipProgress* Progress = nullptr;
     // Worker threads for compressing (0: up to four, as the machine has).
     int Threads = 0;
@@ -62,8 +66,10 @@ public:
 
     // Adds every file in the pattern's folder whose name matches its
     // wildcard (case ignored; "*.*" takes every name), and with `recursive`
-    // those in its subfolders too. Symbolic links are not followed. A
-    // pattern that matches nothing adds nothing and is no failure.
+    // those in its subfolders too. Symbolic links are not followed: they go
+    // to LeftOut, and so does the pattern's folder when it is a link (other
+    // than BaseFolder itself). A pattern that matches nothing adds nothing
+    // and is no failure.
     bool AddFiles(const QString& pattern, bool recursive = false);
     // Adds one file under the given entry name.
     bool AddFile(const QString& path, const QString& entryName);
@@ -79,7 +85,8 @@ public:
 
     // Writes entry `index` to the new file `path` (which must not exist)
     // and checks its length and CRC; on any failure the file is removed.
-    // Adds the bytes written to `*bytesDone` as it goes.
+    // No more than the entry's stated size is ever written, whatever its
+    // data inflates to. Adds the bytes written to `*bytesDone` as it goes.
     bool ExtractEntry(int index, const QString& path, std::atomic<qint64>* bytesDone = nullptr);
 
     // For a new archive: compresses and writes every added file, then puts
@@ -92,11 +99,21 @@ public:
 
     bool IsOpen() const;
     QString Error() const { return error_; }
+    // The last failure was a write that found no room (or a file-size limit).
+    bool DiskFull() const { return diskFull_; }
+
+    // Removes from `folder` the temporaries of archives whose writers were
+    // killed: ours, and the "<name>.zip.XXXXXX" files older versions left
+    // (a zip archive's start or nothing in them, not written to for a
+    // minute). Files another process is writing are left alone.
+    static void RemoveLeftovers(const QString& folder);
 
 private:
+    void SetWriteError(const QString& text, int errnoValue);
     struct Impl;
     std::unique_ptr<Impl> d;
     QString error_;
+    bool diskFull_ = false;
 };
 
 namespace ZipNames {

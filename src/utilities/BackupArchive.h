@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "platform/ZipArchive.h"
 
@@ -25,14 +26,26 @@ struct Result {
     bool ok = false;
     int entries = 0;
     QString message;     // why it failed, for the user
+    QStringList leftOut; // links that were not followed, so not backed up
+    QStringList notices; // interrupted restores put right before the backup
 };
+
+// Why `archivePath` must not receive a backup of the database folder, or
+// "": a file the backup's own patterns would take (a task database, a list
+// file, anything in Photos or in a database's companion folder), reached
+// by its own name or through a link, or an existing file that is not a zip
+// archive. Either would be replaced by the archive.
+QString RefusedTarget(const QString& archivePath, const QString& databaseFolder, const QString& databaseName);
 
 // Writes the archive at `archivePath` (replacing an existing one only once
 // the new one is complete). Entries are named relative to the database
 // folder, or by their full path with `fullPaths`. The archive itself is
-// never added to itself.
+// never added to itself, and a refused target is not touched. A restore
+// that was interrupted in the database folder is put right first (`held`:
+// the databases this copy has open); leftovers there and beside the archive
+// are removed.
 Result Run(const QString& archivePath, const QString& databaseFolder, const QString& databaseName,
-           bool fullPaths, ZipProgress* progress = nullptr);
+           bool fullPaths, ZipProgress* progress = nullptr, const QStringList& held = {});
 
 // Every entry of an archive, in archive order; false with a reason when it
 // cannot be read.

@@ -98,6 +98,10 @@ void ArchiveWindow::SetWorking(bool working) {
     else QApplication::restoreOverrideCursor();
 }
 
+void ArchiveWindow::TellNotices(const QStringList& notices) {
+    if (!notices.isEmpty()) MsgBox(notices.join(QStringLiteral("\n\n")), vb::vbInformation, windowTitle());
+}
+
 void ArchiveWindow::closeEvent(QCloseEvent* event) {
     if (Working()) {
         // Closing stops the work: a backup leaves the archive that was
@@ -159,18 +163,31 @@ void Form23::Command5_Click() {
         return;
     }
     const bool fullPaths = Check1->isChecked();
+    const QStringList held = Held();
     SetWorking(true);
     setWindowTitle(QStringLiteral("Backing Up Data..."));
     auto result = std::make_shared<BackupArchive::Result>();
     job_->Start(
-        [=](ZipProgress& progress) { *result = BackupArchive::Run(archive, where.folder, where.name, fullPaths, &progress); },
+        [=](ZipProgress& progress) {
+            *result = BackupArchive::Run(archive, where.folder, where.name, fullPaths, &progress, held);
+        },
         [this, result] {
             SetWorking(false);
+            setWindowTitle(QStringLiteral("Backup"));
+            TellNotices(result->notices);
             if (result->ok) {
                 setWindowTitle(QStringLiteral("Backup Complete"));
                 Command2_Click();
+                if (!result->leftOut.isEmpty()) {
+                    QStringList shown = result->leftOut.mid(0, 15);
+                    if (result->leftOut.size() > 15) shown << QStringLiteral("... and %1 more").arg(result->leftOut.size() - 15);
+                    MsgBox(QStringLiteral("The backup is complete, but these links were left out of it (a backup never "
+                                          "follows a link, so nothing from outside the database folder ends up in it):"
+                                          "\n\n%1")
+                               .arg(shown.join(QLatin1Char('\n'))),
+                           vb::vbInformation, QStringLiteral("Backup"));
+                }
             } else {
-                setWindowTitle(QStringLiteral("Backup"));
                 MsgBox(result->message, vb::vbExclamation, QStringLiteral("Backup"));
             }
             emit BackupFinished(result->ok);
@@ -260,12 +277,14 @@ void frmZip::Command7_Click() {
         if (MsgBox(prompt, vb::vbYesNo | vb::vbQuestion | vb::vbDefaultButton2, QStringLiteral("Restore")) != vb::vbYes) return;
     }
     if (BeforeRestore && !BeforeRestore(plan->Files())) return;
+    plan->held = Held();
 
     SetWorking(true);
     auto result = std::make_shared<RestoreArchive::Result>();
     job_->Start([plan, result](ZipProgress& progress) { *result = RestoreArchive::Run(*plan, &progress); },
                 [this, result] {
                     SetWorking(false);
+                    TellNotices(result->notices);
                     if (result->ok) {
                         setWindowTitle(QStringLiteral("Restore Complete"));
                         emit Restored(result->written);

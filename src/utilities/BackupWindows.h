@@ -28,6 +28,9 @@ public:
     QProgressBar* ProgressBar1 = nullptr; // the current file
     QProgressBar* overallprogress = nullptr;
     bool Working() const;
+    // The task databases this copy of Quillon holds open (asked when work
+    // starts): the windows may replace those, never one another copy holds.
+    std::function<QStringList()> HeldDatabases;
 
 protected:
     ArchiveWindow();
@@ -38,6 +41,9 @@ protected:
     // While working the inputs are disabled, the bars shown and the busy
     // pointer on; all of it is undone when the work ends, however it ends.
     void SetWorking(bool working);
+    QStringList Held() const { return HeldDatabases ? HeldDatabases() : QStringList(); }
+    // Interrupted restores the work found and put right, told first.
+    void TellNotices(const QStringList& notices);
     void closeEvent(QCloseEvent* event) override;
     QList<QWidget*> inputs_;
     ArchiveJob* job_ = nullptr;

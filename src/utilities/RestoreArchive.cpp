@@ -5,17 +5,19 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <QTemporaryDir>
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <thread>
 
+#include "database/TaskDatabase.h"
 #include "database/TaskDates.h"
 #include "platform/Grid.h"
+#include "platform/StagedRestore.h"
 
 namespace RestoreArchive {
 
@@ -85,6 +87,8 @@ QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reas
         if (part.isEmpty() || part == QLatin1String(".")) continue;
         if (part == QLatin1String("..")) return refuse(QStringLiteral("leaves the restore folder (\"..\")"));
         if (part.toUtf8().size() > 255) return refuse(QStringLiteral("has a name part longer than 255 bytes"));
+        if (part.startsWith(QLatin1String(".quillon-restore-")))
+            return refuse(QStringLiteral("uses a name Quillon keeps for its own restores"));
         parts << part;
     }
     if (parts.isEmpty()) return refuse(QStringLiteral("names no file"));
@@ -150,7 +154,7 @@ Plan Prepare(const QString& archivePath, const QString& targetFolder, bool fullP
             continue;
         }
         taken.insert(relative, entry.directory);
-        plan.items.push_back({i, relative, entry.directory, entry.size});
+        plan.items.push_back({i, relative, entry.directory, entry.size, entry.compressedSize});
     }
     zip.CloseArchive();
     // A name that is a file in one entry and a folder of another.
@@ -184,60 +188,12 @@ QString RefusedMessage(const Plan& plan) {
 
 namespace {
 
-// Folders and files already at the destination that an item would have to
-// pass through or replace in a way that is not a plain file write.
-QStringList Conflicts(const Plan& plan, const QString& base) {
-    QStringList conflicts;
-    QHash<QString, Kind> kinds;
-    auto kind = [&](const QString& relative) {
-        auto it = kinds.constFind(relative);
-        if (it != kinds.constEnd()) return it.value();
-        const Kind k = KindOf(Join(base, relative));
-        kinds.insert(relative, k);
-        return k;
-    };
-    for (const Item& item : plan.items) {
-        // Every folder on the way must be a real folder (a link there would
-        // lead the write outside) or not exist yet.
-        QStringList parts = item.relative.split(QLatin1Char('/'));
-        QString prefix;
-        for (int i = 0; i + 1 < parts.size(); ++i) {
-            prefix = prefix.isEmpty() ? parts[i] : prefix + QLatin1Char('/') + parts[i];
-            const Kind k = kind(prefix);
-            if (k == Kind::Missing) break;
-            if (k != Kind::Folder) {
-                conflicts << QStringLiteral("\"%1\" is a file or a link, not a folder").arg(Join(base, prefix));
-                break;
-            }
-        }
-        const Kind k = kind(item.relative);
-        if (item.directory && k != Kind::Missing && k != Kind::Folder)
-            conflicts << QStringLiteral("\"%1\" is a file or a link, not a folder").arg(Join(base, item.relative));
-        if (!item.directory && k == Kind::Folder)
-            conflicts << QStringLiteral("\"%1\" is a folder").arg(Join(base, item.relative));
-    }
-    conflicts.removeDuplicates();
-    return conflicts;
-}
+constexpr qint64 kAbsurdSize = 100LL * 1000 * 1000;
+constexpr qint64 kAbsurdRatio = 1000;
+constexpr qint64 kBlock = 4096;
+constexpr qint64 kMarginBytes = 64LL * 1024 * 1024;
 
-// Moves what the staging folder holds into `to`: a folder missing there
-// moves whole, an existing one is merged, a file replaces the one there.
-bool MoveInto(const QString& from, const QString& to, QString* error) {
-    const QFileInfoList children = QDir(from).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo& child : children) {
-        const QString source = child.absoluteFilePath();
-        const QString target = Join(to, child.fileName());
-        if (child.isDir() && KindOf(target) == Kind::Folder) {
-            if (!MoveInto(source, target, error)) return false;
-            continue;
-        }
-        if (std::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData()) != 0) {
-            *error = QStringLiteral("\"%1\" could not be put in place: %2").arg(target, QString::fromLocal8Bit(strerror(errno)));
-            return false;
-        }
-    }
-    return true;
-}
+qint64 Megabytes(qint64 bytes) { return (bytes + 1024 * 1024 - 1) / (1024 * 1024); }
 
 // The nearest folder at or above `path` that exists (full-path restores
 // may create the folders below it).
@@ -246,7 +202,40 @@ QString ExistingFolder(QString path) {
     return path;
 }
 
+QString NothingRestored(const QString& text) { return text + QStringLiteral("\nNothing was restored."); }
+
 }  // namespace
+
+QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles) {
+    qint64 needed = 0;
+    for (const Item& item : plan.items) {
+        if (!item.directory && item.size > kAbsurdSize && item.size / std::max<qint64>(1, item.compressed) > kAbsurdRatio)
+            return QStringLiteral("The backup file \"%1\" cannot be restored: its entry \"%2\" claims to unpack to %3 MB "
+                                  "from %4 bytes, more than %5 times its packed size. An archive made that way (a \"zip "
+                                  "bomb\") would fill the disk.")
+                .arg(plan.archive, item.relative)
+                .arg(Megabytes(item.size))
+                .arg(item.compressed)
+                .arg(kAbsurdRatio);
+        needed += (item.size + kBlock - 1) / kBlock * kBlock + kBlock;
+    }
+    const qint64 wanted = needed + needed / 20 + kMarginBytes;
+    if (freeBytes >= 0 && wanted > freeBytes)
+        return QStringLiteral("The disk is full. Restoring \"%1\" needs about %2 MB in \"%3\", and %4 MB are free.")
+            .arg(plan.archive)
+            .arg(Megabytes(wanted))
+            .arg(plan.root)
+            .arg(Megabytes(freeBytes));
+    const qint64 files = plan.items.size();
+    if (freeFiles >= 0 && files + files / 20 + 64 > freeFiles)
+        return QStringLiteral("The disk is full. Restoring \"%1\" makes %2 files and folders in \"%3\", and only %4 "
+                              "more fit on that disk.")
+            .arg(plan.archive)
+            .arg(files)
+            .arg(plan.root)
+            .arg(freeFiles);
+    return QString();
+}
 
 Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     Result result;
@@ -270,26 +259,46 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
         return result;
     }
     const QString relativeRoot = QDir(existing).relativeFilePath(plan.root);   // "." or the folders to create
-    // The folders still to be made above the items count as the items'
-    // folders too: none may be a file or a link.
-    auto blocked = [&] {
-        Plan whole = plan;
-        if (relativeRoot != QLatin1String(".")) {
-            for (Item& item : whole.items) item.relative = relativeRoot + QLatin1Char('/') + item.relative;
-        }
-        const QStringList conflicts = Conflicts(whole, existing);
-        if (conflicts.isEmpty()) return false;
-        result.message = QStringLiteral("The backup cannot be restored into \"%1\":\n%2\n\nNothing was restored.")
-                             .arg(plan.root, conflicts.mid(0, kMaxNamedInMessage).join(QLatin1Char('\n')));
-        return true;
-    };
-    if (blocked()) return result;
-    QTemporaryDir staging(Join(existing, QStringLiteral(".quillon-restore-XXXXXX")));
-    if (!staging.isValid()) {
-        result.message = QStringLiteral("The restore folder \"%1\" cannot be written: %2").arg(existing, staging.errorString());
+    auto claim = [&plan](const QStringList& files, QString* why) { return TaskDatabase::LockDatabases(files, plan.held, why); };
+    // A restore killed here before is put right before this one starts.
+    result.notices = StagedRestore::Sweep(existing, claim);
+
+    // Every destination, with the folders still to be made above the items.
+    QList<StagedRestore::Entry> entries;
+    entries.reserve(plan.items.size());
+    for (const Item& item : plan.items)
+        entries.push_back({relativeRoot == QLatin1String(".") ? item.relative : relativeRoot + QLatin1Char('/') + item.relative,
+                           item.directory});
+    const QStringList problems = StagedRestore::Check(existing, entries);
+    if (!problems.isEmpty()) {
+        result.message = NothingRestored(QStringLiteral("The backup cannot be restored into \"%1\":\n%2\n")
+                                             .arg(plan.root, problems.mid(0, kMaxNamedInMessage).join(QLatin1Char('\n'))));
         return result;
     }
-    const QString stageRoot = relativeRoot == QLatin1String(".") ? staging.path() : Join(staging.path(), relativeRoot);
+    struct statvfs fs {};
+    const bool known = ::statvfs(QFile::encodeName(existing).constData(), &fs) == 0;
+    const QString space = SpaceProblem(plan, known ? qint64(fs.f_bavail) * qint64(fs.f_frsize) : -1,
+                                       known && fs.f_files > 0 ? qint64(fs.f_favail) : -1);
+    if (!space.isEmpty()) {
+        result.message = NothingRestored(space);
+        return result;
+    }
+    // A database another copy has open is not replaced under it; those
+    // replaced here stay locked until the restore is over.
+    QString why;
+    const std::shared_ptr<void> locks = claim(plan.Files(), &why);
+    if (!locks) {
+        result.message = NothingRestored(why);
+        return result;
+    }
+
+    std::unique_ptr<StagedRestore::Transaction> transaction = StagedRestore::Transaction::Begin(existing, &why);
+    if (!transaction) {
+        result.message = NothingRestored(QStringLiteral("The restore folder %1.").arg(why));
+        return result;
+    }
+    const QString stageRoot = relativeRoot == QLatin1String(".") ? transaction->NewFolder()
+                                                                  : Join(transaction->NewFolder(), relativeRoot);
 
     // Folders first, then the files on several threads.
     QSet<QString> folders;
@@ -306,13 +315,14 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     }
     for (const QString& folder : folders) {
         if (!QDir().mkpath(Join(stageRoot, folder))) {
-            result.message = QStringLiteral("The folder \"%1\" could not be made for the restore.").arg(Join(stageRoot, folder));
+            result.message = NothingRestored(QStringLiteral("The folder \"%1\" could not be made for the restore.").arg(Join(stageRoot, folder)));
             return result;
         }
     }
     std::atomic<qint64> bytes{0};
     std::atomic<size_t> next{0};
     std::atomic<bool> failed{false};
+    std::atomic<bool> diskFull{false};
     std::mutex errorMutex;
     QString firstError;
     auto fail = [&](const QString& error) {
@@ -333,6 +343,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
             if (k >= files.size()) return;
             const Item& item = plan.items[files[k]];
             if (!zip.ExtractEntry(item.index, Join(stageRoot, item.relative), &bytes)) {
+                if (zip.DiskFull()) diskFull = true;
                 fail(zip.Error());
                 return;
             }
@@ -340,7 +351,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
             if (progress) progress->overall = int(std::min<qint64>(99, bytes * 100 / std::max<qint64>(1, total)));
         }
     };
-    int count = threads > 0 ? threads : int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    int count = threads > 0 ? threads : kWriters;
     count = std::max(1, std::min<int>(count, int(files.size())));
     std::vector<std::thread> workers;
     for (int t = 1; t < count; ++t) workers.emplace_back(work);
@@ -348,15 +359,15 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     for (auto& w : workers) w.join();
     if (progress && progress->cancel && !failed) fail(QStringLiteral("the restore was cancelled"));
     if (failed) {
-        result.message = QStringLiteral("The backup file \"%1\" could not be restored: %2.\nNothing was restored.").arg(plan.archive, firstError);
+        result.message = NothingRestored(
+            diskFull ? QStringLiteral("The disk is full. The backup file \"%1\" could not be restored into \"%2\".").arg(plan.archive, plan.root)
+                     : QStringLiteral("The backup file \"%1\" could not be restored: %2.").arg(plan.archive, firstError));
         return result;
     }
 
-    // The destination may have changed while the files were extracted.
-    if (blocked()) return result;
-    QString error;
-    if (!MoveInto(staging.path(), existing, &error)) {
-        result.message = QStringLiteral("The restore stopped: %1.\nSome files may already have been replaced.").arg(error);
+    if (!transaction->Commit(&why)) {
+        const QString text = QStringLiteral("The backup could not be restored into \"%1\":\n%2").arg(plan.root, why);
+        result.message = transaction->Kept() ? text : NothingRestored(text);
         return result;
     }
     if (progress) {

@@ -176,6 +176,42 @@ TEST_F(AlertCheck, AStartedTimerFiresOnlyInsideTheAlertSecondAndNeverWithoutATim
     EXPECT_FALSE(none.Due(At(1, 7, 30, 15), std::nullopt));
 }
 
+// Each alert time fires once a day, whatever fired before it that day; a
+// clock started from a moment catches up a time passed since then (a box
+// kept open), never one passed before it.
+TEST_F(AlertCheck, EachAlertTimeFiresOnceADayAndAStartedClockCountsFromItsStart) {
+    const QTime early(7, 30, 15), nine(9, 0, 0), half(10, 30, 0);
+    struct Step {
+        const char* what;
+        bool start;   // the clock starts counting from `now` (the tick's result is not asked)
+        QDateTime now;
+        QTime at;
+        bool fires;
+    };
+    const Step steps[] = {
+        {"sent to the tray at seven", true, At(0, 7, 0, 0), early, false},
+        {"the day's first alert", false, At(0, 7, 30, 15, 10), early, true},
+        {"a later time set after it", false, At(0, 8, 0, 0), nine, false},
+        {"fires when it comes", false, At(0, 9, 0, 0, 20), nine, true},
+        {"not again within its second", false, At(0, 9, 0, 0, 80), nine, false},
+        {"to the tray again within that second", true, At(0, 9, 0, 0, 500), nine, false},
+        {"the same time never twice a day", false, At(0, 9, 0, 0, 560), nine, false},
+        {"an earlier time set again is not caught up", false, At(0, 9, 5, 0), early, false},
+        {"started at ten, a box open until after half past", true, At(0, 10, 0, 0), half, false},
+        {"the time passed while the box was open", false, At(0, 10, 45, 0), half, true},
+        {"started after the time", true, At(0, 11, 0, 0), QTime(10, 50), false},
+        {"a time before the start is not caught up", false, At(0, 11, 1, 0), QTime(10, 50), false},
+        {"the next day, the first time again", false, At(1, 7, 30, 15, 50), early, true},
+    };
+    Alerts::AlertClock clock;
+    for (const Step& s : steps) {
+        if (s.start)
+            clock.StartFrom(s.now);
+        else
+            EXPECT_EQ(clock.Due(s.now, s.at), s.fires) << s.what;
+    }
+}
+
 TEST_F(AlertCheck, TheTimerReadsTheAlertTimeAgainOnlyWhenTheSettingsChange) {
     QDateTime now = At(0, 7, 0, 0);
     Alerts::AlertTimer timer;
@@ -194,9 +230,9 @@ TEST_F(AlertCheck, TheTimerReadsTheAlertTimeAgainOnlyWhenTheSettingsChange) {
     // A change of the time takes effect at the next tick, however quickly it came.
     ASSERT_TRUE(Settings::Set("Settings", "AlertTime", "07:32:00"));
     ASSERT_TRUE(Settings::Set("Settings", "AlertTime", "07:33:00"));
-    now = At(1, 7, 32, 30);
+    now = At(0, 7, 32, 30);
     EXPECT_FALSE(timer.Tick());
-    now = At(1, 7, 33, 0, 10);
+    now = At(0, 7, 33, 0, 10);
     EXPECT_TRUE(timer.Tick());
 
     ASSERT_TRUE(Settings::Set("Settings", "AlertTime", "not a time"));

@@ -25,6 +25,7 @@
 #include "platform/Registry.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
+#include "support/Ui.h"
 
 namespace {
 
@@ -43,14 +44,7 @@ std::unique_ptr<W> Open() {
     return w;
 }
 
-// Types into the time picker as the user does: hours, then minutes.
-void TypeTime(QTimeEdit* edit, const QString& hhmm) {
-    QApplication::setActiveWindow(edit->window());
-    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(6, edit->height() / 2));   // the hours
-    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);                      // over their digits
-    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
-    QTest::keyClicks(edit, hhmm);
-}
+using TestUi::TypeTime;
 
 class AlertWindows : public QuillonTest {};
 
@@ -121,7 +115,7 @@ TEST_F(AlertWindows, CancelStoresNothingAndHelpOpensItsTopic) {
     Tick(f->Option1);
     Click(f->Command3);
     ASSERT_EQ(TestEnv::Shell().opened.size(), 1u);
-    EXPECT_EQ(TestEnv::Shell().opened[0].what, Help::HelpUrl(1014));
+    EXPECT_EQ(PageLeadsTo(TestEnv::Shell().opened[0].what), Help::HelpUrl(1014));
     Click(f->Command2);
     EXPECT_FALSE(f->isVisible());
     EXPECT_EQ(Setting("AlertDays"), "3");

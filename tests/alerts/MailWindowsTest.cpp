@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -166,7 +167,7 @@ TEST_F(MailWindows, AlertSetupStoresTheTenValuesAsTypedAndShowsThemAgain) {
         Type(box, "");
     Click(w->Command3);
     ASSERT_FALSE(TestEnv::Shell().opened.empty());
-    EXPECT_TRUE(TestEnv::Shell().opened.back().what.endsWith("quillontask.html#1014"));
+    EXPECT_TRUE(PageLeadsTo(TestEnv::Shell().opened.back().what).endsWith("quillontask.html#1014"));
     Click(w->Command1);
     for (const char* name : {"Server", "Port", "User", "Password", "From", "FromEmail", "To", "ToEmail", "Subject",
                              "Body"}) {
@@ -458,6 +459,64 @@ TEST_F(MailWindows, SendMailChecksBothAddressesAndReportsAFailedSending) {
     EXPECT_EQ(server.Summary(0)["attachments"].toArray().size(), 0);
 }
 
+// Why a message was not sent is said in the window, beside the result.
+TEST_F(MailWindows, SendMailSaysBesideTheResultWhyTheMessageWasNotSent) {
+    NewDatabase();
+    int closedPort = 0;
+    {
+        SmtpServer gone;
+        closedPort = gone.Port();
+    }
+    SmtpServer guarded({kUser, kPassword, false});
+    SmtpServer silent({{}, {}, true});
+    ASSERT_TRUE(closedPort > 0 && guarded.Running() && silent.Running());
+    MainMail* w = OpenMailWindow();
+    ASSERT_NE(w, nullptr);
+    Type(w->txtFrom, "planner@plant.example");
+    Type(w->txtTo, "crew@plant.example");
+    auto page = [&](int index) {
+        QTabBar* bar = w->SSTab1->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    };
+    auto send = [&](int port, const QString& password) {
+        page(1);
+        Type(w->txtserver, "127.0.0.1");
+        Type(w->txtport, QString::number(port));
+        Type(w->txtuser, kUser);
+        Type(w->txtpass, password);
+        page(0);
+        Click(w->btnSend);
+        return WaitUntil([&] { return !w->Sending(); }, 15000);
+    };
+    struct Case {
+        const char* what;
+        int port;
+        QString password;
+        QString said;
+    };
+    const Case cases[] = {
+        {"the server refuses the connection", closedPort, kPassword, "Not sent: Could not connect to the mail server"},
+        {"a wrong password", guarded.Port(), "wrong", "Not sent: The mail server refused the user name or password"},
+        {"no answer in time", silent.Port(), kPassword, "did not answer in time"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(send(c.port, c.password)) << c.what;
+        EXPECT_EQ(w->Label5->text(), "Success:  0\r\n") << c.what;
+        EXPECT_TRUE(w->lblReason->isVisible()) << c.what;
+        EXPECT_TRUE(w->lblReason->text().contains(c.said)) << c.what << ": " << w->lblReason->text().toStdString();
+        // Beside the result: to its right, on its line.
+        const QRect result(w->Label5->mapTo(w, QPoint(0, 0)), w->Label5->size());
+        const QRect reason(w->lblReason->mapTo(w, QPoint(0, 0)), w->lblReason->size());
+        EXPECT_GE(reason.left(), result.right()) << c.what;
+        EXPECT_EQ(reason.top(), result.top()) << c.what;
+    }
+    // A message that goes takes the last reason away.
+    ASSERT_TRUE(send(guarded.Port(), kPassword));
+    EXPECT_EQ(w->Label5->text(), "Success:  1\r\n");
+    EXPECT_EQ(w->lblReason->text(), "");
+    EXPECT_TRUE(guarded.WaitForMessages(1));
+}
+
 TEST_F(MailWindows, SaveSettingsAttachClearAndHelpOfTheSendMailWindow) {
     NewDatabase();
     TestEnv::Dialogs().Reset();
@@ -505,9 +564,9 @@ TEST_F(MailWindows, SaveSettingsAttachClearAndHelpOfTheSendMailWindow) {
     w->mnusethlp->trigger();
     EXPECT_EQ(w->SSTab1->currentIndex(), 1);
     ASSERT_FALSE(TestEnv::Shell().opened.empty());
-    EXPECT_TRUE(TestEnv::Shell().opened.back().what.endsWith("#1011"));
+    EXPECT_TRUE(PageLeadsTo(TestEnv::Shell().opened.back().what).endsWith("#1011"));
     w->mnuehlp->trigger();
-    EXPECT_TRUE(TestEnv::Shell().opened.back().what.endsWith("#1012"));
+    EXPECT_TRUE(PageLeadsTo(TestEnv::Shell().opened.back().what).endsWith("#1012"));
 
     // Saving empty boxes stores seven empty values.
     for (QLineEdit* box : {w->txtserver, w->txtport, w->txtuser, w->txtpass, w->txtFromName, w->txtFrom,
@@ -590,5 +649,5 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     Click(mail->Command1);
     EXPECT_EQ(Forms::Loaded<frmaddress>()->List1->count(), 0);
     Click(Forms::Loaded<frmaddress>()->Command6);
-    EXPECT_TRUE(TestEnv::Shell().opened.back().what.endsWith("#1013"));
+    EXPECT_TRUE(PageLeadsTo(TestEnv::Shell().opened.back().what).endsWith("#1013"));
 }

@@ -9,10 +9,16 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <QTemporaryDir>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "app/Forms.h"
+#include "platform/Registry.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "utilities/BackupWindows.h"
+#include "utilities/RestoreArchive.h"
 
 namespace {
 
@@ -135,4 +141,43 @@ TEST_F(BackupRestoreAppTest, RestoreElsewhereLeavesTheGridAndSetPathFillsTheFold
     EXPECT_TRUE(QFileInfo::exists(elsewhere + "/plant.vkt"));
     EXPECT_EQ(form_->Grid1.Text(1, Col::Equipment), "edited, not saved");
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
+}
+
+TEST_F(BackupRestoreAppTest, ARestoreKilledHalfWayIsFinishedWhenTheDatabaseOpensAndTheUserIsTold) {
+    // The backup holds ID-1 and ID-2; ID-3 is saved after it.
+    const QString archive = BackUp();
+    AddTask("ID-3", QDate(2026, 3, 4));
+    QByteArray backedUp;
+    {
+        QTemporaryDir unpacked;
+        ASSERT_TRUE(RestoreArchive::Restore(archive, unpacked.path()).ok);
+        backedUp = TestEnv::ReadAll(unpacked.path() + "/plant.vkt");
+    }
+    // A restore killed after it wrote its journal and before it moved
+    // anything, as it lies on the disk, by a process that is gone.
+    auto leaveKilledRestore = [&] {
+        const pid_t gone = fork();
+        if (gone == 0) _exit(0);
+        waitpid(gone, nullptr, 0);
+        const QString staging = QFileInfo(db_).path() + QStringLiteral("/.quillon-restore-%1-kIlLeD").arg(gone);
+        QDir().mkpath(staging + "/new");
+        TestEnv::WriteAll(staging + "/new/plant.vkt", backedUp);
+        TestEnv::WriteAll(staging + "/journal", "quillon-restore 1\nplant.vkt\nend 1\n");
+    };
+    for (const char* how : {"File, Open Database", "the next start"}) {
+        SCOPED_TRACE(how);
+        leaveKilledRestore();
+        TestEnv::Dialogs().Reset();
+        if (QByteArray(how) == "the next start") {
+            Settings::Set("Settings", "Default", db_);
+            Start();
+        } else {
+            TestEnv::Dialogs().AnswerOpen(db_);
+            form_->mnuopend_Click();
+        }
+        EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("has now been finished")) << TestEnv::Dialogs().LastMessage().toStdString();
+        EXPECT_EQ(TaskIds(form_->Grid1), QStringList({"ID-1", "ID-2"}));
+        EXPECT_TRUE(QDir(QFileInfo(db_).path()).entryList({".quillon-restore-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+        AddTask("ID-3", QDate(2026, 3, 4));
+    }
 }

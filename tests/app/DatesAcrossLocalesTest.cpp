@@ -1,15 +1,10 @@
 // A database written on a desktop of one language and used on a desktop of
 // another: every reader of its dates (date window, past-due marking, sort,
-// recurrence, chart, alert check, work order, exports, the main window and
-// the editor) sees the days and times that were written, in the form of the
-// desktop it runs on.
-#include <QApplication>
+// recurrence, chart, alert check, the main window and the editor) sees the
+// days and times that were written, in the form of the desktop it runs on.
+// (Prints and exports copy the cells' texts.)
 #include <QDateEdit>
-#include <QLocale>
-#include <QPrinter>
 #include <QTest>
-#include <QTimeEdit>
-#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include <map>
@@ -24,27 +19,17 @@
 #include "lists/ListFile.h"
 #include "platform/DateText.h"
 #include "platform/GanttChart.h"
-#include "platform/GridExport.h"
 #include "platform/GridFile.h"
-#include "platform/GridPrint.h"
 #include "platform/GridView.h"
-#include "platform/Printing.h"
 #include "platform/Registry.h"
-#include "schedule/PrintSheets.h"
 #include "schedule/ResourceChart.h"
 #include "support/MainWindow.h"
-#include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Ui.h"
 #include "tasks/Form6.h"
 #include "tasks/Recurrence.h"
 
 namespace {
-
-void Use(const QString& locale) {
-    QLocale::setDefault(QLocale(locale));
-    DateText::ResetCache();
-}
 
 // The tasks every test writes: a weekly task (3 April 2027, whose day and
 // month read either way round, and two occurrences), a task with its time of
@@ -97,11 +82,6 @@ QStringList Ids(const Grid& g, const std::function<bool(int row)>& which) {
 
 class DatesAcrossLocales : public QuillonTest {
 protected:
-    void TearDown() override {
-        Printing::SetPdfOutput({});
-        Use("en_US");
-        QuillonTest::TearDown();
-    }
     // What every reader makes of the database under the current locale.
     void CheckEveryReader(const Grid& g) {
         ASSERT_EQ(g.Rows(), 6);
@@ -149,26 +129,6 @@ protected:
         Grid alerted = g;
         Alerts::MarkDue(alerted, "2", QDate(2027, 4, 10));
         EXPECT_EQ(Ids(alerted, [&](int r) { return alerted.Text(r, Col::Status) == "Alert"; }), QStringList({"ID-4"}));
-
-        const QString start = DateText::FormatGeneral(kTasks.at("ID-4").start);
-        Grid sheet;
-        PrintSheets::BuildWorkOrder(sheet, g, 4, nullptr, nullptr);
-        const QString pdf = temp_ + "/work-order.pdf";
-        Printing::SetPdfOutput(pdf);
-        {
-            QString error;
-            auto printer = Printing::OpenPrinter(QPageLayout::Portrait, &error);
-            ASSERT_TRUE(printer) << error.toStdString();
-            ASSERT_TRUE(GridPrint::Print(sheet, PrintSheets::SheetLayout("Work Order"), *printer, &error));
-        }
-        const QString printed = PdfReader::Text(pdf).simplified();
-        EXPECT_TRUE(printed.contains("Scheduled Start: " + start + " 08:15:00")) << printed.toStdString();
-        EXPECT_TRUE(printed.contains("Request Date: " + DateText::FormatDate(kRequested))) << printed.toStdString();
-
-        EXPECT_TRUE(GridExport::HtmlPage(g, "Tasks").contains("<td>" + start.toHtmlEscaped() + "</td>"));
-        const QString xlsx = temp_ + "/tasks.xlsx";
-        ASSERT_TRUE(ExportToExcel(g, xlsx));
-        EXPECT_TRUE(TestUi::SheetXml(xlsx).contains(start.toUtf8()));
     }
 };
 
@@ -178,10 +138,10 @@ TEST_F(DatesAcrossLocales, EveryReaderSeesTheDaysWrittenWhateverTheTwoLocales) {
         for (const QString& reader : locales) {
             SCOPED_TRACE((writer + " -> " + reader).toStdString());
             const QString path = temp_ + "/" + writer + "-" + reader + ".vkt";
-            Use(writer);
+            TestEnv::UseLocale(writer);
             TestEnv::ClearRegistry();   // the task counter starts afresh
             WriteDatabase(path);
-            Use(reader);
+            TestEnv::UseLocale(reader);
             TaskDatabase db;
             ASSERT_TRUE(db.Open(path));
             EXPECT_EQ(db.DateNotice(), "");
@@ -190,97 +150,42 @@ TEST_F(DatesAcrossLocales, EveryReaderSeesTheDaysWrittenWhateverTheTwoLocales) {
     }
 }
 
-// The main window under en_US over a database a de_DE desktop wrote, used
-// as a planner would: the stored window, a new From date typed in, the
-// chart, a work order printed and a task edited and saved.
-class DatesAcrossLocalesWindow : public MainWindowTest {
-protected:
-    void TearDown() override {
-        MainWindowTest::TearDown();
-        Printing::SetPdfOutput({});
-        Use("en_US");
-    }
-    // The database written under `locale` as the default one, with its
-    // window of days (From 4 April 2027, 10 days) and Ann on the chart.
-    QString WriteDefault(const QString& locale) {
-        const QString path = temp_ + "/plant.vkt";
-        Use(locale);
-        WriteDatabase(path);
-        Settings::Set("Dates", "From", DateText::FormatSettingDate(QDate(2027, 4, 4)));
-        Settings::Set("Dates", "To", "10");
-        Settings::Set("Settings", "Default", path);
-        Settings::Set("Settings", "Path", temp_ + "/");
-        Settings::Set("Settings", "FileTitle", "plant");
-        ListFile(temp_ + "/plant.ini").Add("Employees", "Ann", "255");
-        Use("en_US");
-        return path;
-    }
-    // Task ID and Scheduled Start of each row the task grid shows.
-    QStringList ShownStarts() const {
-        QStringList out;
-        GridView* view = form_->Grid1View;
-        view->Sync();
-        for (int i = 0; i < view->model()->rowCount(); ++i)
-            out << view->model()->index(i, Col::TaskId).data().toString() + " " +
-                       view->model()->index(i, Col::ScheduledStart).data().toString();
-        return out;
-    }
-    QStringList ChartBars() const {
-        QStringList out;
-        for (int r = 0; r < form_->phGantX1->RowCount(); ++r)
-            for (const auto& b : form_->phGantX1->RowAt(r).bars)
-                out << GanttModel::FromTime(b.start).toString(Qt::ISODate);
-        return out;
-    }
-};
+using DatesAcrossLocalesWindow = MainWindowTest;
 
+// The main window under en_US over a database a de_DE desktop wrote: the
+// stored window, the chart, and a task edited and saved.
 TEST_F(DatesAcrossLocalesWindow, ADatabaseFromAGermanDesktopIsUsedOnAnAmericanOne) {
-    const QString path = WriteDefault("de_DE");
+    // The default database, with its window of days (From 4 April 2027,
+    // 10 days) and Ann on the chart.
+    const QString path = temp_ + "/plant.vkt";
+    TestEnv::UseLocale("de_DE");
+    WriteDatabase(path);
+    Settings::Set("Dates", "From", DateText::FormatSettingDate(QDate(2027, 4, 4)));
+    Settings::Set("Dates", "To", "10");
+    Settings::Set("Settings", "Default", path);
+    ListFile(temp_ + "/plant.ini").Add("Employees", "Ann", "255");
+    TestEnv::UseLocale("en_US");
     Start();
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty()) << TestEnv::Dialogs().LastMessage().toStdString();
     EXPECT_EQ(form_->DatePicker1->date(), QDate(2027, 4, 4));
-    EXPECT_EQ(ShownStarts(), QStringList({"ID-2 4/10/2027", "ID-4 4/12/2027 14:30:00"}));
-    EXPECT_EQ(ChartBars(), QStringList({"2027-04-10T00:00:00", "2027-04-12T14:30:00"}));
+    // Task ID and Scheduled Start of each row the task grid shows.
+    QStringList shown;
+    form_->Grid1View->Sync();
+    for (int i = 0; i < form_->Grid1View->model()->rowCount(); ++i)
+        shown << form_->Grid1View->model()->index(i, Col::TaskId).data().toString() + " " +
+                     form_->Grid1View->model()->index(i, Col::ScheduledStart).data().toString();
+    EXPECT_EQ(shown, QStringList({"ID-2 4/10/2027", "ID-4 4/12/2027 14:30:00"}));
+    QStringList bars;
+    for (const auto& b : form_->phGantX1->RowAt(0).bars) bars << GanttModel::FromTime(b.start).toString(Qt::ISODate);
+    EXPECT_EQ(bars, QStringList({"2027-04-10T00:00:00", "2027-04-12T14:30:00"}));
 
-    // A new From date typed whole into the picker.
-    form_->DatePicker1->setFocus();
-    QTest::keyClick(form_->DatePicker1, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(form_->DatePicker1, "4/1/2027");
-    QTest::keyClick(form_->DatePicker1, Qt::Key_Return);
-    TestUi::Settle();
-    EXPECT_EQ(Settings::Get("Dates", "From"), "2027-04-01");
-    EXPECT_EQ(ShownStarts(), QStringList({"ID-1 4/3/2027", "ID-2 4/10/2027"}));
-    EXPECT_EQ(ChartBars(), QStringList({"2027-04-03T00:00:00", "2027-04-10T00:00:00"}));
-
-    // The work order of the weekly task, printed from its preview.
-    const QString pdf = temp_ + "/order.pdf";
-    Printing::SetPdfOutput(pdf);
-    SelectTask(1);
-    ClickListItem("Work Order");
-    TestUi::Settle();
-    GridPrint::PrintPreview* preview = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) preview = p;
-    ASSERT_NE(preview, nullptr);
-    auto* bar = preview->findChild<QToolBar*>("PreviewToolbar");
-    QTest::mouseClick(bar->widgetForAction(preview->PrintAction), Qt::LeftButton);
-    QTest::mouseClick(bar->widgetForAction(preview->CloseAction), Qt::LeftButton);
-    TestUi::Settle();
-    const QString order = PdfReader::Text(pdf).simplified();
-    for (const char* s : {"Task ID: ID-1", "Request Date: 3/28/2027", "Scheduled Start: 4/3/2027 08:15:00",
-                          "Scheduled End: 4/4/2027 16:45:30"})
-        EXPECT_TRUE(order.contains(s)) << s << "\n" << order.toStdString();
-
-    // Edited and saved: the editor shows the day, the file now holds the
-    // American forms and still the same days.
-    SelectTask(1);
+    // Edited and saved: the file now holds the American forms and still the
+    // same days.
+    SelectTask(2);
     ClickListItem("Edit");
     TestUi::Settle();
     Form6* editor = Forms::Loaded<Form6>();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->DatePicker1->date(), QDate(2027, 3, 28));
-    EXPECT_EQ(editor->DatePicker2->date(), QDate(2027, 4, 3));
-    EXPECT_EQ(editor->DatePicker5->time(), QTime(16, 45, 30));
     TestUi::ClickSettled(editor->Command3);
     const QByteArray saved = TestUi::FileBytes(path);
     EXPECT_TRUE(saved.startsWith("QUILLON-GRID 1 dates=M/d/yyyy times=HH:mm:ss\n")) << saved.left(60).toStdString();
@@ -290,20 +195,18 @@ TEST_F(DatesAcrossLocalesWindow, ADatabaseFromAGermanDesktopIsUsedOnAnAmericanOn
 }
 
 TEST_F(DatesAcrossLocalesWindow, AnOlderFileWhoseDatesShowAnotherOrderIsSaidOnceAtOpen) {
-    Use("de_DE");   // as an older Quillon on a de_DE desktop left it: no forms recorded
+    TestEnv::UseLocale("de_DE");   // as an older Quillon on a de_DE desktop left it: no forms recorded
     Grid old;
     TaskDatabase::SetHeaders(old);
     AppendTask(old, "ID-3", kTasks.at("ID-3"));
     ASSERT_TRUE(GridFile::Save(old, temp_ + "/old.vkt"));
     DatabaseLocation::EnsureCompanion(temp_ + "/", "old");
-    Use("en_US");
+    TestEnv::UseLocale("en_US");
     Start();
     TestEnv::Dialogs().AnswerOpen(temp_ + "/old.vkt");
     form_->mnuopend_Click();
     ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("They were read day first"));
-    form_->Command7_Click();   // View All
-    EXPECT_EQ(ShownStarts(), QStringList({"ID-3 4/17/2027"}));
 }
 
 }  // namespace

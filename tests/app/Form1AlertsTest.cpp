@@ -3,12 +3,15 @@
 // notifier's commands, Position Notifier and Alert Options.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include "alerts/Form10.h"
@@ -16,10 +19,13 @@
 #include "alerts/Form24.h"
 #include "app/Forms.h"
 #include "platform/DateText.h"
+#include "platform/Mailer.h"
 #include "platform/Registry.h"
 #include "platform/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
+#include "support/SmtpServer.h"
+#include "support/Ui.h"
 
 namespace {
 
@@ -35,22 +41,37 @@ protected:
         Tray::OverrideAvailable(true);
     }
     void TearDown() override {
+        // An alert mail on its way is let finish before the program ends.
+        MailDelivery::Wait(15000);
         MainWindowTest::TearDown();
         Tray::OverrideAvailable(std::nullopt);
     }
     // A main window with a database, alerts on, the alert settings given,
     // and a clock the test steps.
     void Prepare(const QString& days = "1", const QString& tray = "True", const QString& mail = "False") {
-        Settings::Set("Settings", "Alert", "1");
-        Settings::Set("Settings", "AlertTime", "07:30:15");
-        Settings::Set("Settings", "AlertDays", days);
-        Settings::Set("Settings", "AlertTray", tray);
-        Settings::Set("Settings", "AlertMail", mail);
+        StoreAlertSettings(days, tray, mail);
         Start();
         NewDatabase();
         TestEnv::Dialogs().Reset();
         form_->SetAlertClock([this] { return now_; });
         now_ = QDateTime(today_, QTime(7, 0));
+    }
+    void StoreAlertSettings(const QString& days, const QString& tray = "True", const QString& mail = "False") {
+        Settings::Set("Settings", "Alert", "1");
+        Settings::Set("Settings", "AlertTime", "07:30:15");
+        Settings::Set("Settings", "AlertDays", days);
+        Settings::Set("Settings", "AlertTray", tray);
+        Settings::Set("Settings", "AlertMail", mail);
+    }
+    // A default database with tasks starting `days` after today, alerts on
+    // for tasks of today; the program is not running afterwards.
+    void DefaultDatabaseWithTasksIn(const QList<int>& days) {
+        StoreAlertSettings("0");
+        Start();
+        NewDatabase("plant.vkt", true);
+        for (int i = 0; i < days.size(); ++i) AddTask(QStringLiteral("ID-%1").arg(i + 1), today_.addDays(days[i]));
+        Stop();
+        TestEnv::Dialogs().Reset();
     }
     void Tick(const QTime& t, int day = 0) {
         now_ = QDateTime(today_.addDays(day), t);
@@ -212,6 +233,137 @@ TEST_F(Form1Alerts, TheAlertFiresOnceAtTheAlertTimeAndShowsTheNotifierAndTheAler
     // Clearing the alerts gives Ready back and leaves finished work alone.
     QTest::mouseClick(form_->Command5, Qt::LeftButton);
     EXPECT_EQ(Statuses(), (QStringList{"Ready", "Ready", "Complete", "Ready"}));
+}
+
+TEST_F(Form1Alerts, AnotherAlertTimeOrAlertOnAgainFiresTheSameDay) {
+    Prepare("0");
+    AddTask("ID-1", today_, "Ready");
+    ClickToolbar("Tray");
+    Tick(QTime(7, 30, 15, 10));
+    Form20* n = Forms::Loaded<Form20>();
+    ASSERT_TRUE(n);
+    // The user looks (Show Alerts: the window back, the clock off) and sets
+    // a later time for the day.
+    QTest::mouseClick(n->Label1, Qt::LeftButton);
+    Settle();
+    auto setTime = [&](const QString& hhmm) {
+        form_->MenuItem("mnunot")->trigger();
+        Form10* f = Forms::Loaded<Form10>();
+        ASSERT_TRUE(f);
+        TestUi::TypeTime(f->DatePicker2, hhmm);
+        QTest::mouseClick(f->Command1, Qt::LeftButton);
+        Settle();
+    };
+    setTime("0800");
+    ASSERT_EQ(Settings::Get("Settings", "AlertTime"), "08:00:00");
+    now_ = QDateTime(today_, QTime(7, 45));
+    ClickToolbar("Tray");
+    Tick(QTime(7, 59, 59, 950));
+    EXPECT_FALSE(Forms::Loaded<Form20>());
+    Tick(QTime(8, 0, 0, 30));
+    n = Forms::Loaded<Form20>();
+    ASSERT_TRUE(n) << "a time set after the day's first alert fires that day";
+
+    // Alert Off, a new time, Alert On again: it fires at that time.
+    QTest::mouseClick(n->Label1, Qt::LeftButton);
+    Settle();
+    form_->MenuItem("mnuoff")->trigger();
+    setTime("0900");
+    form_->MenuItem("mnuaon")->trigger();
+    now_ = QDateTime(today_, QTime(8, 30));
+    ClickToolbar("Tray");
+    ASSERT_TRUE(form_->Timer1->isActive());
+    Tick(QTime(9, 0, 0, 40));
+    EXPECT_TRUE(Forms::Loaded<Form20>());
+}
+
+TEST_F(Form1Alerts, WithoutATrayTheClockRunsWhileTheBoxIsOpenAndFiresWhenItCloses) {
+    DefaultDatabaseWithTasksIn({0});
+    Settings::Set("Settings", "Startup", "1");
+    Tray::OverrideAvailable(false);
+
+    // Started at 7:29:50; the user reads the no-tray box until 7:31.
+    now_ = QDateTime(today_, QTime(7, 29, 50));
+    bool sawBox = false, firedUnderTheBox = false;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || sawBox) return;
+        sawBox = true;
+        now_ = QDateTime(today_, QTime(7, 31));
+        QTest::qWait(300);   // the alert clock ticks meanwhile
+        firedUnderTheBox = Forms::Loaded<Form20>() != nullptr;
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    reader.start(20);
+    TestEnv::Dialogs().ShowRealMsgBoxes();
+    form_ = new Form1;
+    form_->SetAlertClock([this] { return now_; });
+    form_->Form_Load();
+    reader.stop();
+    ASSERT_TRUE(sawBox);
+    EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList{Tray::NoTrayMessage()});
+    EXPECT_FALSE(firedUnderTheBox);
+    EXPECT_TRUE(form_->isMinimized());
+    ASSERT_TRUE(form_->Timer1->isActive());
+    for (int i = 0; i < 50 && !Forms::Loaded<Form20>(); ++i) QTest::qWait(20);
+    EXPECT_TRUE(Forms::Loaded<Form20>());
+    EXPECT_EQ(form_->Grid1.Text(1, Col::Status), "Alert");
+}
+
+TEST_F(Form1Alerts, TheAlertFilterStaysOverEveryTripToTheTray) {
+    DefaultDatabaseWithTasksIn({0, 2});
+    Settings::Set("Dates", "To", "7");
+    Start();   // as every day: the default database, seven days shown
+    form_->SetAlertClock([this] { return now_; });
+    form_->SetPickerDate(today_);
+    QTest::mouseClick(form_->Command1, Qt::LeftButton);
+    ASSERT_EQ(Shown(), (QList<int>{1, 2}));
+    QApplication::setActiveWindow(nullptr);   // the user is in another program
+    now_ = QDateTime(today_, QTime(7, 0));
+    ClickToolbar("Tray");
+    Tick(QTime(7, 30, 15, 10));
+    ASSERT_EQ(Shown(), QList<int>{1});
+    for (int trip = 1; trip <= 2; ++trip) {
+        form_->csSysTray1_IconClick();
+        QApplication::setActiveWindow(form_);   // the desktop activates it
+        // The user looks at "# Days" and leaves it as it is.
+        QTest::mouseClick(form_->Combo3->lineEdit(), Qt::LeftButton);
+        Settle();
+        EXPECT_EQ(Shown(), QList<int>{1}) << "back from the tray, trip " << trip;
+        ClickToolbar("Tray");   // the window goes and the box loses the focus
+        Settle();
+    }
+    form_->csSysTray1_IconClick();
+    Settle();
+    EXPECT_EQ(Shown(), QList<int>{1});
+
+    // A length the user types still applies when the box loses the focus.
+    QApplication::setActiveWindow(form_);
+    QLineEdit* days = form_->Combo3->lineEdit();
+    QTest::mouseClick(days, Qt::LeftButton);
+    QTest::keyClick(days, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(days, "3");
+    ASSERT_EQ(days->text(), "3");
+    ClickCell(1, Col::TaskId);
+    EXPECT_EQ(Shown(), (QList<int>{1, 2}));
+    EXPECT_EQ(Settings::Get("Dates", "To"), "3");
+}
+
+TEST_F(Form1Alerts, ThePointerRestingOnTheNotifiersBellShowsWhenTheAlertCame) {
+    Prepare("0");
+    AddTask("ID-1", today_, "Ready");
+    ClickToolbar("Tray");
+    Tick(QTime(7, 30, 15, 10));
+    Form20* n = Forms::Loaded<Form20>();
+    ASSERT_TRUE(n && n->isVisible());
+    QApplication::setActiveWindow(nullptr);   // the user works in another program
+    ASSERT_FALSE(n->isActiveWindow());
+    QTest::mouseMove(n->AniGIF1, n->AniGIF1->rect().center());
+    const QString said = "Alert Received " + DateText::FormatDate(today_) + " 07:30:15 07:30:15";
+    EXPECT_TRUE(WaitUntil([&] { return QToolTip::isVisible() && QToolTip::text() == said; }, 3000))
+        << QToolTip::text().toStdString();
+    QToolTip::hideText();
 }
 
 TEST_F(Form1Alerts, TheRunningTimerItselfRunsTheCheck) {

@@ -18,7 +18,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 #include "app/Form25.h"
@@ -213,40 +212,29 @@ TEST_F(Form1Startup, ADatabaseMovedWithoutItsFolderAndListFileIsSaidOnceWhenOpen
     // A database made here finds its folder beside it: no word about it.
     EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList{"Set This Database To Load Each Time You Start Quillon?"});
 
-    // The file alone moved elsewhere, once opened through the menu and once
-    // as the default database at start.
-    QDir().mkpath(temp_ + "/moved");
-    QDir().mkpath(temp_ + "/default");
-    const QString moved = temp_ + "/moved/plant.vkt", byDefault = temp_ + "/default/plant.vkt";
-    ASSERT_TRUE(QFile::copy(made, moved));
-    ASSERT_TRUE(QFile::copy(made, byDefault));
-    const std::vector<std::pair<QString, std::function<void()>>> opens = {
-        {moved, [&] {
-             TestEnv::Dialogs().AnswerOpen(moved);
-             form_->mnuopend_Click();
-         }},
-        {byDefault, [&] {
-             Settings::Set("Settings", "Default", byDefault);
-             Settings::Set("Settings", "Path", temp_ + "/default/");
-             Settings::Set("Settings", "FileTitle", "plant");
-             Start();
-         }},
-    };
-    for (const auto& [path, open] : opens) {
+    // The file alone moved elsewhere, opened through the menu or as the
+    // default database at start; the second time its folder is there.
+    for (const bool atStart : {false, true}) {
+        const QString folder = temp_ + (atStart ? "/default" : "/moved"), path = folder + "/plant.vkt";
+        ASSERT_TRUE(QDir().mkpath(folder) && QFile::copy(made, path));
         for (int time = 1; time <= 2; ++time) {
+            SCOPED_TRACE((path + (time == 1 ? " first" : " again")).toStdString());
             TestEnv::Dialogs().Reset();
-            open();
-            ASSERT_EQ(form_->DatabaseFile(), path);
-            EXPECT_TRUE(FileOps::FolderExists(QFileInfo(path).absolutePath() + "/plant/Tasks"));
-            const QStringList said = TestEnv::Dialogs().Messages();
-            if (time == 2) {   // the folder made the first time is there now
-                EXPECT_TRUE(said.isEmpty()) << path.toStdString();
-                continue;
+            if (atStart) {
+                Settings::Set("Settings", "Default", path);
+                Start();
+            } else {
+                TestEnv::Dialogs().AnswerOpen(path);
+                form_->mnuopend_Click();
             }
-            ASSERT_EQ(said.size(), 1) << path.toStdString();
-            EXPECT_TRUE(said[0].contains("\"plant\" and the list file \"plant.ini\"")) << said[0].toStdString();
-            EXPECT_TRUE(said[0].contains("not found beside")) << said[0].toStdString();
-            EXPECT_TRUE(said[0].contains("moved needs its folder and its list file moved with it"));
+            ASSERT_EQ(form_->DatabaseFile(), path);
+            EXPECT_TRUE(FileOps::FolderExists(folder + "/plant/Tasks"));
+            const QStringList said = TestEnv::Dialogs().Messages();
+            ASSERT_EQ(said.size(), time == 1 ? 1 : 0);
+            if (time == 2) continue;
+            for (const char* part : {"\"plant\" and the list file \"plant.ini\"", "not found beside",
+                                     "moved needs its folder and its list file moved with it"})
+                EXPECT_TRUE(said[0].contains(part)) << said[0].toStdString();
         }
     }
 }

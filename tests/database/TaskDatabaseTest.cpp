@@ -331,6 +331,12 @@ TEST_F(TaskDatabaseProcessTest, ALockLeftByAKilledProcessIsTakenOver) {
     EXPECT_TRUE(db.Open(path));
     AddTask(db, "ID-1");
     EXPECT_TRUE(db.Save());
+    db.Close();
+
+    // Killed while it made the lock file, before writing itself into it: the
+    // file names nobody, and nobody holds it.
+    ASSERT_TRUE(TestEnv::WriteAll(TaskDatabase::LockFilePath(path), ""));
+    EXPECT_TRUE(db.Open(path));
 }
 
 TEST_F(TaskDatabaseProcessTest, TwoCopiesAddingTasksLoseNothing) {

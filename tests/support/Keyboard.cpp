@@ -6,9 +6,10 @@
 
 namespace TestKeys {
 
-bool NeedsShift(QChar c) {
-    return c.isUpper() || QStringLiteral("~!@#$%^&*()_+{}|:\"<>?").contains(c);
-}
+namespace {
+// Whether the character is typed with Shift on a US layout.
+bool NeedsShift(QChar c) { return c.isUpper() || QStringLiteral("~!@#$%^&*()_+{}|:\"<>?").contains(c); }
+}  // namespace
 
 void Type(QWidget* widget, const QString& text) {
     for (const QChar c : text) {

@@ -10,8 +10,6 @@
 class QWidget;
 
 namespace TestKeys {
-// Whether the character is typed with Shift on a US layout.
-bool NeedsShift(QChar c);
 // Types the (ASCII) text into the widget, key by key.
 void Type(QWidget* widget, const QString& text);
 // Presses and releases a key that types nothing (a modifier, Caps Lock).

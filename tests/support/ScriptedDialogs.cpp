@@ -1,8 +1,12 @@
 #include "support/ScriptedDialogs.h"
 
+#include <QFile>
 #include <QPageRanges>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 QStringList ScriptedDialogs::Messages() const {
@@ -21,11 +25,16 @@ void ScriptedDialogs::Reset() {
     print_.clear(); offers_.clear();
     msg_.clear(); choose_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
     calls_.clear();
+    realMsgBoxes_ = 0;
 }
 
 int ScriptedDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
     QWidget* parent = Dialogs::ParentWindow();
     calls_.push_back({QStringLiteral("MsgBox"), prompt, title, style, parent && parent->isVisible()});
+    if (realMsgBoxes_ > 0) {
+        --realMsgBoxes_;
+        return QtDialogs().MsgBox(prompt, style, title);
+    }
     if (!msg_.empty()) {
         int a = msg_.front();
         msg_.pop_front();
@@ -99,17 +108,13 @@ bool ScriptedDialogs::PrintDialog(QPrinter& printer, int pageCount, const QStrin
     const PrintAnswer a = print_.front();
     print_.pop_front();
     if (!a.print) return false;
-    // As the dialog does: a printer or a file, copies, a page range.
+    // As the dialog does: a file, copies, a page range.
     if (!a.pdfFile.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(a.pdfFile);
-    } else if (!a.printer.isEmpty()) {
-        printer.setOutputFormat(QPrinter::NativeFormat);
-        printer.setPrinterName(a.printer);
     }
     if (a.orientation) printer.setPageOrientation(*a.orientation);
     if (a.copies > 0) printer.setCopyCount(a.copies);
-    printer.setCollateCopies(a.collate);
     if (a.fromPage > 0) {
         printer.setPrintRange(QPrinter::PageRange);
         printer.setFromTo(a.fromPage, a.toPage);
@@ -123,7 +128,21 @@ bool ScriptedDialogs::PrintDialog(QPrinter& printer, int pageCount, const QStrin
 
 bool RecordingShell::OpenDocument(const QString& pathOrUrl) {
     opened.push_back({pathOrUrl, {}, {}});
+    if (openForReal && !failOpen)
+        return QProcess::startDetached(QStringLiteral("xdg-open"),
+                                       {QString::fromLatin1(DesktopShell::UrlFor(pathOrUrl).toEncoded())});
     return !failOpen;
+}
+
+QString PageLeadsTo(const QString& pathOrUrl) {
+    QFile page(pathOrUrl);
+    if (!page.open(QIODevice::ReadOnly)) return pathOrUrl;
+    static const QRegularExpression refresh(R"(<meta http-equiv="refresh" content="0; url='([^']*)'">)");
+    const QRegularExpressionMatch m = refresh.match(QString::fromUtf8(page.readAll()));
+    if (!m.hasMatch()) return pathOrUrl;
+    QString target = m.captured(1);
+    target.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    return QUrl::fromEncoded(target.toUtf8()).toString();
 }
 
 bool RecordingShell::StartProgram(const QString& program, const QStringList& args,

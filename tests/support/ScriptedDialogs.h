@@ -38,11 +38,9 @@ public:
     struct PrintAnswer {
         bool print = true;
         QString pdfFile;      // "Print to File (PDF)" with this name
-        QString printer;      // another printer, by name
         int copies = 0;       // 0: as offered
         int fromPage = 0, toPage = 0;   // a page range; 0: all pages
         QString pages;                  // or pages as typed: "1,3-4"
-        bool collate = true;
         std::optional<QPageLayout::Orientation> orientation;
         static PrintAnswer ToFile(const QString& pdf) {
             PrintAnswer a;
@@ -59,6 +57,10 @@ public:
         int pageCount = 0;
     };
     const std::vector<PrintOffer>& PrintOffers() const { return offers_; }
+
+    // The next `count` message boxes are the real, modal ones (still
+    // recorded): for a test that works while a box is open and closes it.
+    void ShowRealMsgBoxes(int count = 1) { realMsgBoxes_ = count; }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // The prompts of every message box so far.
@@ -78,6 +80,7 @@ public:
     bool PrintDialog(QPrinter& printer, int pageCount, const QString& title) override;
 
 private:
+    int realMsgBoxes_ = 0;
     std::deque<PrintAnswer> print_;
     std::vector<PrintOffer> offers_;
     std::deque<int> choose_;
@@ -100,7 +103,21 @@ public:
                       const QString& workingFolder, Failed failed = {}) override;
     bool failOpen = false;       // OpenDocument answers "nothing could open it"
     QString failLater;           // a started program gives up soon after, saying this
+    // OpenDocument also hands the address to the real xdg-open, as the
+    // desktop services of a desktop session do (the offscreen platform the
+    // tests run on has none).
+    bool openForReal = false;
     std::vector<Call> opened;    // OpenDocument calls
     std::vector<Call> started;   // StartProgram calls
-    void Reset() { opened.clear(); started.clear(); failOpen = false; failLater.clear(); }
+    void Reset() {
+        opened.clear();
+        started.clear();
+        failOpen = false;
+        failLater.clear();
+        openForReal = false;
+    }
 };
+
+// Where a page Quillon opened leads the browser: the address a forwarding
+// page of the help sends it on to, else the address itself.
+QString PageLeadsTo(const QString& pathOrUrl);

@@ -58,6 +58,11 @@ QByteArray ReadAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+void UseLocale(const QString& name) {
+    QLocale::setDefault(QLocale(name));
+    DateText::ResetCache();
+}
+
 bool WriteAll(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
@@ -81,8 +86,7 @@ DiskFull::~DiskFull() {
 }
 
 void GlobalEnvironment::SetUp() {
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    DateText::ResetCache();
+    UseLocale(QStringLiteral("en_US"));
     auto d = std::make_unique<ScriptedDialogs>();
     g_dialogs = d.get();
     Dialogs::Install(std::move(d));
@@ -100,4 +104,4 @@ void QuillonTest::SetUp() {
     temp_ = TestEnv::NewTempFolder();
 }
 
-void QuillonTest::TearDown() {}
+void QuillonTest::TearDown() { TestEnv::UseLocale(QStringLiteral("en_US")); }

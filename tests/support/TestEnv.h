@@ -18,6 +18,9 @@ ScriptedDialogs& Dialogs();
 RecordingShell& Shell();
 // Empties the registry store between tests of one process.
 void ClearRegistry();
+// Dates and numbers as on a desktop of this locale ("de_DE"); every test
+// ends back on en_US.
+void UseLocale(const QString& name);
 // A file's bytes ("" when it cannot be read), and a plain write of them.
 QByteArray ReadAll(const QString& path);
 bool WriteAll(const QString& path, const QByteArray& bytes);
@@ -41,7 +44,8 @@ public:
 };
 }
 
-// Base fixture: clears the registry and the scripted answers before each test.
+// Base fixture: clears the registry and the scripted answers before each
+// test, and goes back to en_US after it.
 class QuillonTest : public ::testing::Test {
 protected:
     void SetUp() override;

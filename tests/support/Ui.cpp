@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
+#include <QTimeEdit>
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -31,6 +32,14 @@ void ClickRow(GridView* view, int row, int col, Qt::KeyboardModifiers mods) {
     const QRect cell = view->CellRect(row, col);
     ASSERT_TRUE(cell.isValid()) << "row " << row << ", column " << col;
     QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, cell.center());
+}
+
+void TypeTime(QTimeEdit* edit, const QString& hhmm) {
+    QApplication::setActiveWindow(edit->window());
+    QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(6, edit->height() / 2));
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClicks(edit, hhmm);
 }
 
 QByteArray FileBytes(const QString& path) { return TestEnv::ReadAll(path); }

@@ -8,6 +8,7 @@
 
 class GridView;
 class QPushButton;
+class QTimeEdit;
 
 namespace TestUi {
 // Runs pending events and deletes the windows that closed meanwhile.
@@ -19,6 +20,9 @@ void ClickSettled(QPushButton* button);
 // A real left click on a cell of a grid view (fails the test when the cell
 // is not on screen).
 void ClickRow(GridView* view, int row, int col = 1, Qt::KeyboardModifiers mods = {});
+// Types hours and minutes ("1945") into a time field as the user does:
+// a click on the hours, Shift+Right over their digits, then the digits.
+void TypeTime(QTimeEdit* edit, const QString& hhmm);
 // A file's bytes ("" when it cannot be read).
 QByteArray FileBytes(const QString& path);
 // The XML parts of an exported workbook's sheet together (its strings are in

@@ -803,41 +803,35 @@ TEST_F(EditorUserTest, TypedTimesAndDatesSurviveTheShiftKeyAndAreSaved) {
     Settle();
     FillRequired(f);
     // Clicked, all selected, typed with a Shift press for ":" and for each
-    // capital, left by Tab: as a user fills the fields.
-    auto type = [](QWidget* field, const QString& text) {
+    // capital (and `alone` pressed before the last key), left by Tab.
+    auto type = [](QWidget* field, const QString& text, Qt::Key alone = Qt::Key_unknown) {
         QTest::mouseClick(field, Qt::LeftButton);
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        TestKeys::Type(field, text);
+        TestKeys::Type(field, text.chopped(1));
+        if (alone != Qt::Key_unknown) TestKeys::PressAlone(field, alone);
+        TestKeys::Type(field, text.right(1));
         QTest::keyClick(field, Qt::Key_Tab);
     };
-    type(f->DatePicker4, "16:30:00");
-    type(f->DatePicker5, "17:45:10");
-    type(f->DatePicker1, "Saturday, January 2, 2027");
-    type(f->DatePicker3, "Monday, February 1, 2027");
+    const std::tuple<QWidget*, const char*, int, QString> typed[] = {
+        {f->DatePicker4, "16:30:00", Col::StartTime, "16:30:00"},
+        {f->DatePicker5, "17:45:10", Col::EndTime, "17:45:10"},
+        {f->DatePicker1, "Saturday, January 2, 2027", Col::RequestDate, DateText::FormatDate(QDate(2027, 1, 2))},
+        {f->DatePicker3, "Monday, February 1, 2027", Col::ScheduledEnd, DateText::FormatDate(QDate(2027, 2, 1))},
+    };
+    for (const auto& [field, text, col, stored] : typed) type(field, text);
     // A modifier pressed alone in the middle of the typing (a Shift that
     // changed its mind, Caps Lock, AltGr held for a separator) ends nothing.
+    int day = 0;
     for (Qt::Key modifier : {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_AltGr, Qt::Key_CapsLock,
                              Qt::Key_Meta}) {
-        QTest::mouseClick(f->DatePicker2, Qt::LeftButton);
-        QTest::keyClick(f->DatePicker2, Qt::Key_A, Qt::ControlModifier);
-        TestKeys::Type(f->DatePicker2, "2027-03-");
-        TestKeys::PressAlone(f->DatePicker2, modifier);
-        TestKeys::Type(f->DatePicker2, "04");
-        QTest::keyClick(f->DatePicker2, Qt::Key_Tab);
-        EXPECT_EQ(f->DatePicker2->date().toString(Qt::ISODate), "2027-03-04") << "key " << modifier;
-        f->DatePicker2->setDate(QDate::currentDate());
+        type(f->DatePicker2, QStringLiteral("2027-03-0%1").arg(++day), modifier);
+        EXPECT_EQ(f->DatePicker2->date(), QDate(2027, 3, day)) << "key " << modifier;
     }
-    type(f->DatePicker2, "2027-03-04");
     Click(f->Command3);
-
-    ASSERT_EQ(form_->Grid1.Rows(), 2);
     const Grid stored = Stored();
     ASSERT_EQ(stored.Rows(), 2);
-    EXPECT_EQ(stored.Text(1, Col::StartTime), "16:30:00");
-    EXPECT_EQ(stored.Text(1, Col::EndTime), "17:45:10");
-    EXPECT_EQ(stored.Text(1, Col::RequestDate), DateText::FormatDate(QDate(2027, 1, 2)));
-    EXPECT_EQ(stored.Text(1, Col::ScheduledEnd), DateText::FormatDate(QDate(2027, 2, 1)));
-    EXPECT_EQ(stored.Text(1, Col::ScheduledStart), DateText::FormatDate(QDate(2027, 3, 4)));
+    for (const auto& [field, text, col, value] : typed) EXPECT_EQ(stored.Text(1, col), value) << text;
+    EXPECT_EQ(stored.Text(1, Col::ScheduledStart), DateText::FormatDate(QDate(2027, 3, day)));
 }
 
 TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {

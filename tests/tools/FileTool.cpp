@@ -5,17 +5,27 @@
 //       Two processes add N list entries each to one list file (1..N each;
 //       every entry must be there) or take N task numbers each from the
 //       counter (2N distinct numbers).
-//   quillon_filetool crash-test grid|settings|list|all KILLS [FOLDER]
+//   quillon_filetool crash-test grid|settings|list|backup|restore|all KILLS [FOLDER]
 //       Starts a writer that saves in a loop, kills it with SIGKILL at a
 //       random moment, and checks that the file loads and holds the last
 //       save the writer reported or the one it was making; KILLS times.
+//       backup: the archive is the last complete backup or the one being
+//       made, never a part of one. restore: after the kill the database is
+//       opened (which finishes or undoes the interrupted restore; now and
+//       then that open is killed too, and the next one puts it right), and
+//       every file then comes from one and the same backup, the last one
+//       restored or the one being restored. No leftover remains after the
+//       open.
 //
 // The worker commands the two above start: list-add FILE PREFIX N,
-// counter-take N, save-loop KIND PATH FROM.
+// counter-take N, save-loop KIND PATH FROM, backup-loop FOLDER ARCHIVE
+// FROM, restore-loop FOLDER FROM ARCHIVE..., open-db PATH.
 // Exit status 0 when every check held; the summary goes to stdout.
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -25,11 +35,17 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "database/TaskColumns.h"
+#include "database/TaskDatabase.h"
 #include "lists/ListFile.h"
 #include "platform/Grid.h"
+#include "platform/GridFile.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
+#include "platform/StagedRestore.h"
 #include "tasks/TaskRecord.h"
+#include "utilities/BackupArchive.h"
+#include "utilities/RestoreArchive.h"
 
 namespace {
 
@@ -116,6 +132,119 @@ QString TargetOf(const QString& kind, const QString& folder) {
 
 int Temporaries(const QString& folder) {
     return int(QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden).size());
+}
+
+// Our temporaries younger than a few seconds are spared by the next writer
+// (their writer may be alive and about to lock them); killed writers' ones
+// are made old enough, as a later open would find them.
+void AgeTemporaries(const QString& folder) {
+    for (const QString& name : QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden)) {
+        QFile f(folder + "/" + name);
+        if (f.open(QIODevice::ReadWrite))
+            f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
+    }
+}
+
+// ------------------------------------------------------------ backup and restore
+
+constexpr int kTasks = 150;
+constexpr int kPhotos = 4;
+
+// A task database whose tasks carry the generation.
+Grid DatabaseOf(qint64 gen) {
+    Grid g;
+    TaskDatabase::SetHeaders(g);
+    g.SetRows(kGridRows + 1);
+    for (int r = 1; r <= kGridRows; ++r) {
+        g.SetText(r, Col::TaskId, QStringLiteral("ID-%1").arg(r));
+        g.SetText(r, Col::Equipment, QStringLiteral("generation %1").arg(gen));
+    }
+    return g;
+}
+
+void Put(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+QByteArray Serialized(const Grid& g) {
+    const std::string bytes = GridFile::Serialize(g);
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+// A database folder of one generation: the database, its list file, its
+// tasks' files and photos, every one of them saying which generation it is.
+// (Written plainly: these are the backups' sources, not what is tested.)
+void MakeDatabaseFolder(const QString& folder, int gen) {
+    QDir().mkpath(folder + "/plant/Tasks");
+    QDir().mkpath(folder + "/plant/Materials");
+    QDir().mkpath(folder + "/Photos");
+    Put(folder + "/plant.vkt", Serialized(DatabaseOf(gen)));
+    Put(folder + "/plant.ini", QByteArray("[Equipment]\nGeneration=") + QByteArray::number(gen) + "\n");
+    for (int t = 1; t <= kTasks; ++t) {
+        Put(folder + QStringLiteral("/plant/Tasks/ID-%1.tsk").arg(t), Serialized(GridOf(gen * 1000 + t)));
+        Put(folder + QStringLiteral("/plant/Materials/ID-%1.mts").arg(t), Serialized(GridOf(gen * 1000 + t + 500)));
+    }
+    for (int p = 1; p <= kPhotos; ++p) {
+        QByteArray bytes(50 * 1024, '\0');
+        for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 131 + gen * 17 + p) % 251);
+        Put(folder + QStringLiteral("/Photos/p%1.jpg").arg(p), bytes);
+    }
+}
+
+QStringList FilesBelow(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(unreadable)");
+}
+
+// The generation every file of `folder` comes from, or -1 (with `why`) when
+// they do not all come from one of `sources`.
+int GenerationOfFolder(const QString& folder, const QStringList& sources, const QStringList& names, QString* why) {
+    int found = -1;
+    for (const QString& name : names) {
+        const QByteArray bytes = Bytes(folder + "/" + name);
+        int gen = -1;
+        for (int g = 0; g < sources.size() && gen < 0; ++g)
+            if (Bytes(sources[g] + "/" + name) == bytes) gen = g;
+        if (gen < 0) return *why = name + " is from no backup", -1;
+        if (found >= 0 && gen != found) return *why = name + QStringLiteral(" is from backup %1, others from %2").arg(gen).arg(found), -1;
+        found = gen;
+    }
+    return found;
+}
+
+int BackupLoop(const QString& folder, const QString& archive, qint64 from) {
+    Say("ready");
+    for (qint64 gen = from;; ++gen) {
+        if (!DatabaseOf(gen).SaveFile(folder + "/plant.vkt")) return Say("failed"), 1;
+        const auto result = BackupArchive::Run(archive, folder + "/", "plant", false);
+        if (!result.ok) return Say("failed: " + result.message.toUtf8()), 1;
+        Say(QByteArray::number(gen));
+    }
+}
+
+int RestoreLoop(const QString& folder, qint64 from, const QStringList& archives) {
+    Say("ready");
+    for (qint64 i = from;; ++i) {
+        const auto result = RestoreArchive::Restore(archives[int(i % archives.size())], folder);
+        if (!result.ok) return Say("failed: " + result.message.toUtf8()), 1;
+        Say(QByteArray::number(i));
+    }
+}
+
+int OpenDatabase(const QString& path) {
+    TaskDatabase db;
+    const auto opened = db.Open(path);
+    for (const QString& notice : db.TakeNotices()) Say("notice: " + notice.toUtf8());
+    return opened ? 0 : 1;
 }
 
 // ------------------------------------------------------------ workers
@@ -246,6 +375,145 @@ int CrashTest(const QString& kind, int kills, const QString& base) {
     return failures == 0 ? 0 : 1;
 }
 
+// Starts a worker, lets it run a random while after it said it is ready,
+// kills it and returns everything it printed.
+QByteArray RunAndKill(const QStringList& args, const QString& configFolder, int maxMicroseconds) {
+    QProcess* p = StartWorker(args, configFolder);
+    QByteArray out;
+    while (!out.contains("ready\n") && p->waitForReadyRead(10000)) out += p->readAllStandardOutput();
+    QThread::usleep(QRandomGenerator::global()->bounded(1, maxMicroseconds));
+    p->kill();
+    p->waitForFinished(10000);
+    out += p->readAllStandardOutput();
+    delete p;
+    return out;
+}
+
+qint64 LastReported(const QByteArray& out, qint64 last, int* failures) {
+    for (const QByteArray& line : out.split('\n')) {
+        bool ok = false;
+        const qint64 g = line.toLongLong(&ok);
+        if (ok) last = g;
+        if (line.startsWith("failed")) {
+            ++*failures;
+            std::printf("the worker failed: %s\n", line.constData());
+        }
+    }
+    return last;
+}
+
+int CrashBackup(int kills, const QString& base) {
+    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
+    const QString folder = tmp.path() + "/db";
+    const QString archive = folder + "/backup.zip";
+    MakeDatabaseFolder(folder, 0);
+    const int entries = int(FilesBelow(folder).size());
+    QElapsedTimer timer;
+    timer.start();
+    if (!BackupArchive::Run(archive, folder + "/", "plant", false).ok) return std::printf("crash-test backup: the first backup failed\n"), 1;
+    const int window = int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2));
+    qint64 last = 0;
+    int failures = 0, left = 0;
+    for (int k = 0; k < kills; ++k) {
+        const QByteArray out = RunAndKill({"backup-loop", folder, archive, QString::number(last + 1)}, tmp.path(), window);
+        const qint64 reported = LastReported(out, last, &failures);
+        // The archive is whole: every entry reads back with its CRC, and its
+        // database is the last one backed up or the one being backed up.
+        const QString check = tmp.path() + QStringLiteral("/check%1").arg(k);
+        QDir().mkpath(check);
+        const auto restored = RestoreArchive::Restore(archive, check);
+        Grid db;
+        const qint64 gen = restored.ok && db.LoadFile(check + "/plant.vkt")
+                               ? db.Text(1, Col::Equipment).mid(QStringLiteral("generation ").size()).toLongLong()
+                               : -1;
+        if (!restored.ok || FilesBelow(check).size() != entries || (gen != reported && gen != reported + 1)) {
+            ++failures;
+            std::printf("kill %d: the archive holds generation %lld, the writer reported %lld (%s)\n", k, qlonglong(gen),
+                        qlonglong(reported), qPrintable(restored.message));
+        }
+        QDir(check).removeRecursively();
+        last = std::max(gen, reported);
+        left += Temporaries(folder);
+        // The next open in the folder removes what the killed backup left.
+        AgeTemporaries(folder);
+        TaskDatabase().Open(folder + "/plant.vkt");
+        if (Temporaries(folder) != 0) {
+            ++failures;
+            std::printf("kill %d: temporaries left after the next open\n", k);
+        }
+    }
+    std::printf("crash-test backup: %d kills, %d failures, %d temporaries left by kills (none after the next open)\n",
+                kills, failures, left);
+    return failures == 0 ? 0 : 1;
+}
+
+int CrashRestore(int kills, const QString& base) {
+    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
+    QStringList sources, archives;
+    for (int g = 0; g < 3; ++g) {
+        sources << tmp.path() + QStringLiteral("/source%1").arg(g);
+        archives << tmp.path() + QStringLiteral("/backup%1.zip").arg(g);
+        MakeDatabaseFolder(sources[g], g);
+        if (!BackupArchive::Run(archives[g], sources[g] + "/", "plant", false).ok)
+            return std::printf("crash-test restore: a backup failed\n"), 1;
+    }
+    const QStringList names = FilesBelow(sources[0]);
+    const QString folder = tmp.path() + "/db";
+    QDir().mkpath(folder);
+    QElapsedTimer timer;
+    timer.start();
+    const auto first = RestoreArchive::Restore(archives[0], folder);
+    if (!first.ok) return std::printf("crash-test restore: the first restore failed: %s\n", qPrintable(first.message)), 1;
+    // Kills fall anywhere in one restore and a little beyond.
+    const int window = int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2));
+    qint64 last = 0;   // the last restore known to be complete
+    int failures = 0, finished = 0, undone = 0, untouched = 0, openKills = 0;
+    QStringList args{"restore-loop", folder, QString()};
+    args << archives;
+    auto tally = [&](const QStringList& notices) {
+        for (const QString& n : notices) {
+            if (n.contains("has now been finished")) ++finished;
+            else if (n.contains("undone")) ++undone;
+            else if (n.contains("before it had replaced any file")) ++untouched;
+            else std::printf("notice: %s\n", qPrintable(n)), ++failures;
+        }
+    };
+    for (int k = 0; k < kills; ++k) {
+        args[2] = QString::number(last + 1);
+        const qint64 reported = LastReported(RunAndKill(args, tmp.path(), window), last, &failures);
+        // Now and then the open that puts it right is killed too.
+        if (k % 4 == 3) {
+            ++openKills;
+            const QByteArray out = RunAndKill({"open-db", folder + "/plant.vkt"}, tmp.path(), 3000);
+            QStringList notices;
+            for (const QByteArray& line : out.split('\n'))
+                if (line.startsWith("notice: ")) notices << QString::fromUtf8(line.mid(8));
+            tally(notices);
+        }
+        TaskDatabase db;
+        const auto opened = db.Open(folder + "/plant.vkt");
+        tally(db.TakeNotices());
+        QString why;
+        const int gen = GenerationOfFolder(folder, sources, names, &why);
+        const int expected = int(reported % 3), next = int((reported + 1) % 3);
+        if (!opened || (gen != expected && gen != next)) {
+            ++failures;
+            std::printf("kill %d: the folder holds backup %d, the last restored was %d (%s %s)\n", k, gen, expected,
+                        qPrintable(why), qPrintable(opened.reason));
+        }
+        if (!StagedRestore::StagingFolders(folder).isEmpty() || Temporaries(folder) != 0) {
+            ++failures;
+            std::printf("kill %d: leftovers after the open: %s\n", k,
+                        qPrintable(QDir(folder).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).join(' ')));
+        }
+        last = gen == next ? reported + 1 : reported;
+    }
+    std::printf("crash-test restore: %d kills (%d of the opens after them killed too), %d failures; at the next open "
+                "%d restores were finished, %d undone, %d had replaced nothing yet\n",
+                kills, openKills, failures, finished, undone, untouched);
+    return failures == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -255,16 +523,24 @@ int main(int argc, char** argv) {
     if (cmd == "list-add" && a.size() == 4) return ListAdd(a[1], a[2], a[3].toInt());
     if (cmd == "counter-take" && a.size() == 2) return CounterTake(a[1].toInt());
     if (cmd == "save-loop" && a.size() == 4) return SaveLoop(a[1], a[2], a[3].toLongLong());
+    if (cmd == "backup-loop" && a.size() == 4) return BackupLoop(a[1], a[2], a[3].toLongLong());
+    if (cmd == "restore-loop" && a.size() >= 4) return RestoreLoop(a[1], a[2].toLongLong(), a.mid(3));
+    if (cmd == "open-db" && a.size() == 2) return OpenDatabase(a[1]);
     if (cmd == "two-process" && a.size() == 3 && (a[1] == "list" || a[1] == "counter"))
         return TwoProcess(a[1], a[2].toInt());
     if (cmd == "crash-test" && a.size() >= 3) {
-        const QStringList kinds = a[1] == "all" ? QStringList{"grid", "settings", "list"} : QStringList{a[1]};
+        const QStringList kinds =
+            a[1] == "all" ? QStringList{"grid", "settings", "list", "backup", "restore"} : QStringList{a[1]};
         int status = 0;
-        for (const QString& kind : kinds) status |= CrashTest(kind, a[2].toInt(), a.value(3));
+        for (const QString& kind : kinds) {
+            if (kind == "backup") status |= CrashBackup(a[2].toInt(), a.value(3));
+            else if (kind == "restore") status |= CrashRestore(a[2].toInt(), a.value(3));
+            else status |= CrashTest(kind, a[2].toInt(), a.value(3));
+        }
         return status;
     }
     std::fprintf(stderr,
                  "usage: quillon_filetool two-process list|counter N\n"
-                 "       quillon_filetool crash-test grid|settings|list|all KILLS [FOLDER]\n");
+                 "       quillon_filetool crash-test grid|settings|list|backup|restore|all KILLS [FOLDER]\n");
     return 2;
 }

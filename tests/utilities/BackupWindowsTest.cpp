@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
+#include <zip.h>
 
 #include "platform/Help.h"
 #include "support/ScriptedDialogs.h"
@@ -25,6 +26,16 @@ using TestEnv::ReadAll;
 using TestEnv::WriteAll;
 
 void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
+
+// An earlier backup at `path`: a real archive of one file. Its bytes.
+QByteArray MakeOldArchive(const QString& path) {
+    static const char text[] = "older backup";
+    int code = 0;
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    zip_file_add(za, "old.txt", zip_source_buffer(za, text, sizeof text - 1, 0), 0);
+    zip_close(za);
+    return ReadAll(path);
+}
 
 QStringList Rows(const QTreeWidget* lv) {
     QStringList rows;
@@ -113,7 +124,7 @@ TEST_F(BackupWindowsTest, CreateFileThenBackupListsTheNewArchiveNewestFirst) {
 
     Click(w->Command4);
     ASSERT_EQ(TestEnv::Shell().opened.size(), 1u);
-    EXPECT_EQ(TestEnv::Shell().opened[0].what, Help::HelpUrl(Help::SendMailAndBackup));
+    EXPECT_EQ(PageLeadsTo(TestEnv::Shell().opened[0].what), Help::HelpUrl(Help::SendMailAndBackup));
 
     // Choosing the existing archive again lists what it holds.
     w->lv->clear();
@@ -128,7 +139,7 @@ TEST_F(BackupWindowsTest, FailedBackupSaysSoAndResetsTheWindow) {
     QDir().mkpath(db_);
     auto w = OpenBackup();
     const QString archive = temp_ + "/old.zip";
-    WriteAll(archive, "previous");
+    const QByteArray previous = MakeOldArchive(archive);
     QTest::keyClicks(w->Text1, archive);
     QSignalSpy done(w.get(), &Form23::BackupFinished);
     Click(w->Command5);
@@ -139,10 +150,11 @@ TEST_F(BackupWindowsTest, FailedBackupSaysSoAndResetsTheWindow) {
     EXPECT_TRUE(w->Command1->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("no files to back up"));
-    EXPECT_EQ(ReadAll(archive), "previous");
+    EXPECT_EQ(ReadAll(archive), previous);
 
     // A file that is not an archive: Refresh says so.
     TestEnv::Dialogs().Reset();
+    WriteAll(archive, "not an archive");
     Click(w->Command2);
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("cannot be listed"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -159,7 +171,7 @@ TEST_F(BackupWindowsTest, ClosingDuringABackupStopsItCleanly) {
     for (int i = 0; i < 300; ++i) WriteAll(db_ + QString("plant/Tasks/T%1.tsk").arg(i), QByteArray("items ").repeated(2000));
     auto w = OpenBackup();
     const QString archive = temp_ + "/old.zip";
-    WriteAll(archive, "previous");
+    const QByteArray previous = MakeOldArchive(archive);
     QTest::keyClicks(w->Text1, archive);
     QSignalSpy done(w.get(), &Form23::BackupFinished);
     Click(w->Command5);
@@ -172,7 +184,7 @@ TEST_F(BackupWindowsTest, ClosingDuringABackupStopsItCleanly) {
     EXPECT_EQ(done.size(), 0);
     // Either the old file or a complete archive, never a part of one.
     QList<ZipEntry> entries;
-    if (ReadAll(archive) != "previous") {
+    if (ReadAll(archive) != previous) {
         ASSERT_TRUE(BackupArchive::List(archive, &entries));
         EXPECT_EQ(entries.size(), 302);
     }
@@ -244,7 +256,7 @@ TEST_F(BackupWindowsTest, RestoreLoadsListsAndRefusesHostileArchives) {
 
     Click(w->Command5);
     ASSERT_EQ(TestEnv::Shell().opened.size(), 1u);
-    EXPECT_EQ(TestEnv::Shell().opened[0].what, Help::HelpUrl(Help::RestoreAndAddressBook));
+    EXPECT_EQ(PageLeadsTo(TestEnv::Shell().opened[0].what), Help::HelpUrl(Help::RestoreAndAddressBook));
 
     // The opener may stop the restore.
     w->BeforeRestore = [](const QStringList&) { return false; };
@@ -329,4 +341,32 @@ TEST_F(BackupWindowsTest, TheListingShowsEachNameAndDateWhole) {
             EXPECT_GE(w->lv->header()->sectionSize(column), metrics.horizontalAdvance(item->text(column)))
                 << item->text(column).toStdString();
     }
+}
+
+TEST_F(BackupWindowsTest, TheBackupWindowNamesTheFileItRefusesAndTheLinksItLeavesOut) {
+    auto w = OpenBackup();
+    QSignalSpy done(w.get(), &Form23::BackupFinished);
+    // The database itself typed as the backup file.
+    QTest::keyClicks(w->Text1, db_ + "plant.vkt");
+    Click(w->Command5);
+    ASSERT_TRUE(done.wait(20000));
+    EXPECT_FALSE(done.last().at(0).toBool());
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains(db_ + "plant.vkt")) << TestEnv::Dialogs().LastMessage().toStdString();
+    EXPECT_NE(w->windowTitle(), "Backup Complete");
+    EXPECT_EQ(ReadAll(db_ + "plant.vkt"), "grid");
+
+    // A task's list that is a link to a file elsewhere: the backup goes on
+    // without it and says so.
+    WriteAll(temp_ + "/elsewhere.txt", "not the database's");
+    ASSERT_TRUE(QFile::link(temp_ + "/elsewhere.txt", db_ + "plant/Tasks/T2.tsk"));
+    w->Text1->selectAll();
+    QTest::keyClicks(w->Text1, temp_ + "/nightly.zip");
+    TestEnv::Dialogs().Reset();
+    Click(w->Command5);
+    ASSERT_TRUE(done.wait(20000));
+    EXPECT_TRUE(done.last().at(0).toBool());
+    EXPECT_EQ(w->windowTitle(), "Backup Complete");
+    EXPECT_EQ(Rows(w->lv), QStringList({"plant/Tasks/T1.tsk", "plant.ini", "plant.vkt"}));
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("left out")) << TestEnv::Dialogs().LastMessage().toStdString();
+    EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains(db_ + "plant/Tasks/T2.tsk"));
 }

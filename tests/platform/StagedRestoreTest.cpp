@@ -1,0 +1,122 @@
+// A restore cut off at any step, as it lies on the disk afterwards, and
+// what the next sweep makes of it.
+#include "platform/StagedRestore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "support/TestEnv.h"
+
+namespace {
+
+using TestEnv::ReadAll;
+using TestEnv::WriteAll;
+
+// The process number of a process that has ended.
+pid_t DeadPid() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+void Move(const QString& from, const QString& to) {
+    QDir().mkpath(QFileInfo(to).path());
+    ASSERT_EQ(::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0) << qPrintable(from);
+}
+
+}  // namespace
+
+class StagedRestoreTest : public QuillonTest {};
+
+TEST_F(StagedRestoreTest, InterruptedRestoresAreFinishedOrUndoneFromWhatTheJournalShows) {
+    // The units in the order the journal lists them: three files that
+    // replace one, a new file, a new folder moved whole.
+    const QStringList units{"a.txt", "b.txt", "d.txt", "newdir", "sub/c.txt"};
+    const QStringList replaced{"a.txt", "b.txt", "sub/c.txt"};
+    struct Case {
+        const char* label;
+        bool journal;
+        bool undo;
+        QStringList done;    // new file in place, original aside
+        QStringList aside;   // original aside, new one not yet in
+        const char* told;    // "" when nothing is said
+        bool endsNew;
+    };
+    const std::vector<Case> cases = {
+        {"journal written, nothing moved", true, false, {}, {}, "has now been finished", true},
+        {"first original aside", true, false, {}, {"a.txt"}, "has now been finished", true},
+        {"half way", true, false, {"a.txt", "b.txt", "d.txt", "newdir"}, {"sub/c.txt"}, "has now been finished", true},
+        {"every unit in place, staging not yet removed", true, false, units, {}, "has now been finished", true},
+        {"undoing, half undone", true, true, {"a.txt"}, {"b.txt"}, "has now been undone", false},
+        {"undone, staging not yet removed", true, true, {}, {}, "has now been undone", false},
+        {"still extracting", false, false, {}, {}, "before it had replaced any file", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString base = TestEnv::NewTempFolder();
+        const QString staging = base + QStringLiteral("/.quillon-restore-%1-aBc123").arg(DeadPid());
+        for (const QString& f : replaced) {
+            QDir().mkpath(QFileInfo(base + "/" + f).path());
+            WriteAll(base + "/" + f, "old " + f.toUtf8());
+        }
+        for (const QString& f : QStringList{"a.txt", "b.txt", "d.txt", "newdir/e.txt", "sub/c.txt"}) {
+            QDir().mkpath(QFileInfo(staging + "/new/" + f).path());
+            WriteAll(staging + "/new/" + f, "new " + f.toUtf8());
+        }
+        for (const QString& u : c.done + c.aside) {
+            if (QFileInfo::exists(base + "/" + u)) Move(base + "/" + u, staging + "/old/" + u);
+        }
+        for (const QString& u : c.done) Move(staging + "/new/" + u, base + "/" + u);
+        if (c.journal) WriteAll(staging + "/journal", ("quillon-restore 1\n" + units.join('\n') + "\nend 5\n").toUtf8());
+        if (c.undo) WriteAll(staging + "/undo", "");
+
+        const QStringList told = StagedRestore::Sweep(base);
+        ASSERT_EQ(told.size(), 1);
+        EXPECT_TRUE(told[0].contains(c.told)) << told[0].toStdString();
+        EXPECT_TRUE(told[0].contains(base));
+        EXPECT_TRUE(StagedRestore::StagingFolders(base).isEmpty());
+        for (const QString& f : replaced)
+            EXPECT_EQ(ReadAll(base + "/" + f), (c.endsNew ? "new " : "old ") + f.toUtf8()) << f.toStdString();
+        EXPECT_EQ(QFileInfo::exists(base + "/d.txt"), c.endsNew);
+        EXPECT_EQ(ReadAll(base + "/newdir/e.txt"), c.endsNew ? QByteArray("new newdir/e.txt") : QByteArray());
+        // A second sweep finds nothing more to do.
+        EXPECT_TRUE(StagedRestore::Sweep(base).isEmpty());
+    }
+}
+
+TEST_F(StagedRestoreTest, OnlyOurOwnUnheldLeftoversGo) {
+    const QString base = temp_;
+    const pid_t dead = DeadPid();
+    auto staging = [&](const QString& name) {
+        QDir().mkpath(base + "/" + name + "/new");
+        WriteAll(base + "/" + name + "/new/x.txt", "x");
+        return base + "/" + name;
+    };
+    const QString done = staging(QStringLiteral(".quillon-restore-%1-dOnE12-done").arg(dead));
+    const QString older = staging(".quillon-restore-Xy12Ab");   // an older version's, without a process
+    const QString held = staging(QStringLiteral(".quillon-restore-%1-HeLd12").arg(dead));
+    const QString young = staging(QStringLiteral(".quillon-restore-%1-yOuNg1").arg(getpid()));
+    const QString outside = TestEnv::NewTempFolder();
+    QDir().mkpath(outside + "/keep");
+    ASSERT_TRUE(QFile::link(outside + "/keep", base + QStringLiteral("/.quillon-restore-%1-lInK12").arg(dead)));
+    // A restore still running holds its folder locked.
+    const int fd = ::open(QFile::encodeName(held).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+
+    EXPECT_TRUE(StagedRestore::Sweep(base).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(done));
+    EXPECT_FALSE(QFileInfo::exists(older));
+    EXPECT_TRUE(QFileInfo::exists(held + "/new/x.txt"));
+    EXPECT_TRUE(QFileInfo::exists(young + "/new/x.txt"));   // being made by a process that is alive
+    EXPECT_TRUE(QFileInfo(outside + "/keep").isDir());
+    ::close(fd);
+    EXPECT_EQ(StagedRestore::Sweep(base).size(), 1);   // now it is a dead restore's
+    EXPECT_FALSE(QFileInfo::exists(held));
+}
