@@ -7,14 +7,17 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QThread>
+#include <QPointer>
 #include <QTimeZone>
 #include <QUuid>
 #include <QXmlStreamWriter>
 #include <atomic>
 #include <cmath>
 #include <curl/curl.h>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "platform/FileOps.h"
 
@@ -489,8 +492,42 @@ namespace MailDelivery {
 
 namespace {
 std::atomic<bool> g_busy{false};
-std::mutex g_threadMutex;
-QThread* g_thread = nullptr;   // the running sender's thread, while it runs
+
+// The sending thread. It is joined, not only waited for: a thread's own end
+// (the per-thread state a library frees as it exits, OpenSSL's among them)
+// is then over before what follows, the program's end included.
+struct Sending {
+    std::thread thread;
+    std::mutex mutex;
+    std::condition_variable over;
+    bool done = false;   // its work is over (it may still be exiting)
+    // Never left joinable at the very end, which would end the program.
+    ~Sending() {
+        if (thread.joinable()) thread.detach();
+    }
+};
+Sending& Current() {
+    static Sending sending;
+    return sending;
+}
+
+// Lives on the thread that starts sendings (the windows'): the end of a
+// sending is delivered there.
+QObject* Relay() {
+    static QObject* relay = new QObject;
+    return relay;
+}
+
+bool WorkOver(int ms) {
+    Sending& s = Current();
+    std::unique_lock<std::mutex> lock(s.mutex);
+    return s.over.wait_for(lock, std::chrono::milliseconds(ms), [&] { return s.done; });
+}
+
+void Join() {
+    Sending& s = Current();
+    if (s.thread.joinable()) s.thread.join();
+}
 
 void StopAtExit() {
     g_abort = true;
@@ -499,23 +536,13 @@ void StopAtExit() {
 }
 
 // The program's end, and the end of any process that made an application
-// object (the tests): a sending still on its way is stopped and waited for
-// before the application and the statics its thread uses are gone.
+// object (the tests): a sending still on its way is stopped and its thread
+// joined before the application and the statics it uses are gone. Its
+// receiver is not called any more.
 void StopAtTheEnd() {
     g_abort = true;
-    QThread* t = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(g_threadMutex);
-        t = g_thread;
-    }
-    // The finishing calls no longer run (no event loop): the thread object
-    // goes here once its thread is over.
-    if (t && t->wait(QDeadlineTimer(30000))) {
-        {
-            std::lock_guard<std::mutex> lock(g_threadMutex);
-            if (g_thread == t) g_thread = nullptr;
-        }
-        delete t;
+    if (WorkOver(30000)) {
+        Join();
         g_busy = false;
     }
     g_abort = false;
@@ -534,41 +561,42 @@ bool Start(std::shared_ptr<MailSender> sender, std::shared_ptr<MailMessage> mess
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [] { StopAtExit(); });
         qAddPostRoutine(StopAtTheEnd);
     }
-    auto result = std::make_shared<int>(0);
-    QThread* thread = QThread::create([sender, message, result] {
-        *result = sender->Send(*message);
+    Sending& s = Current();
+    Join();   // the thread of the last sending, over but perhaps not yet joined
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.done = false;
+    }
+    // Checked only on this thread, where the receiver would be deleted.
+    const QPointer<QObject> receiver(context);
+    QObject* relay = Relay();
+    s.thread = std::thread([sender, message, receiver, done, relay] {
+        const int result = sender->Send(*message);
         sender->SaveLog(QStringLiteral("log.xml"));
         message->SaveAs(QStringLiteral("mail.xml"));
-    });
-    {
-        std::lock_guard<std::mutex> lock(g_threadMutex);
-        g_thread = thread;
-    }
-    // `finished` comes from the sending thread; these run on the thread of
-    // whoever receives them, after the sending is over.
-    QObject::connect(thread, &QThread::finished, thread, [thread] {
+        QMetaObject::invokeMethod(
+            relay,
+            [result, receiver, done] {
+                Join();
+                g_busy = false;
+                if (receiver && done) done(result);
+            },
+            Qt::QueuedConnection);
+        Sending& s = Current();
         {
-            std::lock_guard<std::mutex> lock(g_threadMutex);
-            if (g_thread == thread) g_thread = nullptr;
+            std::lock_guard<std::mutex> lock(s.mutex);
+            s.done = true;
         }
-        g_busy = false;
-        thread->deleteLater();
+        s.over.notify_all();
     });
-    if (context && done)
-        QObject::connect(thread, &QThread::finished, context, [done, result] { done(*result); });
-    thread->start();
     return true;
 }
 
 bool Wait(int ms) {
-    QThread* t = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(g_threadMutex);
-        t = g_thread;
-    }
-    if (t && !t->wait(QDeadlineTimer(ms))) return false;
-    // Let the finishing calls run, so Busy() is false on return.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    if (!g_busy.load()) return true;
+    if (!WorkOver(ms)) return false;
+    // Let the finishing call run, so Busy() is false on return.
+    QCoreApplication::sendPostedEvents(Relay(), QEvent::MetaCall);
     return !g_busy.load();
 }
 
