@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include "alerts/AlertCheck.h"
+#include "model/alerts/AlertCheck.h"
 #include "bench/TaskData.h"
-#include "database/TaskViews.h"
+#include "model/database/TaskViews.h"
 #include "platform/Registry.h"
 
 namespace {

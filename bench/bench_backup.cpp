@@ -25,8 +25,8 @@
 
 #include "bench/TaskData.h"
 #include "platform/Grid.h"
-#include "utilities/BackupArchive.h"
-#include "utilities/RestoreArchive.h"
+#include "model/backup/BackupArchive.h"
+#include "model/backup/RestoreArchive.h"
 
 namespace {
 

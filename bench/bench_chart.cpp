@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include "lists/ListFile.h"
+#include "model/lists/ListFile.h"
 #include "platform/DateText.h"
 #include "platform/GanttModel.h"
 #include "platform/Grid.h"
-#include "schedule/ResourceChart.h"
+#include "model/schedule/ResourceChart.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/TaskData.h"
-#include "database/TaskDatabase.h"
+#include "model/database/TaskDatabase.h"
 #include "platform/DateText.h"
 
 static void BM_DatabaseOpen(benchmark::State& state) {

@@ -6,10 +6,10 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/TaskData.h"
-#include "database/TaskCounter.h"
+#include "model/database/TaskCounter.h"
 #include "platform/FileOps.h"
 #include "platform/Grid.h"
-#include "tasks/Recurrence.h"
+#include "model/tasks/Recurrence.h"
 
 static void BM_Generate52(benchmark::State& state) {
     QTemporaryDir dir;

@@ -7,7 +7,7 @@
 
 #include "bench/TaskData.h"
 #include "platform/Grid.h"
-#include "platform/GridView.h"
+#include "widgets/GridView.h"
 
 static void BM_GridSave(benchmark::State& state) {
     QTemporaryDir dir;

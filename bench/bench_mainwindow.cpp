@@ -6,8 +6,8 @@
 
 #include "app/Form1.h"
 #include "bench/TaskData.h"
-#include "database/DateWindow.h"
-#include "platform/GridView.h"
+#include "model/database/DateWindow.h"
+#include "widgets/GridView.h"
 #include "platform/Registry.h"
 
 // One refresh: the row pass over the model plus the view's update.

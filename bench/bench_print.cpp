@@ -8,9 +8,9 @@
 
 #include "bench/TaskData.h"
 #include "platform/Grid.h"
-#include "platform/GridPrint.h"
-#include "platform/Printing.h"
-#include "schedule/PrintSheets.h"
+#include "widgets/GridPrint.h"
+#include "widgets/Printing.h"
+#include "model/schedule/PrintSheets.h"
 
 static void BM_PrintGridPdf(benchmark::State& state) {
     QTemporaryDir dir;

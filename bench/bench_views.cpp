@@ -8,10 +8,10 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/TaskData.h"
-#include "database/PastDue.h"
-#include "database/TaskCounter.h"
-#include "database/TaskViews.h"
-#include "platform/GridView.h"
+#include "model/database/PastDue.h"
+#include "model/database/TaskCounter.h"
+#include "model/database/TaskViews.h"
+#include "widgets/GridView.h"
 
 namespace {
 

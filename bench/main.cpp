@@ -16,7 +16,7 @@
 
 #include "bench/TaskData.h"
 #include "platform/DateText.h"
-#include "platform/GridView.h"
+#include "widgets/GridView.h"
 
 int SendMailForBench(int argc, char** argv, int at);
 

@@ -31,24 +31,24 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "alerts/NotifierAnimation.h"
+#include "ui/alerts/NotifierAnimation.h"
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "database/DatabaseLocation.h"
-#include "database/DatabaseNotices.h"
-#include "database/DateWindow.h"
+#include "model/database/DatabaseLocation.h"
+#include "model/database/DatabaseNotices.h"
+#include "model/database/DateWindow.h"
 #include "platform/Colors.h"
-#include "platform/DateField.h"
+#include "widgets/DateField.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
-#include "platform/Forms.h"
-#include "platform/GanttChart.h"
-#include "platform/GridView.h"
-#include "platform/PictureViewer.h"
+#include "widgets/Forms.h"
+#include "widgets/GanttChart.h"
+#include "widgets/GridView.h"
+#include "widgets/PictureViewer.h"
 #include "platform/Registry.h"
-#include "platform/Skin.h"
-#include "platform/Tray.h"
+#include "widgets/Skin.h"
+#include "widgets/Tray.h"
 
 namespace {
 Form1* g_form1 = nullptr;

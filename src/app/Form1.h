@@ -18,9 +18,9 @@
 #include <QDateTime>
 #include <functional>
 
-#include "alerts/AlertCheck.h"
-#include "database/TaskColumns.h"
-#include "database/TaskDatabase.h"
+#include "model/alerts/AlertCheck.h"
+#include "model/database/TaskColumns.h"
+#include "model/database/TaskDatabase.h"
 #include "platform/Grid.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"

@@ -9,17 +9,17 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "alerts/AlertCheck.h"
-#include "alerts/Form10.h"
-#include "alerts/Form20.h"
-#include "alerts/Form24.h"
+#include "model/alerts/AlertCheck.h"
+#include "ui/alerts/Form10.h"
+#include "ui/alerts/Form20.h"
+#include "ui/alerts/Form24.h"
 #include "app/Form1.h"
 #include "platform/Dialogs.h"
-#include "app/Forms.h"
-#include "database/TaskViews.h"
+#include "widgets/Forms.h"
+#include "model/database/TaskViews.h"
 #include "platform/DateText.h"
 #include "platform/Registry.h"
-#include "platform/Tray.h"
+#include "widgets/Tray.h"
 
 namespace {
 // Raised without taking the focus from whatever the user is doing.

@@ -6,10 +6,10 @@
 
 #include "app/Form1.h"
 #include "app/Form25.h"
-#include "app/Forms.h"
+#include "widgets/Forms.h"
 #include "platform/Dialogs.h"
-#include "utilities/BackupWindows.h"
-#include "utilities/RestoreArchive.h"
+#include "ui/utilities/BackupWindows.h"
+#include "model/backup/RestoreArchive.h"
 
 namespace {
 QString Cleaned(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }

@@ -9,11 +9,11 @@
 #include <QTabWidget>
 
 #include "platform/Dialogs.h"
-#include "platform/Forms.h"
-#include "platform/GanttChart.h"
-#include "schedule/Form19.h"
-#include "schedule/ResourceChart.h"
-#include "schedule/frmtip.h"
+#include "widgets/Forms.h"
+#include "widgets/GanttChart.h"
+#include "ui/schedule/Form19.h"
+#include "model/schedule/ResourceChart.h"
+#include "ui/schedule/frmtip.h"
 
 void Form1::ConnectChart() {
     connect(phGantX1, &GanttChart::ObjectClick, this, [this](GanttItem item) { phGantX1_ObjectClick(item); });

@@ -8,8 +8,8 @@
 #include <QStatusBar>
 
 #include "app/Form1.h"
-#include "database/DatabaseLocation.h"
-#include "database/TaskDatabase.h"
+#include "model/database/DatabaseLocation.h"
+#include "model/database/TaskDatabase.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
 

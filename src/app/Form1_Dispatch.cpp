@@ -20,18 +20,18 @@
 #include <functional>
 
 #include "app/Form1.h"
-#include "platform/WaitCursor.h"
+#include "widgets/WaitCursor.h"
 #include "app/Form5.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
-#include "platform/Printing.h"
-#include "platform/Forms.h"
+#include "widgets/Printing.h"
+#include "widgets/Forms.h"
 #include "platform/GridExport.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "tasks/Form18.h"
-#include "tasks/Form6.h"
+#include "ui/tasks/Form18.h"
+#include "ui/tasks/Form6.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <QLineEdit>
 
 #include "app/Form1.h"
-#include "platform/Forms.h"
-#include "tasks/Form18.h"
-#include "tasks/Form6.h"
+#include "widgets/Forms.h"
+#include "ui/tasks/Form18.h"
+#include "ui/tasks/Form6.h"
 
 namespace {
 QString ActiveTaskId(const Grid& grid) {

@@ -6,10 +6,10 @@
 #include "app/Form1.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
-#include "platform/Forms.h"
-#include "tasks/Form18.h"
-#include "tasks/OneFieldEditors.h"
-#include "tasks/Recurrence.h"
+#include "widgets/Forms.h"
+#include "ui/tasks/Form18.h"
+#include "ui/tasks/OneFieldEditors.h"
+#include "model/tasks/Recurrence.h"
 
 void Form1::Generate() {
     // One run at a time: a run yields to the event loop, and nothing that

@@ -1,9 +1,9 @@
 // The Setup menu's openers of the list windows, and the list windows the
 // task editor's pickers open: each Apply fills its field of the task editor.
 #include "app/Form1.h"
-#include "lists/ListWindows.h"
-#include "platform/Forms.h"
-#include "tasks/Form6.h"
+#include "ui/lists/ListWindows.h"
+#include "widgets/Forms.h"
+#include "ui/tasks/Form6.h"
 
 template <class ListWindowClass>
 ListWindowClass* Form1::ShowList() {

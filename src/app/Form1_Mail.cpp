@@ -7,12 +7,12 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "alerts/AlertMail.h"
-#include "alerts/Form21.h"
-#include "alerts/MainMail.h"
-#include "alerts/frmaddress.h"
-#include "app/Forms.h"
-#include "platform/Balloon.h"
+#include "model/alerts/AlertMail.h"
+#include "ui/alerts/Form21.h"
+#include "ui/alerts/MainMail.h"
+#include "ui/alerts/frmaddress.h"
+#include "widgets/Forms.h"
+#include "widgets/Balloon.h"
 #include "platform/FileOps.h"
 #include "platform/GridExport.h"
 #include "platform/Mailer.h"

@@ -5,14 +5,14 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
-#include "platform/Printing.h"
+#include "widgets/Printing.h"
 #include <QPushButton>
 #include <QTimer>
 
 #include "app/Form1.h"
 #include "platform/Dialogs.h"
-#include "platform/GridView.h"
-#include "platform/PictureViewer.h"
+#include "widgets/GridView.h"
+#include "widgets/PictureViewer.h"
 
 void Form1::BuildPhotoPage() {
     if (!IHViewPortX1) return;

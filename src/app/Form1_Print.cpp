@@ -1,20 +1,20 @@
 // The main window's print commands (work order, material list, task grid)
 // and the spreadsheet program's path. The sheets are built by plain code
-// (schedule/PrintSheets) and shown in the grid's print preview, from which
+// (model/schedule/PrintSheets) and shown in the grid's print preview, from which
 // the user prints.
 #include <QApplication>
 
 #include "app/Form1.h"
-#include "platform/WaitCursor.h"
-#include "app/Forms.h"
+#include "widgets/WaitCursor.h"
+#include "widgets/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/FileOps.h"
-#include "platform/GridPrint.h"
-#include "schedule/ExcelPath.h"
-#include "schedule/Form9.h"
-#include "schedule/PrintSheets.h"
-#include "schedule/frmExcel.h"
-#include "tasks/TaskFiles.h"
+#include "widgets/GridPrint.h"
+#include "model/schedule/ExcelPath.h"
+#include "ui/schedule/Form9.h"
+#include "model/schedule/PrintSheets.h"
+#include "ui/schedule/frmExcel.h"
+#include "model/tasks/TaskFiles.h"
 
 namespace {
 

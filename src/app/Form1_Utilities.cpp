@@ -3,14 +3,14 @@
 
 #include <QApplication>
 
-#include "app/Forms.h"
+#include "widgets/Forms.h"
 #include "platform/Dialogs.h"
-#include "platform/GanttChart.h"
+#include "widgets/GanttChart.h"
 #include "platform/Help.h"
-#include "platform/Skin.h"
+#include "widgets/Skin.h"
 #include "platform/UpdateChecker.h"
-#include "utilities/Form8.h"
-#include "utilities/frmpref.h"
+#include "ui/utilities/Form8.h"
+#include "ui/utilities/frmpref.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Quillon");

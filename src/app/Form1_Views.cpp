@@ -7,10 +7,10 @@
 #include <algorithm>
 
 #include "app/Form1.h"
-#include "database/PastDue.h"
-#include "database/TaskCounter.h"
-#include "database/TaskRemoval.h"
-#include "database/TaskViews.h"
+#include "model/database/PastDue.h"
+#include "model/database/TaskCounter.h"
+#include "model/database/TaskRemoval.h"
+#include "model/database/TaskViews.h"
 #include "platform/Dialogs.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "platform/Forms.h"
-#include "platform/Skin.h"
+#include "widgets/Forms.h"
+#include "widgets/Skin.h"
 
 Form25::Form25() : QWidget(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("Form25"));

@@ -6,7 +6,7 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "platform/Grid.h"
 
 namespace ColumnChooser {

@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 #include "app/Form1.h"
-#include "database/DatabaseLocation.h"
+#include "model/database/DatabaseLocation.h"
 #include "platform/Dialogs.h"
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "platform/Registry.h"
 
 Form7::Form7() {

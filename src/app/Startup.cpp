@@ -2,7 +2,7 @@
 
 #include "app/Form1.h"
 #include "platform/Dialogs.h"
-#include "platform/GridView.h"
+#include "widgets/GridView.h"
 
 bool StartQuillon() {
     Dialogs::Install(std::make_unique<QtDialogs>());

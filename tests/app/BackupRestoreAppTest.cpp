@@ -13,12 +13,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/Forms.h"
+#include "widgets/Forms.h"
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
-#include "utilities/BackupWindows.h"
-#include "utilities/RestoreArchive.h"
+#include "ui/utilities/BackupWindows.h"
+#include "model/backup/RestoreArchive.h"
 
 namespace {
 

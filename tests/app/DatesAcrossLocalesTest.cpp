@@ -10,24 +10,24 @@
 #include <map>
 #include <set>
 
-#include "alerts/AlertCheck.h"
-#include "app/Forms.h"
-#include "database/DatabaseLocation.h"
-#include "database/DateWindow.h"
-#include "database/PastDue.h"
-#include "database/TaskDatabase.h"
-#include "lists/ListFile.h"
+#include "model/alerts/AlertCheck.h"
+#include "widgets/Forms.h"
+#include "model/database/DatabaseLocation.h"
+#include "model/database/DateWindow.h"
+#include "model/database/PastDue.h"
+#include "model/database/TaskDatabase.h"
+#include "model/lists/ListFile.h"
 #include "platform/DateText.h"
-#include "platform/GanttChart.h"
+#include "widgets/GanttChart.h"
 #include "platform/GridFile.h"
-#include "platform/GridView.h"
+#include "widgets/GridView.h"
 #include "platform/Registry.h"
-#include "schedule/ResourceChart.h"
+#include "model/schedule/ResourceChart.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Ui.h"
-#include "tasks/Form6.h"
-#include "tasks/Recurrence.h"
+#include "ui/tasks/Form6.h"
+#include "model/tasks/Recurrence.h"
 
 namespace {
 

@@ -14,14 +14,14 @@
 #include <QToolTip>
 #include <gtest/gtest.h>
 
-#include "alerts/Form10.h"
-#include "alerts/Form20.h"
-#include "alerts/Form24.h"
-#include "app/Forms.h"
+#include "ui/alerts/Form10.h"
+#include "ui/alerts/Form20.h"
+#include "ui/alerts/Form24.h"
+#include "widgets/Forms.h"
 #include "platform/DateText.h"
 #include "platform/Mailer.h"
 #include "platform/Registry.h"
-#include "platform/Tray.h"
+#include "widgets/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/SmtpServer.h"

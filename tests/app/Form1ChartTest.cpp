@@ -20,14 +20,14 @@
 #include <QToolBox>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
-#include "lists/ListFile.h"
+#include "widgets/Forms.h"
+#include "model/lists/ListFile.h"
 #include "platform/DateText.h"
-#include "platform/GanttChart.h"
-#include "platform/Printing.h"
+#include "widgets/GanttChart.h"
+#include "widgets/Printing.h"
 #include "platform/Registry.h"
-#include "schedule/Form19.h"
-#include "schedule/frmtip.h"
+#include "ui/schedule/Form19.h"
+#include "ui/schedule/frmtip.h"
 #include "support/MainWindow.h"
 #include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"

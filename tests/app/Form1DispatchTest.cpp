@@ -20,15 +20,15 @@
 
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
-#include "platform/Forms.h"
-#include "platform/GridView.h"
-#include "platform/PictureViewer.h"
+#include "widgets/Forms.h"
+#include "widgets/GridView.h"
+#include "widgets/PictureViewer.h"
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
 #include "support/Ui.h"
 #include "support/ScriptedDialogs.h"
-#include "tasks/Form18.h"
-#include "tasks/Form6.h"
+#include "ui/tasks/Form18.h"
+#include "ui/tasks/Form6.h"
 
 namespace {
 

@@ -15,18 +15,18 @@
 #include <QToolBox>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
-#include "platform/GridPrint.h"
-#include "platform/GridView.h"
-#include "platform/Printing.h"
+#include "widgets/Forms.h"
+#include "widgets/GridPrint.h"
+#include "widgets/GridView.h"
+#include "widgets/Printing.h"
 #include "platform/Shell.h"
-#include "schedule/ExcelPath.h"
-#include "schedule/Form9.h"
-#include "schedule/frmExcel.h"
+#include "model/schedule/ExcelPath.h"
+#include "ui/schedule/Form9.h"
+#include "ui/schedule/frmExcel.h"
 #include "support/MainWindow.h"
 #include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"
-#include "tasks/TaskFiles.h"
+#include "model/tasks/TaskFiles.h"
 
 namespace {
 

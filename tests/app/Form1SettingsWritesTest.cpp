@@ -10,12 +10,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Ui.h"
-#include "utilities/frmpref.h"
+#include "ui/utilities/frmpref.h"
 
 namespace {
 

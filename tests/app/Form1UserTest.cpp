@@ -16,20 +16,20 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
-#include "app/Forms.h"
-#include "database/DatabaseLocation.h"
-#include "database/TaskDatabase.h"
-#include "lists/ListWindows.h"
+#include "widgets/Forms.h"
+#include "model/database/DatabaseLocation.h"
+#include "model/database/TaskDatabase.h"
+#include "ui/lists/ListWindows.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
-#include "platform/GridView.h"
-#include "platform/PictureViewer.h"
+#include "widgets/GridView.h"
+#include "widgets/PictureViewer.h"
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Ui.h"
-#include "tasks/Form18.h"
-#include "tasks/Form6.h"
+#include "ui/tasks/Form18.h"
+#include "ui/tasks/Form6.h"
 
 namespace {
 

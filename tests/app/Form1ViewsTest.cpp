@@ -13,9 +13,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "database/TaskCounter.h"
+#include "model/database/TaskCounter.h"
 #include "platform/DateText.h"
-#include "platform/GridView.h"
+#include "widgets/GridView.h"
 #include "platform/Registry.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Form5.h"
-#include "platform/Forms.h"
+#include "widgets/Forms.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 

@@ -11,13 +11,13 @@
 #include <QToolBox>
 #include <gtest/gtest.h>
 
-#include "platform/Forms.h"
-#include "platform/GridView.h"
+#include "widgets/Forms.h"
+#include "widgets/GridView.h"
 #include "support/Keyboard.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Ui.h"
-#include "tasks/Form6.h"
+#include "ui/tasks/Form6.h"
 
 namespace {
 

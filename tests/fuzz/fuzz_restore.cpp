@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "platform/ZipArchive.h"
-#include "utilities/RestoreArchive.h"
+#include "model/backup/RestoreArchive.h"
 
 namespace {
 QByteArray Read(const QString& path) {

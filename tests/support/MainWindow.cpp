@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/DateText.h"
-#include "platform/Forms.h"
-#include "platform/GridView.h"
+#include "widgets/Forms.h"
+#include "widgets/GridView.h"
 #include "support/ScriptedDialogs.h"
 
 void MainWindowTest::SetUp() {

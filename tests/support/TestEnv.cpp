@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "platform/DateText.h"
-#include "platform/Printing.h"
+#include "widgets/Printing.h"
 #include "platform/Registry.h"
-#include "schedule/ExcelPath.h"
+#include "model/schedule/ExcelPath.h"
 #include "support/ScriptedDialogs.h"
 
 namespace {

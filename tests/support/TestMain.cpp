@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "platform/GridView.h"
+#include "widgets/GridView.h"
 #include "support/TestEnv.h"
 
 int main(int argc, char** argv) {

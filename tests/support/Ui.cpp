@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include "platform/GridView.h"
+#include "widgets/GridView.h"
 #include "support/TestEnv.h"
 
 namespace TestUi {

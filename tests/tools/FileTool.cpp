@@ -35,17 +35,17 @@
 #include <cstdio>
 #include <unistd.h>
 
-#include "database/TaskColumns.h"
-#include "database/TaskDatabase.h"
-#include "lists/ListFile.h"
+#include "model/database/TaskColumns.h"
+#include "model/database/TaskDatabase.h"
+#include "model/lists/ListFile.h"
 #include "platform/Grid.h"
 #include "platform/GridFile.h"
 #include "platform/IniFile.h"
 #include "platform/Registry.h"
 #include "platform/StagedRestore.h"
-#include "tasks/TaskRecord.h"
-#include "utilities/BackupArchive.h"
-#include "utilities/RestoreArchive.h"
+#include "model/tasks/TaskRecord.h"
+#include "model/backup/BackupArchive.h"
+#include "model/backup/RestoreArchive.h"
 
 namespace {
 

@@ -1,0 +1,86 @@
+#include "model/lists/ListFile.h"
+
+#include <QHash>
+
+#include "platform/Colors.h"
+#include "platform/IniFile.h"
+
+std::optional<int32_t> ListEntry::Colour() const { return Colors::Parse(value); }
+
+std::vector<ListEntry> ListFile::Entries(const QString& section) const {
+    error_.clear();
+    std::vector<ListEntry> out;
+    if (path_.isEmpty()) return out;
+    IniDocument doc;
+    if (!doc.Load(path_, &error_)) return out;
+    const auto entries = doc.Entries(section);
+    // A name found twice in a hand-edited file reads, as a lookup by name
+    // would, the value of its first occurrence.
+    QHash<QString, QString> first;
+    for (const auto& [key, value] : entries) {
+        const QString folded = key.toCaseFolded();
+        if (!first.contains(folded)) first.insert(folded, value);
+    }
+    const size_t count = std::min(entries.size(), size_t(kMaxEntries));
+    out.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const QString& key = entries[i].first;
+        if (key.isEmpty()) continue;
+        out.push_back({key, first.value(key.toCaseFolded())});
+    }
+    return out;
+}
+
+QStringList ListFile::Names(const QString& section) const {
+    QStringList out;
+    for (const ListEntry& e : Entries(section)) out << e.name;
+    return out;
+}
+
+bool ListFile::Add(const QString& section, const QString& name, const QString& value) {
+    error_ = NameProblem(name);
+    if (!error_.isEmpty()) return false;
+    if (path_.isEmpty()) {
+        error_ = QStringLiteral("No database is open.");
+        return false;
+    }
+    aaxIniFile ini;
+    ini.FileName(path_);
+    if (ini.WriteValue(section, name, value)) return true;
+    error_ = ini.LastError();
+    return false;
+}
+
+bool ListFile::Delete(const QString& section, const QStringList& names) {
+    error_.clear();
+    if (names.isEmpty()) return true;
+    if (path_.isEmpty()) {
+        error_ = QStringLiteral("No database is open.");
+        return false;
+    }
+    // One read, one write, under the file's lock: either every chosen entry
+    // goes or none does, and no other writer's entry is lost.
+    return IniDocument::Update(
+        path_,
+        [&](IniDocument& doc, bool& changed) {
+            for (const QString& name : names) changed |= doc.RemoveKey(section, name);
+            if (doc.HasSection(section) && doc.Entries(section).empty()) changed |= doc.RemoveSection(section);
+            return true;
+        },
+        &error_);
+}
+
+QString ListFile::NameProblem(const QString& name) {
+    if (name.trimmed().isEmpty()) return QStringLiteral("Please enter a name.");
+    if (name.front().isSpace() || name.back().isSpace())
+        return QStringLiteral("A name cannot begin or end with a blank.");
+    for (const QChar c : name)
+        if (c.category() == QChar::Other_Control)
+            return QStringLiteral("A name cannot contain tabs or line breaks.");
+    if (name.contains(QLatin1Char('=')))
+        return QStringLiteral("A name cannot contain \"=\".");
+    const QChar first = name.front();
+    if (first == QLatin1Char('[') || first == QLatin1Char(';') || first == QLatin1Char('"'))
+        return QStringLiteral("A name cannot begin with \"[\", \";\" or a quotation mark.");
+    return {};
+}

@@ -1,0 +1,130 @@
+#include "widgets/Forms.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QToolBar>
+#include <algorithm>
+
+#include "widgets/Skin.h"
+
+namespace Forms {
+
+namespace {
+
+void ReadingTabOrder(QWidget* window);
+
+// Arranges a window's Tab order when it is shown: its controls have their
+// places then, pages and fields added since included.
+class TabOrderKeeper : public QObject {
+public:
+    static TabOrderKeeper* Get() {
+        static QPointer<TabOrderKeeper> keeper;
+        if (!keeper) keeper = new TabOrderKeeper(QCoreApplication::instance());
+        return keeper.data();
+    }
+
+protected:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* window = static_cast<QWidget*>(watched);
+            if (window->isWindow()) ReadingTabOrder(window);
+        }
+        return false;
+    }
+};
+
+void ReadingTabOrder(QWidget* window) {
+    for (QToolBar* bar : window->findChildren<QToolBar*>())
+        for (QAction* action : bar->actions())
+            if (QWidget* button = action->isSeparator() ? nullptr : bar->widgetForAction(action);
+                button && button->focusPolicy() == Qt::NoFocus)
+                button->setFocusPolicy(Qt::TabFocus);
+    ChainTabOrder(ReadingOrder(window));
+}
+
+}  // namespace
+
+void KeepReadingTabOrder(QWidget* window) { window->installEventFilter(TabOrderKeeper::Get()); }
+
+std::vector<QWidget*> ReadingOrder(QWidget* area) {
+    // Pages not shown yet (a tab widget's others) are laid out too, so that
+    // their controls have their places.
+    for (QWidget* w : area->findChildren<QWidget*>())
+        if (w->layout()) w->layout()->activate();
+    QWidget* window = area->window();
+    struct Control {
+        QWidget* widget;
+        QRect place;   // in the window
+    };
+    std::vector<Control> controls;
+    for (QWidget* w = area->nextInFocusChain(); w && w != area; w = w->nextInFocusChain()) {
+        // A control that hands its focus on (the line edit of a date field
+        // or an editable list) goes with the one it hands it to.
+        if (!area->isAncestorOf(w) || w->window() != window || w->focusProxy() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        controls.push_back({w, QRect(w->mapTo(window, QPoint(0, 0)), w->size())});
+    }
+    // Controls whose tops lie within half a line of each other share a line.
+    const int slack = std::max(4, area->fontMetrics().height() / 2);
+    std::stable_sort(controls.begin(), controls.end(),
+                     [](const Control& a, const Control& b) { return a.place.top() < b.place.top(); });
+    for (auto line = controls.begin(); line != controls.end();) {
+        const int top = line->place.top();
+        auto end = std::find_if(line, controls.end(), [&](const Control& c) { return c.place.top() > top + slack; });
+        std::stable_sort(line, end, [](const Control& a, const Control& b) { return a.place.left() < b.place.left(); });
+        line = end;
+    }
+    std::vector<QWidget*> order;
+    order.reserve(controls.size());
+    for (const Control& c : controls) order.push_back(c.widget);
+    return order;
+}
+
+void ChainTabOrder(const std::vector<QWidget*>& controls) {
+    for (size_t i = 1; i < controls.size(); ++i) QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
+
+std::vector<QPointer<QWidget>>& All() {
+    static std::vector<QPointer<QWidget>> all;
+    return all;
+}
+
+void Register(QWidget* window) {
+    auto& all = All();
+    all.erase(std::remove_if(all.begin(), all.end(), [](const QPointer<QWidget>& p) { return p.isNull(); }),
+              all.end());
+    all.emplace_back(window);
+    KeepReadingTabOrder(window);
+}
+
+void UnloadAll() {
+    // Copy first: closing a window may load or unload others.
+    std::vector<QPointer<QWidget>> windows = All();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if (QWidget* w = it->data()) {
+            w->hide();
+            delete w;
+        }
+    }
+    All().clear();
+}
+
+void Centre(QWidget* window) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size().isValid() ? window->frameGeometry().size() : window->size();
+    window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+void Prepare(QWidget* window, const QSize& size) {
+    Skin::ApplyCurrent(window);
+    if (size.isValid()) window->resize(size);
+    else window->adjustSize();
+    Centre(window);
+}
+
+}  // namespace Forms

@@ -1,0 +1,695 @@
+#include "model/backup/BackupArchive.h"
+#include "model/backup/RestoreArchive.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+
+#include <QDateTime>
+#include <QProcess>
+#include <atomic>
+#include <thread>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include "model/database/TaskDatabase.h"
+#include "platform/Grid.h"
+#include "support/TestEnv.h"
+
+namespace {
+
+using TestEnv::ReadAll;
+using TestEnv::WriteAll;
+
+// Every file, folder and link below a folder with its content, to see that
+// a refused restore changed nothing.
+QMap<QString, QByteArray> Snapshot(const QString& folder) {
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QString rel = QDir(folder).relativeFilePath(it.filePath());
+        const QFileInfo& info = it.fileInfo();
+        tree[rel] = info.isSymLink() ? "link:" + info.symLinkTarget().toUtf8()
+                  : info.isDir()     ? QByteArray("dir")
+                                     : ReadAll(it.filePath());
+    }
+    return tree;
+}
+
+struct RawEntry {
+    QByteArray name;
+    QByteArray data;
+    bool symlink = false;
+    bool stored = false;
+};
+
+// Builds an archive exactly as given, the way a hostile one would be made.
+void MakeZip(const QString& path, const std::vector<RawEntry>& entries) {
+    int code = 0;
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_TRUE(za);
+    for (const RawEntry& e : entries) {
+        zip_source_t* src = zip_source_buffer(za, e.data.constData(), zip_uint64_t(e.data.size()), 0);
+        // Duplicate names need the overwrite flag to get past libzip, so add
+        // the second one under a stand-in and rename it afterwards.
+        zip_int64_t idx = zip_file_add(za, e.name.constData(), src, ZIP_FL_ENC_UTF_8);
+        if (idx < 0) {
+            idx = zip_file_add(za, "stand-in", src, 0);
+            ASSERT_GE(idx, 0);
+        }
+        if (e.stored) zip_set_file_compression(za, zip_uint64_t(idx), ZIP_CM_STORE, 0);
+        if (e.symlink)
+            zip_file_set_external_attributes(za, zip_uint64_t(idx), 0, ZIP_OPSYS_UNIX, zip_uint32_t(S_IFLNK | 0777) << 16);
+    }
+    ASSERT_EQ(zip_close(za), 0);
+    // libzip will not store two entries of one name: rename in the bytes.
+    QByteArray bytes = ReadAll(path);
+    if (bytes.contains("stand-in")) {
+        for (const RawEntry& e : entries) {
+            if (e.name.size() == 8) bytes.replace("stand-in", e.name);
+        }
+        ASSERT_TRUE(WriteAll(path, bytes));
+    }
+}
+
+}  // namespace
+
+class BackupRestoreTest : public QuillonTest {
+protected:
+    // A database folder with two databases; "plant" is the open one.
+    void MakeDatabaseFolder() {
+        db_ = temp_ + "/db/";
+        for (const char* folder : {"plant/Tasks", "plant/Materials", "mill/Tasks", "Photos/2024", "Docs"})
+            QDir().mkpath(db_ + folder);
+        WriteAll(db_ + "plant.vkt", "plant grid");
+        WriteAll(db_ + "mill.vkt", "mill grid");
+        WriteAll(db_ + "plant.ini", "[Employees]\n");
+        WriteAll(db_ + "mill.ini", "[Employees]\n");
+        WriteAll(db_ + "notes.txt", "not in any pattern");
+        WriteAll(db_ + "plant/Tasks/T1.tsk", "items of T1");
+        WriteAll(db_ + "plant/Materials/T1.mts", "materials of T1");
+        WriteAll(db_ + "mill/Tasks/M1.tsk", "items of M1");
+        WriteAll(db_ + "Photos/pump.jpg", "jpeg");
+        WriteAll(db_ + "Photos/2024/valve.png", "png");
+        WriteAll(db_ + "Docs/manual.pdf", "pdf");
+    }
+    QStringList Names(const QString& archive) {
+        QList<ZipEntry> entries;
+        EXPECT_TRUE(BackupArchive::List(archive, &entries));
+        QStringList names;
+        for (const ZipEntry& e : entries) names << e.name;
+        return names;
+    }
+    QString db_;
+};
+
+TEST_F(BackupRestoreTest, BackupTakesThePatternsInOrderAndRestoresWhereTaken) {
+    MakeDatabaseFolder();
+    const QString archive = temp_ + "/backup.zip";
+    ZipProgress progress;
+    const auto result = BackupArchive::Run(archive, db_, "plant", false, &progress);
+    ASSERT_TRUE(result.ok) << result.message.toStdString();
+    EXPECT_EQ(progress.overall.load(), 100);
+    EXPECT_EQ(Names(archive), QStringList({"mill.vkt", "plant.vkt", "mill.ini", "plant.ini", "Photos/2024/valve.png",
+                                           "Photos/pump.jpg", "plant/Materials/T1.mts", "plant/Tasks/T1.tsk"}));
+
+    // Back into the folder it came from, after the files changed.
+    const auto before = Snapshot(db_);
+    WriteAll(db_ + "plant.vkt", "changed since");
+    QFile::remove(db_ + "plant/Tasks/T1.tsk");
+    const auto restored = RestoreArchive::Restore(archive, db_);
+    ASSERT_TRUE(restored.ok) << restored.message.toStdString();
+    EXPECT_EQ(Snapshot(db_), before);
+    EXPECT_TRUE(restored.written.contains(QDir::cleanPath(db_ + "plant.vkt")));
+
+    // And into an empty folder: exactly the archive's files.
+    const QString elsewhere = temp_ + "/new";
+    QDir().mkpath(elsewhere);
+    ASSERT_TRUE(RestoreArchive::Restore(archive, elsewhere).ok);
+    EXPECT_EQ(ReadAll(elsewhere + "/plant/Materials/T1.mts"), "materials of T1");
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + "/Docs"));
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + "/mill"));
+    EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 6);
+}
+
+TEST_F(BackupRestoreTest, FullPathBackupRestoresOnlyWithFullPaths) {
+    MakeDatabaseFolder();
+    const QString archive = db_ + "inside.zip";   // inside the database folder
+    ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", true).ok);
+    ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", true).ok);   // not added to itself the second time
+    const QStringList names = Names(archive);
+    EXPECT_EQ(names.size(), 8);
+    EXPECT_TRUE(names.contains(QDir::cleanPath(db_ + "plant/Tasks/T1.tsk")));
+
+    // Relative restore: every entry refused, named, nothing written.
+    const QString target = temp_ + "/target";
+    QDir().mkpath(target);
+    const auto plan = RestoreArchive::Prepare(archive, target, false);
+    EXPECT_EQ(plan.refused.size(), 8);
+    const auto relative = RestoreArchive::Run(plan);
+    EXPECT_FALSE(relative.ok);
+    EXPECT_TRUE(relative.message.contains("plant.vkt")) << relative.message.toStdString();
+    EXPECT_TRUE(QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+
+    // Full paths: back where they were, folders named for the question.
+    WriteAll(db_ + "mill.vkt", "changed");
+    QDir(db_ + "plant").removeRecursively();
+    const auto full = RestoreArchive::Prepare(archive, target, true);
+    ASSERT_TRUE(full.Ok());
+    EXPECT_EQ(full.Folders(), QStringList({QDir::cleanPath(db_), QDir::cleanPath(db_ + "Photos"),
+                                           QDir::cleanPath(db_ + "Photos/2024"), QDir::cleanPath(db_ + "plant/Materials"),
+                                           QDir::cleanPath(db_ + "plant/Tasks")}));
+    ASSERT_TRUE(RestoreArchive::Run(full).ok);
+    EXPECT_EQ(ReadAll(db_ + "mill.vkt"), "mill grid");
+    EXPECT_EQ(ReadAll(db_ + "plant/Tasks/T1.tsk"), "items of T1");
+    EXPECT_TRUE(QDir(db_).entryList({".quillon-restore-*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+TEST_F(BackupRestoreTest, NothingToBackUpKeepsTheOldArchive) {
+    const QString empty = temp_ + "/empty/";
+    QDir().mkpath(empty + "Docs");
+    WriteAll(empty + "Docs/a.pdf", "x");
+    const QString archive = temp_ + "/old.zip";
+    MakeZip(archive, {{"old.txt", "older backup"}});
+    const QByteArray older = ReadAll(archive);
+    const auto result = BackupArchive::Run(archive, empty, "plant", false);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.message.contains("no files to back up")) << result.message.toStdString();
+    EXPECT_EQ(ReadAll(archive), older);
+
+    // A database name that is no file name never widens the companion
+    // pattern to the whole folder.
+    EXPECT_EQ(BackupArchive::Patterns(empty, "").size(), 3);
+    EXPECT_EQ(BackupArchive::Patterns(empty, "../x").size(), 3);
+    EXPECT_FALSE(BackupArchive::Run(archive, temp_ + "/missing/", "plant", false).ok);
+}
+
+TEST_F(BackupRestoreTest, HostileNamesAreRefusedAndNothingIsWritten) {
+    const QString target = temp_ + "/target";
+    QDir().mkpath(target + "/keep");
+    WriteAll(target + "/keep/a.txt", "mine");
+    struct Case {
+        const char* label;
+        std::vector<RawEntry> entries;
+        const char* named;
+    };
+    const std::vector<Case> cases = {
+        {"dot-dot", {{"ok.txt", "fine"}, {"../evil", "x"}}, "../evil"},
+        {"nested dot-dot", {{"keep/../../evil", "x"}}, "keep/../../evil"},
+        {"absolute", {{"/tmp/evil", "x"}}, "/tmp/evil"},
+        {"drive", {{"C:\\evil", "x"}}, "C:\\evil"},
+        {"backslash", {{"..\\evil", "x"}}, "..\\evil"},
+        {"symlink", {{"link", "/tmp", true}, {"link/evil", "x"}}, "link"},
+        {"duplicate", {{"twin.txt", "one"}, {"twin.txt", "two"}}, "twin.txt"},
+        {"file and folder", {{"keep2", "file"}, {"keep2/b.txt", "x"}}, "keep2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString archive = temp_ + "/hostile.zip";
+        MakeZip(archive, c.entries);
+        const auto before = Snapshot(temp_);
+        const auto result = RestoreArchive::Restore(archive, target);
+        EXPECT_FALSE(result.ok);
+        EXPECT_TRUE(result.message.contains(QString::fromUtf8(c.named))) << result.message.toStdString();
+        EXPECT_TRUE(result.message.contains("Nothing was restored"));
+        EXPECT_EQ(Snapshot(temp_), before);
+        EXPECT_FALSE(QFileInfo::exists("/tmp/evil"));
+    }
+}
+
+TEST_F(BackupRestoreTest, DamagedArchivesChangeNothing) {
+    const QString target = temp_ + "/target";
+    QDir().mkpath(target);
+    WriteAll(target + "/a.txt", "old a");
+    const QString good = temp_ + "/good.zip";
+    const QByteArray content = QByteArray("new content of b, long enough to find. ").repeated(50);
+    MakeZip(good, {{"a.txt", "new a"}, {"b.txt", content, false, true}});
+    const QByteArray bytes = ReadAll(good);
+
+    struct Case {
+        const char* label;
+        QByteArray archive;
+    };
+    QByteArray truncated = bytes.left(bytes.size() - 30);
+    QByteArray zeroBytes;
+    // Flip one byte of b.txt's (stored) data: its CRC no longer fits.
+    QByteArray wrongCrc = bytes;
+    const int at = wrongCrc.indexOf(content);
+    ASSERT_GT(at, 0);
+    wrongCrc[at + 100] = char(wrongCrc[at + 100] ^ 0x55);
+    for (const Case& c : {Case{"truncated", truncated}, Case{"zero bytes", zeroBytes}, Case{"wrong crc", wrongCrc}}) {
+        SCOPED_TRACE(c.label);
+        const QString archive = temp_ + "/damaged.zip";
+        WriteAll(archive, c.archive);
+        const auto before = Snapshot(target);
+        const auto result = RestoreArchive::Restore(archive, target);
+        EXPECT_FALSE(result.ok);
+        EXPECT_TRUE(result.message.contains("damaged.zip")) << result.message.toStdString();
+        EXPECT_EQ(Snapshot(target), before);
+    }
+
+    // A zero-byte entry is a file like any other.
+    MakeZip(good, {{"empty.txt", ""}, {"sub/", ""}});
+    ASSERT_TRUE(RestoreArchive::Restore(good, target).ok);
+    EXPECT_TRUE(QFileInfo(target + "/empty.txt").isFile());
+    EXPECT_EQ(QFileInfo(target + "/empty.txt").size(), 0);
+    EXPECT_TRUE(QFileInfo(target + "/sub").isDir());
+}
+
+TEST_F(BackupRestoreTest, LinksAlreadyInTheTargetAreNotWrittenThrough) {
+    const QString target = temp_ + "/target";
+    const QString outside = temp_ + "/outside";
+    QDir().mkpath(target);
+    QDir().mkpath(outside);
+    ASSERT_TRUE(QFile::link(outside, target + "/Photos"));
+    const QString archive = temp_ + "/a.zip";
+    MakeZip(archive, {{"Photos/pump.jpg", "jpeg"}});
+    const auto result = RestoreArchive::Restore(archive, target);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.message.contains("Photos")) << result.message.toStdString();
+    EXPECT_TRUE(QDir(outside).isEmpty());
+
+    // A file already where the archive has a folder, and the reverse.
+    QFile::remove(target + "/Photos");
+    WriteAll(target + "/Photos", "a file");
+    EXPECT_FALSE(RestoreArchive::Restore(archive, target).ok);
+    EXPECT_EQ(ReadAll(target + "/Photos"), "a file");
+    MakeZip(archive, {{"keep", "a file"}});
+    QDir().mkpath(target + "/keep/inner");
+    EXPECT_FALSE(RestoreArchive::Restore(archive, target).ok);
+    EXPECT_TRUE(QFileInfo(target + "/keep/inner").isDir());
+    // No target folder at all.
+    EXPECT_FALSE(RestoreArchive::Restore(archive, temp_ + "/nowhere").ok);
+    EXPECT_FALSE(QFileInfo::exists(temp_ + "/nowhere"));
+}
+
+TEST_F(BackupRestoreTest, EntryNamesAreCheckedPartByPart) {
+    QString why;
+    EXPECT_EQ(RestoreArchive::SafeRelativeName("./a//b/./c.txt", false, &why), "a/b/c.txt");
+    EXPECT_EQ(RestoreArchive::SafeRelativeName("/home/me/a.vkt", true, &why), "home/me/a.vkt");
+    EXPECT_TRUE(RestoreArchive::SafeRelativeName("a.vkt", true, &why).isEmpty());
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(RestoreArchive::SafeRelativeName("/home/../etc/x", true, &why).isEmpty());
+    EXPECT_TRUE(RestoreArchive::SafeRelativeName("a\nb", false, &why).isEmpty());
+    EXPECT_TRUE(RestoreArchive::SafeRelativeName("d:x", false, &why).isEmpty());
+    EXPECT_TRUE(RestoreArchive::SafeRelativeName("./", false, &why).isEmpty());
+    EXPECT_TRUE(RestoreArchive::SafeRelativeName(QString(256, 'a'), false, &why).isEmpty());
+    EXPECT_EQ(RestoreArchive::SafeRelativeName("..a/b..", false, &why), "..a/b..");
+}
+
+TEST_F(BackupRestoreTest, GridComparedWithItsFileByCells) {
+    Grid grid(3, 4);
+    grid.SetText(1, 1, "T1");
+    const QString path = temp_ + "/g.vkt";
+    ASSERT_TRUE(grid.SaveFile(path));
+    grid.SetRowHeight(2, 0);   // a view change is not an unsaved change
+    EXPECT_TRUE(RestoreArchive::GridMatchesFile(grid, path));
+    grid.SetText(2, 3, "edited");
+    EXPECT_FALSE(RestoreArchive::GridMatchesFile(grid, path));
+    EXPECT_FALSE(RestoreArchive::GridMatchesFile(grid, temp_ + "/missing.vkt"));
+}
+
+// ---------------------------------------------------------------- hostile folders and archives
+
+namespace {
+
+QStringList Sorted(QStringList list) {
+    list.sort();
+    return list;
+}
+
+QByteArray Noise(int size, int seed) {
+    QByteArray bytes(size, '\0');
+    quint32 x = quint32(seed) * 2654435761u + 1;
+    for (char& c : bytes) c = char((x = x * 1664525u + 1013904223u) >> 24);
+    return bytes;
+}
+
+// Sets the uncompressed size every header of the archive states for its
+// (one) entry, as a hostile archive would.
+void StateSize(const QString& archive, quint32 size) {
+    QByteArray bytes = ReadAll(archive);
+    auto put = [&](qsizetype at) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = char((size >> (8 * i)) & 0xFF);
+    };
+    ASSERT_TRUE(bytes.startsWith("PK\x03\x04"));
+    put(22);
+    const qsizetype central = bytes.indexOf(QByteArray("PK\x01\x02", 4));
+    ASSERT_GT(central, 0);
+    put(central + 24);
+    ASSERT_TRUE(WriteAll(archive, bytes));
+}
+
+// A change of flags (chattr) on a file; false where the file system or the
+// user cannot.
+bool SetFlag(const QString& path, unsigned flag, bool on) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return false;
+    unsigned flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? flags | flag : flags & ~flag;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Makes `folder` unwritable for this process: a read-only bind mount of it
+// in a mount namespace of this process's own (as root, whom permissions do
+// not bind), or its permissions. False when neither holds.
+bool MakeReadOnly(const QString& folder) {
+    const QByteArray f = QFile::encodeName(folder);
+    if (::geteuid() == 0) {
+        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount(f.constData(), f.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+               ::mount(nullptr, f.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    }
+    ::chmod(f.constData(), 0555);
+    return ::access(f.constData(), W_OK) != 0;
+}
+
+void MakeWritable(const QString& folder) {
+    const QByteArray f = QFile::encodeName(folder);
+    if (::geteuid() == 0) ::umount2(f.constData(), MNT_DETACH);
+    else ::chmod(f.constData(), 0755);
+}
+
+pid_t DeadPid() {
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+// A refused backup or restore: it says so, naming `named` and saying `said`.
+template <class Result>
+void ExpectRefused(const Result& result, const QString& named, const char* said) {
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.message.contains(named)) << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains(said)) << result.message.toStdString();
+}
+
+void Age(const QString& path, int seconds) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime);
+}
+
+}  // namespace
+
+TEST_F(BackupRestoreTest, BackupRefusesATargetItWouldTakeOrThatIsNoArchive) {
+    MakeDatabaseFolder();
+    const QString elsewhere = temp_ + "/elsewhere/";
+    QDir().mkpath(elsewhere);
+    ASSERT_TRUE(QFile::link(db_ + "plant.vkt", elsewhere + "link.zip"));
+    ASSERT_TRUE(QFile::link(db_, temp_ + "/db-link"));
+    WriteAll(elsewhere + "notes.txt", "my notes");
+    const QStringList targets = {
+        db_ + "mill.vkt",                  // another database of the folder
+        db_ + "plant.vkt",                 // the open one
+        db_ + "plant.ini",                 // a list file
+        db_ + "new.VKT",                   // a name the pattern takes, not there yet
+        db_ + "Photos/2024/b.zip",         // in Photos
+        db_ + "plant/Tasks/b.zip",         // in the open database's companion folder
+        db_ + "mill/b.zip",                // in another database's
+        elsewhere + "link.zip",            // a link to the database
+        temp_ + "/db-link/plant.ini",      // the folder reached through a link
+        elsewhere + "notes.txt",           // a file that is no archive
+        elsewhere,                         // a folder
+    };
+    for (const QString& target : targets) {
+        SCOPED_TRACE(target.toStdString());
+        const auto before = Snapshot(temp_);
+        ExpectRefused(BackupArchive::Run(target, db_, "plant", false), target, "nothing was replaced");
+        EXPECT_EQ(Snapshot(temp_), before);
+    }
+}
+
+TEST_F(BackupRestoreTest, BackupLeavesLinksOutAndNamesThem) {
+    MakeDatabaseFolder();
+    const QString outside = temp_ + "/outside";
+    QDir().mkpath(outside);
+    WriteAll(outside + "/secret.txt", "not the database's");
+    QDir(db_ + "Photos").removeRecursively();
+    ASSERT_TRUE(QFile::link(outside, db_ + "Photos"));
+    ASSERT_TRUE(QFile::link(outside + "/secret.txt", db_ + "plant/Tasks/T9.tsk"));
+    ASSERT_TRUE(QFile::link(outside + "/secret.txt", db_ + "other.vkt"));
+    ASSERT_TRUE(QFile::link(outside, db_ + "plant/Materials/more"));
+    const QString archive = temp_ + "/backup.zip";
+    const auto result = BackupArchive::Run(archive, db_, "plant", false);
+    ASSERT_TRUE(result.ok) << result.message.toStdString();
+    EXPECT_EQ(Names(archive), QStringList({"mill.vkt", "plant.vkt", "mill.ini", "plant.ini", "plant/Materials/T1.mts",
+                                           "plant/Tasks/T1.tsk"}));
+    EXPECT_EQ(Sorted(result.leftOut), Sorted({QDir::cleanPath(db_ + "Photos"), QDir::cleanPath(db_ + "other.vkt"),
+                                              QDir::cleanPath(db_ + "plant/Materials/more"),
+                                              QDir::cleanPath(db_ + "plant/Tasks/T9.tsk")}));
+}
+
+TEST_F(BackupRestoreTest, AFullDiskIsSaidAndChangesNothing) {
+    MakeDatabaseFolder();
+    WriteAll(db_ + "Photos/big.jpg", Noise(300000, 1));   // does not compress
+    const QString archive = temp_ + "/backup.zip";
+    MakeZip(archive, {{"old.txt", "older backup"}});
+    const QByteArray older = ReadAll(archive);
+    BackupArchive::Result backup;
+    {
+        TestEnv::DiskFull full(100000);
+        backup = BackupArchive::Run(archive, db_, "plant", false);
+    }
+    ExpectRefused(backup, archive, "The disk is full.");
+    EXPECT_EQ(ReadAll(archive), older);
+    EXPECT_EQ(QDir(temp_).entryList(QDir::Files | QDir::Hidden), QStringList{"backup.zip"});
+
+    ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
+    const QString target = temp_ + "/target";
+    QDir().mkpath(target);
+    WriteAll(target + "/plant.vkt", "mine");
+    const auto before = Snapshot(target);
+    RestoreArchive::Result restore;
+    {
+        TestEnv::DiskFull full(100000);
+        restore = RestoreArchive::Restore(archive, target);
+    }
+    ExpectRefused(restore, target, "The disk is full.");
+    EXPECT_EQ(Snapshot(target), before);
+}
+
+TEST_F(BackupRestoreTest, ZipBombsAreRefusedBeforeAnythingIsWritten) {
+    const QString target = temp_ + "/target";
+    QDir().mkpath(target);
+    WriteAll(target + "/plant.vkt", "mine");
+    const auto before = Snapshot(target);
+    const QString archive = temp_ + "/bomb.zip";
+    struct Case {
+        const char* label;
+        quint32 stated;
+        const char* said;
+    };
+    // 100 KB of zeros packs into a few hundred bytes.
+    for (const Case& c : {Case{"claims 200 MB", 200000000u, "zip bomb"}, Case{"claims less than it holds", 1000u, "damaged"}}) {
+        SCOPED_TRACE(c.label);
+        MakeZip(archive, {{"Photos/bomb.jpg", QByteArray(100000, '\0')}});
+        StateSize(archive, c.stated);
+        ExpectRefused(RestoreArchive::Restore(archive, target), "bomb.jpg", c.said);
+        EXPECT_EQ(Snapshot(target), before);
+    }
+
+    // The sums behind it: a ratio and a size, and the room on the disk.
+    struct Sums {
+        const char* label;
+        std::vector<std::pair<qint64, qint64>> entries;   // stated and packed size
+        qint64 freeBytes, freeFiles;
+        const char* said;   // "" when it fits
+    };
+    constexpr qint64 MB = 1024 * 1024;
+    const std::vector<Sums> sums = {
+        {"fits", {{1000, 400}, {2000, 900}}, 10000 * MB, 1000000, ""},
+        {"large, packed soundly", {{200 * MB, 50 * MB}}, 10000 * MB, 1000000, ""},
+        {"large, packed absurdly", {{200 * MB, 100 * 1024}}, 10000 * MB, 1000000, "zip bomb"},
+        {"absurd ratio, small", {{50 * MB, 1000}}, 10000 * MB, 1000000, ""},
+        {"more than is free", {{300 * MB, 200 * MB}}, 250 * MB, 1000000, "The disk is full."},
+        {"within the margin", {{10 * MB, 9 * MB}}, 20 * MB, 1000000, "The disk is full."},
+        {"free space unknown", {{10 * MB, 9 * MB}}, -1, -1, ""},
+        {"more files than fit", std::vector<std::pair<qint64, qint64>>(200, {10, 10}), 10000 * MB, 100, "The disk is full."},
+    };
+    for (const Sums& s : sums) {
+        SCOPED_TRACE(s.label);
+        RestoreArchive::Plan plan;
+        plan.archive = archive;
+        plan.root = target;
+        for (const auto& [size, packed] : s.entries) plan.items.push_back({0, "x", false, size, packed});
+        const QString problem = RestoreArchive::SpaceProblem(plan, s.freeBytes, s.freeFiles);
+        if (*s.said) EXPECT_TRUE(problem.contains(s.said)) << problem.toStdString();
+        else EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+    }
+}
+
+TEST_F(BackupRestoreTest, ADestinationThatCannotBeChangedRefusesTheRestoreUpFront) {
+    MakeDatabaseFolder();
+    const QString archive = temp_ + "/backup.zip";
+    ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
+    struct Case {
+        const char* label;
+        const char* path;    // below the target
+        bool folder;
+    };
+    for (const Case& c : {Case{"a read-only folder", "plant/Tasks", true}, Case{"an immutable file", "plant.ini", false}}) {
+        SCOPED_TRACE(c.label);
+        const QString target = TestEnv::NewTempFolder();
+        QDir().mkpath(target + "/plant/Tasks");
+        WriteAll(target + "/plant.vkt", "old grid");
+        WriteAll(target + "/plant.ini", "old list");
+        WriteAll(target + "/plant/Tasks/T1.tsk", "old items");
+        const QString path = target + "/" + c.path;
+        const bool made = c.folder ? MakeReadOnly(path) : SetFlag(path, FS_IMMUTABLE_FL, true);
+        if (!made) {
+            if (c.folder) MakeWritable(path);
+            std::printf("skipped %s: this user or file system cannot make one\n", c.label);
+            continue;
+        }
+        const auto before = Snapshot(target);
+        const auto result = RestoreArchive::Restore(archive, target);
+        const auto after = Snapshot(target);
+        if (c.folder) MakeWritable(path);
+        else SetFlag(path, FS_IMMUTABLE_FL, false);
+        ExpectRefused(result, path, "Nothing was restored");
+        EXPECT_EQ(after, before);
+    }
+}
+
+TEST_F(BackupRestoreTest, AFailureWhileMovingPutsEveryOriginalBack) {
+    // Many files go in first; the last one's file is made unchangeable the
+    // moment the restore has written its journal and starts moving.
+    const QString target = temp_ + "/target", source = temp_ + "/source";
+    const QString archive = temp_ + "/many.zip";
+    QStringList names;
+    for (int i = 0; i < 1500; ++i) names << QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0'));
+    names << "late/zz.txt";
+    {
+        ZipArchive zip;
+        ASSERT_TRUE(zip.CreateArchive(archive));
+        for (const QString& n : names) {
+            QDir().mkpath(QFileInfo(source + "/" + n).path());
+            QDir().mkpath(QFileInfo(target + "/" + n).path());
+            WriteAll(source + "/" + n, "new " + n.toUtf8());
+            WriteAll(target + "/" + n, "old " + n.toUtf8());
+            ASSERT_TRUE(zip.AddFile(source + "/" + n, n));
+        }
+        ASSERT_TRUE(zip.CloseArchive());
+    }
+    const QString late = target + "/late/zz.txt";
+    const bool root = ::geteuid() == 0;
+    if (root && !(SetFlag(late, FS_IMMUTABLE_FL, true) && SetFlag(late, FS_IMMUTABLE_FL, false)))
+        GTEST_SKIP() << "this file system cannot mark a file immutable, and permissions do not bind root";
+    const auto before = Snapshot(target);
+
+    std::atomic<bool> struck{false};
+    std::thread meddler([&] {
+        const int in = inotify_init1(IN_CLOEXEC);
+        inotify_add_watch(in, QFile::encodeName(target).constData(), IN_CREATE);
+        int stagingWatch = -1;
+        alignas(inotify_event) char buffer[4096];
+        pollfd p{in, POLLIN, 0};
+        while (!struck && ::poll(&p, 1, 20000) > 0) {
+            const ssize_t n = ::read(in, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                const QByteArray name = e->len ? QByteArray(e->name) : QByteArray();
+                if (e->wd != stagingWatch && name.startsWith(".quillon-restore-"))
+                    stagingWatch = inotify_add_watch(in, QFile::encodeName(target + "/" + name).constData(), IN_MOVED_TO);
+                else if (e->wd == stagingWatch && name == "journal") {
+                    if (root) SetFlag(late, FS_IMMUTABLE_FL, true);
+                    else ::chmod(QFile::encodeName(target + "/late").constData(), 0555);
+                    struck = true;
+                }
+                at += qsizetype(sizeof(inotify_event) + e->len);
+            }
+        }
+        ::close(in);
+    });
+    const auto result = RestoreArchive::Restore(archive, target);
+    meddler.join();
+    if (root) SetFlag(late, FS_IMMUTABLE_FL, false);
+    else ::chmod(QFile::encodeName(target + "/late").constData(), 0755);
+    ASSERT_TRUE(struck);
+    ExpectRefused(result, late, "Nothing was restored");
+    EXPECT_EQ(Snapshot(target), before);
+}
+
+TEST_F(BackupRestoreTest, ARestoreOverADatabaseAnotherCopyHoldsIsRefused) {
+    MakeDatabaseFolder();
+    const QString path = db_ + "plant.vkt";
+    ASSERT_TRUE(TaskDatabase().Create(path));
+    const QString archive = temp_ + "/backup.zip";
+    ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
+    WriteAll(db_ + "plant.ini", "[Employees]\nchanged since=1\n");
+
+    QProcess holder;
+    holder.start(QStringLiteral(QUILLON_TASKDB_HELPER), {"open", path});
+    ASSERT_TRUE(holder.waitForReadyRead(20000));
+    ASSERT_EQ(holder.readLine().trimmed(), "opened");
+    const auto before = Snapshot(db_);
+    ExpectRefused(RestoreArchive::Restore(archive, db_), path,
+                  qPrintable(QStringLiteral("another copy of Quillon (process %1").arg(holder.processId())));
+    EXPECT_EQ(Snapshot(db_), before);
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(20000));
+
+    // The copy that holds it may restore over it (and reads it again after).
+    TaskDatabase mine;
+    ASSERT_TRUE(mine.Open(path));
+    auto plan = RestoreArchive::Prepare(archive, db_, false);
+    plan.held = {path};
+    ASSERT_TRUE(RestoreArchive::Run(plan).ok);
+    EXPECT_EQ(ReadAll(db_ + "plant.ini"), "[Employees]\n");
+}
+
+TEST_F(BackupRestoreTest, LeftoversGoAtTheNextBackupRestoreOrOpen) {
+    MakeDatabaseFolder();
+    const QString archive = temp_ + "/backup.zip";
+    ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
+    const pid_t dead = DeadPid();
+    for (const char* trigger : {"backup", "restore", "open"}) {
+        SCOPED_TRACE(trigger);
+        const QString folder = TestEnv::NewTempFolder() + "/";
+        ASSERT_TRUE(TaskDatabase().Create(folder + "plant.vkt"));
+        const QString killedRestore = folder + QStringLiteral(".quillon-restore-%1-aBcDeF").arg(dead);
+        QDir().mkpath(killedRestore + "/new");
+        WriteAll(killedRestore + "/new/plant.vkt", "half a restore");
+        const QString killedBackup = folder + ".backup.zip.Ab3dE9.qtmp";
+        WriteAll(killedBackup, "PK\x03\x04 half an archive");
+        Age(killedBackup, 60);
+        const QString olderBackup = folder + "nightly.zip.Zx81Qa";   // as older versions named them
+        WriteAll(olderBackup, "PK\x03\x04 half an archive");
+        Age(olderBackup, 120);
+        const QString busyBackup = folder + "weekly.zip.Zx81Qb";      // written to a moment ago
+        WriteAll(busyBackup, "PK\x03\x04 half an archive");
+        const QString notOurs = folder + "report.zip.draft1";
+        WriteAll(notOurs, "the user's own");
+        Age(notOurs, 120);
+
+        const QByteArray how(trigger);
+        const bool ran = how == "backup"    ? BackupArchive::Run(folder + "b.zip", folder, "plant", false).ok
+                         : how == "restore" ? RestoreArchive::Restore(archive, folder).ok
+                                            : bool(TaskDatabase().Open(folder + "plant.vkt"));
+        ASSERT_TRUE(ran);
+        EXPECT_FALSE(QFileInfo::exists(killedRestore));
+        EXPECT_FALSE(QFileInfo::exists(killedBackup));
+        EXPECT_FALSE(QFileInfo::exists(olderBackup));
+        EXPECT_TRUE(QFileInfo::exists(busyBackup));
+        EXPECT_TRUE(QFileInfo::exists(notOurs));
+    }
+}

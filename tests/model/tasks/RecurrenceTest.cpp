@@ -1,0 +1,191 @@
+// Recurring occurrences made straight from the logic, without the windows.
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <ctime>
+
+#include "app/Form1.h"
+#include "model/database/TaskCounter.h"
+#include "platform/DateText.h"
+#include "platform/FileOps.h"
+#include "support/TestEnv.h"
+#include "model/tasks/Recurrence.h"
+
+namespace {
+
+QString Day(int y, int m, int d) { return DateText::FormatDate(QDate(y, m, d)); }
+
+class RecurrenceTest : public QuillonTest {
+protected:
+    void SetUp() override {
+        QuillonTest::SetUp();
+        where_ = {temp_ + "/plant.vkt", temp_ + "/plant/Tasks", temp_ + "/plant/Materials"};
+        QDir().mkpath(where_.tasksFolder);
+        QDir().mkpath(where_.materialsFolder);
+        grid_ = Grid(1, Col::Count);
+    }
+    // Adds a task and makes it the active row.
+    int AddTask(const QString& id, const QString& start, const QString& end, const QString& doc = "") {
+        grid_.AddItem(QStringList{id, "Boiler 1", Day(2026, 2, 20), start, "08:00:00", end, "16:00:00", "Ann",
+                                  "Bob", "Inspection", "30", doc, "Complete"}.join('\t'));
+        grid_.SelectRange(grid_.Rows() - 1, 1, grid_.Rows() - 1, 1);
+        return grid_.Rows() - 1;
+    }
+    QString File(const QString& id, const char* ext) {
+        return (QString(ext) == "tsk" ? where_.tasksFolder : where_.materialsFolder) + "/" + id + "." + ext;
+    }
+    QByteArray Read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    }
+
+    Grid grid_;
+    Recurrence::Location where_;
+};
+
+TEST_F(RecurrenceTest, OnlyWholeNumbersInTheListsRangesAreTaken) {
+    EXPECT_EQ(Recurrence::ReadCount(" 12 "), 12);
+    EXPECT_EQ(Recurrence::ReadCount("0"), 0);
+    EXPECT_EQ(Recurrence::ReadInterval("10000"), 10000);
+    for (const char* refused : {"", "-1", "2.5", "1e3", "abc", "12abc", "1001", "99999999999"})
+        EXPECT_EQ(Recurrence::ReadCount(refused), std::nullopt) << refused;
+    for (const char* refused : {"", "-7", "0.5", "10001"})
+        EXPECT_EQ(Recurrence::ReadInterval(refused), std::nullopt) << refused;
+}
+
+TEST_F(RecurrenceTest, ThreeWeeklyOccurrencesFollowTheSource) {
+    const QString doc = temp_ + "/Docs/pump.jpg";
+    const int src = AddTask("ID-5", Day(2026, 3, 1), "", doc);
+    TaskCounter::WritePlain(5);
+    QStringList calls;
+    Recurrence::Hooks hooks;
+    hooks.showProgress = [&](int total) { calls << QString("show %1").arg(total); };
+    hooks.progress = [&](int v) { calls << QString("value %1").arg(v); };
+    hooks.recount = [&] { calls << "recount"; TaskCounter::Recount(grid_); };
+    hooks.finishProgress = [&] { calls << "finish"; };
+
+    EXPECT_EQ(Recurrence::Run(grid_, 3, 7, where_, hooks).made, 3);
+    ASSERT_EQ(grid_.Rows(), 5);
+    const QStringList starts{Day(2026, 3, 8), Day(2026, 3, 15), Day(2026, 3, 22)};
+    for (int k = 0; k < 3; ++k) {
+        const int r = src + 1 + k;
+        EXPECT_EQ(grid_.Text(r, Col::TaskId), QString("ID-%1").arg(6 + k));
+        EXPECT_EQ(grid_.Text(r, Col::ScheduledStart), starts[k]);
+        EXPECT_EQ(grid_.Text(r, Col::ScheduledEnd), "");   // an empty end stays empty
+        EXPECT_EQ(grid_.Text(r, Col::Status), "Ready");     // not the source's "Complete"
+        EXPECT_EQ(grid_.Text(r, Col::Frequency), "7");
+        EXPECT_EQ(grid_.Text(r, Col::Document), doc);
+        for (int c : {Col::Equipment, Col::RequestDate, Col::StartTime, Col::AssignedTo, Col::Type})
+            EXPECT_EQ(grid_.Text(r, c), grid_.Text(src, c)) << "column " << c;
+    }
+    EXPECT_EQ(grid_.ActiveRow(), 4);
+    EXPECT_EQ(TaskCounter::ReadText(), "     8");
+    EXPECT_EQ(calls, (QStringList{"show 3", "value 0", "value 1", "recount", "finish"}));
+}
+
+TEST_F(RecurrenceTest, CountZeroAndOneNeedNoProgressNorRecount) {
+    AddTask("ID-5", Day(2026, 3, 1) + " 09:15:00", "next spring");
+    TaskCounter::WritePlain(5);
+    int hookCalls = 0;
+    Recurrence::Hooks hooks;
+    hooks.showProgress = [&](int) { ++hookCalls; };
+    hooks.recount = [&] { ++hookCalls; };
+    EXPECT_EQ(Recurrence::Run(grid_, 0, 1, where_, hooks).made, 0);
+    EXPECT_FALSE(QFile::exists(where_.databaseFile));
+    EXPECT_EQ(TaskCounter::ReadText(), "5");
+
+    EXPECT_EQ(Recurrence::Run(grid_, 1, 1, where_, hooks).made, 1);
+    EXPECT_EQ(hookCalls, 0);
+    EXPECT_EQ(TaskCounter::ReadText(), "6");
+    EXPECT_EQ(grid_.Text(2, Col::ScheduledStart), Day(2026, 3, 2) + " 09:15:00");
+    EXPECT_EQ(grid_.Text(2, Col::ScheduledEnd), "next spring");   // no date: kept as it was
+
+    grid_.SelectRange(0, 1, 0, 1);   // the header row repeats nothing
+    EXPECT_EQ(Recurrence::Run(grid_, 3, 1, where_).made, 0);
+}
+
+TEST_F(RecurrenceTest, EveryOccurrenceIsWrittenThroughBeforeTheNext) {
+    AddTask("ID-1", Day(2026, 1, 5), Day(2026, 1, 5));
+    TaskCounter::WritePlain(1);
+    QList<int> rowsOnDisk;
+    QStringList counters;
+    Recurrence::Hooks hooks;
+    hooks.yield = [&] {
+        Grid onDisk;
+        rowsOnDisk << (onDisk.LoadFile(where_.databaseFile) ? onDisk.Rows() : -1);
+        counters << TaskCounter::ReadText();
+    };
+    Recurrence::Run(grid_, 4, 1, where_, hooks);
+    EXPECT_EQ(rowsOnDisk, (QList<int>{-1, 3, 4, 5}));
+    EXPECT_EQ(counters, (QStringList{"1", "2", "3", "4"}));
+}
+
+TEST_F(RecurrenceTest, PerTaskListsAreCopiedAndStaleOnesNeverInherited) {
+    AddTask("ID-5", Day(2026, 3, 1), Day(2026, 3, 1));
+    TaskCounter::WritePlain(5);
+    FileOps::WriteFileSafely(File("ID-5", "tsk"), "items of 5");
+    // Leftovers of removed tasks under the IDs about to be handed out.
+    FileOps::WriteFileSafely(File("ID-6", "tsk"), "stale");
+    FileOps::WriteFileSafely(File("ID-6", "mts"), "stale");
+    FileOps::WriteFileSafely(File("ID-7", "mts"), "stale");
+    EXPECT_FALSE(Recurrence::Run(grid_, 2, 7, where_).copyFailed);
+    EXPECT_EQ(Read(File("ID-6", "tsk")), "items of 5");
+    EXPECT_EQ(Read(File("ID-7", "tsk")), "items of 5");
+    EXPECT_FALSE(QFile::exists(File("ID-6", "mts")));   // the source has none
+    EXPECT_FALSE(QFile::exists(File("ID-7", "mts")));
+
+    // A source ID that is no plain file name is never followed out of its folder.
+    FileOps::WriteFileSafely(temp_ + "/plant/secret.tsk", "not a task list");
+    AddTask("../secret", Day(2026, 3, 1), "");
+    Recurrence::Run(grid_, 1, 1, where_);
+    EXPECT_EQ(grid_.Text(grid_.Rows() - 1, Col::TaskId), "ID-8");
+    EXPECT_FALSE(QFile::exists(File("ID-8", "tsk")));
+}
+
+TEST_F(RecurrenceTest, CounterThatIsNoNumberOrBehindTheGridIsRecomputed) {
+    AddTask("ID-12", Day(2026, 3, 1), "");
+    AddTask("ID-4", Day(2026, 3, 1), "");
+    for (const char* counter : {"abc", "      ", "", "3", "   p-3"}) {
+        TaskCounter::WriteText(counter);
+        EXPECT_EQ(Recurrence::StartingNumber(grid_), 12) << counter;
+    }
+    TaskCounter::WriteText("40");   // ahead of the grid: taken as it is
+    EXPECT_EQ(Recurrence::StartingNumber(grid_), 40);
+
+    TaskCounter::WriteText("junk");
+    Recurrence::Run(grid_, 2, 1, where_);
+    EXPECT_EQ(grid_.Text(3, Col::TaskId), "ID-13");
+    EXPECT_EQ(grid_.Text(4, Col::TaskId), "ID-14");
+}
+
+TEST_F(RecurrenceTest, TimeOfDayIsKeptAcrossDaylightSavingChanges) {
+    const QByteArray oldTz = qgetenv("TZ");
+    qputenv("TZ", "America/New_York");
+    tzset();
+    // Spring forward on 8 March 2026 at 02:00, fall back on 1 November.
+    EXPECT_EQ(Recurrence::MoveDate(Day(2026, 3, 7) + " 02:30:00", 1), Day(2026, 3, 8) + " 02:30:00");
+    EXPECT_EQ(Recurrence::MoveDate(Day(2026, 3, 8) + " 02:30:00", 7), Day(2026, 3, 15) + " 02:30:00");
+    EXPECT_EQ(Recurrence::MoveDate(Day(2026, 10, 31) + " 01:30:00", 1), Day(2026, 11, 1) + " 01:30:00");
+    EXPECT_EQ(Recurrence::MoveDate(Day(2026, 3, 1), 7), Day(2026, 3, 8));   // midnight: the date alone
+    EXPECT_EQ(Recurrence::MoveDate(Day(9999, 12, 30), 7), Day(9999, 12, 30));
+    if (oldTz.isNull()) qunsetenv("TZ");
+    else qputenv("TZ", oldTz);
+    tzset();
+}
+
+TEST_F(RecurrenceTest, FailedSaveEndsTheRunWithTheMadeOccurrencesCounted) {
+    AddTask("ID-5", Day(2026, 3, 1), Day(2026, 3, 1));
+    TaskCounter::WritePlain(5);
+    int saves = 0;
+    bool finished = false;
+    Recurrence::Hooks hooks;
+    hooks.save = [&] { return ++saves < 2; };
+    hooks.finishProgress = [&] { finished = true; };
+    const auto result = Recurrence::Run(grid_, 10, 1, where_, hooks);
+    EXPECT_TRUE(result.saveFailed);
+    EXPECT_EQ(result.made, 2);
+    EXPECT_EQ(TaskCounter::Read(), 7);
+    EXPECT_TRUE(finished);   // the progress display does not stay up
+}
+
+}  // namespace

@@ -1,0 +1,264 @@
+// Every window under every shipped skin, as painted: the arrows of date,
+// time and combo boxes and the marks of check boxes and option buttons
+// stand out from what they are drawn on; and a change of skin leaves
+// nothing of the skin before.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QHash>
+#include <QPainter>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTabWidget>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "ui/alerts/Form10.h"
+#include "ui/alerts/Form21.h"
+#include "ui/alerts/Form24.h"
+#include "ui/alerts/MainMail.h"
+#include "ui/alerts/frmaddress.h"
+#include "app/Form25.h"
+#include "app/Form5.h"
+#include "app/Form7.h"
+#include "model/database/TaskDatabase.h"
+#include "ui/lists/ListWindows.h"
+#include "widgets/Skin.h"
+#include "ui/schedule/Form19.h"
+#include "ui/schedule/frmExcel.h"
+#include "ui/schedule/frmtip.h"
+#include "support/MainWindow.h"
+#include "support/ScriptedDialogs.h"
+#include "ui/tasks/Form11.h"
+#include "ui/tasks/Form18.h"
+#include "ui/tasks/Form6.h"
+#include "ui/tasks/OneFieldEditors.h"
+#include "ui/tasks/frmcost.h"
+#include "ui/utilities/BackupWindows.h"
+#include "ui/utilities/Form8.h"
+#include "ui/utilities/frmpref.h"
+
+namespace {
+
+const QStringList kSkins = {"light", "dark", "high-contrast"};
+QString ShippedSkin(const QString& name) { return Skin::ShippedSkinsFolder() + "/" + name + ".skn"; }
+
+double Luminance(QRgb c) {
+    auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+}
+
+double Contrast(QRgb a, QRgb b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How many pixels of `area` stand out (3:1, as marks must) from the colour
+// the area is mostly painted in.
+int StandingOut(const QImage& image, const QRect& area) {
+    const QRect r = area.intersected(image.rect());
+    QHash<QRgb, int> counts;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) ++counts[image.pixel(x, y) | 0xff000000];
+    QRgb ground = 0;
+    int most = -1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) most = it.value(), ground = it.key();
+    int out = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (Contrast(it.key(), ground) >= 3.0) out += it.value();
+    return out;
+}
+
+struct Mark {
+    QString what;
+    QImage image;   // the control as painted
+    QRect area;     // the sub-control, in the image
+};
+
+QImage Grab(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// The marks a control paints, each in the look the user sees.
+QList<Mark> Marks(QWidget* w) {
+    QList<Mark> marks;
+    QStyle* style = w->style();
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) {
+        auto* dt = qobject_cast<QDateTimeEdit*>(w);
+        const QImage image = Grab(w);
+        if (dt && dt->calendarPopup()) {
+            // Painted as a combo box with the calendar's drop-down arrow.
+            QStyleOptionComboBox opt;
+            opt.initFrom(w);
+            opt.editable = true;
+            opt.frame = spin->hasFrame();
+            opt.subControls = QStyle::SC_ComboBoxFrame | QStyle::SC_ComboBoxArrow;
+            marks << Mark{"drop-down arrow", image,
+                          style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, w)};
+        } else {
+            QStyleOptionSpinBox opt;
+            opt.initFrom(w);
+            opt.frame = spin->hasFrame();
+            opt.buttonSymbols = spin->buttonSymbols();
+            opt.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+            opt.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField | QStyle::SC_SpinBoxUp |
+                              QStyle::SC_SpinBoxDown;
+            // An arrow that cannot step (a field at its least or greatest
+            // value) is dimmed on purpose.
+            const bool up = spin->wrapping() || !dt || dt->dateTime() < dt->maximumDateTime();
+            const bool down = spin->wrapping() || !dt || dt->dateTime() > dt->minimumDateTime();
+            if (up)
+                marks << Mark{"up arrow", image,
+                              style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, w)};
+            if (down)
+                marks << Mark{"down arrow", image,
+                              style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxDown, w)};
+        }
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(w);
+        opt.editable = combo->isEditable();
+        opt.frame = combo->hasFrame();
+        opt.subControls = QStyle::SC_All;
+        marks << Mark{"drop-down arrow", Grab(w),
+                      style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, w)};
+    } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
+        // Both states, painted as the box paints itself.
+        const bool check = qobject_cast<QCheckBox*>(w);
+        for (const bool on : {false, true}) {
+            QStyleOptionButton opt;
+            opt.initFrom(w);
+            opt.text = static_cast<QAbstractButton*>(w)->text();
+            opt.state &= ~(QStyle::State_On | QStyle::State_Off);
+            opt.state |= on ? QStyle::State_On : QStyle::State_Off;
+            QImage image = Grab(w);
+            QPainter p(&image);
+            style->drawControl(check ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &opt, &p, w);
+            p.end();
+            marks << Mark{QString(on ? "ticked " : "clear ") + (check ? "check box" : "option button"), image,
+                          style->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator,
+                                                &opt, w)};
+        }
+    }
+    return marks;
+}
+
+// Every enabled control the window shows, over all pages of its tabs.
+QList<QWidget*> Controls(QWidget* window) {
+    QList<QWidget*> seen;
+    auto collect = [&] {
+        for (QWidget* w : window->findChildren<QWidget*>())
+            if (w->isVisibleTo(window) && w->isEnabled() && !seen.contains(w) &&
+                (qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
+                 qobject_cast<QRadioButton*>(w)))
+                seen << w;
+    };
+    collect();
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            collect();
+        }
+    return seen;
+}
+
+class SkinsLook : public MainWindowTest {
+protected:
+    void TearDown() override {
+        QFile::remove(Skin::CurrentSkinPath());
+        MainWindowTest::TearDown();
+    }
+    // The marks of every control of `window` in `skin`; returns how many.
+    int CheckMarks(QWidget* window, const QString& name, const QString& skin) {
+        window->show();
+        QApplication::processEvents();
+        int checked = 0;
+        for (QWidget* control : Controls(window))
+            for (const Mark& m : Marks(control)) {
+                ++checked;
+                EXPECT_FALSE(m.area.isEmpty()) << skin.toStdString() << ", " << name.toStdString() << ": "
+                                               << control->objectName().toStdString() << " has no " << m.what.toStdString();
+                EXPECT_GE(StandingOut(m.image, m.area), 4)
+                    << skin.toStdString() << ", " << name.toStdString() << ": the " << m.what.toStdString() << " of "
+                    << control->metaObject()->className() << " \"" << control->objectName().toStdString()
+                    << "\" does not stand out";
+            }
+        return checked;
+    }
+};
+
+TEST_F(SkinsLook, EveryWindowsArrowsAndMarksStandOutInEveryShippedSkin) {
+    using Make = std::function<QWidget*(TaskDatabase&)>;
+    const std::vector<std::pair<QString, Make>> windows = {
+        {"Form6", [](TaskDatabase& db) { return new Form6(db); }},
+        {"Form10", [](TaskDatabase&) { return new Form10; }},
+        {"Form11", [](TaskDatabase& db) { return new Form11(db); }},
+        {"Form18", [](TaskDatabase& db) { return new Form18(db); }},
+        {"Form19", [](TaskDatabase&) { return new Form19; }},
+        {"Form21", [](TaskDatabase&) { return new Form21; }},
+        {"Form24", [](TaskDatabase&) { return new Form24; }},
+        {"MainMail", [](TaskDatabase&) { return new MainMail; }},
+        {"frmaddress", [](TaskDatabase&) { return new frmaddress; }},
+        {"frmcost", [](TaskDatabase&) { return new frmcost; }},
+        {"frmtip", [](TaskDatabase&) { return new frmtip; }},
+        {"frmExcel", [](TaskDatabase&) { return new frmExcel; }},
+        {"Form8", [](TaskDatabase&) { return new Form8; }},
+        {"frmpref", [](TaskDatabase&) { return new frmpref; }},
+        {"Form2", [](TaskDatabase& db) { return new Form2(db); }},
+        {"Form4", [](TaskDatabase& db) { return new Form4(db); }},
+        {"frmequip", [](TaskDatabase& db) { return new frmequip(db); }},
+        {"Form3", [](TaskDatabase& db) { return new Form3(db); }},
+        {"frmemployee", [](TaskDatabase& db) { return new frmemployee(db); }},
+        {"frme2", [](TaskDatabase& db) { return new frme2(db); }},
+        {"Form12", [](TaskDatabase& db) { return new Form12(db); }},
+        {"Form16", [](TaskDatabase& db) { return new Form16(db); }},
+        {"Form13", [](TaskDatabase& db) { return new Form13(db); }},
+        {"Form14", [](TaskDatabase& db) { return new Form14(db); }},
+        {"Form15", [](TaskDatabase& db) { return new Form15(db); }},
+        {"Form23", [](TaskDatabase&) { return new Form23; }},
+        {"frmZip", [](TaskDatabase&) { return new frmZip; }},
+        {"Form22", [](TaskDatabase&) { return new Form22; }},
+        {"Form5", [](TaskDatabase&) { return new Form5; }},
+        {"Form7", [](TaskDatabase&) { return new Form7; }},
+    };
+    for (const QString& skin : kSkins) {
+        QString error;
+        ASSERT_TRUE(Skin::MakeCurrent(ShippedSkin(skin), &error)) << error.toStdString();
+        Start();   // the main window takes the skin at start-up
+        int checked = CheckMarks(form_, "Form1", skin);
+        for (const auto& [name, make] : windows) {
+            std::unique_ptr<QWidget> w(make(form_->Database));
+            Skin::ApplyCurrent(w.get());   // as every window does when it loads
+            checked += CheckMarks(w.get(), name, skin);
+        }
+        EXPECT_GE(checked, 40) << skin.toStdString();
+        Stop();
+    }
+}
+
+TEST_F(SkinsLook, ChangingTheSkinLeavesNothingOfTheSkinBefore) {
+    QString error;
+    ASSERT_TRUE(Skin::MakeCurrent(ShippedSkin("light"), &error)) << error.toStdString();
+    Start();
+    QApplication::setActiveWindow(nullptr);   // no blinking cursor in the pictures
+    const QList<QWidget*> fields = {form_->DatePicker1, form_->Combo3};
+    QList<QImage> fresh;
+    for (QWidget* f : fields) fresh << Grab(f);
+
+    for (const QString& skin : {QString("high-contrast"), QString("light")}) {
+        TestEnv::Dialogs().AnswerOpen(ShippedSkin(skin));
+        form_->MenuItem("mnuskin")->trigger();
+        QApplication::processEvents();
+    }
+    for (int i = 0; i < fields.size(); ++i)
+        EXPECT_EQ(Grab(fields[i]), fresh[i]) << fields[i]->objectName().toStdString() << " keeps a look of the skin before";
+}
+
+}  // namespace
