@@ -44,6 +44,11 @@ public:
         return {entry + sizeof length, length};
     }
     bool Empty() const noexcept { return bits_ == 0; }
+    // For passes over every cell's bytes (saving a file): a short text is
+    // the low bytes of one word, the rest of it zero; its length is ShortSize().
+    bool IsShort() const noexcept { return (bits_ & kInline) != 0 || bits_ == 0; }
+    uint64_t ShortWord() const noexcept { return bits_ >> 8; }
+    size_t ShortSize() const noexcept { return size_t((bits_ & 0xFF) >> 1); }
 
 private:
     friend class GridArena;

@@ -4,7 +4,12 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <new>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <stdexcept>
 
 #include "platform/DateText.h"
@@ -27,18 +32,113 @@ constexpr char kMagic[] = "QUILLON-GRID";
 constexpr int kVersion = 1;
 constexpr int kMaxCount = Grid::kMaxCount;
 
-void AppendEscaped(std::string& out, std::string_view text) {
-    // Runs without a character to escape (nearly every cell) go in whole.
-    size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char ch = text[i];
-        if (ch != '\\' && ch != '\t' && ch != '\n' && ch != '\r') continue;
-        out.append(text.data() + start, i - start);
-        out += '\\';
-        out += ch == '\\' ? '\\' : ch == '\t' ? 't' : ch == '\n' ? 'n' : 'r';
-        start = i + 1;
+bool IsEscaped(char ch) { return ch == '\\' || ch == '\t' || ch == '\n' || ch == '\r'; }
+
+// Whether one of the bytes of two words (sixteen bytes; a word's unused
+// bytes zero or repeated) is one the format escapes. Nearly every cell has
+// none, which this finds for the whole cell at once.
+#if defined(__SSE2__)
+inline bool AnyEscaped(uint64_t first, uint64_t second) {
+    const __m128i v = _mm_set_epi64x(static_cast<long long>(second), static_cast<long long>(first));
+    const __m128i hits =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\\')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))));
+    return _mm_movemask_epi8(hits) != 0;
+}
+#else
+inline bool AnyEscaped(uint64_t first, uint64_t second) {
+    // A zero byte test of each word against each of the four.
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const auto zero = [](uint64_t x) { return (x - kOnes) & ~x & kHighs; };
+    const auto any = [&](uint64_t w) {
+        return zero(w ^ (kOnes * '\\')) | zero(w ^ (kOnes * '\t')) | zero(w ^ (kOnes * '\n')) |
+               zero(w ^ (kOnes * '\r'));
+    };
+    return (any(first) | any(second)) != 0;
+}
+#endif
+
+bool NeedsEscape(std::string_view text) {
+    const size_t n = text.size();
+    if (n < 8) return std::any_of(text.begin(), text.end(), IsEscaped);
+    uint64_t a, b;
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        std::memcpy(&a, text.data() + i, 8);
+        std::memcpy(&b, text.data() + i + 8, 8);
+        if (AnyEscaped(a, b)) return true;
     }
-    out.append(text.data() + start, text.size() - start);
+    if (i == n) return false;
+    // The last sixteen bytes (or the last eight twice), overlapping the
+    // words already looked at.
+    std::memcpy(&a, text.data() + (n >= 16 ? n - 16 : 0), 8);
+    std::memcpy(&b, text.data() + n - 8, 8);
+    return AnyEscaped(a, b);
+}
+
+// Writes the text with its escapes at `out` (room for twice its size); the
+// end of what was written.
+char* WriteEscaped(char* out, std::string_view text) {
+    if (!NeedsEscape(text)) {
+        std::memcpy(out, text.data(), text.size());
+        return out + text.size();
+    }
+    for (const char ch : text) {
+        if (!IsEscaped(ch)) {
+            *out++ = ch;
+            continue;
+        }
+        *out++ = '\\';
+        *out++ = ch == '\\' ? '\\' : ch == '\t' ? 't' : ch == '\n' ? 'n' : 'r';
+    }
+    return out;
+}
+
+// The file is written at out[used..]: room for `bytes` more is made by
+// growing the buffer (never by shrinking it, so a buffer kept between saves
+// is filled in place).
+inline char* Room(std::string& out, size_t used, size_t bytes) {
+    if (used + bytes > out.size()) out.resize(std::max(used + bytes, out.size() + out.size() / 2));
+    return out.data() + used;
+}
+
+// Writes one cell at `p`, which has room for twice its text and eight bytes
+// more; the end of what was written. The bytes past the end that a whole
+// word writes are written over by what follows.
+inline char* WriteCell(char* p, const GridCell& cell) {
+    if (cell.IsShort()) {
+        const uint64_t word = cell.ShortWord();
+        if (!AnyEscaped(word, 0)) {
+            std::memcpy(p, &word, 8);
+            return p + cell.ShortSize();
+        }
+    }
+    const std::string_view text = cell.View();
+    const size_t n = text.size();
+    if (n >= 8 && n <= 16) {
+        // Two words, overlapping when the text is shorter than sixteen.
+        uint64_t first, last;
+        std::memcpy(&first, text.data(), 8);
+        std::memcpy(&last, text.data() + n - 8, 8);
+        if (!AnyEscaped(first, last)) {
+            std::memcpy(p, &first, 8);
+            std::memcpy(p + n - 8, &last, 8);
+            return p + n;
+        }
+    }
+    return WriteEscaped(p, text);
+}
+
+// One line of numbers separated by blanks.
+size_t WriteNumbers(std::string& out, size_t used, const std::vector<int>& numbers) {
+    char* p = Room(out, used, numbers.size() * 12 + 1);
+    char* const start = p;
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        if (i) *p++ = ' ';
+        p = std::to_chars(p, p + 11, numbers[i]).ptr;
+    }
+    *p++ = '\n';
+    return used + size_t(p - start);
 }
 
 // Writes the unescaped text to `out` (room for in.size() bytes); its
@@ -177,43 +277,47 @@ bool ReadFields(std::string_view rest, Grid::TextForms& forms, QString* error) {
 
 std::string GridFile::Serialize(const Grid& g) {
     std::string out;
-    size_t estimate = 64 + size_t(g.cols_) * 6 + size_t(g.rows_) * 4;
-    for (const auto& c : g.cells_) estimate += c.View().size() + 1;
-    out.reserve(estimate + estimate / 16);
-    out += kMagic;
-    out += ' ';
-    out += std::to_string(kVersion);
-    if (g.forms_.Known()) {
-        AppendForm(out, "dates", g.forms_.dates);
-        AppendForm(out, "times", g.forms_.times.isEmpty() ? DateText::TimeFormat() : g.forms_.times);
-    }
-    out += '\n';
-    out += std::to_string(g.rows_);
-    out += ' ';
-    out += std::to_string(g.cols_);
-    out += '\n';
-    char buf[16];
-    for (int c = 0; c < g.cols_; ++c) {
-        if (c) out += ' ';
-        auto [p, ec] = std::to_chars(buf, buf + sizeof buf, g.widths_[c]);
-        out.append(buf, p);
-    }
-    out += '\n';
-    for (int r = 0; r < g.rows_; ++r) {
-        if (r) out += ' ';
-        auto [p, ec] = std::to_chars(buf, buf + sizeof buf, g.heights_[r]);
-        out.append(buf, p);
-    }
-    out += '\n';
-    for (int r = 0; r < g.rows_; ++r) {
-        for (int c = 0; c < g.cols_; ++c) {
-            if (c) out += '\t';
-            AppendEscaped(out, g.cells_[size_t(r) * g.cols_ + c].View());
-        }
-        out += '\n';
-    }
-    out += "END\n";
+    SerializeInto(g, out);
     return out;
+}
+
+void GridFile::SerializeInto(const Grid& g, std::string& out) {
+    std::string head = kMagic;
+    head += ' ';
+    head += std::to_string(kVersion);
+    if (g.forms_.Known()) {
+        AppendForm(head, "dates", g.forms_.dates);
+        AppendForm(head, "times", g.forms_.times.isEmpty() ? DateText::TimeFormat() : g.forms_.times);
+    }
+    head += '\n';
+    head += std::to_string(g.rows_);
+    head += ' ';
+    head += std::to_string(g.cols_);
+    head += '\n';
+    size_t used = head.size();
+    std::memcpy(Room(out, 0, used), head.data(), used);
+    used = WriteNumbers(out, used, g.widths_);
+    used = WriteNumbers(out, used, g.heights_);
+    const GridCell* cell = g.cells_.data();
+    for (int r = 0; r < g.rows_; ++r, cell += g.cols_) {
+        // A row's bytes are at most its texts twice over (every byte
+        // escaped), its tabs and its line end; a word written whole may
+        // reach eight bytes further.
+        size_t bound = size_t(g.cols_) + 8;
+        for (int c = 0; c < g.cols_; ++c) bound += 2 * cell[c].View().size();
+        char* p = Room(out, used, bound);
+        char* const start = p;
+        for (int c = 0; c < g.cols_; ++c) {
+            p = WriteCell(p, cell[c]);
+            *p++ = '\t';
+        }
+        // The last cell's tab becomes the line end.
+        if (g.cols_ == 0) *p++ = '\n';
+        else p[-1] = '\n';
+        used += size_t(p - start);
+    }
+    std::memcpy(Room(out, used, 4), "END\n", 4);
+    out.resize(used + 4);
 }
 
 bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {

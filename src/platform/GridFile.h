@@ -12,6 +12,9 @@
 class GridFile {
 public:
     static std::string Serialize(const Grid& grid);
+    // The same bytes into `out`, replacing what it held: a buffer kept for
+    // the next save keeps its memory, so saving again allocates nothing.
+    static void SerializeInto(const Grid& grid, std::string& out);
     static bool Deserialize(Grid& grid, const std::string& data, QString* error = nullptr);
     static bool Save(const Grid& grid, const QString& path, QString* error = nullptr);
     // `bytes`, when given, receives the file as read (to fingerprint it).

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Grid.h"
+#include "platform/GridFile.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -59,6 +60,31 @@ TEST_F(GridTest, EmptyAndHeaderOnlyGridsRoundTrip) {
         Grid back(5, 5);
         ASSERT_TRUE(back.Deserialize(g.Serialize())) << rows << "x" << cols;
         ExpectSame(g, back);
+    }
+}
+
+TEST_F(GridTest, EveryByteToEscapeIsEscapedWhereverItStandsInACell) {
+    // Cells are written a word or two at a time: each length around the
+    // word sizes, with the byte at each place, beside cells of every kind.
+    std::string buffer;   // one buffer for all, as a database keeps it
+    for (const char special : {'\t', '\n', '\r', '\\', '\x0b', '\xdc'}) {
+        for (size_t length = 1; length <= 40; ++length) {
+            for (size_t at = 0; at < length; ++at) {
+                std::string text(length, 'a');
+                text[at] = special;
+                Grid g(2, 4);
+                g.SetTextUtf8(1, 0, "short");
+                g.SetTextUtf8(1, 1, text);
+                g.SetTextUtf8(1, 2, std::string(length, 'b'));
+                GridFile::SerializeInto(g, buffer);
+                ASSERT_EQ(buffer.find('\r'), std::string::npos) << int(special) << " " << length << " " << at;
+                Grid back;
+                ASSERT_TRUE(back.Deserialize(buffer)) << int(special) << " " << length << " " << at;
+                ASSERT_EQ(std::string_view(back.TextUtf8(1, 1)), text) << int(special) << " " << length << " " << at;
+                ASSERT_EQ(std::string_view(back.TextUtf8(1, 2)), std::string(length, 'b'));
+                ASSERT_TRUE(back.TextUtf8(1, 3).empty());
+            }
+        }
     }
 }
 
