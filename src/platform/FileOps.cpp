@@ -18,6 +18,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
+#include <linux/magic.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -515,6 +517,50 @@ bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {
     }
     if (bytes) *bytes = std::move(data);
     return true;
+}
+
+FileStamp Stamp(const QString& path) {
+    FileStamp stamp;
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return stamp;
+    // Read after the file's times: a change time older than this tick
+    // cannot be handed out again.
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    const auto ns = [](const struct timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; };
+    stamp.exists = true;
+    stamp.device = quint64(st.st_dev);
+    stamp.inode = quint64(st.st_ino);
+    stamp.size = qint64(st.st_size);
+    stamp.modifiedNs = ns(st.st_mtim);
+    stamp.changedNs = ns(st.st_ctim);
+    // Only a local file system's times come from this machine's clock; a
+    // network file system's come from a server whose clock and caching say
+    // nothing here.
+    struct statfs fs {};
+    bool local = false;
+    if (::statfs(QFile::encodeName(path).constData(), &fs) == 0) {
+        switch (static_cast<unsigned long>(fs.f_type)) {
+        case EXT4_SUPER_MAGIC:   // ext2, ext3 and ext4 alike
+        case XFS_SUPER_MAGIC:
+        case BTRFS_SUPER_MAGIC:
+        case TMPFS_MAGIC:
+        case F2FS_SUPER_MAGIC:
+            local = true;
+            break;
+        default:
+            break;
+        }
+    }
+    // Equal: stamped in the tick that is still running, and a change in it
+    // may get the same time.
+    stamp.conclusive = local && stamp.changedNs != ns(now);
+    return stamp;
+}
+
+bool Unchanged(const FileStamp& then, const FileStamp& now) {
+    return then.conclusive && then.exists && now.exists && then.device == now.device && then.inode == now.inode &&
+           then.size == now.size && then.modifiedNs == now.modifiedNs && then.changedNs == now.changedNs;
 }
 
 QString Join(const QString& folder, const QString& name) {

@@ -54,6 +54,27 @@ private:
 // mid-write left there (a write removes only those of its own file).
 void RemoveStaleTemporaries(const QString& folder);
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
+
+// What the file system says of a file, to tell later whether it changed.
+// Every change of a file's bytes moves its change time, which no program can
+// set back; the one change a stamp can miss is one made within the same tick
+// of the file system's clock as the stamp's own time. `conclusive` says that
+// cannot happen: the file lies on a local file system and either the clock
+// had moved past the file's change time when the stamp was taken, or the
+// file system stamps with finer times than that clock (and then gives a file
+// looked at since its last change a new time at its next one). When it is
+// false, only the file's bytes can tell.
+struct FileStamp {
+    bool exists = false;   // a regular file
+    quint64 device = 0, inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0, changedNs = 0;
+    bool conclusive = false;
+};
+FileStamp Stamp(const QString& path);
+// Both stamps are of the same file, unchanged in between, as far as `then`
+// being conclusive lets the stamps alone tell.
+bool Unchanged(const FileStamp& then, const FileStamp& now);
 // The reason for a failed system call, for a message to the user.
 QString ErrorText(int errnoValue);
 

@@ -219,15 +219,32 @@ void TaskDatabase::Close() {
 
 // ---------------------------------------------------------------- fingerprint
 
-TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArrayView bytes) {
+TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArrayView bytes, bool written) {
     Fingerprint print;
-    const QFileInfo info(path);
-    if (!info.isFile()) return print;
-    print.exists = true;
-    print.size = info.size();
-    print.modified = info.lastModified();
+    print.stamp = FileOps::Stamp(path);
+    if (!print.stamp.exists) return {};
+    if (!written) print.stamp.conclusive = false;
     print.hash = HashOf(bytes);
     return print;
+}
+
+QString TaskDatabase::ChangedOnDisk(QByteArray* bytes) const {
+    // A file that is gone holds nothing to overwrite; one that differs from
+    // what was read holds someone else's work.
+    const FileOps::FileStamp now = FileOps::Stamp(file_);
+    if (!now.exists && !QFileInfo::exists(file_)) return QString();
+    const QString changed = QStringLiteral(
+        "the file was changed by another program (or another copy of Quillon) after it was opened here. "
+        "Saving would overwrite those changes. Open the database again to see them.");
+    const FileOps::FileStamp& then = onDisk_.stamp;
+    if (!then.exists || !now.exists || now.size != then.size || now.modifiedNs != then.modifiedNs) return changed;
+    // The bytes are needed anyway to tell a file from before date forms.
+    if (FileOps::Unchanged(then, now) && !formsUnrecorded_) return QString();
+    QString error;
+    // Unread, it cannot be told apart from someone else's version.
+    if (!FileOps::ReadFile(file_, bytes, &error))
+        return QStringLiteral("the file could not be read to check it before writing: %1").arg(error);
+    return HashOf(*bytes) == onDisk_.hash ? QString() : changed;
 }
 
 // ---------------------------------------------------------------- open, create, save
@@ -271,7 +288,7 @@ TaskDatabase::Result TaskDatabase::Open(const QString& named) {
         return Result::Fail(QStringLiteral("it is not a Quillon task database."));
     // The fingerprint is of the bytes parsed: a change made while they were
     // read shows at the next save.
-    Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())), false);
     const bool unrecorded = !loaded.Forms().Known();
     dateNotice_ = TaskDates::Notice(TaskDates::Adopt(loaded), QFileInfo(path).fileName());
     formsUnrecorded_ = unrecorded;
@@ -310,7 +327,7 @@ TaskDatabase::Result TaskDatabase::Create(const QString& named) {
     grid_ = std::move(fresh);
     formsUnrecorded_ = false;
     dateNotice_.clear();
-    Adopt(path, std::move(lock), Take(path, QByteArrayView(data.data(), qsizetype(data.size()))));
+    Adopt(path, std::move(lock), Take(path, QByteArrayView(data.data(), qsizetype(data.size())), true));
     SetUnsaved(false);
     DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
     SetLocation(path, parts.folder, parts.name);
@@ -320,30 +337,13 @@ TaskDatabase::Result TaskDatabase::Create(const QString& named) {
 
 TaskDatabase::Result TaskDatabase::Save() {
     if (!IsOpen()) return Result::Fail(QStringLiteral("no database is open."));
-    // A file that is gone holds nothing to overwrite; one that differs from
-    // what was read holds someone else's work.
-    const QFileInfo info(file_);
-    QByteArray bytes;   // the file as it is, when it is the one read or written
-    if (info.exists()) {
-        bool same = onDisk_.exists && info.isFile() && info.size() == onDisk_.size &&
-                    info.lastModified() == onDisk_.modified;
-        if (same) {
-            QString error;
-            // Unread, it cannot be told apart from someone else's version.
-            if (!FileOps::ReadFile(file_, &bytes, &error)) {
-                SetUnsaved(true);
-                return Result::Fail(QStringLiteral("the file could not be read to check it before writing: %1").arg(error));
-            }
-            same = HashOf(bytes) == onDisk_.hash;
-        }
-        if (!same) {
-            SetUnsaved(true);
-            return Result::Fail(QStringLiteral(
-                "the file was changed by another program (or another copy of Quillon) after it was opened here. "
-                "Saving would overwrite those changes. Open the database again to see them."));
-        }
+    QByteArray bytes;   // the file as it is, when it had to be read
+    if (const QString why = ChangedOnDisk(&bytes); !why.isEmpty()) {
+        SetUnsaved(true);
+        return Result::Fail(why);
     }
-    const std::string data = GridFile::Serialize(grid_);
+    GridFile::SerializeInto(grid_, saveBuffer_);
+    const std::string& data = saveBuffer_;
     // A file from before date forms were recorded is not rewritten for the
     // forms alone: opened and saved with no change, it keeps its bytes.
     if (formsUnrecorded_ && !bytes.isEmpty()) {
@@ -361,7 +361,7 @@ TaskDatabase::Result TaskDatabase::Save() {
         return Result::Fail(error);
     }
     formsUnrecorded_ = false;
-    onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())));
+    onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())), true);
     // The save put a new file in the old one's place: its lock follows.
     if (fileLock_) fileLock_->Follow(file_);
     SetUnsaved(false);

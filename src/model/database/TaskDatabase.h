@@ -18,20 +18,22 @@
 // folder and its lists, Docs, Photos) is read or written through a link.
 //
 // Every save first checks that the file on disk is still the one
-// this object read or wrote last (size, modification time and a hash of its
-// bytes); when another program changed it, the save is refused and the file
-// keeps the other program's content.
+// this object read or wrote last; when another program changed it, the save
+// is refused and the file keeps the other program's content. What the file
+// system says of the file (size, times, identity) settles that when it can
+// (FileOps::Stamp); otherwise the file's bytes are read and compared with a
+// hash of those read or written.
 //
 // Opening a database first finishes (or undoes) a restore that was
 // interrupted in its folder and removes our leftovers there; what was done
 // is kept for the caller to tell (TakeNotices).
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "platform/FileOps.h"
@@ -132,9 +134,7 @@ public:
 
 private:
     struct Fingerprint {
-        bool exists = false;
-        qint64 size = 0;
-        QDateTime modified;
+        FileOps::FileStamp stamp;
         QByteArray hash;
     };
     // The locks of one database: its lock file and the lock on the file.
@@ -143,7 +143,11 @@ private:
         std::unique_ptr<FileLock> file;
     };
     // The file as it is now on disk, holding `bytes` (those read or written).
-    static Fingerprint Take(const QString& path, QByteArrayView bytes);
+    // `written`: by this object, just now; bytes that were read may have
+    // changed before the stamp was taken, so only their hash can vouch.
+    static Fingerprint Take(const QString& path, QByteArrayView bytes, bool written);
+    // Why the file on disk is not the one read or written last ("" when it is).
+    QString ChangedOnDisk(QByteArray* bytes) const;
     Result Lock(const QString& path, Locks& locks) const;
     static Result TakeLock(const QString& path, Locks& locks);
     void Adopt(const QString& path, Locks locks, Fingerprint print);
@@ -162,6 +166,7 @@ private:
     // that would change nothing else leaves it as it is.
     bool formsUnrecorded_ = false;
     QString dateNotice_;
+    std::string saveBuffer_;   // kept between saves: a save allocates nothing
     std::function<void()> locationChanged_;
     bool unsaved_ = false;
     std::function<void(bool)> unsavedChanged_;
