@@ -4,12 +4,38 @@
 #include <QProgressBar>
 
 #include "app/Form1.h"
+#include "model/database/DatabaseNotices.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "widgets/Forms.h"
 #include "ui/tasks/Form18.h"
 #include "ui/tasks/OneFieldEditors.h"
 #include "model/tasks/Recurrence.h"
+
+namespace {
+
+// A run's progress in the status bar: the bar over its second panel and the
+// pass's texts in the first; between occurrences the window repaints.
+class GenerateProgress : public Recurrence::Progress {
+public:
+    explicit GenerateProgress(Form1* form) : form_(form) {}
+    void Yield() override { Form1::DoEvents(); }
+    void Begin(int total) override {
+        form_->Bar1->setRange(0, total);
+        form_->ShowProgress(true);
+        form_->SetStatusText(QStringLiteral("Processing Rows...."));
+    }
+    void Step(int value) override { form_->StepProgress(value); }
+    void End() override {
+        form_->ShowProgress(false);
+        form_->SetStatusText(QStringLiteral("Done"));
+    }
+
+private:
+    Form1* form_;
+};
+
+}  // namespace
 
 void Form1::Generate() {
     // One run at a time: a run yields to the event loop, and nothing that
@@ -32,25 +58,9 @@ void Form1::Generate() {
     if (!RequireDatabase()) return;
 
     BusyGuard busy(this);
-    Recurrence::Hooks hooks;
-    hooks.save = [this] { return SaveDatabase(); };
-    hooks.yield = &Form1::DoEvents;
-    hooks.showProgress = [this](int total) {
-        Bar1->setRange(0, total);
-        ShowProgress(true);
-        SetStatusText(QStringLiteral("Processing Rows...."));
-    };
-    hooks.progress = [this](int value) { StepProgress(value); };
-    hooks.recount = [this] {
-        Bar1->hide();
-        ResortNum();
-    };
-    hooks.finishProgress = [this] {
-        ShowProgress(false);
-        SetStatusText(QStringLiteral("Done"));
-    };
-    const Recurrence::Location where{DatabaseFile(), TasksFolder(), MaterialsFolder()};
-    const Recurrence::Result result = Recurrence::Run(Grid1, *count, *interval, where, hooks);
+    GenerateProgress progress(this);
+    const Recurrence::Result result = Recurrence::Run(Database, *count, *interval, &progress);
+    if (result.saveFailed) DatabaseNotices::SaveFailed(Database, result.saveError);
     if (result.copyFailed)
         MsgBox(QStringLiteral("The item or material list of a new task could not be copied."),
                vb::vbExclamation);

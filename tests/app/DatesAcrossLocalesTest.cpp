@@ -63,10 +63,7 @@ void WriteDatabase(const QString& path) {
     Grid& g = db.Tasks();
     AppendTask(g, "ID-1", kTasks.at("ID-1"));
     g.SetActiveCell(1, Col::TaskId);
-    Recurrence::Hooks hooks;
-    hooks.save = [&db] { return bool(db.Save()); };
-    const Recurrence::Location where{path, db.TasksFolder(), db.MaterialsFolder()};
-    ASSERT_EQ(Recurrence::Run(g, 2, 7, where, hooks).made, 2);
+    ASSERT_EQ(Recurrence::Run(db, 2, 7).made, 2);
     ASSERT_EQ(g.Text(3, Col::TaskId), "ID-3");
     AppendTask(g, "ID-4", kTasks.at("ID-4"));
     AppendTask(g, "ID-5", kTasks.at("ID-5"));
@@ -108,12 +105,12 @@ protected:
         sorted.Sort(Col::ScheduledStart, 0);
         EXPECT_EQ(Ids(sorted, [](int) { return true; }), QStringList({"ID-5", "ID-1", "ID-2", "ID-4", "ID-3"}));
 
-        Grid repeated = g;
+        TaskDatabase scratch;
+        ASSERT_TRUE(scratch.Create(temp_ + "/repeated.vkt"));
+        Grid& repeated = scratch.Tasks();
+        repeated = g;
         repeated.SetActiveCell(4, Col::TaskId);
-        Recurrence::Hooks hooks;
-        hooks.save = [] { return true; };
-        hooks.recount = [] {};
-        ASSERT_EQ(Recurrence::Run(repeated, 1, 7, {temp_ + "/none.vkt", temp_ + "/T", temp_ + "/M"}, hooks).made, 1);
+        ASSERT_EQ(Recurrence::Run(scratch, 1, 7).made, 1);
         EXPECT_EQ(repeated.Text(6, Col::ScheduledStart),
                   DateText::FormatGeneral(QDateTime(QDate(2027, 4, 19), QTime(14, 30))));
 

@@ -16,10 +16,14 @@ bool Save(TaskDatabase& db) {
     if (!RequireOpen(db)) return false;
     const TaskDatabase::Result saved = db.Save();
     if (saved) return true;
-    MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
-               .arg(db.File(), saved.reason),
-           vb::vbCritical, Quillon::kTitle);
+    SaveFailed(db, saved.reason);
     return false;
+}
+
+void SaveFailed(const TaskDatabase& db, const QString& reason) {
+    MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
+               .arg(db.File(), reason),
+           vb::vbCritical, Quillon::kTitle);
 }
 
 }  // namespace DatabaseNotices

@@ -3,6 +3,8 @@
 // every window that writes to it (through the Dialogs interface, so tests
 // answer and record them).
 
+#include <QString>
+
 class TaskDatabase;
 
 namespace DatabaseNotices {
@@ -11,4 +13,6 @@ bool RequireOpen(const TaskDatabase& db);
 // Saves the open database. A failure (or no open database) is told here,
 // once, and false is returned so the caller can stop.
 bool Save(TaskDatabase& db);
+// Tells that a save of the database failed, and why.
+void SaveFailed(const TaskDatabase& db, const QString& reason);
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "model/database/TaskColumns.h"
+#include "model/database/RowProgress.h"
 #include "model/database/TaskCounter.h"
+#include "model/database/TaskDatabase.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 
@@ -26,12 +28,23 @@ std::optional<int> ReadWhole(const QString& text, int max) {
 QString TaskId(qint64 number) { return QStringLiteral("ID-%1").arg(number); }
 
 // One per-task list: copied over the target, or the target removed.
-bool CopyOrClear(const QString& folder, const QString& fromName, const QString& toName) {
-    const QString target = FileOps::Join(folder, toName);
-    const QString source = fromName.isEmpty() ? QString() : FileOps::Join(folder, fromName);
+bool CopyOrClear(const QString& source, const QString& target) {
+    if (target.isEmpty()) return false;
     if (!source.isEmpty() && FileOps::FileExists(source)) return FileOps::CopyFile(source, target, true);
     return FileOps::RemoveFile(target);
 }
+
+// The database is busy for as long as a run lasts, so that nothing the
+// window does while the run yields starts another pass over its grid.
+class BusyMark {
+public:
+    explicit BusyMark(TaskDatabase& db) : db_(db) { db_.BeginBusy(); }
+    ~BusyMark() { db_.EndBusy(); }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+private:
+    TaskDatabase& db_;
+};
 
 }  // namespace
 
@@ -65,26 +78,31 @@ qint64 StartingNumber(const Grid& grid) {
     return std::max<qint64>({counter.value_or(0), largest, 0});
 }
 
-bool CopyTaskFiles(const QString& fromId, const QString& toId, const Location& where) {
-    if (!FileOps::IsSafeFileName(toId) || fromId == toId) return false;
+bool CopyTaskFiles(const QString& fromId, const QString& toId, const TaskDatabase& db) {
+    if (fromId == toId || db.TasksFolder().isEmpty()) return false;
     // A source ID that is no plain file name has no lists we may read.
-    const bool sourceUsable = FileOps::IsSafeFileName(fromId);
-    bool ok = true;
-    if (!where.tasksFolder.isEmpty())
-        ok &= CopyOrClear(where.tasksFolder, sourceUsable ? fromId + ".tsk" : QString(), toId + ".tsk");
-    if (!where.materialsFolder.isEmpty())
-        ok &= CopyOrClear(where.materialsFolder, sourceUsable ? fromId + ".mts" : QString(), toId + ".mts");
+    bool ok = CopyOrClear(db.ItemFile(fromId), db.ItemFile(toId));
+    ok &= CopyOrClear(db.MaterialFile(fromId), db.MaterialFile(toId));
     return ok;
 }
 
-Result Run(Grid& grid, int count, int interval, const Location& where, const Hooks& hooks) {
+Result Run(TaskDatabase& db, int count, int interval, Progress* progress) {
     Result result;
+    Grid& grid = db.Tasks();
     if (count <= 0 || grid.Cols() < Col::Count) return result;
     if (!grid.IsDataRow(grid.ActiveRow())) return result;
+    if (!db.IsOpen()) {
+        result.saveFailed = true;
+        result.saveError = QStringLiteral("no database is open.");
+        return result;
+    }
+    Progress none;
+    Progress& report = progress ? *progress : none;
+    BusyMark busy(db);
+    // The grid's views learn of the new rows once, at the end: a view
+    // redrawn after every occurrence would cost more than the occurrence.
+    TaskPass::RedrawHold<Grid> hold(grid);
 
-    const auto save = [&] {
-        return hooks.save ? hooks.save() : grid.SaveFile(where.databaseFile);
-    };
     // Each number is taken from the counter in one step (read, increment,
     // write), so a second running copy generating at the same time never
     // gets the same IDs; none is lower than an ID the grid already has.
@@ -93,7 +111,7 @@ Result Run(Grid& grid, int count, int interval, const Location& where, const Hoo
     bool progressShown = false;
 
     for (int j = 1; j <= count; ++j) {
-        if (hooks.yield) hooks.yield();
+        report.Yield();
         std::optional<qint64> next;
         TaskCounter::Update([&](std::optional<qint64> now) -> std::optional<qint64> {
             const qint64 n = std::max<qint64>({now.value_or(0), floor, 0}) + 1;
@@ -116,28 +134,28 @@ Result Run(Grid& grid, int count, int interval, const Location& where, const Hoo
         grid.SetText(row, Col::ScheduledStart, MoveDate(grid.Text(source, Col::ScheduledStart), interval));
         grid.SetText(row, Col::ScheduledEnd, MoveDate(grid.Text(source, Col::ScheduledEnd), interval));
 
-        const bool saved = save();
-        if (!CopyTaskFiles(grid.Text(source, Col::TaskId), id, where)) result.copyFailed = true;
+        const TaskDatabase::Result saved = db.Save();
+        if (!CopyTaskFiles(grid.Text(source, Col::TaskId), id, db)) result.copyFailed = true;
         grid.SelectRange(row, Col::TaskId, row, Col::TaskId);
         ++result.made;
 
-        if (j >= 2 && hooks.progress) hooks.progress(j - 2);
+        if (j >= 2) report.Step(j - 2);
         if (j == 1 && count >= 2) {
             progressShown = true;
-            if (hooks.showProgress) hooks.showProgress(count);
+            report.Begin(count);
         }
         if (!saved) {
-            // Reported by the saver; the occurrences made so far stay in the
-            // grid and reach the file with the next save that succeeds.
+            // The occurrences made so far stay in the grid and reach the
+            // file with the next save that succeeds.
             result.saveFailed = true;
+            result.saveError = saved.reason;
             break;
         }
     }
 
     if (progressShown) {
-        if (hooks.recount) hooks.recount();
-        else TaskCounter::Recount(grid);
-        if (hooks.finishProgress) hooks.finishProgress();
+        TaskCounter::Recount(grid);
+        report.End();
     }
     return result;
 }

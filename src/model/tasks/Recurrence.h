@@ -6,14 +6,17 @@
 // saved, the per-task files copied, and the task counter advanced, so a run
 // cut short leaves a consistent database behind.
 //
-// No window here: the main window's Generate adds the progress display and
-// the busy mark through the hooks; tests call Run directly.
+// A run works on the task database as every command does: its saves go
+// through the database's lock and its check that nobody else changed the
+// file, and the database is busy while the run lasts. No window here: the
+// main window's Generate shows the progress through the Progress interface.
 
 #include <QString>
-#include <functional>
 #include <optional>
 
 #include "platform/Grid.h"
+
+class TaskDatabase;
 
 namespace Recurrence {
 
@@ -43,42 +46,36 @@ QString MoveDate(const QString& text, int days);
 // share their item and material files).
 qint64 StartingNumber(const Grid& grid);
 
-struct Location {
-    QString databaseFile;
-    QString tasksFolder;       // <companion>/Tasks
-    QString materialsFolder;   // <companion>/Materials
-};
-
 // Copies the item and material lists of one task to another ID. A list the
 // source lacks is removed from the target, so a stale file left under the
 // new ID never becomes its list. False when a copy or removal failed.
-bool CopyTaskFiles(const QString& fromId, const QString& toId, const Location& where);
+bool CopyTaskFiles(const QString& fromId, const QString& toId, const TaskDatabase& db);
 
-struct Hooks {
-    // Saves the grid; false stops the run. Default: Grid::SaveFile to
-    // where.databaseFile.
-    std::function<bool()> save;
-    // Called once per occurrence, between occurrences.
-    std::function<void()> yield;
-    // Runs of two or more: after the first occurrence, then the value per
-    // further occurrence, then (after the recount) the end.
-    std::function<void(int total)> showProgress;
-    std::function<void(int value)> progress;
-    std::function<void()> finishProgress;
-    // Recomputes the counter after runs of two or more. Default:
-    // TaskCounter::Recount on the grid.
-    std::function<void()> recount;
+// What a run tells whoever started it; each does nothing unless overridden.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Before each occurrence: pending work of the window may run.
+    virtual void Yield() {}
+    // Runs of two or more: after the first occurrence, with the run's length;
+    // then after each further one, the value (0 after the second); after
+    // the counter's recount at the end, End.
+    virtual void Begin(int total) { (void)total; }
+    virtual void Step(int value) { (void)value; }
+    virtual void End() {}
 };
 
 struct Result {
     int made = 0;              // occurrences appended
     bool saveFailed = false;   // the run stopped at a failed save
+    QString saveError;         // why, in words for the user
     bool copyFailed = false;   // some per-task list could not be copied
 };
 
-// Appends `count` occurrences of the active row, each `interval` days after
-// the one before. Nothing happens when count is not positive, when the active
-// row is not a task row, or when the grid is not a task grid.
-Result Run(Grid& grid, int count, int interval, const Location& where, const Hooks& hooks = {});
+// Appends `count` occurrences of the active row of the database's grid, each
+// `interval` days after the one before. Nothing happens when count is not
+// positive, when the active row is not a task row, when the grid is not a
+// task grid, or when no database is open (saveFailed then says so).
+Result Run(TaskDatabase& db, int count, int interval, Progress* progress = nullptr);
 
 }  // namespace Recurrence

@@ -1,11 +1,14 @@
-// Recurring occurrences made straight from the logic, without the windows.
+// Recurring occurrences made straight from the logic, without the windows,
+// on a task database as the program's Generate makes them.
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <functional>
 #include <ctime>
 
 #include "app/Form1.h"
 #include "model/database/TaskCounter.h"
+#include "model/database/TaskDatabase.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "support/TestEnv.h"
@@ -19,10 +22,7 @@ class RecurrenceTest : public QuillonTest {
 protected:
     void SetUp() override {
         QuillonTest::SetUp();
-        where_ = {temp_ + "/plant.vkt", temp_ + "/plant/Tasks", temp_ + "/plant/Materials"};
-        QDir().mkpath(where_.tasksFolder);
-        QDir().mkpath(where_.materialsFolder);
-        grid_ = Grid(1, Col::Count);
+        ASSERT_TRUE(db_.Create(temp_ + "/plant.vkt"));
     }
     // Adds a task and makes it the active row.
     int AddTask(const QString& id, const QString& start, const QString& end, const QString& doc = "") {
@@ -32,15 +32,28 @@ protected:
         return grid_.Rows() - 1;
     }
     QString File(const QString& id, const char* ext) {
-        return (QString(ext) == "tsk" ? where_.tasksFolder : where_.materialsFolder) + "/" + id + "." + ext;
+        return (QString(ext) == "tsk" ? db_.TasksFolder() : db_.MaterialsFolder()) + "/" + id + "." + ext;
     }
     QByteArray Read(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
     }
 
-    Grid grid_;
-    Recurrence::Location where_;
+    // Records what a run reports, in order.
+    struct Recorder : Recurrence::Progress {
+        std::function<void()> onYield;
+        QStringList calls;
+        void Yield() override {
+            if (onYield) onYield();
+        }
+        void Begin(int total) override { calls << QString("show %1").arg(total); }
+        void Step(int value) override { calls << QString("value %1").arg(value); }
+        // The counter as the end finds it: recounted already, or not.
+        void End() override { calls << "finish " + TaskCounter::ReadText(); }
+    };
+
+    TaskDatabase db_;
+    Grid& grid_ = db_.Tasks();
 };
 
 TEST_F(RecurrenceTest, OnlyWholeNumbersInTheListsRangesAreTaken) {
@@ -57,14 +70,8 @@ TEST_F(RecurrenceTest, ThreeWeeklyOccurrencesFollowTheSource) {
     const QString doc = temp_ + "/Docs/pump.jpg";
     const int src = AddTask("ID-5", Day(2026, 3, 1), "", doc);
     TaskCounter::WritePlain(5);
-    QStringList calls;
-    Recurrence::Hooks hooks;
-    hooks.showProgress = [&](int total) { calls << QString("show %1").arg(total); };
-    hooks.progress = [&](int v) { calls << QString("value %1").arg(v); };
-    hooks.recount = [&] { calls << "recount"; TaskCounter::Recount(grid_); };
-    hooks.finishProgress = [&] { calls << "finish"; };
-
-    EXPECT_EQ(Recurrence::Run(grid_, 3, 7, where_, hooks).made, 3);
+    Recorder progress;
+    EXPECT_EQ(Recurrence::Run(db_, 3, 7, &progress).made, 3);
     ASSERT_EQ(grid_.Rows(), 5);
     const QStringList starts{Day(2026, 3, 8), Day(2026, 3, 15), Day(2026, 3, 22)};
     for (int k = 0; k < 3; ++k) {
@@ -80,28 +87,26 @@ TEST_F(RecurrenceTest, ThreeWeeklyOccurrencesFollowTheSource) {
     }
     EXPECT_EQ(grid_.ActiveRow(), 4);
     EXPECT_EQ(TaskCounter::ReadText(), "     8");
-    EXPECT_EQ(calls, (QStringList{"show 3", "value 0", "value 1", "recount", "finish"}));
+    EXPECT_EQ(progress.calls, (QStringList{"show 3", "value 0", "value 1", "finish      8"}));
 }
 
 TEST_F(RecurrenceTest, CountZeroAndOneNeedNoProgressNorRecount) {
     AddTask("ID-5", Day(2026, 3, 1) + " 09:15:00", "next spring");
     TaskCounter::WritePlain(5);
-    int hookCalls = 0;
-    Recurrence::Hooks hooks;
-    hooks.showProgress = [&](int) { ++hookCalls; };
-    hooks.recount = [&] { ++hookCalls; };
-    EXPECT_EQ(Recurrence::Run(grid_, 0, 1, where_, hooks).made, 0);
-    EXPECT_FALSE(QFile::exists(where_.databaseFile));
+    Recorder progress;
+    const QByteArray empty = Read(db_.File());
+    EXPECT_EQ(Recurrence::Run(db_, 0, 1, &progress).made, 0);
+    EXPECT_EQ(Read(db_.File()), empty);
     EXPECT_EQ(TaskCounter::ReadText(), "5");
 
-    EXPECT_EQ(Recurrence::Run(grid_, 1, 1, where_, hooks).made, 1);
-    EXPECT_EQ(hookCalls, 0);
+    EXPECT_EQ(Recurrence::Run(db_, 1, 1, &progress).made, 1);
+    EXPECT_EQ(progress.calls, QStringList());
     EXPECT_EQ(TaskCounter::ReadText(), "6");
     EXPECT_EQ(grid_.Text(2, Col::ScheduledStart), Day(2026, 3, 2) + " 09:15:00");
     EXPECT_EQ(grid_.Text(2, Col::ScheduledEnd), "next spring");   // no date: kept as it was
 
     grid_.SelectRange(0, 1, 0, 1);   // the header row repeats nothing
-    EXPECT_EQ(Recurrence::Run(grid_, 3, 1, where_).made, 0);
+    EXPECT_EQ(Recurrence::Run(db_, 3, 1).made, 0);
 }
 
 TEST_F(RecurrenceTest, EveryOccurrenceIsWrittenThroughBeforeTheNext) {
@@ -109,14 +114,14 @@ TEST_F(RecurrenceTest, EveryOccurrenceIsWrittenThroughBeforeTheNext) {
     TaskCounter::WritePlain(1);
     QList<int> rowsOnDisk;
     QStringList counters;
-    Recurrence::Hooks hooks;
-    hooks.yield = [&] {
+    Recorder progress;
+    progress.onYield = [&] {
         Grid onDisk;
-        rowsOnDisk << (onDisk.LoadFile(where_.databaseFile) ? onDisk.Rows() : -1);
+        rowsOnDisk << (onDisk.LoadFile(db_.File()) ? onDisk.Rows() : -1);
         counters << TaskCounter::ReadText();
     };
-    Recurrence::Run(grid_, 4, 1, where_, hooks);
-    EXPECT_EQ(rowsOnDisk, (QList<int>{-1, 3, 4, 5}));
+    Recurrence::Run(db_, 4, 1, &progress);
+    EXPECT_EQ(rowsOnDisk, (QList<int>{1, 3, 4, 5}));   // the new, empty database first
     EXPECT_EQ(counters, (QStringList{"1", "2", "3", "4"}));
 }
 
@@ -128,7 +133,7 @@ TEST_F(RecurrenceTest, PerTaskListsAreCopiedAndStaleOnesNeverInherited) {
     FileOps::WriteFileSafely(File("ID-6", "tsk"), "stale");
     FileOps::WriteFileSafely(File("ID-6", "mts"), "stale");
     FileOps::WriteFileSafely(File("ID-7", "mts"), "stale");
-    EXPECT_FALSE(Recurrence::Run(grid_, 2, 7, where_).copyFailed);
+    EXPECT_FALSE(Recurrence::Run(db_, 2, 7).copyFailed);
     EXPECT_EQ(Read(File("ID-6", "tsk")), "items of 5");
     EXPECT_EQ(Read(File("ID-7", "tsk")), "items of 5");
     EXPECT_FALSE(QFile::exists(File("ID-6", "mts")));   // the source has none
@@ -137,7 +142,7 @@ TEST_F(RecurrenceTest, PerTaskListsAreCopiedAndStaleOnesNeverInherited) {
     // A source ID that is no plain file name is never followed out of its folder.
     FileOps::WriteFileSafely(temp_ + "/plant/secret.tsk", "not a task list");
     AddTask("../secret", Day(2026, 3, 1), "");
-    Recurrence::Run(grid_, 1, 1, where_);
+    Recurrence::Run(db_, 1, 1);
     EXPECT_EQ(grid_.Text(grid_.Rows() - 1, Col::TaskId), "ID-8");
     EXPECT_FALSE(QFile::exists(File("ID-8", "tsk")));
 }
@@ -153,7 +158,7 @@ TEST_F(RecurrenceTest, CounterThatIsNoNumberOrBehindTheGridIsRecomputed) {
     EXPECT_EQ(Recurrence::StartingNumber(grid_), 40);
 
     TaskCounter::WriteText("junk");
-    Recurrence::Run(grid_, 2, 1, where_);
+    Recurrence::Run(db_, 2, 1);
     EXPECT_EQ(grid_.Text(3, Col::TaskId), "ID-13");
     EXPECT_EQ(grid_.Text(4, Col::TaskId), "ID-14");
 }
@@ -176,16 +181,20 @@ TEST_F(RecurrenceTest, TimeOfDayIsKeptAcrossDaylightSavingChanges) {
 TEST_F(RecurrenceTest, FailedSaveEndsTheRunWithTheMadeOccurrencesCounted) {
     AddTask("ID-5", Day(2026, 3, 1), Day(2026, 3, 1));
     TaskCounter::WritePlain(5);
-    int saves = 0;
-    bool finished = false;
-    Recurrence::Hooks hooks;
-    hooks.save = [&] { return ++saves < 2; };
-    hooks.finishProgress = [&] { finished = true; };
-    const auto result = Recurrence::Run(grid_, 10, 1, where_, hooks);
+    // Another program writes the file while the run yields before its
+    // second occurrence: that occurrence's save is refused.
+    int yields = 0;
+    Recorder progress;
+    progress.onYield = [&] {
+        if (++yields == 2) FileOps::WriteFileSafely(db_.File(), Read(db_.File()).replace("ID-6", "ID-9"));
+    };
+    const auto result = Recurrence::Run(db_, 10, 1, &progress);
     EXPECT_TRUE(result.saveFailed);
+    EXPECT_TRUE(result.saveError.contains("changed by another program")) << result.saveError.toStdString();
     EXPECT_EQ(result.made, 2);
     EXPECT_EQ(TaskCounter::Read(), 7);
-    EXPECT_TRUE(finished);   // the progress display does not stay up
+    EXPECT_TRUE(progress.calls.last().startsWith("finish"));   // the progress display does not stay up
+    EXPECT_TRUE(db_.Unsaved());
 }
 
 }  // namespace
