@@ -507,8 +507,6 @@ void Form1::Form_Load() {
     GetDue();                                               // 14.
     Getpast();                                              // 15.
     if (DatabaseOpen()) ResortNum();                        // 16. (a first start writes nothing)
-    File1Path = TasksFolder();                              // 17.
-    File2Path = MaterialsFolder();
     // 18. The picker keeps the date the rows were just filtered by: showing
     // today over rows of another window would misstate what is shown.
     lastDays_ = Combo3->currentText();
@@ -709,8 +707,6 @@ bool Form1::FinishNew(const QString& path) {
     Combo3->setEditText(QStringLiteral("30"));
     lastDays_ = Combo3->currentText();
     StoreDateWindow();
-    File1Path = TasksFolder();
-    File2Path = MaterialsFolder();
     return true;
 }
 
@@ -736,8 +732,6 @@ bool Form1::Opendata(const QString& path) {
     GetCount();
     AdoptLegacyFiles();
     const QString companionNotice = EnsureCompanionFolder();
-    File1Path = TasksFolder();
-    File2Path = MaterialsFolder();
     ResortNum();
     if (!companionNotice.isEmpty()) MsgBox(companionNotice, vb::vbExclamation, kTitle);
     if (!Database.DateNotice().isEmpty()) MsgBox(Database.DateNotice(), vb::vbInformation, kTitle);
@@ -759,8 +753,11 @@ void Form1::ShowProgress(bool show) {
 }
 
 void Form1::StepProgress(int value) {
+    // Each hundredth of the bar, and at least every 50 ms when the steps
+    // come slower than that.
     const qint64 now = NowMs();
-    if (value < Bar1->maximum() && now - lastProgressMs_ < 200) return;
+    const bool stepped = value - Bar1->value() >= std::max(1, (Bar1->maximum() - Bar1->minimum()) / 100);
+    if (value < Bar1->maximum() && !stepped && now - lastProgressMs_ < 50) return;
     lastProgressMs_ = now;
     Bar1->setValue(value);
     Bar1->repaint();

@@ -272,7 +272,6 @@ public:
     QPushButton* Command35 = nullptr;
     QTimer* Timer1 = nullptr;
     Tray* csSysTray1 = nullptr;
-    QString File1Path, File2Path;   // the companion Tasks and Materials folders
     QList<QIcon> ImageList2;        // the four 32x32 frames of the tray animation
     QSystemTrayIcon* Balloon1 = nullptr;   // the balloon: the tray icon's message
     aaxRegistry aaxRegistry1;       // registry component
@@ -296,8 +295,9 @@ public:
     bool Busy() const { return Database.Busy(); }
     // Lets pending paint and timer events run, but no user input.
     static void DoEvents();
-    // Moves Bar1 to `value` at most a few times a second (a per-row update
-    // would cost more than the pass itself); always on the last value.
+    // Moves Bar1 to `value` when a hundredth of it has passed or 50 ms (a
+    // per-row update would cost more than the pass itself); always on the
+    // last value.
     void StepProgress(int value);
     void SetPickerDate(const QDate& date);    // from code: no DateChange event
 
