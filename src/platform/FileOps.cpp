@@ -101,8 +101,10 @@ void RemoveStaleTemporariesNow(const QByteArray& folder, Matches matches, size_t
 
 // A folder of many files (the per-task lists of a large database) is not
 // listed at every write: after a pass that saw more than this many entries,
-// the next pass over it waits a while.
-constexpr size_t kLargeFolder = 2000;
+// the next pass over it waits a while. A run that writes the lists of a
+// thousand new tasks one after another would otherwise list a growing
+// folder a thousand times.
+constexpr size_t kLargeFolder = 256;
 constexpr qint64 kLargeFolderPauseMs = 30000;
 
 struct LargeFolders {
