@@ -24,7 +24,6 @@
 #include "app/Form5.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
-#include "platform/FileOps.h"
 #include "widgets/Printing.h"
 #include "widgets/Forms.h"
 #include "platform/GridExport.h"
@@ -282,8 +281,7 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
             RequireDatabase();
             return;
         }
-        const QString sheet = FileOps::Join(DatabaseFolder(), QStringLiteral("temp.xls"));
-        FileOps::RemoveFile(sheet);
+        GridExport::ClearSheet(DatabaseFolder(), QStringLiteral("temp.xls"));
         const QString program =
             basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, QStringLiteral("Software\\Quillon\\Settings"),
                                      QStringLiteral("excelpath"))
@@ -295,7 +293,7 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
         QString error;
         {
             WaitCursor wait;
-            if (!ExportToExcel(Grid1, sheet, &error)) {
+            if (!GridExport::WriteSheet(Grid1, DatabaseFolder(), QStringLiteral("temp.xls"), nullptr, &error)) {
                 // Nothing to open: the sheet was not written.
                 MsgBox(QStringLiteral("The task sheet could not be exported: %1").arg(error), vb::vbCritical, kTitle);
                 return;
@@ -369,12 +367,10 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
             RequireDatabase();
             return;
         }
-        const QString sheet = FileOps::Join(DatabaseFolder(), QStringLiteral("quillontask.xls"));
-        if (FileOps::FileExists(sheet)) FileOps::RemoveFile(sheet);
-        QString error;
+        QString sheet, error;
         {
             WaitCursor wait;
-            if (!ExportToExcel(Grid1, sheet, &error)) {
+            if (!GridExport::WriteSheet(Grid1, DatabaseFolder(), QStringLiteral("quillontask.xls"), &sheet, &error)) {
                 // A mail must never go out with a stale or missing sheet.
                 MsgBox(QStringLiteral("The task sheet could not be exported, so it cannot be mailed: %1").arg(error),
                        vb::vbCritical, kTitle);

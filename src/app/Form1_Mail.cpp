@@ -13,7 +13,6 @@
 #include "ui/alerts/frmaddress.h"
 #include "widgets/Forms.h"
 #include "widgets/Balloon.h"
-#include "platform/FileOps.h"
 #include "platform/GridExport.h"
 #include "platform/Mailer.h"
 
@@ -61,10 +60,8 @@ void Form1::MailNotify() {
     if (DatabaseFolder().isEmpty()) {
         exportError = QStringLiteral("No task database is open, so there is no alert sheet to send.");
     } else {
-        sheet = FileOps::Join(DatabaseFolder(), QStringLiteral("Alerts.xls"));
-        if (ArclabFileIOSystemToolbox1.FileExists(sheet)) FileOps::RemoveFile(sheet);
         QString error;
-        if (!ExportToExcel(Grid1, sheet, &error))
+        if (!GridExport::WriteSheet(Grid1, DatabaseFolder(), QStringLiteral("Alerts.xls"), &sheet, &error))
             exportError = QStringLiteral("The alert sheet could not be written: %1").arg(error);
     }
     AlertMail::Outgoing mail = AlertMail::Compose(sheet);

@@ -198,3 +198,19 @@ bool ExportToHTML(const Grid& grid, const QString& path, QString* error) {
     }
     return true;
 }
+
+namespace GridExport {
+
+void ClearSheet(const QString& folder, const QString& name) {
+    const QString sheet = FileOps::Join(folder, name);
+    if (FileOps::FileExists(sheet)) FileOps::RemoveFile(sheet);
+}
+
+bool WriteSheet(const Grid& grid, const QString& folder, const QString& name, QString* path, QString* error) {
+    const QString sheet = FileOps::Join(folder, name);
+    if (path) *path = sheet;
+    ClearSheet(folder, name);
+    return ExportToExcel(grid, sheet, error);
+}
+
+}  // namespace GridExport

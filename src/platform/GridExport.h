@@ -20,6 +20,17 @@ std::vector<int> ShownRows(const Grid& grid);      // row 0 first, when it exist
 std::vector<int> ShownColumns(const Grid& grid);
 // The HTML page of the shown table (UTF-8 text).
 QString HtmlPage(const Grid& grid, const QString& title);
+
+// The workbook `name` in `folder` (a database's folder, where the
+// spreadsheet program and the mails take their sheets from), written anew
+// from the grid. A sheet left there from before is removed first, so a
+// failed export leaves no stale sheet to be opened or mailed. `path` gets
+// the sheet's path either way; false, with the reason in `error`, when it
+// could not be written.
+bool WriteSheet(const Grid& grid, const QString& folder, const QString& name, QString* path,
+                QString* error = nullptr);
+// Only the removal of the sheet `name` from `folder`.
+void ClearSheet(const QString& folder, const QString& name);
 }
 
 bool ExportToExcel(const Grid& grid, const QString& path, QString* error = nullptr);

@@ -157,6 +157,21 @@ TEST_F(GridExportTest, FailedExportKeepsTheOldFileAndLeavesNoLitter) {
     EXPECT_EQ(QDir(temp_).entryList(QDir::Files | QDir::Hidden), QStringList{"temp.xls"});
 }
 
+TEST_F(GridExportTest, ASheetInAFolderReplacesTheOldOneAndAFailedOneLeavesNone) {
+    ASSERT_TRUE(FileOps::WriteFileSafely(temp_ + "/Alerts.xls", "last week's alerts"));
+    QString path, error;
+    ASSERT_TRUE(GridExport::WriteSheet(SampleTasks(), temp_ + "/", "Alerts.xls", &path, &error)) << error.toStdString();
+    EXPECT_EQ(path, temp_ + "/Alerts.xls");
+    EXPECT_FALSE(ZipEntry(path, "xl/workbook.xml").isEmpty());
+    {
+        TestEnv::DiskFull full(512);
+        EXPECT_FALSE(GridExport::WriteSheet(SampleTasks(), temp_, "Alerts.xls", &path, &error));
+    }
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(path, temp_ + "/Alerts.xls");
+    EXPECT_FALSE(QFile::exists(path));   // never mailed as if it were this one
+}
+
 // Runs where LibreOffice is installed; skipped elsewhere.
 TEST_F(GridExportTest, SpreadsheetProgramReadsTheShownTable) {
     const QString soffice = QStandardPaths::findExecutable("soffice");
