@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "model/database/TaskColumns.h"
@@ -222,10 +224,12 @@ TEST_F(TaskDatabaseTest, SaveRefusesAFileChangedBehindItsBack) {
     AddTask(db, "ID-1");
     ASSERT_TRUE(db.Save());
 
-    // Same size, same time, other bytes: only the hash can tell.
+    // Same size, same time to the nanosecond, other bytes: only the bytes
+    // can tell.
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    const QDateTime modified = QFileInfo(path).lastModified();
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
     QByteArray bytes = f.readAll();
     const qsizetype at = bytes.indexOf("ID-1");
     ASSERT_GE(at, 0);
@@ -233,9 +237,8 @@ TEST_F(TaskDatabaseTest, SaveRefusesAFileChangedBehindItsBack) {
     f.seek(0);
     f.write(bytes);
     f.close();
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(modified, QFileDevice::FileModificationTime));
-    f.close();
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     ASSERT_EQ(QFileInfo(path).size(), bytes.size());
 
     AddTask(db, "ID-2");
