@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <vector>
 
 #include "app/Form1.h"
 #include "model/database/TaskCounter.h"
@@ -152,6 +154,59 @@ TEST_F(Form18Test, CountsAndIntervalsThatCannotEndWellAreRefused) {
     form_->Generate();
     EXPECT_EQ(TestEnv::Dialogs().Messages().size(), messages + 1);
     EXPECT_EQ(form_->Grid1.Rows(), 2);
+}
+
+// Records, for each paint of a progress bar, how many rows the grid had
+// then and the value the bar showed.
+class PaintLog : public QObject {
+public:
+    struct Paint {
+        int rows;
+        int value;
+    };
+    PaintLog(QProgressBar* watched, const Grid& grid) : grid_(grid) { watched->installEventFilter(this); }
+    std::vector<Paint> paints;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint) paints.push_back({grid_.Rows(), static_cast<QProgressBar*>(o)->value()});
+        return false;
+    }
+
+private:
+    const Grid& grid_;
+};
+
+TEST_F(Form18Test, ALongRunPaintsItsProgressInStepsWhileItWorks) {
+    AddTask("ID-1", QDate(2026, 3, 2));
+    TaskCounter::WritePlain(1);
+    SelectTask(1);
+    ClickListItem("Generate");
+    Form18* f = Forms::Loaded<Form18>();
+    ASSERT_NE(f, nullptr);
+    constexpr int kRun = 300;
+    TypeInto(f->Combo1, "7");
+    TypeInto(f->Combo2, QString::number(kRun));
+
+    PaintLog bar(form_->Bar1, form_->Grid1);
+    Click(f->Command1);
+    Settle();
+    const int done = 2 + kRun;   // header, the task and its occurrences
+    ASSERT_EQ(form_->Grid1.Rows(), done);
+
+    // The bar is painted at every hundredth of the run at least, however
+    // fast or slow the machine: never more than three occurrences apart.
+    std::vector<PaintLog::Paint> during;
+    for (const auto& p : bar.paints)
+        if (p.rows < done) during.push_back(p);
+    ASSERT_GE(during.size(), 2u);
+    EXPECT_LE(during.front().rows, 2 + 3);
+    for (size_t i = 1; i < during.size(); ++i) {
+        EXPECT_LE(during[i].rows - during[i - 1].rows, 3) << "after " << during[i - 1].rows << " rows";
+        EXPECT_GE(during[i].value, during[i - 1].value);
+    }
+    EXPECT_GE(during.back().rows, done - 3);
+    EXPECT_EQ(form_->StatusText(), "Done");
 }
 
 TEST_F(Form18Test, CommandsArrivingDuringARunWaitForIt) {
