@@ -8,6 +8,7 @@
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"
 #include "widgets/Forms.h"
+#include "widgets/GridView.h"
 #include "ui/tasks/Form18.h"
 #include "ui/tasks/OneFieldEditors.h"
 #include "model/tasks/Recurrence.h"
@@ -60,6 +61,9 @@ void Form1::Generate() {
     BusyGuard busy(this);
     GenerateProgress progress(this);
     const Recurrence::Result result = Recurrence::Run(Database, *count, *interval, &progress);
+    // The view took the new rows in at once, at the end of the run: the last
+    // one, the active row, comes into view as when rows came one by one.
+    Grid1View->scrollTo(Grid1View->currentIndex());
     if (result.saveFailed) DatabaseNotices::SaveFailed(Database, result.saveError);
     if (result.copyFailed)
         MsgBox(QStringLiteral("The item or material list of a new task could not be copied."),
