@@ -71,9 +71,6 @@ void Form1::mnupcost_Click() {
     Forms::Unload<Form9>();
 }
 
-void Form1::mnumatre_Click() { mnupcost_Click(); }
-void Form1::mnupp_Click() { PrintWork(); }
-void Form1::mnuporder_Click() { PrintWork(); }
 
 void Form1::mtprint_Click() {
     if (Grid1.Rows() < 1) {
@@ -83,8 +80,6 @@ void Form1::mtprint_Click() {
     WaitCursor wait;
     GridPrint::ShowPreview(Grid1, PrintSheets::TaskGridLayout(windowTitle()), 100, this);
 }
-
-void Form1::mnusht_Click() { mtprint_Click(); }
 
 void Form1::FindExcel() {
     // A path the user applied stays when the lookup finds nothing.
