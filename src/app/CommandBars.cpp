@@ -7,10 +7,15 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPolygonF>
+#include <QScrollArea>
 #include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QToolBox>
+#include <algorithm>
 
+#include "widgets/Forms.h"
 #include "widgets/Printing.h"
 
 namespace {
@@ -215,6 +220,36 @@ void FillToolBar(QToolBar* bar, const std::function<void(const QString&)>& press
             button->setFocusPolicy(Qt::TabFocus);
             button->installEventFilter(buttonKeys);
         }
+}
+
+void ChainReadingOrder(QWidget* window, QToolBar* toolBar, QTabWidget* tabs, QToolBox* listBar, QWidget* firstOfPages) {
+    // Tab reads the window: the toolbar, the page tabs, the list bar (each
+    // group's caption, then its items), then the date bar, the grid and the
+    // other pages' controls in the order they were made. The list bar's
+    // items and the toolbar's buttons are made last, so without this they
+    // would come last.
+    std::vector<QWidget*> order = Forms::ReadingOrder(toolBar);
+    order.push_back(tabs->tabBar());
+    const QList<QAbstractButton*> captions = listBar->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
+    for (int i = 0; i < listBar->count(); ++i) {
+        if (i < captions.size()) order.push_back(captions[i]);
+        order.push_back(listBar->widget(i));
+    }
+    const std::vector<QWidget*> head = order;
+    for (QWidget* w = firstOfPages; w && w != window; w = w->nextInFocusChain()) {
+        if (std::find(head.begin(), head.end(), w) != head.end()) break;
+        if (w->window() == window && !w->focusProxy() && (w->focusPolicy() & Qt::TabFocus)) order.push_back(w);
+    }
+    Forms::ChainTabOrder(order);
+    // The page tabs are the stop; the tab widget itself, which would hand
+    // the focus on to them, would be a second one where it was made (before
+    // the toolbar).
+    tabs->setFocusProxy(nullptr);
+    tabs->setFocusPolicy(Qt::NoFocus);
+    // The frames around the groups' lists are no stop of their own.
+    for (QScrollArea* frame : listBar->findChildren<QScrollArea*>()) frame->setFocusPolicy(Qt::NoFocus);
+    // A keyboard starts on the list bar's "Add".
+    listBar->widget(0)->setFocus();
 }
 
 }  // namespace CommandBars

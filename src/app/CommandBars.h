@@ -7,8 +7,10 @@
 #include <QString>
 #include <functional>
 
+class QTabWidget;
 class QToolBar;
 class QToolBox;
+class QWidget;
 
 namespace CommandBars {
 // The four groups, each a list whose items a click, Return, Enter or Space
@@ -16,4 +18,9 @@ namespace CommandBars {
 void FillListBar(QToolBox* bar, const std::function<void(const QString&)>& chosen);
 // The ten buttons, reachable by Tab, pressed by Space or Return.
 void FillToolBar(QToolBar* bar, const std::function<void(const QString&)>& pressed);
+// Tab reads the window: the toolbar, the page tabs, the list bar (each
+// group's caption, then its items), then the pages' controls from
+// `firstOfPages` on in the order they were made; a keyboard starts on the
+// list bar's first item.
+void ChainReadingOrder(QWidget* window, QToolBar* toolBar, QTabWidget* tabs, QToolBox* listBar, QWidget* firstOfPages);
 }  // namespace CommandBars

@@ -119,6 +119,28 @@ QString EnsureCompanionFolder(const TaskDatabase& db) {
     return text;
 }
 
+QString OpenAtStart(TaskDatabase& db) {
+    const QString file = db.File();
+    TaskDatabase::Result opened;
+    if (!file.isEmpty() && FileOps::FileExists(file) && (opened = db.Open(file))) {
+        // The name follows the file (Open derives it), whatever an older
+        // Quillon stored; the files it kept under that older name come over.
+        AdoptLegacyFiles(db);
+        return EnsureCompanionFolder(db);
+    }
+    TaskDatabase::SetHeaders(db.Tasks());
+    // No database is open: none is named.
+    db.SetLocation(file, QString(), QString());
+    if (file.isEmpty()) return QString();
+    if (!FileOps::FileExists(file))
+        return QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file);
+    if (opened.inUse)
+        return QStringLiteral("The default database \"%1\" was not opened because %2\nNo database is open.")
+            .arg(file, opened.reason);
+    return QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.")
+        .arg(file, opened.reason);
+}
+
 bool OpenAmong(const TaskDatabase& db, const QStringList& files) {
     if (!db.IsOpen()) return false;
     const QString open = Cleaned(db.File());

@@ -1,8 +1,8 @@
 #pragma once
 // What the main window asks and tells the user about the open database as a
-// whole, apart from its pages: changes a failed save left, files an older
-// Quillon named for it, the folder and list file that belong beside it, and
-// a restore over it. Each works on the task database alone.
+// whole, apart from its pages: the default database at start-up, changes a
+// failed save left, files an older Quillon named for it, the folder and list
+// file that belong beside it, and a restore over it. Each works on the task database alone.
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +22,11 @@ void AdoptLegacyFiles(TaskDatabase& db);
 // were not found beside the database, as after a database was moved alone;
 // "" when the folder was there.
 QString EnsureCompanionFolder(const TaskDatabase& db);
+// The default database at start-up, read when it can be. A file that is
+// missing or cannot be read is left alone with an empty grid and nothing
+// named, so no command can save over it. Returns what the user must be
+// told once the window is up, or "".
+QString OpenAtStart(TaskDatabase& db);
 // The open database is among `files`.
 bool OpenAmong(const TaskDatabase& db, const QStringList& files);
 // Before a restore replaces `files`: false when the open database is among

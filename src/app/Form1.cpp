@@ -1,6 +1,5 @@
 #include "app/Form1.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -12,7 +11,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -58,6 +56,7 @@ Form1::Form1() {
     setWindowTitle(QStringLiteral("               Quillon"));
     BuildWindow();
     passes_ = std::make_unique<GridPasses>(Database, *status_, this, [this] { Command1_Click(); });
+    print_ = std::make_unique<PrintJobs>(Database, this);
     BuildMenus();
     ImageList2 = NotifierAnimation::TrayFrames();
     alerts_ = new TrayAlerts({this, &Database, [this] { return SkinLabel1->text(); }, [this] { MatchAlerts(); },
@@ -115,7 +114,7 @@ void Form1::BuildWindow() {
     Toolbar1->setMovable(false);
     CommandBars::FillListBar(Listbar1, [this](const QString& item) { Listbar1_ItemClick(item); });
     CommandBars::FillToolBar(Toolbar1, [this](const QString& key) { Toolbar1_ButtonClick(key); });
-    KeyboardOrder();
+    CommandBars::ChainReadingOrder(this, Toolbar1, SSTab1, Listbar1, DatePicker1);
 }
 
 // The three pages, in the order of their tabs, and their controls by the
@@ -171,36 +170,6 @@ void Form1::BuildPages() {
     Command35 = photo_->PrintButton();
 }
 
-void Form1::KeyboardOrder() {
-    // Tab reads the window: the toolbar, the page tabs, the list bar (each
-    // group's caption, then its items), then the date bar, the grid and the
-    // other pages' controls in the order they were made. The list bar's
-    // items and the toolbar's buttons are made last, so without this they
-    // would come last.
-    std::vector<QWidget*> order = Forms::ReadingOrder(Toolbar1);
-    order.push_back(SSTab1->tabBar());
-    const QList<QAbstractButton*> captions = Listbar1->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
-    for (int i = 0; i < Listbar1->count(); ++i) {
-        if (i < captions.size()) order.push_back(captions[i]);
-        order.push_back(Listbar1->widget(i));
-    }
-    const std::vector<QWidget*> head = order;
-    for (QWidget* w = DatePicker1; w && w != this; w = w->nextInFocusChain()) {
-        if (std::find(head.begin(), head.end(), w) != head.end()) break;
-        if (w->window() == this && !w->focusProxy() && (w->focusPolicy() & Qt::TabFocus)) order.push_back(w);
-    }
-    Forms::ChainTabOrder(order);
-    // The page tabs are the stop; the tab widget itself, which would hand
-    // the focus on to them, would be a second one where it was made (before
-    // the toolbar).
-    SSTab1->setFocusProxy(nullptr);
-    SSTab1->setFocusPolicy(Qt::NoFocus);
-    // The frames around the groups' lists are no stop of their own.
-    for (QScrollArea* frame : Listbar1->findChildren<QScrollArea*>()) frame->setFocusPolicy(Qt::NoFocus);
-    // A keyboard starts on the list bar's "Add".
-    Listbar1->widget(0)->setFocus();
-}
-
 // ---------------------------------------------------------------- start-up
 
 void Form1::Form_Load() {
@@ -213,7 +182,7 @@ void Form1::Form_Load() {
     csSysTray1->hide();                                     // 3. no tray icon while shown
     DoEvents();                                             // 4. let the splash paint
     GetSet();                                               // 5. settings
-    QString startProblem = OpenDefaultDatabase();           // 6. (told once the window is up)
+    QString startProblem = DatabaseQuestions::OpenAtStart(Database);   // 6. (told once the window is up)
     GetResolution();                                        // 7.
     FindExcel();                                            // 8.
     Timer1->stop();                                         // 9.
@@ -246,30 +215,6 @@ void Form1::Form_Load() {
     }
     LoadStart();                                            // 19.
     Forms::Unload<Form25>();                                // 20. (21: its hourglass goes with it)
-}
-
-// A file that is missing or cannot be read is said so and left alone: no
-// database is open, so no command can save an empty grid over it.
-QString Form1::OpenDefaultDatabase() {
-    const QString file = DatabaseFile();
-    TaskDatabase::Result opened;
-    if (!file.isEmpty() && FileOps::FileExists(file) && (opened = Database.Open(file))) {
-        // The name follows the file (Open derives it), whatever an older
-        // Quillon stored; the files it kept under that older name come over.
-        DatabaseQuestions::AdoptLegacyFiles(Database);
-        return DatabaseQuestions::EnsureCompanionFolder(Database);
-    }
-    SetGrid();
-    // No database is open: none is named.
-    Database.SetLocation(file, QString(), QString());
-    if (file.isEmpty()) return QString();
-    if (!FileOps::FileExists(file))
-        return QStringLiteral("The default database \"%1\" was not found.\nNo database is open.").arg(file);
-    if (opened.inUse)
-        return QStringLiteral("The default database \"%1\" was not opened because %2\nNo database is open.")
-            .arg(file, opened.reason);
-    return QStringLiteral("The default database \"%1\" could not be read: %2\nNo database is open.")
-        .arg(file, opened.reason);
 }
 
 void Form1::GetSet() {

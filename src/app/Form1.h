@@ -26,6 +26,7 @@
 #include "app/DatabaseQuestions.h"
 #include "app/GridPasses.h"
 #include "app/PhotoPage.h"
+#include "app/PrintJobs.h"
 #include "app/StatusPanels.h"
 #include "app/TasksPage.h"
 #include "app/TrayAlerts.h"
@@ -112,7 +113,7 @@ public:
     void StepProgress(int value) { status_->StepProgress(value); }
     void SetStatusText(const QString& text) { status_->SetText(text); }   // panel 1
     QString StatusText() const { return status_->Text(); }
-    void GetDate();
+    void GetDate() { passes_->ShowDateWindow(tasks_->From(), tasks_->Length()); }
     void GetDue();
     void StartToday();
     void SetPickerDate(const QDate& date) { tasks_->SetFrom(date); }   // from code: no DateChange event
@@ -120,7 +121,7 @@ public:
     // accepted count and returns false (the rows stay as they are).
     bool CheckDays() { return tasks_->CheckDays(); }
     void Command1_Click();      // Tasks page "&Refresh"
-    void Command2_Click();      // chart page "&Refresh"
+    void Command2_Click() { Command1_Click(); }   // chart page "&Refresh"
     void Command6_Click();      // "&Today"
     void Command7_Click() { mnuall_Click(); }              // "&View All"
     void Command5_Click() { passes_->ClearAlerts(true); }  // "&Clear Alerts"
@@ -210,12 +211,12 @@ public:
 
     // ---- printing ----
     void FindExcel();
-    void PrintWork();
-    void mnupcost_Click();
+    void PrintWork() { print_->WorkOrder(); }
+    void mnupcost_Click() { print_->MaterialList(); }
     void mnumatre_Click() { mnupcost_Click(); }
     void mnupp_Click() { PrintWork(); }
     void mnuporder_Click() { PrintWork(); }
-    void mtprint_Click();
+    void mtprint_Click() { print_->TaskGrid(); }
     void mnusht_Click() { mtprint_Click(); }
     void mnupgantt_Click() { chart_->PrintPreview(); }
     void mnuexcel_Click();
@@ -280,7 +281,6 @@ public:
     // ---- the database and the controls, by the names the other windows use ----
     TaskDatabase Database;       // the task database: grid, location, lock
     Grid& Grid1 = Database.Tasks();   // the task grid
-    Grid Grid2;                  // work grid of the print sheets
     QLineEdit* Text3 = nullptr;     // GenerateInterval
     QLineEdit* Text4 = nullptr;     // GenerateCount
     QLabel* Label3 = nullptr;       // EditorMode: "1" add, "2" edit
@@ -345,10 +345,7 @@ private:
     void BuildWindow();
     void BuildPages();
     void BuildMenus();
-    void KeyboardOrder();
     bool Shutdown();
-    // The default database at start-up; what the user must be told, or "".
-    QString OpenDefaultDatabase();
     void MirrorLocation();
     // The branches of the list bar and the toolbar that are more than a call.
     void ListAdd();
@@ -365,7 +362,6 @@ private:
     QLineEdit* Text1 = nullptr;     // shows DatabaseFile
     QLabel* SkinLabel2 = nullptr;   // AlertBetween
     QLabel* SkinLabel3 = nullptr;   // LastCheck
-    Grid Grid3;                     // work grid of the print sheets
     QString File1Path, File2Path;   // the companion Tasks and Materials folders
     TasksPage* tasks_ = nullptr;
     ChartPage* chart_ = nullptr;
@@ -373,6 +369,7 @@ private:
     TrayAlerts* alerts_ = nullptr;
     StatusPanels* status_ = nullptr;
     std::unique_ptr<GridPasses> passes_;
+    std::unique_ptr<PrintJobs> print_;
     bool unloading_ = false;
     QList<QAction*> items_;
 };

@@ -1,4 +1,5 @@
-// The main window's preferences, skins, update check, help and About.
+// The main window's preferences, skins, the spreadsheet program's path, the
+// update check, help and About.
 #include "app/Form1.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include "platform/Help.h"
 #include "widgets/Skin.h"
 #include "platform/UpdateChecker.h"
+#include "model/schedule/ExcelPath.h"
+#include "ui/schedule/frmExcel.h"
 #include "ui/utilities/Form8.h"
 #include "ui/utilities/frmpref.h"
 
@@ -51,6 +54,14 @@ void Form1::mnuskin_Click() {
     if (!Skin::MakeCurrent(path, &error)) MsgBox(error, vb::vbExclamation, kTitle);
     Skin::Apply(this, sheet);
 }
+
+void Form1::FindExcel() {
+    // A path the user applied stays when the lookup finds nothing.
+    const QString found = ExcelPath::GetExcelPath();
+    if (!found.isEmpty() && found != ExcelPath::Stored()) ExcelPath::Store(found);
+}
+
+void Form1::mnuexcel_Click() { Forms::Show<frmExcel>(); }
 
 void Form1::mnuupdate_Click() {
     if (!axAutoUpdate1) {

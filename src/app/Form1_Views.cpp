@@ -2,13 +2,9 @@
 // chart rebuilt with them, the progress shown; and the grid's own commands
 // (sorting, its pop-up menu).
 #include <QDate>
-#include <QDateEdit>
 #include <QMenu>
-#include <QProgressBar>
-#include <algorithm>
 
 #include "app/Form1.h"
-#include "model/database/DateWindow.h"
 #include "platform/DateText.h"
 #include "widgets/GridView.h"
 
@@ -18,15 +14,6 @@ const QString kDone = QStringLiteral("Done");
 }  // namespace
 
 // ---------------------------------------------------------------- date window
-
-void Form1::GetDate() {
-    DoEvents();
-    Bar1->setRange(0, std::max(0, Grid1.Rows() - 1));
-    Grid1.SetRedraw(false);
-    DateWindow::Apply(Grid1, DatePicker1->date(), tasks_->Length());
-    Grid1.SetRedraw(true);
-    StepProgress(Bar1->maximum());
-}
 
 void Form1::GetDue() {
     BusyGuard busy(this);
@@ -46,17 +33,6 @@ void Form1::StartToday() {
 void Form1::Command1_Click() {
     if (!CheckDays()) return;
     GetDue();
-}
-
-void Form1::Command2_Click() {
-    if (!CheckDays()) return;
-    ShowProgress(true);
-    SetStatusText(kProcessingRows);
-    BusyGuard busy(this);
-    GetDate();
-    GetChart();
-    ShowProgress(false);
-    SetStatusText(kDone);
 }
 
 void Form1::Command6_Click() {

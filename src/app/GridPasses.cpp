@@ -7,6 +7,7 @@
 #include "app/BusyGuard.h"
 #include "app/StatusPanels.h"
 #include "model/database/DatabaseNotices.h"
+#include "model/database/DateWindow.h"
 #include "model/database/PastDue.h"
 #include "model/database/TaskCounter.h"
 #include "model/database/TaskDatabase.h"
@@ -45,6 +46,16 @@ private:
 
 GridPasses::GridPasses(TaskDatabase& db, StatusPanels& status, QObject* holder, std::function<void()> refresh)
     : db_(db), status_(status), holder_(holder), refresh_(std::move(refresh)) {}
+
+void GridPasses::ShowDateWindow(const QDate& from, double length) {
+    YieldToEvents();
+    Grid& grid = db_.Tasks();
+    status_.Progress()->setRange(0, std::max(0, grid.Rows() - 1));
+    grid.SetRedraw(false);
+    DateWindow::Apply(grid, from, length);
+    grid.SetRedraw(true);
+    status_.StepProgress(status_.Progress()->maximum());
+}
 
 // Both views leave the hidden bar in the status bar rather than removing the
 // progress display.

@@ -90,6 +90,8 @@ TasksPage::TasksPage(Grid& tasks, QWidget* parent) : QWidget(parent) {
     });
 }
 
+QDate TasksPage::From() const { return from_->date(); }
+
 void TasksPage::SetFrom(const QDate& date) {
     QSignalBlocker block(from_);
     from_->setDate(date);

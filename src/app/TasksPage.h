@@ -35,6 +35,7 @@ public:
     QLabel* FolderLabel() const { return folder_; }               // lblpath
     GridView* View() const { return view_; }
 
+    QDate From() const;
     // Set from code: no DateChange follows.
     void SetFrom(const QDate& date);
     // The window's length: the number the box's text begins with.
