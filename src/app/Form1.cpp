@@ -57,6 +57,8 @@ Form1::Form1() {
     BuildWindow();
     passes_ = std::make_unique<GridPasses>(Database, *status_, this, [this] { Command1_Click(); });
     print_ = std::make_unique<PrintJobs>(Database, this);
+    utilities_ = new ProgramUtilities({this, phGantX1, [this] { return DatabaseFolder(); }, [this] { Getpast(); },
+                                       [this] { UnloadAllForms(); }});
     BuildMenus();
     ImageList2 = NotifierAnimation::TrayFrames();
     alerts_ = new TrayAlerts({this, &Database, [this] { return SkinLabel1->text(); }, [this] { MatchAlerts(); },

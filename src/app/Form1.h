@@ -27,6 +27,7 @@
 #include "app/GridPasses.h"
 #include "app/PhotoPage.h"
 #include "app/PrintJobs.h"
+#include "app/ProgramUtilities.h"
 #include "app/StatusPanels.h"
 #include "app/TasksPage.h"
 #include "app/TrayAlerts.h"
@@ -210,7 +211,7 @@ public:
     void Command35_Click() { photo_->PrintPicture(); }     // "&Print"
 
     // ---- printing ----
-    void FindExcel();
+    void FindExcel() { ProgramUtilities::FindSpreadsheetProgram(); }
     void PrintWork() { print_->WorkOrder(); }
     void mnupcost_Click() { print_->MaterialList(); }
     void mnumatre_Click() { mnupcost_Click(); }
@@ -219,7 +220,7 @@ public:
     void mtprint_Click() { print_->TaskGrid(); }
     void mnusht_Click() { mtprint_Click(); }
     void mnupgantt_Click() { chart_->PrintPreview(); }
-    void mnuexcel_Click();
+    void mnuexcel_Click() { ProgramUtilities::SpreadsheetPathWindow(); }
 
     // ---- the tray, the alert and its mail ----
     void SetTray() { alerts_->SendToTrayAtStart(); }
@@ -268,14 +269,14 @@ public:
     void TellDatabaseNotices();
 
     // ---- preferences, skins, update check, help ----
-    void mnuskin_Click();
-    void mnupref_Click();
-    QString GetSkinFile();      // "" when cancelled
-    void mnuupdate_Click();
-    void axAutoUpdate1_UpdateResult(const QString& text, int status);
-    void mnucont_Click();
-    void mnuvisit_Click();
-    void mnuabout_Click();
+    void mnuskin_Click() { utilities_->ChangeSkin(); }
+    void mnupref_Click() { utilities_->Preferences(); }
+    QString GetSkinFile() { return ProgramUtilities::AskSkinFile(); }   // "" when cancelled
+    void mnuupdate_Click() { axAutoUpdate1 = utilities_->CheckForUpdate(); }
+    void axAutoUpdate1_UpdateResult(const QString&, int status) { utilities_->UpdateResult(status); }
+    void mnucont_Click() { ProgramUtilities::HelpContents(); }
+    void mnuvisit_Click() { ProgramUtilities::WebPage(); }
+    void mnuabout_Click() { ProgramUtilities::About(); }
     UpdateChecker* axAutoUpdate1 = nullptr;
 
     // ---- the database and the controls, by the names the other windows use ----
@@ -370,6 +371,7 @@ private:
     StatusPanels* status_ = nullptr;
     std::unique_ptr<GridPasses> passes_;
     std::unique_ptr<PrintJobs> print_;
+    ProgramUtilities* utilities_ = nullptr;
     bool unloading_ = false;
     QList<QAction*> items_;
 };
