@@ -1,8 +1,9 @@
 #pragma once
 // The list bar's groups and items and the toolbar's buttons, with their
-// pictures and the keys that press them. What a click does is the main
-// window's dispatchers' business: each bar hands the clicked item's text or
-// the button's key to the one function it is given.
+// pictures, the keys that press them and their place in the window's
+// reading order. What a click does is the main window's dispatchers'
+// business: each bar hands the clicked item's text or the button's key to
+// the one function it is given.
 
 #include <QString>
 #include <functional>

@@ -19,16 +19,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/ChartPage.h"
 #include "app/CommandBars.h"
-#include "app/DatabaseQuestions.h"
 #include "app/Form25.h"
 #include "app/Form7.h"
-#include "app/PhotoPage.h"
-#include "app/StatusPanels.h"
-#include "app/TasksPage.h"
 #include "model/database/DatabaseLocation.h"
-#include "model/database/DatabaseNotices.h"
 #include "platform/Colors.h"
 #include "platform/DateText.h"
 #include "platform/Dialogs.h"

@@ -6,12 +6,16 @@
 // Form1::Get() is the single instance, for code in src/app.
 //
 // The pages and services with a state of their own are classes of their
-// own, handed what they need: TasksPage (the date window), ChartPage,
-// PhotoPage, TrayAlerts (the tray, the alert clock and the alert mail) and
-// StatusPanels. Form1 keeps the handlers under the names the other windows
-// know, forwarding to them, and the controls by those names. (Tests start
-// it through the fixture in tests/support/MainWindow.h, which also creates
-// databases and tasks.)
+// own, each handed what it needs (the database, a few callbacks) rather
+// than this window: TasksPage (the date window), ChartPage, PhotoPage,
+// TrayAlerts (the tray, the alert clock and the alert mail), StatusPanels
+// (the progress), GridPasses (the long passes over the grid), PrintJobs and
+// ProgramUtilities; DatabaseQuestions says what the user is told about the
+// database, CommandBars builds the list bar and the toolbar. Form1 keeps
+// the window, its menus and its dispatchers, the handlers under the names
+// the other windows know (forwarding), and the controls by those names.
+// (Tests start it through the fixture in tests/support/MainWindow.h, which
+// also creates databases and tasks.)
 
 #include <QMainWindow>
 #include <QIcon>

@@ -2,7 +2,6 @@
 // item's text or the button's key up in its table. A text or key that is
 // not one of theirs does nothing, and no command starts in the middle of a
 // pass over the grid.
-#include <QAction>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QHash>
