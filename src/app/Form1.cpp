@@ -406,4 +406,4 @@ bool Form1::Opendata(const QString& path) {
     return true;
 }
 
-void Form1::mnudef_Click() { Forms::Show<Form7>(); }
+void Form1::mnudef_Click() { Forms::Show<Form7>(Database); }

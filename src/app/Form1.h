@@ -276,8 +276,8 @@ public:
     void mnuskin_Click() { utilities_->ChangeSkin(); }
     void mnupref_Click() { utilities_->Preferences(); }
     QString GetSkinFile() { return ProgramUtilities::AskSkinFile(); }   // "" when cancelled
-    void mnuupdate_Click() { axAutoUpdate1 = utilities_->CheckForUpdate(); }
-    void axAutoUpdate1_UpdateResult(const QString&, int status) { utilities_->UpdateResult(status); }
+    void mnuupdate_Click() { axAutoUpdate1 = utilities_->StartUpdateCheck(); }
+    void axAutoUpdate1_UpdateResult(const QString&, int status) { utilities_->TellUpdateResult(status); }
     void mnucont_Click() { ProgramUtilities::HelpContents(); }
     void mnuvisit_Click() { ProgramUtilities::WebPage(); }
     void mnuabout_Click() { ProgramUtilities::About(); }

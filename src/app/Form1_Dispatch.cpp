@@ -140,7 +140,7 @@ void Form1::ListHtml() {
 // ---------------------------------------------------------------- the toolbar
 
 // An open chooser is only brought forward; its marks stay.
-void Form1::ShowColumns() { Forms::Show<Form5>(); }
+void Form1::ShowColumns() { Forms::Show<Form5>(Database); }
 
 void Form1::ShowPhoto() {
     LoadTaskPicture();

@@ -60,10 +60,10 @@ void ProgramUtilities::FindSpreadsheetProgram() {
 
 void ProgramUtilities::SpreadsheetPathWindow() { Forms::Show<frmExcel>(); }
 
-UpdateChecker* ProgramUtilities::CheckForUpdate() {
+UpdateChecker* ProgramUtilities::StartUpdateCheck() {
     if (!checker_) {
         checker_ = new UpdateChecker(this);
-        connect(checker_, &UpdateChecker::UpdateResult, this, [this](const QString&, int status) { UpdateResult(status); });
+        connect(checker_, &UpdateChecker::UpdateResult, this, [this](const QString&, int status) { TellUpdateResult(status); });
     }
     checker_->MajorVersion = 4;
     checker_->MinorVersion = 3;
@@ -76,7 +76,7 @@ UpdateChecker* ProgramUtilities::CheckForUpdate() {
     return checker_;
 }
 
-void ProgramUtilities::UpdateResult(int status) {
+void ProgramUtilities::TellUpdateResult(int status) {
     switch (status) {
     case 1:
         MsgBox(QStringLiteral("Failed To Connect\nPlease Check Your Internet Connection."),

@@ -34,8 +34,8 @@ public:
     static void FindSpreadsheetProgram();
     static void SpreadsheetPathWindow();
     // Starts the check; its checker, made on the first one.
-    UpdateChecker* CheckForUpdate();
-    void UpdateResult(int status);
+    UpdateChecker* StartUpdateCheck();
+    void TellUpdateResult(int status);
     static void HelpContents();
     static void WebPage();
     static void About();
