@@ -52,8 +52,9 @@ public:
     // their scripted ones. Before that, every question takes its default.
     static Dialogs& Get();
     static void Install(std::unique_ptr<Dialogs> dialogs);
-    // The window dialogs are parented to (the main window once it exists);
-    // these two live with QtDialogs, in the widget layer.
+    // The window dialogs are parented to: the active window, else the one
+    // set (the main window once it exists); these two live with QtDialogs,
+    // in the widget layer.
     static void SetParentWindow(QWidget* parent);
     static QWidget* ParentWindow();
 };

@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -14,7 +15,13 @@ QPointer<QWidget> g_parent;
 }
 
 void Dialogs::SetParentWindow(QWidget* parent) { g_parent = parent; }
-QWidget* Dialogs::ParentWindow() { return g_parent.data(); }
+QWidget* Dialogs::ParentWindow() {
+    // Over the window the user works in (the backup window, an editor), so
+    // that closing the box gives that window the focus back instead of
+    // raising the main window over it.
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible()) return active;
+    return g_parent.data();
+}
 
 int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
     QMessageBox box(Dialogs::ParentWindow());

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <zip.h>
 
@@ -369,4 +370,31 @@ TEST_F(BackupWindowsTest, TheBackupWindowNamesTheFileItRefusesAndTheLinksItLeave
     EXPECT_EQ(Rows(w->lv), QStringList({"plant/Tasks/T1.tsk", "plant.ini", "plant.vkt"}));
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("left out")) << TestEnv::Dialogs().LastMessage().toStdString();
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains(db_ + "plant/Tasks/T2.tsk"));
+}
+
+TEST_F(BackupWindowsTest, ARefusalShowsOverTheBackupWindowAndGivesItTheFocusBack) {
+    QWidget main;   // the main window, which boxes fall back to
+    main.show();
+    Dialogs::SetParentWindow(&main);
+    auto w = OpenBackup();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    TestEnv::Dialogs().ShowRealMsgBoxes();
+    QWidget* boxParent = nullptr;
+    QTimer answer;   // the user reads the box, then presses Return
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            answer.stop();
+            boxParent = box->parentWidget();
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+    });
+    answer.start(20);
+    QSignalSpy done(w.get(), &Form23::BackupFinished);
+    QTest::keyClicks(w->Text1, db_ + "plant.vkt");
+    Click(w->Command5);
+    ASSERT_TRUE(done.wait(20000));
+    EXPECT_EQ(boxParent, w.get());
+    QTRY_COMPARE(QApplication::activeWindow(), w.get());
+    Dialogs::SetParentWindow(nullptr);
 }

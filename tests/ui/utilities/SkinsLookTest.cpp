@@ -225,8 +225,8 @@ TEST_F(SkinsLook, EveryWindowsArrowsAndMarksStandOutInEveryShippedSkin) {
         {"Form23", [](TaskDatabase&) { return new Form23; }},
         {"frmZip", [](TaskDatabase&) { return new frmZip; }},
         {"Form22", [](TaskDatabase&) { return new Form22; }},
-        {"Form5", [](TaskDatabase&) { return new Form5; }},
-        {"Form7", [](TaskDatabase&) { return new Form7; }},
+        {"Form5", [](TaskDatabase& db) { return new Form5(db); }},
+        {"Form7", [](TaskDatabase& db) { return new Form7(db); }},
     };
     for (const QString& skin : kSkins) {
         QString error;
