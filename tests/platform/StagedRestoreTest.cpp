@@ -6,25 +6,17 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sys/file.h>
-#include <sys/wait.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include "support/TestEnv.h"
 
 namespace {
 
+using TestEnv::DeadPid;
 using TestEnv::ReadAll;
 using TestEnv::WriteAll;
-
-// The process number of a process that has ended.
-pid_t DeadPid() {
-    const pid_t child = fork();
-    if (child == 0) _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
 
 void Move(const QString& from, const QString& to) {
     QDir().mkpath(QFileInfo(to).path());
@@ -62,17 +54,11 @@ TEST_F(StagedRestoreTest, InterruptedRestoresAreFinishedOrUndoneFromWhatTheJourn
         SCOPED_TRACE(c.label);
         const QString base = TestEnv::NewTempFolder();
         const QString staging = base + QStringLiteral("/.quillon-restore-%1-aBc123").arg(DeadPid());
-        for (const QString& f : replaced) {
-            QDir().mkpath(QFileInfo(base + "/" + f).path());
-            WriteAll(base + "/" + f, "old " + f.toUtf8());
-        }
-        for (const QString& f : QStringList{"a.txt", "b.txt", "d.txt", "newdir/e.txt", "sub/c.txt"}) {
-            QDir().mkpath(QFileInfo(staging + "/new/" + f).path());
-            WriteAll(staging + "/new/" + f, "new " + f.toUtf8());
-        }
-        for (const QString& u : c.done + c.aside) {
+        for (const QString& f : replaced) WriteAll(base + "/" + f, "old " + f.toUtf8());
+        for (const char* f : {"a.txt", "b.txt", "d.txt", "newdir/e.txt", "sub/c.txt"})
+            WriteAll(staging + "/new/" + f, QByteArray("new ") + f);
+        for (const QString& u : c.done + c.aside)
             if (QFileInfo::exists(base + "/" + u)) Move(base + "/" + u, staging + "/old/" + u);
-        }
         for (const QString& u : c.done) Move(staging + "/new/" + u, base + "/" + u);
         if (c.journal) WriteAll(staging + "/journal", ("quillon-restore 1\n" + units.join('\n') + "\nend 5\n").toUtf8());
         if (c.undo) WriteAll(staging + "/undo", "");
@@ -95,7 +81,6 @@ TEST_F(StagedRestoreTest, OnlyOurOwnUnheldLeftoversGo) {
     const QString base = temp_;
     const pid_t dead = DeadPid();
     auto staging = [&](const QString& name) {
-        QDir().mkpath(base + "/" + name + "/new");
         WriteAll(base + "/" + name + "/new/x.txt", "x");
         return base + "/" + name;
     };

@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 #include "model/database/TaskColumns.h"
@@ -167,10 +168,7 @@ void Put(const QString& path, const QByteArray& bytes) {
     if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 
-QByteArray Serialized(const Grid& g) {
-    const std::string bytes = GridFile::Serialize(g);
-    return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
+QByteArray Serialized(const Grid& g) { return QByteArray::fromStdString(GridFile::Serialize(g)); }
 
 // A database folder of one generation: the database, its list file, its
 // tasks' files and photos, every one of them saying which generation it is.
@@ -319,60 +317,8 @@ int TwoProcess(const QString& what, int n) {
     return ok && taken == 2 * n && distinct.size() == 2 * n ? 0 : 1;
 }
 
-int CrashTest(const QString& kind, int kills, const QString& base) {
-    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
-    const QString folder = tmp.path();
-    qputenv("QUILLON_CONFIG_DIR", folder.toUtf8());
-    const QString target = TargetOf(kind, folder);
-    Prepare(kind, target);
-    if (!SaveGeneration(kind, target, 0)) {
-        std::printf("crash-test %s: the first save failed\n", qPrintable(kind));
-        return 1;
-    }
-    qint64 last = 0;   // the last generation known to be on disk
-    int failures = 0, leftovers = 0;
-    auto* rng = QRandomGenerator::global();
-    for (int k = 0; k < kills; ++k) {
-        QProcess* p = StartWorker({"save-loop", kind, target, QString::number(last + 1)}, folder);
-        QByteArray out;
-        while (!out.contains("ready\n") && p->waitForReadyRead(10000)) out += p->readAllStandardOutput();
-        // A random moment: anywhere within the next few saves.
-        QThread::usleep(rng->bounded(1, 20000));
-        p->kill();
-        p->waitForFinished(10000);
-        out += p->readAllStandardOutput();
-        delete p;
-        qint64 reported = last;
-        for (const QByteArray& line : out.split('\n')) {
-            bool ok = false;
-            const qint64 g = line.toLongLong(&ok);
-            if (ok) reported = g;
-            if (line == "failed") ++failures;
-        }
-        QString why;
-        const qint64 onDisk = CheckGeneration(kind, target, &why);
-        if (onDisk != reported && onDisk != reported + 1) {
-            ++failures;
-            std::printf("kill %d: file holds %lld, the writer reported %lld (%s)\n", k, qlonglong(onDisk),
-                        qlonglong(reported), qPrintable(why));
-        }
-        last = std::max(onDisk, reported);
-        leftovers = std::max(leftovers, Temporaries(folder));
-    }
-    // Temporaries the killed writers left are cleared by the next save once
-    // they are old enough not to belong to a live writer.
-    const int left = Temporaries(folder);
-    for (const QString& name : QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden)) {
-        QFile f(folder + "/" + name);
-        if (f.open(QIODevice::ReadWrite))
-            f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-    }
-    if (!SaveGeneration(kind, target, last + 1)) ++failures;
-    const int remaining = Temporaries(folder);
-    if (remaining != 0) ++failures;
-    std::printf("crash-test %s: %d kills, %d failures, %d temporaries left by kills (%d after the next save)\n",
-                qPrintable(kind), kills, failures, left, remaining);
-    return failures == 0 ? 0 : 1;
+QString CrashFolder(const QString& base) {
+    return (base.isEmpty() ? QDir::tempPath() : base) + "/quillon-crash-XXXXXX";
 }
 
 // Starts a worker, lets it run a random while after it said it is ready,
@@ -389,6 +335,7 @@ QByteArray RunAndKill(const QStringList& args, const QString& configFolder, int 
     return out;
 }
 
+// The last generation the worker reported done (`last` when none).
 qint64 LastReported(const QByteArray& out, qint64 last, int* failures) {
     for (const QByteArray& line : out.split('\n')) {
         bool ok = false;
@@ -402,16 +349,63 @@ qint64 LastReported(const QByteArray& out, qint64 last, int* failures) {
     return last;
 }
 
-int CrashBackup(int kills, const QString& base) {
-    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
-    const QString folder = tmp.path() + "/db";
-    const QString archive = folder + "/backup.zip";
-    MakeDatabaseFolder(folder, 0);
-    const int entries = int(FilesBelow(folder).size());
+int CrashTest(const QString& kind, int kills, const QString& base) {
+    QTemporaryDir tmp(CrashFolder(base));
+    const QString folder = tmp.path();
+    qputenv("QUILLON_CONFIG_DIR", folder.toUtf8());
+    const QString target = TargetOf(kind, folder);
+    Prepare(kind, target);
+    if (!SaveGeneration(kind, target, 0)) return std::printf("crash-test %s: the first save failed\n", qPrintable(kind)), 1;
+    qint64 last = 0;   // the last generation known to be on disk
+    int failures = 0;
+    for (int k = 0; k < kills; ++k) {
+        // A random moment: anywhere within the next few saves.
+        const QByteArray out = RunAndKill({"save-loop", kind, target, QString::number(last + 1)}, folder, 20000);
+        const qint64 reported = LastReported(out, last, &failures);
+        QString why;
+        const qint64 onDisk = CheckGeneration(kind, target, &why);
+        if (onDisk != reported && onDisk != reported + 1) {
+            ++failures;
+            std::printf("kill %d: file holds %lld, the writer reported %lld (%s)\n", k, qlonglong(onDisk),
+                        qlonglong(reported), qPrintable(why));
+        }
+        last = std::max(onDisk, reported);
+    }
+    // Temporaries the killed writers left are cleared by the next save.
+    const int left = Temporaries(folder);
+    AgeTemporaries(folder);
+    if (!SaveGeneration(kind, target, last + 1)) ++failures;
+    const int remaining = Temporaries(folder);
+    if (remaining != 0) ++failures;
+    std::printf("crash-test %s: %d kills, %d failures, %d temporaries left by kills (%d after the next save)\n",
+                qPrintable(kind), kills, failures, left, remaining);
+    return failures == 0 ? 0 : 1;
+}
+
+// Kills fall anywhere in one run of the first backup or restore and a
+// little beyond; 0 when that run failed.
+int KillWindow(const std::function<bool()>& first) {
     QElapsedTimer timer;
     timer.start();
-    if (!BackupArchive::Run(archive, folder + "/", "plant", false).ok) return std::printf("crash-test backup: the first backup failed\n"), 1;
-    const int window = int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2));
+    return first() ? int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2)) : 0;
+}
+
+// After the open that follows a kill: true (and said) when anything of the
+// killed writer is left in the folder.
+bool LeftoversAfterOpen(const QString& folder, int k) {
+    if (StagedRestore::StagingFolders(folder).isEmpty() && Temporaries(folder) == 0) return false;
+    std::printf("kill %d: leftovers after the open: %s\n", k,
+                qPrintable(QDir(folder).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).join(' ')));
+    return true;
+}
+
+int CrashBackup(int kills, const QString& base) {
+    QTemporaryDir tmp(CrashFolder(base));
+    const QString folder = tmp.path() + "/db", archive = folder + "/backup.zip";
+    MakeDatabaseFolder(folder, 0);
+    const int entries = int(FilesBelow(folder).size());
+    const int window = KillWindow([&] { return BackupArchive::Run(archive, folder + "/", "plant", false).ok; });
+    if (!window) return std::printf("crash-test backup: the first backup failed\n"), 1;
     qint64 last = 0;
     int failures = 0, left = 0;
     for (int k = 0; k < kills; ++k) {
@@ -419,7 +413,7 @@ int CrashBackup(int kills, const QString& base) {
         const qint64 reported = LastReported(out, last, &failures);
         // The archive is whole: every entry reads back with its CRC, and its
         // database is the last one backed up or the one being backed up.
-        const QString check = tmp.path() + QStringLiteral("/check%1").arg(k);
+        const QString check = tmp.path() + "/check";
         QDir().mkpath(check);
         const auto restored = RestoreArchive::Restore(archive, check);
         Grid db;
@@ -437,10 +431,7 @@ int CrashBackup(int kills, const QString& base) {
         // The next open in the folder removes what the killed backup left.
         AgeTemporaries(folder);
         TaskDatabase().Open(folder + "/plant.vkt");
-        if (Temporaries(folder) != 0) {
-            ++failures;
-            std::printf("kill %d: temporaries left after the next open\n", k);
-        }
+        failures += LeftoversAfterOpen(folder, k);
     }
     std::printf("crash-test backup: %d kills, %d failures, %d temporaries left by kills (none after the next open)\n",
                 kills, failures, left);
@@ -448,7 +439,7 @@ int CrashBackup(int kills, const QString& base) {
 }
 
 int CrashRestore(int kills, const QString& base) {
-    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
+    QTemporaryDir tmp(CrashFolder(base));
     QStringList sources, archives;
     for (int g = 0; g < 3; ++g) {
         sources << tmp.path() + QStringLiteral("/source%1").arg(g);
@@ -460,12 +451,8 @@ int CrashRestore(int kills, const QString& base) {
     const QStringList names = FilesBelow(sources[0]);
     const QString folder = tmp.path() + "/db";
     QDir().mkpath(folder);
-    QElapsedTimer timer;
-    timer.start();
-    const auto first = RestoreArchive::Restore(archives[0], folder);
-    if (!first.ok) return std::printf("crash-test restore: the first restore failed: %s\n", qPrintable(first.message)), 1;
-    // Kills fall anywhere in one restore and a little beyond.
-    const int window = int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2));
+    const int window = KillWindow([&] { return RestoreArchive::Restore(archives[0], folder).ok; });
+    if (!window) return std::printf("crash-test restore: the first restore failed\n"), 1;
     qint64 last = 0;   // the last restore known to be complete
     int failures = 0, finished = 0, undone = 0, untouched = 0, openKills = 0;
     QStringList args{"restore-loop", folder, QString()};
@@ -484,9 +471,8 @@ int CrashRestore(int kills, const QString& base) {
         // Now and then the open that puts it right is killed too.
         if (k % 4 == 3) {
             ++openKills;
-            const QByteArray out = RunAndKill({"open-db", folder + "/plant.vkt"}, tmp.path(), 3000);
             QStringList notices;
-            for (const QByteArray& line : out.split('\n'))
+            for (const QByteArray& line : RunAndKill({"open-db", folder + "/plant.vkt"}, tmp.path(), 3000).split('\n'))
                 if (line.startsWith("notice: ")) notices << QString::fromUtf8(line.mid(8));
             tally(notices);
         }
@@ -501,11 +487,7 @@ int CrashRestore(int kills, const QString& base) {
             std::printf("kill %d: the folder holds backup %d, the last restored was %d (%s %s)\n", k, gen, expected,
                         qPrintable(why), qPrintable(opened.reason));
         }
-        if (!StagedRestore::StagingFolders(folder).isEmpty() || Temporaries(folder) != 0) {
-            ++failures;
-            std::printf("kill %d: leftovers after the open: %s\n", k,
-                        qPrintable(QDir(folder).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).join(' ')));
-        }
+        failures += LeftoversAfterOpen(folder, k);
         last = gen == next ? reported + 1 : reported;
     }
     std::printf("crash-test restore: %d kills (%d of the opens after them killed too), %d failures; at the next open "
