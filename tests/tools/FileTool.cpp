@@ -15,11 +15,11 @@
 //       then that open is killed too, and the next one puts it right), and
 //       every file then comes from one and the same backup, the last one
 //       restored or the one being restored. No leftover remains after the
-//       open.
+//       next save, backup or open.
 //
 // The worker commands the two above start: list-add FILE PREFIX N,
-// counter-take N, save-loop KIND PATH FROM, backup-loop FOLDER ARCHIVE
-// FROM, restore-loop FOLDER FROM ARCHIVE..., open-db PATH.
+// counter-take N, save-loop KIND PATH FROM, restore-loop FOLDER FROM
+// ARCHIVE..., open-db PATH.
 // Exit status 0 when every check held; the summary goes to stdout.
 #include <QCoreApplication>
 #include <QDateTime>
@@ -77,76 +77,7 @@ Grid GridOf(qint64 gen) {
     return g;
 }
 
-// Saves generation `gen` of one kind; true when the save reported success.
-bool SaveGeneration(const QString& kind, const QString& path, qint64 gen) {
-    if (kind == "grid") return GridOf(gen).SaveFile(path);
-    if (kind == "settings") return Settings::Set("Crash", "Generation", QString::number(gen));
-    ListFile list(path);
-    return list.Add(ListSection::Equipment, "Generation", QString::number(gen));
-}
-
-void Prepare(const QString& kind, const QString& path) {
-    if (kind == "grid") return;
-    for (int i = 0; i < kFixedEntries; ++i) {
-        const QString name = QStringLiteral("Entry %1 ü").arg(i);
-        if (kind == "settings") Settings::Set("Fixed", name, QString::number(i));
-        else ListFile(path).Add(ListSection::Employees, name, QString::number(i));
-    }
-}
-
-// The generation the file holds, or -1 when it is damaged or inconsistent.
-qint64 CheckGeneration(const QString& kind, const QString& path, QString* why) {
-    if (kind == "grid") {
-        Grid g;
-        if (!g.LoadFile(path, why)) return -1;
-        bool ok = false;
-        const qint64 gen = g.Text(0, 2).toLongLong(&ok);
-        if (!ok || g.Rows() != kGridRows + 1 || g.Cols() != kGridCols) return *why = "wrong shape", -1;
-        const Grid expected = GridOf(gen);
-        for (int r = 0; r <= kGridRows; ++r)
-            for (int c = 0; c < kGridCols; ++c)
-                if (g.TextUtf8(r, c) != expected.TextUtf8(r, c)) return *why = "mixed cells", -1;
-        return gen;
-    }
-    IniDocument doc;
-    if (!doc.Load(path, why)) return -1;
-    const QString section = kind == "settings" ? "Software\\Quillon\\Fixed" : ListSection::Employees;
-    const auto fixed = doc.Entries(section);
-    if (fixed.size() != size_t(kFixedEntries)) return *why = "fixed entries lost", -1;
-    for (int i = 0; i < kFixedEntries; ++i) {
-        const QString expected = kind == "settings" ? "sz:" + QString::number(i) : QString::number(i);
-        if (fixed[size_t(i)].first != QStringLiteral("Entry %1 ü").arg(i) || fixed[size_t(i)].second != expected)
-            return *why = "fixed entry changed", -1;
-    }
-    const auto gen = doc.Value(kind == "settings" ? "Software\\Quillon\\Crash" : ListSection::Equipment, "Generation");
-    if (!gen) return *why = "no generation", -1;
-    bool ok = false;
-    const qint64 n = QString(*gen).remove("sz:").toLongLong(&ok);
-    return ok ? n : (*why = "generation unreadable", -1);
-}
-
-QString TargetOf(const QString& kind, const QString& folder) {
-    if (kind == "grid") return folder + "/plant.vkt";
-    if (kind == "settings") return SettingsFile(folder);
-    return folder + "/plant.ini";
-}
-
-int Temporaries(const QString& folder) {
-    return int(QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden).size());
-}
-
-// Our temporaries younger than a few seconds are spared by the next writer
-// (their writer may be alive and about to lock them); killed writers' ones
-// are made old enough, as a later open would find them.
-void AgeTemporaries(const QString& folder) {
-    for (const QString& name : QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden)) {
-        QFile f(folder + "/" + name);
-        if (f.open(QIODevice::ReadWrite))
-            f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-    }
-}
-
-// ------------------------------------------------------------ backup and restore
+// ------------------------------------------------------------ database folders
 
 constexpr int kTasks = 150;
 constexpr int kPhotos = 4;
@@ -219,13 +150,88 @@ int GenerationOfFolder(const QString& folder, const QStringList& sources, const 
     return found;
 }
 
-int BackupLoop(const QString& folder, const QString& archive, qint64 from) {
-    Say("ready");
-    for (qint64 gen = from;; ++gen) {
-        if (!DatabaseOf(gen).SaveFile(folder + "/plant.vkt")) return Say("failed"), 1;
-        const auto result = BackupArchive::Run(archive, folder + "/", "plant", false);
-        if (!result.ok) return Say("failed: " + result.message.toUtf8()), 1;
-        Say(QByteArray::number(gen));
+// Saves generation `gen` of one kind; true when the save reported success.
+// A backup is of the database folder the archive lies in.
+bool SaveGeneration(const QString& kind, const QString& path, qint64 gen) {
+    if (kind == "grid") return GridOf(gen).SaveFile(path);
+    if (kind == "backup") {
+        const QString folder = QFileInfo(path).path();
+        return DatabaseOf(gen).SaveFile(folder + "/plant.vkt") && BackupArchive::Run(path, folder + "/", "plant", false).ok;
+    }
+    if (kind == "settings") return Settings::Set("Crash", "Generation", QString::number(gen));
+    ListFile list(path);
+    return list.Add(ListSection::Equipment, "Generation", QString::number(gen));
+}
+
+void Prepare(const QString& kind, const QString& path) {
+    if (kind == "backup") MakeDatabaseFolder(QFileInfo(path).path(), 0);
+    if (kind == "grid" || kind == "backup") return;
+    for (int i = 0; i < kFixedEntries; ++i) {
+        const QString name = QStringLiteral("Entry %1 ü").arg(i);
+        if (kind == "settings") Settings::Set("Fixed", name, QString::number(i));
+        else ListFile(path).Add(ListSection::Employees, name, QString::number(i));
+    }
+}
+
+// The generation the file holds, or -1 when it is damaged or inconsistent.
+// An archive is whole when every entry reads back with its CRC.
+qint64 CheckGeneration(const QString& kind, const QString& path, QString* why) {
+    if (kind == "backup") {
+        QTemporaryDir check;
+        const auto restored = RestoreArchive::Restore(path, check.path());
+        Grid db;
+        if (!restored.ok || !db.LoadFile(check.path() + "/plant.vkt")) return *why = restored.message, -1;
+        if (FilesBelow(check.path()).size() != 2 * kTasks + kPhotos + 2) return *why = "files missing", -1;
+        return db.Text(1, Col::Equipment).mid(QStringLiteral("generation ").size()).toLongLong();
+    }
+    if (kind == "grid") {
+        Grid g;
+        if (!g.LoadFile(path, why)) return -1;
+        bool ok = false;
+        const qint64 gen = g.Text(0, 2).toLongLong(&ok);
+        if (!ok || g.Rows() != kGridRows + 1 || g.Cols() != kGridCols) return *why = "wrong shape", -1;
+        const Grid expected = GridOf(gen);
+        for (int r = 0; r <= kGridRows; ++r)
+            for (int c = 0; c < kGridCols; ++c)
+                if (g.TextUtf8(r, c) != expected.TextUtf8(r, c)) return *why = "mixed cells", -1;
+        return gen;
+    }
+    IniDocument doc;
+    if (!doc.Load(path, why)) return -1;
+    const QString section = kind == "settings" ? "Software\\Quillon\\Fixed" : ListSection::Employees;
+    const auto fixed = doc.Entries(section);
+    if (fixed.size() != size_t(kFixedEntries)) return *why = "fixed entries lost", -1;
+    for (int i = 0; i < kFixedEntries; ++i) {
+        const QString expected = kind == "settings" ? "sz:" + QString::number(i) : QString::number(i);
+        if (fixed[size_t(i)].first != QStringLiteral("Entry %1 ü").arg(i) || fixed[size_t(i)].second != expected)
+            return *why = "fixed entry changed", -1;
+    }
+    const auto gen = doc.Value(kind == "settings" ? "Software\\Quillon\\Crash" : ListSection::Equipment, "Generation");
+    if (!gen) return *why = "no generation", -1;
+    bool ok = false;
+    const qint64 n = QString(*gen).remove("sz:").toLongLong(&ok);
+    return ok ? n : (*why = "generation unreadable", -1);
+}
+
+QString TargetOf(const QString& kind, const QString& folder) {
+    if (kind == "grid") return folder + "/plant.vkt";
+    if (kind == "backup") return folder + "/backup.zip";
+    if (kind == "settings") return SettingsFile(folder);
+    return folder + "/plant.ini";
+}
+
+int Temporaries(const QString& folder) {
+    return int(QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden).size());
+}
+
+// Our temporaries younger than a few seconds are spared by the next writer
+// (their writer may be alive and about to lock them); killed writers' ones
+// are made old enough, as a later open would find them.
+void AgeTemporaries(const QString& folder) {
+    for (const QString& name : QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden)) {
+        QFile f(folder + "/" + name);
+        if (f.open(QIODevice::ReadWrite))
+            f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
     }
 }
 
@@ -349,18 +355,28 @@ qint64 LastReported(const QByteArray& out, qint64 last, int* failures) {
     return last;
 }
 
+// Kills fall anywhere in one run of the first save and a little beyond; 0
+// when that run failed.
+int KillWindow(const std::function<bool()>& first) {
+    QElapsedTimer timer;
+    timer.start();
+    return first() ? int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2)) : 0;
+}
+
 int CrashTest(const QString& kind, int kills, const QString& base) {
     QTemporaryDir tmp(CrashFolder(base));
     const QString folder = tmp.path();
     qputenv("QUILLON_CONFIG_DIR", folder.toUtf8());
     const QString target = TargetOf(kind, folder);
     Prepare(kind, target);
-    if (!SaveGeneration(kind, target, 0)) return std::printf("crash-test %s: the first save failed\n", qPrintable(kind)), 1;
+    // A random moment: anywhere within the next few saves.
+    const int first = KillWindow([&] { return SaveGeneration(kind, target, 0); });
+    if (!first) return std::printf("crash-test %s: the first save failed\n", qPrintable(kind)), 1;
+    const int window = std::max(20000, first);
     qint64 last = 0;   // the last generation known to be on disk
     int failures = 0;
     for (int k = 0; k < kills; ++k) {
-        // A random moment: anywhere within the next few saves.
-        const QByteArray out = RunAndKill({"save-loop", kind, target, QString::number(last + 1)}, folder, 20000);
+        const QByteArray out = RunAndKill({"save-loop", kind, target, QString::number(last + 1)}, folder, window);
         const qint64 reported = LastReported(out, last, &failures);
         QString why;
         const qint64 onDisk = CheckGeneration(kind, target, &why);
@@ -379,62 +395,6 @@ int CrashTest(const QString& kind, int kills, const QString& base) {
     if (remaining != 0) ++failures;
     std::printf("crash-test %s: %d kills, %d failures, %d temporaries left by kills (%d after the next save)\n",
                 qPrintable(kind), kills, failures, left, remaining);
-    return failures == 0 ? 0 : 1;
-}
-
-// Kills fall anywhere in one run of the first backup or restore and a
-// little beyond; 0 when that run failed.
-int KillWindow(const std::function<bool()>& first) {
-    QElapsedTimer timer;
-    timer.start();
-    return first() ? int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2)) : 0;
-}
-
-// After the open that follows a kill: true (and said) when anything of the
-// killed writer is left in the folder.
-bool LeftoversAfterOpen(const QString& folder, int k) {
-    if (StagedRestore::StagingFolders(folder).isEmpty() && Temporaries(folder) == 0) return false;
-    std::printf("kill %d: leftovers after the open: %s\n", k,
-                qPrintable(QDir(folder).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).join(' ')));
-    return true;
-}
-
-int CrashBackup(int kills, const QString& base) {
-    QTemporaryDir tmp(CrashFolder(base));
-    const QString folder = tmp.path() + "/db", archive = folder + "/backup.zip";
-    MakeDatabaseFolder(folder, 0);
-    const int entries = int(FilesBelow(folder).size());
-    const int window = KillWindow([&] { return BackupArchive::Run(archive, folder + "/", "plant", false).ok; });
-    if (!window) return std::printf("crash-test backup: the first backup failed\n"), 1;
-    qint64 last = 0;
-    int failures = 0, left = 0;
-    for (int k = 0; k < kills; ++k) {
-        const QByteArray out = RunAndKill({"backup-loop", folder, archive, QString::number(last + 1)}, tmp.path(), window);
-        const qint64 reported = LastReported(out, last, &failures);
-        // The archive is whole: every entry reads back with its CRC, and its
-        // database is the last one backed up or the one being backed up.
-        const QString check = tmp.path() + "/check";
-        QDir().mkpath(check);
-        const auto restored = RestoreArchive::Restore(archive, check);
-        Grid db;
-        const qint64 gen = restored.ok && db.LoadFile(check + "/plant.vkt")
-                               ? db.Text(1, Col::Equipment).mid(QStringLiteral("generation ").size()).toLongLong()
-                               : -1;
-        if (!restored.ok || FilesBelow(check).size() != entries || (gen != reported && gen != reported + 1)) {
-            ++failures;
-            std::printf("kill %d: the archive holds generation %lld, the writer reported %lld (%s)\n", k, qlonglong(gen),
-                        qlonglong(reported), qPrintable(restored.message));
-        }
-        QDir(check).removeRecursively();
-        last = std::max(gen, reported);
-        left += Temporaries(folder);
-        // The next open in the folder removes what the killed backup left.
-        AgeTemporaries(folder);
-        TaskDatabase().Open(folder + "/plant.vkt");
-        failures += LeftoversAfterOpen(folder, k);
-    }
-    std::printf("crash-test backup: %d kills, %d failures, %d temporaries left by kills (none after the next open)\n",
-                kills, failures, left);
     return failures == 0 ? 0 : 1;
 }
 
@@ -487,7 +447,11 @@ int CrashRestore(int kills, const QString& base) {
             std::printf("kill %d: the folder holds backup %d, the last restored was %d (%s %s)\n", k, gen, expected,
                         qPrintable(why), qPrintable(opened.reason));
         }
-        failures += LeftoversAfterOpen(folder, k);
+        if (!StagedRestore::StagingFolders(folder).isEmpty() || Temporaries(folder) != 0) {
+            ++failures;
+            std::printf("kill %d: leftovers after the open: %s\n", k,
+                        qPrintable(QDir(folder).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).join(' ')));
+        }
         last = gen == next ? reported + 1 : reported;
     }
     std::printf("crash-test restore: %d kills (%d of the opens after them killed too), %d failures; at the next open "
@@ -505,7 +469,6 @@ int main(int argc, char** argv) {
     if (cmd == "list-add" && a.size() == 4) return ListAdd(a[1], a[2], a[3].toInt());
     if (cmd == "counter-take" && a.size() == 2) return CounterTake(a[1].toInt());
     if (cmd == "save-loop" && a.size() == 4) return SaveLoop(a[1], a[2], a[3].toLongLong());
-    if (cmd == "backup-loop" && a.size() == 4) return BackupLoop(a[1], a[2], a[3].toLongLong());
     if (cmd == "restore-loop" && a.size() >= 4) return RestoreLoop(a[1], a[2].toLongLong(), a.mid(3));
     if (cmd == "open-db" && a.size() == 2) return OpenDatabase(a[1]);
     if (cmd == "two-process" && a.size() == 3 && (a[1] == "list" || a[1] == "counter"))
@@ -515,8 +478,7 @@ int main(int argc, char** argv) {
             a[1] == "all" ? QStringList{"grid", "settings", "list", "backup", "restore"} : QStringList{a[1]};
         int status = 0;
         for (const QString& kind : kinds) {
-            if (kind == "backup") status |= CrashBackup(a[2].toInt(), a.value(3));
-            else if (kind == "restore") status |= CrashRestore(a[2].toInt(), a.value(3));
+            if (kind == "restore") status |= CrashRestore(a[2].toInt(), a.value(3));
             else status |= CrashTest(kind, a[2].toInt(), a.value(3));
         }
         return status;
