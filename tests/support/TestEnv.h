@@ -66,6 +66,10 @@ public:
 };
 }
 
+// Failures print texts and bytes as text.
+inline void PrintTo(const QByteArray& bytes, std::ostream* os) { *os << '"' << bytes.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 // Base fixture: clears the registry and the scripted answers before each
 // test, and goes back to en_US after it.
 class QuillonTest : public ::testing::Test {

@@ -46,17 +46,12 @@ protected:
     // A database folder with two databases; "plant" is the open one.
     void MakeDatabaseFolder() {
         db_ = temp_ + "/db/";
-        WriteAll(db_ + "plant.vkt", "plant grid");
-        WriteAll(db_ + "mill.vkt", "mill grid");
-        WriteAll(db_ + "plant.ini", "[Employees]\n");
-        WriteAll(db_ + "mill.ini", "[Employees]\n");
-        WriteAll(db_ + "notes.txt", "not in any pattern");
-        WriteAll(db_ + "plant/Tasks/T1.tsk", "items of T1");
-        WriteAll(db_ + "plant/Materials/T1.mts", "materials of T1");
-        WriteAll(db_ + "mill/Tasks/M1.tsk", "items of M1");
-        WriteAll(db_ + "Photos/pump.jpg", "jpeg");
-        WriteAll(db_ + "Photos/2024/valve.png", "png");
-        WriteAll(db_ + "Docs/manual.pdf", "pdf");
+        const std::pair<const char*, const char*> files[] = {
+            {"plant.vkt", "plant grid"}, {"mill.vkt", "mill grid"}, {"plant.ini", "[Employees]\n"},
+            {"mill.ini", "[Employees]\n"}, {"notes.txt", "not in any pattern"}, {"plant/Tasks/T1.tsk", "items of T1"},
+            {"plant/Materials/T1.mts", "materials of T1"}, {"mill/Tasks/M1.tsk", "items of M1"},
+            {"Photos/pump.jpg", "jpeg"}, {"Photos/2024/valve.png", "png"}, {"Docs/manual.pdf", "pdf"}};
+        for (const auto& [name, text] : files) WriteAll(db_ + name, text);
     }
     QStringList Names(const QString& archive) {
         QList<ZipEntry> entries;
@@ -181,21 +176,16 @@ TEST_F(BackupRestoreTest, DamagedArchivesChangeNothing) {
     MakeZip(good, {{"a.txt", "new a"}, {"b.txt", content, false, true}});
     const QByteArray bytes = ReadAll(good);
 
-    struct Case {
-        const char* label;
-        QByteArray archive;
-    };
-    QByteArray truncated = bytes.left(bytes.size() - 30);
-    QByteArray zeroBytes;
     // Flip one byte of b.txt's (stored) data: its CRC no longer fits.
     QByteArray wrongCrc = bytes;
     const int at = wrongCrc.indexOf(content);
     ASSERT_GT(at, 0);
     wrongCrc[at + 100] = char(wrongCrc[at + 100] ^ 0x55);
-    for (const Case& c : {Case{"truncated", truncated}, Case{"zero bytes", zeroBytes}, Case{"wrong crc", wrongCrc}}) {
-        SCOPED_TRACE(c.label);
+    for (const auto& [label, damaged] : {std::pair{"truncated", bytes.left(bytes.size() - 30)},
+                                         std::pair{"zero bytes", QByteArray()}, std::pair{"wrong crc", wrongCrc}}) {
+        SCOPED_TRACE(label);
         const QString archive = temp_ + "/damaged.zip";
-        WriteAll(archive, c.archive);
+        WriteAll(archive, damaged);
         const auto before = Snapshot(target);
         ExpectRefused(RestoreArchive::Restore(archive, target), "damaged.zip");
         EXPECT_EQ(Snapshot(target), before);

@@ -78,17 +78,17 @@ int StandingOut(const QImage& image, const QRect& area) {
     return out;
 }
 
-struct Mark {
-    QString what;
-    QImage image;   // the control as painted
-    QRect area;     // the sub-control, in the image
-};
-
 QImage Grab(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-// The marks a control paints, each in the look the user sees.
-QList<Mark> Marks(QWidget* w) {
-    QList<Mark> marks;
+// Checks that every mark the control paints stands out, each in the look the
+// user sees; returns how many it checked.
+int CheckMarks(QWidget* w, const std::string& where) {
+    int checked = 0;
+    auto check = [&](const std::string& what, const QImage& image, const QRect& area) {
+        ++checked;
+        EXPECT_GE(StandingOut(image, area), 4) << where << ": the " << what << " of " << w->metaObject()->className()
+                                               << " \"" << w->objectName().toStdString() << "\" does not stand out";
+    };
     QStyle* style = w->style();
     auto* spin = qobject_cast<QAbstractSpinBox*>(w);
     auto* dt = qobject_cast<QDateTimeEdit*>(w);
@@ -100,8 +100,7 @@ QList<Mark> Marks(QWidget* w) {
         opt.editable = !combo || combo->isEditable();
         opt.frame = combo ? combo->hasFrame() : spin->hasFrame();
         opt.subControls = QStyle::SC_All;
-        marks << Mark{"drop-down arrow", Grab(w),
-                      style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, w)};
+        check("drop-down arrow", Grab(w), style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, w));
     } else if (spin) {
         QStyleOptionSpinBox opt;
         opt.initFrom(w);
@@ -112,13 +111,12 @@ QList<Mark> Marks(QWidget* w) {
         // An arrow that cannot step (a field at its least or greatest value)
         // is dimmed on purpose.
         if (spin->wrapping() || !dt || dt->dateTime() < dt->maximumDateTime())
-            marks << Mark{"up arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, w)};
+            check("up arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, w));
         if (spin->wrapping() || !dt || dt->dateTime() > dt->minimumDateTime())
-            marks << Mark{"down arrow", Grab(w),
-                          style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxDown, w)};
+            check("down arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxDown, w));
     } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
         // Both states, painted as the box paints itself.
-        const bool check = qobject_cast<QCheckBox*>(w);
+        const bool box = qobject_cast<QCheckBox*>(w);
         for (const bool on : {false, true}) {
             QStyleOptionButton opt;
             opt.initFrom(w);
@@ -127,14 +125,12 @@ QList<Mark> Marks(QWidget* w) {
             opt.state |= on ? QStyle::State_On : QStyle::State_Off;
             QImage image = Grab(w);
             QPainter p(&image);
-            style->drawControl(check ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &opt, &p, w);
+            style->drawControl(box ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &opt, &p, w);
             p.end();
-            marks << Mark{QString(on ? "ticked " : "clear ") + (check ? "check box" : "option button"), image,
-                          style->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator,
-                                                &opt, w)};
+            check(std::string(on ? "ticked " : "clear ") + (box ? "check box" : "option button"), image, style->subElementRect(box ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &opt, w));
         }
     }
-    return marks;
+    return checked;
 }
 
 // Every enabled control the window shows, over all pages of its tabs.
@@ -163,18 +159,11 @@ protected:
         MainWindowTest::TearDown();
     }
     // The marks of every control of `window` in `skin`; returns how many.
-    int CheckMarks(QWidget* window, const QString& name, const QString& skin) {
+    int CheckWindow(QWidget* window, const QString& name, const QString& skin) {
         window->show();
         QApplication::processEvents();
         int checked = 0;
-        for (QWidget* control : Controls(window))
-            for (const Mark& m : Marks(control)) {
-                ++checked;
-                EXPECT_GE(StandingOut(m.image, m.area), 4)
-                    << skin.toStdString() << ", " << name.toStdString() << ": the " << m.what.toStdString() << " of "
-                    << control->metaObject()->className() << " \"" << control->objectName().toStdString()
-                    << "\" does not stand out";
-            }
+        for (QWidget* control : Controls(window)) checked += CheckMarks(control, (skin + ", " + name).toStdString());
         return checked;
     }
 };
@@ -207,11 +196,11 @@ TEST_F(SkinsLook, EveryWindowsArrowsAndMarksStandOutInEveryShippedSkin) {
         QString error;
         ASSERT_TRUE(Skin::MakeCurrent(ShippedSkin(skin), &error)) << error.toStdString();
         Start();   // the main window takes the skin at start-up
-        int checked = CheckMarks(form_, "Form1", skin);
+        int checked = CheckWindow(form_, "Form1", skin);
         for (const auto& [name, make] : windows) {
             std::unique_ptr<QWidget> w(make(form_->Database));
             Skin::ApplyCurrent(w.get());   // as every window does when it loads
-            checked += CheckMarks(w.get(), name, skin);
+            checked += CheckWindow(w.get(), name, skin);
         }
         EXPECT_GE(checked, 40) << skin.toStdString();
         Stop();
