@@ -1,28 +1,13 @@
 // The Utilities menu's Backup and Restore: their windows get the database
 // location from here, and a restore over the open database reloads it.
-#include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 
+#include "app/DatabaseQuestions.h"
 #include "app/Form1.h"
 #include "app/Form25.h"
 #include "widgets/Forms.h"
 #include "platform/Dialogs.h"
 #include "ui/utilities/BackupWindows.h"
-#include "model/backup/RestoreArchive.h"
-
-namespace {
-QString Cleaned(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
-
-bool OpenDatabaseAmong(const Form1* main, const QStringList& files) {
-    if (!main->DatabaseOpen()) return false;
-    const QString open = Cleaned(main->DatabaseFile());
-    for (const QString& f : files) {
-        if (Cleaned(f) == open) return true;
-    }
-    return false;
-}
-}  // namespace
 
 void Form1::mnubackup_Click() {
     const bool fresh = !Forms::Loaded<Form23>();
@@ -64,22 +49,7 @@ void Form1::TellDatabaseNotices() {
     MsgBox(notices.join(QStringLiteral("\n\n")), vb::vbInformation, QStringLiteral("Quillon"));
 }
 
-bool Form1::ConfirmRestoreOver(const QStringList& files) {
-    if (!OpenDatabaseAmong(this, files)) return true;
-    if (Busy()) {
-        MsgBox(QStringLiteral("Quillon is still working on the open database; restore it when that has finished."),
-               vb::vbExclamation, QStringLiteral("Restore"));
-        return false;
-    }
-    if (RestoreArchive::GridMatchesFile(Grid1, DatabaseFile())) return true;
-    const QString prompt =
-        QStringLiteral("The restore replaces the open database \"%1\" with the copy in the backup, and the "
-                       "changes not yet saved in it will be lost.\n\nRestore anyway?")
-            .arg(DatabaseFile());
-    return MsgBox(prompt, vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2, QStringLiteral("Restore")) == vb::vbYes;
-}
-
 void Form1::ReloadAfterRestore(const QStringList& files) {
-    if (!OpenDatabaseAmong(this, files)) return;
+    if (!DatabaseQuestions::OpenAmong(Database, files)) return;
     Opendata(DatabaseFile());
 }

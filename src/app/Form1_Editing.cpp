@@ -1,9 +1,11 @@
-// The openers of the task editor and the generate dialog, and the editor's
-// lists filled from the ActiveTask's per-task files.
+// The openers of the task editor, the generate dialog and the list windows
+// (whose Apply fills its field of the task editor), and the editor's lists
+// filled from the ActiveTask's per-task files.
 #include <QLabel>
 #include <QLineEdit>
 
 #include "app/Form1.h"
+#include "ui/lists/ListWindows.h"
 #include "widgets/Forms.h"
 #include "ui/tasks/Form18.h"
 #include "ui/tasks/Form6.h"
@@ -58,3 +60,19 @@ Form18* Form1::Generator() {
     connect(generator, &Form18::GenerateRequested, this, [this] { Generate(); });
     return generator;
 }
+
+template <class ListWindowClass>
+ListWindowClass* Form1::ShowList() {
+    ListWindowClass* window = Forms::Show<ListWindowClass>(Database);
+    window->SetApply(Form6::ApplyInto([this] { return TaskEditor(); }, window->Target()));
+    return window;
+}
+
+template Form2* Form1::ShowList<Form2>();
+template Form3* Form1::ShowList<Form3>();
+template Form4* Form1::ShowList<Form4>();
+template frmequip* Form1::ShowList<frmequip>();
+
+void Form1::mnuequip_Click() { ShowList<frmequip>(); }
+void Form1::mnueploy_Click() { ShowList<Form2>(); }
+void Form1::mnuptype_Click() { ShowList<Form3>(); }

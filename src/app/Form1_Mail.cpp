@@ -1,61 +1,47 @@
-// The main window's mail: the alert mail, its settings window, and the
-// send-mail window with its address book.
+// The main window's alerts and mail: the alert switch, the alert windows'
+// openers, the alert mail's sheet, and the send-mail window with its address
+// book. The tray, the alert clock and the alert mail are TrayAlerts'.
 #include "app/Form1.h"
 
-#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
-#include <QTimer>
 
-#include "model/alerts/AlertMail.h"
+#include "platform/FileOps.h"
+#include "platform/GridExport.h"
+#include "platform/Dialogs.h"
+#include "ui/alerts/Form10.h"
 #include "ui/alerts/Form21.h"
 #include "ui/alerts/MainMail.h"
 #include "ui/alerts/frmaddress.h"
 #include "widgets/Forms.h"
-#include "widgets/Balloon.h"
-#include "platform/FileOps.h"
-#include "platform/GridExport.h"
-#include "platform/Mailer.h"
-
-namespace {
-
-// The bottom right corner of the desktop's work area, whatever edge a panel
-// takes: there the balloon does not cover the panel.
-QPoint BalloonPoint() {
-    QScreen* s = QGuiApplication::primaryScreen();
-    if (!s) return QPoint();
-    const QRect area = s->availableGeometry();
-    return QPoint(area.x() + area.width(), area.y() + area.height());
-}
-
-void ShowAlertBalloon(QSystemTrayIcon* tray, int result, const QString& reason) {
-    Balloon balloon(tray);
-    balloon.State = 0;
-    const QPoint at = BalloonPoint();
-    balloon.MoveTo(at.x(), at.y());
-    balloon.ShowMessage(AlertMail::BalloonText(result, QDateTime::currentDateTime()),
-                        result != 0 ? QString() : reason);
-    balloon.State = 2;
-}
-
-}  // namespace
 
 void Form1::mnusetemail_Click() { Forms::Show<Form21>(); }
 
-void Form1::MailNotify() {
-    // One message at a time: an alert mail that comes while another message
-    // is on its way (the send-mail window's) goes out after it, once.
-    if (MailDelivery::Busy()) {
-        if (!alertMailWaiting_) {
-            alertMailWaiting_ = true;
-            QTimer::singleShot(250, this, [this] {
-                alertMailWaiting_ = false;
-                MailNotify();
-            });
-        }
-        return;
-    }
-    MatchAlerts();
+void Form1::mnunot_Click() {
+    const bool fresh = !Forms::Loaded<Form10>();
+    Form10* f = Forms::Show<Form10>();
+    if (fresh) Forms::Centre(f);
+}
+
+// Alert On / Alert Off: the switch the tray's timer obeys.
+void Form1::mnuaon_Click() {
+    if (!Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("1")))
+        MsgBox(Settings::NotSaved(QStringLiteral("The alert switch")), vb::vbExclamation);
+    SkinLabel1->setText(QStringLiteral("1"));
+    mnuaon->setChecked(true);
+    mnuoff->setChecked(false);
+}
+
+void Form1::mnuoff_Click() {
+    if (!Settings::Set(QStringLiteral("Settings"), QStringLiteral("Alert"), QStringLiteral("0")))
+        MsgBox(Settings::NotSaved(QStringLiteral("The alert switch")), vb::vbExclamation);
+    SkinLabel1->setText(QStringLiteral("0"));
+    mnuaon->setChecked(false);
+    mnuoff->setChecked(true);
+}
+
+// The grid, showing the alerts, as Alerts.xls in the database folder.
+TrayAlerts::Sheet Form1::AlertSheet() {
     QString exportError;
     QString sheet;
     if (DatabaseFolder().isEmpty()) {
@@ -67,23 +53,7 @@ void Form1::MailNotify() {
         if (!ExportToExcel(Grid1, sheet, &error))
             exportError = QStringLiteral("The alert sheet could not be written: %1").arg(error);
     }
-    AlertMail::Outgoing mail = AlertMail::Compose(sheet);
-    MailSender1 = mail.sender;
-    if (!exportError.isEmpty()) {
-        // A mail without its sheet would tell the reader nothing.
-        TrayAnimation(false);
-        ShowAlertBalloon(Balloon1, 0, exportError);
-        return;
-    }
-    auto sender = mail.sender;
-    const bool started = MailDelivery::Start(mail.sender, mail.message, this, [this, sender](int result) {
-        TrayAnimation(false);
-        ShowAlertBalloon(Balloon1, result, sender->LastError());
-    });
-    if (!started) {
-        TrayAnimation(false);
-        ShowAlertBalloon(Balloon1, 0, QStringLiteral("Another message is being sent."));
-    }
+    return {sheet, exportError};
 }
 
 void Form1::OpenMailWindow(const QString& attachment) {

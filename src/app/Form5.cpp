@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Form1.h"
+#include "model/database/DatabaseNotices.h"
+#include "model/database/TaskColumns.h"
+#include "model/database/TaskDatabase.h"
 #include "widgets/Forms.h"
 #include "platform/Grid.h"
 
@@ -68,7 +70,7 @@ void Apply(Grid& grid, const std::vector<bool>& marks) {
 
 }  // namespace ColumnChooser
 
-Form5::Form5() {
+Form5::Form5(TaskDatabase& db) : db_(db) {
     setWindowTitle(QStringLiteral("Columns"));
     List1 = new QListWidget(this);
     List1->setSelectionMode(QAbstractItemView::MultiSelection);
@@ -93,9 +95,7 @@ Form5::~Form5() = default;
 void Form5::GetGrid1() {
     List1->clear();
     for (const auto& e : ColumnChooser::Entries()) List1->addItem(e.text);
-    Form1* main = Form1::Get();
-    if (!main) return;
-    const std::vector<bool> marks = ColumnChooser::Marks(main->Grid1);
+    const std::vector<bool> marks = ColumnChooser::Marks(db_.Tasks());
     for (int i = 0; i < List1->count() && i < int(marks.size()); ++i) List1->item(i)->setSelected(marks[size_t(i)]);
 }
 
@@ -106,11 +106,9 @@ std::vector<bool> Form5::ListMarks() const {
 }
 
 void Form5::Command1_Click() {
-    if (Form1* main = Form1::Get()) {
-        ColumnChooser::Apply(main->Grid1, ListMarks());
-        // A failed save is told to the user there; the choice stays in memory.
-        main->SaveDatabase();
-    }
+    ColumnChooser::Apply(db_.Tasks(), ListMarks());
+    // A failed save is told to the user there; the choice stays in memory.
+    DatabaseNotices::Save(db_);
     close();
 }
 

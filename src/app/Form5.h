@@ -1,13 +1,15 @@
 #pragma once
 // The column chooser ("Columns"): marks the task columns that are shown and,
 // on Apply, shows and hides the task grid's columns to match and saves the
-// database, so the choice travels inside the database file.
+// database, so the choice travels inside the database file. It is handed the
+// database it edits.
 
 #include <QDialog>
 #include <QString>
 #include <vector>
 
 class Grid;
+class TaskDatabase;
 class QListWidget;
 class QPushButton;
 
@@ -30,7 +32,7 @@ void Apply(Grid& grid, const std::vector<bool>& marks);
 class Form5 : public QDialog {
     Q_OBJECT
 public:
-    Form5();
+    explicit Form5(TaskDatabase& db);
     ~Form5() override;
 
     void GetGrid1();          // fills and marks the list from the task grid
@@ -42,4 +44,7 @@ public:
     QListWidget* List1 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+
+private:
+    TaskDatabase& db_;
 };

@@ -6,13 +6,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Form1.h"
 #include "model/database/DatabaseLocation.h"
+#include "model/database/TaskDatabase.h"
 #include "platform/Dialogs.h"
 #include "widgets/Forms.h"
 #include "platform/Registry.h"
 
-Form7::Form7() {
+Form7::Form7(const TaskDatabase& db) : db_(db) {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Load By Default "));
     auto* layout = new QVBoxLayout(this);
@@ -38,7 +38,7 @@ Form7::Form7() {
 }
 
 void Form7::Command1_Click() {
-    const QString folder = Form1::Get() ? Form1::Get()->DatabaseFolder() : QString();
+    const QString folder = db_.Folder();
     // Choosing the database to start with replaces nothing: an open
     // dialog, which asks no "replace it?" question.
     const QString path = Dialogs::Get().OpenFileName(QStringLiteral("Default Project Sheet:"),

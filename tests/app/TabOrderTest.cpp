@@ -67,7 +67,7 @@ TEST_F(TabOrder, EveryWindowIsWalkedInReadingOrder) {
         Opens<Form6>(db), Opens<frmcost>(), Opens<Form18>(db), Opens<Form11>(db), Opens<frme2>(db),
         Opens<Form12>(db), Opens<Form16>(db), Opens<Form13>(db), Opens<Form14>(db), Opens<Form15>(db),
         Opens<Form2>(db), Opens<Form3>(db), Opens<Form4>(db), Opens<frmequip>(db), Opens<frmemployee>(db),
-        Opens<frmemployee2>(db), Opens<frmemployee4>(db), Opens<Form5>(), Opens<Form7>(), Opens<Form8>(),
+        Opens<frmemployee2>(db), Opens<frmemployee4>(db), Opens<Form5>(db), Opens<Form7>(db), Opens<Form8>(),
         Opens<frmpref>(), Opens<Form19>(), Opens<frmExcel>(), Opens<MainMail>(), Opens<Form24>(),
         Opens<Form10>(), Opens<Form21>(), Opens<frmaddress>(), Opens<Form23>(), Opens<frmZip>(), Opens<Form22>(),
         [&] { return GridPrint::ShowPreview(form_->Grid1, GridPrint::PageSetup(), 100); },

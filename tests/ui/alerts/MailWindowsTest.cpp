@@ -235,7 +235,7 @@ TEST_F(MailWindows, AlertMailCarriesTheAlertSheetAndTheBalloonSaysItWentOut) {
                 tail == DateText::FormatGeneral(after) + "  " + DateText::FormatTime(after.time()))
         << tail.toStdString();
     EXPECT_TRUE(BalloonDetail().isEmpty());
-    EXPECT_EQ(form_->MailSender1->LastError(), "");
+    EXPECT_EQ(form_->MailSender1()->LastError(), "");
 
     ASSERT_TRUE(server.WaitForMessages(1));
     const QJsonObject got = server.Summary(0);

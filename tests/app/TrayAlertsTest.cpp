@@ -199,7 +199,7 @@ TEST_F(Form1Alerts, TheAlertFiresOnceAtTheAlertTimeAndShowsTheNotifierAndTheAler
     EXPECT_EQ(form_->StatusText(), "Done");
     EXPECT_FALSE(form_->isVisible());                    // still in the tray
     EXPECT_TRUE(form_->Timer1->isActive());
-    EXPECT_FALSE(form_->AlertFound);
+    EXPECT_FALSE(form_->AlertFound());
 
     // The other ticks of that second find the rows as the user left them.
     form_->Grid1.SetText(1, Col::Status, "Ready");
