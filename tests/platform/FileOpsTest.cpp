@@ -7,7 +7,6 @@
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
-#include <QDateTime>
 #include <cerrno>
 #include <cstring>
 #include <dlfcn.h>
@@ -20,6 +19,7 @@
 
 namespace {
 
+using TestEnv::Mode;
 using TestEnv::ReadAll;
 
 QStringList FilesIn(const QString& folder) {
@@ -146,15 +146,6 @@ TEST_F(FileOpsTest, SafeFileNames) {
         EXPECT_FALSE(FileOps::IsSafeFileName(bad)) << bad.toStdString();
 }
 
-namespace {
-// Sets a file's modification time `seconds` into the past.
-void Age(const QString& path, int seconds) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime));
-}
-}  // namespace
-
 TEST_F(FileOpsTest, StaleTemporariesOfOurOwnAreClearedAtTheNextWrite) {
     const QString path = temp_ + "/plant.vkt";
     ASSERT_TRUE(FileOps::WriteFileSafely(path, "v1"));
@@ -168,7 +159,7 @@ TEST_F(FileOpsTest, StaleTemporariesOfOurOwnAreClearedAtTheNextWrite) {
                                   temp_ + "/.plant.vkt.Ab_dE9.qtmp"};
     for (const QString& f : QStringList{stale, young, locked, otherFile} + usersOwn) {
         ASSERT_TRUE(TestEnv::WriteAll(f, "partial"));
-        if (f != young) Age(f, 60);
+        ASSERT_TRUE(f == young || TestEnv::Age(f, 60));
     }
     const int holder = ::open(QFile::encodeName(locked).constData(), O_RDONLY);
     ASSERT_GE(holder, 0);
@@ -181,7 +172,7 @@ TEST_F(FileOpsTest, StaleTemporariesOfOurOwnAreClearedAtTheNextWrite) {
     EXPECT_TRUE(QFile::exists(otherFile));   // another file's: its own writer clears it
     for (const QString& f : usersOwn) EXPECT_TRUE(QFile::exists(f)) << f.toStdString();
     ::close(holder);
-    Age(young, 60);
+    ASSERT_TRUE(TestEnv::Age(young, 60));
     ASSERT_TRUE(FileOps::CopyFile(path, path, true));   // a copy writes the same way
     EXPECT_FALSE(QFile::exists(young));
     EXPECT_FALSE(QFile::exists(locked));
@@ -289,24 +280,21 @@ extern "C" int chmod(const char* path, mode_t mode) {
 
 TEST_F(FileOpsTest, EveryFileIsMadeWithNoMorePermissionsThanItKeeps) {
     const mode_t oldMask = ::umask(022);
-    const auto mode = [](const QString& path) {
-        struct stat st {};
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
-    };
     const QString source = temp_ + "/private.jpg";
     ASSERT_TRUE(TestEnv::WriteAll(source, "picture"));
     ::chmod(QFile::encodeName(source).constData(), 0600);
+    enum How { Private, Plain, Copy };
     const struct {
         const char* what;
         mode_t before;   // 0: no file yet
-        std::function<bool(const QString&)> write;
+        How how;
         mode_t after;
     } cases[] = {
-        {"a new private file", 0, [](const QString& p) { return FileOps::WriteFileSafely(p, "pw", nullptr, FileOps::Access::OwnerOnly); }, 0600},
-        {"a private file over a readable one", 0644, [](const QString& p) { return FileOps::WriteFileSafely(p, "pw", nullptr, FileOps::Access::OwnerOnly); }, 0600},
-        {"a file that keeps its private mode", 0600, [](const QString& p) { return FileOps::WriteFileSafely(p, "x"); }, 0600},
-        {"a file that keeps a mode the umask would take", 0664, [](const QString& p) { return FileOps::WriteFileSafely(p, "x"); }, 0664},
-        {"a copy of a private file", 0, [&](const QString& p) { return FileOps::CopyFile(source, p, true); }, 0600},
+        {"a new private file", 0, Private, 0600},
+        {"a private file over a readable one", 0644, Private, 0600},
+        {"a file that keeps its private mode", 0600, Plain, 0600},
+        {"a file that keeps a mode the umask would take", 0664, Plain, 0664},
+        {"a copy of a private file", 0, Copy, 0600},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -318,10 +306,12 @@ TEST_F(FileOpsTest, EveryFileIsMadeWithNoMorePermissionsThanItKeeps) {
         }
         std::vector<std::string> narrowed;
         g_narrowed = &narrowed;
-        const bool written = c.write(path);
+        EXPECT_TRUE(c.how == Copy ? FileOps::CopyFile(source, path, true)
+                                  : FileOps::WriteFileSafely(path, "x", nullptr,
+                                                             c.how == Private ? FileOps::Access::OwnerOnly
+                                                                              : FileOps::Access::Shared));
         g_narrowed = nullptr;
-        EXPECT_TRUE(written);
-        EXPECT_EQ(mode(path), c.after);
+        EXPECT_EQ(Mode(path), c.after);
         EXPECT_TRUE(narrowed.empty()) << narrowed.front();
     }
     ::umask(oldMask);
@@ -335,7 +325,6 @@ TEST_F(FileOpsTest, TheDataFolderIsOnePrivateFolderAndKeepsWhatTheEarlierOneHeld
     QCoreApplication::setOrganizationName("Quillon");
     QCoreApplication::setApplicationName("Quillon");
     const QString earlier = data + "/Quillon/Quillon";
-    ASSERT_TRUE(QDir().mkpath(earlier));
     ASSERT_TRUE(TestEnv::WriteAll(earlier + "/current.skm", "QWidget { color: red; }"));
     ASSERT_TRUE(TestEnv::WriteAll(earlier + "/mail.xml", "<mail/>"));
     ASSERT_TRUE(TestEnv::WriteAll(earlier + "/log.xml", "earlier log"));
@@ -346,13 +335,10 @@ TEST_F(FileOpsTest, TheDataFolderIsOnePrivateFolderAndKeepsWhatTheEarlierOneHeld
     QCoreApplication::setApplicationName(app);
 
     EXPECT_EQ(folder, QFileInfo(data + "/Quillon").canonicalFilePath());
-    struct stat st {};
-    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(Mode(folder), 0700u);
     EXPECT_EQ(ReadAll(folder + "/current.skm"), "QWidget { color: red; }");
     EXPECT_EQ(ReadAll(folder + "/mail.xml"), "<mail/>");
-    ASSERT_EQ(::stat(QFile::encodeName(folder + "/mail.xml").constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(Mode(folder + "/mail.xml"), 0600u);
     // Of two files of one name, the one already in place stays; the other is
     // left where it was, so nothing is lost.
     EXPECT_EQ(ReadAll(folder + "/log.xml"), "newer log");
@@ -361,7 +347,7 @@ TEST_F(FileOpsTest, TheDataFolderIsOnePrivateFolderAndKeepsWhatTheEarlierOneHeld
 
 TEST_F(FileOpsTest, BelowAGuardedFolderNothingGoesThroughALink) {
     const QString guarded = temp_ + "/db", outside = temp_ + "/out";
-    ASSERT_TRUE(QDir().mkpath(guarded) && QDir().mkpath(outside));
+    ASSERT_TRUE(QDir().mkpath(guarded));
     ASSERT_TRUE(TestEnv::WriteAll(outside + "/secret.txt", "secret"));
     ASSERT_TRUE(TestEnv::WriteAll(temp_ + "/plain.txt", "plain"));
     ASSERT_TRUE(QFile::link(outside + "/secret.txt", guarded + "/list.ini"));

@@ -1,7 +1,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <functional>
 #include <memory>
 #include <gtest/gtest.h>
 
@@ -186,10 +185,7 @@ TEST_F(GridTest, TheDateFormsTravelOnTheFirstLineWhereOlderReadersStopAtTheVersi
 }
 
 TEST_F(GridTest, ADamagedRecordedFormRefusesTheFile) {
-    const std::string body = [] {
-        const std::string s = SampleGrid().Serialize();
-        return s.substr(s.find('\n'));
-    }();
+    const std::string sample = SampleGrid().Serialize(), body = sample.substr(sample.find('\n'));
     const char* const lines[] = {
         "QUILLON-GRID 1 dates=",                       // empty
         "QUILLON-GRID 1 dates=dd.MM.yyyy dates=M/d/yyyy",
@@ -410,20 +406,13 @@ TEST_F(GridTest, AutoFitMeasuresWithTheGivenFunctionLineByLine) {
 }
 }  // namespace
 
-namespace {
-
-// Texts of every length the cell storage treats apart: none, within the
-// cell, just past it, in a block or an arena entry, escaped in the file,
-// and past what a view shows.
-std::vector<std::string> StorageTexts() {
-    return {"", "a", "1234567", "12345678", "tab\there\\and\nline", std::string(300, 'x'),
-            QString(2000, QChar(0xE9)).toStdString(), std::string(3 << 20, 'y')};
-}
-
-}  // namespace
-
 TEST_F(GridTest, EveryTextSurvivesLoadingCopyingSortingAndTheSourceGoingAway) {
-    const std::vector<std::string> texts = StorageTexts();
+    // Texts of every length the cell storage treats apart: none, within the
+    // cell, just past it, in a block or an arena entry, escaped in the file,
+    // and past what a view shows.
+    const std::vector<std::string> texts = {"", "a", "1234567", "12345678", "tab\there\\and\nline",
+                                            std::string(300, 'x'), QString(2000, QChar(0xE9)).toStdString(),
+                                            std::string(3 << 20, 'y')};
     auto original = std::make_unique<Grid>(int(texts.size()) + 1, 3);
     for (size_t i = 0; i < texts.size(); ++i) {
         original->SetTextUtf8(int(i) + 1, 1, texts[i]);
@@ -431,32 +420,21 @@ TEST_F(GridTest, EveryTextSurvivesLoadingCopyingSortingAndTheSourceGoingAway) {
     }
     auto loaded = std::make_unique<Grid>();
     ASSERT_TRUE(loaded->Deserialize(original->Serialize()));
-    const struct {
-        const char* what;
-        std::function<Grid(Grid&)> from;
-    } ways[] = {
-        {"set, then copied", [&](Grid&) { return Grid(*original); }},
-        {"read from a file, then copied", [&](Grid&) { return Grid(*loaded); }},
-        {"read from a file, then moved", [&](Grid&) {
-             Grid g;
-             g = std::move(*loaded);
-             return g;
-         }},
-    };
+    const char* const ways[] = {"set, then copied", "read from a file, then copied", "read from a file, then moved"};
     std::vector<Grid> copies;
-    for (const auto& w : ways) copies.push_back(w.from(*original));
+    copies.push_back(*original);
+    copies.push_back(*loaded);
+    copies.emplace_back() = std::move(*loaded);
     // The grids the copies came from are gone, with every cell they owned.
     original.reset();
     loaded.reset();
     for (size_t k = 0; k < copies.size(); ++k) {
-        SCOPED_TRACE(ways[k].what);
+        SCOPED_TRACE(ways[k]);
         Grid& g = copies[k];
         g.Sort(2, 1);   // rows move whole, last first
         g.DeleteRows(1, 1);
-        for (size_t i = 0; i + 1 < texts.size(); ++i) {
-            const int row = int(texts.size() - 1 - i);
-            EXPECT_EQ(std::string(g.TextUtf8(row, 1)), texts[i]) << "text " << i;
-        }
+        for (size_t i = 0; i + 1 < texts.size(); ++i)
+            EXPECT_EQ(std::string(g.TextUtf8(int(texts.size() - 1 - i), 1)), texts[i]) << "text " << i;
         g.SetTextUtf8(1, 1, "changed after loading");
         EXPECT_EQ(g.Text(1, 1), "changed after loading");
     }

@@ -329,16 +329,11 @@ TEST_F(MailerTest, SettingsFilesAreReadableByTheirOwnerOnly) {
     ASSERT_TRUE(Settings::Set("Email", "Password", "s3cr3t"));
     const QString file = RegistryStore::ConfigFolder() + "/HKEY_CURRENT_USER.ini";
     ASSERT_TRUE(QFileInfo::exists(file));
-    const auto mode = [&] {
-        struct stat st {};
-        ::stat(QFile::encodeName(file).constData(), &st);
-        return st.st_mode & 0777;
-    };
-    EXPECT_EQ(mode(), 0600u);
+    EXPECT_EQ(TestEnv::Mode(file), 0600u);
     // A file made readable by others is made private again at the next change.
     ::chmod(QFile::encodeName(file).constData(), 0644);
     ASSERT_TRUE(Settings::Set("Email", "User", "ann"));
-    EXPECT_EQ(mode(), 0600u);
+    EXPECT_EQ(TestEnv::Mode(file), 0600u);
     EXPECT_EQ(Settings::Get("Email", "Password"), "s3cr3t");
 }
 
@@ -362,11 +357,8 @@ TEST_F(MailerTest, QuittingWhileAMailIsOnItsWayStopsItAndKeepsItsPrivateLogs) {
     EXPECT_EQ(copy.exitCode(), 0) << copy.readAllStandardError().toStdString();
 
     const QString folder = temp_ + "/Quillon";
-    const auto mode = [](const QString& path) {
-        struct stat st {};
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0xFFFFu;
-    };
-    EXPECT_EQ(mode(folder), 0700u);
-    for (const char* name : {"mailSent.log", "log.xml", "mail.xml"}) EXPECT_EQ(mode(folder + "/" + name), 0600u) << name;
+    EXPECT_EQ(TestEnv::Mode(folder), 0700u);
+    for (const char* name : {"mailSent.log", "log.xml", "mail.xml"})
+        EXPECT_EQ(TestEnv::Mode(folder + "/" + name), 0600u) << name;
     EXPECT_TRUE(TestEnv::ReadAll(folder + "/log.xml").contains("stopped because Quillon is closing"));
 }

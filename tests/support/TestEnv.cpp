@@ -1,9 +1,16 @@
 #include "support/TestEnv.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zip.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 #include <memory>
@@ -64,8 +71,68 @@ void UseLocale(const QString& name) {
 }
 
 bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QMap<QString, QByteArray> Snapshot(const QString& folder) {
+    QMap<QString, QByteArray> tree;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info = it.nextFileInfo();
+        tree[QDir(folder).relativeFilePath(info.filePath())] = info.isSymLink() ? "link:" + info.symLinkTarget().toUtf8()
+                                                               : info.isDir()   ? QByteArray("dir")
+                                                                                : ReadAll(info.filePath());
+    }
+    return tree;
+}
+
+unsigned Mode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+}
+
+bool Age(const QString& path, int seconds) {
+    QFile f(path);
+    return f.open(QIODevice::ReadWrite) &&
+           f.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime);
+}
+
+void MakeZip(const QString& path, const std::vector<RawEntry>& entries) {
+    int code = 0;
+    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    ASSERT_TRUE(za);
+    for (const RawEntry& e : entries) {
+        zip_source_t* src = zip_source_buffer(za, e.data.constData(), zip_uint64_t(e.data.size()), 0);
+        // Duplicate names need the overwrite flag to get past libzip, so add
+        // the second one under a stand-in and rename it afterwards.
+        zip_int64_t idx = zip_file_add(za, e.name.constData(), src, ZIP_FL_ENC_UTF_8);
+        if (idx < 0) {
+            idx = zip_file_add(za, "stand-in", src, 0);
+            ASSERT_GE(idx, 0);
+        }
+        if (e.stored) zip_set_file_compression(za, zip_uint64_t(idx), ZIP_CM_STORE, 0);
+        if (e.symlink)
+            zip_file_set_external_attributes(za, zip_uint64_t(idx), 0, ZIP_OPSYS_UNIX, zip_uint32_t(S_IFLNK | 0777) << 16);
+    }
+    ASSERT_EQ(zip_close(za), 0);
+    // libzip will not store two entries of one name: rename in the bytes.
+    QByteArray bytes = ReadAll(path);
+    if (bytes.contains("stand-in")) {
+        for (const RawEntry& e : entries) {
+            if (e.name.size() == 8) bytes.replace("stand-in", e.name);
+        }
+        ASSERT_TRUE(WriteAll(path, bytes));
+    }
+}
+
+pid_t DeadPid() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
 }
 
 DiskFull::DiskFull(unsigned long bytes) {

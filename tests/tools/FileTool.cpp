@@ -15,11 +15,11 @@
 //       then that open is killed too, and the next one puts it right), and
 //       every file then comes from one and the same backup, the last one
 //       restored or the one being restored. No leftover remains after the
-//       open.
+//       next save, backup or open.
 //
 // The worker commands the two above start: list-add FILE PREFIX N,
-// counter-take N, save-loop KIND PATH FROM, backup-loop FOLDER ARCHIVE
-// FROM, restore-loop FOLDER FROM ARCHIVE..., open-db PATH.
+// counter-take N, save-loop KIND PATH FROM, restore-loop FOLDER FROM
+// ARCHIVE..., open-db PATH.
 // Exit status 0 when every check held; the summary goes to stdout.
 #include <QCoreApplication>
 #include <QDateTime>
@@ -33,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <functional>
 #include <unistd.h>
 
 #include "model/database/TaskColumns.h"
@@ -76,76 +77,7 @@ Grid GridOf(qint64 gen) {
     return g;
 }
 
-// Saves generation `gen` of one kind; true when the save reported success.
-bool SaveGeneration(const QString& kind, const QString& path, qint64 gen) {
-    if (kind == "grid") return GridOf(gen).SaveFile(path);
-    if (kind == "settings") return Settings::Set("Crash", "Generation", QString::number(gen));
-    ListFile list(path);
-    return list.Add(ListSection::Equipment, "Generation", QString::number(gen));
-}
-
-void Prepare(const QString& kind, const QString& path) {
-    if (kind == "grid") return;
-    for (int i = 0; i < kFixedEntries; ++i) {
-        const QString name = QStringLiteral("Entry %1 ü").arg(i);
-        if (kind == "settings") Settings::Set("Fixed", name, QString::number(i));
-        else ListFile(path).Add(ListSection::Employees, name, QString::number(i));
-    }
-}
-
-// The generation the file holds, or -1 when it is damaged or inconsistent.
-qint64 CheckGeneration(const QString& kind, const QString& path, QString* why) {
-    if (kind == "grid") {
-        Grid g;
-        if (!g.LoadFile(path, why)) return -1;
-        bool ok = false;
-        const qint64 gen = g.Text(0, 2).toLongLong(&ok);
-        if (!ok || g.Rows() != kGridRows + 1 || g.Cols() != kGridCols) return *why = "wrong shape", -1;
-        const Grid expected = GridOf(gen);
-        for (int r = 0; r <= kGridRows; ++r)
-            for (int c = 0; c < kGridCols; ++c)
-                if (g.TextUtf8(r, c) != expected.TextUtf8(r, c)) return *why = "mixed cells", -1;
-        return gen;
-    }
-    IniDocument doc;
-    if (!doc.Load(path, why)) return -1;
-    const QString section = kind == "settings" ? "Software\\Quillon\\Fixed" : ListSection::Employees;
-    const auto fixed = doc.Entries(section);
-    if (fixed.size() != size_t(kFixedEntries)) return *why = "fixed entries lost", -1;
-    for (int i = 0; i < kFixedEntries; ++i) {
-        const QString expected = kind == "settings" ? "sz:" + QString::number(i) : QString::number(i);
-        if (fixed[size_t(i)].first != QStringLiteral("Entry %1 ü").arg(i) || fixed[size_t(i)].second != expected)
-            return *why = "fixed entry changed", -1;
-    }
-    const auto gen = doc.Value(kind == "settings" ? "Software\\Quillon\\Crash" : ListSection::Equipment, "Generation");
-    if (!gen) return *why = "no generation", -1;
-    bool ok = false;
-    const qint64 n = QString(*gen).remove("sz:").toLongLong(&ok);
-    return ok ? n : (*why = "generation unreadable", -1);
-}
-
-QString TargetOf(const QString& kind, const QString& folder) {
-    if (kind == "grid") return folder + "/plant.vkt";
-    if (kind == "settings") return SettingsFile(folder);
-    return folder + "/plant.ini";
-}
-
-int Temporaries(const QString& folder) {
-    return int(QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden).size());
-}
-
-// Our temporaries younger than a few seconds are spared by the next writer
-// (their writer may be alive and about to lock them); killed writers' ones
-// are made old enough, as a later open would find them.
-void AgeTemporaries(const QString& folder) {
-    for (const QString& name : QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden)) {
-        QFile f(folder + "/" + name);
-        if (f.open(QIODevice::ReadWrite))
-            f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-    }
-}
-
-// ------------------------------------------------------------ backup and restore
+// ------------------------------------------------------------ database folders
 
 constexpr int kTasks = 150;
 constexpr int kPhotos = 4;
@@ -167,10 +99,7 @@ void Put(const QString& path, const QByteArray& bytes) {
     if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 
-QByteArray Serialized(const Grid& g) {
-    const std::string bytes = GridFile::Serialize(g);
-    return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
+QByteArray Serialized(const Grid& g) { return QByteArray::fromStdString(GridFile::Serialize(g)); }
 
 // A database folder of one generation: the database, its list file, its
 // tasks' files and photos, every one of them saying which generation it is.
@@ -221,13 +150,88 @@ int GenerationOfFolder(const QString& folder, const QStringList& sources, const 
     return found;
 }
 
-int BackupLoop(const QString& folder, const QString& archive, qint64 from) {
-    Say("ready");
-    for (qint64 gen = from;; ++gen) {
-        if (!DatabaseOf(gen).SaveFile(folder + "/plant.vkt")) return Say("failed"), 1;
-        const auto result = BackupArchive::Run(archive, folder + "/", "plant", false);
-        if (!result.ok) return Say("failed: " + result.message.toUtf8()), 1;
-        Say(QByteArray::number(gen));
+// Saves generation `gen` of one kind; true when the save reported success.
+// A backup is of the database folder the archive lies in.
+bool SaveGeneration(const QString& kind, const QString& path, qint64 gen) {
+    if (kind == "grid") return GridOf(gen).SaveFile(path);
+    if (kind == "backup") {
+        const QString folder = QFileInfo(path).path();
+        return DatabaseOf(gen).SaveFile(folder + "/plant.vkt") && BackupArchive::Run(path, folder + "/", "plant", false).ok;
+    }
+    if (kind == "settings") return Settings::Set("Crash", "Generation", QString::number(gen));
+    ListFile list(path);
+    return list.Add(ListSection::Equipment, "Generation", QString::number(gen));
+}
+
+void Prepare(const QString& kind, const QString& path) {
+    if (kind == "backup") MakeDatabaseFolder(QFileInfo(path).path(), 0);
+    if (kind == "grid" || kind == "backup") return;
+    for (int i = 0; i < kFixedEntries; ++i) {
+        const QString name = QStringLiteral("Entry %1 ü").arg(i);
+        if (kind == "settings") Settings::Set("Fixed", name, QString::number(i));
+        else ListFile(path).Add(ListSection::Employees, name, QString::number(i));
+    }
+}
+
+// The generation the file holds, or -1 when it is damaged or inconsistent.
+// An archive is whole when every entry reads back with its CRC.
+qint64 CheckGeneration(const QString& kind, const QString& path, QString* why) {
+    if (kind == "backup") {
+        QTemporaryDir check;
+        const auto restored = RestoreArchive::Restore(path, check.path());
+        Grid db;
+        if (!restored.ok || !db.LoadFile(check.path() + "/plant.vkt")) return *why = restored.message, -1;
+        if (FilesBelow(check.path()).size() != 2 * kTasks + kPhotos + 2) return *why = "files missing", -1;
+        return db.Text(1, Col::Equipment).mid(QStringLiteral("generation ").size()).toLongLong();
+    }
+    if (kind == "grid") {
+        Grid g;
+        if (!g.LoadFile(path, why)) return -1;
+        bool ok = false;
+        const qint64 gen = g.Text(0, 2).toLongLong(&ok);
+        if (!ok || g.Rows() != kGridRows + 1 || g.Cols() != kGridCols) return *why = "wrong shape", -1;
+        const Grid expected = GridOf(gen);
+        for (int r = 0; r <= kGridRows; ++r)
+            for (int c = 0; c < kGridCols; ++c)
+                if (g.TextUtf8(r, c) != expected.TextUtf8(r, c)) return *why = "mixed cells", -1;
+        return gen;
+    }
+    IniDocument doc;
+    if (!doc.Load(path, why)) return -1;
+    const QString section = kind == "settings" ? "Software\\Quillon\\Fixed" : ListSection::Employees;
+    const auto fixed = doc.Entries(section);
+    if (fixed.size() != size_t(kFixedEntries)) return *why = "fixed entries lost", -1;
+    for (int i = 0; i < kFixedEntries; ++i) {
+        const QString expected = kind == "settings" ? "sz:" + QString::number(i) : QString::number(i);
+        if (fixed[size_t(i)].first != QStringLiteral("Entry %1 ü").arg(i) || fixed[size_t(i)].second != expected)
+            return *why = "fixed entry changed", -1;
+    }
+    const auto gen = doc.Value(kind == "settings" ? "Software\\Quillon\\Crash" : ListSection::Equipment, "Generation");
+    if (!gen) return *why = "no generation", -1;
+    bool ok = false;
+    const qint64 n = QString(*gen).remove("sz:").toLongLong(&ok);
+    return ok ? n : (*why = "generation unreadable", -1);
+}
+
+QString TargetOf(const QString& kind, const QString& folder) {
+    if (kind == "grid") return folder + "/plant.vkt";
+    if (kind == "backup") return folder + "/backup.zip";
+    if (kind == "settings") return SettingsFile(folder);
+    return folder + "/plant.ini";
+}
+
+int Temporaries(const QString& folder) {
+    return int(QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden).size());
+}
+
+// Our temporaries younger than a few seconds are spared by the next writer
+// (their writer may be alive and about to lock them); killed writers' ones
+// are made old enough, as a later open would find them.
+void AgeTemporaries(const QString& folder) {
+    for (const QString& name : QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden)) {
+        QFile f(folder + "/" + name);
+        if (f.open(QIODevice::ReadWrite))
+            f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
     }
 }
 
@@ -319,60 +323,8 @@ int TwoProcess(const QString& what, int n) {
     return ok && taken == 2 * n && distinct.size() == 2 * n ? 0 : 1;
 }
 
-int CrashTest(const QString& kind, int kills, const QString& base) {
-    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
-    const QString folder = tmp.path();
-    qputenv("QUILLON_CONFIG_DIR", folder.toUtf8());
-    const QString target = TargetOf(kind, folder);
-    Prepare(kind, target);
-    if (!SaveGeneration(kind, target, 0)) {
-        std::printf("crash-test %s: the first save failed\n", qPrintable(kind));
-        return 1;
-    }
-    qint64 last = 0;   // the last generation known to be on disk
-    int failures = 0, leftovers = 0;
-    auto* rng = QRandomGenerator::global();
-    for (int k = 0; k < kills; ++k) {
-        QProcess* p = StartWorker({"save-loop", kind, target, QString::number(last + 1)}, folder);
-        QByteArray out;
-        while (!out.contains("ready\n") && p->waitForReadyRead(10000)) out += p->readAllStandardOutput();
-        // A random moment: anywhere within the next few saves.
-        QThread::usleep(rng->bounded(1, 20000));
-        p->kill();
-        p->waitForFinished(10000);
-        out += p->readAllStandardOutput();
-        delete p;
-        qint64 reported = last;
-        for (const QByteArray& line : out.split('\n')) {
-            bool ok = false;
-            const qint64 g = line.toLongLong(&ok);
-            if (ok) reported = g;
-            if (line == "failed") ++failures;
-        }
-        QString why;
-        const qint64 onDisk = CheckGeneration(kind, target, &why);
-        if (onDisk != reported && onDisk != reported + 1) {
-            ++failures;
-            std::printf("kill %d: file holds %lld, the writer reported %lld (%s)\n", k, qlonglong(onDisk),
-                        qlonglong(reported), qPrintable(why));
-        }
-        last = std::max(onDisk, reported);
-        leftovers = std::max(leftovers, Temporaries(folder));
-    }
-    // Temporaries the killed writers left are cleared by the next save once
-    // they are old enough not to belong to a live writer.
-    const int left = Temporaries(folder);
-    for (const QString& name : QDir(folder).entryList({"*.qtmp"}, QDir::Files | QDir::Hidden)) {
-        QFile f(folder + "/" + name);
-        if (f.open(QIODevice::ReadWrite))
-            f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime);
-    }
-    if (!SaveGeneration(kind, target, last + 1)) ++failures;
-    const int remaining = Temporaries(folder);
-    if (remaining != 0) ++failures;
-    std::printf("crash-test %s: %d kills, %d failures, %d temporaries left by kills (%d after the next save)\n",
-                qPrintable(kind), kills, failures, left, remaining);
-    return failures == 0 ? 0 : 1;
+QString CrashFolder(const QString& base) {
+    return (base.isEmpty() ? QDir::tempPath() : base) + "/quillon-crash-XXXXXX";
 }
 
 // Starts a worker, lets it run a random while after it said it is ready,
@@ -389,6 +341,7 @@ QByteArray RunAndKill(const QStringList& args, const QString& configFolder, int 
     return out;
 }
 
+// The last generation the worker reported done (`last` when none).
 qint64 LastReported(const QByteArray& out, qint64 last, int* failures) {
     for (const QByteArray& line : out.split('\n')) {
         bool ok = false;
@@ -402,53 +355,51 @@ qint64 LastReported(const QByteArray& out, qint64 last, int* failures) {
     return last;
 }
 
-int CrashBackup(int kills, const QString& base) {
-    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
-    const QString folder = tmp.path() + "/db";
-    const QString archive = folder + "/backup.zip";
-    MakeDatabaseFolder(folder, 0);
-    const int entries = int(FilesBelow(folder).size());
+// Kills fall anywhere in one run of the first save and a little beyond; 0
+// when that run failed.
+int KillWindow(const std::function<bool()>& first) {
     QElapsedTimer timer;
     timer.start();
-    if (!BackupArchive::Run(archive, folder + "/", "plant", false).ok) return std::printf("crash-test backup: the first backup failed\n"), 1;
-    const int window = int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2));
-    qint64 last = 0;
-    int failures = 0, left = 0;
+    return first() ? int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2)) : 0;
+}
+
+int CrashTest(const QString& kind, int kills, const QString& base) {
+    QTemporaryDir tmp(CrashFolder(base));
+    const QString folder = tmp.path();
+    qputenv("QUILLON_CONFIG_DIR", folder.toUtf8());
+    const QString target = TargetOf(kind, folder);
+    Prepare(kind, target);
+    // A random moment: anywhere within the next few saves.
+    const int first = KillWindow([&] { return SaveGeneration(kind, target, 0); });
+    if (!first) return std::printf("crash-test %s: the first save failed\n", qPrintable(kind)), 1;
+    const int window = std::max(20000, first);
+    qint64 last = 0;   // the last generation known to be on disk
+    int failures = 0;
     for (int k = 0; k < kills; ++k) {
-        const QByteArray out = RunAndKill({"backup-loop", folder, archive, QString::number(last + 1)}, tmp.path(), window);
+        const QByteArray out = RunAndKill({"save-loop", kind, target, QString::number(last + 1)}, folder, window);
         const qint64 reported = LastReported(out, last, &failures);
-        // The archive is whole: every entry reads back with its CRC, and its
-        // database is the last one backed up or the one being backed up.
-        const QString check = tmp.path() + QStringLiteral("/check%1").arg(k);
-        QDir().mkpath(check);
-        const auto restored = RestoreArchive::Restore(archive, check);
-        Grid db;
-        const qint64 gen = restored.ok && db.LoadFile(check + "/plant.vkt")
-                               ? db.Text(1, Col::Equipment).mid(QStringLiteral("generation ").size()).toLongLong()
-                               : -1;
-        if (!restored.ok || FilesBelow(check).size() != entries || (gen != reported && gen != reported + 1)) {
+        QString why;
+        const qint64 onDisk = CheckGeneration(kind, target, &why);
+        if (onDisk != reported && onDisk != reported + 1) {
             ++failures;
-            std::printf("kill %d: the archive holds generation %lld, the writer reported %lld (%s)\n", k, qlonglong(gen),
-                        qlonglong(reported), qPrintable(restored.message));
+            std::printf("kill %d: file holds %lld, the writer reported %lld (%s)\n", k, qlonglong(onDisk),
+                        qlonglong(reported), qPrintable(why));
         }
-        QDir(check).removeRecursively();
-        last = std::max(gen, reported);
-        left += Temporaries(folder);
-        // The next open in the folder removes what the killed backup left.
-        AgeTemporaries(folder);
-        TaskDatabase().Open(folder + "/plant.vkt");
-        if (Temporaries(folder) != 0) {
-            ++failures;
-            std::printf("kill %d: temporaries left after the next open\n", k);
-        }
+        last = std::max(onDisk, reported);
     }
-    std::printf("crash-test backup: %d kills, %d failures, %d temporaries left by kills (none after the next open)\n",
-                kills, failures, left);
+    // Temporaries the killed writers left are cleared by the next save.
+    const int left = Temporaries(folder);
+    AgeTemporaries(folder);
+    if (!SaveGeneration(kind, target, last + 1)) ++failures;
+    const int remaining = Temporaries(folder);
+    if (remaining != 0) ++failures;
+    std::printf("crash-test %s: %d kills, %d failures, %d temporaries left by kills (%d after the next save)\n",
+                qPrintable(kind), kills, failures, left, remaining);
     return failures == 0 ? 0 : 1;
 }
 
 int CrashRestore(int kills, const QString& base) {
-    QTemporaryDir tmp(base.isEmpty() ? QDir::tempPath() + "/quillon-crash-XXXXXX" : base + "/quillon-crash-XXXXXX");
+    QTemporaryDir tmp(CrashFolder(base));
     QStringList sources, archives;
     for (int g = 0; g < 3; ++g) {
         sources << tmp.path() + QStringLiteral("/source%1").arg(g);
@@ -460,12 +411,8 @@ int CrashRestore(int kills, const QString& base) {
     const QStringList names = FilesBelow(sources[0]);
     const QString folder = tmp.path() + "/db";
     QDir().mkpath(folder);
-    QElapsedTimer timer;
-    timer.start();
-    const auto first = RestoreArchive::Restore(archives[0], folder);
-    if (!first.ok) return std::printf("crash-test restore: the first restore failed: %s\n", qPrintable(first.message)), 1;
-    // Kills fall anywhere in one restore and a little beyond.
-    const int window = int(std::max<qint64>(5000, timer.nsecsElapsed() / 1000 * 3 / 2));
+    const int window = KillWindow([&] { return RestoreArchive::Restore(archives[0], folder).ok; });
+    if (!window) return std::printf("crash-test restore: the first restore failed\n"), 1;
     qint64 last = 0;   // the last restore known to be complete
     int failures = 0, finished = 0, undone = 0, untouched = 0, openKills = 0;
     QStringList args{"restore-loop", folder, QString()};
@@ -484,9 +431,8 @@ int CrashRestore(int kills, const QString& base) {
         // Now and then the open that puts it right is killed too.
         if (k % 4 == 3) {
             ++openKills;
-            const QByteArray out = RunAndKill({"open-db", folder + "/plant.vkt"}, tmp.path(), 3000);
             QStringList notices;
-            for (const QByteArray& line : out.split('\n'))
+            for (const QByteArray& line : RunAndKill({"open-db", folder + "/plant.vkt"}, tmp.path(), 3000).split('\n'))
                 if (line.startsWith("notice: ")) notices << QString::fromUtf8(line.mid(8));
             tally(notices);
         }
@@ -523,7 +469,6 @@ int main(int argc, char** argv) {
     if (cmd == "list-add" && a.size() == 4) return ListAdd(a[1], a[2], a[3].toInt());
     if (cmd == "counter-take" && a.size() == 2) return CounterTake(a[1].toInt());
     if (cmd == "save-loop" && a.size() == 4) return SaveLoop(a[1], a[2], a[3].toLongLong());
-    if (cmd == "backup-loop" && a.size() == 4) return BackupLoop(a[1], a[2], a[3].toLongLong());
     if (cmd == "restore-loop" && a.size() >= 4) return RestoreLoop(a[1], a[2].toLongLong(), a.mid(3));
     if (cmd == "open-db" && a.size() == 2) return OpenDatabase(a[1]);
     if (cmd == "two-process" && a.size() == 3 && (a[1] == "list" || a[1] == "counter"))
@@ -533,8 +478,7 @@ int main(int argc, char** argv) {
             a[1] == "all" ? QStringList{"grid", "settings", "list", "backup", "restore"} : QStringList{a[1]};
         int status = 0;
         for (const QString& kind : kinds) {
-            if (kind == "backup") status |= CrashBackup(a[2].toInt(), a.value(3));
-            else if (kind == "restore") status |= CrashRestore(a[2].toInt(), a.value(3));
+            if (kind == "restore") status |= CrashRestore(a[2].toInt(), a.value(3));
             else status |= CrashTest(kind, a[2].toInt(), a.value(3));
         }
         return status;

@@ -2,13 +2,10 @@
 #include "model/backup/RestoreArchive.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
-
-#include <QDateTime>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <atomic>
 #include <thread>
 
@@ -20,9 +17,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <zip.h>
 
 #include "model/database/TaskDatabase.h"
 #include "platform/Grid.h"
@@ -30,60 +25,18 @@
 
 namespace {
 
+using TestEnv::MakeZip;
+using TestEnv::RawEntry;
 using TestEnv::ReadAll;
+using TestEnv::Snapshot;
 using TestEnv::WriteAll;
 
-// Every file, folder and link below a folder with its content, to see that
-// a refused restore changed nothing.
-QMap<QString, QByteArray> Snapshot(const QString& folder) {
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        it.next();
-        const QString rel = QDir(folder).relativeFilePath(it.filePath());
-        const QFileInfo& info = it.fileInfo();
-        tree[rel] = info.isSymLink() ? "link:" + info.symLinkTarget().toUtf8()
-                  : info.isDir()     ? QByteArray("dir")
-                                     : ReadAll(it.filePath());
-    }
-    return tree;
-}
-
-struct RawEntry {
-    QByteArray name;
-    QByteArray data;
-    bool symlink = false;
-    bool stored = false;
-};
-
-// Builds an archive exactly as given, the way a hostile one would be made.
-void MakeZip(const QString& path, const std::vector<RawEntry>& entries) {
-    int code = 0;
-    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    ASSERT_TRUE(za);
-    for (const RawEntry& e : entries) {
-        zip_source_t* src = zip_source_buffer(za, e.data.constData(), zip_uint64_t(e.data.size()), 0);
-        // Duplicate names need the overwrite flag to get past libzip, so add
-        // the second one under a stand-in and rename it afterwards.
-        zip_int64_t idx = zip_file_add(za, e.name.constData(), src, ZIP_FL_ENC_UTF_8);
-        if (idx < 0) {
-            idx = zip_file_add(za, "stand-in", src, 0);
-            ASSERT_GE(idx, 0);
-        }
-        if (e.stored) zip_set_file_compression(za, zip_uint64_t(idx), ZIP_CM_STORE, 0);
-        if (e.symlink)
-            zip_file_set_external_attributes(za, zip_uint64_t(idx), 0, ZIP_OPSYS_UNIX, zip_uint32_t(S_IFLNK | 0777) << 16);
-    }
-    ASSERT_EQ(zip_close(za), 0);
-    // libzip will not store two entries of one name: rename in the bytes.
-    QByteArray bytes = ReadAll(path);
-    if (bytes.contains("stand-in")) {
-        for (const RawEntry& e : entries) {
-            if (e.name.size() == 8) bytes.replace("stand-in", e.name);
-        }
-        ASSERT_TRUE(WriteAll(path, bytes));
-    }
+// A refused backup or restore: it says so, naming `named` and saying `said`.
+template <class Result>
+void ExpectRefused(const Result& result, const QString& named, const char* said = "") {
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.message.contains(named)) << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains(said)) << result.message.toStdString();
 }
 
 }  // namespace
@@ -93,19 +46,12 @@ protected:
     // A database folder with two databases; "plant" is the open one.
     void MakeDatabaseFolder() {
         db_ = temp_ + "/db/";
-        for (const char* folder : {"plant/Tasks", "plant/Materials", "mill/Tasks", "Photos/2024", "Docs"})
-            QDir().mkpath(db_ + folder);
-        WriteAll(db_ + "plant.vkt", "plant grid");
-        WriteAll(db_ + "mill.vkt", "mill grid");
-        WriteAll(db_ + "plant.ini", "[Employees]\n");
-        WriteAll(db_ + "mill.ini", "[Employees]\n");
-        WriteAll(db_ + "notes.txt", "not in any pattern");
-        WriteAll(db_ + "plant/Tasks/T1.tsk", "items of T1");
-        WriteAll(db_ + "plant/Materials/T1.mts", "materials of T1");
-        WriteAll(db_ + "mill/Tasks/M1.tsk", "items of M1");
-        WriteAll(db_ + "Photos/pump.jpg", "jpeg");
-        WriteAll(db_ + "Photos/2024/valve.png", "png");
-        WriteAll(db_ + "Docs/manual.pdf", "pdf");
+        const std::pair<const char*, const char*> files[] = {
+            {"plant.vkt", "plant grid"}, {"mill.vkt", "mill grid"}, {"plant.ini", "[Employees]\n"},
+            {"mill.ini", "[Employees]\n"}, {"notes.txt", "not in any pattern"}, {"plant/Tasks/T1.tsk", "items of T1"},
+            {"plant/Materials/T1.mts", "materials of T1"}, {"mill/Tasks/M1.tsk", "items of M1"},
+            {"Photos/pump.jpg", "jpeg"}, {"Photos/2024/valve.png", "png"}, {"Docs/manual.pdf", "pdf"}};
+        for (const auto& [name, text] : files) WriteAll(db_ + name, text);
     }
     QStringList Names(const QString& archive) {
         QList<ZipEntry> entries;
@@ -160,9 +106,7 @@ TEST_F(BackupRestoreTest, FullPathBackupRestoresOnlyWithFullPaths) {
     QDir().mkpath(target);
     const auto plan = RestoreArchive::Prepare(archive, target, false);
     EXPECT_EQ(plan.refused.size(), 8);
-    const auto relative = RestoreArchive::Run(plan);
-    EXPECT_FALSE(relative.ok);
-    EXPECT_TRUE(relative.message.contains("plant.vkt")) << relative.message.toStdString();
+    ExpectRefused(RestoreArchive::Run(plan), "plant.vkt");
     EXPECT_TRUE(QDir(target).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
 
     // Full paths: back where they were, folders named for the question.
@@ -181,14 +125,11 @@ TEST_F(BackupRestoreTest, FullPathBackupRestoresOnlyWithFullPaths) {
 
 TEST_F(BackupRestoreTest, NothingToBackUpKeepsTheOldArchive) {
     const QString empty = temp_ + "/empty/";
-    QDir().mkpath(empty + "Docs");
     WriteAll(empty + "Docs/a.pdf", "x");
     const QString archive = temp_ + "/old.zip";
     MakeZip(archive, {{"old.txt", "older backup"}});
     const QByteArray older = ReadAll(archive);
-    const auto result = BackupArchive::Run(archive, empty, "plant", false);
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.message.contains("no files to back up")) << result.message.toStdString();
+    ExpectRefused(BackupArchive::Run(archive, empty, "plant", false), "no files to back up");
     EXPECT_EQ(ReadAll(archive), older);
 
     // A database name that is no file name never widens the companion
@@ -200,7 +141,6 @@ TEST_F(BackupRestoreTest, NothingToBackUpKeepsTheOldArchive) {
 
 TEST_F(BackupRestoreTest, HostileNamesAreRefusedAndNothingIsWritten) {
     const QString target = temp_ + "/target";
-    QDir().mkpath(target + "/keep");
     WriteAll(target + "/keep/a.txt", "mine");
     struct Case {
         const char* label;
@@ -222,10 +162,7 @@ TEST_F(BackupRestoreTest, HostileNamesAreRefusedAndNothingIsWritten) {
         const QString archive = temp_ + "/hostile.zip";
         MakeZip(archive, c.entries);
         const auto before = Snapshot(temp_);
-        const auto result = RestoreArchive::Restore(archive, target);
-        EXPECT_FALSE(result.ok);
-        EXPECT_TRUE(result.message.contains(QString::fromUtf8(c.named))) << result.message.toStdString();
-        EXPECT_TRUE(result.message.contains("Nothing was restored"));
+        ExpectRefused(RestoreArchive::Restore(archive, target), QString::fromUtf8(c.named), "Nothing was restored");
         EXPECT_EQ(Snapshot(temp_), before);
         EXPECT_FALSE(QFileInfo::exists("/tmp/evil"));
     }
@@ -233,32 +170,24 @@ TEST_F(BackupRestoreTest, HostileNamesAreRefusedAndNothingIsWritten) {
 
 TEST_F(BackupRestoreTest, DamagedArchivesChangeNothing) {
     const QString target = temp_ + "/target";
-    QDir().mkpath(target);
     WriteAll(target + "/a.txt", "old a");
     const QString good = temp_ + "/good.zip";
     const QByteArray content = QByteArray("new content of b, long enough to find. ").repeated(50);
     MakeZip(good, {{"a.txt", "new a"}, {"b.txt", content, false, true}});
     const QByteArray bytes = ReadAll(good);
 
-    struct Case {
-        const char* label;
-        QByteArray archive;
-    };
-    QByteArray truncated = bytes.left(bytes.size() - 30);
-    QByteArray zeroBytes;
     // Flip one byte of b.txt's (stored) data: its CRC no longer fits.
     QByteArray wrongCrc = bytes;
     const int at = wrongCrc.indexOf(content);
     ASSERT_GT(at, 0);
     wrongCrc[at + 100] = char(wrongCrc[at + 100] ^ 0x55);
-    for (const Case& c : {Case{"truncated", truncated}, Case{"zero bytes", zeroBytes}, Case{"wrong crc", wrongCrc}}) {
-        SCOPED_TRACE(c.label);
+    for (const auto& [label, damaged] : {std::pair{"truncated", bytes.left(bytes.size() - 30)},
+                                         std::pair{"zero bytes", QByteArray()}, std::pair{"wrong crc", wrongCrc}}) {
+        SCOPED_TRACE(label);
         const QString archive = temp_ + "/damaged.zip";
-        WriteAll(archive, c.archive);
+        WriteAll(archive, damaged);
         const auto before = Snapshot(target);
-        const auto result = RestoreArchive::Restore(archive, target);
-        EXPECT_FALSE(result.ok);
-        EXPECT_TRUE(result.message.contains("damaged.zip")) << result.message.toStdString();
+        ExpectRefused(RestoreArchive::Restore(archive, target), "damaged.zip");
         EXPECT_EQ(Snapshot(target), before);
     }
 
@@ -278,9 +207,7 @@ TEST_F(BackupRestoreTest, LinksAlreadyInTheTargetAreNotWrittenThrough) {
     ASSERT_TRUE(QFile::link(outside, target + "/Photos"));
     const QString archive = temp_ + "/a.zip";
     MakeZip(archive, {{"Photos/pump.jpg", "jpeg"}});
-    const auto result = RestoreArchive::Restore(archive, target);
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.message.contains("Photos")) << result.message.toStdString();
+    ExpectRefused(RestoreArchive::Restore(archive, target), "Photos");
     EXPECT_TRUE(QDir(outside).isEmpty());
 
     // A file already where the archive has a folder, and the reverse.
@@ -327,18 +254,6 @@ TEST_F(BackupRestoreTest, GridComparedWithItsFileByCells) {
 
 namespace {
 
-QStringList Sorted(QStringList list) {
-    list.sort();
-    return list;
-}
-
-QByteArray Noise(int size, int seed) {
-    QByteArray bytes(size, '\0');
-    quint32 x = quint32(seed) * 2654435761u + 1;
-    for (char& c : bytes) c = char((x = x * 1664525u + 1013904223u) >> 24);
-    return bytes;
-}
-
 // Sets the uncompressed size every header of the archive states for its
 // (one) entry, as a hostile archive would.
 void StateSize(const QString& archive, quint32 size) {
@@ -354,14 +269,14 @@ void StateSize(const QString& archive, quint32 size) {
     ASSERT_TRUE(WriteAll(archive, bytes));
 }
 
-// A change of flags (chattr) on a file; false where the file system or the
-// user cannot.
-bool SetFlag(const QString& path, unsigned flag, bool on) {
+// Marks a file immutable (chattr +i) or not; false where the file system or
+// the user cannot.
+bool SetImmutable(const QString& path, bool on) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
     if (fd < 0) return false;
     unsigned flags = 0;
     bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? flags | flag : flags & ~flag;
+    flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
     ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     ::close(fd);
     return ok;
@@ -387,36 +302,14 @@ void MakeWritable(const QString& folder) {
     else ::chmod(f.constData(), 0755);
 }
 
-pid_t DeadPid() {
-    const pid_t child = fork();
-    if (child == 0) _exit(0);
-    waitpid(child, nullptr, 0);
-    return child;
-}
-
-// A refused backup or restore: it says so, naming `named` and saying `said`.
-template <class Result>
-void ExpectRefused(const Result& result, const QString& named, const char* said) {
-    EXPECT_FALSE(result.ok);
-    EXPECT_TRUE(result.message.contains(named)) << result.message.toStdString();
-    EXPECT_TRUE(result.message.contains(said)) << result.message.toStdString();
-}
-
-void Age(const QString& path, int seconds) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    f.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime);
-}
-
 }  // namespace
 
 TEST_F(BackupRestoreTest, BackupRefusesATargetItWouldTakeOrThatIsNoArchive) {
     MakeDatabaseFolder();
     const QString elsewhere = temp_ + "/elsewhere/";
-    QDir().mkpath(elsewhere);
+    WriteAll(elsewhere + "notes.txt", "my notes");
     ASSERT_TRUE(QFile::link(db_ + "plant.vkt", elsewhere + "link.zip"));
     ASSERT_TRUE(QFile::link(db_, temp_ + "/db-link"));
-    WriteAll(elsewhere + "notes.txt", "my notes");
     const QStringList targets = {
         db_ + "mill.vkt",                  // another database of the folder
         db_ + "plant.vkt",                 // the open one
@@ -441,69 +334,60 @@ TEST_F(BackupRestoreTest, BackupRefusesATargetItWouldTakeOrThatIsNoArchive) {
 TEST_F(BackupRestoreTest, BackupLeavesLinksOutAndNamesThem) {
     MakeDatabaseFolder();
     const QString outside = temp_ + "/outside";
-    QDir().mkpath(outside);
     WriteAll(outside + "/secret.txt", "not the database's");
     QDir(db_ + "Photos").removeRecursively();
-    ASSERT_TRUE(QFile::link(outside, db_ + "Photos"));
-    ASSERT_TRUE(QFile::link(outside + "/secret.txt", db_ + "plant/Tasks/T9.tsk"));
-    ASSERT_TRUE(QFile::link(outside + "/secret.txt", db_ + "other.vkt"));
-    ASSERT_TRUE(QFile::link(outside, db_ + "plant/Materials/more"));
+    // Files linked to a file outside, folders to the folder; in sorted order.
+    const QStringList links = {"Photos", "other.vkt", "plant/Materials/more", "plant/Tasks/T9.tsk"};
+    QStringList named;
+    for (const QString& link : links) {
+        ASSERT_TRUE(QFile::link(link.contains('.') ? outside + "/secret.txt" : outside, db_ + link));
+        named << QDir::cleanPath(db_ + link);
+    }
     const QString archive = temp_ + "/backup.zip";
-    const auto result = BackupArchive::Run(archive, db_, "plant", false);
+    auto result = BackupArchive::Run(archive, db_, "plant", false);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     EXPECT_EQ(Names(archive), QStringList({"mill.vkt", "plant.vkt", "mill.ini", "plant.ini", "plant/Materials/T1.mts",
                                            "plant/Tasks/T1.tsk"}));
-    EXPECT_EQ(Sorted(result.leftOut), Sorted({QDir::cleanPath(db_ + "Photos"), QDir::cleanPath(db_ + "other.vkt"),
-                                              QDir::cleanPath(db_ + "plant/Materials/more"),
-                                              QDir::cleanPath(db_ + "plant/Tasks/T9.tsk")}));
+    result.leftOut.sort();
+    EXPECT_EQ(result.leftOut, named);
 }
 
 TEST_F(BackupRestoreTest, AFullDiskIsSaidAndChangesNothing) {
     MakeDatabaseFolder();
-    WriteAll(db_ + "Photos/big.jpg", Noise(300000, 1));   // does not compress
-    const QString archive = temp_ + "/backup.zip";
+    QByteArray big(300000, '\0');   // noise: it does not compress
+    QRandomGenerator(1).fillRange(reinterpret_cast<quint32*>(big.data()), big.size() / 4);
+    WriteAll(db_ + "Photos/big.jpg", big);
+    const QString archive = temp_ + "/backup.zip", target = temp_ + "/target";
     MakeZip(archive, {{"old.txt", "older backup"}});
-    const QByteArray older = ReadAll(archive);
-    BackupArchive::Result backup;
-    {
+    WriteAll(target + "/plant.vkt", "mine");
+    auto before = Snapshot(temp_);   // the older archive, and no temporary beside it
+    const auto backup = [&] {
         TestEnv::DiskFull full(100000);
-        backup = BackupArchive::Run(archive, db_, "plant", false);
-    }
+        return BackupArchive::Run(archive, db_, "plant", false);
+    }();
     ExpectRefused(backup, archive, "The disk is full.");
-    EXPECT_EQ(ReadAll(archive), older);
-    EXPECT_EQ(QDir(temp_).entryList(QDir::Files | QDir::Hidden), QStringList{"backup.zip"});
+    EXPECT_EQ(Snapshot(temp_), before);
 
     ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
-    const QString target = temp_ + "/target";
-    QDir().mkpath(target);
-    WriteAll(target + "/plant.vkt", "mine");
-    const auto before = Snapshot(target);
-    RestoreArchive::Result restore;
-    {
+    before = Snapshot(target);
+    const auto restore = [&] {
         TestEnv::DiskFull full(100000);
-        restore = RestoreArchive::Restore(archive, target);
-    }
+        return RestoreArchive::Restore(archive, target);
+    }();
     ExpectRefused(restore, target, "The disk is full.");
     EXPECT_EQ(Snapshot(target), before);
 }
 
 TEST_F(BackupRestoreTest, ZipBombsAreRefusedBeforeAnythingIsWritten) {
-    const QString target = temp_ + "/target";
-    QDir().mkpath(target);
+    const QString target = temp_ + "/target", archive = temp_ + "/bomb.zip";
     WriteAll(target + "/plant.vkt", "mine");
     const auto before = Snapshot(target);
-    const QString archive = temp_ + "/bomb.zip";
-    struct Case {
-        const char* label;
-        quint32 stated;
-        const char* said;
-    };
     // 100 KB of zeros packs into a few hundred bytes.
-    for (const Case& c : {Case{"claims 200 MB", 200000000u, "zip bomb"}, Case{"claims less than it holds", 1000u, "damaged"}}) {
-        SCOPED_TRACE(c.label);
+    for (const auto& [stated, said] : {std::pair{200000000u, "zip bomb"}, std::pair{1000u, "damaged"}}) {
+        SCOPED_TRACE(said);
         MakeZip(archive, {{"Photos/bomb.jpg", QByteArray(100000, '\0')}});
-        StateSize(archive, c.stated);
-        ExpectRefused(RestoreArchive::Restore(archive, target), "bomb.jpg", c.said);
+        StateSize(archive, stated);
+        ExpectRefused(RestoreArchive::Restore(archive, target), "bomb.jpg", said);
         EXPECT_EQ(Snapshot(target), before);
     }
 
@@ -526,14 +410,13 @@ TEST_F(BackupRestoreTest, ZipBombsAreRefusedBeforeAnythingIsWritten) {
         {"more files than fit", std::vector<std::pair<qint64, qint64>>(200, {10, 10}), 10000 * MB, 100, "The disk is full."},
     };
     for (const Sums& s : sums) {
-        SCOPED_TRACE(s.label);
         RestoreArchive::Plan plan;
         plan.archive = archive;
         plan.root = target;
         for (const auto& [size, packed] : s.entries) plan.items.push_back({0, "x", false, size, packed});
         const QString problem = RestoreArchive::SpaceProblem(plan, s.freeBytes, s.freeFiles);
-        if (*s.said) EXPECT_TRUE(problem.contains(s.said)) << problem.toStdString();
-        else EXPECT_TRUE(problem.isEmpty()) << problem.toStdString();
+        EXPECT_EQ(problem.isEmpty(), !*s.said) << s.label;
+        EXPECT_TRUE(problem.contains(s.said)) << s.label << ": " << problem.toStdString();
     }
 }
 
@@ -541,30 +424,22 @@ TEST_F(BackupRestoreTest, ADestinationThatCannotBeChangedRefusesTheRestoreUpFron
     MakeDatabaseFolder();
     const QString archive = temp_ + "/backup.zip";
     ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
-    struct Case {
-        const char* label;
-        const char* path;    // below the target
-        bool folder;
-    };
-    for (const Case& c : {Case{"a read-only folder", "plant/Tasks", true}, Case{"an immutable file", "plant.ini", false}}) {
-        SCOPED_TRACE(c.label);
+    for (const bool folder : {true, false}) {
+        const char* what = folder ? "a read-only folder" : "an immutable file";
+        SCOPED_TRACE(what);
         const QString target = TestEnv::NewTempFolder();
-        QDir().mkpath(target + "/plant/Tasks");
-        WriteAll(target + "/plant.vkt", "old grid");
-        WriteAll(target + "/plant.ini", "old list");
-        WriteAll(target + "/plant/Tasks/T1.tsk", "old items");
-        const QString path = target + "/" + c.path;
-        const bool made = c.folder ? MakeReadOnly(path) : SetFlag(path, FS_IMMUTABLE_FL, true);
-        if (!made) {
-            if (c.folder) MakeWritable(path);
-            std::printf("skipped %s: this user or file system cannot make one\n", c.label);
+        for (const char* f : {"plant.vkt", "plant.ini", "plant/Tasks/T1.tsk"}) WriteAll(target + "/" + f, "old");
+        const QString path = target + (folder ? "/plant/Tasks" : "/plant.ini");
+        if (!(folder ? MakeReadOnly(path) : SetImmutable(path, true))) {
+            if (folder) MakeWritable(path);
+            std::printf("skipped %s: this user or file system cannot make one\n", what);
             continue;
         }
         const auto before = Snapshot(target);
         const auto result = RestoreArchive::Restore(archive, target);
         const auto after = Snapshot(target);
-        if (c.folder) MakeWritable(path);
-        else SetFlag(path, FS_IMMUTABLE_FL, false);
+        if (folder) MakeWritable(path);
+        else SetImmutable(path, false);
         ExpectRefused(result, path, "Nothing was restored");
         EXPECT_EQ(after, before);
     }
@@ -573,27 +448,21 @@ TEST_F(BackupRestoreTest, ADestinationThatCannotBeChangedRefusesTheRestoreUpFron
 TEST_F(BackupRestoreTest, AFailureWhileMovingPutsEveryOriginalBack) {
     // Many files go in first; the last one's file is made unchangeable the
     // moment the restore has written its journal and starts moving.
-    const QString target = temp_ + "/target", source = temp_ + "/source";
-    const QString archive = temp_ + "/many.zip";
-    QStringList names;
-    for (int i = 0; i < 1500; ++i) names << QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0'));
-    names << "late/zz.txt";
-    {
-        ZipArchive zip;
-        ASSERT_TRUE(zip.CreateArchive(archive));
-        for (const QString& n : names) {
-            QDir().mkpath(QFileInfo(source + "/" + n).path());
-            QDir().mkpath(QFileInfo(target + "/" + n).path());
-            WriteAll(source + "/" + n, "new " + n.toUtf8());
-            WriteAll(target + "/" + n, "old " + n.toUtf8());
-            ASSERT_TRUE(zip.AddFile(source + "/" + n, n));
-        }
-        ASSERT_TRUE(zip.CloseArchive());
+    const QString target = temp_ + "/target", archive = temp_ + "/many.zip", late = target + "/late/zz.txt";
+    std::vector<RawEntry> entries;
+    for (int i = 0; i <= 1500; ++i) {
+        const QString n = i < 1500 ? QStringLiteral("f%1.txt").arg(i, 4, 10, QLatin1Char('0')) : "late/zz.txt";
+        WriteAll(target + "/" + n, "old " + n.toUtf8());
+        entries.push_back({n.toUtf8(), "new " + n.toUtf8()});
     }
-    const QString late = target + "/late/zz.txt";
+    MakeZip(archive, entries);
     const bool root = ::geteuid() == 0;
-    if (root && !(SetFlag(late, FS_IMMUTABLE_FL, true) && SetFlag(late, FS_IMMUTABLE_FL, false)))
+    if (root && !(SetImmutable(late, true) && SetImmutable(late, false)))
         GTEST_SKIP() << "this file system cannot mark a file immutable, and permissions do not bind root";
+    const auto strike = [&](bool on) {
+        if (root) SetImmutable(late, on);
+        else ::chmod(QFile::encodeName(target + "/late").constData(), on ? 0555 : 0755);
+    };
     const auto before = Snapshot(target);
 
     std::atomic<bool> struck{false};
@@ -611,8 +480,7 @@ TEST_F(BackupRestoreTest, AFailureWhileMovingPutsEveryOriginalBack) {
                 if (e->wd != stagingWatch && name.startsWith(".quillon-restore-"))
                     stagingWatch = inotify_add_watch(in, QFile::encodeName(target + "/" + name).constData(), IN_MOVED_TO);
                 else if (e->wd == stagingWatch && name == "journal") {
-                    if (root) SetFlag(late, FS_IMMUTABLE_FL, true);
-                    else ::chmod(QFile::encodeName(target + "/late").constData(), 0555);
+                    strike(true);
                     struck = true;
                 }
                 at += qsizetype(sizeof(inotify_event) + e->len);
@@ -622,8 +490,7 @@ TEST_F(BackupRestoreTest, AFailureWhileMovingPutsEveryOriginalBack) {
     });
     const auto result = RestoreArchive::Restore(archive, target);
     meddler.join();
-    if (root) SetFlag(late, FS_IMMUTABLE_FL, false);
-    else ::chmod(QFile::encodeName(target + "/late").constData(), 0755);
+    strike(false);
     ASSERT_TRUE(struck);
     ExpectRefused(result, late, "Nothing was restored");
     EXPECT_EQ(Snapshot(target), before);
@@ -631,9 +498,8 @@ TEST_F(BackupRestoreTest, AFailureWhileMovingPutsEveryOriginalBack) {
 
 TEST_F(BackupRestoreTest, ARestoreOverADatabaseAnotherCopyHoldsIsRefused) {
     MakeDatabaseFolder();
-    const QString path = db_ + "plant.vkt";
+    const QString path = db_ + "plant.vkt", archive = temp_ + "/backup.zip";
     ASSERT_TRUE(TaskDatabase().Create(path));
-    const QString archive = temp_ + "/backup.zip";
     ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
     WriteAll(db_ + "plant.ini", "[Employees]\nchanged since=1\n");
 
@@ -647,49 +513,39 @@ TEST_F(BackupRestoreTest, ARestoreOverADatabaseAnotherCopyHoldsIsRefused) {
     EXPECT_EQ(Snapshot(db_), before);
     holder.closeWriteChannel();
     ASSERT_TRUE(holder.waitForFinished(20000));
-
-    // The copy that holds it may restore over it (and reads it again after).
-    TaskDatabase mine;
-    ASSERT_TRUE(mine.Open(path));
-    auto plan = RestoreArchive::Prepare(archive, db_, false);
-    plan.held = {path};
-    ASSERT_TRUE(RestoreArchive::Run(plan).ok);
-    EXPECT_EQ(ReadAll(db_ + "plant.ini"), "[Employees]\n");
 }
 
 TEST_F(BackupRestoreTest, LeftoversGoAtTheNextBackupRestoreOrOpen) {
     MakeDatabaseFolder();
     const QString archive = temp_ + "/backup.zip";
     ASSERT_TRUE(BackupArchive::Run(archive, db_, "plant", false).ok);
-    const pid_t dead = DeadPid();
+    const pid_t dead = TestEnv::DeadPid();
+    const struct {
+        const char* name;
+        const char* bytes;
+        int age;   // seconds since it was written to
+        bool stays;
+    } leftovers[] = {
+        {".backup.zip.Ab3dE9.qtmp", "PK\x03\x04 half an archive", 60, false},
+        {"nightly.zip.Zx81Qa", "PK\x03\x04 half an archive", 120, false},   // as older versions named them
+        {"weekly.zip.Zx81Qb", "PK\x03\x04 half an archive", 0, true},       // a backup writing it now
+        {"report.zip.draft1", "the user's own", 120, true},
+    };
     for (const char* trigger : {"backup", "restore", "open"}) {
         SCOPED_TRACE(trigger);
         const QString folder = TestEnv::NewTempFolder() + "/";
         ASSERT_TRUE(TaskDatabase().Create(folder + "plant.vkt"));
         const QString killedRestore = folder + QStringLiteral(".quillon-restore-%1-aBcDeF").arg(dead);
-        QDir().mkpath(killedRestore + "/new");
         WriteAll(killedRestore + "/new/plant.vkt", "half a restore");
-        const QString killedBackup = folder + ".backup.zip.Ab3dE9.qtmp";
-        WriteAll(killedBackup, "PK\x03\x04 half an archive");
-        Age(killedBackup, 60);
-        const QString olderBackup = folder + "nightly.zip.Zx81Qa";   // as older versions named them
-        WriteAll(olderBackup, "PK\x03\x04 half an archive");
-        Age(olderBackup, 120);
-        const QString busyBackup = folder + "weekly.zip.Zx81Qb";      // written to a moment ago
-        WriteAll(busyBackup, "PK\x03\x04 half an archive");
-        const QString notOurs = folder + "report.zip.draft1";
-        WriteAll(notOurs, "the user's own");
-        Age(notOurs, 120);
-
+        for (const auto& l : leftovers) {
+            WriteAll(folder + l.name, l.bytes);
+            if (l.age) TestEnv::Age(folder + l.name, l.age);
+        }
         const QByteArray how(trigger);
-        const bool ran = how == "backup"    ? BackupArchive::Run(folder + "b.zip", folder, "plant", false).ok
-                         : how == "restore" ? RestoreArchive::Restore(archive, folder).ok
-                                            : bool(TaskDatabase().Open(folder + "plant.vkt"));
-        ASSERT_TRUE(ran);
+        ASSERT_TRUE(how == "backup"    ? BackupArchive::Run(folder + "b.zip", folder, "plant", false).ok
+                    : how == "restore" ? RestoreArchive::Restore(archive, folder).ok
+                                       : bool(TaskDatabase().Open(folder + "plant.vkt")));
         EXPECT_FALSE(QFileInfo::exists(killedRestore));
-        EXPECT_FALSE(QFileInfo::exists(killedBackup));
-        EXPECT_FALSE(QFileInfo::exists(olderBackup));
-        EXPECT_TRUE(QFileInfo::exists(busyBackup));
-        EXPECT_TRUE(QFileInfo::exists(notOurs));
+        for (const auto& l : leftovers) EXPECT_EQ(QFileInfo::exists(folder + l.name), l.stays) << l.name;
     }
 }

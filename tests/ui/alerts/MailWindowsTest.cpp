@@ -462,53 +462,45 @@ TEST_F(MailWindows, SendMailChecksBothAddressesAndReportsAFailedSending) {
 // Why a message was not sent is said in the window, beside the result.
 TEST_F(MailWindows, SendMailSaysBesideTheResultWhyTheMessageWasNotSent) {
     NewDatabase();
-    int closedPort = 0;
-    {
-        SmtpServer gone;
-        closedPort = gone.Port();
-    }
-    SmtpServer guarded({kUser, kPassword, false});
-    SmtpServer silent({{}, {}, true});
+    const int closedPort = SmtpServer().Port();   // a server gone: its port refuses
+    SmtpServer guarded({kUser, kPassword, false}), silent({{}, {}, true});
     ASSERT_TRUE(closedPort > 0 && guarded.Running() && silent.Running());
     MainMail* w = OpenMailWindow();
     ASSERT_NE(w, nullptr);
     Type(w->txtFrom, "planner@plant.example");
     Type(w->txtTo, "crew@plant.example");
-    auto page = [&](int index) {
-        QTabBar* bar = w->SSTab1->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    };
+    QTabBar* pages = w->SSTab1->tabBar();
     auto send = [&](int port, const QString& password) {
-        page(1);
+        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(1).center());
         Type(w->txtserver, "127.0.0.1");
         Type(w->txtport, QString::number(port));
         Type(w->txtuser, kUser);
         Type(w->txtpass, password);
-        page(0);
+        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(0).center());
         Click(w->btnSend);
         return WaitUntil([&] { return !w->Sending(); }, 15000);
     };
-    struct Case {
+    const struct {
         const char* what;
         int port;
         QString password;
-        QString said;
-    };
-    const Case cases[] = {
+        const char* said;
+    } cases[] = {
         {"the server refuses the connection", closedPort, kPassword, "Not sent: Could not connect to the mail server"},
         {"a wrong password", guarded.Port(), "wrong", "Not sent: The mail server refused the user name or password"},
         {"no answer in time", silent.Port(), kPassword, "did not answer in time"},
     };
-    for (const Case& c : cases) {
-        ASSERT_TRUE(send(c.port, c.password)) << c.what;
-        EXPECT_EQ(w->Label5->text(), "Success:  0\r\n") << c.what;
-        EXPECT_TRUE(w->lblReason->isVisible()) << c.what;
-        EXPECT_TRUE(w->lblReason->text().contains(c.said)) << c.what << ": " << w->lblReason->text().toStdString();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(send(c.port, c.password));
+        EXPECT_EQ(w->Label5->text(), "Success:  0\r\n");
+        EXPECT_TRUE(w->lblReason->isVisible());
+        EXPECT_TRUE(w->lblReason->text().contains(c.said)) << w->lblReason->text().toStdString();
         // Beside the result: to its right, on its line.
         const QRect result(w->Label5->mapTo(w, QPoint(0, 0)), w->Label5->size());
         const QRect reason(w->lblReason->mapTo(w, QPoint(0, 0)), w->lblReason->size());
-        EXPECT_GE(reason.left(), result.right()) << c.what;
-        EXPECT_EQ(reason.top(), result.top()) << c.what;
+        EXPECT_GE(reason.left(), result.right());
+        EXPECT_EQ(reason.top(), result.top());
     }
     // A message that goes takes the last reason away.
     ASSERT_TRUE(send(guarded.Port(), kPassword));

@@ -338,19 +338,15 @@ TEST_F(UtilitiesTest, HelpContentsAndTheWebPageOpenOrSaySo) {
 // for web pages is one that writes down what it is given.
 TEST_F(UtilitiesTest, HelpOpensAtItsSectionThroughXdgOpenWithoutAKnownDesktop) {
     ASSERT_FALSE(QStandardPaths::findExecutable("xdg-open").isEmpty()) << "xdg-open (xdg-utils) is needed";
-    const QString log = temp_ + "/browser.log";
-    const QString browser = temp_ + "/browser";
+    const QString log = temp_ + "/browser.log", browser = temp_ + "/browser";
     ASSERT_TRUE(TestEnv::WriteAll(browser, ("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log + "'\n").toUtf8()));
     QFile::setPermissions(browser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString apps = qEnvironmentVariable("XDG_DATA_HOME") + "/applications";
-    QDir().mkpath(apps);
-    ASSERT_TRUE(TestEnv::WriteAll(config + "/mimeapps.list",
-                                  "[Default Applications]\ntext/html=quillon-test-browser.desktop\n"));
-    ASSERT_TRUE(TestEnv::WriteAll(apps + "/quillon-test-browser.desktop",
-                                  ("[Desktop Entry]\nType=Application\nName=Logging Browser\nExec=" + browser +
-                                   " %u\nMimeType=text/html;\n")
-                                      .toUtf8()));
+    const QString mimeapps = qEnvironmentVariable("XDG_CONFIG_HOME") + "/mimeapps.list";
+    const QString entry = qEnvironmentVariable("XDG_DATA_HOME") + "/applications/quillon-test-browser.desktop";
+    ASSERT_TRUE(TestEnv::WriteAll(mimeapps, "[Default Applications]\ntext/html=quillon-test-browser.desktop\n"));
+    ASSERT_TRUE(TestEnv::WriteAll(
+        entry, ("[Desktop Entry]\nType=Application\nName=Logging Browser\nExec=" + browser + " %u\nMimeType=text/html;\n")
+                   .toUtf8()));
     // No desktop xdg-open knows, on a display: its generic mode.
     const char* const names[] = {"DISPLAY", "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
                                  "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "LXQT_SESSION_CONFIG",
@@ -364,38 +360,21 @@ TEST_F(UtilitiesTest, HelpOpensAtItsSectionThroughXdgOpenWithoutAKnownDesktop) {
     TestEnv::Shell().openForReal = true;
 
     Start();
-    struct Case {
-        const char* what;
-        std::function<void()> ask;
-        int context;
-    };
-    const Case cases[] = {
-        {"Help Contents", [&] { form_->MenuItem("mnucont")->trigger(); }, 0},
-        {"the Help button of Alert Options",
-         [&] {
-             form_->MenuItem("mnunot")->trigger();
-             Form10* f = Forms::Loaded<Form10>();
-             ASSERT_NE(f, nullptr);
-             QTest::mouseClick(f->Command3, Qt::LeftButton);
-         },
-         Help::AlertSettings},
-    };
-    for (const Case& c : cases) {
-        QFile::remove(log);
-        c.ask();
-        ASSERT_TRUE(WaitUntil([&] { return TestEnv::ReadAll(log).endsWith('\n'); }, 10000)) << c.what;
-        const QString given = QString::fromUtf8(TestEnv::ReadAll(log)).trimmed();
-        EXPECT_EQ(QUrl::fromUserInput(PageLeadsTo(given)), QUrl(Help::HelpUrl(c.context)))
-            << c.what << ": the browser was given " << given.toStdString();
-    }
+    form_->MenuItem("mnunot")->trigger();
+    ASSERT_NE(Forms::Loaded<Form10>(), nullptr);
+    QTest::mouseClick(Forms::Loaded<Form10>()->Command3, Qt::LeftButton);   // Alert Options' Help
+    ASSERT_TRUE(WaitUntil([&] { return TestEnv::ReadAll(log).endsWith('\n'); }, 10000));
+    const QString given = QString::fromUtf8(TestEnv::ReadAll(log)).trimmed();
+    EXPECT_EQ(QUrl::fromUserInput(PageLeadsTo(given)), QUrl(Help::HelpUrl(Help::AlertSettings)))
+        << "the browser was given " << given.toStdString();
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
 
     for (size_t i = 0; i < saved.size(); ++i) {
         if (saved[i]) qputenv(names[i], *saved[i]);
         else qunsetenv(names[i]);
     }
-    QFile::remove(config + "/mimeapps.list");
-    QFile::remove(apps + "/quillon-test-browser.desktop");
+    QFile::remove(mimeapps);
+    QFile::remove(entry);
 }
 
 // Every context number a window passes has its section in the shipped page,

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QFile>
 #include <QHash>
@@ -16,6 +15,7 @@
 #include <QTabWidget>
 #include <cmath>
 #include <functional>
+#include <type_traits>
 #include <gtest/gtest.h>
 
 #include "ui/alerts/Form10.h"
@@ -78,60 +78,45 @@ int StandingOut(const QImage& image, const QRect& area) {
     return out;
 }
 
-struct Mark {
-    QString what;
-    QImage image;   // the control as painted
-    QRect area;     // the sub-control, in the image
-};
-
 QImage Grab(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-// The marks a control paints, each in the look the user sees.
-QList<Mark> Marks(QWidget* w) {
-    QList<Mark> marks;
+// Checks that every mark the control paints stands out, each in the look the
+// user sees; returns how many it checked.
+int CheckMarks(QWidget* w, const std::string& where) {
+    int checked = 0;
+    auto check = [&](const std::string& what, const QImage& image, const QRect& area) {
+        ++checked;
+        EXPECT_GE(StandingOut(image, area), 4) << where << ": the " << what << " of " << w->metaObject()->className()
+                                               << " \"" << w->objectName().toStdString() << "\" does not stand out";
+    };
     QStyle* style = w->style();
-    if (auto* spin = qobject_cast<QAbstractSpinBox*>(w)) {
-        auto* dt = qobject_cast<QDateTimeEdit*>(w);
-        const QImage image = Grab(w);
-        if (dt && dt->calendarPopup()) {
-            // Painted as a combo box with the calendar's drop-down arrow.
-            QStyleOptionComboBox opt;
-            opt.initFrom(w);
-            opt.editable = true;
-            opt.frame = spin->hasFrame();
-            opt.subControls = QStyle::SC_ComboBoxFrame | QStyle::SC_ComboBoxArrow;
-            marks << Mark{"drop-down arrow", image,
-                          style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, w)};
-        } else {
-            QStyleOptionSpinBox opt;
-            opt.initFrom(w);
-            opt.frame = spin->hasFrame();
-            opt.buttonSymbols = spin->buttonSymbols();
-            opt.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
-            opt.subControls = QStyle::SC_SpinBoxFrame | QStyle::SC_SpinBoxEditField | QStyle::SC_SpinBoxUp |
-                              QStyle::SC_SpinBoxDown;
-            // An arrow that cannot step (a field at its least or greatest
-            // value) is dimmed on purpose.
-            const bool up = spin->wrapping() || !dt || dt->dateTime() < dt->maximumDateTime();
-            const bool down = spin->wrapping() || !dt || dt->dateTime() > dt->minimumDateTime();
-            if (up)
-                marks << Mark{"up arrow", image,
-                              style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, w)};
-            if (down)
-                marks << Mark{"down arrow", image,
-                              style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxDown, w)};
-        }
-    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+    auto* spin = qobject_cast<QAbstractSpinBox*>(w);
+    auto* dt = qobject_cast<QDateTimeEdit*>(w);
+    auto* combo = qobject_cast<QComboBox*>(w);
+    if (combo || (dt && dt->calendarPopup())) {
+        // A date field with a calendar is painted as a combo box too.
         QStyleOptionComboBox opt;
         opt.initFrom(w);
-        opt.editable = combo->isEditable();
-        opt.frame = combo->hasFrame();
+        opt.editable = !combo || combo->isEditable();
+        opt.frame = combo ? combo->hasFrame() : spin->hasFrame();
         opt.subControls = QStyle::SC_All;
-        marks << Mark{"drop-down arrow", Grab(w),
-                      style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, w)};
+        check("drop-down arrow", Grab(w), style->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, w));
+    } else if (spin) {
+        QStyleOptionSpinBox opt;
+        opt.initFrom(w);
+        opt.frame = spin->hasFrame();
+        opt.buttonSymbols = spin->buttonSymbols();
+        opt.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
+        opt.subControls = QStyle::SC_All;
+        // An arrow that cannot step (a field at its least or greatest value)
+        // is dimmed on purpose.
+        if (spin->wrapping() || !dt || dt->dateTime() < dt->maximumDateTime())
+            check("up arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, w));
+        if (spin->wrapping() || !dt || dt->dateTime() > dt->minimumDateTime())
+            check("down arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxDown, w));
     } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
         // Both states, painted as the box paints itself.
-        const bool check = qobject_cast<QCheckBox*>(w);
+        const bool box = qobject_cast<QCheckBox*>(w);
         for (const bool on : {false, true}) {
             QStyleOptionButton opt;
             opt.initFrom(w);
@@ -140,14 +125,12 @@ QList<Mark> Marks(QWidget* w) {
             opt.state |= on ? QStyle::State_On : QStyle::State_Off;
             QImage image = Grab(w);
             QPainter p(&image);
-            style->drawControl(check ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &opt, &p, w);
+            style->drawControl(box ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &opt, &p, w);
             p.end();
-            marks << Mark{QString(on ? "ticked " : "clear ") + (check ? "check box" : "option button"), image,
-                          style->subElementRect(check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator,
-                                                &opt, w)};
+            check(std::string(on ? "ticked " : "clear ") + (box ? "check box" : "option button"), image, style->subElementRect(box ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &opt, w));
         }
     }
-    return marks;
+    return checked;
 }
 
 // Every enabled control the window shows, over all pages of its tabs.
@@ -176,67 +159,48 @@ protected:
         MainWindowTest::TearDown();
     }
     // The marks of every control of `window` in `skin`; returns how many.
-    int CheckMarks(QWidget* window, const QString& name, const QString& skin) {
+    int CheckWindow(QWidget* window, const QString& name, const QString& skin) {
         window->show();
         QApplication::processEvents();
         int checked = 0;
-        for (QWidget* control : Controls(window))
-            for (const Mark& m : Marks(control)) {
-                ++checked;
-                EXPECT_FALSE(m.area.isEmpty()) << skin.toStdString() << ", " << name.toStdString() << ": "
-                                               << control->objectName().toStdString() << " has no " << m.what.toStdString();
-                EXPECT_GE(StandingOut(m.image, m.area), 4)
-                    << skin.toStdString() << ", " << name.toStdString() << ": the " << m.what.toStdString() << " of "
-                    << control->metaObject()->className() << " \"" << control->objectName().toStdString()
-                    << "\" does not stand out";
-            }
+        for (QWidget* control : Controls(window)) checked += CheckMarks(control, (skin + ", " + name).toStdString());
         return checked;
     }
 };
 
+using Make = std::function<QWidget*(TaskDatabase&)>;
+
+// A window as the program makes it, handed the database when it edits one.
+template <class W>
+std::pair<QString, Make> Window(const char* name) {
+    return {name, [](TaskDatabase& db) -> QWidget* {
+                if constexpr (std::is_constructible_v<W, TaskDatabase&>) return new W(db);
+                else return new W;
+            }};
+}
+
 TEST_F(SkinsLook, EveryWindowsArrowsAndMarksStandOutInEveryShippedSkin) {
-    using Make = std::function<QWidget*(TaskDatabase&)>;
     const std::vector<std::pair<QString, Make>> windows = {
-        {"Form6", [](TaskDatabase& db) { return new Form6(db); }},
-        {"Form10", [](TaskDatabase&) { return new Form10; }},
-        {"Form11", [](TaskDatabase& db) { return new Form11(db); }},
-        {"Form18", [](TaskDatabase& db) { return new Form18(db); }},
-        {"Form19", [](TaskDatabase&) { return new Form19; }},
-        {"Form21", [](TaskDatabase&) { return new Form21; }},
-        {"Form24", [](TaskDatabase&) { return new Form24; }},
-        {"MainMail", [](TaskDatabase&) { return new MainMail; }},
-        {"frmaddress", [](TaskDatabase&) { return new frmaddress; }},
-        {"frmcost", [](TaskDatabase&) { return new frmcost; }},
-        {"frmtip", [](TaskDatabase&) { return new frmtip; }},
-        {"frmExcel", [](TaskDatabase&) { return new frmExcel; }},
-        {"Form8", [](TaskDatabase&) { return new Form8; }},
-        {"frmpref", [](TaskDatabase&) { return new frmpref; }},
-        {"Form2", [](TaskDatabase& db) { return new Form2(db); }},
-        {"Form4", [](TaskDatabase& db) { return new Form4(db); }},
-        {"frmequip", [](TaskDatabase& db) { return new frmequip(db); }},
-        {"Form3", [](TaskDatabase& db) { return new Form3(db); }},
-        {"frmemployee", [](TaskDatabase& db) { return new frmemployee(db); }},
-        {"frme2", [](TaskDatabase& db) { return new frme2(db); }},
-        {"Form12", [](TaskDatabase& db) { return new Form12(db); }},
-        {"Form16", [](TaskDatabase& db) { return new Form16(db); }},
-        {"Form13", [](TaskDatabase& db) { return new Form13(db); }},
-        {"Form14", [](TaskDatabase& db) { return new Form14(db); }},
-        {"Form15", [](TaskDatabase& db) { return new Form15(db); }},
-        {"Form23", [](TaskDatabase&) { return new Form23; }},
-        {"frmZip", [](TaskDatabase&) { return new frmZip; }},
-        {"Form22", [](TaskDatabase&) { return new Form22; }},
-        {"Form5", [](TaskDatabase& db) { return new Form5(db); }},
-        {"Form7", [](TaskDatabase& db) { return new Form7(db); }},
+        Window<Form6>("Form6"),         Window<Form10>("Form10"),   Window<Form11>("Form11"),
+        Window<Form18>("Form18"),       Window<Form19>("Form19"),   Window<Form21>("Form21"),
+        Window<Form24>("Form24"),       Window<MainMail>("MainMail"), Window<frmaddress>("frmaddress"),
+        Window<frmcost>("frmcost"),     Window<frmtip>("frmtip"),   Window<frmExcel>("frmExcel"),
+        Window<Form8>("Form8"),         Window<frmpref>("frmpref"), Window<Form2>("Form2"),
+        Window<Form4>("Form4"),         Window<frmequip>("frmequip"), Window<Form3>("Form3"),
+        Window<frmemployee>("frmemployee"), Window<frme2>("frme2"), Window<Form12>("Form12"),
+        Window<Form16>("Form16"),       Window<Form13>("Form13"),   Window<Form14>("Form14"),
+        Window<Form15>("Form15"),       Window<Form23>("Form23"),   Window<frmZip>("frmZip"),
+        Window<Form22>("Form22"),       Window<Form5>("Form5"),     Window<Form7>("Form7"),
     };
     for (const QString& skin : kSkins) {
         QString error;
         ASSERT_TRUE(Skin::MakeCurrent(ShippedSkin(skin), &error)) << error.toStdString();
         Start();   // the main window takes the skin at start-up
-        int checked = CheckMarks(form_, "Form1", skin);
+        int checked = CheckWindow(form_, "Form1", skin);
         for (const auto& [name, make] : windows) {
             std::unique_ptr<QWidget> w(make(form_->Database));
             Skin::ApplyCurrent(w.get());   // as every window does when it loads
-            checked += CheckMarks(w.get(), name, skin);
+            checked += CheckWindow(w.get(), name, skin);
         }
         EXPECT_GE(checked, 40) << skin.toStdString();
         Stop();
