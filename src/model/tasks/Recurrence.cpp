@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "model/database/TaskColumns.h"
 #include "model/database/RowProgress.h"
+#include "model/database/TaskColumns.h"
 #include "model/database/TaskCounter.h"
 #include "model/database/TaskDatabase.h"
 #include "platform/DateText.h"

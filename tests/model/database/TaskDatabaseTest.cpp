@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <functional>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -252,6 +254,33 @@ TEST_F(TaskDatabaseTest, SaveRefusesAFileChangedBehindItsBack) {
     AddTask(db, "ID-3");
     EXPECT_TRUE(db.Save());
     EXPECT_EQ(IdsOnDisk(path), (QStringList{"ID-7", "ID-3"}));
+}
+
+TEST_F(TaskDatabaseTest, ChangesThatLeaveTheBytesAloneDoNotBlockASave) {
+    // What a backup tool or the user may do to the file between two saves:
+    // its change time moves, its bytes stay.
+    const std::vector<std::pair<const char*, std::function<bool(const QByteArray&)>>> changes = {
+        {"permissions", [](const QByteArray& file) { return ::chmod(file.constData(), 0640) == 0; }},
+        {"times set to what they were",
+         [](const QByteArray& file) {
+             struct stat st {};
+             if (::stat(file.constData(), &st) != 0) return false;
+             const struct timespec times[2] = {st.st_atim, st.st_mtim};
+             return ::utimensat(AT_FDCWD, file.constData(), times, 0) == 0;
+         }},
+        {"a second name", [](const QByteArray& file) { return ::link(file.constData(), (file + ".bak").constData()) == 0; }},
+    };
+    for (const auto& [what, change] : changes) {
+        const QString path = Path(QString("%1.vkt").arg(what));
+        TaskDatabase db;
+        ASSERT_TRUE(db.Create(path)) << what;
+        AddTask(db, "ID-1");
+        ASSERT_TRUE(db.Save()) << what;
+        ASSERT_TRUE(change(QFile::encodeName(path))) << what;
+        AddTask(db, "ID-2");
+        EXPECT_TRUE(db.Save()) << what;
+        EXPECT_EQ(IdsOnDisk(path), (QStringList{"ID-1", "ID-2"})) << what;
+    }
 }
 
 // ---------------------------------------------------------------- two processes
