@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -150,6 +152,23 @@ DiskFull::~DiskFull() {
     lim.rlim_cur = oldSoft_;
     setrlimit(RLIMIT_FSIZE, &lim);
     std::signal(SIGXFSZ, oldHandler_);
+}
+
+bool MakeReadOnly(const QString& folder) {
+    const QByteArray f = QFile::encodeName(folder);
+    if (::geteuid() == 0) {
+        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount(f.constData(), f.constData(), nullptr, MS_BIND, nullptr) == 0 &&
+               ::mount(nullptr, f.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    }
+    ::chmod(f.constData(), 0555);
+    return ::access(f.constData(), W_OK) != 0;
+}
+
+void MakeWritable(const QString& folder) {
+    const QByteArray f = QFile::encodeName(folder);
+    if (::geteuid() == 0) ::umount2(f.constData(), MNT_DETACH);
+    else ::chmod(f.constData(), 0755);
 }
 
 void GlobalEnvironment::SetUp() {

@@ -14,6 +14,11 @@ class ScriptedDialogs;
 class RecordingShell;
 
 namespace TestEnv {
+// Makes `folder` unwritable for this process: a read-only bind mount of it
+// in a mount namespace of the process's own (as root, whom permissions do
+// not bind), or its permissions. False when neither holds.
+bool MakeReadOnly(const QString& folder);
+void MakeWritable(const QString& folder);
 void PrepareProcess();
 // A fresh temporary folder for one test's files.
 QString NewTempFolder();

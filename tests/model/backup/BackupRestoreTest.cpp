@@ -282,26 +282,6 @@ bool SetImmutable(const QString& path, bool on) {
     return ok;
 }
 
-// Makes `folder` unwritable for this process: a read-only bind mount of it
-// in a mount namespace of this process's own (as root, whom permissions do
-// not bind), or its permissions. False when neither holds.
-bool MakeReadOnly(const QString& folder) {
-    const QByteArray f = QFile::encodeName(folder);
-    if (::geteuid() == 0) {
-        return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-               ::mount(f.constData(), f.constData(), nullptr, MS_BIND, nullptr) == 0 &&
-               ::mount(nullptr, f.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    }
-    ::chmod(f.constData(), 0555);
-    return ::access(f.constData(), W_OK) != 0;
-}
-
-void MakeWritable(const QString& folder) {
-    const QByteArray f = QFile::encodeName(folder);
-    if (::geteuid() == 0) ::umount2(f.constData(), MNT_DETACH);
-    else ::chmod(f.constData(), 0755);
-}
-
 }  // namespace
 
 TEST_F(BackupRestoreTest, BackupRefusesATargetItWouldTakeOrThatIsNoArchive) {
@@ -430,15 +410,15 @@ TEST_F(BackupRestoreTest, ADestinationThatCannotBeChangedRefusesTheRestoreUpFron
         const QString target = TestEnv::NewTempFolder();
         for (const char* f : {"plant.vkt", "plant.ini", "plant/Tasks/T1.tsk"}) WriteAll(target + "/" + f, "old");
         const QString path = target + (folder ? "/plant/Tasks" : "/plant.ini");
-        if (!(folder ? MakeReadOnly(path) : SetImmutable(path, true))) {
-            if (folder) MakeWritable(path);
+        if (!(folder ? TestEnv::MakeReadOnly(path) : SetImmutable(path, true))) {
+            if (folder) TestEnv::MakeWritable(path);
             std::printf("skipped %s: this user or file system cannot make one\n", what);
             continue;
         }
         const auto before = Snapshot(target);
         const auto result = RestoreArchive::Restore(archive, target);
         const auto after = Snapshot(target);
-        if (folder) MakeWritable(path);
+        if (folder) TestEnv::MakeWritable(path);
         else SetImmutable(path, false);
         ExpectRefused(result, path, "Nothing was restored");
         EXPECT_EQ(after, before);
