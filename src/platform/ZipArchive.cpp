@@ -790,6 +790,30 @@ bool ZipArchive::CloseArchive() {
     return ok;
 }
 
+namespace {
+
+// A zip archive written to its end: its last bytes are the end record
+// (signature "PK\5\6", 18 bytes, then a comment of the length it states).
+// A writer killed on its way never wrote that record; a user's own archive,
+// however it is named, has it. A file whose end cannot be read counts as
+// complete, so it is left alone.
+bool WrittenToItsEnd(int fd, off_t size) {
+    constexpr off_t kRecord = 22, kLongestComment = 0xFFFF;
+    if (size < kRecord) return false;
+    const off_t from = std::max<off_t>(0, size - kRecord - kLongestComment);
+    std::vector<unsigned char> tail(size_t(size - from));
+    if (::pread(fd, tail.data(), tail.size(), from) != ssize_t(tail.size())) return true;
+    for (off_t at = off_t(tail.size()) - kRecord; at >= 0; --at) {
+        const unsigned char* p = tail.data() + at;
+        const off_t comment = off_t(p[20]) | off_t(p[21]) << 8;
+        if (p[0] == 'P' && p[1] == 'K' && p[2] == 5 && p[3] == 6 && at + kRecord + comment == off_t(tail.size()))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void ZipArchive::RemoveLeftovers(const QString& folder) {
     FileOps::RemoveStaleTemporaries(folder);
     // What libzip named its temporaries before archives went the safe way.
@@ -809,7 +833,8 @@ void ZipArchive::RemoveLeftovers(const QString& folder) {
         struct stat st {};
         char head[4] = {};
         const bool ours = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && now - st.st_mtime >= kQuietSeconds &&
-                          (st.st_size == 0 || (::pread(fd, head, 4, 0) == 4 && memcmp(head, "PK\3\4", 4) == 0)) &&
+                          (st.st_size == 0 || (::pread(fd, head, 4, 0) == 4 && memcmp(head, "PK\3\4", 4) == 0 &&
+                                                !WrittenToItsEnd(fd, st.st_size))) &&
                           ::flock(fd, LOCK_EX | LOCK_NB) == 0;
         if (ours) ::unlinkat(dirFd, entry.constData(), 0);
         ::close(fd);

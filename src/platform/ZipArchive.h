@@ -104,8 +104,9 @@ public:
 
     // Removes from `folder` the temporaries of archives whose writers were
     // killed: ours, and the "<name>.zip.XXXXXX" files older versions left
-    // (a zip archive's start or nothing in them, not written to for a
-    // minute). Files another process is writing are left alone.
+    // (nothing in them, or the start of a zip archive that never got its
+    // end, not written to for a minute). Files another process is writing,
+    // and whole archives whatever their names, are left alone.
     static void RemoveLeftovers(const QString& folder);
 
 private:

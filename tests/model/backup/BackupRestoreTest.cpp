@@ -502,7 +502,7 @@ TEST_F(BackupRestoreTest, LeftoversGoAtTheNextBackupRestoreOrOpen) {
     const pid_t dead = TestEnv::DeadPid();
     const struct {
         const char* name;
-        const char* bytes;
+        QByteArray bytes;
         int age;   // seconds since it was written to
         bool stays;
     } leftovers[] = {
@@ -510,6 +510,7 @@ TEST_F(BackupRestoreTest, LeftoversGoAtTheNextBackupRestoreOrOpen) {
         {"nightly.zip.Zx81Qa", "PK\x03\x04 half an archive", 120, false},   // as older versions named them
         {"weekly.zip.Zx81Qb", "PK\x03\x04 half an archive", 0, true},       // a backup writing it now
         {"report.zip.draft1", "the user's own", 120, true},
+        {"plant.zip.backup", TestEnv::ReadAll(archive), 120, true},        // a whole archive the user renamed
     };
     for (const char* trigger : {"backup", "restore", "open"}) {
         SCOPED_TRACE(trigger);
