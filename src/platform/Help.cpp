@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include "platform/Dialogs.h"
@@ -29,8 +28,7 @@ QString HelpUrl(int context) {
 }
 
 QString SectionPage(int context, QString* error) {
-    const QString folder =
-        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("help"));
+    const QString folder = FileOps::Join(FileOps::DataFolder(), QStringLiteral("help"));
     const QString page = QDir(folder).filePath(QStringLiteral("quillontask-%1.html").arg(context));
     // Percent-encoded, the address holds no blank, quote or angle bracket;
     // the apostrophe that may stay would end the quoted refresh address.

@@ -20,6 +20,7 @@
 #include "widgets/Forms.h"
 #include "platform/Autostart.h"
 #include "widgets/GanttChart.h"
+#include "platform/FileOps.h"
 #include "platform/Help.h"
 #include "platform/Registry.h"
 #include "widgets/Skin.h"
@@ -367,6 +368,8 @@ TEST_F(UtilitiesTest, HelpOpensAtItsSectionThroughXdgOpenWithoutAKnownDesktop) {
     const QString given = QString::fromUtf8(TestEnv::ReadAll(log)).trimmed();
     EXPECT_EQ(QUrl::fromUserInput(PageLeadsTo(given)), QUrl(Help::HelpUrl(Help::AlertSettings)))
         << "the browser was given " << given.toStdString();
+    // The forwarding page lies in Quillon's one data folder, not in a second one beside it.
+    EXPECT_TRUE(QUrl::fromUserInput(given).toLocalFile().startsWith(FileOps::DataFolder() + "/")) << given.toStdString();
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
 
     for (size_t i = 0; i < saved.size(); ++i) {
