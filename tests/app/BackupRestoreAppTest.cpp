@@ -76,23 +76,31 @@ protected:
 
 TEST_F(BackupRestoreAppTest, RestoreOverTheOpenDatabaseReloadsIt) {
     const QString archive = BackUp();
-    AddTask("ID-3", QDate(2026, 3, 4));   // saved after the backup
+    const QString link = temp_ + "/plant-link";
+    ASSERT_TRUE(QFile::link(form_->DatabaseFolder(), link));
+    // The database's folder typed by its own name, and by a link to it.
+    for (const QString& folder : {form_->DatabaseFolder(), link}) {
+        SCOPED_TRACE(folder.toStdString());
+        AddTask("ID-3", QDate(2026, 3, 4));   // saved after the backup
 
-    frmZip* w = OpenRestore(archive, form_->DatabaseFolder());
-    EXPECT_EQ(w->lv->topLevelItemCount(), 1);   // plant.vkt
-    QSignalSpy finished(w, &frmZip::RestoreFinished);
-    Click(w->Command7);
-    ASSERT_TRUE(finished.wait(20000));
-    EXPECT_TRUE(finished.last().at(0).toBool());
-    EXPECT_EQ(w->windowTitle(), "Restore Complete");
-    EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());   // nothing unsaved, nothing asked
+        frmZip* w = OpenRestore(archive, folder);
+        EXPECT_EQ(w->lv->topLevelItemCount(), 1);   // plant.vkt
+        QSignalSpy finished(w, &frmZip::RestoreFinished);
+        Click(w->Command7);
+        ASSERT_TRUE(finished.wait(20000));
+        EXPECT_TRUE(finished.last().at(0).toBool());
+        EXPECT_EQ(w->windowTitle(), "Restore Complete");
+        // Nothing unsaved, nothing asked, nothing refused.
+        EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty()) << TestEnv::Dialogs().LastMessage().toStdString();
 
-    // The grid shows the restored tasks, and the next save keeps them.
-    EXPECT_EQ(TaskIds(form_->Grid1), QStringList({"ID-1", "ID-2"}));
-    ASSERT_TRUE(form_->SaveDatabase());
-    Grid onDisk;
-    ASSERT_TRUE(onDisk.LoadFile(db_));
-    EXPECT_EQ(TaskIds(onDisk), QStringList({"ID-1", "ID-2"}));
+        // The grid shows the restored tasks, and the next save keeps them.
+        EXPECT_EQ(TaskIds(form_->Grid1), QStringList({"ID-1", "ID-2"}));
+        ASSERT_TRUE(form_->SaveDatabase());
+        Grid onDisk;
+        ASSERT_TRUE(onDisk.LoadFile(db_));
+        EXPECT_EQ(TaskIds(onDisk), QStringList({"ID-1", "ID-2"}));
+        Forms::Unload<frmZip>();
+    }
 }
 
 TEST_F(BackupRestoreAppTest, UnsavedChangesAreAskedAboutFirst) {

@@ -16,6 +16,7 @@
 
 #include "model/database/TaskDatabase.h"
 #include "model/database/TaskDates.h"
+#include "platform/FileOps.h"
 #include "platform/Grid.h"
 #include "platform/StagedRestore.h"
 
@@ -126,7 +127,10 @@ Plan Prepare(const QString& archivePath, const QString& targetFolder, bool fullP
             plan.error = QStringLiteral("The restore folder \"%1\" does not exist.").arg(targetFolder);
             return plan;
         }
-        plan.root = QDir::cleanPath(QFileInfo(targetFolder).absoluteFilePath());
+        // The folder the user chose, by its real name: one reached through a
+        // link is restored into as any other, and the files written are
+        // named as the open database is (its name is resolved too).
+        plan.root = FileOps::Resolve(targetFolder);
     }
     ZipArchive zip;
     if (!zip.OpenArchive(archivePath)) {
