@@ -3,6 +3,7 @@
 // past-due pass and the counter's recount. Each must stay well under 100 ms
 // including the one view update at the end; the *View variants measure that
 // update with a real table view attached to the grid.
+#include <memory>
 #include <QDate>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -59,16 +60,20 @@ void BM_MatchSelected(benchmark::State& state) {
 }
 
 // Every pass starts from the unmarked grid, so the "Ready" rows' dates are
-// read and about a third of the rows are painted each time.
+// read and about a third of the rows are painted each time. Making and
+// dropping that grid is not the pass: both are left out of the time.
 void BM_PastDue(benchmark::State& state) {
     const Grid base = BenchData::TaskGrid(int(state.range(0)));
     const QDate today(2026, 6, 1);
     const PastDue::Colours colours{0x0000FFu, 0xFFFFFFu};
     for (auto _ : state) {
         state.PauseTiming();
-        Grid g = base;
+        auto g = std::make_unique<Grid>(base);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(PastDue::Mark(g, today, colours).marked);
+        benchmark::DoNotOptimize(PastDue::Mark(*g, today, colours).marked);
+        state.PauseTiming();
+        g.reset();
+        state.ResumeTiming();
     }
 }
 

@@ -293,7 +293,7 @@ bool ParseFast(const Ch* begin, const Ch* end, Order order, Parsed& out) {
     return ScanDateTime(begin, end, f, out) && Interpret(f, order, out);
 }
 
-bool IsAscii(const std::string& text) {
+bool IsAscii(std::string_view text) {
     for (char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
@@ -301,7 +301,7 @@ bool IsAscii(const std::string& text) {
 
 // Scans a cell's bytes; text beyond ASCII (the no-break spaces some
 // locales put between fields) is scanned as UTF-16.
-bool ScanCell(const std::string& text, Fields& f, Parsed& out) {
+bool ScanCell(std::string_view text, Fields& f, Parsed& out) {
     if (IsAscii(text)) return ScanDateTime(text.data(), text.data() + text.size(), f, out);
     const QString wide = QString::fromUtf8(text.data(), qsizetype(text.size()));
     const char16_t* p = reinterpret_cast<const char16_t*>(wide.utf16());
@@ -413,7 +413,7 @@ std::optional<QDate> ParseDate(const QString& text) {
     return std::nullopt;
 }
 
-std::optional<QDate> ParseDateUtf8(const std::string& text) {
+std::optional<QDate> ParseDateUtf8(std::string_view text) {
     // The byte scanner only knows ASCII; anything else (a no-break space, a
     // month name) goes through the one reader of text, so a cell reads the
     // same in the editor as in sort, past-due marking and the date window.
@@ -451,7 +451,7 @@ std::optional<QDateTime> ParseDateTime(const QString& text) {
     return ParseSlow(text, f);
 }
 
-std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text) {
+std::optional<LocalDateTime> ParseLocalUtf8(std::string_view text) {
     const Format& f = CurrentFormat();
     Parsed r;
     if (ParseFast(text.data(), text.data() + text.size(), f.order, r))
@@ -462,7 +462,7 @@ std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text) {
     return std::nullopt;
 }
 
-unsigned OrdersOf(const std::string& text) {
+unsigned OrdersOf(std::string_view text) {
     Fields f;
     Parsed r;
     if (!ScanCell(text, f, r)) return 0;
@@ -484,7 +484,7 @@ char* PutNumber(char* p, int value, int width) {
 }
 }  // namespace
 
-bool Recast(const std::string& text, Order order, std::string& out) {
+bool Recast(std::string_view text, Order order, std::string& out) {
     Fields fields;
     Parsed r;
     if (!ScanCell(text, fields, r) || !Interpret(fields, order, r)) return false;

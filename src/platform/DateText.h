@@ -38,7 +38,7 @@ QString FormatTime(const QTime& time);
 QString FormatGeneral(const QDateTime& dateTime);
 
 std::optional<QDate> ParseDate(const QString& text);
-std::optional<QDate> ParseDateUtf8(const std::string& text);   // fast path for grid passes
+std::optional<QDate> ParseDateUtf8(std::string_view text);   // fast path for grid passes
 std::optional<QTime> ParseTime(const QString& text);
 std::optional<QDateTime> ParseDateTime(const QString& text);
 // A date with its time of day (midnight when the text names a date alone),
@@ -48,16 +48,16 @@ struct LocalDateTime {
     QDate date;
     QTime time;
 };
-std::optional<LocalDateTime> ParseLocalUtf8(const std::string& text);
+std::optional<LocalDateTime> ParseLocalUtf8(std::string_view text);
 // Cells read by the numeric pattern of an order alone (no locale forms, no
 // guessing), cheap enough for a pass over every date cell of a large grid.
 // The orders a cell reads in as a date, with its time when one follows
 // (OrderBit of each; 0 for none).
 constexpr unsigned OrderBit(Order order) { return 1u << int(order); }
-unsigned OrdersOf(const std::string& text);
+unsigned OrdersOf(std::string_view text);
 // A cell written in `order` (a date, with its time when one follows) in the
 // current form, into `out`; false when it does not read in that order.
-bool Recast(const std::string& text, Order order, std::string& out);
+bool Recast(std::string_view text, Order order, std::string& out);
 
 // Dates kept in settings: ISO 8601, the same under every locale.
 QString FormatSettingDate(const QDate& date);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <numeric>
+#include <type_traits>
 
 #include "platform/DateText.h"
 
@@ -33,13 +34,37 @@ Grid& Grid::operator=(Grid&& other) noexcept {
 
 Grid::~Grid() = default;
 
+// The texts the source set one by one (a block each) go into one arena of
+// the copy: copying a grid, and dropping the copy, then cost a few large
+// allocations instead of one per cell. Arena entries are shared as they are.
+void Grid::CopyCells(const Grid& other) {
+    size_t owned = 0;
+    for (const GridCell& cell : other.cells_)
+        if (cell.OwnsBlock()) owned += sizeof(uint32_t) + cell.View().size() + 3;
+    arenas_ = other.arenas_;
+    if (owned == 0) {
+        cells_ = other.cells_;
+        return;
+    }
+    auto arena = std::make_shared<GridArena>(owned);
+    std::vector<GridCell> cells;
+    cells.reserve(other.cells_.size());
+    for (const GridCell& cell : other.cells_) cells.push_back(cell.OwnsBlock() ? arena->Add(cell.View()) : cell);
+    cells_ = std::move(cells);
+    arenas_.push_back(std::move(arena));
+}
+
 // Copies or moves the table (not the observers or the life token).
 template <class Source>
 void Grid::AssignTable(Source&& other) {
     rows_ = other.rows_;
     cols_ = other.cols_;
-    cells_ = std::forward<Source>(other).cells_;
-    arenas_ = std::forward<Source>(other).arenas_;
+    if constexpr (std::is_lvalue_reference_v<Source>) {
+        CopyCells(other);
+    } else {
+        cells_ = std::move(other.cells_);
+        arenas_ = std::move(other.arenas_);
+    }
     styles_ = std::forward<Source>(other).styles_;
     widths_ = std::forward<Source>(other).widths_;
     heights_ = std::forward<Source>(other).heights_;
@@ -334,7 +359,7 @@ SortKey MakeKey(std::string_view t) {
             k.number = v;
             return k;
         }
-        if (auto d = DateText::ParseDateUtf8(std::string(t))) {
+        if (auto d = DateText::ParseDateUtf8(t)) {
             k.kind = 1;
             k.day = d->toJulianDay();
             return k;

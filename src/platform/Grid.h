@@ -172,11 +172,13 @@ private:
     void Notify(Change change, int row = -1, int col = -1) const;
     void ClampActive();
     void DropHiddenActive();
+    void CopyCells(const Grid& other);
 
     int rows_ = 0;
     int cols_ = 0;
     std::vector<GridCell> cells_;         // row-major, rows_ * cols_
-    // The arenas of the files the cells were read from (shared by copies).
+    // The arenas of the files the cells were read from, and of the copies
+    // they were copied in (shared by copies).
     std::vector<std::shared_ptr<const GridArena>> arenas_;
     std::vector<Style> styles_;           // empty until a style is set
     std::vector<int> widths_;

@@ -42,7 +42,7 @@ int MarkDue(Grid& grid, const QString& days, const QDate& today) {
     int marked = 0;
     const int last = grid.Rows() - 1;
     for (int r = 1; r <= last; ++r) {
-        const std::string& status = grid.TextUtf8(r, Col::Status);
+        const std::string_view status = grid.TextUtf8(r, Col::Status);
         if (status == TaskStatus::kComplete || status == TaskStatus::kCanceled) continue;
         const std::optional<QDate> start = PastDue::StartDay(grid.TextUtf8(r, Col::ScheduledStart));
         if (!start || *start != target) continue;

@@ -19,7 +19,7 @@ Colours ReadColours() {
             ParseColour(Settings::Get(QStringLiteral("Colors"), QStringLiteral("ForeDue")))};
 }
 
-std::optional<QDate> StartDay(const std::string& cell) {
+std::optional<QDate> StartDay(std::string_view cell) {
     if (cell.empty()) return std::nullopt;
     // A start stored with its time of day still names its day.
     return DateText::ParseDateUtf8(cell);
@@ -32,7 +32,7 @@ Result Mark(Grid& grid, const QDate& today, const Colours& colours,
     const int last = grid.Rows() - 1;
     const int cols = grid.Cols();
     for (int r = 1; r <= last; ++r) {
-        const std::string& status = grid.TextUtf8(r, Col::Status);
+        const std::string_view status = grid.TextUtf8(r, Col::Status);
         // Only "Ready" rows can change, so only their dates need reading.
         if (status == TaskStatus::kReady) {
             const std::optional<QDate> start = StartDay(grid.TextUtf8(r, Col::ScheduledStart));

@@ -35,5 +35,5 @@ Result Mark(Grid& grid, const QDate& today, const Colours& colours,
             const TaskPass::RowProgress& progress = {});
 
 // The calendar day of a Scheduled Start cell, if it holds a date.
-std::optional<QDate> StartDay(const std::string& cell);
+std::optional<QDate> StartDay(std::string_view cell);
 }

@@ -89,7 +89,7 @@ void ConvertUnrecorded(Grid& grid, Report& report) {
     const int rows = grid.Rows();
     for (int r = 1; r < rows; ++r) {
         for (int c : kDateCols) {
-            const std::string& cell = grid.TextUtf8(r, c);
+            const std::string_view cell = grid.TextUtf8(r, c);
             if (cell.empty()) continue;
             const unsigned orders = DateText::OrdersOf(cell);
             // The current order's reader also knows the locale's other forms.
