@@ -36,21 +36,31 @@ Grid::~Grid() = default;
 
 // The texts the source set one by one (a block each) go into one arena of
 // the copy: copying a grid, and dropping the copy, then cost a few large
-// allocations instead of one per cell. Arena entries are shared as they are.
+// allocations instead of one per cell. Arena entries are shared as they are,
+// unless the arenas mostly hold texts no cell shows any more (cells set
+// again after copies of copies): then every text goes into the new arena, so
+// what a grid keeps stays within about twice what it holds.
 void Grid::CopyCells(const Grid& other) {
-    size_t owned = 0;
-    for (const GridCell& cell : other.cells_)
+    size_t owned = 0, borrowed = 0, kept = 0;
+    for (const GridCell& cell : other.cells_) {
         if (cell.OwnsBlock()) owned += sizeof(uint32_t) + cell.View().size() + 3;
-    arenas_ = other.arenas_;
-    if (owned == 0) {
+        else if (cell.Borrowed()) borrowed += sizeof(uint32_t) + cell.View().size() + 3;
+    }
+    for (const auto& arena : other.arenas_) kept += arena->Capacity();
+    const bool repack = kept > 2 * borrowed + (size_t(1) << 20);
+    if (owned == 0 && !repack) {
         cells_ = other.cells_;
+        arenas_ = other.arenas_;
         return;
     }
-    auto arena = std::make_shared<GridArena>(owned);
+    auto arena = std::make_shared<GridArena>(owned + (repack ? borrowed : 0));
     std::vector<GridCell> cells;
     cells.reserve(other.cells_.size());
-    for (const GridCell& cell : other.cells_) cells.push_back(cell.OwnsBlock() ? arena->Add(cell.View()) : cell);
+    for (const GridCell& cell : other.cells_)
+        cells.push_back(cell.OwnsBlock() || (repack && cell.Borrowed()) ? arena->Add(cell.View()) : cell);
     cells_ = std::move(cells);
+    if (repack) arenas_.clear();
+    else arenas_ = other.arenas_;
     arenas_.push_back(std::move(arena));
 }
 

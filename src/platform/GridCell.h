@@ -46,6 +46,7 @@ public:
     bool Empty() const noexcept { return bits_ == 0; }
     // A text in a block of its own (set one by one), not in the cell or an arena.
     bool OwnsBlock() const noexcept { return bits_ != 0 && (bits_ & (kInline | kBorrowed)) == 0; }
+    bool Borrowed() const noexcept { return (bits_ & kBorrowed) != 0; }
     // For passes over every cell's bytes (saving a file): a short text is
     // the low bytes of one word, the rest of it zero; its length is ShortSize().
     bool IsShort() const noexcept { return (bits_ & kInline) != 0 || bits_ == 0; }

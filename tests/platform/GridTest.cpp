@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -438,6 +440,26 @@ TEST_F(GridTest, EveryTextSurvivesLoadingCopyingSortingAndTheSourceGoingAway) {
         g.SetTextUtf8(1, 1, "changed after loading");
         EXPECT_EQ(g.Text(1, 1), "changed after loading");
     }
+}
+
+// A grid copied back and forth while every cell is set again (as an edit
+// window hands its copy back) keeps about what it holds, not every text it
+// ever held.
+TEST_F(GridTest, CopiesOfCopiesDoNotKeepTextsNoCellHoldsAnyMore) {
+    const auto heap = [] { const auto m = mallinfo2(); return m.uordblks + m.hblkhd; };
+    Grid g(10000, 1);
+    const auto fill = [&g](int round) {
+        for (int r = 0; r < g.Rows(); ++r) g.SetTextUtf8(r, 0, std::string(100, char('a' + round % 26)) + std::to_string(r));
+    };
+    fill(0);
+    const size_t before = heap();
+    for (int round = 1; round <= 30; ++round) {
+        Grid copy = g;
+        g = copy;
+        fill(round);
+    }
+    EXPECT_LT(heap(), before + 4 * size_t(g.Rows()) * 110);
+    EXPECT_EQ(g.TextUtf8(9999, 0), std::string(100, 'e') + "9999");
 }
 
 TEST_F(GridTest, AWindowIsShownOnlyTheStartOfAHugeCellCutAtACharacter) {
