@@ -57,7 +57,22 @@ protected:
                 Show();
                 return;
             }
-            Base::keyPressEvent(event);
+            if (IsModifierKey(event->key())) {
+                PassOn(event);
+                return;
+            }
+            // A section that took its last possible digit moves on by itself;
+            // the separator the user types after it is that same move, not a
+            // second one into the section after.
+            const bool separator = printable && !text.at(0).isLetterOrNumber();
+            if (separator && movedOn_) {
+                movedOn_ = false;
+                event->accept();
+                return;
+            }
+            const auto section = Base::currentSection();
+            PassOn(event);
+            movedOn_ = printable && !separator && Base::currentSection() != section;
             return;
         }
         switch (event->key()) {
@@ -78,7 +93,7 @@ protected:
         }
         // Enter, Tab, the arrows: the typing ends there.
         Commit();
-        Base::keyPressEvent(event);
+        PassOn(event);
     }
 
     void focusOutEvent(QFocusEvent* event) override {
@@ -92,8 +107,12 @@ protected:
     }
 
     // Tab goes on to the next control, as from any field; the cursor keys
-    // and the typed separators move between the sections.
-    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+    // and the typed separators ("5/6/2028" typed section by section) move
+    // between the sections, and leave the field only past its last one.
+    bool focusNextPrevChild(bool next) override {
+        if (betweenSections_) return Base::focusNextPrevChild(next);
+        return QWidget::focusNextPrevChild(next);
+    }
 
     QValidator::State validate(QString& input, int& pos) const override {
         // The typed text is read whole at the end, not section by section.
@@ -102,6 +121,12 @@ protected:
     }
 
 private:
+    void PassOn(QKeyEvent* event) {
+        betweenSections_ = event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab;
+        Base::keyPressEvent(event);
+        betweenSections_ = false;
+    }
+
     void Show() { Base::lineEdit()->setText(typed_); }
 
     void Cancel() {
@@ -119,6 +144,8 @@ private:
     void Apply(const QString& typed);
 
     bool typing_ = false;
+    bool betweenSections_ = false;
+    bool movedOn_ = false;   // the last digit typed moved to the next section
     QString typed_;
 };
 

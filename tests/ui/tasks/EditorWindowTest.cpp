@@ -834,6 +834,39 @@ TEST_F(EditorUserTest, TypedTimesAndDatesSurviveTheShiftKeyAndAreSaved) {
     EXPECT_EQ(stored.Text(1, Col::ScheduledStart), DateText::FormatDate(QDate(2027, 3, day)));
 }
 
+// Clicked into the first section, the arrows pressed (which select it), and
+// typed section by section: a separator after a section that moved on by
+// itself moves no further, and none leaves the field for the next one.
+TEST_F(EditorUserTest, DatesAndTimesTypedSectionBySectionStayInTheirField) {
+    Form6* f = form_->EditorForAdd();
+    Settle();
+    FillRequired(f);
+    const auto boxes = [f] {
+        QStringList texts;
+        for (const QLineEdit* box : f->findChildren<QLineEdit*>())
+            if (!qobject_cast<QAbstractSpinBox*>(box->parentWidget())) texts << box->text();
+        return texts;
+    };
+    const QStringList before = boxes();
+    const QDate date(2028, 5, 6);
+    const std::tuple<QDateTimeEdit*, QString, QString> typed[] = {
+        {f->DatePicker1, DateText::FormatDate(date), DateText::FormatDate(date)},
+        {f->DatePicker4, "7:05:09", "07:05:09"},
+    };
+    for (const auto& [field, text, shown] : typed) {
+        QLineEdit* edit = field->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(3, edit->height() / 2));
+        TestKeys::Press(Qt::Key_Up);
+        TestKeys::Press(Qt::Key_Down);
+        TestKeys::TypeHere(text);
+        EXPECT_EQ(TestKeys::Focused(), field) << text.toStdString();
+        TestKeys::Press(Qt::Key_Tab);
+        EXPECT_EQ(field->text(), shown);
+    }
+    EXPECT_EQ(boxes(), before);
+}
+
 TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {
     Form6* f = form_->EditorForAdd();
     Settle();
