@@ -322,6 +322,7 @@ void GanttLayout::PaintRows(QPainter& p, int first, int last) const {
             if (BarRect(row, r.bars[size_t(i)]).right() >= time.left()) shown.push_back(i);
         });
         double paintedTo = -1e300;   // bars of one row share a colour: skip what is already covered
+        double textTo = -1e300;      // where the last text drawn in the row ends
         QColor lastColour;
         for (size_t k = 0; k < shown.size(); ++k) {
             const GanttModel::Bar& b = r.bars[size_t(shown[k])];
@@ -330,6 +331,7 @@ void GanttLayout::PaintRows(QPainter& p, int first, int last) const {
             const bool selected = model_.SelectedItem == GanttItem{row, shown[k]};
             // Beside its bar a text may still lie on an earlier, longer bar.
             const double coveredBefore = paintedTo;
+            const QColor coveringColour = lastColour;
             if (rect.right() > paintedTo || colour != lastColour || selected) {
                 p.setPen(QPen(colour.darker(140), 1));
                 p.setBrush(colour);
@@ -349,15 +351,29 @@ void GanttLayout::PaintRows(QPainter& p, int first, int last) const {
             }
             const double nextLeft = k + 1 < shown.size() ? BarRect(row, r.bars[size_t(shown[k + 1])]).left() : time.right();
             const double y = RowTop(row) + textY;
-            if (rect.width() >= b.textWidth + 6) {
+            // A text never lies on another one: it goes in its bar, else
+            // beside it, else (elided) where the room is.
+            const double inside = std::max(rect.left() + 3, textTo + 6);
+            if (rect.right() - 3 - inside >= b.textWidth) {
                 p.setPen(Dark(colour) ? Qt::white : kText);
-                p.drawText(QPointF(rect.left() + 3, y), b.text);
+                p.drawText(QPointF(inside, y), b.text);
+                textTo = inside + b.textWidth;
+                continue;
+            }
+            const double start = std::max(rect.right() + 3, textTo + 6);
+            double room = nextLeft - start - 5;
+            // White on an earlier dark bar stays on that bar.
+            const bool onDark = start < coveredBefore && Dark(coveringColour);
+            if (onDark) room = std::min(room, coveredBefore - 3 - start);
+            if (room < 12) continue;
+            p.setPen(onDark ? QColor(Qt::white) : kText);
+            if (room >= b.textWidth) {
+                p.drawText(QPointF(start, y), b.text);
+                textTo = start + b.textWidth;
             } else {
-                const double room = nextLeft - rect.right() - 5;
-                if (room < 12) continue;
-                p.setPen(rect.right() + 3 < coveredBefore && Dark(lastColour) ? QColor(Qt::white) : kText);
-                if (room >= b.textWidth) p.drawText(QPointF(rect.right() + 3, y), b.text);
-                else p.drawText(QPointF(rect.right() + 3, y), fm.elidedText(b.text, Qt::ElideRight, int(room)));
+                const QString elided = fm.elidedText(b.text, Qt::ElideRight, int(room));
+                p.drawText(QPointF(start, y), elided);
+                textTo = start + fm.horizontalAdvance(elided);
             }
         }
     }
@@ -416,8 +432,11 @@ void GanttLayout::PaintHeader(QPainter& p) const {
         const QDate date = QDate::fromJulianDay(d);
         QString label = DateText::FormatDate(date);
         if (withWeekday) label = locale.dayName(date.dayOfWeek(), QLocale::ShortFormat) + QLatin1Char(' ') + label;
+        // A date cut at the right edge would read as another one.
+        const double left = std::max(x, time.left()) + 3;
+        if (left + fm.horizontalAdvance(label) > time.right()) continue;
         p.setPen(kText);
-        p.drawText(QPointF(std::max(x, time.left()) + 3, area_.top() + baseline), label);
+        p.drawText(QPointF(left, area_.top() + baseline), label);
     }
     // Hours, when a day is wide enough to tell them apart.
     const double hourPx = double(kHour) * pixelsPerMs_;

@@ -315,6 +315,7 @@ TEST_F(Form1ChartPrint, ThePrintMenuOpensOnePreviewAndPrintsTheChartLandscape) {
     const QRegularExpressionMatch size = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+)").match(info);
     ASSERT_TRUE(size.hasMatch()) << info.toStdString();
     EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble());   // landscape
+    EXPECT_EQ(PdfReader::Info(Pdf(), "Title"), "Gantt Chart");   // the job's name in the queue
 
     QTest::mouseClick(preview->Toolbar1->widgetForAction(preview->CloseButton), Qt::LeftButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

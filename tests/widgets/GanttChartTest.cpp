@@ -183,6 +183,50 @@ TEST_F(GanttLayoutTest, PaintingDrawsBarsStripesAndScalesWithThePainter) {
     EXPECT_EQ(twice.pixelColor(int(2 * c.x()) + 80, int(2 * c.y())), QColor(0, 0, 255));
 }
 
+// A short bar under a long one of the same colour, both with a long text:
+// the second text neither lies on the first nor runs white past the dark
+// bar onto the light background.
+TEST_F(GanttLayoutTest, ATextBesideAHiddenBarLiesOnNoOtherTextAndStaysReadable) {
+    chart_.BackColor = 0xC0C0C0;
+    chart_.PyjamasColor = 0xC0C0C0;
+    const QString name = "Maximilian Alexander Oberhauser-Whitmore";
+    const GanttItem first = AddBar(chart_, 0, At(0, 6), At(0, 20), name, 0xFF0000);
+    const auto paint = [this] {
+        QImage image(1100, 400, QImage::Format_RGB32);
+        QPainter p(&image);
+        Layout().Paint(p);
+        return image;
+    };
+    const QImage alone = paint();
+    AddBar(chart_, 0, At(0, 8), At(0, 10), name, 0xFF0000);
+    const QImage both = paint();
+    const GanttLayout l = Layout();
+    const QRectF bar = l.BarRect(first);
+    const int textEnd = int(bar.left()) + 3 + QFontMetrics(FixedMetrics().font).horizontalAdvance(name);
+    const int top = int(l.RowTop(0)), bottom = int(l.RowTop(1));
+    ASSERT_LT(textEnd, int(bar.right()));
+    EXPECT_EQ(both.copy(int(bar.left()), top, textEnd + 2 - int(bar.left()), bottom - top),
+              alone.copy(int(bar.left()), top, textEnd + 2 - int(bar.left()), bottom - top));
+    for (int x = int(bar.right()) + 2; x < 1100; ++x)
+        for (int y = top; y < bottom; ++y)
+            ASSERT_NE(both.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
+}
+
+TEST_F(GanttLayoutTest, ADayLabelThatWouldBeCutAtTheRightEdgeIsLeftOut) {
+    chart_.EndDate = At(2, 1);   // the last day shows for an hour: 20 pixels
+    QImage image(1100, 400, QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        Layout().Paint(p);
+    }
+    const GanttLayout l = Layout();
+    const QColor back = image.pixelColor(1095, 2);
+    int marks = 0;
+    for (int x = int(l.XOf(GanttModel::ToTime(At(2, 0)))) + 2; x < 1100; ++x)
+        for (int y = 0; y < int(FixedMetrics().headerHeight / 2); ++y) marks += image.pixelColor(x, y) != back;
+    EXPECT_EQ(marks, 0);
+}
+
 TEST_F(GanttLayoutTest, ClearingRemovesRowsBarsAndTheSelectionButKeepsTheColumn) {
     chart_.SelectedItem = AddBar(chart_, 0, At(0, 1), At(0, 2));
     chart_.ClearChart();

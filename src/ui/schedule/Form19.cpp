@@ -106,6 +106,8 @@ bool Form19::PrintChart() {
         if (!printer) MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));
         return false;
     }
+    // The name the print queue shows the job under.
+    printer->setDocName(QStringLiteral("Gantt Chart"));
     WaitCursor hourglass;
     const bool ok = Printing::Run(*printer, [&](QString* why) {
         QPainter painter;
