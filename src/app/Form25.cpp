@@ -1,6 +1,7 @@
 #include "app/Form25.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -27,6 +28,16 @@ Form25::Form25() : QWidget(nullptr, Qt::SplashScreen | Qt::WindowStaysOnTopHint)
     // ends (or a message of the start-up takes its place).
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Forms::Centre(this);
+    // Kept above every window, it would cover a message of the start-up.
+    qApp->installEventFilter(this);
+}
+
+bool Form25::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+        const auto* window = static_cast<QWidget*>(watched);
+        if (window->isWindow() && window->isModal()) hide();
+    }
+    return false;
 }
 
 Form25::~Form25() { QApplication::restoreOverrideCursor(); }

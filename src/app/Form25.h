@@ -7,4 +7,7 @@ class Form25 : public QWidget {
 public:
     Form25();
     ~Form25() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };

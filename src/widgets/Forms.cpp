@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLayout>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
 #include <algorithm>
@@ -15,24 +17,56 @@ namespace {
 
 void ReadingTabOrder(QWidget* window);
 
-// Arranges a window's Tab order when it is shown: its controls have their
-// places then, pages and fields added since included.
-class TabOrderKeeper : public QObject {
+// Arranges a window's Tab order when it is shown (its controls have their
+// places then, pages and fields added since included), and what Return in
+// one of its fields does.
+class WindowKeeper : public QObject {
 public:
-    static TabOrderKeeper* Get() {
-        static QPointer<TabOrderKeeper> keeper;
-        if (!keeper) keeper = new TabOrderKeeper(QCoreApplication::instance());
+    static WindowKeeper* Get() {
+        static QPointer<WindowKeeper> keeper;
+        if (!keeper) keeper = new WindowKeeper(QCoreApplication::instance());
         return keeper.data();
     }
 
 protected:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            auto* window = static_cast<QWidget*>(watched);
-            if (window->isWindow()) ReadingTabOrder(window);
+        if (!watched->isWidgetType()) return false;
+        auto* window = static_cast<QWidget*>(watched);
+        if (!window->isWindow()) return false;
+        if (event->type() == QEvent::Show) {
+            ReadingTabOrder(window);
+            NoteDefaultButtons(window);
+        } else if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) return PressDefault(window);
         }
         return false;
+    }
+
+private:
+    // A dialog shown with no default button makes the first button in its
+    // Tab order the default, so Return typed in a field would press a pick
+    // list or Help button. Only a button made the default before the window
+    // first showed is one: noted then.
+    static constexpr char kDefault[] = "quillonDefault";
+    static constexpr char kNoted[] = "quillonDefaultsNoted";
+    static void NoteDefaultButtons(QWidget* window) {
+        if (window->property(kNoted).toBool()) return;
+        window->setProperty(kNoted, true);
+        for (QPushButton* b : window->findChildren<QPushButton*>())
+            if (b->isDefault()) b->setProperty(kDefault, true);
+    }
+    // Return that reached the window from a field: the noted default button
+    // takes it, or nothing does. A focused button still takes its own Return.
+    static bool PressDefault(QWidget* window) {
+        if (qobject_cast<QPushButton*>(QApplication::focusWidget())) return false;
+        for (QPushButton* b : window->findChildren<QPushButton*>())
+            if (b->property(kDefault).toBool() && b->window() == window && b->isVisible()) {
+                if (b->isEnabled()) b->click();
+                return true;
+            }
+        return true;
     }
 };
 
@@ -47,7 +81,7 @@ void ReadingTabOrder(QWidget* window) {
 
 }  // namespace
 
-void KeepReadingTabOrder(QWidget* window) { window->installEventFilter(TabOrderKeeper::Get()); }
+void KeepReadingTabOrder(QWidget* window) { window->installEventFilter(WindowKeeper::Get()); }
 
 std::vector<QWidget*> ReadingOrder(QWidget* area) {
     // Pages not shown yet (a tab widget's others) are laid out too, so that

@@ -20,8 +20,10 @@ void Register(QWidget* window);
 // Each time the window is shown, Tab is made to walk its controls as they
 // are laid out: top to bottom, and left to right along a line, whatever
 // order they were made in. Buttons of its toolbars take the focus too, so a
-// keyboard reaches them. (Every window loaded here has it; a window made
-// elsewhere asks for it.)
+// keyboard reaches them. Return typed in a field presses the window's
+// default button only when one was made so before it first showed, never a
+// button a dialog picked for itself. (Every window loaded here has it; a
+// window made elsewhere asks for it.)
 void KeepReadingTabOrder(QWidget* window);
 // The controls inside `area` that Tab stops at, in that reading order.
 std::vector<QWidget*> ReadingOrder(QWidget* area);

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -434,6 +435,17 @@ TEST_F(Form1Startup, ZoomButtonsWidenAndNarrowTheChartWindowWithoutARebuild) {
 }  // namespace
 
 namespace {
+
+TEST_F(Form1Startup, AMessageOfTheStartUpIsNotCoveredByTheSplash) {
+    Form25* splash = Forms::Show<Form25>();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(splash));
+    QMessageBox box(QMessageBox::Information, "Quillon", "A message of the start-up");
+    box.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    EXPECT_FALSE(splash->isVisible());
+    box.close();
+    Forms::Unload<Form25>();
+}
 
 TEST_F(Form1Startup, TheSplashHoldsTheHourglassAndStartUpShowsTheWindowItself) {
     Forms::Load<Form25>();

@@ -22,6 +22,7 @@
 #include "ui/alerts/Form24.h"
 #include "ui/alerts/NotifierAnimation.h"
 #include "platform/Help.h"
+#include "widgets/Forms.h"
 #include "platform/Registry.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
@@ -121,6 +122,16 @@ TEST_F(AlertWindows, CancelStoresNothingAndHelpOpensItsTopic) {
     EXPECT_EQ(Setting("AlertDays"), "3");
     EXPECT_EQ(Setting("AlertTray"), "");
     EXPECT_EQ(Setting("AlertTime"), "");
+}
+
+TEST_F(AlertWindows, ReturnInAFieldOpensNoHelp) {
+    Form10* f = Forms::Show<Form10>();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f));
+    QTest::mouseClick(f->Text1, Qt::LeftButton);
+    QTest::keyClick(f->Text1, Qt::Key_Return);
+    EXPECT_TRUE(TestEnv::Shell().opened.empty());
+    EXPECT_TRUE(f->isVisible());
+    Forms::Unload<Form10>();
 }
 
 TEST_F(AlertWindows, SettingsThatCannotBeSavedAreSaidSoAndStayOnScreen) {

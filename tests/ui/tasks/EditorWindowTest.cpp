@@ -867,6 +867,22 @@ TEST_F(EditorUserTest, DatesAndTimesTypedSectionBySectionStayInTheirField) {
     EXPECT_EQ(boxes(), before);
 }
 
+TEST_F(EditorUserTest, ReturnInAFieldOpensNoPickList) {
+    Form6* f = form_->EditorForAdd();
+    Settle();
+    const auto shown = [] {
+        QSet<QWidget*> windows;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible()) windows.insert(w);
+        return windows;
+    };
+    const QSet<QWidget*> before = shown();
+    QTest::mouseClick(f->Text2, Qt::LeftButton);
+    TestKeys::Press(Qt::Key_Return);
+    Settle();
+    EXPECT_EQ(shown(), before);
+}
+
 TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {
     Form6* f = form_->EditorForAdd();
     Settle();
