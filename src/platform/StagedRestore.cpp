@@ -440,8 +440,16 @@ QString Recover(const QString& base, const QString& staging, const Claim& claim)
     // Another user's restore, or one still running: not ours to touch.
     if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return QString();
     if (name.endsWith(kDoneSuffix)) {
+        // Ended already; only its working files were left. One that had put
+        // every file in place (a journal, no undo begun) may have been
+        // stopped before it could say so.
+        const bool completed = KindOf(FileOps::Join(staging, kJournal)) == Kind::File &&
+                               KindOf(FileOps::Join(staging, kUndoMarker)) == Kind::Missing;
         Remove(base, staging);
-        return QString();
+        if (!completed) return QString();
+        return QStringLiteral("A restore into \"%1\" was interrupted after it had put every file of the backup in "
+                              "place. It is complete.")
+            .arg(base);
     }
     const qint64 pid = PidOf(name);
     const QString journalPath = FileOps::Join(staging, kJournal);

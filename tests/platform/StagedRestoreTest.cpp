@@ -103,4 +103,12 @@ TEST_F(StagedRestoreTest, OnlyOurOwnUnheldLeftoversGo) {
     ::close(fd);
     EXPECT_EQ(StagedRestore::Sweep(base).size(), 1);   // now it is a dead restore's
     EXPECT_FALSE(QFileInfo::exists(held));
+
+    // Stopped after it had put everything in place, before it could say so.
+    const QString complete = staging(QStringLiteral(".quillon-restore-%1-cOmPl1-done").arg(dead));
+    WriteAll(complete + "/journal", "x.txt\n");
+    const QStringList said = StagedRestore::Sweep(base);
+    ASSERT_EQ(said.size(), 1);
+    EXPECT_TRUE(said[0].contains("It is complete")) << said[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(complete));
 }

@@ -80,6 +80,14 @@ void ArchiveJob::CancelAndWait() {
     done_ = nullptr;
 }
 
+void ArchiveJob::CancelAndFinish() {
+    auto done = std::move(done_);
+    done_ = nullptr;
+    const bool running = Running();
+    CancelAndWait();
+    if (running && done) done();
+}
+
 void ArchiveJob::Poll() {
     if (fileBar_) fileBar_->setValue(progress_.file.load());
     if (overallBar_) overallBar_->setValue(progress_.overall.load());

@@ -36,6 +36,10 @@ public:
     bool Running() const;
     // Asks the work to stop and waits for it.
     void CancelAndWait();
+    // The same, then `done` runs as it would have: the work may have gone
+    // past the point where it can stop (a restore replacing files), and
+    // either way its outcome is said.
+    void CancelAndFinish();
 
 private:
     void Poll();

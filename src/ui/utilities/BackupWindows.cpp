@@ -105,9 +105,12 @@ void ArchiveWindow::TellNotices(const QStringList& notices) {
 void ArchiveWindow::closeEvent(QCloseEvent* event) {
     if (Working()) {
         // Closing stops the work: a backup leaves the archive that was
-        // there, a restore the folder as it was.
-        job_->CancelAndWait();
-        SetWorking(false);
+        // there, a restore the folder as it was, unless it was already
+        // replacing files: then it ends, and the database is reloaded.
+        // Either way the outcome is said.
+        closing_ = true;
+        job_->CancelAndFinish();
+        closing_ = false;
     }
     QDialog::closeEvent(event);
 }
@@ -287,6 +290,7 @@ void frmZip::Command7_Click() {
                     TellNotices(result->notices);
                     if (result->ok) {
                         setWindowTitle(QStringLiteral("Restore Complete"));
+                        if (closing_) MsgBox(QStringLiteral("Restore Complete"), vb::vbInformation, QStringLiteral("Restore"));
                         emit Restored(result->written);
                     } else {
                         MsgBox(result->message, vb::vbExclamation, QStringLiteral("Restore"));

@@ -47,6 +47,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     QList<QWidget*> inputs_;
     ArchiveJob* job_ = nullptr;
+    bool closing_ = false;   // closed while working: the outcome comes after
 };
 
 class Form23 : public ArchiveWindow {
