@@ -55,8 +55,11 @@ QString RefusedTarget(const QString& archivePath, const QString& databaseFolder,
     for (const QString& db : QDir(folder).entryList({QStringLiteral("*.vkt")}, QDir::Files | QDir::Hidden))
         companions << FileOps::Join(folder, DatabaseLocation::Derive(FileOps::Join(folder, db)).name);
     const QString photos = FileOps::Join(folder, QStringLiteral("Photos"));
-    const QString tail = QStringLiteral("\nA backup written there would replace it. Choose another file for the backup; "
-                                        "nothing was replaced.");
+    const QString tail = QFileInfo::exists(archivePath)
+                             ? QStringLiteral("\nA backup written there would replace it. Choose another file for the "
+                                              "backup; nothing was replaced.")
+                             : QStringLiteral("\nA backup written there would be taken into the backups themselves. "
+                                              "Choose another file for the backup; nothing was written.");
     for (const QString& name : names) {
         const QString file = QFileInfo(name).fileName();
         const QString parent = QFileInfo(name).path();
