@@ -46,21 +46,28 @@ protected:
 
 private:
     // A dialog shown with no default button makes the first button in its
-    // Tab order the default, so Return typed in a field would press a pick
-    // list or Help button. Only a button made the default before the window
-    // first showed is one: noted then.
+    // Tab order the default (and draws it so), so Return typed in a field
+    // would press a pick list or Help button. Only a button made the default
+    // before the window first showed is one; the others are kept from being
+    // picked, and Return on one of them while it has the focus is given to
+    // it here.
     static constexpr char kDefault[] = "quillonDefault";
     static constexpr char kNoted[] = "quillonDefaultsNoted";
     static void NoteDefaultButtons(QWidget* window) {
         if (window->property(kNoted).toBool()) return;
         window->setProperty(kNoted, true);
-        for (QPushButton* b : window->findChildren<QPushButton*>())
+        for (QPushButton* b : window->findChildren<QPushButton*>()) {
             if (b->isDefault()) b->setProperty(kDefault, true);
+            else b->setAutoDefault(false);
+        }
     }
-    // Return that reached the window from a field: the noted default button
-    // takes it, or nothing does. A focused button still takes its own Return.
+    // Return that reached the window: the focused button takes it, else the
+    // noted default button, else nothing.
     static bool PressDefault(QWidget* window) {
-        if (qobject_cast<QPushButton*>(QApplication::focusWidget())) return false;
+        if (auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget())) {
+            if (focused->window() == window && focused->isEnabled()) focused->click();
+            return true;
+        }
         for (QPushButton* b : window->findChildren<QPushButton*>())
             if (b->property(kDefault).toBool() && b->window() == window && b->isVisible()) {
                 if (b->isEnabled()) b->click();

@@ -877,10 +877,16 @@ TEST_F(EditorUserTest, ReturnInAFieldOpensNoPickList) {
         return windows;
     };
     const QSet<QWidget*> before = shown();
+    for (const QPushButton* b : f->findChildren<QPushButton*>()) EXPECT_FALSE(b->isDefault()) << b->text().toStdString();
     QTest::mouseClick(f->Text2, Qt::LeftButton);
     TestKeys::Press(Qt::Key_Return);
     Settle();
     EXPECT_EQ(shown(), before);
+    // Return on a button that has the focus still presses it.
+    ASSERT_TRUE(TestKeys::TabTo(f->Command2));
+    TestKeys::Press(Qt::Key_Return);
+    Settle();
+    EXPECT_FALSE(f->isVisible());
 }
 
 TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {
