@@ -80,7 +80,7 @@ struct Job {
     qint64 bytesAhead = 0;    // compressed, not yet written
     bool stop = false;
     qint64 totalWeight = 1;
-    qint64 doneWeight = 0;
+    std::atomic<qint64> doneWeight{0};   // read by the workers for the overall bar
     ZipProgress* progress = nullptr;
     QString firstError;
 
@@ -161,7 +161,10 @@ struct Job {
             zs.avail_in = uInt(piece);
             fed += piece;
             rc = deflate(&zs, fed == have ? Z_FINISH : Z_NO_FLUSH);
-            if (progress && have > size_t(kChunk)) progress->file = int(fed * 100 / have);
+            if (progress && have > size_t(kChunk)) {
+                progress->file = int(fed * 100 / have);
+                progress->RaiseOverall(int(std::min<qint64>(99, (doneWeight.load() + qint64(fed)) * 100 / totalWeight)));
+            }
             if (Cancelled()) break;
         } while (fed < have);
         if (rc != Z_STREAM_END) {
@@ -189,7 +192,7 @@ struct Job {
             std::vector<unsigned char>().swap(items[i].data);
         }
         changed.notify_all();
-        if (progress) progress->overall = int(std::min<qint64>(100, doneWeight * 100 / totalWeight));
+        if (progress) progress->RaiseOverall(int(std::min<qint64>(100, doneWeight.load() * 100 / totalWeight)));
     }
 };
 
@@ -222,7 +225,11 @@ zip_int64_t StreamedCallback(Job& job, size_t index, void* data, zip_uint64_t le
             return -1;
         }
         slot.streamedBytes += quint64(n);
-        if (job.progress) job.progress->file = int(std::min<quint64>(100, slot.streamedBytes * 100 / std::max<quint64>(1, slot.size)));
+        if (job.progress) {
+            job.progress->file = int(std::min<quint64>(100, slot.streamedBytes * 100 / std::max<quint64>(1, slot.size)));
+            job.progress->RaiseOverall(
+                int(std::min<qint64>(99, (job.doneWeight.load() + qint64(slot.streamedBytes)) * 100 / job.totalWeight)));
+        }
         return n;
     }
     case ZIP_SOURCE_CLOSE:
@@ -680,6 +687,8 @@ bool ZipArchive::ExtractEntry(int index, const QString& path, std::atomic<qint64
         if (!ok) break;
         if (bytesDone) *bytesDone += n;
         if (Progress) Progress->file = int(total * 100 / std::max<quint64>(1, st.size));
+        if (Progress && bytesDone && OverallBytes > 0)
+            Progress->RaiseOverall(int(std::min<qint64>(99, *bytesDone * 100 / OverallBytes)));
         if (Progress && Progress->cancel) {
             error_ = QStringLiteral("the restore was cancelled");
             ok = false;

@@ -24,6 +24,13 @@ struct ZipProgress {
     std::atomic<int> file{0};      // current file, 0..100
     std::atomic<bool> cancel{false};
     void Reset() { overall = 0; file = 0; cancel = false; }
+    // Moves the overall bar up to `percent`, never down: several workers
+    // report, and a large file moves it while it is written.
+    void RaiseOverall(int percent) {
+        int now = overall.load();
+        while (now < percent && !overall.compare_exchange_weak(now, percent)) {
+        }
+    }
 };
 
 struct ZipEntry {
@@ -88,6 +95,9 @@ public:
     // No more than the entry's stated size is ever written, whatever its
     // data inflates to. Adds the bytes written to `*bytesDone` as it goes.
     bool ExtractEntry(int index, const QString& path, std::atomic<qint64>* bytesDone = nullptr);
+    // The bytes the whole restore writes: with it, `bytesDone` moves the
+    // overall bar while a large entry is written.
+    qint64 OverallBytes = 0;
 
     // For a new archive: compresses and writes every added file, then puts
     // the archive in place. An archive with no entries is not written (and

@@ -337,6 +337,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     auto work = [&] {
         ZipArchive zip;
         zip.Progress = progress;
+        zip.OverallBytes = total;
         if (!zip.OpenArchive(plan.archive)) {
             fail(zip.Error());
             return;
@@ -352,7 +353,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
                 return;
             }
             bytes += kEntryWeight;
-            if (progress) progress->overall = int(std::min<qint64>(99, bytes * 100 / std::max<qint64>(1, total)));
+            if (progress) progress->RaiseOverall(int(std::min<qint64>(99, bytes * 100 / std::max<qint64>(1, total))));
         }
     };
     int count = threads > 0 ? threads : kWriters;

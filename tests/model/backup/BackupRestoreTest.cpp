@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <atomic>
+#include <cstring>
+#include <functional>
 #include <thread>
 
 #include <fcntl.h>
@@ -311,6 +313,44 @@ TEST_F(BackupRestoreTest, BackupRefusesATargetItWouldTakeOrThatIsNoArchive) {
                       QFileInfo::exists(target) ? "nothing was replaced" : "nothing was written");
         EXPECT_EQ(Snapshot(temp_), before);
     }
+}
+
+// One large picture: the overall bar moves while it is compressed and while
+// it is written back, not only when it is done.
+TEST_F(BackupRestoreTest, TheOverallBarMovesWithinALargeFile) {
+    MakeDatabaseFolder();
+    QByteArray picture(48 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < picture.size(); i += 4) {
+        const quint32 r = QRandomGenerator::global()->generate();
+        memcpy(picture.data() + i, &r, 4);
+    }
+    WriteAll(db_ + "Photos/big.png", picture);
+    // True when the overall bar stood between its ends while a file was
+    // still under way.
+    const auto moves = [](const std::function<bool(ZipProgress*)>& work) {
+        ZipProgress progress;
+        std::atomic<bool> running{true}, seen{false};
+        std::thread watcher([&] {
+            while (running) {
+                const int file = progress.file, overall = progress.overall;
+                if (file > 0 && file < 100 && overall > 0 && overall < 100) seen = true;
+                std::this_thread::yield();
+            }
+        });
+        const bool ok = work(&progress);
+        running = false;
+        watcher.join();
+        return ok && seen;
+    };
+    const QString archive = temp_ + "/backup.zip";
+    EXPECT_TRUE(moves([&](ZipProgress* p) { return BackupArchive::Run(archive, db_, "plant", false, p).ok; }));
+    const QString single = temp_ + "/single.zip";
+    TestEnv::MakeZip(single, {{"Photos/big.png", picture}});
+    const QString target = temp_ + "/target";
+    QDir().mkpath(target);
+    EXPECT_TRUE(moves([&](ZipProgress* p) {
+        return RestoreArchive::Run(RestoreArchive::Prepare(single, target, false), p).ok;
+    }));
 }
 
 TEST_F(BackupRestoreTest, BackupLeavesLinksOutAndNamesThem) {
