@@ -884,9 +884,10 @@ TEST_F(EditorUserTest, ReturnInAFieldOpensNoPickList) {
     EXPECT_EQ(shown(), before);
     // Return on a button that has the focus still presses it.
     ASSERT_TRUE(TestKeys::TabTo(f->Command2));
+    const QPointer<Form6> editor = f;   // Close lets the window go
     TestKeys::Press(Qt::Key_Return);
     Settle();
-    EXPECT_FALSE(f->isVisible());
+    EXPECT_TRUE(editor.isNull() || !editor->isVisible());
 }
 
 TEST_F(EditorUserTest, TypedDatesAndTimesAreTakenWhole) {
