@@ -46,7 +46,7 @@ void Grid::CopyCells(const Grid& other) {
         if (cell.OwnsBlock()) owned += sizeof(uint32_t) + cell.View().size() + 3;
         else if (cell.Borrowed()) borrowed += sizeof(uint32_t) + cell.View().size() + 3;
     }
-    for (const auto& arena : other.arenas_) kept += arena->Capacity();
+    for (const auto& arena : other.arenas_) kept += arena->Used();
     const bool repack = kept > 2 * borrowed + (size_t(1) << 20);
     if (owned == 0 && !repack) {
         cells_ = other.cells_;
@@ -170,11 +170,6 @@ void Grid::ClampActive() {
     selLastRow_ = std::clamp(selLastRow_, 0, std::max(0, rows_ - 1));
     selFirstCol_ = std::clamp(selFirstCol_, 0, std::max(0, cols_ - 1));
     selLastCol_ = std::clamp(selLastCol_, 0, std::max(0, cols_ - 1));
-}
-
-GridText Grid::TextUtf8(int row, int col) const {
-    if (!ValidCell(row, col)) return {};
-    return cells_[size_t(row) * cols_ + col].View();
 }
 
 QString Grid::Text(int row, int col) const {

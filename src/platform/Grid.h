@@ -56,7 +56,15 @@ public:
     void SetRows(int rows);
     void SetCols(int cols);
 
-    GridText TextUtf8(int row, int col) const;
+    // Read for every row of every pass: defined here, inline.
+    GridText TextUtf8(int row, int col) const {
+        if (!ValidCell(row, col)) return {};
+        return cells_[size_t(row) * cols_ + col].View();
+    }
+    // A pass about to read this cell's text asks for it ahead.
+    void Prefetch(int row, int col) const {
+        if (ValidCell(row, col)) cells_[size_t(row) * cols_ + col].Prefetch();
+    }
     QString Text(int row, int col) const;
     // The start of a cell's text as a window shows it: a text longer than
     // kShownBytes is cut at a character and ends in "…", so a huge cell costs

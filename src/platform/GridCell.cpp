@@ -86,6 +86,7 @@ GridCell GridArena::Take(size_t length) {
     const size_t used = RoundUp4(sizeof(uint32_t) + length);
     at_ += used;
     left_ -= used;
+    used_ += used;
     return cell;
 }
 

@@ -44,6 +44,11 @@ public:
         return {entry + sizeof length, length};
     }
     bool Empty() const noexcept { return bits_ == 0; }
+    // Asks for the text's bytes ahead of a read (a pass over many rows).
+    void Prefetch() const noexcept {
+        if (bits_ != 0 && !(bits_ & kInline))
+            __builtin_prefetch(reinterpret_cast<const void*>(uintptr_t(bits_ & ~uint64_t(kInline | kBorrowed))));
+    }
     // A text in a block of its own (set one by one), not in the cell or an arena.
     bool OwnsBlock() const noexcept { return bits_ != 0 && (bits_ & (kInline | kBorrowed)) == 0; }
     bool Borrowed() const noexcept { return (bits_ & kBorrowed) != 0; }
@@ -80,8 +85,10 @@ public:
     GridCell Take(size_t length);
     // Both at once, for a text that is there already.
     GridCell Add(std::string_view text);
-    // Bytes the arena holds (for the memory figures).
+    // Bytes the arena holds (for the memory figures), and those its
+    // entries take.
     size_t Capacity() const { return capacity_; }
+    size_t Used() const { return used_; }
 
 private:
     static constexpr size_t kBlockBytes = size_t(1) << 20;
@@ -90,6 +97,7 @@ private:
     char* at_ = nullptr;       // the next entry's length field
     size_t left_ = 0;          // bytes left in the current block
     size_t capacity_ = 0;
+    size_t used_ = 0;
     size_t expected_ = 0;
     char* pending_ = nullptr;  // where the text given room is written
     char scratch_[GridCell::kInlineBytes] = {};   // room for a short one

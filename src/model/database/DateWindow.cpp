@@ -30,6 +30,7 @@ int Apply(Grid& grid, const QDate& from, double length) {
     int shown = 0;
     const int col = 4;   // Scheduled Start
     for (int r = 1; r < grid.Rows(); ++r) {
+        grid.Prefetch(r + 16, col);   // the dates lie apart from the cells
         bool show = undated;
         if (auto d = DateText::ParseDateUtf8(grid.TextUtf8(r, col))) {
             const qint64 days = d->toJulianDay() - first;

@@ -32,6 +32,8 @@ Result Mark(Grid& grid, const QDate& today, const Colours& colours,
     const int last = grid.Rows() - 1;
     const int cols = grid.Cols();
     for (int r = 1; r <= last; ++r) {
+        // The dates lie apart from the cells: asked for some rows ahead.
+        grid.Prefetch(r + 16, Col::ScheduledStart);
         const std::string_view status = grid.TextUtf8(r, Col::Status);
         // Only "Ready" rows can change, so only their dates need reading.
         if (status == TaskStatus::kReady) {
