@@ -419,7 +419,7 @@ int CrashRestore(int kills, const QString& base) {
     args << archives;
     auto tally = [&](const QStringList& notices) {
         for (const QString& n : notices) {
-            if (n.contains("has now been finished")) ++finished;
+            if (n.contains("has now been finished") || n.contains("It is complete")) ++finished;
             else if (n.contains("undone")) ++undone;
             else if (n.contains("before it had replaced any file")) ++untouched;
             else std::printf("notice: %s\n", qPrintable(n)), ++failures;
