@@ -446,7 +446,9 @@ QString Recover(const QString& base, const QString& staging, const Claim& claim)
         const bool completed = KindOf(FileOps::Join(staging, kJournal)) == Kind::File &&
                                KindOf(FileOps::Join(staging, kUndoMarker)) == Kind::Missing;
         Remove(base, staging);
-        if (!completed) return QString();
+        // Said once: a folder that could not be removed is said nothing of
+        // again at every open.
+        if (!completed || KindOf(staging) != Kind::Missing) return QString();
         return QStringLiteral("A restore into \"%1\" was interrupted after it had put every file of the backup in "
                               "place. It is complete.")
             .arg(base);
