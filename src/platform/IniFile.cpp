@@ -409,10 +409,14 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
         // Replaced where it stands, keeping the key as the file spells it
         // and the blank after "=" if there was one.
         const QString raw = RawOf(line);
-        const qsizetype eq = SplitEntry(raw, nullptr);
+        QString spelled;
+        const qsizetype eq = SplitEntry(raw, &spelled);
         qsizetype valueStart = eq + 1;
         while (valueStart < raw.size() && raw[valueStart].isSpace()) ++valueStart;
         line.raw = raw.left(valueStart) + EncodeValue(text);
+        // A changed line is no longer read from the file's bytes: its key
+        // must travel with it, or the next look-up would not find it.
+        line.name = spelled;
         line.value = text;
         line.asRead = false;
         return;

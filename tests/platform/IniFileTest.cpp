@@ -77,6 +77,18 @@ TEST_F(IniFileTest, EditsKeepLayoutCommentsAndOrder) {
               "Pump=42\n");
 }
 
+TEST_F(IniFileTest, AKeyReplacedInOneDocumentIsStillFoundAndReplacedAgainInPlace) {
+    WriteAll(Path(), "; staff\n[Employees]\nZoe=255\n  Adam = 65280\n; night shift\nBert=0\n");
+    IniDocument doc;
+    ASSERT_TRUE(doc.Load(Path()));
+    doc.SetValue("Employees", "adam", "1");
+    EXPECT_EQ(doc.Value("Employees", "ADAM"), QString("1"));
+    doc.SetValue("Employees", "Adam", "2");
+    EXPECT_EQ(doc.Value("Employees", "Adam"), QString("2"));
+    ASSERT_TRUE(doc.Save(Path()));
+    EXPECT_EQ(ReadAll(Path()), "; staff\n[Employees]\nZoe=255\n  Adam = 2\n; night shift\nBert=0\n");
+}
+
 TEST_F(IniFileTest, ReadTrimsAndStripsQuotesAndWritesWhatWouldNotSurvive) {
     IniDocument doc;
     doc.Parse("[S]\n  a  =  plain  \nb=\"quoted\"\nc=\"only left\nd=\"\nnoequals line\n");
