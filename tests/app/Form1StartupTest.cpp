@@ -23,7 +23,9 @@
 
 #include "app/Form25.h"
 #include "app/Form7.h"
+#include "model/database/TaskCounter.h"
 #include "model/database/TaskDatabase.h"
+#include "model/tasks/TaskRecord.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "widgets/Forms.h"
@@ -33,6 +35,7 @@
 #include "widgets/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
+#include "ui/tasks/Form6.h"
 
 namespace {
 
@@ -743,6 +746,27 @@ TEST_F(Form1Startup, ADatabaseAnotherCopyHoldsIsRefusedAtStartAndOnOpenAndNeverW
     ASSERT_TRUE(form_->DatabaseOpen());
     EXPECT_EQ(form_->Grid1.Text(1, Col::TaskId), "ID-1");
     EXPECT_FALSE(other.Open(path));
+}
+
+TEST_F(Form1Startup, ACopyRefusedTheDatabaseLeavesTheSharedTaskCounterAlone) {
+    Start();
+    const QString path = NewDatabase("plant.vkt", true);
+    AddTask("ID-1", QDate::currentDate());
+    AddTask("ID-2", QDate::currentDate());
+    Stop();
+    TaskDatabase other;   // the copy that holds the database, recounted at its start
+    ASSERT_TRUE(other.Open(path));
+    ASSERT_TRUE(TaskCounter::Recount(other.Tasks()));
+
+    Start();
+    ASSERT_FALSE(form_->DatabaseOpen());
+    ClickListItem("Add");
+    Form6* editor = Forms::Loaded<Form6>();
+    ASSERT_NE(editor, nullptr);
+    QTest::mouseClick(editor->Command2, Qt::LeftButton);   // "&Close"
+    ASSERT_EQ(Forms::Loaded<Form6>(), nullptr);
+    EXPECT_EQ(TaskCounter::ReadText(), "     2");
+    EXPECT_EQ(TaskRecord::TakeNumber(other.Tasks()), 3) << "the holding copy proposes a new ID";
 }
 
 TEST_F(Form1Startup, AStatusChangeNeverOverwritesWhatAnotherProgramSaved) {

@@ -72,6 +72,10 @@ qint64 TakeNumber(const Grid& tasks) {
     });
     if (taken) return *taken;
     // The settings could not be written: the number is still proposed.
+    return ProposedNumber(tasks);
+}
+
+qint64 ProposedNumber(const Grid& tasks) {
     return tasks.Rows() < 2 ? 1
                             : TaskCounter::Read().value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
 }

@@ -42,6 +42,10 @@ void FitColumns(Grid& tasks);
 // replaced by the largest task number in the grid). The counter is written
 // at once; the number is returned.
 qint64 TakeNumber(const Grid& tasks);
+// The number TakeNumber would take, with the counter left as it is: what an
+// editor proposes where no database is open, since the counter is shared
+// with the copy of Quillon that holds the database.
+qint64 ProposedNumber(const Grid& tasks);
 // Gives the number back (counter minus 1), but only while the counter still
 // holds it: after a recount or another editor's take it is not ours.
 void GiveBack(qint64 taken);

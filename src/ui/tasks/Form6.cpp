@@ -71,7 +71,11 @@ Form6::Form6(TaskDatabase& database) : db_(database) {
     Forms::Prepare(this, QSize(720, 620));
 
     saved_ = false;
-    taken_ = TaskRecord::TakeNumber(db_.Tasks());
+    // Without an open database nothing can be saved here, so no number is
+    // taken (nor, at the close, given back) from the counter every copy of
+    // Quillon shares.
+    const qint64 number = db_.IsOpen() ? TaskRecord::TakeNumber(db_.Tasks()) : TaskRecord::ProposedNumber(db_.Tasks());
+    taken_ = db_.IsOpen() ? number : 0;
 
     Combo2->addItems({QStringLiteral("Ready"), QStringLiteral("On Hold"), QStringLiteral("In Progress"),
                       QStringLiteral("Complete"), QStringLiteral("Canceled"), QStringLiteral("Past Due")});
@@ -90,7 +94,7 @@ Form6::Form6(TaskDatabase& database) : db_(database) {
     DatePicker4->setTime(loadTime_);
     DatePicker5->setTime(loadTime_);
 
-    Text1->setText(QStringLiteral("ID-") + QString::number(taken_));
+    Text1->setText(QStringLiteral("ID-") + QString::number(number));
 
     // A new task carries the document of the task selected in the main grid.
     QString document;
