@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QFile>
 #include <QStringList>
+#include <string>
+#include <vector>
 
 #include "platform/DateText.h"
 
@@ -23,14 +25,21 @@ Grid TaskGrid(int tasks) {
     g.SetColumnWidth(12, 0);
     g.SetRows(tasks + 1);
     const QDate base(2026, 1, 1);
+    // The starts fall on 720 days: their texts are made once, not per row,
+    // so a million-row grid takes a moment rather than seconds.
+    constexpr int kFirst = -200 - 7, kLast = 519 + 1;
+    std::vector<std::string> dates;
+    dates.reserve(kLast - kFirst + 1);
+    for (int d = kFirst; d <= kLast; ++d) dates.push_back(DateText::FormatDate(base.addDays(d)).toStdString());
+    auto date = [&](int day) -> const std::string& { return dates[size_t(day - kFirst)]; };
     for (int i = 1; i <= tasks; ++i) {
-        const QDate start = base.addDays((i * 37) % 720 - 200);
+        const int start = (i * 37) % 720 - 200;
         g.SetTextUtf8(i, 1, "ID-" + std::to_string(i));
         g.SetTextUtf8(i, 2, kEquipment[i % 8]);
-        g.SetText(i, 3, DateText::FormatDate(start.addDays(-7)));
-        g.SetText(i, 4, DateText::FormatDate(start));
+        g.SetTextUtf8(i, 3, date(start - 7));
+        g.SetTextUtf8(i, 4, date(start));
         g.SetTextUtf8(i, 5, "08:00:00");
-        g.SetText(i, 6, DateText::FormatDate(start.addDays(1)));
+        g.SetTextUtf8(i, 6, date(start + 1));
         g.SetTextUtf8(i, 7, "16:30:00");
         g.SetTextUtf8(i, 8, kPeople[i % 5]);
         g.SetTextUtf8(i, 9, kPeople[(i + 2) % 5]);

@@ -36,13 +36,14 @@ static void BM_DateWindow(benchmark::State& state) {
 BENCHMARK(BM_DateWindow)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // From the creation of the main window to the window shown, with a
-// 100,000-task default database (start-up reads it, filters, marks past due
-// and recounts).
+// 100,000- and a 1,000,000-task default database (start-up reads it,
+// filters, marks past due, recounts and records the spreadsheet program).
+// The database is written once, before the timed runs.
 static void BM_StartupShown(benchmark::State& state) {
     QTemporaryDir dir;
     qputenv("QUILLON_CONFIG_DIR", (dir.path() + "/config").toUtf8());
     const QString path = dir.path() + "/big.vkt";
-    BenchData::TaskGrid(int(state.range(0))).SaveFile(path);
+    if (!BenchData::TaskGrid(int(state.range(0))).SaveFile(path)) state.SkipWithError("database not written");
     Settings::Set("Settings", "Default", path);
     Settings::Set("Settings", "Path", dir.path() + "/");
     Settings::Set("Settings", "FileTitle", "big");
@@ -60,7 +61,7 @@ static void BM_StartupShown(benchmark::State& state) {
     }
     qunsetenv("QUILLON_CONFIG_DIR");
 }
-BENCHMARK(BM_StartupShown)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StartupShown)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Generate through the main window as the user starts it: the "Auto
 // Generate Selected Task" window's Generate, 1,000 weekly occurrences of a

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -109,23 +108,63 @@ QString GroupValue(const QString& path, const QString& group, const QString& key
     return {};
 }
 
-// The default application of a type from the mimeapps.list files, in the
-// order the desktop reads them.
-QString DefaultFromLists(const QString& mimeType) {
-    QStringList files{ConfigHome() + QStringLiteral("/mimeapps.list")};
-    for (const QString& d : EnvFolders("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg")))
-        files << d + QStringLiteral("/mimeapps.list");
-    for (const QString& d : ApplicationFolders()) files << d + QStringLiteral("/mimeapps.list");
-    for (const QString& d : ApplicationFolders()) files << d + QStringLiteral("/defaults.list");
-    for (const QString& path : files) {
-        const QString ids = GroupValue(path, QStringLiteral("Default Applications"), mimeType, Qt::CaseInsensitive);
-        for (const QString& id : ids.split(';', Qt::SkipEmptyParts))
-            if (!DesktopFilePath(id.trimmed()).isEmpty()) return id.trimmed();
+// Undoes the escapes of a desktop file's string values.
+QString Unescaped(const QString& raw) {
+    QString out;
+    for (int i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size()) {
+            const QChar n = raw[++i];
+            if (n == 's') out += ' ';
+            else if (n == 'n') out += '\n';
+            else if (n == 't') out += '\t';
+            else if (n == 'r') out += '\r';
+            else if (n == '\\') out += '\\';
+            else { out += QChar('\\'); out += n; }
+        } else {
+            out += raw[i];
+        }
     }
-    return {};
+    return out;
+}
+
+// The mimeapps.list files, the weightiest first: the user's configuration,
+// the system's, then the application folders; in each folder the lists of
+// the desktop being run ($XDG_CURRENT_DESKTOP, in its order) before the
+// common one. The older defaults.list of the application folders comes last.
+QStringList MimeappsLists() {
+    QStringList desktops;
+    for (const QString& d : qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(':', Qt::SkipEmptyParts))
+        desktops << d.trimmed().toLower();
+    QStringList folders{ConfigHome()};
+    folders << EnvFolders("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg")) << ApplicationFolders();
+    QStringList files;
+    for (const QString& folder : folders) {
+        for (const QString& desktop : desktops) files << folder + '/' + desktop + QStringLiteral("-mimeapps.list");
+        files << folder + QStringLiteral("/mimeapps.list");
+    }
+    for (const QString& folder : ApplicationFolders()) files << folder + QStringLiteral("/defaults.list");
+    return files;
+}
+
+// The desktop file ids a list names for a type in one of its groups.
+QStringList ListedIds(const QString& listPath, const QString& group, const QString& mimeType) {
+    QStringList ids;
+    for (const QString& id : GroupValue(listPath, group, mimeType, Qt::CaseInsensitive).split(';', Qt::SkipEmptyParts))
+        if (!id.trimmed().isEmpty()) ids << id.trimmed();
+    return ids;
 }
 
 }  // namespace
+
+QString DesktopProgram(const QString& desktopId) {
+    const QString path = DesktopFilePath(desktopId);
+    if (path.isEmpty()) return {};
+    // A program named by TryExec that is not there: the application is not installed.
+    const QString tryExec = Unescaped(GroupValue(path, QStringLiteral("Desktop Entry"), QStringLiteral("TryExec"),
+                                                 Qt::CaseSensitive));
+    if (!tryExec.isEmpty() && Executable(tryExec).isEmpty()) return {};
+    return CommandExecutable(ExecLine(path));
+}
 
 void SetSearchPath(const QStringList& folders) { searchPath() = folders; }
 
@@ -151,20 +190,20 @@ QString CommandExecutable(const QString& commandLine) {
 }
 
 QString DefaultDesktopFile(const QString& mimeType) {
-    const QString xdgMime = FindProgram(QStringLiteral("xdg-mime"));
-    if (xdgMime.isEmpty()) return DefaultFromLists(mimeType);
-    QProcess query;
-    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
-    if (!query.waitForFinished(5000)) {
-        query.kill();
-        query.waitForFinished(1000);
-        return {};
+    // Every list's default applications come before any list's added
+    // associations; an application that is not installed is passed over.
+    const QStringList lists = MimeappsLists();
+    for (const QString& list : lists)
+        for (const QString& id : ListedIds(list, QStringLiteral("Default Applications"), mimeType))
+            if (!DesktopProgram(id).isEmpty()) return id;
+    // An association counts unless a list of the same or more weight removed it.
+    QStringList removed;
+    for (const QString& list : lists) {
+        removed << ListedIds(list, QStringLiteral("Removed Associations"), mimeType);
+        for (const QString& id : ListedIds(list, QStringLiteral("Added Associations"), mimeType))
+            if (!removed.contains(id) && !DesktopProgram(id).isEmpty()) return id;
     }
-    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return {};
-    const QString id = QString::fromLocal8Bit(query.readAllStandardOutput()).section('\n', 0, 0).trimmed();
-    // An id is a file name; anything else is not something to look up.
-    if (!id.endsWith(QLatin1String(".desktop")) || id.contains('/')) return {};
-    return id;
+    return {};
 }
 
 QString DesktopFilePath(const QString& desktopId) {
@@ -182,30 +221,11 @@ QString DesktopFilePath(const QString& desktopId) {
 
 QString ExecLine(const QString& desktopFilePath) {
     // The string escapes of desktop files come before the Exec rules.
-    const QString raw = GroupValue(desktopFilePath, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"),
-                                   Qt::CaseSensitive);
-    QString out;
-    for (int i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\\' && i + 1 < raw.size()) {
-            const QChar n = raw[++i];
-            if (n == 's') out += ' ';
-            else if (n == 'n') out += '\n';
-            else if (n == 't') out += '\t';
-            else if (n == 'r') out += '\r';
-            else if (n == '\\') out += '\\';
-            else { out += QChar('\\'); out += n; }
-        } else {
-            out += raw[i];
-        }
-    }
-    return out;
+    return Unescaped(
+        GroupValue(desktopFilePath, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"), Qt::CaseSensitive));
 }
 
-QString GetServerPath(const QString& mimeType) {
-    const QString desktop = DesktopFilePath(DefaultDesktopFile(mimeType));
-    if (desktop.isEmpty()) return {};
-    return CommandExecutable(ExecLine(desktop));
-}
+QString GetServerPath(const QString& mimeType) { return DesktopProgram(DefaultDesktopFile(mimeType)); }
 
 QString GetExcelPath() {
     for (const QString& type : SpreadsheetTypes()) {

@@ -14,8 +14,8 @@ QStringList SpreadsheetTypes();
 // The programs tried on the PATH when the desktop names none, in order.
 QStringList KnownPrograms();
 
-// The folders programs are looked for in (xdg-mime, bare program names of
-// Exec lines, the known programs); empty, the default, means the PATH.
+// The folders programs are looked for in (bare program names of Exec and
+// TryExec lines, the known programs); empty, the default, means the PATH.
 // Tests point it at folders of their own.
 void SetSearchPath(const QStringList& folders);
 
@@ -25,14 +25,22 @@ void SetSearchPath(const QStringList& folders);
 // names no program that exists.
 QString CommandExecutable(const QString& commandLine);
 
-// The desktop file id the desktop opens a type with ("" when none): asks
-// `xdg-mime query default`, or reads the mimeapps.list files itself when
-// xdg-mime is not installed.
+// The desktop file id the desktop opens a type with ("" when none), read
+// from the mimeapps.list files as the desktop reads them: the user's
+// configuration before the system's before the application folders, the
+// current desktop's own list before the common one in each, every list's
+// [Default Applications] before any list's [Added Associations] (less those
+// a list of the same or more weight removes), and only applications that
+// are installed. Only files are read; no program is run, so start-up never
+// waits on the desktop.
 QString DefaultDesktopFile(const QString& mimeType);
 // The full path of a desktop file id in the XDG application folders.
 QString DesktopFilePath(const QString& desktopId);
 // The Exec line of a desktop file's [Desktop Entry] group, unescaped.
 QString ExecLine(const QString& desktopFilePath);
+// The program a desktop file id starts ("" when the file is missing, its
+// TryExec program is not there, or its Exec line names no program).
+QString DesktopProgram(const QString& desktopId);
 
 // The full path of the program the desktop opens this type with ("" when
 // none is found).

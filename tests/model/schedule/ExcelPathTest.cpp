@@ -1,7 +1,7 @@
 // Finding the spreadsheet program: the desktop's default for spreadsheets
-// (through xdg-mime, or the mimeapps.list files when it is missing), the
-// Exec line's program, the usual programs on the PATH; and the window
-// "Set Path To Excel" worked through its buttons.
+// (from the mimeapps.list files of a made-up XDG tree), the Exec line's
+// program, the usual programs on the PATH; and the window "Set Path To
+// Excel" worked through its buttons.
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -20,26 +20,30 @@ class ExcelPathTest : public QuillonTest {
 protected:
     void SetUp() override {
         QuillonTest::SetUp();
-        oldDataHome_ = qgetenv("XDG_DATA_HOME");
-        oldConfigHome_ = qgetenv("XDG_CONFIG_HOME");
-        oldDataDirs_ = qgetenv("XDG_DATA_DIRS");
+        for (const char* name : kXdg) old_.emplace_back(name, qgetenv(name));
         bin_ = temp_ + "/bin";
         QDir().mkpath(bin_);
-        QDir().mkpath(temp_ + "/data/applications");
-        QDir().mkpath(temp_ + "/config");
-        // Only our folders: no program or desktop file of the machine counts.
+        // Only our folders: no program, list or desktop file of the machine counts.
         ExcelPath::SetSearchPath({bin_});
-        qputenv("XDG_DATA_HOME", (temp_ + "/data").toUtf8());
-        qputenv("XDG_DATA_DIRS", (temp_ + "/nodata").toUtf8());
-        qputenv("XDG_CONFIG_HOME", (temp_ + "/config").toUtf8());
+        Tree(temp_);
     }
     void TearDown() override {
         ExcelPath::SetSearchPath({temp_ + "/no-programs"});
-        qputenv("XDG_DATA_HOME", oldDataHome_);
-        qputenv("XDG_CONFIG_HOME", oldConfigHome_);
-        if (oldDataDirs_.isEmpty()) qunsetenv("XDG_DATA_DIRS");
-        else qputenv("XDG_DATA_DIRS", oldDataDirs_);
+        for (const auto& [name, value] : old_) {
+            if (value.isNull()) qunsetenv(name);
+            else qputenv(name, value);
+        }
         QuillonTest::TearDown();
+    }
+    // An XDG tree under `root`: config, etc1:etc2, data, share1:share2.
+    void Tree(const QString& root, const QByteArray& desktop = {}) {
+        root_ = root;
+        qputenv("XDG_CONFIG_HOME", (root + "/config").toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (root + "/etc1:" + root + "/etc2").toUtf8());
+        qputenv("XDG_DATA_HOME", (root + "/data").toUtf8());
+        qputenv("XDG_DATA_DIRS", (root + "/share1:" + root + "/share2").toUtf8());
+        if (desktop.isEmpty()) qunsetenv("XDG_CURRENT_DESKTOP");
+        else qputenv("XDG_CURRENT_DESKTOP", desktop);
     }
     QString Program(const QString& path, const QByteArray& body = "#!/bin/sh\nexit 0\n") {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -47,22 +51,20 @@ protected:
         QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         return path;
     }
-    void Desktop(const QString& id, const QString& exec) {
-        QDir().mkpath(QFileInfo(temp_ + "/data/applications/" + id).absolutePath());
-        TestEnv::WriteAll(temp_ + "/data/applications/" + id,
-                          ("[Desktop Entry]\nType=Application\nName=Calc\n" + QString("Exec=%1\n").arg(exec) +
-                           "[Desktop Action New]\nExec=/bin/false\n")
-                              .toUtf8());
+    // A file of the tree, by its path under the root.
+    void File(const QString& relative, const QString& text) {
+        QDir().mkpath(QFileInfo(root_ + "/" + relative).absolutePath());
+        TestEnv::WriteAll(root_ + "/" + relative, text.toUtf8());
     }
-    // An xdg-mime that answers `id` for the spreadsheet types only.
-    void XdgMime(const QString& id, const QString& forType) {
-        Program(bin_ + "/xdg-mime", QString("#!/bin/sh\n[ \"$1 $2\" = \"query default\" ] || exit 2\n"
-                                            "[ \"$3\" = \"%1\" ] && echo %2\nexit 0\n")
-                                        .arg(forType, id)
-                                        .toUtf8());
+    void Desktop(const QString& id, const QString& exec, const QString& extra = {}) {
+        File("data/applications/" + id, "[Desktop Entry]\nType=Application\nName=Calc\n" + extra +
+                                            QString("Exec=%1\n").arg(exec) +
+                                            "[Desktop Action New]\nExec=/bin/false\n");
     }
-    QByteArray oldDataHome_, oldConfigHome_, oldDataDirs_;
-    QString bin_;
+    static constexpr const char* kXdg[] = {"XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS",
+                                           "XDG_CURRENT_DESKTOP"};
+    std::vector<std::pair<const char*, QByteArray>> old_;
+    QString bin_, root_;
 };
 
 TEST_F(ExcelPathTest, CommandLinesGiveTheirProgramNotTheirArguments) {
@@ -92,9 +94,7 @@ TEST_F(ExcelPathTest, CommandLinesGiveTheirProgramNotTheirArguments) {
 TEST_F(ExcelPathTest, DesktopDefaultComesFirstThenTheKnownProgramsOnThePath) {
     const QString spaced = Program(temp_ + "/opt/My Calc/calc");
     Desktop("fakecalc.desktop", "\"" + QString(spaced).replace(" ", "\\s") + "\" --calc %U");
-    XdgMime("fakecalc.desktop", "application/vnd.ms-excel");
-    EXPECT_EQ(ExcelPath::DefaultDesktopFile("application/vnd.ms-excel"), "fakecalc.desktop");
-    EXPECT_EQ(ExcelPath::DefaultDesktopFile("text/plain"), "");
+    File("config/mimeapps.list", "[Default Applications]\napplication/vnd.ms-excel=fakecalc.desktop\n");
     EXPECT_EQ(ExcelPath::GetServerPath("application/vnd.ms-excel"), spaced);
     // The xlsx type has no default here, so the xls default answers.
     Program(bin_ + "/localc");
@@ -110,20 +110,65 @@ TEST_F(ExcelPathTest, DesktopDefaultComesFirstThenTheKnownProgramsOnThePath) {
     EXPECT_EQ(ExcelPath::GetExcelPath(), "");
 }
 
-TEST_F(ExcelPathTest, WithoutXdgMimeTheMimeappsListsAreRead) {
-    const QString calc = Program(temp_ + "/opt/calc");
-    Desktop("sheets.desktop", calc + " %F");
+TEST_F(ExcelPathTest, TheDesktopsListsAreReadInTheirOrderOfWeight) {
+    const QString xls = "application/vnd.ms-excel";
+    struct Case {
+        const char* what;
+        QByteArray desktop;                       // $XDG_CURRENT_DESKTOP
+        std::vector<std::pair<QString, QString>> lists;   // path under the root, [group] and line
+        QString expected;                         // desktop file id
+    };
+    auto defaults = [&](const QString& ids) { return "[Default Applications]\n" + xls + "=" + ids + "\n"; };
+    auto added = [&](const QString& ids) { return "[Added Associations]\n" + xls + "=" + ids + "\n"; };
+    const std::vector<Case> cases = {
+        {"the user's list before the system's", {},
+         {{"config/mimeapps.list", defaults("a.desktop")}, {"etc1/mimeapps.list", defaults("b.desktop")}}, "a.desktop"},
+        {"the system folders in their order", {},
+         {{"etc2/mimeapps.list", defaults("b.desktop")}, {"etc1/mimeapps.list", defaults("c.desktop")}}, "c.desktop"},
+        {"configuration before application folders", {},
+         {{"share1/applications/mimeapps.list", defaults("a.desktop")}, {"etc2/mimeapps.list", defaults("b.desktop")}},
+         "b.desktop"},
+        {"the application folders, the user's first", {},
+         {{"share1/applications/mimeapps.list", defaults("a.desktop")},
+          {"data/applications/mimeapps.list", defaults("c.desktop")}},
+         "c.desktop"},
+        {"the current desktop's own list first, its case aside", "ubuntu:GNOME",
+         {{"config/mimeapps.list", defaults("a.desktop")}, {"config/gnome-mimeapps.list", defaults("b.desktop")}},
+         "b.desktop"},
+        {"another desktop's list is not read", "KDE",
+         {{"config/gnome-mimeapps.list", defaults("b.desktop")}, {"etc1/mimeapps.list", defaults("c.desktop")}},
+         "c.desktop"},
+        {"a default not installed, or whose TryExec is missing, is passed over", {},
+         {{"config/mimeapps.list", defaults("gone.desktop;tried.desktop;c.desktop")}}, "c.desktop"},
+        {"any default before any added association", {},
+         {{"config/mimeapps.list", added("a.desktop")}, {"share2/applications/mimeapps.list", defaults("b.desktop")}},
+         "b.desktop"},
+        {"added associations in order, less those removed at the same or more weight", {},
+         {{"config/mimeapps.list", "[Removed Associations]\n" + xls + "=a.desktop\n"},
+          {"etc1/mimeapps.list", added("a.desktop;b.desktop")}},
+         "b.desktop"},
+        {"a removal of less weight does not count", {},
+         {{"config/mimeapps.list", added("a.desktop")},
+          {"etc1/mimeapps.list", "[Removed Associations]\n" + xls + "=a.desktop\n"}},
+         "a.desktop"},
+        {"another type's entries do not count", {},
+         {{"config/mimeapps.list", "[Default Applications]\ntext/csv=a.desktop\n"}}, ""},
+    };
+    const QString program = Program(bin_ + "/calc");
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.what);
+        Tree(temp_ + QString("/case%1").arg(i), c.desktop);
+        for (const char* id : {"a.desktop", "b.desktop", "c.desktop"}) Desktop(id, "calc %U");
+        Desktop("tried.desktop", "calc %U", "TryExec=" + temp_ + "/opt/not-there\n");
+        for (const auto& [path, text] : c.lists) File(path, text);
+        EXPECT_EQ(ExcelPath::DefaultDesktopFile(xls), c.expected);
+    }
+    EXPECT_EQ(ExcelPath::GetServerPath(xls), "");
+    EXPECT_EQ(ExcelPath::DesktopProgram("c.desktop"), program);
     Desktop("vendor/calc.desktop", "/bin/false");
-    TestEnv::WriteAll(temp_ + "/config/mimeapps.list",
-                      "[Added Associations]\napplication/vnd.ms-excel=other.desktop;\n"
-                      "[Default Applications]\n"
-                      "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet=gone.desktop;sheets.desktop;\n");
-    EXPECT_EQ(ExcelPath::DefaultDesktopFile("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"),
-              "sheets.desktop");
-    EXPECT_EQ(ExcelPath::DefaultDesktopFile("application/vnd.ms-excel"), "") << "only default applications count";
-    EXPECT_EQ(ExcelPath::GetExcelPath(), calc);
-    EXPECT_EQ(ExcelPath::DesktopFilePath("vendor-calc.desktop"), temp_ + "/data/applications/vendor/calc.desktop");
-    EXPECT_EQ(ExcelPath::DesktopFilePath("../applications/sheets.desktop"), "");
+    EXPECT_EQ(ExcelPath::DesktopFilePath("vendor-calc.desktop"), root_ + "/data/applications/vendor/calc.desktop");
+    EXPECT_EQ(ExcelPath::DesktopFilePath("../applications/c.desktop"), "");
 }
 
 TEST_F(ExcelPathTest, TheWindowShowsFindsBrowsesAndStoresOnlyOnApply) {
