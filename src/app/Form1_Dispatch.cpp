@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QPointer>
 #include <QTabWidget>
 
@@ -32,6 +33,31 @@ bool TaskRowActive(const Grid& grid) {
     if (grid.IsDataRow(grid.ActiveRow())) return true;
     MsgBox(QStringLiteral("No Tasks Found"), vb::vbCritical, kTitle);
     return false;
+}
+
+// A sheet written with texts cut to what a spreadsheet cell holds says so,
+// once, naming the first such cell by its task and column.
+void TellShortened(const Grid& grid, const GridExport::Shortened& cut) {
+    if (cut.count == 0) return;
+    const QString caption = grid.Text(0, cut.col);
+    QString first;
+    if (cut.row < 1) {
+        first = QStringLiteral("The header of column \"%1\"").arg(caption);
+    } else {
+        const QString id = grid.Text(cut.row, Col::TaskId);
+        first = QStringLiteral("The text of task %1 in column \"%2\"")
+                    .arg(id.isEmpty() ? QStringLiteral("(no Task ID)") : id, caption);
+    }
+    const QString limit = QLocale().toString(GridExport::kMaxCellChars);
+    const QString text =
+        cut.count == 1
+            ? QStringLiteral("%1 is longer than a spreadsheet cell can hold, so the sheet has only its first %2 "
+                             "characters.")
+                  .arg(first, limit)
+            : QStringLiteral("%1 and the texts of %2 more cells are longer than a spreadsheet cell can hold, so the "
+                             "sheet has only the first %3 characters of each.")
+                  .arg(first, QString::number(cut.count - 1), limit);
+    MsgBox(text + QStringLiteral("\nThe HTML export keeps every text whole."), vb::vbExclamation, kTitle);
 }
 
 }  // namespace
@@ -96,14 +122,16 @@ void Form1::ListExcel() {
         return;
     }
     QString error;
+    GridExport::Shortened cut;
     {
         WaitCursor wait;
-        if (!GridExport::WriteSheet(Grid1, DatabaseFolder(), QStringLiteral("temp.xls"), nullptr, &error)) {
+        if (!GridExport::WriteSheet(Grid1, DatabaseFolder(), QStringLiteral("temp.xls"), nullptr, &error, &cut)) {
             // Nothing to open: the sheet was not written.
             MsgBox(QStringLiteral("The task sheet could not be exported: %1").arg(error), vb::vbCritical, kTitle);
             return;
         }
     }
+    TellShortened(Grid1, cut);
     // Said also when the program starts and gives up at once (no
     // display, a broken installation), which would otherwise look as if
     // nothing happened.
@@ -155,14 +183,17 @@ void Form1::MailTaskSheet() {
         return;
     }
     QString sheet, error;
+    GridExport::Shortened cut;
     {
         WaitCursor wait;
-        if (!GridExport::WriteSheet(Grid1, DatabaseFolder(), QStringLiteral("quillontask.xls"), &sheet, &error)) {
+        if (!GridExport::WriteSheet(Grid1, DatabaseFolder(), QStringLiteral("quillontask.xls"), &sheet, &error,
+                                    &cut)) {
             // A mail must never go out with a stale or missing sheet.
             MsgBox(QStringLiteral("The task sheet could not be exported, so it cannot be mailed: %1").arg(error),
                    vb::vbCritical, kTitle);
             return;
         }
     }
+    TellShortened(Grid1, cut);
     OpenMailWindow(sheet);
 }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <xlsxwriter.h>
 
@@ -12,9 +13,6 @@
 #include "platform/Grid.h"
 
 namespace {
-
-// A spreadsheet cell holds at most this many characters.
-constexpr int kMaxCellChars = 32767;
 
 void SetError(QString* error, const QString& text) {
     if (error) *error = text;
@@ -31,11 +29,13 @@ QString TemporaryBeside(const QString& path) {
     }
 }
 
-// Cuts text that is longer than a cell can hold, at a character boundary.
-std::string FitCell(const std::string& text) {
-    if (text.size() <= size_t(kMaxCellChars)) return text;   // bytes >= characters
+// Cuts text that is longer than a cell can hold, at a character boundary;
+// nullopt when it fits.
+std::optional<std::string> FitCell(const std::string& text) {
+    using GridExport::kMaxCellChars;
+    if (text.size() <= size_t(kMaxCellChars)) return std::nullopt;   // bytes >= characters
     const QList<uint> chars = QString::fromStdString(text).toUcs4();
-    if (chars.size() <= kMaxCellChars) return text;
+    if (chars.size() <= kMaxCellChars) return std::nullopt;
     return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), kMaxCellChars).toStdString();
 }
 
@@ -114,7 +114,9 @@ QString HtmlPage(const Grid& grid, const QString& title) {
 
 }  // namespace GridExport
 
-bool ExportToExcel(const Grid& grid, const QString& path, QString* error) {
+bool ExportToExcel(const Grid& grid, const QString& path, QString* error, GridExport::Shortened* shortened) {
+    GridExport::Shortened cut;
+    if (shortened) *shortened = cut;
     if (!CheckTarget(path, error)) return false;
     const std::vector<int> rows = GridExport::ShownRows(grid);
     const std::vector<int> cols = GridExport::ShownColumns(grid);
@@ -151,10 +153,13 @@ bool ExportToExcel(const Grid& grid, const QString& path, QString* error) {
         for (size_t x = 0; x < cols.size(); ++x) {
             const std::string& text = grid.TextUtf8(r, cols[x]);
             if (text.empty()) continue;
-            const lxw_error e = text.size() > size_t(kMaxCellChars)
-                                    ? worksheet_write_string(sheet, lxw_row_t(y), lxw_col_t(x),
-                                                             FitCell(text).c_str(), format)
-                                    : worksheet_write_string(sheet, lxw_row_t(y), lxw_col_t(x), text.c_str(), format);
+            const std::optional<std::string> fitted = FitCell(text);
+            if (fitted && cut.count++ == 0) {
+                cut.row = r;
+                cut.col = cols[x];
+            }
+            const lxw_error e =
+                worksheet_write_string(sheet, lxw_row_t(y), lxw_col_t(x), (fitted ? *fitted : text).c_str(), format);
             if (e != LXW_NO_ERROR) {
                 failure = e;
                 break;
@@ -185,6 +190,7 @@ bool ExportToExcel(const Grid& grid, const QString& path, QString* error) {
                             .arg(QDir::toNativeSeparators(path), QString::fromStdString(ec.message())));
         return false;
     }
+    if (shortened) *shortened = cut;
     return true;
 }
 
@@ -206,11 +212,12 @@ void ClearSheet(const QString& folder, const QString& name) {
     if (FileOps::FileExists(sheet)) FileOps::RemoveFile(sheet);
 }
 
-bool WriteSheet(const Grid& grid, const QString& folder, const QString& name, QString* path, QString* error) {
+bool WriteSheet(const Grid& grid, const QString& folder, const QString& name, QString* path, QString* error,
+                Shortened* shortened) {
     const QString sheet = FileOps::Join(folder, name);
     if (path) *path = sheet;
     ClearSheet(folder, name);
-    return ExportToExcel(grid, sheet, error);
+    return ExportToExcel(grid, sheet, error, shortened);
 }
 
 }  // namespace GridExport

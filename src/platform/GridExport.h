@@ -21,6 +21,16 @@ std::vector<int> ShownColumns(const Grid& grid);
 // The HTML page of the shown table (UTF-8 text).
 QString HtmlPage(const Grid& grid, const QString& title);
 
+// A spreadsheet cell holds at most this many characters; a longer text goes
+// into the workbook with its beginning only.
+constexpr int kMaxCellChars = 32767;
+// The cells a workbook holds only the beginning of: the first in the order
+// written (row by row), by its grid row and column, and how many in all.
+struct Shortened {
+    int row = -1, col = -1;
+    int count = 0;
+};
+
 // The workbook `name` in `folder` (a database's folder, where the
 // spreadsheet program and the mails take their sheets from), written anew
 // from the grid. A sheet left there from before is removed first, so a
@@ -28,10 +38,11 @@ QString HtmlPage(const Grid& grid, const QString& title);
 // the sheet's path either way; false, with the reason in `error`, when it
 // could not be written.
 bool WriteSheet(const Grid& grid, const QString& folder, const QString& name, QString* path,
-                QString* error = nullptr);
+                QString* error = nullptr, Shortened* shortened = nullptr);
 // Only the removal of the sheet `name` from `folder`.
 void ClearSheet(const QString& folder, const QString& name);
 }
 
-bool ExportToExcel(const Grid& grid, const QString& path, QString* error = nullptr);
+bool ExportToExcel(const Grid& grid, const QString& path, QString* error = nullptr,
+                   GridExport::Shortened* shortened = nullptr);
 bool ExportToHTML(const Grid& grid, const QString& path, QString* error = nullptr);

@@ -236,6 +236,40 @@ TEST_F(Form1Dispatch, ExcelAndMailWriteTheShownTableOverTheOldSheet) {
     EXPECT_EQ(TestEnv::Shell().started[0].folder, form_->DatabaseFolder());
 }
 
+TEST_F(Form1Dispatch, ASheetThatCutsTextsSaysOnceWhichTaskAndColumnAndHowManyMore) {
+    Open();
+    const QDate d = QDate::currentDate().addDays(5);
+    auto task = [&](const QString& id, const QString& equipment, const QString& assigned, const QString& type) {
+        AddTask({id, equipment, DateText::FormatDate(d), DateText::FormatDate(d), "08:00:00", DateText::FormatDate(d),
+                 "16:00:00", assigned, "Bob", type, "7", "", "Ready"});
+    };
+    task("ID-1", "Boiler", "Ann", "Inspection");
+    task("ID-2", QString(40000, 'e'), "Ann", "Inspection");
+    form_->Command1_Click();
+    SetExcelPath("/usr/bin/localc");
+    TestEnv::Dialogs().Reset();
+    ClickItem("Excel");
+    QByteArray xml = SheetXml(Sheet("temp.xls"));
+    EXPECT_TRUE(xml.contains(QByteArray(32767, 'e')) && !xml.contains(QByteArray(32768, 'e')));
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    QString said = TestEnv::Dialogs().LastMessage();
+    EXPECT_TRUE(said.startsWith("The text of task ID-2 in column \"Equipment\" is longer")) << said.toStdString();
+    EXPECT_FALSE(said.contains("more")) << said.toStdString();
+    EXPECT_EQ(TestEnv::Shell().started.size(), 1u) << "the sheet is still opened";
+
+    task("ID-3", "Pump", QString(33000, 'a'), QString(40000, 't'));
+    form_->Command1_Click();
+    TestEnv::Dialogs().Reset();
+    ClickTool("Mail");
+    xml = SheetXml(Sheet("quillontask.xls"));
+    EXPECT_TRUE(xml.contains(QByteArray(32767, 'a')) && !xml.contains(QByteArray(32768, 'a')));
+    EXPECT_TRUE(xml.contains(QByteArray(32767, 't')) && !xml.contains(QByteArray(32768, 't')));
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    said = TestEnv::Dialogs().LastMessage();
+    EXPECT_TRUE(said.startsWith("The text of task ID-2 in column \"Equipment\" and the texts of 2 more cells"))
+        << said.toStdString();
+}
+
 TEST_F(Form1Dispatch, AFailedExportStartsNothingAndMailsNothingButSaysSo) {
     Open();
     ThreeTasks();
