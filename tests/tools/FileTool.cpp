@@ -178,7 +178,8 @@ void Prepare(const QString& kind, const QString& path) {
 qint64 CheckGeneration(const QString& kind, const QString& path, QString* why) {
     if (kind == "backup") {
         QTemporaryDir check;
-        const auto restored = RestoreArchive::Restore(path, check.path());
+        auto restored = RestoreArchive::Restore(path, check.path());
+        restored.notes.reset();
         Grid db;
         if (!restored.ok || !db.LoadFile(check.path() + "/plant.vkt")) return *why = restored.message, -1;
         if (FilesBelow(check.path()).size() != 2 * kTasks + kPhotos + 2) return *why = "files missing", -1;
@@ -247,7 +248,8 @@ int RestoreLoop(const QString& folder, qint64 from, const QStringList& archives)
 int OpenDatabase(const QString& path) {
     TaskDatabase db;
     const auto opened = db.Open(path);
-    for (const QString& notice : db.TakeNotices()) Say("notice: " + notice.toUtf8());
+    StagedRestore::Notes notes;   // let go once said
+    for (const QString& notice : db.TakeNotices(&notes)) Say("notice: " + notice.toUtf8());
     return opened ? 0 : 1;
 }
 

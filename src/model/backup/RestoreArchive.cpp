@@ -66,6 +66,15 @@ QString CommonFolder(const QList<Item>& items) {
     return common.join(QLatin1Char('/'));
 }
 
+// A folder entry that names the folder everything goes under: "./", "."
+// parts and slashes only (or "/" with full paths).
+bool IsTheFolderItself(const QString& entryName, bool fullPaths) {
+    if (entryName.startsWith(QLatin1Char('/')) != fullPaths) return false;
+    for (const QString& part : entryName.split(QLatin1Char('/')))
+        if (!part.isEmpty() && part != QLatin1String(".")) return false;
+    return true;
+}
+
 }  // namespace
 
 QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reason) {
@@ -74,9 +83,9 @@ QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reas
         return QString();
     };
     if (entryName.isEmpty()) return refuse(QStringLiteral("has no name"));
-    for (const QChar c : entryName) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f) return refuse(QStringLiteral("has control characters in its name"));
-    }
+    // A newline or a tab is a legal letter of a file name here (a backup
+    // takes such files); only NUL would cut the name short.
+    if (entryName.contains(QChar(0))) return refuse(QStringLiteral("has a NUL character in its name"));
     if (entryName.contains(QLatin1Char('\\'))) return refuse(QStringLiteral("uses backslashes as folder separators"));
     if (entryName.size() >= 2 && entryName[1] == QLatin1Char(':') && entryName[0].isLetter())
         return refuse(QStringLiteral("names a Windows drive"));
@@ -142,6 +151,9 @@ Plan Prepare(const QString& archivePath, const QString& targetFolder, bool fullP
     plan.items.reserve(n);
     for (int i = 0; i < n; ++i) {
         const ZipEntry entry = zip.Entry(i);
+        // "./" (archivers that pack "." name the folder itself so): the
+        // restore folder, which is there already.
+        if (entry.directory && IsTheFolderItself(entry.name, fullPaths)) continue;
         QString reason;
         const QString relative = SafeRelativeName(entry.name, fullPaths, &reason);
         if (relative.isEmpty()) {
@@ -265,7 +277,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     const QString relativeRoot = QDir(existing).relativeFilePath(plan.root);   // "." or the folders to create
     auto claim = [&plan](const QStringList& files, QString* why) { return TaskDatabase::LockDatabases(files, plan.held, why); };
     // A restore killed here before is put right before this one starts.
-    result.notices = StagedRestore::Sweep(existing, claim);
+    result.notices = StagedRestore::Sweep(existing, claim, &result.notes);
 
     // Every destination, with the folders still to be made above the items.
     QList<StagedRestore::Entry> entries;
@@ -370,7 +382,9 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
         return result;
     }
 
-    if (!transaction->Commit(&why)) {
+    const bool committed = transaction->Commit(&why);
+    result.notes = StagedRestore::Together(result.notes, transaction->Note());
+    if (!committed) {
         const QString text = QStringLiteral("The backup could not be restored into \"%1\":\n%2").arg(plan.root, why);
         result.message = transaction->Kept() ? text : NothingRestored(text);
         return result;

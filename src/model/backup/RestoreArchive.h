@@ -19,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/StagedRestore.h"
 #include "platform/ZipArchive.h"
 
 class Grid;
@@ -65,6 +66,10 @@ struct Result {
     QStringList written;       // full paths of the files put in place
     // Interrupted restores found in the folder and put right first.
     QStringList notices;
+    // The notes on the disk that this restore completed (and of the
+    // notices): hold them until the user has been told, so that a kill
+    // before then leaves them for the next open to say.
+    StagedRestore::Notes notes;
 };
 
 // Writers extracting at once. Measured on ext4 (BM_RestoreWriters, 95 MB
