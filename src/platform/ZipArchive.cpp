@@ -604,6 +604,16 @@ bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
             LeftOut.push_back({abs, QStringLiteral("its name is not UTF-8 text, so the backup could not keep it")});
             continue;
         }
+        // Of the control characters, an entry name marked UTF-8 carries
+        // only tab, newline and carriage return.
+        const auto unfit = std::find_if(abs.cbegin(), abs.cend(), [](QChar c) {
+            return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r');
+        });
+        if (unfit != abs.cend()) {
+            LeftOut.push_back({abs, QStringLiteral("its name holds a control character (code %1) that a zip archive "
+                                                   "cannot carry").arg(unfit->unicode())});
+            continue;
+        }
         QString name = abs;
         if (!UseFullPaths) {
             if (!abs.startsWith(prefix)) {

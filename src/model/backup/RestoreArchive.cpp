@@ -24,7 +24,7 @@ namespace RestoreArchive {
 
 namespace {
 
-constexpr qint64 kEntryWeight = 4096;
+constexpr qint64 kEntryWeight = 4096;   // progress: each file counts at least this
 constexpr int kMaxNamedInMessage = 15;
 
 enum class Kind { Missing, Folder, File, Link };
@@ -206,10 +206,23 @@ namespace {
 
 constexpr qint64 kAbsurdSize = 100LL * 1000 * 1000;
 constexpr qint64 kAbsurdRatio = 1000;
-constexpr qint64 kBlock = 4096;
-constexpr qint64 kMarginBytes = 64LL * 1024 * 1024;
+// Room kept beyond the blocks the files take: a few percent (folders grow,
+// the file system keeps some for itself) and a few blocks for the journal
+// and the staging folder.
+constexpr qint64 kMarginDivisor = 32;
+constexpr qint64 kMarginBlocks = 16;
 
 qint64 Megabytes(qint64 bytes) { return (bytes + 1024 * 1024 - 1) / (1024 * 1024); }
+
+// A size for the user, rounded up (what is needed) or down (what is free),
+// so a refusal never reads as if the two were the same.
+QString SizeText(qint64 bytes, bool up) {
+    constexpr qint64 MB = 1024 * 1024, GB = 1024 * MB;
+    const auto rounded = [up](qint64 value, qint64 unit) { return up ? (value + unit - 1) / unit : value / unit; };
+    if (bytes >= 10 * GB) return QStringLiteral("%1 GB").arg(double(rounded(bytes, GB / 10)) / 10, 0, 'f', 1);
+    if (bytes >= 100 * MB) return QStringLiteral("%1 MB").arg(rounded(bytes, MB));
+    return QStringLiteral("%1 MB").arg(double(rounded(bytes, MB / 10)) / 10, 0, 'f', 1);
+}
 
 // The nearest folder at or above `path` that exists (full-path restores
 // may create the folders below it).
@@ -222,7 +235,8 @@ QString NothingRestored(const QString& text) { return text + QStringLiteral("\nN
 
 }  // namespace
 
-QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles) {
+QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles, qint64 block) {
+    block = std::max<qint64>(512, block);
     qint64 needed = 0;
     for (const Item& item : plan.items) {
         if (!item.directory && item.size > kAbsurdSize && item.size / std::max<qint64>(1, item.compressed) > kAbsurdRatio)
@@ -233,15 +247,16 @@ QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles) {
                 .arg(Megabytes(item.size))
                 .arg(item.compressed)
                 .arg(kAbsurdRatio);
-        needed += (item.size + kBlock - 1) / kBlock * kBlock + kBlock;
+        // Every file takes whole blocks. The files it replaces are moved
+        // aside, not freed, until the restore is over.
+        if (!item.directory) needed += (item.size + block - 1) / block * block;
     }
-    const qint64 wanted = needed + needed / 20 + kMarginBytes;
+    needed += plan.Folders().size() * block;
+    const qint64 wanted = needed + needed / kMarginDivisor + kMarginBlocks * block;
     if (freeBytes >= 0 && wanted > freeBytes)
-        return QStringLiteral("The disk is full. Restoring \"%1\" needs about %2 MB in \"%3\", and %4 MB are free.")
-            .arg(plan.archive)
-            .arg(Megabytes(wanted))
-            .arg(plan.root)
-            .arg(Megabytes(freeBytes));
+        return QStringLiteral("There is not enough free space on the disk. Restoring \"%1\" into \"%2\" needs about %3, "
+                              "and %4 are free.")
+            .arg(plan.archive, plan.root, SizeText(wanted, true), SizeText(freeBytes, false));
     const qint64 files = plan.items.size();
     if (freeFiles >= 0 && files + files / 20 + 64 > freeFiles)
         return QStringLiteral("The disk is full. Restoring \"%1\" makes %2 files and folders in \"%3\", and only %4 "
@@ -294,7 +309,8 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     struct statvfs fs {};
     const bool known = ::statvfs(QFile::encodeName(existing).constData(), &fs) == 0;
     const QString space = SpaceProblem(plan, known ? qint64(fs.f_bavail) * qint64(fs.f_frsize) : -1,
-                                       known && fs.f_files > 0 ? qint64(fs.f_favail) : -1);
+                                       known && fs.f_files > 0 ? qint64(fs.f_favail) : -1,
+                                       known ? qint64(fs.f_frsize) : 4096);
     if (!space.isEmpty()) {
         result.message = NothingRestored(space);
         return result;

@@ -82,10 +82,12 @@ constexpr int kWriters = 2;
 Result Run(const Plan& plan, ZipProgress* progress = nullptr, int threads = kWriters);
 
 // Why the plan's entries cannot be written to a disk with `freeBytes` and
-// `freeFiles` left (-1: not known), or "" when they can: an entry that
-// claims to unpack to over 100 MB at more than 1000 times its packed size,
-// or more than the disk holds, with a margin.
-QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles);
+// `freeFiles` left (-1: not known) in blocks of `block` bytes, or "" when
+// they can: an entry that claims to unpack to over 100 MB at more than 1000
+// times its packed size, or more than the disk holds: the bytes of every
+// file in whole blocks, a block per folder, and a few percent more. The
+// refusal says how much is needed and how much is free.
+QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles, qint64 block = 4096);
 
 // The whole restore of `archivePath` under `targetFolder` (entries by
 // their relative names): Prepare, then Run when nothing was refused.

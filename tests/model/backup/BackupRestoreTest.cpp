@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -19,6 +20,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "model/database/TaskDatabase.h"
@@ -372,6 +374,8 @@ TEST_F(BackupRestoreTest, BackupLeavesOutWhatIsNoFileAndNamesEveryOne) {
     // A name a restore would take for a Windows path.
     WriteAll(db_ + "plant/Tasks/a\\b.tsk", "x");
     expected[db_ + "plant/Tasks/a\\b.tsk"] = "a restore could not take it back: its entry name uses backslashes";
+    WriteAll(db_ + "plant/Tasks/bell\a.tsk", "x");
+    expected[db_ + "plant/Tasks/bell\a.tsk"] = "its name holds a control character (code 7)";
     const QString archive = temp_ + "/backup.zip";
     const auto result = BackupArchive::Run(archive, db_, "plant", false);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
@@ -434,8 +438,9 @@ TEST_F(BackupRestoreTest, ZipBombsAreRefusedBeforeAnythingIsWritten) {
         {"large, packed soundly", {{200 * MB, 50 * MB}}, 10000 * MB, 1000000, ""},
         {"large, packed absurdly", {{200 * MB, 100 * 1024}}, 10000 * MB, 1000000, "zip bomb"},
         {"absurd ratio, small", {{50 * MB, 1000}}, 10000 * MB, 1000000, ""},
-        {"more than is free", {{300 * MB, 200 * MB}}, 250 * MB, 1000000, "The disk is full."},
-        {"within the margin", {{10 * MB, 9 * MB}}, 20 * MB, 1000000, "The disk is full."},
+        {"more than is free", {{300 * MB, 200 * MB}}, 250 * MB, 1000000, "needs about 310 MB, and 250 MB are free"},
+        {"within the margin", {{10 * MB, 9 * MB}}, 10 * MB, 1000000, "needs about 10.4 MB, and 10.0 MB are free"},
+        {"a few MB, well within", {{6 * MB, 6 * MB}}, 8 * MB, 1000000, ""},
         {"free space unknown", {{10 * MB, 9 * MB}}, -1, -1, ""},
         {"more files than fit", std::vector<std::pair<qint64, qint64>>(200, {10, 10}), 10000 * MB, 100, "The disk is full."},
     };
@@ -578,5 +583,82 @@ TEST_F(BackupRestoreTest, LeftoversGoAtTheNextBackupRestoreOrOpen) {
                                        : bool(TaskDatabase().Open(folder + "plant.vkt")));
         EXPECT_FALSE(QFileInfo::exists(killedRestore));
         for (const auto& l : leftovers) EXPECT_EQ(QFileInfo::exists(folder + l.name), l.stays) << l.name;
+    }
+}
+
+// Whatever a backup takes, or bsdtar packs ("./", "./Photos/"), a restore
+// into an empty folder gives back byte for byte, odd names and all.
+TEST_F(BackupRestoreTest, EveryFileComesBackUnderItsOwnName) {
+    db_ = temp_ + "/db/";
+    const QStringList names = {"plant.vkt", "plant.ini", "Photos/pump\nline two.jpg", "Photos/tab\there.jpg",
+                               "Photos/with  spaces .jpg", "Photos/ünï 写真.jpg", "Photos/-dash.jpg",
+                               "plant/Tasks/-T1.tsk", "plant/Materials/\r.mts"};
+    for (const QString& name : names) WriteAll(db_ + name, "bytes of " + name.toUtf8());
+    const auto taken = TestEnv::Snapshot(db_);
+    const QString ours = temp_ + "/backup.zip", theirs = temp_ + "/bsdtar.zip";
+    const auto backup = BackupArchive::Run(ours, db_, "plant", false);
+    ASSERT_TRUE(backup.ok) << backup.message.toStdString();
+    EXPECT_TRUE(backup.leftOut.isEmpty());
+    QProcess bsdtar;
+    bsdtar.setWorkingDirectory(db_);
+    bsdtar.start("bsdtar", {"-a", "-cf", theirs, "./"});
+    ASSERT_TRUE(bsdtar.waitForFinished(20000) && bsdtar.exitCode() == 0)
+        << "bsdtar (package libarchive-tools) is needed: " << bsdtar.errorString().toStdString();
+    ASSERT_TRUE(Names(theirs).contains("./Photos/"));
+    for (const QString& archive : {ours, theirs}) {
+        SCOPED_TRACE(archive.toStdString());
+        const QString target = TestEnv::NewTempFolder();
+        auto restored = RestoreArchive::Restore(archive, target);
+        ASSERT_TRUE(restored.ok) << restored.message.toStdString();
+        EXPECT_EQ(restored.written.size(), names.size());
+        restored.notes.reset();
+        EXPECT_EQ(TestEnv::Snapshot(target), taken);
+    }
+}
+
+// A restore onto a small disk: one that fits goes through; one that does
+// not is refused before a byte is written, with the room it needs and the
+// room that is free as the disk has them.
+TEST_F(BackupRestoreTest, ARestoreAsksForTheRoomItTakes) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small disk (tmpfs) needs root";
+    ASSERT_EQ(::unshare(CLONE_NEWNS), 0);
+    ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+    // 6 MB of pictures that do not compress, and a database.
+    std::vector<RawEntry> entries{{"plant.vkt", "grid"}};
+    qint64 bytes = 4;
+    for (int i = 0; i < 60; ++i) {
+        QByteArray picture(100 * 1024 + i * 37, Qt::Uninitialized);
+        QRandomGenerator(i).fillRange(reinterpret_cast<quint32*>(picture.data()), picture.size() / 4);
+        bytes += picture.size();
+        entries.push_back({QStringLiteral("Photos/p%1.jpg").arg(i).toUtf8(), picture});
+    }
+    const QString archive = temp_ + "/backup.zip";
+    MakeZip(archive, entries);
+    constexpr double MB = 1024 * 1024;
+    for (const auto& [size, fits] : {std::pair{bytes * 11 / 10 + 256 * 1024, true}, std::pair{bytes * 9 / 10, false}}) {
+        SCOPED_TRACE(fits ? "fits" : "does not fit");
+        const QString disk = TestEnv::NewTempFolder();
+        ASSERT_EQ(::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0,
+                          QStringLiteral("size=%1").arg(size).toLatin1().constData()), 0);
+        struct statvfs before {}, after {};
+        ::statvfs(QFile::encodeName(disk).constData(), &before);
+        auto result = RestoreArchive::Restore(archive, disk);
+        result.notes.reset();
+        ::statvfs(QFile::encodeName(disk).constData(), &after);
+        if (fits) {
+            EXPECT_TRUE(result.ok) << result.message.toStdString();
+            EXPECT_EQ(TestEnv::Snapshot(disk).size(), 61 + 1);
+        } else {
+            ExpectRefused(result, "needs about", "Nothing was restored");
+            const auto said = QRegularExpression("needs about ([0-9.]+) MB, and ([0-9.]+) MB are free").match(result.message);
+            ASSERT_TRUE(said.hasMatch()) << result.message.toStdString();
+            const double free = double(before.f_bavail) * double(before.f_frsize) / MB;
+            EXPECT_NEAR(said.captured(2).toDouble(), free, 0.1);
+            EXPECT_GE(said.captured(1).toDouble(), bytes / MB);
+            EXPECT_LE(said.captured(1).toDouble(), bytes * 1.1 / MB);
+            EXPECT_EQ(after.f_bfree, before.f_bfree);
+            EXPECT_TRUE(TestEnv::Snapshot(disk).isEmpty());
+        }
+        ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
     }
 }
