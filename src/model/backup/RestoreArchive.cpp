@@ -217,8 +217,9 @@ qint64 Megabytes(qint64 bytes) { return (bytes + 1024 * 1024 - 1) / (1024 * 1024
 // A size for the user, rounded up (what is needed) or down (what is free),
 // so a refusal never reads as if the two were the same.
 QString SizeText(qint64 bytes, bool up) {
-    constexpr qint64 MB = 1024 * 1024, GB = 1024 * MB;
+    constexpr qint64 KB = 1024, MB = 1024 * KB, GB = 1024 * MB;
     const auto rounded = [up](qint64 value, qint64 unit) { return up ? (value + unit - 1) / unit : value / unit; };
+    if (bytes < MB) return QStringLiteral("%1 KB").arg(rounded(bytes, KB));
     if (bytes >= 10 * GB) return QStringLiteral("%1 GB").arg(double(rounded(bytes, GB / 10)) / 10, 0, 'f', 1);
     if (bytes >= 100 * MB) return QStringLiteral("%1 MB").arg(rounded(bytes, MB));
     return QStringLiteral("%1 MB").arg(double(rounded(bytes, MB / 10)) / 10, 0, 'f', 1);
