@@ -123,7 +123,8 @@ void MakeDatabaseFolder(const QString& folder, int gen) {
     for (int p = 1; p <= kPhotos; ++p) {
         QByteArray bytes(50 * 1024, '\0');
         for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 131 + gen * 17 + p) % 251);
-        Put(folder + QStringLiteral("/Photos/p%1.jpg").arg(p), bytes);
+        // One name a restore's journal must keep on one line.
+        Put(folder + (p == 1 ? QStringLiteral("/Photos/p 1\n\t%0A.jpg") : QStringLiteral("/Photos/p%1.jpg").arg(p)), bytes);
     }
 }
 
