@@ -557,11 +557,9 @@ void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& ma
                                                                   : QStringLiteral("a link, not followed")});
         } else if (S_ISDIR(st.st_mode)) {
             if (recursive) subfolders.push_back(path);
-        } else if (!match.match(name).hasMatch()) {
-        } else if (S_ISREG(st.st_mode)) {
-            found.emplace_back(path, st);
-        } else {
-            left.push_back({QFile::decodeName(path), KindOf(st.st_mode)});
+        } else if (match.match(name).hasMatch()) {
+            if (S_ISREG(st.st_mode)) found.emplace_back(path, st);
+            else left.push_back({QFile::decodeName(path), KindOf(st.st_mode)});
         }
     }
     ::closedir(dir);
@@ -604,16 +602,6 @@ bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
             LeftOut.push_back({abs, QStringLiteral("its name is not UTF-8 text, so the backup could not keep it")});
             continue;
         }
-        // Of the control characters, an entry name marked UTF-8 carries
-        // only tab, newline and carriage return.
-        const auto unfit = std::find_if(abs.cbegin(), abs.cend(), [](QChar c) {
-            return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r');
-        });
-        if (unfit != abs.cend()) {
-            LeftOut.push_back({abs, QStringLiteral("its name holds a control character (code %1) that a zip archive "
-                                                   "cannot carry").arg(unfit->unicode())});
-            continue;
-        }
         QString name = abs;
         if (!UseFullPaths) {
             if (!abs.startsWith(prefix)) {
@@ -621,6 +609,16 @@ bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
                 return false;
             }
             name = abs.mid(prefix.size());
+        }
+        // Of the control characters, an entry name marked UTF-8 carries
+        // only tab, newline and carriage return.
+        const auto unfit = std::find_if(name.cbegin(), name.cend(), [](QChar c) {
+            return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r');
+        });
+        if (unfit != name.cend()) {
+            LeftOut.push_back({abs, QStringLiteral("its name holds a control character (code %1) that a zip archive "
+                                                   "cannot carry").arg(unfit->unicode())});
+            continue;
         }
         if (NameProblem) {
             const QString why = NameProblem(name);
