@@ -43,7 +43,8 @@ QStringList Form1::HeldDatabases() const {
 }
 
 void Form1::TellDatabaseNotices() {
-    const QStringList notices = Database.TakeNotices();
+    StagedRestore::Notes notes;   // said again at the next open until read
+    const QStringList notices = Database.TakeNotices(&notes);
     if (notices.isEmpty()) return;
     Forms::Unload<Form25>();   // the splash would cover the message at start-up
     MsgBox(notices.join(QStringLiteral("\n\n")), vb::vbInformation, QStringLiteral("Quillon"));

@@ -29,11 +29,18 @@ namespace {
 
 const QString kPrefix = QStringLiteral(".quillon-restore-");
 const QString kDoneSuffix = QStringLiteral("-done");
+// Notes beside the staging folder's name: completed by the restore itself,
+// or finished by a sweep after a crash.
+const QString kCompleteSuffix = QStringLiteral("-complete");
+const QString kFinishedSuffix = QStringLiteral("-finished");
 const QString kJournal = QStringLiteral("journal");
 const QString kUndoMarker = QStringLiteral("undo");
 const QString kNew = QStringLiteral("new");
 const QString kOld = QStringLiteral("old");
-const QByteArray kHeader = "quillon-restore 1";
+// Version 1 journals held the names as they are; a name with a newline in
+// it broke its line. Version 2 writes '%', CR and LF as %25, %0D and %0A.
+const QByteArray kHeader = "quillon-restore 2";
+const QByteArray kHeaderPlain = "quillon-restore 1";
 // A staging folder this young, of a process that is alive, may not be
 // locked yet: its restore is starting.
 constexpr int kYoungSeconds = 10;
@@ -161,6 +168,47 @@ void Remove(const QString& base, const QString& staging) {
     std::filesystem::remove_all(std::filesystem::path(Local(target).toStdString()), ec);
 }
 
+// A note on the disk, locked while held; it goes when the holder lets go.
+struct NoteFile {
+    QString path;
+    int fd = -1;
+    ~NoteFile() {
+        if (!path.isEmpty()) ::unlink(Local(path).constData());
+        if (fd >= 0) ::close(fd);   // after the unlink, so no sweep takes it in between
+    }
+};
+
+QString NoteText(const QString& base, const QString& suffix) {
+    if (suffix == kFinishedSuffix)
+        return QStringLiteral("A restore into \"%1\" was interrupted (Quillon was stopped or the computer lost power). "
+                              "It has now been finished: every file of the backup is in place.")
+            .arg(base);
+    return QStringLiteral("A restore into \"%1\" was interrupted after it had put every file of the backup in place. "
+                          "It is complete.")
+        .arg(base);
+}
+
+// Every unit of the restore is in place: its journal becomes the note that
+// says so, beside the staging folder, before anything of it is removed.
+// Locked first, so no sweep takes it while this process holds it.
+Notes LeaveNote(const QString& base, const QString& staging, const QString& suffix) {
+    const QString journal = FileOps::Join(staging, kJournal);
+    auto note = std::make_shared<NoteFile>();
+    note->path = staging + suffix;
+    note->fd = ::open(Local(journal).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (note->fd < 0) return nullptr;
+    if (::flock(note->fd, LOCK_EX | LOCK_NB) != 0 || Rename(journal, note->path) != 0) {
+        note->path.clear();
+        return nullptr;
+    }
+    SyncFolder(base);
+    return note;
+}
+
+bool HasNote(const QString& staging) {
+    return KindOf(staging + kCompleteSuffix) == Kind::File || KindOf(staging + kFinishedSuffix) == Kind::File;
+}
+
 // Every entry below `folder`, folders included, relative to it.
 QList<Entry> Walk(const QString& folder) {
     QList<Entry> entries;
@@ -217,20 +265,23 @@ bool ValidUnit(const QString& relative) {
 
 QByteArray JournalOf(const QStringList& units) {
     QByteArray journal = kHeader + '\n';
-    for (const QString& unit : units) journal += unit.toUtf8() + '\n';
+    for (const QString& unit : units)
+        journal += unit.toUtf8().replace('%', "%25").replace('\r', "%0D").replace('\n', "%0A") + '\n';
     journal += "end " + QByteArray::number(units.size()) + '\n';
     return journal;
 }
 
 bool ParseJournal(const QByteArray& bytes, QStringList* units) {
     QList<QByteArray> lines = bytes.split('\n');
-    if (lines.size() < 3 || lines.first() != kHeader || !lines.last().isEmpty()) return false;
+    if (lines.size() < 3 || !lines.last().isEmpty()) return false;
+    const bool escaped = lines.first() == kHeader;
+    if (!escaped && lines.first() != kHeaderPlain) return false;
     lines.removeLast();
     const QByteArray end = lines.takeLast();
     lines.removeFirst();
     if (end != "end " + QByteArray::number(lines.size())) return false;
     for (const QByteArray& line : lines) {
-        const QString unit = QString::fromUtf8(line);
+        const QString unit = QString::fromUtf8(escaped ? QByteArray::fromPercentEncoding(line) : line);
         if (!ValidUnit(unit)) return false;
         *units << unit;
     }
@@ -338,6 +389,7 @@ struct Transaction::Impl {
     int fd = -1;
     bool finished = false;   // committed, or rolled back and removed
     bool kept = false;       // could not be undone: left for the next sweep
+    Notes note;              // committed: the note that says so
 };
 
 std::unique_ptr<Transaction> Transaction::Begin(const QString& base, QString* error) {
@@ -366,6 +418,8 @@ Transaction::~Transaction() {
 }
 
 bool Transaction::Kept() const { return d->kept; }
+
+Notes Transaction::Note() const { return d->note; }
 
 QString Transaction::NewFolder() const { return FileOps::Join(d->staging, kNew); }
 
@@ -411,6 +465,7 @@ bool Transaction::Commit(QString* error) {
         *error = why;
         return false;
     }
+    d->note = LeaveNote(d->base, d->staging, kCompleteSuffix);
     Remove(d->base, d->staging);
     d->finished = true;
     return true;
@@ -428,7 +483,7 @@ QStringList StagingFolders(const QString& folder) {
 
 namespace {
 
-QString Recover(const QString& base, const QString& staging, const Claim& claim) {
+QString Recover(const QString& base, const QString& staging, const Claim& claim, Notes* note) {
     const QString name = QFileInfo(staging).fileName();
     const int fd = ::open(Local(staging).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return QString();
@@ -441,24 +496,19 @@ QString Recover(const QString& base, const QString& staging, const Claim& claim)
     if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || ::flock(fd, LOCK_EX | LOCK_NB) != 0) return QString();
     if (name.endsWith(kDoneSuffix)) {
         // Ended already; only its working files were left. One that had put
-        // every file in place (a journal, no undo begun) may have been
-        // stopped before it could say so.
-        const bool completed = KindOf(FileOps::Join(staging, kJournal)) == Kind::File &&
-                               KindOf(FileOps::Join(staging, kUndoMarker)) == Kind::Missing;
+        // every file in place left a note first, which says so.
         Remove(base, staging);
-        // Said once: a folder that could not be removed is said nothing of
-        // again at every open.
-        if (!completed || KindOf(staging) != Kind::Missing) return QString();
-        return QStringLiteral("A restore into \"%1\" was interrupted after it had put every file of the backup in "
-                              "place. It is complete.")
-            .arg(base);
+        return QString();
     }
     const qint64 pid = PidOf(name);
     const QString journalPath = FileOps::Join(staging, kJournal);
     const bool journaled = KindOf(journalPath) == Kind::File;
     if (!journaled && Alive(pid) && ::time(nullptr) - st.st_mtime < kYoungSeconds) return QString();
     if (!journaled) {
+        const bool noted = HasNote(staging);
         Remove(base, staging);
+        // Its journal became the note that it completed: the note speaks.
+        if (noted) return QString();
         // Older versions' staging folders carry no process number and no
         // journal: nothing can be said of them.
         if (pid == 0) return QString();
@@ -500,11 +550,12 @@ QString Recover(const QString& base, const QString& staging, const Claim& claim)
     if (!SyncFileSystem(fd, &why))
         return QStringLiteral("A restore into \"%1\" was interrupted, and putting it right could not be saved to the "
                               "disk: %2").arg(base, why);
+    if (!undo) {
+        *note = LeaveNote(base, staging, kFinishedSuffix);
+        Remove(base, staging);
+        return NoteText(base, kFinishedSuffix);
+    }
     Remove(base, staging);
-    if (!undo)
-        return QStringLiteral("A restore into \"%1\" was interrupted (Quillon was stopped or the computer lost power). "
-                              "It has now been finished: every file of the backup is in place.")
-            .arg(base);
     if (!forwardWhy.isEmpty())
         return QStringLiteral("A restore into \"%1\" was interrupted and could not be finished: %2. It has been undone: "
                               "every file is as it was before the restore.")
@@ -514,16 +565,55 @@ QString Recover(const QString& base, const QString& staging, const Claim& claim)
         .arg(base);
 }
 
+// The notes in `folder` that no process holds: each one's message, its
+// note held in `keep`.
+void ReadNotes(const QString& folder, QStringList* told, Notes* keep) {
+    const QStringList names = QDir(folder).entryList({kPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QString suffix = name.endsWith(kCompleteSuffix)   ? kCompleteSuffix
+                               : name.endsWith(kFinishedSuffix) ? kFinishedSuffix
+                                                                : QString();
+        if (suffix.isEmpty()) continue;
+        auto note = std::make_shared<NoteFile>();
+        note->path = FileOps::Join(folder, name);
+        note->fd = ::open(Local(note->path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (note->fd < 0) continue;
+        struct stat st {};
+        // Another user's, held by the process telling of it now, or gone
+        // since it was listed: not this sweep's to say.
+        if (::flock(note->fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(note->fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_nlink == 0 || st.st_uid != ::geteuid()) {
+            note->path.clear();
+            continue;
+        }
+        *told << NoteText(folder, suffix);
+        *keep = Together(*keep, note);
+    }
+}
+
 }  // namespace
 
-QStringList Sweep(const QString& folder, const Claim& claim) {
+Notes Together(Notes a, Notes b) {
+    if (!a) return b;
+    if (!b) return a;
+    return std::make_shared<std::pair<Notes, Notes>>(std::move(a), std::move(b));
+}
+
+QStringList Sweep(const QString& folder, const Claim& claim, Notes* keep) {
     QStringList told;
     if (folder.isEmpty() || KindOf(folder) == Kind::Missing) return told;
     ZipArchive::RemoveLeftovers(folder);
+    const QString base = QDir::cleanPath(folder);
+    Notes notes;
     for (const QString& staging : StagingFolders(folder)) {
-        const QString message = Recover(QDir::cleanPath(folder), staging, claim);
+        Notes note;
+        const QString message = Recover(base, staging, claim, &note);
         if (!message.isEmpty()) told << message;
+        notes = Together(notes, note);
     }
+    // Held here already, the notes just left are not read twice.
+    ReadNotes(base, &told, &notes);
+    if (keep) *keep = Together(*keep, notes);
     return told;
 }
 

@@ -15,6 +15,12 @@
 // being undone, by Sweep the next time Quillon passes by, and doing a step
 // twice does no harm. A staging folder is locked (flock) while its restore
 // runs, so a sweep never touches one that is alive.
+//
+// Once every file is in place, and before its working files are removed,
+// the restore leaves a note beside them (its journal, renamed): "this
+// restore completed". The note stays, locked, until whoever tells the user
+// lets it go; a process killed before it told leaves it, and the next sweep
+// says so, once, however far the removal got.
 
 #include <QString>
 #include <QStringList>
@@ -41,6 +47,12 @@ QStringList Check(const QString& base, const QList<Entry>& entries);
 // the returned object lives. Null, with `why` set, means not now.
 using Claim = std::function<std::shared_ptr<void>(const QStringList& files, QString* why)>;
 
+// Notes on the disk that restores completed, held by whoever is to tell the
+// user: each goes when the last copy of what holds it goes.
+using Notes = std::shared_ptr<void>;
+// Both held together (either may be null).
+Notes Together(Notes a, Notes b);
+
 class Transaction {
 public:
     // Makes and locks the staging folder in `base`, an existing folder.
@@ -59,6 +71,9 @@ public:
     // After a failed Commit: the files could not all be put back, and the
     // staging folder stays for the next sweep.
     bool Kept() const;
+    // After a successful Commit: the note that the restore completed (null
+    // when it could not be left). Let it go once the user has been told.
+    Notes Note() const;
 
 private:
     Transaction() = default;
@@ -69,8 +84,11 @@ private:
 // Finishes (or, where it was being undone, undoes) every restore that was
 // interrupted in `folder`, and removes our leftovers there: staging folders
 // no process holds, and temporaries of archives whose writers were killed.
-// Returns what the user is to be told, one message per interrupted restore.
-QStringList Sweep(const QString& folder, const Claim& claim = {});
+// Returns what the user is to be told, one message per interrupted restore,
+// notes of restores whose processes were killed before they told included.
+// With `keep`, the notes of what is said stay until it lets them go (after
+// telling the user); without, they go before Sweep returns.
+QStringList Sweep(const QString& folder, const Claim& claim = {}, Notes* keep = nullptr);
 
 // The staging folders of restores in `folder` (for tests and checks).
 QStringList StagingFolders(const QString& folder);

@@ -516,33 +516,54 @@ bool ZipArchive::AddFile(const QString& path, const QString& entryName) {
 
 namespace {
 
+// What a directory entry that is not a file or a folder is, for the user.
+QString KindOf(mode_t mode) {
+    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe (FIFO), not a file");
+    if (S_ISSOCK(mode)) return QStringLiteral("a socket, not a file");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device, not a file");
+    return QStringLiteral("not a file");
+}
+
 // The files below `folder` (absolute and clean, no trailing separator) whose
-// names match, each with what lstat says of it; links go to `links` (a link
-// to a folder only where folders are walked).
+// names match, each with what lstat says of it; what matches and is no file
+// goes to `left` (a link to a folder, or a folder that cannot be read, only
+// where folders are walked).
 void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& match,
-          std::vector<std::pair<QByteArray, struct stat>>& found, QStringList& links) {
+          std::vector<std::pair<QByteArray, struct stat>>& found, QList<LeftOutEntry>& left, bool top = true) {
     DIR* dir = ::opendir(folder.constData());
-    if (!dir) return;
+    if (!dir) {
+        if (!top || errno != ENOENT)
+            left.push_back({QFile::decodeName(folder),
+                            QStringLiteral("a folder that cannot be read: %1").arg(FileOps::ErrorText(errno))});
+        return;
+    }
     const int fd = ::dirfd(dir);
     std::vector<QByteArray> subfolders;
     while (const dirent* e = ::readdir(dir)) {
         if (::strcmp(e->d_name, ".") == 0 || ::strcmp(e->d_name, "..") == 0) continue;
-        struct stat st {};
-        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
         const QByteArray path = folder + '/' + e->d_name;
+        const QString name = QFile::decodeName(e->d_name);
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (match.match(name).hasMatch())
+                left.push_back({QFile::decodeName(path), QStringLiteral("cannot be read: %1").arg(FileOps::ErrorText(errno))});
+            continue;
+        }
         if (S_ISLNK(st.st_mode)) {
             struct stat target {};
             const bool toFolder = ::fstatat(fd, e->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
-            if (toFolder ? recursive : match.match(QFile::decodeName(e->d_name)).hasMatch())
-                links << QFile::decodeName(path);
+            if (toFolder ? recursive : match.match(name).hasMatch())
+                left.push_back({QFile::decodeName(path), toFolder ? QStringLiteral("a link to a folder, not followed")
+                                                                  : QStringLiteral("a link, not followed")});
         } else if (S_ISDIR(st.st_mode)) {
             if (recursive) subfolders.push_back(path);
-        } else if (S_ISREG(st.st_mode) && match.match(QFile::decodeName(e->d_name)).hasMatch()) {
-            found.emplace_back(path, st);
+        } else if (match.match(name).hasMatch()) {
+            if (S_ISREG(st.st_mode)) found.emplace_back(path, st);
+            else left.push_back({QFile::decodeName(path), KindOf(st.st_mode)});
         }
     }
     ::closedir(dir);
-    for (const QByteArray& sub : subfolders) Walk(sub, recursive, match, found, links);
+    for (const QByteArray& sub : subfolders) Walk(sub, recursive, match, found, left, false);
 }
 
 }  // namespace
@@ -562,7 +583,7 @@ bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
     const QString cleanFolder = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
     const QFileInfo folderInfo(cleanFolder);
     if (folderInfo.isSymLink() && cleanFolder != basePath) {
-        LeftOut << cleanFolder;
+        LeftOut.push_back({cleanFolder, QStringLiteral("a link to a folder, not followed")});
         return true;
     }
     if (!folderInfo.isDir()) return true;
@@ -575,6 +596,12 @@ bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
     const QString prefix = basePath == QLatin1String("/") ? basePath : basePath + QLatin1Char('/');
     for (const auto& [local, st] : found) {
         const QString abs = QFile::decodeName(local);
+        // An entry name is UTF-8: bytes that are no text would come back
+        // under another name.
+        if (QFile::encodeName(abs) != local) {
+            LeftOut.push_back({abs, QStringLiteral("its name is not UTF-8 text, so the backup could not keep it")});
+            continue;
+        }
         QString name = abs;
         if (!UseFullPaths) {
             if (!abs.startsWith(prefix)) {
@@ -582,6 +609,23 @@ bool ZipArchive::AddFiles(const QString& pattern, bool recursive) {
                 return false;
             }
             name = abs.mid(prefix.size());
+        }
+        // Of the control characters, an entry name marked UTF-8 carries
+        // only tab, newline and carriage return.
+        const auto unfit = std::find_if(name.cbegin(), name.cend(), [](QChar c) {
+            return c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r');
+        });
+        if (unfit != name.cend()) {
+            LeftOut.push_back({abs, QStringLiteral("its name holds a control character (code %1) that a zip archive "
+                                                   "cannot carry").arg(unfit->unicode())});
+            continue;
+        }
+        if (NameProblem) {
+            const QString why = NameProblem(name);
+            if (!why.isEmpty()) {
+                LeftOut.push_back({abs, why});
+                continue;
+            }
         }
         d->Queue(abs, name, st);
     }

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,13 @@ struct ZipEntry {
     bool symlink = false;    // stored as a symbolic link (Unix attributes)
 };
 
+// A file or folder a backup met and did not take, and why ("a link, not
+// followed", "a named pipe (FIFO), not a file").
+struct LeftOutEntry {
+    QString path;
+    QString why;
+};
+
 class ZipArchive {
 public:
     ZipArchive();
@@ -56,9 +64,14 @@ public:
     QString BaseFolder;
     // Files that are never added (the archive being written, for one).
     QStringList Exclude;
-    // The links AddFiles met and did not follow (a file that is a link, a
-    // folder below the base folder that is one), for the user to be told.
-    QStringList LeftOut;
+    // What AddFiles met and did not take, for the user to be told: links
+    // (a file that is one, a folder below the base folder that is one),
+    // anything that is neither a file nor a folder (a pipe, a socket, a
+    // device), a folder that cannot be read, a name that is not UTF-8 text
+    // (its entry could not carry it), and a name NameProblem refuses.
+    QList<LeftOutEntry> LeftOut;
+    // Why an entry name could not be taken back by a restore, or "".
+    std::function<QString(const QString& entryName)> NameProblem;
     ZipProgress* Progress = nullptr;
     // Worker threads for compressing (0: up to four, as the machine has).
     int Threads = 0;
@@ -73,10 +86,11 @@ public:
 
     // Adds every file in the pattern's folder whose name matches its
     // wildcard (case ignored; "*.*" takes every name), and with `recursive`
-    // those in its subfolders too. Symbolic links are not followed: they go
-    // to LeftOut, and so does the pattern's folder when it is a link (other
-    // than BaseFolder itself). A pattern that matches nothing adds nothing
-    // and is no failure.
+    // those in its subfolders too. Only files are added: links are not
+    // followed, and they, whatever else matches that is no file, and the
+    // pattern's folder when it is a link (other than BaseFolder itself) go
+    // to LeftOut. A pattern that matches nothing adds nothing and is no
+    // failure.
     bool AddFiles(const QString& pattern, bool recursive = false);
     // Adds one file under the given entry name.
     bool AddFile(const QString& path, const QString& entryName);

@@ -104,11 +104,42 @@ TEST_F(StagedRestoreTest, OnlyOurOwnUnheldLeftoversGo) {
     EXPECT_EQ(StagedRestore::Sweep(base).size(), 1);   // now it is a dead restore's
     EXPECT_FALSE(QFileInfo::exists(held));
 
-    // Stopped after it had put everything in place, before it could say so.
-    const QString complete = staging(QStringLiteral(".quillon-restore-%1-cOmPl1-done").arg(dead));
-    WriteAll(complete + "/journal", "x.txt\n");
-    const QStringList said = StagedRestore::Sweep(base);
-    ASSERT_EQ(said.size(), 1);
-    EXPECT_TRUE(said[0].contains("It is complete")) << said[0].toStdString();
-    EXPECT_FALSE(QFileInfo::exists(complete));
+}
+
+// Killed after every file was in place, before it told the user: its note
+// is said at the next sweep, once, however far the removal of its working
+// files got; a note its restore still holds is not said.
+TEST_F(StagedRestoreTest, ARestoreKilledBeforeItToldIsSaidCompleteOnce) {
+    const pid_t dead = DeadPid();
+    const struct {
+        const char* label;
+        const char* staging;   // what is left of the working files
+    } cases[] = {
+        {"note left, nothing removed yet", "-aBc123"},
+        {"renamed done, half removed", "-aBc123-done"},
+        {"all removed", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const QString base = TestEnv::NewTempFolder();
+        const QString name = base + QStringLiteral("/.quillon-restore-%1-aBc123").arg(dead);
+        WriteAll(base + "/a.txt", "new a");
+        if (c.staging) WriteAll(name.left(name.size() - 7) + c.staging + "/old/a.txt", "old a");
+        WriteAll(name + "-complete", "quillon-restore 2\na.txt\nend 1\n");
+        const QStringList said = StagedRestore::Sweep(base);
+        ASSERT_EQ(said.size(), 1);
+        EXPECT_TRUE(said[0].contains("It is complete")) << said[0].toStdString();
+        EXPECT_EQ(TestEnv::Snapshot(base), (QMap<QString, QByteArray>{{"a.txt", "new a"}}));
+        EXPECT_TRUE(StagedRestore::Sweep(base).isEmpty());
+    }
+    // Held by a restore telling of it now, or by a sweep whose caller has
+    // not told yet: not said.
+    const QString note = temp_ + QStringLiteral("/.quillon-restore-%1-hElD12-complete").arg(dead);
+    WriteAll(note, "quillon-restore 2\nend 0\n");
+    StagedRestore::Notes kept;
+    ASSERT_EQ(StagedRestore::Sweep(temp_, {}, &kept).size(), 1);
+    EXPECT_TRUE(StagedRestore::Sweep(temp_).isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(note));
+    kept.reset();
+    EXPECT_FALSE(QFileInfo::exists(note));
 }

@@ -14,12 +14,15 @@
 //       opened (which finishes or undoes the interrupted restore; now and
 //       then that open is killed too, and the next one puts it right), and
 //       every file then comes from one and the same backup, the last one
-//       restored or the one being restored. No leftover remains after the
-//       next save, backup or open.
+//       restored or the one being restored, and a restore that completed
+//       unreported is said complete. removal: kills a restore at points
+//       spread over the removal of its working files; the next open says
+//       it completed, once. No leftover remains after the next save, backup
+//       or open.
 //
 // The worker commands the two above start: list-add FILE PREFIX N,
 // counter-take N, save-loop KIND PATH FROM, restore-loop FOLDER FROM
-// ARCHIVE..., open-db PATH.
+// ARCHIVE..., restore-once FOLDER ARCHIVE, open-db PATH.
 // Exit status 0 when every check held; the summary goes to stdout.
 #include <QCoreApplication>
 #include <QDateTime>
@@ -34,6 +37,9 @@
 #include <QThread>
 #include <cstdio>
 #include <functional>
+#include <iostream>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include "model/database/TaskColumns.h"
@@ -117,7 +123,8 @@ void MakeDatabaseFolder(const QString& folder, int gen) {
     for (int p = 1; p <= kPhotos; ++p) {
         QByteArray bytes(50 * 1024, '\0');
         for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = char((i * 131 + gen * 17 + p) % 251);
-        Put(folder + QStringLiteral("/Photos/p%1.jpg").arg(p), bytes);
+        // One name a restore's journal must keep on one line.
+        Put(folder + (p == 1 ? QStringLiteral("/Photos/p 1\n\t%0A.jpg") : QStringLiteral("/Photos/p%1.jpg").arg(p)), bytes);
     }
 }
 
@@ -178,7 +185,8 @@ void Prepare(const QString& kind, const QString& path) {
 qint64 CheckGeneration(const QString& kind, const QString& path, QString* why) {
     if (kind == "backup") {
         QTemporaryDir check;
-        const auto restored = RestoreArchive::Restore(path, check.path());
+        auto restored = RestoreArchive::Restore(path, check.path());
+        restored.notes.reset();
         Grid db;
         if (!restored.ok || !db.LoadFile(check.path() + "/plant.vkt")) return *why = restored.message, -1;
         if (FilesBelow(check.path()).size() != 2 * kTasks + kPhotos + 2) return *why = "files missing", -1;
@@ -244,10 +252,22 @@ int RestoreLoop(const QString& folder, qint64 from, const QStringList& archives)
     }
 }
 
+// One restore; then, as the window does while its message is read, it
+// holds the note that it completed until its standard input gives a line.
+int RestoreOnce(const QString& folder, const QString& archive) {
+    const auto result = RestoreArchive::Restore(archive, folder);
+    if (!result.ok) return Say("failed: " + result.message.toUtf8()), 1;
+    Say("restored");
+    std::string line;
+    std::getline(std::cin, line);
+    return 0;
+}
+
 int OpenDatabase(const QString& path) {
     TaskDatabase db;
     const auto opened = db.Open(path);
-    for (const QString& notice : db.TakeNotices()) Say("notice: " + notice.toUtf8());
+    StagedRestore::Notes notes;   // let go once said
+    for (const QString& notice : db.TakeNotices(&notes)) Say("notice: " + notice.toUtf8());
     return opened ? 0 : 1;
 }
 
@@ -414,12 +434,13 @@ int CrashRestore(int kills, const QString& base) {
     const int window = KillWindow([&] { return RestoreArchive::Restore(archives[0], folder).ok; });
     if (!window) return std::printf("crash-test restore: the first restore failed\n"), 1;
     qint64 last = 0;   // the last restore known to be complete
-    int failures = 0, finished = 0, undone = 0, untouched = 0, openKills = 0;
+    int failures = 0, finished = 0, undone = 0, untouched = 0, openKills = 0, repeated = 0;
+    int said = 0;   // restores said complete after the current kill
     QStringList args{"restore-loop", folder, QString()};
     args << archives;
     auto tally = [&](const QStringList& notices) {
         for (const QString& n : notices) {
-            if (n.contains("has now been finished") || n.contains("It is complete")) ++finished;
+            if (n.contains("has now been finished") || n.contains("It is complete")) ++finished, ++said;
             else if (n.contains("undone")) ++undone;
             else if (n.contains("before it had replaced any file")) ++untouched;
             else std::printf("notice: %s\n", qPrintable(n)), ++failures;
@@ -428,6 +449,7 @@ int CrashRestore(int kills, const QString& base) {
     for (int k = 0; k < kills; ++k) {
         args[2] = QString::number(last + 1);
         const qint64 reported = LastReported(RunAndKill(args, tmp.path(), window), last, &failures);
+        said = 0;
         // Now and then the open that puts it right is killed too.
         if (k % 4 == 3) {
             ++openKills;
@@ -447,7 +469,16 @@ int CrashRestore(int kills, const QString& base) {
             std::printf("kill %d: the folder holds backup %d, the last restored was %d (%s %s)\n", k, gen, expected,
                         qPrintable(why), qPrintable(opened.reason));
         }
-        if (!StagedRestore::StagingFolders(folder).isEmpty() || Temporaries(folder) != 0) {
+        // A restore that put every file in place before the kill and was not
+        // reported is said complete by the open; one reported may be said
+        // again (killed between saying it and letting its note go).
+        if (gen == next && said == 0) {
+            ++failures;
+            std::printf("kill %d: restore %lld put every file in place, and the open did not say so\n", k, qlonglong(reported + 1));
+        }
+        if (gen != next && said > 0) ++repeated;
+        if (!StagedRestore::StagingFolders(folder).isEmpty() || Temporaries(folder) != 0 ||
+            !QDir(folder).entryList({".quillon-restore-*"}, QDir::Files | QDir::Hidden).isEmpty()) {
             ++failures;
             std::printf("kill %d: leftovers after the open: %s\n", k,
                         qPrintable(QDir(folder).entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).join(' ')));
@@ -455,8 +486,99 @@ int CrashRestore(int kills, const QString& base) {
         last = gen == next ? reported + 1 : reported;
     }
     std::printf("crash-test restore: %d kills (%d of the opens after them killed too), %d failures; at the next open "
-                "%d restores were finished, %d undone, %d had replaced nothing yet\n",
-                kills, openKills, failures, finished, undone, untouched);
+                "%d restores were said finished or complete (%d of them already reported), %d undone, %d had replaced "
+                "nothing yet\n",
+                kills, openKills, failures, finished, repeated, undone, untouched);
+    return failures == 0 ? 0 : 1;
+}
+
+// Kills a restore at points spread over the removal of its working files
+// (from the moment it renames them done to the moment it has told), and
+// checks that the next open says it completed, once.
+int CrashRemoval(int kills, const QString& base) {
+    QTemporaryDir tmp(CrashFolder(base));
+    QStringList sources, archives;
+    for (int g = 0; g < 2; ++g) {
+        sources << tmp.path() + QStringLiteral("/source%1").arg(g);
+        archives << tmp.path() + QStringLiteral("/backup%1.zip").arg(g);
+        MakeDatabaseFolder(sources[g], g);
+        if (!BackupArchive::Run(archives[g], sources[g] + "/", "plant", false).ok)
+            return std::printf("crash-test removal: a backup failed\n"), 1;
+    }
+    const QStringList names = FilesBelow(sources[0]);
+    const QString folder = tmp.path() + "/db";
+    QDir().mkpath(folder);
+    if (!RestoreArchive::Restore(archives[0], folder).ok) return std::printf("crash-test removal: the first restore failed\n"), 1;
+    // Runs restore `gen` and kills it `delay` microseconds after it began
+    // removing (-1: once it has said it is done); returns the microseconds
+    // from the start of the removal to "restored", or -1.
+    auto run = [&](int gen, qint64 delay) -> qint64 {
+        const int in = inotify_init1(IN_CLOEXEC);
+        inotify_add_watch(in, QFile::encodeName(folder).constData(), IN_MOVED_TO);
+        QProcess* p = StartWorker({"restore-once", folder, archives[gen]}, tmp.path());
+        QElapsedTimer timer;
+        bool removing = false;
+        alignas(inotify_event) char buffer[4096];
+        pollfd fd{in, POLLIN, 0};
+        while (!removing && ::poll(&fd, 1, 20000) > 0) {
+            const ssize_t n = ::read(in, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (e->len && QByteArray(e->name).endsWith("-done")) removing = true;
+                at += qsizetype(sizeof(inotify_event) + e->len);
+            }
+        }
+        timer.start();
+        ::close(in);
+        qint64 took = -1;
+        if (delay >= 0) {
+            QThread::usleep(delay);
+        } else {
+            QByteArray out;
+            while (!out.contains("restored") && p->waitForReadyRead(20000)) out += p->readAllStandardOutput();
+            took = timer.nsecsElapsed() / 1000;
+        }
+        p->kill();
+        p->waitForFinished(10000);
+        delete p;
+        return removing ? std::max<qint64>(took, 0) : -1;
+    };
+    const qint64 removal = run(1, -1);
+    if (removal < 0) return std::printf("crash-test removal: the restore was never seen removing\n"), 1;
+    int failures = 0, notBegun = 0, part = 0, gone = 0;
+    auto check = [&](int k, int gen) {
+        // How far the removal got: its files all there, some, or none.
+        int left = -1;
+        for (const QString& staging : QDir(folder).entryList({".quillon-restore-*"}, QDir::Dirs | QDir::Hidden))
+            left = std::max(left, int(FilesBelow(folder + "/" + staging).size()));
+        if (k >= 0) left < 0 ? ++gone : left >= int(names.size()) ? ++notBegun : ++part;
+        TaskDatabase db;
+        const auto opened = db.Open(folder + "/plant.vkt");
+        const QStringList first = db.TakeNotices();
+        TaskDatabase again;
+        again.Open(folder + "/plant.vkt");
+        const QStringList second = again.TakeNotices();
+        QString why;
+        const int onDisk = GenerationOfFolder(folder, sources, names, &why);
+        const bool ok = opened && first.size() == 1 && first[0].contains("It is complete") && second.isEmpty() &&
+                        onDisk == gen && StagedRestore::StagingFolders(folder).isEmpty() &&
+                        QDir(folder).entryList({".quillon-restore-*"}, QDir::Files | QDir::Hidden).isEmpty();
+        if (!ok) {
+            ++failures;
+            std::printf("kill %d: the folder holds backup %d of %d (%s); the open said: %s; the next: %s\n", k, onDisk,
+                        gen, qPrintable(why), qPrintable(first.join(" | ")), qPrintable(second.join(" | ")));
+        }
+    };
+    check(-1, 1);
+    for (int k = 0; k < kills; ++k) {
+        const int gen = k % 2;
+        // Evenly over the removal, the last kill after it.
+        run(gen, k + 1 < kills ? removal * k / std::max(1, kills - 1) : -1);
+        check(k, gen);
+    }
+    std::printf("crash-test removal: %d kills within a removal of %lld microseconds (%d before a file of it was "
+                "removed, %d part way, %d after all), %d failures\n",
+                kills, qlonglong(removal), notBegun, part, gone, failures);
     return failures == 0 ? 0 : 1;
 }
 
@@ -471,20 +593,22 @@ int main(int argc, char** argv) {
     if (cmd == "save-loop" && a.size() == 4) return SaveLoop(a[1], a[2], a[3].toLongLong());
     if (cmd == "restore-loop" && a.size() >= 4) return RestoreLoop(a[1], a[2].toLongLong(), a.mid(3));
     if (cmd == "open-db" && a.size() == 2) return OpenDatabase(a[1]);
+    if (cmd == "restore-once" && a.size() == 3) return RestoreOnce(a[1], a[2]);
     if (cmd == "two-process" && a.size() == 3 && (a[1] == "list" || a[1] == "counter"))
         return TwoProcess(a[1], a[2].toInt());
     if (cmd == "crash-test" && a.size() >= 3) {
         const QStringList kinds =
-            a[1] == "all" ? QStringList{"grid", "settings", "list", "backup", "restore"} : QStringList{a[1]};
+            a[1] == "all" ? QStringList{"grid", "settings", "list", "backup", "restore", "removal"} : QStringList{a[1]};
         int status = 0;
         for (const QString& kind : kinds) {
             if (kind == "restore") status |= CrashRestore(a[2].toInt(), a.value(3));
+            else if (kind == "removal") status |= CrashRemoval(a[2].toInt(), a.value(3));
             else status |= CrashTest(kind, a[2].toInt(), a.value(3));
         }
         return status;
     }
     std::fprintf(stderr,
                  "usage: quillon_filetool two-process list|counter N\n"
-                 "       quillon_filetool crash-test grid|settings|list|backup|restore|all KILLS [FOLDER]\n");
+                 "       quillon_filetool crash-test grid|settings|list|backup|restore|removal|all KILLS [FOLDER]\n");
     return 2;
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "model/backup/RestoreArchive.h"
 #include "model/database/DatabaseLocation.h"
 #include "model/database/TaskDatabase.h"
 #include "platform/FileOps.h"
@@ -103,7 +104,7 @@ Result Run(const QString& archivePath, const QString& databaseFolder, const QStr
     // backup never takes a mix of two states.
     result.notices = StagedRestore::Sweep(databaseFolder, [&held](const QStringList& files, QString* why) {
         return TaskDatabase::LockDatabases(files, held, why);
-    });
+    }, &result.notes);
     const QString archiveFolder = QFileInfo(archivePath).absolutePath();
     if (Real(archiveFolder) != Real(databaseFolder)) ZipArchive::RemoveLeftovers(archiveFolder);
     ZipArchive zip;
@@ -115,6 +116,13 @@ Result Run(const QString& archivePath, const QString& databaseFolder, const QStr
     zip.UseFullPaths = fullPaths;
     zip.BaseFolder = databaseFolder;
     zip.Exclude = {archivePath};
+    // What this backup writes, its restore takes back: a file it could not
+    // is left out and named.
+    zip.NameProblem = [fullPaths](const QString& entryName) {
+        QString why;
+        if (!RestoreArchive::SafeRelativeName(entryName, fullPaths, &why).isEmpty()) return QString();
+        return QStringLiteral("a restore could not take it back: its entry name %1").arg(why);
+    };
     for (const Pattern& p : Patterns(databaseFolder, databaseName)) {
         if (!zip.AddFiles(p.pattern, p.recursive)) {
             result.message = QStringLiteral("The backup failed: %1.").arg(zip.Error());

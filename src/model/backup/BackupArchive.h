@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/StagedRestore.h"
 #include "platform/ZipArchive.h"
 
 namespace BackupArchive {
@@ -26,8 +27,11 @@ struct Result {
     bool ok = false;
     int entries = 0;
     QString message;     // why it failed, for the user
-    QStringList leftOut; // links that were not followed, so not backed up
+    // What the backup met and did not take (links, pipes, sockets,
+    // devices, unreadable folders, names a restore could not take back).
+    QList<LeftOutEntry> leftOut;
     QStringList notices; // interrupted restores put right before the backup
+    StagedRestore::Notes notes;   // theirs on the disk: held until told
 };
 
 // Why `archivePath` must not receive a backup of the database folder, or

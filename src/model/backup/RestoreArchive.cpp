@@ -24,7 +24,7 @@ namespace RestoreArchive {
 
 namespace {
 
-constexpr qint64 kEntryWeight = 4096;
+constexpr qint64 kEntryWeight = 4096;   // progress: each file counts at least this
 constexpr int kMaxNamedInMessage = 15;
 
 enum class Kind { Missing, Folder, File, Link };
@@ -66,6 +66,15 @@ QString CommonFolder(const QList<Item>& items) {
     return common.join(QLatin1Char('/'));
 }
 
+// A folder entry that names the folder everything goes under: "./", "."
+// parts and slashes only (or "/" with full paths).
+bool IsTheFolderItself(const QString& entryName, bool fullPaths) {
+    if (entryName.startsWith(QLatin1Char('/')) != fullPaths) return false;
+    for (const QString& part : entryName.split(QLatin1Char('/')))
+        if (!part.isEmpty() && part != QLatin1String(".")) return false;
+    return true;
+}
+
 }  // namespace
 
 QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reason) {
@@ -74,9 +83,9 @@ QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reas
         return QString();
     };
     if (entryName.isEmpty()) return refuse(QStringLiteral("has no name"));
-    for (const QChar c : entryName) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f) return refuse(QStringLiteral("has control characters in its name"));
-    }
+    // A newline or a tab is a legal letter of a file name here (a backup
+    // takes such files); only NUL would cut the name short.
+    if (entryName.contains(QChar(0))) return refuse(QStringLiteral("has a NUL character in its name"));
     if (entryName.contains(QLatin1Char('\\'))) return refuse(QStringLiteral("uses backslashes as folder separators"));
     if (entryName.size() >= 2 && entryName[1] == QLatin1Char(':') && entryName[0].isLetter())
         return refuse(QStringLiteral("names a Windows drive"));
@@ -142,6 +151,9 @@ Plan Prepare(const QString& archivePath, const QString& targetFolder, bool fullP
     plan.items.reserve(n);
     for (int i = 0; i < n; ++i) {
         const ZipEntry entry = zip.Entry(i);
+        // "./" (archivers that pack "." name the folder itself so): the
+        // restore folder, which is there already.
+        if (entry.directory && IsTheFolderItself(entry.name, fullPaths)) continue;
         QString reason;
         const QString relative = SafeRelativeName(entry.name, fullPaths, &reason);
         if (relative.isEmpty()) {
@@ -194,10 +206,24 @@ namespace {
 
 constexpr qint64 kAbsurdSize = 100LL * 1000 * 1000;
 constexpr qint64 kAbsurdRatio = 1000;
-constexpr qint64 kBlock = 4096;
-constexpr qint64 kMarginBytes = 64LL * 1024 * 1024;
+// Room kept beyond the blocks the files take: a few percent (folders grow,
+// the file system keeps some for itself) and a few blocks for the journal
+// and the staging folder.
+constexpr qint64 kMarginDivisor = 32;
+constexpr qint64 kMarginBlocks = 16;
 
 qint64 Megabytes(qint64 bytes) { return (bytes + 1024 * 1024 - 1) / (1024 * 1024); }
+
+// A size for the user, rounded up (what is needed) or down (what is free),
+// so a refusal never reads as if the two were the same.
+QString SizeText(qint64 bytes, bool up) {
+    constexpr qint64 KB = 1024, MB = 1024 * KB, GB = 1024 * MB;
+    const auto rounded = [up](qint64 value, qint64 unit) { return up ? (value + unit - 1) / unit : value / unit; };
+    if (bytes < MB) return QStringLiteral("%1 KB").arg(rounded(bytes, KB));
+    if (bytes >= 10 * GB) return QStringLiteral("%1 GB").arg(double(rounded(bytes, GB / 10)) / 10, 0, 'f', 1);
+    if (bytes >= 100 * MB) return QStringLiteral("%1 MB").arg(rounded(bytes, MB));
+    return QStringLiteral("%1 MB").arg(double(rounded(bytes, MB / 10)) / 10, 0, 'f', 1);
+}
 
 // The nearest folder at or above `path` that exists (full-path restores
 // may create the folders below it).
@@ -210,7 +236,8 @@ QString NothingRestored(const QString& text) { return text + QStringLiteral("\nN
 
 }  // namespace
 
-QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles) {
+QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles, qint64 block) {
+    block = std::max<qint64>(512, block);
     qint64 needed = 0;
     for (const Item& item : plan.items) {
         if (!item.directory && item.size > kAbsurdSize && item.size / std::max<qint64>(1, item.compressed) > kAbsurdRatio)
@@ -221,15 +248,16 @@ QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles) {
                 .arg(Megabytes(item.size))
                 .arg(item.compressed)
                 .arg(kAbsurdRatio);
-        needed += (item.size + kBlock - 1) / kBlock * kBlock + kBlock;
+        // Every file takes whole blocks. The files it replaces are moved
+        // aside, not freed, until the restore is over.
+        if (!item.directory) needed += (item.size + block - 1) / block * block;
     }
-    const qint64 wanted = needed + needed / 20 + kMarginBytes;
+    needed += plan.Folders().size() * block;
+    const qint64 wanted = needed + needed / kMarginDivisor + kMarginBlocks * block;
     if (freeBytes >= 0 && wanted > freeBytes)
-        return QStringLiteral("The disk is full. Restoring \"%1\" needs about %2 MB in \"%3\", and %4 MB are free.")
-            .arg(plan.archive)
-            .arg(Megabytes(wanted))
-            .arg(plan.root)
-            .arg(Megabytes(freeBytes));
+        return QStringLiteral("There is not enough free space on the disk. Restoring \"%1\" into \"%2\" needs about %3, "
+                              "and %4 are free.")
+            .arg(plan.archive, plan.root, SizeText(wanted, true), SizeText(freeBytes, false));
     const qint64 files = plan.items.size();
     if (freeFiles >= 0 && files + files / 20 + 64 > freeFiles)
         return QStringLiteral("The disk is full. Restoring \"%1\" makes %2 files and folders in \"%3\", and only %4 "
@@ -265,7 +293,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     const QString relativeRoot = QDir(existing).relativeFilePath(plan.root);   // "." or the folders to create
     auto claim = [&plan](const QStringList& files, QString* why) { return TaskDatabase::LockDatabases(files, plan.held, why); };
     // A restore killed here before is put right before this one starts.
-    result.notices = StagedRestore::Sweep(existing, claim);
+    result.notices = StagedRestore::Sweep(existing, claim, &result.notes);
 
     // Every destination, with the folders still to be made above the items.
     QList<StagedRestore::Entry> entries;
@@ -282,7 +310,8 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     struct statvfs fs {};
     const bool known = ::statvfs(QFile::encodeName(existing).constData(), &fs) == 0;
     const QString space = SpaceProblem(plan, known ? qint64(fs.f_bavail) * qint64(fs.f_frsize) : -1,
-                                       known && fs.f_files > 0 ? qint64(fs.f_favail) : -1);
+                                       known && fs.f_files > 0 ? qint64(fs.f_favail) : -1,
+                                       known ? qint64(fs.f_frsize) : 4096);
     if (!space.isEmpty()) {
         result.message = NothingRestored(space);
         return result;
@@ -370,7 +399,9 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
         return result;
     }
 
-    if (!transaction->Commit(&why)) {
+    const bool committed = transaction->Commit(&why);
+    result.notes = StagedRestore::Together(result.notes, transaction->Note());
+    if (!committed) {
         const QString text = QStringLiteral("The backup could not be restored into \"%1\":\n%2").arg(plan.root, why);
         result.message = transaction->Kept() ? text : NothingRestored(text);
         return result;

@@ -19,6 +19,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/StagedRestore.h"
 #include "platform/ZipArchive.h"
 
 class Grid;
@@ -65,6 +66,10 @@ struct Result {
     QStringList written;       // full paths of the files put in place
     // Interrupted restores found in the folder and put right first.
     QStringList notices;
+    // The notes on the disk that this restore completed (and of the
+    // notices): hold them until the user has been told, so that a kill
+    // before then leaves them for the next open to say.
+    StagedRestore::Notes notes;
 };
 
 // Writers extracting at once. Measured on ext4 (BM_RestoreWriters, 95 MB
@@ -77,10 +82,12 @@ constexpr int kWriters = 2;
 Result Run(const Plan& plan, ZipProgress* progress = nullptr, int threads = kWriters);
 
 // Why the plan's entries cannot be written to a disk with `freeBytes` and
-// `freeFiles` left (-1: not known), or "" when they can: an entry that
-// claims to unpack to over 100 MB at more than 1000 times its packed size,
-// or more than the disk holds, with a margin.
-QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles);
+// `freeFiles` left (-1: not known) in blocks of `block` bytes, or "" when
+// they can: an entry that claims to unpack to over 100 MB at more than 1000
+// times its packed size, or more than the disk holds: the bytes of every
+// file in whole blocks, a block per folder, and a few percent more. The
+// refusal says how much is needed and how much is free.
+QString SpaceProblem(const Plan& plan, qint64 freeBytes, qint64 freeFiles, qint64 block = 4096);
 
 // The whole restore of `archivePath` under `targetFolder` (entries by
 // their relative names): Prepare, then Run when nothing was refused.

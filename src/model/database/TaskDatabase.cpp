@@ -275,9 +275,10 @@ TaskDatabase::Result TaskDatabase::Open(const QString& named) {
     // database being opened is held here already; so is the open one.
     QStringList held{path};
     if (lock_) held << lockedPath_;
+    notes_.reset();
     notices_ = StagedRestore::Sweep(QFileInfo(path).absolutePath(), [&held](const QStringList& files, QString* why) {
         return LockDatabases(files, held, why);
-    });
+    }, &notes_);
     Grid loaded;
     QString error;
     std::string bytes;

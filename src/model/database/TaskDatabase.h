@@ -38,6 +38,7 @@
 
 #include "platform/FileOps.h"
 #include "platform/FolderLock.h"
+#include "platform/StagedRestore.h"
 #include "platform/Grid.h"
 
 class QLockFile;
@@ -109,7 +110,14 @@ public:
     void Close();
     // What the last Open found and put right in the database's folder (an
     // interrupted restore finished or undone), for the user; emptied here.
-    QStringList TakeNotices() { return std::exchange(notices_, {}); }
+    // With `notes`, the notes on the disk behind them go to the caller, to
+    // hold until the user has read them (a kill before then leaves them for
+    // the next open to say); without, they go now.
+    QStringList TakeNotices(StagedRestore::Notes* notes = nullptr) {
+        if (notes) *notes = StagedRestore::Together(*notes, std::exchange(notes_, {}));
+        notes_.reset();
+        return std::exchange(notices_, {});
+    }
     // This object holds the lock of the database at `path`.
     bool HoldsLock(const QString& path) const;
 
@@ -171,4 +179,5 @@ private:
     bool unsaved_ = false;
     std::function<void(bool)> unsavedChanged_;
     QStringList notices_;
+    StagedRestore::Notes notes_;
 };

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <atomic>
 #include <cstring>
 #include <functional>
@@ -19,6 +20,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include "model/database/TaskDatabase.h"
@@ -79,8 +81,9 @@ TEST_F(BackupRestoreTest, BackupTakesThePatternsInOrderAndRestoresWhereTaken) {
     const auto before = Snapshot(db_);
     WriteAll(db_ + "plant.vkt", "changed since");
     QFile::remove(db_ + "plant/Tasks/T1.tsk");
-    const auto restored = RestoreArchive::Restore(archive, db_);
+    auto restored = RestoreArchive::Restore(archive, db_);
     ASSERT_TRUE(restored.ok) << restored.message.toStdString();
+    restored.notes.reset();   // told: its note that it completed goes
     EXPECT_EQ(Snapshot(db_), before);
     EXPECT_TRUE(restored.written.contains(QDir::cleanPath(db_ + "plant.vkt")));
 
@@ -233,7 +236,9 @@ TEST_F(BackupRestoreTest, EntryNamesAreCheckedPartByPart) {
     EXPECT_TRUE(RestoreArchive::SafeRelativeName("a.vkt", true, &why).isEmpty());
     EXPECT_FALSE(why.isEmpty());
     EXPECT_TRUE(RestoreArchive::SafeRelativeName("/home/../etc/x", true, &why).isEmpty());
-    EXPECT_TRUE(RestoreArchive::SafeRelativeName("a\nb", false, &why).isEmpty());
+    // Control characters are letters of Linux file names; NUL is not.
+    EXPECT_EQ(RestoreArchive::SafeRelativeName("a\nb/\tc\r", false, &why), "a\nb/\tc\r");
+    EXPECT_TRUE(RestoreArchive::SafeRelativeName(QString("a") + QChar(0) + "b", false, &why).isEmpty());
     EXPECT_TRUE(RestoreArchive::SafeRelativeName("d:x", false, &why).isEmpty());
     EXPECT_TRUE(RestoreArchive::SafeRelativeName("./", false, &why).isEmpty());
     EXPECT_TRUE(RestoreArchive::SafeRelativeName(QString(256, 'a'), false, &why).isEmpty());
@@ -353,25 +358,32 @@ TEST_F(BackupRestoreTest, TheOverallBarMovesWithinALargeFile) {
     }));
 }
 
-TEST_F(BackupRestoreTest, BackupLeavesLinksOutAndNamesThem) {
+TEST_F(BackupRestoreTest, BackupLeavesOutWhatIsNoFileAndNamesEveryOne) {
     MakeDatabaseFolder();
     const QString outside = temp_ + "/outside";
     WriteAll(outside + "/secret.txt", "not the database's");
     QDir(db_ + "Photos").removeRecursively();
-    // Files linked to a file outside, folders to the folder; in sorted order.
-    const QStringList links = {"Photos", "other.vkt", "plant/Materials/more", "plant/Tasks/T9.tsk"};
-    QStringList named;
-    for (const QString& link : links) {
+    // Files linked to a file outside, folders to the folder.
+    QMap<QString, QString> expected;   // path -> what the user reads of it
+    for (const QString link : {"Photos", "other.vkt", "plant/Materials/more", "plant/Tasks/T9.tsk"}) {
         ASSERT_TRUE(QFile::link(link.contains('.') ? outside + "/secret.txt" : outside, db_ + link));
-        named << QDir::cleanPath(db_ + link);
+        expected[QDir::cleanPath(db_ + link)] = link.contains('.') ? "a link, not followed" : "a link to a folder, not followed";
     }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(db_ + "plant/Tasks/pipe").constData(), 0600), 0);
+    expected[db_ + "plant/Tasks/pipe"] = "a named pipe (FIFO), not a file";
+    // A name a restore would take for a Windows path.
+    WriteAll(db_ + "plant/Tasks/a\\b.tsk", "x");
+    expected[db_ + "plant/Tasks/a\\b.tsk"] = "a restore could not take it back: its entry name uses backslashes";
+    WriteAll(db_ + "plant/Tasks/bell\a.tsk", "x");
+    expected[db_ + "plant/Tasks/bell\a.tsk"] = "its name holds a control character (code 7)";
     const QString archive = temp_ + "/backup.zip";
-    auto result = BackupArchive::Run(archive, db_, "plant", false);
+    const auto result = BackupArchive::Run(archive, db_, "plant", false);
     ASSERT_TRUE(result.ok) << result.message.toStdString();
     EXPECT_EQ(Names(archive), QStringList({"mill.vkt", "plant.vkt", "mill.ini", "plant.ini", "plant/Materials/T1.mts",
                                            "plant/Tasks/T1.tsk"}));
-    result.leftOut.sort();
-    EXPECT_EQ(result.leftOut, named);
+    QMap<QString, QString> said;
+    for (const LeftOutEntry& e : result.leftOut) said[e.path] = e.why.left(expected.value(e.path).size());
+    EXPECT_EQ(said, expected);
 }
 
 TEST_F(BackupRestoreTest, AFullDiskIsSaidAndChangesNothing) {
@@ -426,8 +438,9 @@ TEST_F(BackupRestoreTest, ZipBombsAreRefusedBeforeAnythingIsWritten) {
         {"large, packed soundly", {{200 * MB, 50 * MB}}, 10000 * MB, 1000000, ""},
         {"large, packed absurdly", {{200 * MB, 100 * 1024}}, 10000 * MB, 1000000, "zip bomb"},
         {"absurd ratio, small", {{50 * MB, 1000}}, 10000 * MB, 1000000, ""},
-        {"more than is free", {{300 * MB, 200 * MB}}, 250 * MB, 1000000, "The disk is full."},
-        {"within the margin", {{10 * MB, 9 * MB}}, 20 * MB, 1000000, "The disk is full."},
+        {"more than is free", {{300 * MB, 200 * MB}}, 250 * MB, 1000000, "needs about 310 MB, and 250 MB are free"},
+        {"within the margin", {{10 * MB, 9 * MB}}, 10 * MB, 1000000, "needs about 10.4 MB, and 10.0 MB are free"},
+        {"a few MB, well within", {{6 * MB, 6 * MB}}, 8 * MB, 1000000, ""},
         {"free space unknown", {{10 * MB, 9 * MB}}, -1, -1, ""},
         {"more files than fit", std::vector<std::pair<qint64, qint64>>(200, {10, 10}), 10000 * MB, 100, "The disk is full."},
     };
@@ -570,5 +583,82 @@ TEST_F(BackupRestoreTest, LeftoversGoAtTheNextBackupRestoreOrOpen) {
                                        : bool(TaskDatabase().Open(folder + "plant.vkt")));
         EXPECT_FALSE(QFileInfo::exists(killedRestore));
         for (const auto& l : leftovers) EXPECT_EQ(QFileInfo::exists(folder + l.name), l.stays) << l.name;
+    }
+}
+
+// Whatever a backup takes, or bsdtar packs ("./", "./Photos/"), a restore
+// into an empty folder gives back byte for byte, odd names and all.
+TEST_F(BackupRestoreTest, EveryFileComesBackUnderItsOwnName) {
+    db_ = temp_ + "/db/";
+    const QStringList names = {"plant.vkt", "plant.ini", "Photos/pump\nline two.jpg", "Photos/tab\there.jpg",
+                               "Photos/with  spaces .jpg", "Photos/ünï 写真.jpg", "Photos/-dash.jpg",
+                               "plant/Tasks/-T1.tsk", "plant/Materials/\r.mts"};
+    for (const QString& name : names) WriteAll(db_ + name, "bytes of " + name.toUtf8());
+    const auto taken = TestEnv::Snapshot(db_);
+    const QString ours = temp_ + "/backup.zip", theirs = temp_ + "/bsdtar.zip";
+    const auto backup = BackupArchive::Run(ours, db_, "plant", false);
+    ASSERT_TRUE(backup.ok) << backup.message.toStdString();
+    EXPECT_TRUE(backup.leftOut.isEmpty());
+    QProcess bsdtar;
+    bsdtar.setWorkingDirectory(db_);
+    bsdtar.start("bsdtar", {"-a", "-cf", theirs, "./"});
+    ASSERT_TRUE(bsdtar.waitForFinished(20000) && bsdtar.exitCode() == 0)
+        << "bsdtar (package libarchive-tools) is needed: " << bsdtar.errorString().toStdString();
+    ASSERT_TRUE(Names(theirs).contains("./Photos/"));
+    for (const QString& archive : {ours, theirs}) {
+        SCOPED_TRACE(archive.toStdString());
+        const QString target = TestEnv::NewTempFolder();
+        auto restored = RestoreArchive::Restore(archive, target);
+        ASSERT_TRUE(restored.ok) << restored.message.toStdString();
+        EXPECT_EQ(restored.written.size(), names.size());
+        restored.notes.reset();
+        EXPECT_EQ(TestEnv::Snapshot(target), taken);
+    }
+}
+
+// A restore onto a small disk: one that fits goes through; one that does
+// not is refused before a byte is written, with the room it needs and the
+// room that is free as the disk has them.
+TEST_F(BackupRestoreTest, ARestoreAsksForTheRoomItTakes) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a small disk (tmpfs) needs root";
+    ASSERT_EQ(::unshare(CLONE_NEWNS), 0);
+    ASSERT_EQ(::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr), 0);
+    // 6 MB of pictures that do not compress, and a database.
+    std::vector<RawEntry> entries{{"plant.vkt", "grid"}};
+    qint64 bytes = 4;
+    for (int i = 0; i < 60; ++i) {
+        QByteArray picture(100 * 1024 + i * 37, Qt::Uninitialized);
+        QRandomGenerator(i).fillRange(reinterpret_cast<quint32*>(picture.data()), picture.size() / 4);
+        bytes += picture.size();
+        entries.push_back({QStringLiteral("Photos/p%1.jpg").arg(i).toUtf8(), picture});
+    }
+    const QString archive = temp_ + "/backup.zip";
+    MakeZip(archive, entries);
+    constexpr double MB = 1024 * 1024;
+    for (const auto& [size, fits] : {std::pair{bytes * 11 / 10 + 256 * 1024, true}, std::pair{bytes * 9 / 10, false}}) {
+        SCOPED_TRACE(fits ? "fits" : "does not fit");
+        const QString disk = TestEnv::NewTempFolder();
+        ASSERT_EQ(::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0,
+                          QStringLiteral("size=%1").arg(size).toLatin1().constData()), 0);
+        struct statvfs before {}, after {};
+        ::statvfs(QFile::encodeName(disk).constData(), &before);
+        auto result = RestoreArchive::Restore(archive, disk);
+        result.notes.reset();
+        ::statvfs(QFile::encodeName(disk).constData(), &after);
+        if (fits) {
+            EXPECT_TRUE(result.ok) << result.message.toStdString();
+            EXPECT_EQ(TestEnv::Snapshot(disk).size(), 61 + 1);
+        } else {
+            ExpectRefused(result, "needs about", "Nothing was restored");
+            const auto said = QRegularExpression("needs about ([0-9.]+) MB, and ([0-9.]+) MB are free").match(result.message);
+            ASSERT_TRUE(said.hasMatch()) << result.message.toStdString();
+            const double free = double(before.f_bavail) * double(before.f_frsize) / MB;
+            EXPECT_NEAR(said.captured(2).toDouble(), free, 0.1);
+            EXPECT_GE(said.captured(1).toDouble(), bytes / MB);
+            EXPECT_LE(said.captured(1).toDouble(), bytes * 1.1 / MB);
+            EXPECT_EQ(after.f_bfree, before.f_bfree);
+            EXPECT_TRUE(TestEnv::Snapshot(disk).isEmpty());
+        }
+        ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
     }
 }

@@ -15,6 +15,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
+#include <sys/stat.h>
 
 #include "platform/Help.h"
 #include "ui/utilities/ArchiveJob.h"
@@ -376,10 +377,11 @@ TEST_F(BackupWindowsTest, TheListingShowsEachNameAndDateWhole) {
     }
 }
 
-TEST_F(BackupWindowsTest, TheBackupWindowSaysWhichLinksItLeftOut) {
-    // A task's list that is a link to a file elsewhere.
+TEST_F(BackupWindowsTest, TheBackupWindowSaysWhatItLeftOut) {
+    // A task's list that is a link to a file elsewhere, and a pipe.
     WriteAll(temp_ + "/elsewhere.txt", "not the database's");
     ASSERT_TRUE(QFile::link(temp_ + "/elsewhere.txt", db_ + "plant/Tasks/T2.tsk"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(db_ + "plant/Tasks/T3.tsk").constData(), 0600), 0);
     auto w = OpenBackup();
     QSignalSpy done(w.get(), &Form23::BackupFinished);
     QTest::keyClicks(w->Text1, temp_ + "/nightly.zip");
@@ -387,7 +389,9 @@ TEST_F(BackupWindowsTest, TheBackupWindowSaysWhichLinksItLeftOut) {
     ASSERT_TRUE(done.wait(20000));
     EXPECT_TRUE(done.last().at(0).toBool());
     const QString said = TestEnv::Dialogs().LastMessage();
-    EXPECT_TRUE(said.contains("left out") && said.contains(db_ + "plant/Tasks/T2.tsk")) << said.toStdString();
+    EXPECT_TRUE(said.contains("left out") && said.contains(db_ + "plant/Tasks/T2.tsk: a link") &&
+                said.contains(db_ + "plant/Tasks/T3.tsk: a named pipe"))
+        << said.toStdString();
 }
 
 // A box shown over the window the user works in is the one the window
