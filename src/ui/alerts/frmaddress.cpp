@@ -40,11 +40,7 @@ frmaddress::frmaddress() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(List1, 1);
     layout->addLayout(buttons);
-    setTabOrder(List1, Command6);
-    setTabOrder(Command6, Command5);
-    setTabOrder(Command5, Command3);
-    setTabOrder(Command3, Command2);
-    setTabOrder(Command2, Command1);
+    Forms::KeepTabOrder(this, {List1, Command6, Command5, Command3, Command2, Command1});
     connect(Command5, &QPushButton::clicked, this, &frmaddress::Command5_Click);
     connect(Command3, &QPushButton::clicked, this, &frmaddress::Command3_Click);
     connect(Command1, &QPushButton::clicked, this, &frmaddress::Command1_Click);
