@@ -33,17 +33,6 @@ bool IsPlainAscii(const QString& text) {
     return true;
 }
 
-// An address goes into the envelope between angle brackets: nothing in it
-// may close the brackets or split the command.
-bool IsUsableAddress(const QString& address) {
-    if (address.isEmpty()) return false;
-    for (QChar c : address) {
-        const char16_t u = c.unicode();
-        if (u <= 0x20 || u == 0x7F || u == '<' || u == '>' || u == ',' || u == '"') return false;
-    }
-    return true;
-}
-
 // CR LF line ends throughout, as the mail text part must have them.
 QByteArray CrLfText(const QString& text) {
     QString t = text;
@@ -288,6 +277,16 @@ bool HasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
+bool IsUsableAddress(const QString& address) {
+    // Nothing in it may close the brackets or split the command.
+    if (address.isEmpty()) return false;
+    for (QChar c : address) {
+        const char16_t u = c.unicode();
+        if (u <= 0x20 || u == 0x7F || u == '<' || u == '>' || u == ',' || u == '"') return false;
+    }
+    return true;
+}
+
 }  // namespace MailText
 
 // ---------------------------------------------------------------- MailFiles
@@ -362,12 +361,12 @@ QString MailMessage::Problem() const {
         if (!(p = breaks(QStringLiteral("recipient's address"), r.address)).isEmpty()) return p;
     }
     if (FromAddress.trimmed().isEmpty()) return QStringLiteral("The sender's address is empty.");
-    if (!IsUsableAddress(FromAddress.trimmed()))
+    if (!MailText::IsUsableAddress(FromAddress.trimmed()))
         return QStringLiteral("The sender's address \"%1\" is not a usable address.").arg(FromAddress);
     if (recipients_.empty()) return QStringLiteral("The message has no recipient.");
     for (const Recipient& r : recipients_) {
         if (r.address.isEmpty()) return QStringLiteral("The recipient's address is empty.");
-        if (!IsUsableAddress(r.address))
+        if (!MailText::IsUsableAddress(r.address))
             return QStringLiteral("The recipient's address \"%1\" is not a usable address.").arg(r.address);
     }
     for (const QString& a : attachments_) {

@@ -111,6 +111,9 @@ QString EncodeWord(const QString& text, bool fold = true);
 QString Mailbox(const QString& name, const QString& address);
 // True when the text holds a carriage return or line feed.
 bool HasLineBreak(const QString& text);
+// True when the text can stand between the angle brackets of the envelope:
+// an address alone, no name, blank, bracket, comma or quote in it.
+bool IsUsableAddress(const QString& address);
 }
 
 namespace MailDelivery {

@@ -188,9 +188,8 @@ void MainMail::btnSend_Click() {
         MsgBox(QStringLiteral("You must enter Your Email Address"), vb::vbInformation, QStringLiteral("Error"));
         return;
     }
-    if (txtTo->text().isEmpty() || !txtTo->text().contains(QLatin1Char('@'))) {
-        MsgBox(QStringLiteral("You must enter the Recipient Email Address"), vb::vbInformation,
-               QStringLiteral("Error"));
+    if (const QString problem = AlertMail::RecipientProblem(txtTo->text()); !problem.isEmpty()) {
+        MsgBox(problem, vb::vbInformation, QStringLiteral("Error"));
         return;
     }
     auto sender = AlertMail::NewSender(txtserver->text(), txtport->text(), txtuser->text(), txtpass->text());

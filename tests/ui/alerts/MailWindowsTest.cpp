@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -637,7 +638,7 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     EXPECT_EQ(book->windowTitle(), "Quillon Address Book");
     EXPECT_EQ(book->List1->count(), 0);
 
-    for (const char* typed : {" 007 ", "ann@plant.example", "bob@plant.example"}) {
+    for (const char* typed : {" cy@plant.example ", "ann@plant.example", "bob@plant.example"}) {
         TestEnv::Dialogs().AnswerInput(QString(typed));
         Click(book->Command5);
     }
@@ -648,7 +649,7 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     ASSERT_EQ(book->List1->count(), 3);
     const QString key = "Software\\Quillon\\Email";
     EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Count"), QVariant(3));
-    EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Item0"), QVariant(QString("007")));
+    EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Item0"), QVariant(QString("cy@plant.example")));
     EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Item2"),
               QVariant(QString("bob@plant.example")));
 
@@ -669,11 +670,11 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     EXPECT_EQ(Forms::Loaded<frmaddress>(), nullptr);
     EXPECT_EQ(mail->txtTo->text(), "kept@plant.example");
 
-    // The next opening reads the list afresh: "007" stays as typed.
+    // The next opening reads the list afresh.
     Click(mail->Command1);
     book = Forms::Loaded<frmaddress>();
     ASSERT_EQ(book->List1->count(), 2);
-    EXPECT_EQ(book->List1->item(0)->text(), "007");
+    EXPECT_EQ(book->List1->item(0)->text(), "cy@plant.example");
     EXPECT_EQ(book->List1->item(1)->text(), "bob@plant.example");
     // Apply after the send-mail window was closed loads it unshown with the address.
     Click(mail->btnExit);
@@ -699,4 +700,46 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     EXPECT_EQ(Forms::Loaded<frmaddress>()->List1->count(), 0);
     Click(Forms::Loaded<frmaddress>()->Command6);
     EXPECT_TRUE(PageLeadsTo(TestEnv::Shell().opened.back().what).endsWith("#1013"));
+}
+
+// The address book takes only an entry Send would take: one it refuses is
+// refused as it is typed, in Send's words, and stays to be mended.
+TEST_F(MailWindows, TheAddressBookRefusesAnEntrySendWouldRefuse) {
+    NewDatabase();
+    TestEnv::Dialogs().Reset();
+    MainMail* mail = OpenMailWindow();
+    Click(mail->Command1);
+    frmaddress* book = Forms::Loaded<frmaddress>();
+    ASSERT_NE(book, nullptr);
+    const QString named = "Zoë Ørsted <zoe@example.test>";
+    TestEnv::Dialogs().ShowRealInputBoxes();
+    QString shownAfterRefusal;
+    bool openAfterRefusal = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        auto* line = box ? box->findChild<QLineEdit*>() : nullptr;
+        if (!line) return;
+        Type(line, named);
+        QTest::keyClick(line, Qt::Key_Return);
+        openAfterRefusal = box->isVisible();
+        shownAfterRefusal = line->text();
+        Type(line, "zoe@example.test");
+        QTest::keyClick(line, Qt::Key_Return);
+    });
+    Click(book->Command5);
+    EXPECT_TRUE(openAfterRefusal);
+    EXPECT_EQ(shownAfterRefusal, named);
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, 64);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().title, "Error");
+    const QString refusal = TestEnv::Dialogs().LastMessage();
+    EXPECT_TRUE(refusal.contains(named)) << refusal.toStdString();
+    ASSERT_EQ(book->List1->count(), 1);
+    EXPECT_EQ(book->List1->item(0)->text(), "zoe@example.test");
+    // Send says the same of the same text.
+    Type(mail->txtFrom, "planner@plant.example");
+    Type(mail->txtTo, named);
+    Click(mail->btnSend);
+    EXPECT_FALSE(mail->Sending());
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), refusal);
 }
