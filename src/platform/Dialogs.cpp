@@ -20,7 +20,9 @@ public:
         default: return vb::vbOK;
         }
     }
-    std::optional<QString> InputBox(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> InputBox(const QString&, const QString&, const QString&, const Acceptance&) override {
+        return std::nullopt;
+    }
     QString OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
     QString FolderName(const QString&, const QString&) override { return {}; }

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -28,9 +29,12 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     virtual int MsgBox(const QString& prompt, int style, const QString& title) = 0;
-    // std::nullopt when cancelled.
+    // The text typed (std::nullopt when cancelled) that `accept`, where
+    // given, took: it is asked on OK and, when it says no (after telling
+    // the user why), the box stays open with the text to be mended.
+    using Acceptance = std::function<bool(const QString& text)>;
     virtual std::optional<QString> InputBox(const QString& prompt, const QString& title,
-                                            const QString& defaultText) = 0;
+                                            const QString& defaultText, const Acceptance& accept = {}) = 0;
     // Filters as Qt writes them: "Quillon Task (*.vkt)". "" when cancelled.
     virtual QString OpenFileName(const QString& title, const QString& filter,
                                  const QString& folder) = 0;
@@ -72,7 +76,7 @@ class QtDialogs : public Dialogs {
 public:
     int MsgBox(const QString& prompt, int style, const QString& title) override;
     std::optional<QString> InputBox(const QString& prompt, const QString& title,
-                                    const QString& defaultText) override;
+                                    const QString& defaultText, const Acceptance& accept = {}) override;
     QString OpenFileName(const QString& title, const QString& filter, const QString& folder) override;
     QString SaveFileName(const QString& title, const QString& filter, const QString& folder) override;
     QString FolderName(const QString& title, const QString& folder) override;

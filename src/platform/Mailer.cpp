@@ -33,17 +33,6 @@ bool IsPlainAscii(const QString& text) {
     return true;
 }
 
-// An address goes into the envelope between angle brackets: nothing in it
-// may close the brackets or split the command.
-bool IsUsableAddress(const QString& address) {
-    if (address.isEmpty()) return false;
-    for (QChar c : address) {
-        const char16_t u = c.unicode();
-        if (u <= 0x20 || u == 0x7F || u == '<' || u == '>' || u == ',' || u == '"') return false;
-    }
-    return true;
-}
-
 // CR LF line ends throughout, as the mail text part must have them.
 QByteArray CrLfText(const QString& text) {
     QString t = text;
@@ -76,11 +65,21 @@ std::atomic<bool> g_abort{false};
 
 // What the conversation log keeps, and how the log-in is kept out of it:
 // every line the client sends after "AUTH" up to the server's verdict is
-// replaced, and the password itself is blotted out wherever it shows.
+// replaced, and the password itself is blotted out wherever it shows. It
+// also follows where the conversation got to, so that a failure can be told
+// in the user's words: the command last sent, the server's refusal of it,
+// and whether the message itself was on its way.
 struct Conversation {
-    QStringList* lines;
+    QStringList* lines = nullptr;
     QString password;
     bool inAuth = false;
+
+    QString command;     // the verb last sent: "EHLO", "AUTH", "MAIL", "RCPT", "DATA", ...
+    QString recipient;   // the address of the last RCPT
+    QString refusal;     // the server's error reply (4xx, 5xx) to that command
+    bool connected = false;  // the connection was made
+    bool answered = false;   // the server has said a word
+    bool inData = false;     // the server took DATA: the message was going out
 
     void Add(const QString& prefix, const QString& line) {
         QString text = line;
@@ -91,6 +90,17 @@ struct Conversation {
     }
 
     void Out(const QString& line) {
+        const QString verb = line.section(QLatin1Char(' '), 0, 0).section(QLatin1Char(':'), 0, 0).toUpper();
+        // The QUIT that follows a refusal leaves the refusal standing.
+        if (!inAuth && verb != QLatin1String("QUIT")) {
+            command = verb;
+            refusal.clear();
+            if (command == QLatin1String("RCPT")) {
+                const qsizetype open = line.indexOf(QLatin1Char('<'));
+                const qsizetype close = line.indexOf(QLatin1Char('>'), open + 1);
+                recipient = open >= 0 && close > open ? line.mid(open + 1, close - open - 1) : QString();
+            }
+        }
         if (line.startsWith(QLatin1String("AUTH "), Qt::CaseInsensitive)) {
             const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
             QString shown = QStringLiteral("AUTH ") + (words.size() > 1 ? words[1] : QString());
@@ -105,8 +115,16 @@ struct Conversation {
     }
 
     void In(const QString& line) {
+        answered = true;
         // 334 asks for the next piece of the log-in; anything else ends it.
         if (inAuth && !line.startsWith(QLatin1String("334"))) inAuth = false;
+        if (line.size() >= 3 && (line[0] == QLatin1Char('4') || line[0] == QLatin1Char('5'))) {
+            // A reply over several lines ("550-...", "550 ...") is kept whole.
+            const QString rest = line.mid(4).trimmed();
+            if (!refusal.startsWith(line.left(3))) refusal = (line.left(3) + QLatin1Char(' ') + rest).trimmed();
+            else if (!rest.isEmpty()) refusal += QLatin1Char(' ') + rest;
+        }
+        if (command == QLatin1String("DATA") && line.startsWith(QLatin1String("354"))) inData = true;
         Add(QStringLiteral("< "), line);
     }
 };
@@ -120,7 +138,10 @@ int OnDebug(CURL*, curl_infotype type, char* data, size_t size, void* user) {
         switch (type) {
         case CURLINFO_HEADER_OUT: c->Out(line); break;
         case CURLINFO_HEADER_IN: c->In(line); break;
-        default: c->Add(QStringLiteral("* "), line); break;
+        default:
+            if (line.startsWith(QLatin1String("Connected to "))) c->connected = true;
+            c->Add(QStringLiteral("* "), line);
+            break;
         }
     }
     return 0;
@@ -142,33 +163,63 @@ bool Append(Slist& list, const QString& line) {
     return true;
 }
 
-QString ReadableCurlError(CURLcode code, const char* detail, const QString& where) {
-    QString reason;
+// Why the message did not go, in the user's words, with the server's own
+// reply where it gave one ("535 5.7.8 Authentication failed").
+QString ReadableFailure(CURLcode code, const Conversation& c, const QString& where) {
+    const auto with = [&](const QString& what) {
+        return c.refusal.isEmpty() ? what + QLatin1Char('.') : QStringLiteral("%1. It answered: %2").arg(what, c.refusal);
+    };
     switch (code) {
-    case CURLE_COULDNT_CONNECT:
-        reason = QStringLiteral("Could not connect to the mail server %1").arg(where);
-        break;
     case CURLE_COULDNT_RESOLVE_HOST:
-        reason = QStringLiteral("The mail server %1 was not found").arg(where);
-        break;
-    case CURLE_OPERATION_TIMEDOUT:
-        reason = QStringLiteral("The mail server %1 did not answer in time").arg(where);
-        break;
+        return QStringLiteral("Could not reach the mail server %1: no server has that name.").arg(where);
+    case CURLE_COULDNT_CONNECT:
+        return QStringLiteral("Could not reach the mail server %1.").arg(where);
     case CURLE_LOGIN_DENIED:
-        reason = QStringLiteral("The mail server refused the user name or password");
-        break;
+        return with(QStringLiteral("The mail server %1 refused the login (user name and password)").arg(where));
     case CURLE_READ_ERROR:
-        reason = QStringLiteral("An attachment could not be read");
-        break;
+        return QStringLiteral("An attachment could not be read.");
     case CURLE_ABORTED_BY_CALLBACK:
-        reason = QStringLiteral("The sending was stopped because Quillon is closing");
-        break;
+        return QStringLiteral("The sending was stopped because Quillon is closing.");
     default:
-        reason = QString::fromUtf8(curl_easy_strerror(code));
         break;
     }
-    if (detail && *detail) reason += QStringLiteral(" (%1)").arg(QString::fromUtf8(detail).trimmed());
-    return reason + QLatin1Char('.');
+    // The server said no to the command last sent: say to what.
+    if (!c.refusal.isEmpty()) {
+        if (c.command == QLatin1String("AUTH") || c.refusal.startsWith(QLatin1String("535")))
+            return with(QStringLiteral("The mail server %1 refused the login (user name and password)").arg(where));
+        if (c.refusal.startsWith(QLatin1String("530")))
+            return with(QStringLiteral("The mail server %1 asks for a login (user name and password)").arg(where));
+        if (c.command == QLatin1String("MAIL"))
+            return with(QStringLiteral("The mail server %1 refused the sender's address").arg(where));
+        if (c.command == QLatin1String("RCPT"))
+            return with(QStringLiteral("The mail server %1 refused the recipient %2").arg(where, c.recipient));
+        if (c.command == QLatin1String("DATA") || c.inData)
+            return with(QStringLiteral("The mail server %1 refused the message").arg(where));
+        return with(QStringLiteral("The mail server %1 would not take mail").arg(where));
+    }
+    switch (code) {
+    case CURLE_OPERATION_TIMEDOUT:
+        return c.connected || c.answered ? QStringLiteral("The mail server %1 did not answer in time.").arg(where)
+                          : QStringLiteral("Could not reach the mail server %1: it did not answer in time.").arg(where);
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_WEIRD_SERVER_REPLY:
+        if (c.inData)
+            return QStringLiteral("The connection to the mail server %1 broke while the message was being sent.")
+                .arg(where);
+        if (c.connected || c.answered)
+            return QStringLiteral("The connection to the mail server %1 broke before the message was sent.")
+                .arg(where);
+        return QStringLiteral("Could not reach the mail server %1: it closed the connection at once.").arg(where);
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return QStringLiteral("Could not make a secure connection to the mail server %1.").arg(where);
+    default:
+        return QStringLiteral("The mail server %1 could not be used: %2.")
+            .arg(where, QString::fromUtf8(curl_easy_strerror(code)));
+    }
 }
 
 }  // namespace
@@ -224,6 +275,16 @@ QString Mailbox(const QString& name, const QString& address) {
 
 bool HasLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+}
+
+bool IsUsableAddress(const QString& address) {
+    // Nothing in it may close the brackets or split the command.
+    if (address.isEmpty()) return false;
+    for (QChar c : address) {
+        const char16_t u = c.unicode();
+        if (u <= 0x20 || u == 0x7F || u == '<' || u == '>' || u == ',' || u == '"') return false;
+    }
+    return true;
 }
 
 }  // namespace MailText
@@ -300,12 +361,12 @@ QString MailMessage::Problem() const {
         if (!(p = breaks(QStringLiteral("recipient's address"), r.address)).isEmpty()) return p;
     }
     if (FromAddress.trimmed().isEmpty()) return QStringLiteral("The sender's address is empty.");
-    if (!IsUsableAddress(FromAddress.trimmed()))
+    if (!MailText::IsUsableAddress(FromAddress.trimmed()))
         return QStringLiteral("The sender's address \"%1\" is not a usable address.").arg(FromAddress);
     if (recipients_.empty()) return QStringLiteral("The message has no recipient.");
     for (const Recipient& r : recipients_) {
         if (r.address.isEmpty()) return QStringLiteral("The recipient's address is empty.");
-        if (!IsUsableAddress(r.address))
+        if (!MailText::IsUsableAddress(r.address))
             return QStringLiteral("The recipient's address \"%1\" is not a usable address.").arg(r.address);
     }
     for (const QString& a : attachments_) {
@@ -402,7 +463,9 @@ int MailSender::Send(const MailMessage& message) {
     if (!curl) return fail(QStringLiteral("The mail layer could not start."));
     std::unique_ptr<CURL, void (*)(CURL*)> curlGuard(curl, curl_easy_cleanup);
 
-    Conversation conversation{&log_, Password};
+    Conversation conversation;
+    conversation.lines = &log_;
+    conversation.password = Password;
     char errbuf[CURL_ERROR_SIZE] = {0};
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errbuf);
@@ -469,7 +532,11 @@ int MailSender::Send(const MailMessage& message) {
     curl_easy_setopt(curl, CURLOPT_MIMEPOST, mime);
 
     const CURLcode code = curl_easy_perform(curl);
-    if (code != CURLE_OK) return fail(ReadableCurlError(code, errbuf, where));
+    if (code != CURLE_OK) {
+        // libcurl's own words stay in the log, for whoever reads it.
+        if (*errbuf) log_ << QStringLiteral("* ") + QString::fromUtf8(errbuf).trimmed();
+        return fail(ReadableFailure(code, conversation, where));
+    }
     log_ << QStringLiteral("* Sent.");
     WriteLogFile();
     return 1;

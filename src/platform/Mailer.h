@@ -5,7 +5,8 @@
 // a text part and attachments in one MIME message.
 //
 // Send returns the component's result: 1 when the message was sent, 0 when
-// not; LastError() then says why, in words a user can read. A message whose
+// not; LastError() then says why, in words a user can read, with the
+// server's own reply where it refused something. A message whose
 // subject, names or addresses hold a line break is refused (it would add
 // headers of its own), as is an attachment that cannot be read. Names and
 // subjects outside ASCII travel as RFC 2047 encoded words.
@@ -111,6 +112,9 @@ QString EncodeWord(const QString& text, bool fold = true);
 QString Mailbox(const QString& name, const QString& address);
 // True when the text holds a carriage return or line feed.
 bool HasLineBreak(const QString& text);
+// True when the text can stand between the angle brackets of the envelope:
+// an address alone, no name, blank, bracket, comma or quote in it.
+bool IsUsableAddress(const QString& address);
 }
 
 namespace MailDelivery {

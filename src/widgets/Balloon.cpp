@@ -42,7 +42,7 @@ public:
             layout->addWidget(more);
         }
         setMaximumWidth(420);
-        QTimer::singleShot(g_showMs, this, &QWidget::close);
+        QTimer::singleShot(Balloon::ShowMsFor(detail), this, &QWidget::close);
     }
 
 protected:
@@ -58,11 +58,18 @@ int Balloon::ShowMs() { return g_showMs; }
 void Balloon::SetShowMs(int ms) { g_showMs = ms; }
 QWidget* Balloon::Current() { return g_current.data(); }
 
+int Balloon::ShowMsFor(const QString& detail) {
+    // About fifteen characters a second, read by someone who was elsewhere.
+    return g_showMs + int(std::min<qsizetype>(detail.size(), 1000)) * 70;
+}
+
 void Balloon::ShowMessage(const QString& text, const QString& detail) {
     if (tray_ && tray_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable() &&
         QSystemTrayIcon::supportsMessages()) {
         const QString message = detail.isEmpty() ? text : text + QStringLiteral("\n") + detail;
-        tray_->showMessage(QStringLiteral("Quillon"), message, QSystemTrayIcon::Information, g_showMs);
+        tray_->showMessage(QStringLiteral("Quillon"), message,
+                           detail.isEmpty() ? QSystemTrayIcon::Information : QSystemTrayIcon::Warning,
+                           ShowMsFor(detail));
         return;
     }
     if (g_current) g_current->close();

@@ -2,7 +2,9 @@
 // The balloon that tells how an alert mail went: the tray icon's own
 // message where a tray shows the icon, otherwise a small frameless pop-up
 // of ours whose bottom right corner sits at the point given by MoveTo.
-// Either closes by itself after a few seconds; a click closes the pop-up.
+// Either closes by itself after a few seconds, one with a detail (why a
+// mail failed) later, once there was time to read it; a click closes the
+// pop-up.
 
 #include <QPoint>
 #include <QPointer>
@@ -21,9 +23,11 @@ public:
     // is one. Replaces a pop-up still on screen.
     void ShowMessage(const QString& text, const QString& detail = QString());
 
-    // How long a balloon stays, in milliseconds.
+    // How long a balloon stays, in milliseconds: ShowMs() without a detail,
+    // longer by the time to read the detail with one.
     static int ShowMs();
     static void SetShowMs(int ms);
+    static int ShowMsFor(const QString& detail);
     // The pop-up on screen (nullptr when none is, or the tray showed it).
     static QWidget* Current();
 

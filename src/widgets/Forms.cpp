@@ -17,6 +17,27 @@ namespace {
 
 void ReadingTabOrder(QWidget* window);
 
+// The order a window keeps for itself, held by the window.
+class OwnTabOrder : public QObject {
+public:
+    OwnTabOrder(QWidget* window, const std::vector<QWidget*>& controls) : QObject(window) {
+        setObjectName(QStringLiteral("quillonOwnTabOrder"));
+        for (QWidget* w : controls) controls_.emplace_back(w);
+    }
+    static OwnTabOrder* Of(QWidget* window) {
+        return window->findChild<OwnTabOrder*>(QStringLiteral("quillonOwnTabOrder"), Qt::FindDirectChildrenOnly);
+    }
+    void Apply() const {
+        std::vector<QWidget*> order;
+        for (const QPointer<QWidget>& w : controls_)
+            if (w) order.push_back(w.data());
+        ChainTabOrder(order);
+    }
+
+private:
+    std::vector<QPointer<QWidget>> controls_;
+};
+
 // Arranges a window's Tab order when it is shown (its controls have their
 // places then, pages and fields added since included), and what Return in
 // one of its fields does.
@@ -78,6 +99,12 @@ private:
 };
 
 void ReadingTabOrder(QWidget* window) {
+    // Chained again at every show: making a page or a field since then
+    // (a tab widget moving its pages) may have changed the chain.
+    if (const OwnTabOrder* own = OwnTabOrder::Of(window)) {
+        own->Apply();
+        return;
+    }
     for (QToolBar* bar : window->findChildren<QToolBar*>())
         for (QAction* action : bar->actions())
             if (QWidget* button = action->isSeparator() ? nullptr : bar->widgetForAction(action);
@@ -126,6 +153,11 @@ std::vector<QWidget*> ReadingOrder(QWidget* area) {
 
 void ChainTabOrder(const std::vector<QWidget*>& controls) {
     for (size_t i = 1; i < controls.size(); ++i) QWidget::setTabOrder(controls[i - 1], controls[i]);
+}
+
+void KeepTabOrder(QWidget* window, const std::vector<QWidget*>& controls) {
+    delete OwnTabOrder::Of(window);
+    (new OwnTabOrder(window, controls))->Apply();
 }
 
 std::vector<QPointer<QWidget>>& All() {

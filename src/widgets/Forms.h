@@ -19,7 +19,8 @@ std::vector<QPointer<QWidget>>& All();
 void Register(QWidget* window);
 // Each time the window is shown, Tab is made to walk its controls as they
 // are laid out: top to bottom, and left to right along a line, whatever
-// order they were made in. Buttons of its toolbars take the focus too, so a
+// order they were made in (unless the window keeps an order of its own,
+// KeepTabOrder). Buttons of its toolbars take the focus too, so a
 // keyboard reaches them. Return typed in a field presses the window's
 // default button only when one was made so before it first showed, never a
 // button a dialog picked for itself. (Every window loaded here has it; a
@@ -29,6 +30,11 @@ void KeepReadingTabOrder(QWidget* window);
 std::vector<QWidget*> ReadingOrder(QWidget* area);
 // Makes Tab go from each control of the list to the next.
 void ChainTabOrder(const std::vector<QWidget*>& controls);
+// A window whose controls take the focus in an order of their own, not the
+// order they are laid out in: Tab walks `controls` in this order, from the
+// last back to the first, every time the window shows. Controls left out
+// (the pages of a tab widget not listed) follow the last one.
+void KeepTabOrder(QWidget* window, const std::vector<QWidget*>& controls);
 // Closes and destroys every loaded window, the main window last.
 void UnloadAll();
 

@@ -62,13 +62,30 @@ int QtDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
     return buttons.front().answer;
 }
 
+namespace {
+// OK closes the box only on a text its asker takes.
+class CheckedInput : public QInputDialog {
+public:
+    CheckedInput(QWidget* parent, Dialogs::Acceptance accept) : QInputDialog(parent), accept_(std::move(accept)) {}
+    void done(int result) override {
+        if (result == QDialog::Accepted && accept_ && !accept_(textValue())) return;
+        QInputDialog::done(result);
+    }
+
+private:
+    Dialogs::Acceptance accept_;
+};
+}  // namespace
+
 std::optional<QString> QtDialogs::InputBox(const QString& prompt, const QString& title,
-                                           const QString& defaultText) {
-    bool ok = false;
-    const QString text = QInputDialog::getText(Dialogs::ParentWindow(), title, prompt,
-                                               QLineEdit::Normal, defaultText, &ok);
-    if (!ok) return std::nullopt;
-    return text;
+                                           const QString& defaultText, const Acceptance& accept) {
+    CheckedInput box(Dialogs::ParentWindow(), accept);
+    box.setWindowTitle(title);
+    box.setLabelText(prompt);
+    box.setInputMode(QInputDialog::TextInput);
+    box.setTextValue(defaultText);
+    if (box.exec() != QDialog::Accepted) return std::nullopt;
+    return box.textValue();
 }
 
 QString QtDialogs::OpenFileName(const QString& title, const QString& filter, const QString& folder) {

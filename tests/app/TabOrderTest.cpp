@@ -1,10 +1,14 @@
 // Tab walks every window's controls in reading order: top to bottom, and
-// left to right along a line.
+// left to right along a line; a window with an order of its own keeps it.
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -68,8 +72,7 @@ TEST_F(TabOrder, EveryWindowIsWalkedInReadingOrder) {
         Opens<Form12>(db), Opens<Form16>(db), Opens<Form13>(db), Opens<Form14>(db), Opens<Form15>(db),
         Opens<Form2>(db), Opens<Form3>(db), Opens<Form4>(db), Opens<frmequip>(db), Opens<frmemployee>(db),
         Opens<frmemployee2>(db), Opens<frmemployee4>(db), Opens<Form5>(db), Opens<Form7>(db), Opens<Form8>(),
-        Opens<frmpref>(), Opens<Form19>(), Opens<frmExcel>(), Opens<MainMail>(), Opens<Form24>(),
-        Opens<Form10>(), Opens<Form21>(), Opens<frmaddress>(), Opens<Form23>(), Opens<frmZip>(), Opens<Form22>(),
+        Opens<frmpref>(), Opens<Form19>(), Opens<frmExcel>(), Opens<Form24>(), Opens<Form21>(), Opens<frmaddress>(), Opens<Form23>(), Opens<frmZip>(), Opens<Form22>(),
         [&] { return GridPrint::ShowPreview(form_->Grid1, GridPrint::PageSetup(), 100); },
     };
     for (const auto& open : windows) {
@@ -103,6 +106,36 @@ TEST_F(TabOrder, EveryWindowIsWalkedInReadingOrder) {
         }
         window->close();
         TestUi::Settle();
+    }
+}
+
+TEST_F(TabOrder, WindowsWithAnOrderOfTheirOwnKeepItOnceShown) {
+    Start();
+    Form10* alert = Forms::Show<Form10>();
+    MainMail* mail = Forms::Show<MainMail>();
+    const struct {
+        QWidget* window;
+        std::vector<QWidget*> order;
+    } windows[] = {
+        {alert, {alert->Text1, alert->Option1, alert->Option2, alert->DatePicker2, alert->Command1, alert->Command2,
+                 alert->Command3}},
+        {mail, {mail->txtFromName, mail->txtFrom, mail->txtTo, mail->txtReplyTo, mail->txtSubject, mail->txtMsg,
+                mail->txtAttachments, mail->btnAddAttach, mail->btnClearAttach, mail->btnSend, mail->btnExit,
+                mail->Command1, mail->Check2, mail->Command2, mail->SSTab1->tabBar()}},
+    };
+    for (const auto& w : windows) {
+        const std::string name = w.window->metaObject()->className();
+        w.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(w.window)) << name;
+        ASSERT_TRUE(TestKeys::TabTo(w.order.front())) << name;
+        // Round the whole cycle, back to the first.
+        for (size_t i = 1; i <= w.order.size(); ++i) {
+            TestKeys::Press(Qt::Key_Tab);
+            QWidget* want = w.order[i % w.order.size()];
+            QWidget* now = TestKeys::Focused();
+            ASSERT_EQ(now, want) << name << " step " << i << ": " << (now ? Describe(now, w.window) : "nothing")
+                                 << " instead of " << Describe(want, w.window);
+        }
     }
 }
 

@@ -26,6 +26,7 @@ void ScriptedDialogs::Reset() {
     msg_.clear(); choose_.clear(); input_.clear(); open_.clear(); save_.clear(); folder_.clear(); color_.clear();
     calls_.clear();
     realMsgBoxes_ = 0;
+    realInputBoxes_ = 0;
 }
 
 int ScriptedDialogs::MsgBox(const QString& prompt, int style, const QString& title) {
@@ -49,14 +50,19 @@ int ScriptedDialogs::MsgBox(const QString& prompt, int style, const QString& tit
 }
 
 std::optional<QString> ScriptedDialogs::InputBox(const QString& prompt, const QString& title,
-                                                 const QString& defaultText) {
+                                                 const QString& defaultText, const Acceptance& accept) {
     calls_.push_back({QStringLiteral("InputBox"), prompt, title, 0});
-    if (input_.empty()) return std::nullopt;
-    const bool answered = input_.front().has_value();
-    const QString text = answered ? *input_.front() : QString();
-    input_.pop_front();
-    if (!answered) return std::nullopt;
-    return text;
+    if (realInputBoxes_ > 0) {
+        --realInputBoxes_;
+        return QtDialogs().InputBox(prompt, title, defaultText, accept);
+    }
+    while (!input_.empty()) {
+        const std::optional<QString> answer = input_.front();
+        input_.pop_front();
+        if (!answer) return std::nullopt;
+        if (!accept || accept(*answer)) return answer;
+    }
+    return std::nullopt;
 }
 
 static QString Take(std::deque<QString>& q) {

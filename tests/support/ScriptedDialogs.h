@@ -61,6 +61,8 @@ public:
     // The next `count` message boxes are the real, modal ones (still
     // recorded): for a test that works while a box is open and closes it.
     void ShowRealMsgBoxes(int count = 1) { realMsgBoxes_ = count; }
+    // The next `count` input boxes likewise: a test types into them.
+    void ShowRealInputBoxes(int count = 1) { realInputBoxes_ = count; }
 
     const std::vector<Call>& Calls() const { return calls_; }
     // The prompts of every message box so far.
@@ -69,8 +71,10 @@ public:
     void Reset();
 
     int MsgBox(const QString& prompt, int style, const QString& title) override;
+    // Each queued answer is typed in turn until `accept` takes one; none
+    // taken is a cancel.
     std::optional<QString> InputBox(const QString& prompt, const QString& title,
-                                    const QString& defaultText) override;
+                                    const QString& defaultText, const Acceptance& accept = {}) override;
     QString OpenFileName(const QString& title, const QString& filter, const QString& folder) override;
     QString SaveFileName(const QString& title, const QString& filter, const QString& folder) override;
     QString FolderName(const QString& title, const QString& folder) override;
@@ -81,6 +85,7 @@ public:
 
 private:
     int realMsgBoxes_ = 0;
+    int realInputBoxes_ = 0;
     std::deque<PrintAnswer> print_;
     std::vector<PrintOffer> offers_;
     std::deque<int> choose_;

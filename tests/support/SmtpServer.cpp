@@ -12,6 +12,8 @@ SmtpServer::SmtpServer(const Options& options) {
     if (!options.user.isEmpty()) args << "--user" << options.user << "--password" << options.password;
     if (options.silent) args << "--silent";
     if (options.loginOnly) args << "--login-only";
+    if (options.refuseRecipient) args << "--refuse-recipient";
+    if (options.dropInData) args << "--drop-in-data";
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start(QStringLiteral("/usr/bin/python3"), args);
     if (!process_.waitForStarted(10000)) return;

@@ -15,6 +15,8 @@ public:
         QString password;
         bool silent = false;   // accepts connections, never answers
         bool loginOnly = false;   // offers AUTH LOGIN, not PLAIN
+        bool refuseRecipient = false;   // 550 to every RCPT
+        bool dropInData = false;   // closes the connection once the message starts
     };
     SmtpServer() : SmtpServer(Options{}) {}
     explicit SmtpServer(const Options& options);

@@ -2,6 +2,7 @@
 """A local SMTP server for the mail tests and the mail benchmark.
 
   smtp_server.py --folder DIR [--user U --password P] [--silent]
+                 [--refuse-recipient] [--drop-in-data]
 
 Listens on 127.0.0.1 on a free port and prints "READY <port>" once it takes
 connections. Every message received is written to DIR as <n>.eml (the bytes
@@ -9,8 +10,10 @@ as received) and <n>.json (envelope, decoded headers, decoded text body and
 the attachments' names; each attachment's bytes go to <n>.att<k>). With a
 user, the server requires a log-in with that user and password (AUTH LOGIN
 alone with --login-only). --silent
-accepts connections and never says a word. Runs until its standard input
-closes.
+accepts connections and never says a word. --refuse-recipient answers
+every RCPT with 550. --drop-in-data takes the envelope, answers DATA with
+354 and closes the connection at the first bytes of the message. Runs until
+its standard input closes.
 """
 import warnings
 warnings.simplefilter("ignore")
@@ -40,10 +43,17 @@ def write_atomic(path, data):
 
 
 class Handler:
-    def __init__(self, folder):
+    def __init__(self, folder, refuse_recipient=False):
         self.folder = folder
+        self.refuse_recipient = refuse_recipient
         self.count = 0
         self.lock = threading.Lock()
+
+    async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+        if self.refuse_recipient:
+            return "550 5.1.1 <%s>: Recipient address rejected: User unknown" % address
+        envelope.rcpt_tos.append(address)
+        return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
         with self.lock:
@@ -102,7 +112,47 @@ def run_silent():
     return listener.getsockname()[1], None
 
 
-def run_smtp(folder, user, password, login_only):
+def run_drop_in_data():
+    listener = socket.socket()
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(16)
+
+    def serve(conn):
+        with conn:
+            conn.sendall(b"220 localhost ESMTP\r\n")
+            pending = b""
+            while True:
+                data = conn.recv(65536)
+                if not data:
+                    return
+                pending += data
+                while b"\r\n" in pending:
+                    line, pending = pending.split(b"\r\n", 1)
+                    verb = line[:4].upper()
+                    if verb in (b"EHLO", b"HELO"):
+                        conn.sendall(b"250 localhost\r\n")
+                    elif verb == b"DATA":
+                        conn.sendall(b"354 End data with <CR><LF>.<CR><LF>\r\n")
+                        conn.recv(1)
+                        conn.shutdown(socket.SHUT_RDWR)
+                        return
+                    elif verb == b"QUIT":
+                        conn.sendall(b"221 Bye\r\n")
+                        return
+                    else:
+                        conn.sendall(b"250 OK\r\n")
+
+    def accept():
+        while True:
+            conn, _ = listener.accept()
+            threading.Thread(target=serve, args=(conn,), daemon=True).start()
+
+    threading.Thread(target=accept, daemon=True).start()
+    return listener.getsockname()[1], None
+
+
+def run_smtp(folder, user, password, login_only, refuse_recipient):
     from aiosmtpd.controller import Controller
     from aiosmtpd.smtp import AuthResult, LoginPassword
 
@@ -118,7 +168,7 @@ def run_smtp(folder, user, password, login_only):
         kwargs = dict(authenticator=authenticator, auth_required=True, auth_require_tls=False)
         if login_only:
             kwargs["auth_exclude_mechanism"] = ["PLAIN"]
-    controller = Controller(Handler(folder), hostname="127.0.0.1", port=port,
+    controller = Controller(Handler(folder, refuse_recipient), hostname="127.0.0.1", port=port,
                             data_size_limit=64 * 1024 * 1024, **kwargs)
     controller.start()
     return port, controller
@@ -131,12 +181,17 @@ def main():
     parser.add_argument("--password", default="")
     parser.add_argument("--silent", action="store_true")
     parser.add_argument("--login-only", action="store_true", help="offer AUTH LOGIN alone")
+    parser.add_argument("--refuse-recipient", action="store_true")
+    parser.add_argument("--drop-in-data", action="store_true")
     args = parser.parse_args()
     os.makedirs(args.folder, exist_ok=True)
     if args.silent:
         port, controller = run_silent()
+    elif args.drop_in_data:
+        port, controller = run_drop_in_data()
     else:
-        port, controller = run_smtp(args.folder, args.user, args.password, args.login_only)
+        port, controller = run_smtp(args.folder, args.user, args.password, args.login_only,
+                                    args.refuse_recipient)
     print("READY %d" % port, flush=True)
     try:
         sys.stdin.read()

@@ -33,6 +33,16 @@ Outgoing Compose(const QString& sheet) {
     return out;
 }
 
+QString RecipientProblem(const QString& address) {
+    const QString a = address.trimmed();
+    if (!a.contains(QLatin1Char('@'))) return QStringLiteral("You must enter the Recipient Email Address");
+    if (!MailText::IsUsableAddress(a))
+        return QStringLiteral("You must enter the Recipient Email Address alone, such as crew@plant.example, "
+                              "without a name, blanks or angle brackets: \"%1\" cannot be sent to.")
+            .arg(a);
+    return QString();
+}
+
 QString BalloonText(int result, const QDateTime& now) {
     const QString head =
         result != 0 ? QStringLiteral("Quillon Alert Email Sent.") : QStringLiteral("Error Sending Quillon Email Alert");

@@ -23,6 +23,10 @@ struct Outgoing {
 // The alert mail from the ten stored values, with `sheet` attached.
 Outgoing Compose(const QString& sheet);
 
+// Why Send refuses the text as the recipient's address, "" when it takes
+// it; the address book asks the same of every new entry.
+QString RecipientProblem(const QString& address);
+
 // "Quillon Alert Email Sent." (result not 0) or "Error Sending Quillon Email
 // Alert", two line breaks, the general date of `now`, two blanks and the time.
 QString BalloonText(int result, const QDateTime& now);

@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Registry.h"
 #include "platform/Help.h"
+#include "widgets/Forms.h"
 #include "widgets/Skin.h"
 
 namespace {
@@ -69,12 +70,16 @@ Form10::Form10() {
     layout->addStretch();
     layout->addLayout(buttons);
 
-    setTabOrder(Text1, Option1);
-    setTabOrder(Option1, Option2);
-    setTabOrder(Option2, DatePicker2);
-    setTabOrder(DatePicker2, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Command3);
+    // Each option is a Tab stop of its own (Qt makes a group of exclusive
+    // buttons one stop), so the window keeps them exclusive itself; a click
+    // on the selected one leaves it selected.
+    for (QRadioButton* o : {Option1, Option2}) o->setAutoExclusive(false);
+    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2->setChecked(false); });
+    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1->setChecked(false); });
+    connect(Option1, &QRadioButton::clicked, this, [this] { Option1->setChecked(true); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { Option2->setChecked(true); });
+    // The days first, then how and when, then the buttons from Apply on.
+    Forms::KeepTabOrder(this, {Text1, Option1, Option2, DatePicker2, Command1, Command2, Command3});
 
     connect(Command1, &QPushButton::clicked, this, &Form10::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form10::Command2_Click);

@@ -63,8 +63,8 @@ Form21::Form21() {
     layout->addLayout(form);
     layout->addLayout(buttons);
 
-    QWidget* order[] = {Text1, Text8, Text2, Text3, Text4, Text5, Text6, Text7, Text9, Text10};
-    for (int i = 0; i + 1 < 10; ++i) setTabOrder(order[i], order[i + 1]);
+    Forms::KeepTabOrder(this, {Text1, Text8, Text2, Text3, Text4, Text5, Text6, Text7, Text9, Text10, Command3,
+                               Command1, Command2});
     connect(Command1, &QPushButton::clicked, this, &Form21::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form21::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &Form21::Command3_Click);

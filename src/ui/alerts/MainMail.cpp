@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -17,6 +18,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/Mailer.h"
+#include "widgets/Forms.h"
 #include "widgets/Skin.h"
 
 namespace {
@@ -126,9 +128,12 @@ MainMail::MainMail() {
     layout->setMenuBar(menu);
     layout->addWidget(SSTab1);
 
-    QWidget* order[] = {txtFromName, txtFrom, txtTo, txtReplyTo, txtSubject, txtMsg, txtAttachments, btnAddAttach,
-                        btnClearAttach, btnSend, btnExit, Command1, Check2, Command2};
-    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    // The message from sender to attachment, Send and Close, and only then
+    // the address book, the receipt and the settings; then the page tabs
+    // and the "Setup" page's boxes (skipped while their page is hidden).
+    Forms::KeepTabOrder(this, {txtFromName, txtFrom, txtTo, txtReplyTo, txtSubject, txtMsg, txtAttachments,
+                               btnAddAttach, btnClearAttach, btnSend, btnExit, Command1, Check2, Command2,
+                               SSTab1->tabBar(), txtserver, txtport, txtuser, txtpass});
 
     connect(btnSend, &QPushButton::clicked, this, &MainMail::btnSend_Click);
     connect(mnumail, &QAction::triggered, this, &MainMail::btnSend_Click);
@@ -183,9 +188,8 @@ void MainMail::btnSend_Click() {
         MsgBox(QStringLiteral("You must enter Your Email Address"), vb::vbInformation, QStringLiteral("Error"));
         return;
     }
-    if (txtTo->text().isEmpty() || !txtTo->text().contains(QLatin1Char('@'))) {
-        MsgBox(QStringLiteral("You must enter the Recipient Email Address"), vb::vbInformation,
-               QStringLiteral("Error"));
+    if (const QString problem = AlertMail::RecipientProblem(txtTo->text()); !problem.isEmpty()) {
+        MsgBox(problem, vb::vbInformation, QStringLiteral("Error"));
         return;
     }
     auto sender = AlertMail::NewSender(txtserver->text(), txtport->text(), txtuser->text(), txtpass->text());

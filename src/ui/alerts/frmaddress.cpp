@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "model/alerts/AlertMail.h"
 #include "widgets/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
@@ -40,11 +41,7 @@ frmaddress::frmaddress() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(List1, 1);
     layout->addLayout(buttons);
-    setTabOrder(List1, Command6);
-    setTabOrder(Command6, Command5);
-    setTabOrder(Command5, Command3);
-    setTabOrder(Command3, Command2);
-    setTabOrder(Command2, Command1);
+    Forms::KeepTabOrder(this, {List1, Command6, Command5, Command3, Command2, Command1});
     connect(Command5, &QPushButton::clicked, this, &frmaddress::Command5_Click);
     connect(Command3, &QPushButton::clicked, this, &frmaddress::Command3_Click);
     connect(Command1, &QPushButton::clicked, this, &frmaddress::Command1_Click);
@@ -86,8 +83,16 @@ bool frmaddress::SaveList(const QString&, const QString&, QListWidget* list) {
 }
 
 void frmaddress::Command5_Click() {
-    const std::optional<QString> answer =
-        Dialogs::Get().InputBox(QStringLiteral("Enter An Email Address"), QStringLiteral("Quillon "), QString());
+    // An entry Send would refuse is refused here, with Send's words, and
+    // the box stays open to mend it.
+    const auto sendable = [](const QString& text) {
+        if (text.trimmed().isEmpty()) return true;   // adds nothing
+        const QString problem = AlertMail::RecipientProblem(text);
+        if (!problem.isEmpty()) MsgBox(problem, vb::vbInformation, QStringLiteral("Error"));
+        return problem.isEmpty();
+    };
+    const std::optional<QString> answer = Dialogs::Get().InputBox(QStringLiteral("Enter An Email Address"),
+                                                                  QStringLiteral("Quillon "), QString(), sendable);
     // Stored trimmed, so the list shows what the next opening will.
     const QString address = answer.value_or(QString()).trimmed();
     if (address.isEmpty()) return;

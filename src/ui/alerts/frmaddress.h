@@ -1,6 +1,7 @@
 #pragma once
 // "Quillon Address Book": e-mail addresses kept under "Software\Quillon\Email"
-// as `Count` and `Item0`, `Item1`, ... Every Add and Remove is stored at once.
+// as `Count` and `Item0`, `Item1`, ... Every Add and Remove is stored at once;
+// Add takes only an address the send-mail window would send to.
 // Apply hands the selected address to the send-mail window through
 // AddressApplied (its opener connects it) and closes.
 

@@ -43,18 +43,23 @@ frmpref::frmpref(QWidget* parent) : QWidget(parent, Qt::Window) {
     Command5 = new QPushButton(QStringLiteral("&Close"), this);
     Command5->setAutoDefault(false);
 
+    // Each colour button is named after its own label, not its frame, so a
+    // screen reader tells the two of a frame apart.
+    const auto row = [](QGroupBox* frame, QGridLayout* grid, int line, const QString& text, QPushButton* button) {
+        auto* label = new QLabel(text, frame);
+        label->setBuddy(button);
+        button->setAccessibleName(text);
+        grid->addWidget(label, line, 0);
+        grid->addWidget(button, line, 1);
+    };
     auto* pastDue = new QGroupBox(QStringLiteral("Past Due"), this);
     auto* pastGrid = new QGridLayout(pastDue);
-    pastGrid->addWidget(new QLabel(QStringLiteral("Past Due Back Color"), pastDue), 0, 0);
-    pastGrid->addWidget(Command1, 0, 1);
-    pastGrid->addWidget(new QLabel(QStringLiteral("Past Due Fore Color"), pastDue), 1, 0);
-    pastGrid->addWidget(Command2, 1, 1);
+    row(pastDue, pastGrid, 0, QStringLiteral("Past Due Back Color"), Command1);
+    row(pastDue, pastGrid, 1, QStringLiteral("Past Due Fore Color"), Command2);
     auto* chart = new QGroupBox(QStringLiteral("Gantt Chart"), this);
     auto* chartGrid = new QGridLayout(chart);
-    chartGrid->addWidget(new QLabel(QStringLiteral("Gannt Back Color"), chart), 0, 0);
-    chartGrid->addWidget(Command3, 0, 1);
-    chartGrid->addWidget(new QLabel(QStringLiteral("Gantt Pyjamas Color"), chart), 1, 0);
-    chartGrid->addWidget(Command4, 1, 1);
+    row(chart, chartGrid, 0, QStringLiteral("Gannt Back Color"), Command3);
+    row(chart, chartGrid, 1, QStringLiteral("Gantt Pyjamas Color"), Command4);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Check1);

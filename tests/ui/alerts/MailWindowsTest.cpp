@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
@@ -305,7 +306,7 @@ TEST_F(MailWindows, AlertMailThatFailsSaysSoWithTheReasonAndTheWindowStaysRespon
     form_->MailNotify();
     ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
     EXPECT_TRUE(BalloonText().startsWith("Error Sending Quillon Email Alert"));
-    EXPECT_TRUE(BalloonDetail().contains("user name or password")) << BalloonDetail().toStdString();
+    EXPECT_TRUE(BalloonDetail().contains("refused the login")) << BalloonDetail().toStdString();
     EXPECT_EQ(server.MessageCount(), 0);
     Settings::Set("Email", "Server", "");
     delete Balloon::Current();
@@ -459,54 +460,111 @@ TEST_F(MailWindows, SendMailChecksBothAddressesAndReportsAFailedSending) {
     EXPECT_EQ(server.Summary(0)["attachments"].toArray().size(), 0);
 }
 
-// Why a message was not sent is said in the window, beside the result.
-TEST_F(MailWindows, SendMailSaysBesideTheResultWhyTheMessageWasNotSent) {
+// Why a message was not sent is said in plain words, with the server's own
+// reply where it gave one: in the alert balloon, beside the send-mail
+// window's result, and in the log.
+TEST_F(MailWindows, AFailedSendingIsSaidInPlainWordsWithTheServersReply) {
     NewDatabase();
+    AddTask("ID-2", QDate::currentDate().addDays(1), "Alert");
     const int closedPort = SmtpServer().Port();   // a server gone: its port refuses
     SmtpServer guarded({kUser, kPassword, false}), silent({{}, {}, true});
-    ASSERT_TRUE(closedPort > 0 && guarded.Running() && silent.Running());
+    SmtpServer refusing({{}, {}, false, false, true}), dropping({{}, {}, false, false, false, true});
+    ASSERT_TRUE(closedPort > 0 && guarded.Running() && silent.Running() && refusing.Running() && dropping.Running());
+    const QString to = "crew@plant.example";
+    Settings::Set("Email", "FromEmail", "planner@plant.example");
+    Settings::Set("Email", "ToEmail", to);
+    Settings::Set("Email", "Server", "127.0.0.1");
     MainMail* w = OpenMailWindow();
     ASSERT_NE(w, nullptr);
     Type(w->txtFrom, "planner@plant.example");
-    Type(w->txtTo, "crew@plant.example");
+    Type(w->txtTo, to);
     QTabBar* pages = w->SSTab1->tabBar();
-    auto send = [&](int port, const QString& password) {
-        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(1).center());
-        Type(w->txtserver, "127.0.0.1");
-        Type(w->txtport, QString::number(port));
-        Type(w->txtuser, kUser);
-        Type(w->txtpass, password);
-        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(0).center());
-        Click(w->btnSend);
-        return WaitUntil([&] { return !w->Sending(); }, 15000);
-    };
+    const auto at = [](int port) { return QStringLiteral("127.0.0.1:%1").arg(port); };
     const struct {
         const char* what;
         int port;
         QString password;
-        const char* said;
+        QString said;
     } cases[] = {
-        {"the server refuses the connection", closedPort, kPassword, "Not sent: Could not connect to the mail server"},
-        {"a wrong password", guarded.Port(), "wrong", "Not sent: The mail server refused the user name or password"},
-        {"no answer in time", silent.Port(), kPassword, "did not answer in time"},
+        {"nothing at the port", closedPort, kPassword, "Could not reach the mail server " + at(closedPort) + "."},
+        {"a wrong password", guarded.Port(), "wrong",
+         "The mail server " + at(guarded.Port()) +
+             " refused the login (user name and password). It answered: 535 5.7.8 Authentication credentials invalid"},
+        {"an unknown recipient", refusing.Port(), "",
+         "The mail server " + at(refusing.Port()) + " refused the recipient " + to +
+             ". It answered: 550 5.1.1 <" + to + ">: Recipient address rejected: User unknown"},
+        {"the connection dropped in the message", dropping.Port(), "",
+         "The connection to the mail server " + at(dropping.Port()) + " broke while the message was being sent."},
+        {"no answer", silent.Port(), "", "The mail server " + at(silent.Port()) + " did not answer in time."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ASSERT_TRUE(send(c.port, c.password));
+        const QString user = c.password.isEmpty() ? QString() : kUser;
+        // The alert mail: its balloon.
+        Settings::Set("Email", "Port", QString::number(c.port));
+        Settings::Set("Email", "User", user);
+        Settings::Set("Email", "Password", c.password);
+        delete Balloon::Current();
+        form_->MailNotify();
+        ASSERT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
+        EXPECT_TRUE(BalloonText().startsWith("Error Sending Quillon Email Alert"));
+        EXPECT_EQ(BalloonDetail(), c.said);
+        EXPECT_TRUE(QString(TestEnv::ReadAll(MailFiles::Path("mailSent.log"))).contains("Not sent: " + c.said));
+        // The send-mail window: beside its result.
+        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(1).center());
+        Type(w->txtserver, "127.0.0.1");
+        Type(w->txtport, QString::number(c.port));
+        Type(w->txtuser, user);
+        Type(w->txtpass, c.password);
+        QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(0).center());
+        Click(w->btnSend);
+        ASSERT_TRUE(WaitUntil([&] { return !w->Sending(); }, 15000));
         EXPECT_EQ(w->Label5->text(), "Success:  0\r\n");
         EXPECT_TRUE(w->lblReason->isVisible());
-        EXPECT_TRUE(w->lblReason->text().contains(c.said)) << w->lblReason->text().toStdString();
-        // Beside the result: to its right, on its line.
-        const QRect result(w->Label5->mapTo(w, QPoint(0, 0)), w->Label5->size());
-        const QRect reason(w->lblReason->mapTo(w, QPoint(0, 0)), w->lblReason->size());
-        EXPECT_GE(reason.left(), result.right());
-        EXPECT_EQ(reason.top(), result.top());
+        EXPECT_EQ(w->lblReason->text(), "Not sent: " + c.said);
+        EXPECT_TRUE(QString(TestEnv::ReadAll(MailFiles::Path("log.xml"))).contains(c.said.toHtmlEscaped()));
     }
+    EXPECT_EQ(refusing.MessageCount() + guarded.MessageCount(), 0);
+    // Beside the result: to its right, on its line.
+    const QRect result(w->Label5->mapTo(w, QPoint(0, 0)), w->Label5->size());
+    const QRect reason(w->lblReason->mapTo(w, QPoint(0, 0)), w->lblReason->size());
+    EXPECT_GE(reason.left(), result.right());
+    EXPECT_EQ(reason.top(), result.top());
     // A message that goes takes the last reason away.
-    ASSERT_TRUE(send(guarded.Port(), kPassword));
+    QTest::mouseClick(pages, Qt::LeftButton, {}, pages->tabRect(1).center());
+    Type(w->txtport, QString::number(guarded.Port()));
+    Type(w->txtuser, kUser);
+    Type(w->txtpass, kPassword);
+    Click(w->btnSend);
+    ASSERT_TRUE(WaitUntil([&] { return !w->Sending(); }, 15000));
     EXPECT_EQ(w->Label5->text(), "Success:  1\r\n");
     EXPECT_EQ(w->lblReason->text(), "");
     EXPECT_TRUE(guarded.WaitForMessages(1));
+}
+
+// A failure's balloon stays at least as long as a success's, longer by the
+// time to read why.
+TEST_F(MailWindows, AFailureBalloonStaysLongerThanASuccessOne) {
+    SmtpServer server({kUser, kPassword, false});
+    ASSERT_TRUE(server.Running());
+    SetUpAlertMail(server.Port());
+    AlertTasks();
+    Balloon::SetShowMs(600);
+    const auto lifetime = [&] {
+        delete Balloon::Current();
+        form_->MailNotify();
+        EXPECT_TRUE(WaitUntil([&] { return !BalloonText().isEmpty(); }, 15000));
+        QElapsedTimer t;
+        t.start();
+        EXPECT_TRUE(WaitUntil([&] { return Balloon::Current() == nullptr; }, 30000));
+        return t.elapsed();
+    };
+    const qint64 sent = lifetime();
+    Settings::Set("Email", "Password", "wrong");
+    const qint64 failed = lifetime();
+    EXPECT_TRUE(BalloonText().isEmpty());
+    EXPECT_GE(sent, 500);
+    EXPECT_GT(failed, sent + 2000);
 }
 
 TEST_F(MailWindows, SaveSettingsAttachClearAndHelpOfTheSendMailWindow) {
@@ -580,7 +638,7 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     EXPECT_EQ(book->windowTitle(), "Quillon Address Book");
     EXPECT_EQ(book->List1->count(), 0);
 
-    for (const char* typed : {" 007 ", "ann@plant.example", "bob@plant.example"}) {
+    for (const char* typed : {" cy@plant.example ", "ann@plant.example", "bob@plant.example"}) {
         TestEnv::Dialogs().AnswerInput(QString(typed));
         Click(book->Command5);
     }
@@ -591,7 +649,7 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     ASSERT_EQ(book->List1->count(), 3);
     const QString key = "Software\\Quillon\\Email";
     EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Count"), QVariant(3));
-    EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Item0"), QVariant(QString("007")));
+    EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Item0"), QVariant(QString("cy@plant.example")));
     EXPECT_EQ(basRegistry::GetRegValue(basRegistry::HKEY_CURRENT_USER, key, "Item2"),
               QVariant(QString("bob@plant.example")));
 
@@ -612,11 +670,11 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     EXPECT_EQ(Forms::Loaded<frmaddress>(), nullptr);
     EXPECT_EQ(mail->txtTo->text(), "kept@plant.example");
 
-    // The next opening reads the list afresh: "007" stays as typed.
+    // The next opening reads the list afresh.
     Click(mail->Command1);
     book = Forms::Loaded<frmaddress>();
     ASSERT_EQ(book->List1->count(), 2);
-    EXPECT_EQ(book->List1->item(0)->text(), "007");
+    EXPECT_EQ(book->List1->item(0)->text(), "cy@plant.example");
     EXPECT_EQ(book->List1->item(1)->text(), "bob@plant.example");
     // Apply after the send-mail window was closed loads it unshown with the address.
     Click(mail->btnExit);
@@ -642,4 +700,46 @@ TEST_F(MailWindows, AddressBookKeepsTypedEntriesAndRemovesTheSelectedOne) {
     EXPECT_EQ(Forms::Loaded<frmaddress>()->List1->count(), 0);
     Click(Forms::Loaded<frmaddress>()->Command6);
     EXPECT_TRUE(PageLeadsTo(TestEnv::Shell().opened.back().what).endsWith("#1013"));
+}
+
+// The address book takes only an entry Send would take: one it refuses is
+// refused as it is typed, in Send's words, and stays to be mended.
+TEST_F(MailWindows, TheAddressBookRefusesAnEntrySendWouldRefuse) {
+    NewDatabase();
+    TestEnv::Dialogs().Reset();
+    MainMail* mail = OpenMailWindow();
+    Click(mail->Command1);
+    frmaddress* book = Forms::Loaded<frmaddress>();
+    ASSERT_NE(book, nullptr);
+    const QString named = "Zoë Ørsted <zoe@example.test>";
+    TestEnv::Dialogs().ShowRealInputBoxes();
+    QString shownAfterRefusal;
+    bool openAfterRefusal = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        auto* line = box ? box->findChild<QLineEdit*>() : nullptr;
+        if (!line) return;
+        Type(line, named);
+        QTest::keyClick(line, Qt::Key_Return);
+        openAfterRefusal = box->isVisible();
+        shownAfterRefusal = line->text();
+        Type(line, "zoe@example.test");
+        QTest::keyClick(line, Qt::Key_Return);
+    });
+    Click(book->Command5);
+    EXPECT_TRUE(openAfterRefusal);
+    EXPECT_EQ(shownAfterRefusal, named);
+    ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, 64);
+    EXPECT_EQ(TestEnv::Dialogs().Calls().back().title, "Error");
+    const QString refusal = TestEnv::Dialogs().LastMessage();
+    EXPECT_TRUE(refusal.contains(named)) << refusal.toStdString();
+    ASSERT_EQ(book->List1->count(), 1);
+    EXPECT_EQ(book->List1->item(0)->text(), "zoe@example.test");
+    // Send says the same of the same text.
+    Type(mail->txtFrom, "planner@plant.example");
+    Type(mail->txtTo, named);
+    Click(mail->btnSend);
+    EXPECT_FALSE(mail->Sending());
+    EXPECT_EQ(TestEnv::Dialogs().LastMessage(), refusal);
 }

@@ -1,5 +1,6 @@
 // The preferences window, skins, the About box and the help, worked through
 // the main window's menus and the windows' own buttons.
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -214,6 +215,22 @@ TEST_F(UtilitiesTest, ColourButtonsStoreApplyAndCancelStoresNothing) {
     Start();
     EXPECT_EQ(form_->phGantX1->BackColor, 32768);
     EXPECT_EQ(form_->phGantX1->PyjamasColor, 1 + 2 * 256 + 3 * 65536);
+}
+
+// A screen reader names each colour button after its own label.
+TEST_F(UtilitiesTest, ColourButtonsAreAnnouncedByTheirOwnLabels) {
+    Start();
+    frmpref* pref = OpenPreferences();
+    ASSERT_NE(pref, nullptr);
+    const std::pair<QPushButton*, QString> buttons[] = {{pref->Command1, "Past Due Back Color"},
+                                                        {pref->Command2, "Past Due Fore Color"},
+                                                        {pref->Command3, "Gannt Back Color"},
+                                                        {pref->Command4, "Gantt Pyjamas Color"}};
+    for (const auto& [button, label] : buttons) {
+        QAccessibleInterface* said = QAccessible::queryAccessibleInterface(button);
+        ASSERT_NE(said, nullptr);
+        EXPECT_EQ(said->text(QAccessible::Name), label);
+    }
 }
 
 TEST_F(UtilitiesTest, ChangeSkinDressesTheMainWindowAndLaterWindows) {
