@@ -126,7 +126,6 @@ public:
     // Between the two, changes are not shown; EndUpdate shows them at once.
     void BeginUpdate() { ++updating_; }
     void EndUpdate();
-    bool Updating() const { return updating_ > 0; }
 
     // Makes sure a row's search order is current (painting calls it).
     void IndexRow(int row) const;

@@ -22,7 +22,6 @@ public:
     void ShowMessage(const QString& text, const QString& detail = QString());
 
     // How long a balloon stays, in milliseconds.
-    static int ShowMs();
     static void SetShowMs(int ms);
     // The pop-up on screen (nullptr when none is, or the tray showed it).
     static QWidget* Current();
