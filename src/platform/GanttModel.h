@@ -161,9 +161,7 @@ public:
 
     GanttLayout(const GanttModel& model, const QRectF& area, double scrollY, const GanttMetrics& metrics);
 
-    const GanttModel& Model() const { return model_; }
     const GanttMetrics& Metrics() const { return metrics_; }
-    QRectF Area() const { return area_; }
     QRectF TimeArea() const;             // beside the row-area column, below the header
     GanttModel::Time Start() const { return start_; }
     GanttModel::Time End() const { return end_; }

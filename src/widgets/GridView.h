@@ -58,7 +58,6 @@ class GridView : public QTableView {
 public:
     explicit GridView(Grid* grid, QWidget* parent = nullptr);
     Grid* grid() const { return model_->grid(); }
-    GridModel* gridModel() const { return model_; }
     // Makes the view current with the grid at once (tests, before painting).
     void Sync();
     // The view rectangle of a grid cell (for tests that click on cells).
