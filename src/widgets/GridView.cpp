@@ -307,12 +307,6 @@ Grid::TextWidth GridView::FontTextWidth() {
     };
 }
 
-QRect GridView::CellRect(int gridRow, int col) const {
-    const int vr = model_->ViewRow(gridRow);
-    if (vr < 0) return {};
-    return visualRect(model_->index(vr, col));
-}
-
 void GridView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex at = indexAt(event->position().toPoint());
     if (event->button() == Qt::RightButton && at.isValid() && selectionModel()->isSelected(at)) {

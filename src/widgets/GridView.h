@@ -60,8 +60,6 @@ public:
     Grid* grid() const { return model_->grid(); }
     // Makes the view current with the grid at once (tests, before painting).
     void Sync();
-    // The view rectangle of a grid cell (for tests that click on cells).
-    QRect CellRect(int gridRow, int col) const;
     // Grid::AutoFit's measure for windows: the application font's widths
     // (bold for header and bold cells), up to a limit that keeps one long
     // text from widening its column past the window. Installed by the

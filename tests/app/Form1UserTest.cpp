@@ -523,7 +523,7 @@ TEST_F(Form1User, TheHighContrastSkinLeavesTheFittedGridColumnsReadable) {
     const QFontMetrics metrics(view->font());
     for (int r = 1; r <= 2; ++r) {
         const QString text = form_->Grid1.Text(r, Col::Status);
-        EXPECT_LE(metrics.horizontalAdvance(text), view->CellRect(r, Col::Status).width() - 4)
+        EXPECT_LE(metrics.horizontalAdvance(text), TestUi::CellRect(view, r, Col::Status).width() - 4)
             << text.toStdString() << " is cut off";
     }
 }

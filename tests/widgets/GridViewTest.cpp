@@ -6,6 +6,7 @@
 
 #include "widgets/GridView.h"
 #include "support/TestEnv.h"
+#include "support/Ui.h"
 
 namespace {
 
@@ -48,12 +49,12 @@ TEST_F(GridViewTest, HiddenRowsAndColumnsAreLeftOutOfTheView) {
 
 TEST_F(GridViewTest, ClicksMoveTheActiveCellAndReportTheButton) {
     QSignalSpy spy(view_.get(), &GridView::MouseDown);
-    const QRect r = view_->CellRect(3, 2);
+    const QRect r = TestUi::CellRect(view_.get(), 3, 2);
     ASSERT_TRUE(r.isValid());
     QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, r.center());
     EXPECT_EQ(grid_.ActiveRow(), 3);
     EXPECT_EQ(grid_.ActiveCol(), 2);
-    QTest::mousePress(view_->viewport(), Qt::RightButton, {}, view_->CellRect(4, 1).center());
+    QTest::mousePress(view_->viewport(), Qt::RightButton, {}, TestUi::CellRect(view_.get(), 4, 1).center());
     ASSERT_EQ(spy.count(), 2);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
     EXPECT_EQ(spy.at(1).at(0).toInt(), 2);
@@ -65,8 +66,8 @@ TEST_F(GridViewTest, GridSelectionShowsInTheView) {
     EXPECT_EQ(view_->currentIndex().row(), 1);
     EXPECT_TRUE(view_->selectionModel()->isSelected(view_->model()->index(3, 2)));
     // A shift-click extends the selection in the grid too.
-    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(1, 1).center());
-    QTest::mouseClick(view_->viewport(), Qt::LeftButton, Qt::ShiftModifier, view_->CellRect(3, 1).center());
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, TestUi::CellRect(view_.get(), 1, 1).center());
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, Qt::ShiftModifier, TestUi::CellRect(view_.get(), 3, 1).center());
     EXPECT_EQ(grid_.SelectionFirstRow(), 1);
     EXPECT_EQ(grid_.SelectionLastRow(), 3);
 }
@@ -90,10 +91,10 @@ TEST_F(GridViewTest, CellChangesReachTheView) {
 
 namespace {
 TEST_F(GridViewTest, AClickAfterTheHeaderRowWasMadeActiveMovesTheActiveCellBack) {
-    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(2, 1).center());
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, TestUi::CellRect(view_.get(), 2, 1).center());
     ASSERT_EQ(grid_.ActiveRow(), 2);
     grid_.SetActiveCell(0, 1);
-    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(2, 1).center());
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, TestUi::CellRect(view_.get(), 2, 1).center());
     EXPECT_EQ(grid_.ActiveRow(), 2);
 }
 }  // namespace
@@ -132,7 +133,7 @@ TEST_F(GridViewTest, AddedAndRemovedRowsMoveInTheViewWithoutAReset) {
 
     // The active cell follows: a click on the last row makes it active.
     grid_.AddItem("ID-7\tReady");
-    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, view_->CellRect(2, 1).center());
+    QTest::mouseClick(view_->viewport(), Qt::LeftButton, {}, TestUi::CellRect(view_.get(), 2, 1).center());
     EXPECT_EQ(grid_.ActiveRow(), 2);
     EXPECT_EQ(grid_.Text(grid_.ActiveRow(), 1), "ID-7");
 }

@@ -219,7 +219,7 @@ TEST_F(ListWindowsTest, ApplyAndDoubleClickFillTheirEditorFieldAndClose) {
 
     frmequip* eq = main_->ShowList<frmequip>();
     eq->Grid1View->Sync();
-    QTest::mouseDClick(eq->Grid1View->viewport(), Qt::LeftButton, {}, eq->Grid1View->CellRect(2, 1).center());
+    QTest::mouseDClick(eq->Grid1View->viewport(), Qt::LeftButton, {}, TestUi::CellRect(eq->Grid1View, 2, 1).center());
     Settle();
     EXPECT_EQ(editor->Text2->text(), "Press");
     EXPECT_EQ(Forms::Loaded<frmequip>(), nullptr);

@@ -667,7 +667,7 @@ TEST_F(EditorUserTest, DeleteSelectedItemRemovesOnlyTheRowsShownSelected) {
     // exactly the rows that go.
     ClickRow(f->Grid1View, 1);
     QTest::mouseClick(f->Grid1View->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      f->Grid1View->CellRect(3, 1).center());
+                      TestUi::CellRect(f->Grid1View, 3, 1).center());
     QStringList selected;
     for (const QModelIndex& i : f->Grid1View->selectionModel()->selectedIndexes())
         selected << i.siblingAtColumn(1).data().toString();
@@ -686,7 +686,7 @@ TEST_F(EditorUserTest, DeleteSelectedItemRemovesOnlyTheRowsShownSelected) {
     const int before = f->Grid1.Rows();
     ClickRow(f->Grid1View, 1);
     QTest::mouseClick(f->Grid1View->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                      f->Grid1View->CellRect(2, 1).center());
+                      TestUi::CellRect(f->Grid1View, 2, 1).center());
     TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
     Click(f->Command12);
     EXPECT_EQ(f->Grid1.Rows(), before - 2);
