@@ -75,6 +75,7 @@ bool ListFile::Add(const QString& section, const QString& name, const QString& v
 
 bool ListFile::Delete(const QString& section, const QStringList& names) {
     error_.clear();
+    refused_ = false;
     if (names.isEmpty()) return true;
     if (path_.isEmpty()) {
         error_ = QStringLiteral("No database is open.");

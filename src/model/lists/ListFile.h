@@ -50,7 +50,8 @@ public:
     // section are created when missing. False, with LastError, when the name
     // is refused or the file could not be written; the file is then as it was.
     bool Add(const QString& section, const QString& name, const QString& value);
-    // The last Add turned the name away rather than failing to write.
+    // The last change failed because the name was turned away, not because
+    // the file could not be written.
     bool Refused() const { return refused_; }
 
     // Removes the named entries from the file as it stands now; every other
