@@ -47,7 +47,8 @@ void HeaderBlock(Grid& sheet, const Grid& tasks, int taskRow) {
         {9, 1, "Assigned To:", task(Col::AssignedTo)},
         {10, 1, "Requested By:", task(Col::RequestedBy)},
         {9, 4, "Type Task:", task(Col::Type)},
-        {10, 4, "Frequency:", QStringLiteral("Every") + kTwoBlanks + task(Col::Frequency) + kTwoBlanks + QStringLiteral("Days")},
+        {10, 4, "Frequency:",
+         QStringLiteral("Every") + kTwoBlanks + task(Col::Frequency) + kTwoBlanks + QStringLiteral("Days")},
         {11, 4, "Status:", task(Col::Status)},
     };
     for (const auto& e : entries) {
