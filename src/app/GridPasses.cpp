@@ -101,10 +101,9 @@ void GridPasses::SetActiveStatus(const QString& status) {
     // column's caption.
     if (!grid.IsDataRow(r)) return;
     grid.SetText(r, Col::Status, status);
-    // The column just written is fitted too, so a longer status shows whole
-    // (AutoFit keeps a column the user hid, width 0, hidden).
+    // Frequency, not Status, is the column fitted here: the Status column
+    // keeps the width the user sees (AutoFit keeps a hidden column hidden).
     grid.AutoFit(Col::Frequency);
-    grid.AutoFit(Col::Status);
     // Saved before the past-due pass: statuses that pass changes reach the
     // file with the next save.
     DatabaseNotices::Save(db_);

@@ -71,6 +71,4 @@ bool Disable(QString* error) {
     if (error) *error = QStringLiteral("The file \"%1\" cannot be removed.").arg(path);
     return false;
 }
-
-bool IsEnabled() { return QFileInfo::exists(EntryPath()); }
 }  // namespace Autostart

@@ -15,7 +15,6 @@ QByteArray EntryText(const QString& program);
 bool Enable(QString* error = nullptr);
 // Removes the entry; true when no entry is left.
 bool Disable(QString* error = nullptr);
-bool IsEnabled();
 // Quotes one argument of an Exec line.
 QString QuoteExecArgument(const QString& argument);
 }

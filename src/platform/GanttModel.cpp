@@ -60,14 +60,6 @@ QDateTime GanttModel::TimeBar::Stop() const {
     return b ? FromTime(b->stop) : QDateTime();
 }
 
-void GanttModel::TimeBar::SetStart(const QDateTime& start) {
-    if (start.isValid()) SetStartTime(ToTime(start));
-}
-
-void GanttModel::TimeBar::SetStop(const QDateTime& stop) {
-    if (stop.isValid()) SetStopTime(ToTime(stop));
-}
-
 void GanttModel::TimeBar::SetStartTime(Time start) {
     if (Bar* b = Get()) b->start = start;
 }
@@ -261,10 +253,6 @@ GanttItem GanttLayout::ItemAt(const QPointF& point) const {
         if (BarRect(row, model_.RowAt(row).bars[size_t(index)]).contains(point)) hit = GanttItem{row, index};
     });
     return hit;
-}
-
-double GanttLayout::ContentHeight() const {
-    return metrics_.headerHeight + double(model_.RowCount()) * metrics_.rowHeight;
 }
 
 void GanttLayout::Paint(QPainter& p) const {

@@ -72,8 +72,6 @@ public:
         bool IsNothing() const;
         QDateTime Start() const;
         QDateTime Stop() const;
-        void SetStart(const QDateTime& start);
-        void SetStop(const QDateTime& stop);
         void SetStartTime(Time start);
         void SetStopTime(Time stop);
         void SetStyle(int style);
@@ -113,7 +111,6 @@ public:
     void SetRowCaption(int row, const QString& caption);
     // A new bar at the end of the row (nothing when there is no such row).
     TimeBar AddTimeBar(int row, int = 0);
-    TimeBar TimeBarAt(GanttItem item) { return TimeBar(this, item); }
 
     int RowCount() const { return int(rows_.size()); }
     const Row& RowAt(int row) const { return rows_[size_t(row)]; }
@@ -126,7 +123,6 @@ public:
     // Between the two, changes are not shown; EndUpdate shows them at once.
     void BeginUpdate() { ++updating_; }
     void EndUpdate();
-    bool Updating() const { return updating_ > 0; }
 
     // Makes sure a row's search order is current (painting calls it).
     void IndexRow(int row) const;
@@ -162,9 +158,7 @@ public:
 
     GanttLayout(const GanttModel& model, const QRectF& area, double scrollY, const GanttMetrics& metrics);
 
-    const GanttModel& Model() const { return model_; }
     const GanttMetrics& Metrics() const { return metrics_; }
-    QRectF Area() const { return area_; }
     QRectF TimeArea() const;             // beside the row-area column, below the header
     GanttModel::Time Start() const { return start_; }
     GanttModel::Time End() const { return end_; }
@@ -180,8 +174,6 @@ public:
     QRectF BarRect(GanttItem item) const;
     // The bar drawn on top at a point, or nothing.
     GanttItem ItemAt(const QPointF& point) const;
-    // Height of header and all rows.
-    double ContentHeight() const;
 
     void Paint(QPainter& painter) const;
 

@@ -11,12 +11,6 @@
 
 namespace Help {
 
-const QList<int>& Contexts() {
-    static const QList<int> all{TaskEditor, Recurrence, MailSetup, SendMailAndBackup, RestoreAndAddressBook,
-                                AlertSettings};
-    return all;
-}
-
 QString HelpFile() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillontask.html"));
 }

@@ -5,7 +5,6 @@
 // browser is said in one way everywhere.
 
 #include <QString>
-#include <QList>
 
 namespace Help {
 
@@ -19,7 +18,6 @@ enum Context : int {
     RestoreAndAddressBook = 1013,
     AlertSettings = 1014,
 };
-const QList<int>& Contexts();
 
 // The help page shipped with the program.
 QString HelpFile();

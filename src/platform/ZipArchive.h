@@ -102,7 +102,6 @@ public:
     QDateTime EntryDate(int index) const { return Entry(index).date; }
     qint64 EntrySize(int index) const { return Entry(index).size; }
     qint64 EntryCompressedSize(int index) const { return Entry(index).compressedSize; }
-    QString EntryComment(int index) const { return Entry(index).comment; }
 
     // Writes entry `index` to the new file `path` (which must not exist)
     // and checks its length and CRC; on any failure the file is removed.

@@ -54,7 +54,6 @@ protected:
 
 }  // namespace
 
-int Balloon::ShowMs() { return g_showMs; }
 void Balloon::SetShowMs(int ms) { g_showMs = ms; }
 QWidget* Balloon::Current() { return g_current.data(); }
 

@@ -23,9 +23,8 @@ public:
     // is one. Replaces a pop-up still on screen.
     void ShowMessage(const QString& text, const QString& detail = QString());
 
-    // How long a balloon stays, in milliseconds: ShowMs() without a detail,
-    // longer by the time to read the detail with one.
-    static int ShowMs();
+    // How long a balloon stays, in milliseconds: longer by the time to read
+    // the detail when there is one.
     static void SetShowMs(int ms);
     static int ShowMsFor(const QString& detail);
     // The pop-up on screen (nullptr when none is, or the tray showed it).

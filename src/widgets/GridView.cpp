@@ -295,16 +295,16 @@ void GridView::ToGridSelection() {
 Grid::TextWidth GridView::FontTextWidth() {
     QFont bold = QGuiApplication::font();
     bold.setBold(true);
-    return [fm = QFontMetrics(QGuiApplication::font()), fmBold = QFontMetrics(bold)](const QString& text,
-                                                                                    bool isBold) {
-        return (isBold ? fmBold : fm).horizontalAdvance(text);
+    const QFontMetrics fm(QGuiApplication::font());
+    // A fitted column is never wider than this many average characters: one
+    // long cell (a pasted note) would otherwise push the columns after it
+    // out of the window and give the printout a page for it alone. Longer
+    // texts show cut off in the view.
+    constexpr int kMaxFitChars = 60;
+    const int widest = fm.averageCharWidth() * kMaxFitChars;
+    return [fm, fmBold = QFontMetrics(bold), widest](const QString& text, bool isBold) {
+        return std::min((isBold ? fmBold : fm).horizontalAdvance(text), widest);
     };
-}
-
-QRect GridView::CellRect(int gridRow, int col) const {
-    const int vr = model_->ViewRow(gridRow);
-    if (vr < 0) return {};
-    return visualRect(model_->index(vr, col));
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {

@@ -58,13 +58,12 @@ class GridView : public QTableView {
 public:
     explicit GridView(Grid* grid, QWidget* parent = nullptr);
     Grid* grid() const { return model_->grid(); }
-    GridModel* gridModel() const { return model_; }
     // Makes the view current with the grid at once (tests, before painting).
     void Sync();
-    // The view rectangle of a grid cell (for tests that click on cells).
-    QRect CellRect(int gridRow, int col) const;
     // Grid::AutoFit's measure for windows: the application font's widths
-    // (bold for header and bold cells). Installed by the program at start.
+    // (bold for header and bold cells), up to a limit that keeps one long
+    // text from widening its column past the window. Installed by the
+    // program at start.
     static Grid::TextWidth FontTextWidth();
 
 signals:

@@ -19,8 +19,7 @@ public:
 
     explicit PictureViewer(QWidget* parent = nullptr);
 
-    // The picture shown (null when empty). Setting a null picture empties it.
-    QPixmap Picture() const { return picture_; }
+    // Shows the picture; a null picture empties the viewer.
     void SetPicture(const QPixmap& picture);
     bool IsEmpty() const { return picture_.isNull(); }
     // Loads a picture file: "" empties the viewer; a file that is missing

@@ -31,7 +31,6 @@ QString Tray::NoTrayMessage() {
 }
 
 void Tray::SendToTray(QWidget* window) {
-    inTray_ = true;
     if (!Available()) {
         if (!toldNoTray_) {
             toldNoTray_ = true;
@@ -46,7 +45,6 @@ void Tray::SendToTray(QWidget* window) {
 }
 
 void Tray::RestoreFromTray(QWidget* window) {
-    inTray_ = false;
     hide();
     if (!window) return;
     if (window->isMinimized())

@@ -31,7 +31,6 @@ public:
     void SendToTray(QWidget* window);
     // Icon removed, window shown again, in front.
     void RestoreFromTray(QWidget* window);
-    bool InTray() const { return inTray_; }
     // Pops the menu up at the pointer, unless it is already up (the desktop
     // may show the icon's own context menu before the right click arrives).
     void ShowMenu(QMenu* menu);
@@ -55,6 +54,5 @@ private:
     QList<QIcon> frames_;
     int frame_ = 0;
     QIcon resting_;
-    bool inTray_ = false;
     bool toldNoTray_ = false;
 };

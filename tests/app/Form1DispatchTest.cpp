@@ -338,7 +338,7 @@ TEST_F(Form1Dispatch, PhotoShowsTheSelectedTasksPictureOnThePhotoTab) {
     // Selecting a task with a picture loads it at actual size, tab unchanged.
     ClickCell(1, 2);
     EXPECT_FALSE(form_->IHViewPortX1->IsEmpty());
-    EXPECT_EQ(form_->IHViewPortX1->Picture().size(), QSize(60, 40));
+    EXPECT_EQ(form_->IHViewPortX1->sceneRect().size(), QSizeF(60, 40));
     EXPECT_EQ(form_->SSTab1->currentIndex(), 0);
     QTest::mouseClick(form_->Command31, Qt::LeftButton);
     EXPECT_GT(form_->IHViewPortX1->Scale(), 1.0);

@@ -26,6 +26,7 @@
 #include "support/MainWindow.h"
 #include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Ui.h"
 #include "model/tasks/TaskFiles.h"
 
 namespace {
@@ -81,7 +82,7 @@ protected:
     }
     void RowMenu(int row, const char* item) {
         form_->Grid1View->Sync();
-        const QRect cell = form_->Grid1View->CellRect(row, Col::TaskId);
+        const QRect cell = TestUi::CellRect(form_->Grid1View, row, Col::TaskId);
         ASSERT_TRUE(cell.isValid());
         QTest::mousePress(form_->Grid1View->viewport(), Qt::RightButton, {}, cell.center());
         ASSERT_TRUE(form_->mnuhid->isVisible());

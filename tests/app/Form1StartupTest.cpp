@@ -35,6 +35,7 @@
 #include "widgets/Tray.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Ui.h"
 #include "ui/tasks/Form6.h"
 
 namespace {
@@ -361,7 +362,7 @@ TEST_F(Form1Startup, RightClickOnTheGridOpensTheTaskMenuAndALeftClickDoesNot) {
     form_->Command7_Click();
     form_->Grid1.SetRowHeight(1, 18);
     form_->Grid1View->Sync();
-    const QRect cell = form_->Grid1View->CellRect(1, 2);
+    const QRect cell = TestUi::CellRect(form_->Grid1View, 1, 2);
     ASSERT_TRUE(cell.isValid());
     QTest::mouseClick(form_->Grid1View->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_FALSE(form_->mnuhid->isVisible());

@@ -16,6 +16,7 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include "app/Form5.h"
 #include "widgets/Forms.h"
 #include "model/database/DatabaseLocation.h"
 #include "model/database/TaskDatabase.h"
@@ -160,7 +161,7 @@ TEST_F(Form1User, ACtrlClickOnTheTaskGridDeletesWhatItShowsSelected) {
     ClickCell(3, 1, Qt::ControlModifier);
     QStringList shownSelected;
     for (const QModelIndex& i : form_->Grid1View->selectionModel()->selectedIndexes())
-        shownSelected << form_->Grid1.Text(form_->Grid1View->gridModel()->GridRow(i.row()), Col::TaskId);
+        shownSelected << i.siblingAtColumn(Col::TaskId).data().toString();
     shownSelected.removeDuplicates();
     TestEnv::Dialogs().AnswerMsgBox(vb::vbYes);
     ClickListItem("Delete");
@@ -499,13 +500,15 @@ TEST_F(Form1User, ListWindowsFitTheirColumnsToTheNamesTheyShow) {
 TEST_F(Form1User, TheHighContrastSkinLeavesTheFittedGridColumnsReadable) {
     Start();
     NewDatabase();
-    AddTask("ID-1", QDate::currentDate());
-    AddTask("ID-2", QDate::currentDate());
+    AddTask("ID-1", QDate::currentDate(), "In Progress");
+    AddTask("ID-2", QDate::currentDate(), "Complete");
     form_->Command7_Click();
-    // A status change fits the Status column to its texts.
-    RowMenu(1, Col::Status, "mnuprog2");
-    RowMenu(2, Col::Status, "mnucomp");
-    ASSERT_EQ(form_->Grid1.Text(1, Col::Status), "In Progress");
+    // The column chooser's Apply fits every shown column to its texts.
+    ClickToolButton("Column");
+    Form5* chooser = Forms::Loaded<Form5>();
+    ASSERT_NE(chooser, nullptr);
+    QTest::mouseClick(chooser->Command1, Qt::LeftButton);
+    Settle();
 
     const QString skin = QCoreApplication::applicationDirPath() + "/high-contrast.skn";
     ASSERT_TRUE(QFile::exists(skin));
@@ -520,7 +523,7 @@ TEST_F(Form1User, TheHighContrastSkinLeavesTheFittedGridColumnsReadable) {
     const QFontMetrics metrics(view->font());
     for (int r = 1; r <= 2; ++r) {
         const QString text = form_->Grid1.Text(r, Col::Status);
-        EXPECT_LE(metrics.horizontalAdvance(text), view->CellRect(r, Col::Status).width() - 4)
+        EXPECT_LE(metrics.horizontalAdvance(text), TestUi::CellRect(view, r, Col::Status).width() - 4)
             << text.toStdString() << " is cut off";
     }
 }

@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFile>
-#include <QFontMetrics>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -176,8 +175,9 @@ TEST_F(Form1Views, ChangeStatusSavesThenMarksPastDueInTheUsersColours) {
     const QDate today = QDate::currentDate();
     const int yesterday = AddTask("ID-1", today.addDays(-1), "On Hold");
     const int todays = AddTask("ID-2", today, "On Hold");
-    form_->Grid1.SetColumnWidth(11, 5);
-    form_->Grid1.SetColumnWidth(13, 5);
+    // Narrower than their texts.
+    form_->Grid1.SetColumnWidth(11, 40);
+    form_->Grid1.SetColumnWidth(13, 40);
 
     RowMenu(yesterday, 2, "mnured");
     EXPECT_EQ(form_->Grid1.Text(yesterday, 13), "Past Due");
@@ -185,9 +185,10 @@ TEST_F(Form1Views, ChangeStatusSavesThenMarksPastDueInTheUsersColours) {
         EXPECT_EQ(form_->Grid1.BackColor(yesterday, c), 255u) << c;
         EXPECT_EQ(form_->Grid1.ForeColor(yesterday, c), 0xFFFFFFu) << c;
     }
-    EXPECT_GT(form_->Grid1.ColumnWidth(11), 5);
-    // The status written shows whole.
-    EXPECT_GE(form_->Grid1.ColumnWidth(13), QFontMetrics(QApplication::font()).horizontalAdvance("Ready"));
+    // Frequency is fitted; the Status column keeps the width it had.
+    form_->Grid1View->Sync();
+    EXPECT_GT(form_->Grid1View->columnWidth(Col::Frequency), 40);
+    EXPECT_EQ(form_->Grid1View->columnWidth(Col::Status), 40);
     // Saved before the past-due pass: the file still says "Ready".
     EXPECT_EQ(Stored().Text(yesterday, 13), "Ready");
 

@@ -12,6 +12,7 @@
 
 #include "app/Form5.h"
 #include "widgets/Forms.h"
+#include "widgets/GridView.h"
 #include "support/MainWindow.h"
 #include "support/ScriptedDialogs.h"
 
@@ -100,6 +101,25 @@ TEST_F(Form5Test, MarkingAHiddenColumnBringsBackItsHeaderAndFitsEveryShownColumn
     Grid stored;
     ASSERT_TRUE(stored.LoadFile(form_->DatabaseFile()));
     EXPECT_EQ(stored.Serialize(), form_->Grid1.Serialize());
+}
+
+TEST_F(Form5Test, OneLongCellLeavesTheColumnsAfterItInTheWindow) {
+    OpenDatabase();
+    form_->resize(1400, 900);
+    const QString note = QStringLiteral("Called in by the night shift, see the log. ").repeated(1000);
+    AddTask({"ID-3", "Boiler 1", "", "", "", "", "", "Ann", note, "Inspection", "7", "", "Ready"});
+    Click(OpenChooser()->Command1);
+
+    GridView* view = form_->Grid1View;
+    view->Sync();
+    QApplication::processEvents();
+    // Scrolled to it, the user sees Type, Frequency and Status beside it.
+    const int from = view->columnViewportPosition(Col::RequestedBy);
+    const int to = view->columnViewportPosition(Col::Status) + view->columnWidth(Col::Status);
+    EXPECT_LE(to - from, view->viewport()->width());
+    Grid stored;
+    ASSERT_TRUE(stored.LoadFile(form_->DatabaseFile()));
+    EXPECT_EQ(stored.ColumnWidth(Col::RequestedBy), view->columnWidth(Col::RequestedBy));
 }
 
 TEST_F(Form5Test, CloseAndASecondOpenLeaveGridFileAndMarksAlone) {

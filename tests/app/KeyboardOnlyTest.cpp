@@ -94,7 +94,7 @@ TEST_F(KeyboardOnly, AddEditAndDeleteTasks) {
     QMenu* menu = form_->mnuhid;
     Press(Qt::Key_Menu);
     ASSERT_TRUE(menu->isVisible());
-    const QRect cell = form_->Grid1View->CellRect(2, form_->Grid1.ActiveCol());
+    const QRect cell = TestUi::CellRect(form_->Grid1View, 2, form_->Grid1.ActiveCol());
     EXPECT_EQ(menu->pos(), form_->Grid1View->viewport()->mapToGlobal(cell.center()));
     ASSERT_TRUE(menu->activeAction());
     EXPECT_EQ(menu->activeAction()->text(), "Select As From Date");

@@ -13,6 +13,7 @@
 #include "widgets/Forms.h"
 #include "widgets/GridView.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Ui.h"
 
 void MainWindowTest::SetUp() {
     QuillonTest::SetUp();
@@ -65,14 +66,14 @@ int MainWindowTest::AddTask(const QString& id, const QDate& start, const QString
 
 void MainWindowTest::ClickCell(int row, int col, Qt::KeyboardModifiers mods) {
     form_->Grid1View->Sync();
-    const QRect cell = form_->Grid1View->CellRect(row, col);
+    const QRect cell = TestUi::CellRect(form_->Grid1View, row, col);
     ASSERT_TRUE(cell.isValid()) << row << "," << col;
     QTest::mouseClick(form_->Grid1View->viewport(), Qt::LeftButton, mods, cell.center());
 }
 
 void MainWindowTest::RowMenu(int row, int col, const char* item) {
     form_->Grid1View->Sync();
-    const QRect cell = form_->Grid1View->CellRect(row, col);
+    const QRect cell = TestUi::CellRect(form_->Grid1View, row, col);
     ASSERT_TRUE(cell.isValid()) << row << "," << col;
     QTest::mousePress(form_->Grid1View->viewport(), Qt::RightButton, {}, cell.center());
     ASSERT_TRUE(form_->mnuhid->isVisible());

@@ -26,10 +26,17 @@ void ClickSettled(QPushButton* button) {
     Settle();
 }
 
+QRect CellRect(const GridView* view, int row, int col) {
+    const auto* model = qobject_cast<const GridModel*>(view->model());
+    const int viewRow = model ? model->ViewRow(row) : -1;
+    if (viewRow < 0) return {};
+    return view->visualRect(model->index(viewRow, col));
+}
+
 void ClickRow(GridView* view, int row, int col, Qt::KeyboardModifiers mods) {
     view->Sync();
     QApplication::processEvents();
-    const QRect cell = view->CellRect(row, col);
+    const QRect cell = CellRect(view, row, col);
     ASSERT_TRUE(cell.isValid()) << "row " << row << ", column " << col;
     QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, cell.center());
 }

@@ -3,6 +3,7 @@
 // cells, and letting the event loop settle (closed windows deleted) after.
 
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <Qt>
 
@@ -17,6 +18,9 @@ void Settle();
 void Click(QPushButton* button);
 // A real left click, then Settle.
 void ClickSettled(QPushButton* button);
+// Where a grid cell lies in the view's viewport (invalid when the row is
+// not shown).
+QRect CellRect(const GridView* view, int row, int col);
 // A real left click on a cell of a grid view (fails the test when the cell
 // is not on screen).
 void ClickRow(GridView* view, int row, int col = 1, Qt::KeyboardModifiers mods = {});

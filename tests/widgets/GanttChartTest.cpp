@@ -29,8 +29,8 @@ GanttItem AddBar(GanttModel& chart, int row, const QDateTime& start, const QDate
     GanttModel::TimeBar bar = chart.AddTimeBar(row, 0);
     bar.SetStyle(8);
     bar.SetColor(colour);
-    bar.SetStart(start);
-    bar.SetStop(stop);
+    bar.SetStartTime(GanttModel::ToTime(start));
+    bar.SetStopTime(GanttModel::ToTime(stop));
     bar.Update();
     bar.SetText(text);
     return bar.Item();
@@ -128,7 +128,7 @@ TEST_F(GanttLayoutTest, AWindowOfManyWeeksSearchesOnlyTheBarsThatReachIntoIt) {
     // Day 30 of the window, row 0: the bar of that day.
     const GanttItem day30 = l.ItemAt({l.XOf(GanttModel::ToTime(At(30, 1))), l.RowTop(0) + 10});
     ASSERT_FALSE(day30.IsNothing());
-    EXPECT_EQ(chart_.TimeBarAt(day30).Start(), At(30, 0));
+    EXPECT_NEAR(l.BarRect(day30).left(), l.XOf(GanttModel::ToTime(At(30, 0))), 0.5);   // drawn from its start
 }
 
 TEST_F(GanttLayoutTest, OverlappingBarsTheOneDrawnOnTopIsHit) {
@@ -149,7 +149,6 @@ TEST_F(GanttLayoutTest, ScrolledRowsAndAnInvertedWindow) {
     EXPECT_EQ(scrolled.VisibleRows(), std::make_pair(10, 19));   // row 18 shows its top 5 pixels
     EXPECT_EQ(scrolled.RowAt(40), 10);    // just under the header
     EXPECT_EQ(scrolled.RowAt(39), -1);
-    EXPECT_DOUBLE_EQ(scrolled.ContentHeight(), 40 + 53 * 20);
 
     // A window that ends before it starts shows one day.
     chart_.StartDate = At(0, 0);

@@ -39,20 +39,43 @@ QStringList ListFile::Names(const QString& section) const {
 
 bool ListFile::Add(const QString& section, const QString& name, const QString& value) {
     error_ = NameProblem(name);
-    if (!error_.isEmpty()) return false;
+    refused_ = !error_.isEmpty();
+    if (refused_) return false;
     if (path_.isEmpty()) {
         error_ = QStringLiteral("No database is open.");
         return false;
     }
-    aaxIniFile ini;
-    ini.FileName(path_);
-    if (ini.WriteValue(section, name, value)) return true;
-    error_ = ini.LastError();
-    return false;
+    // Looked up and written under the file's lock, so a name another window
+    // lists meanwhile is seen.
+    QString listedAs;
+    const bool written = IniDocument::Update(
+        path_,
+        [&](IniDocument& doc, bool& changed) {
+            const QString folded = name.toCaseFolded();
+            for (const auto& entry : doc.Entries(section)) {
+                if (entry.first == name) {
+                    listedAs.clear();
+                    break;
+                }
+                if (listedAs.isEmpty() && entry.first.toCaseFolded() == folded) listedAs = entry.first;
+            }
+            if (!listedAs.isEmpty()) return false;
+            doc.SetValue(section, name, value);
+            changed = true;
+            return true;
+        },
+        &error_);
+    if (!listedAs.isEmpty()) {
+        refused_ = true;
+        error_ = QStringLiteral("\"%1\" is already in the list.").arg(listedAs);
+        return false;
+    }
+    return written;
 }
 
 bool ListFile::Delete(const QString& section, const QStringList& names) {
     error_.clear();
+    refused_ = false;
     if (names.isEmpty()) return true;
     if (path_.isEmpty()) {
         error_ = QStringLiteral("No database is open.");

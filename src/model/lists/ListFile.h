@@ -43,11 +43,16 @@ public:
     std::vector<ListEntry> Entries(const QString& section) const;
     QStringList Names(const QString& section) const;
 
-    // Writes one entry. A name already listed (names compare without regard
-    // to case) keeps its place and takes the new value. The file and the
+    // Writes one entry. A name already listed as typed keeps its place and
+    // takes the new value. A name listed in another letter case is refused:
+    // names compare without regard to case, so writing it would only give
+    // the listed one a new colour (Refused() then holds). The file and the
     // section are created when missing. False, with LastError, when the name
     // is refused or the file could not be written; the file is then as it was.
     bool Add(const QString& section, const QString& name, const QString& value);
+    // The last change failed because the name was turned away, not because
+    // the file could not be written.
+    bool Refused() const { return refused_; }
 
     // Removes the named entries from the file as it stands now; every other
     // entry keeps its place and its value exactly as written. A section left
@@ -64,4 +69,5 @@ public:
 private:
     QString path_;
     mutable QString error_;
+    bool refused_ = false;
 };

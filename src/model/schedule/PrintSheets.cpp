@@ -1,5 +1,7 @@
 #include "model/schedule/PrintSheets.h"
 
+#include "model/database/TaskColumns.h"
+
 namespace PrintSheets {
 
 namespace {
@@ -37,16 +39,17 @@ void HeaderBlock(Grid& sheet, const Grid& tasks, int taskRow) {
         const char* label;
         QString value;
     } entries[] = {
-        {1, 1, "Task ID:", task(1)},
-        {2, 1, "Equipment:", task(2)},
-        {3, 1, "Request Date:", task(3)},
-        {4, 1, "Scheduled Start:", task(4) + kTwoBlanks + task(5)},
-        {5, 1, "Scheduled End:", task(6) + kTwoBlanks + task(7)},
-        {9, 1, "Assigned To:", task(8)},
-        {10, 1, "Requested By:", task(9)},
-        {9, 4, "Type Task:", task(10)},
-        {10, 4, "Frequency:", QStringLiteral("Every") + kTwoBlanks + task(11) + kTwoBlanks + QStringLiteral("Days")},
-        {11, 4, "Status:", task(13)},
+        {1, 1, "Task ID:", task(Col::TaskId)},
+        {2, 1, "Equipment:", task(Col::Equipment)},
+        {3, 1, "Request Date:", task(Col::RequestDate)},
+        {4, 1, "Scheduled Start:", task(Col::ScheduledStart) + kTwoBlanks + task(Col::StartTime)},
+        {5, 1, "Scheduled End:", task(Col::ScheduledEnd) + kTwoBlanks + task(Col::EndTime)},
+        {9, 1, "Assigned To:", task(Col::AssignedTo)},
+        {10, 1, "Requested By:", task(Col::RequestedBy)},
+        {9, 4, "Type Task:", task(Col::Type)},
+        {10, 4, "Frequency:",
+         QStringLiteral("Every") + kTwoBlanks + task(Col::Frequency) + kTwoBlanks + QStringLiteral("Days")},
+        {11, 4, "Status:", task(Col::Status)},
     };
     for (const auto& e : entries) {
         Label(sheet, e.row, e.col, QString::fromLatin1(e.label));

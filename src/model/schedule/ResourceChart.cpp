@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/database/TaskColumns.h"
 #include "model/lists/ListFile.h"
 #include "platform/DateText.h"
 #include "platform/GanttModel.h"
@@ -12,18 +13,14 @@
 namespace ResourceChart {
 
 namespace {
-constexpr int kScheduledStart = 4;
-constexpr int kScheduledEnd = 6;
-constexpr int kEquipment = 2;
-constexpr int kAssignedTo = 8;
 constexpr int kBarStyle = 8;
 constexpr int kWindowDays = 11;
 }
 
 Columns ColumnsOf(Listing listing) {
     if (listing == Listing::ByEmployee)
-        return {ListSection::Employees, kAssignedTo, kEquipment, QStringLiteral("Assigned To")};
-    return {ListSection::Equipment, kEquipment, kAssignedTo, QStringLiteral("Equipment")};
+        return {ListSection::Employees, Col::AssignedTo, Col::Equipment, QStringLiteral("Assigned To")};
+    return {ListSection::Equipment, Col::Equipment, Col::AssignedTo, QStringLiteral("Equipment")};
 }
 
 void Build(GanttModel& chart, const Grid& grid, const QString& listFilePath, Listing listing, const QDate& from) {
@@ -40,7 +37,7 @@ void Build(GanttModel& chart, const Grid& grid, const QString& listFilePath, Lis
     std::unordered_map<std::string, std::vector<int>> rowsOf;
     rowsOf.reserve(entries.size() * 2);
     for (const ListEntry& e : entries) rowsOf.emplace(e.name.toStdString(), std::vector<int>());
-    const bool columnsThere = grid.Cols() > std::max({kScheduledEnd, cols.compared, cols.text});
+    const bool columnsThere = grid.Cols() > std::max({int(Col::ScheduledEnd), cols.compared, cols.text});
     if (columnsThere) {
         for (int r = 1; r < grid.Rows(); ++r) {
             if (!grid.RowShown(r)) continue;
@@ -55,8 +52,8 @@ void Build(GanttModel& chart, const Grid& grid, const QString& listFilePath, Lis
         chart.SetRowCaption(row, e.name);
         const std::optional<int32_t> colour = e.Colour();
         for (int r : rowsOf[e.name.toStdString()]) {
-            const auto start = DateText::ParseLocalUtf8(grid.TextUtf8(r, kScheduledStart));
-            const auto stop = DateText::ParseLocalUtf8(grid.TextUtf8(r, kScheduledEnd));
+            const auto start = DateText::ParseLocalUtf8(grid.TextUtf8(r, Col::ScheduledStart));
+            const auto stop = DateText::ParseLocalUtf8(grid.TextUtf8(r, Col::ScheduledEnd));
             if (!start || !stop) continue;
             GanttModel::TimeBar bar = chart.AddTimeBar(row, 0);
             bar.SetStyle(kBarStyle);

@@ -72,12 +72,6 @@ QString MoveDate(const QString& text, int days) {
     return DateText::FormatGeneral(QDateTime(date, parsed->time(), Qt::UTC));
 }
 
-qint64 StartingNumber(const Grid& grid) {
-    const qint64 largest = TaskCounter::LargestTaskNumber(grid).value_or(0);
-    const std::optional<qint64> counter = TaskCounter::Read();
-    return std::max<qint64>({counter.value_or(0), largest, 0});
-}
-
 bool CopyTaskFiles(const QString& fromId, const QString& toId, const TaskDatabase& db) {
     if (fromId == toId || db.TasksFolder().isEmpty()) return false;
     // A source ID that is no plain file name has no lists we may read.

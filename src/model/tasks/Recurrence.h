@@ -40,12 +40,6 @@ QString IntervalRefused();
 // was.
 QString MoveDate(const QString& text, int days);
 
-// The first task number a run hands out less one: the counter, recomputed
-// from the grid when it is not a number, and never below the largest task
-// number already in the grid (an ID handed out twice would make two tasks
-// share their item and material files).
-qint64 StartingNumber(const Grid& grid);
-
 // Copies the item and material lists of one task to another ID. A list the
 // source lacks is removed from the target, so a stale file left under the
 // new ID never becomes its list. False when a copy or removal failed.
@@ -75,7 +69,11 @@ struct Result {
 // Appends `count` occurrences of the active row of the database's grid, each
 // `interval` days after the one before. Nothing happens when count is not
 // positive, when the active row is not a task row, when the grid is not a
-// task grid, or when no database is open (saveFailed then says so).
+// task grid, or when no database is open (saveFailed then says so). Each
+// new ID takes the next number of the counter, which is recomputed from the
+// grid when it is not a number and never falls below the largest task number
+// already there (an ID handed out twice would make two tasks share their item
+// and material files).
 Result Run(TaskDatabase& db, int count, int interval, Progress* progress = nullptr);
 
 }  // namespace Recurrence

@@ -1,33 +1,30 @@
 #include "model/tasks/TaskRecord.h"
 
+#include "model/database/TaskColumns.h"
 #include "model/database/TaskCounter.h"
-#include "platform/Grid.h"
 #include "model/tasks/TaskFiles.h"
+#include "platform/Grid.h"
 
 namespace TaskRecord {
-
-namespace {
-constexpr int kId = 1, kEquipment = 2, kRequestDate = 3, kType = 10, kDocument = 12;
-}
 
 QString IdProblem(const Grid& tasks, const QString& id, int ownRow) {
     const QString problem = TaskFiles::IdProblem(id);
     if (!problem.isEmpty()) return problem;
     const std::string key = id.toStdString();
     for (int r = 1; r < tasks.Rows(); ++r)
-        if (r != ownRow && tasks.TextUtf8(r, kId) == key)
+        if (r != ownRow && tasks.TextUtf8(r, Col::TaskId) == key)
             return QStringLiteral("The Task ID %1 is already used by another task").arg(id);
     return QString();
 }
 
 QString SaveProblem(const Grid& tasks, const QStringList& cells, int ownRow) {
     auto cell = [&](int col) { return col - 1 < cells.size() ? cells[col - 1] : QString(); };
-    const QString id = cell(kId);
+    const QString id = cell(Col::TaskId);
     if (id.isEmpty()) return QStringLiteral("You must enter a Task ID");
     if (QString p = IdProblem(tasks, id, ownRow); !p.isEmpty()) return p;
-    if (cell(kEquipment).isEmpty()) return QStringLiteral("You must enter Equipment");
-    if (cell(kType).isEmpty()) return QStringLiteral("You must enter a Type");
-    if (cell(kRequestDate).isEmpty()) return QStringLiteral("You must select a Request Date");
+    if (cell(Col::Equipment).isEmpty()) return QStringLiteral("You must enter Equipment");
+    if (cell(Col::Type).isEmpty()) return QStringLiteral("You must enter a Type");
+    if (cell(Col::RequestDate).isEmpty()) return QStringLiteral("You must select a Request Date");
     return QString();
 }
 
@@ -38,7 +35,7 @@ int Append(Grid& tasks, const QStringList& cells) {
     const int row = tasks.Rows() - 1;
     Write(tasks, row, cells);
     tasks.SetRedraw(redraw);
-    tasks.SelectRange(row, kId, row, kId);
+    tasks.SelectRange(row, Col::TaskId, row, Col::TaskId);
     return row;
 }
 
@@ -48,9 +45,9 @@ void Write(Grid& tasks, int row, const QStringList& cells) {
 
 int Locate(const Grid& tasks, int row, const QString& id) {
     const std::string key = id.toStdString();
-    if (tasks.IsDataRow(row) && tasks.TextUtf8(row, kId) == key) return row;
+    if (tasks.IsDataRow(row) && tasks.TextUtf8(row, Col::TaskId) == key) return row;
     for (int r = 1; r < tasks.Rows(); ++r)
-        if (tasks.TextUtf8(r, kId) == key) return r;
+        if (tasks.TextUtf8(r, Col::TaskId) == key) return r;
     return -1;
 }
 
@@ -59,7 +56,7 @@ void FitColumns(Grid& tasks) {
         if (tasks.TextUtf8(0, c).empty()) tasks.SetColumnWidth(c, 0);
         else if (tasks.ColumnWidth(c) != 0) tasks.AutoFit(c);
     }
-    if (kDocument < tasks.Cols()) tasks.SetColumnWidth(kDocument, 0);
+    if (Col::Document < tasks.Cols()) tasks.SetColumnWidth(Col::Document, 0);
 }
 
 qint64 TakeNumber(const Grid& tasks) {

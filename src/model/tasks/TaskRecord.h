@@ -8,12 +8,14 @@
 #include <QStringList>
 #include <optional>
 
+#include "model/database/TaskColumns.h"
+
 class Grid;
 
 namespace TaskRecord {
 
-// Columns 1..13 of a task row, in column order.
-constexpr int kCells = 13;
+// Columns 1..13 of a task row, in column order (Task ID to Status).
+constexpr int kCells = Col::Status;
 
 // Why a Task ID cannot be saved or name files ("" when it can): empty,
 // not usable as a file name, or already the ID of another task (any row

@@ -27,7 +27,12 @@ QString ListPathForWriting(const TaskDatabase& db) {
     return db.ListFilePath();
 }
 
+// A name turned away is said as such; anything else is a failed write.
 void ReportWriteFailure(const ListFile& file) {
+    if (file.Refused()) {
+        MsgBox(file.LastError(), vb::vbExclamation, kTitle);
+        return;
+    }
     MsgBox(QStringLiteral("The list file \"%1\" could not be written: %2\nIt keeps its previous content.")
                .arg(file.Path(), file.LastError()),
            vb::vbCritical, kTitle);
@@ -264,6 +269,7 @@ void AddEntryDialog::Command1_Click() {
     if (!file.Add(section_, name, Colors::ToText(colour_))) {
         // The dialog stays open with what was typed, so nothing is lost.
         ReportWriteFailure(file);
+        Text1->setFocus();
         return;
     }
     RefreshList();

@@ -132,8 +132,7 @@ public:
     void Command2_Click();   // "&Cancel"
     void Command3_Click();   // the colour button
 
-    // The colour button's colour number (the button-face colour until chosen).
-    int32_t ButtonColour() const { return colour_; }
+    // Paints the colour button in the colour number it will store.
     void SetButtonColour(int32_t colour);
 
     QLineEdit* Text1 = nullptr;      // the name

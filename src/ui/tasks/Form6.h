@@ -150,10 +150,6 @@ public:
     quint64 TaskGeneration() const { return taskGeneration_; }
     quint64 MaterialRowsVersion() const { return materialRowsVersion_; }
 
-    bool Saved() const { return saved_; }
-    qint64 TakenNumber() const { return taken_; }
-    bool HasDocumentIcon() const { return !picture_.isNull(); }
-
     // The desktop's icon of a document; a null icon for "" or a missing file.
     static QIcon GetDocIcon(const QString& path);
     static QString TrimPath(const QString& path);

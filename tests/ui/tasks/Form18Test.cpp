@@ -208,7 +208,7 @@ TEST_F(Form18Test, ALongRunPaintsItsProgressInStepsWhileItWorks) {
     EXPECT_GE(during.back().rows, done - 3);
     // The last task made is the active one, in view as it was made.
     form_->Grid1View->Sync();
-    EXPECT_TRUE(form_->Grid1View->viewport()->rect().contains(form_->Grid1View->CellRect(done - 1, Col::TaskId)));
+    EXPECT_TRUE(form_->Grid1View->viewport()->rect().contains(TestUi::CellRect(form_->Grid1View, done - 1, Col::TaskId)));
     EXPECT_EQ(form_->StatusText(), "Done");
 }
 

@@ -402,8 +402,8 @@ TEST_F(UtilitiesTest, HelpOpensAtItsSectionThroughXdgOpenWithoutAKnownDesktop) {
 TEST(HelpFile, EveryContextHasItsAnchor) {
     const QString html = QString::fromUtf8(TestEnv::ReadAll(QString(QUILLON_TEST_DIR) + "/../resources/quillontask.html"));
     ASSERT_FALSE(html.isEmpty());
-    ASSERT_FALSE(Help::Contexts().isEmpty());
-    for (int context : Help::Contexts())
+    for (int context : {Help::TaskEditor, Help::Recurrence, Help::MailSetup, Help::SendMailAndBackup,
+                        Help::RestoreAndAddressBook, Help::AlertSettings})
         EXPECT_TRUE(html.contains(QStringLiteral("id=\"%1\"").arg(context))) << context;
 
     const QRegularExpression call(R"(Help::Show\(([^)]*)\))");
