@@ -11,7 +11,7 @@ QUILLON_PACKAGES=(
   libxlsxwriter-dev libzip-dev zlib1g-dev libcurl4-openssl-dev
   libgtest-dev libbenchmark-dev
   python3 python3-aiosmtpd poppler-utils desktop-file-utils fonts-dejavu-core
-  xdg-utils file
+  xdg-utils file libarchive-tools
 )
 # Only scripts/fuzz.sh needs these (libFuzzer comes with clang's runtime).
 QUILLON_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
