@@ -323,7 +323,7 @@ Pager::Pager(const Grid& grid, const PageSetup& setup) : Pager(grid, setup, Page
 Pager::~Pager() = default;
 
 Pager::Pager(const Grid& grid, const PageSetup& setup, const QPageLayout& paper)
-    : grid_(grid), setup_(setup), faces_(std::make_shared<CellFaces>(setup.CellFont)) {
+    : grid_(grid), setup_(setup), paper_(paper), faces_(std::make_shared<CellFaces>(setup.CellFont)) {
     const QSizeF size = paper.fullRectPoints().size();
     pageWidth_ = size.width() * 10.0;
     pageHeight_ = size.height() * 10.0;
@@ -711,8 +711,11 @@ void Pager::PaintPage(QPainter& p, int page) const {
 
 bool Print(const Grid& grid, const PageSetup& setup, QPrinter& printer, QString* error,
            const std::function<bool(int, int)>& progress) {
+    return Print(Pager(grid, setup, printer.pageLayout()), printer, error, progress);
+}
+
+bool Print(const Pager& pager, QPrinter& printer, QString* error, const std::function<bool(int, int)>& progress) {
     printer.setFullPage(true);
-    const Pager pager(grid, setup, printer.pageLayout());
     const int count = pager.PageCount();
     // The pages chosen in the dialog ("2-4", "1,3"), or all of them.
     std::vector<int> pages;
@@ -780,6 +783,11 @@ public:
         UpdateBars();
     }
     int Zoom() const { return zoom_; }
+    void SetPager(const Pager* pager) {
+        pager_ = pager;
+        UpdateBars();
+        viewport()->update();
+    }
     void SetZoom(int zoom) {
         const double at = verticalScrollBar()->value() / double(std::max(1, Stride()));
         zoom_ = std::clamp(zoom, 10, 400);
@@ -846,7 +854,7 @@ PrintPreview::PrintPreview(const Grid& grid, const PageSetup& setup, int zoomPer
     setWindowTitle(QStringLiteral("Print Preview"));
     setObjectName(QStringLiteral("PrintPreview"));
     setSizeGripEnabled(true);
-    pager_ = std::make_unique<Pager>(grid_, setup_);
+    pager_ = std::make_unique<Pager>(grid_, setup_, Printing::PaperFor(PageLayoutOf(setup_)));
 
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("PreviewToolbar"));
@@ -914,6 +922,13 @@ void PrintPreview::UpdatePageLabel() {
     pageLabel_->setText(QStringLiteral("Page %1 Of %2").arg(CurrentPage()).arg(PageCount()));
 }
 
+void PrintPreview::LayOut(const QPageLayout& paper) {
+    auto pager = std::make_unique<Pager>(grid_, setup_, paper);
+    view_->SetPager(pager.get());
+    pager_ = std::move(pager);
+    UpdatePageLabel();
+}
+
 void PrintPreview::ZoomIn() {
     view_->SetZoom(view_->Zoom() + 25);
     UpdatePageLabel();
@@ -933,11 +948,15 @@ void PrintPreview::PrintPages() {
     // The print dialog opens on the set-up's paper and orientation and on
     // the printer printed on last (or a PDF file where there is none).
     const QString name = setup_.Header.trimmed().isEmpty() ? Quillon::kTitle : setup_.Header.trimmed();
-    std::unique_ptr<QPrinter> printer = Printing::DialogPrinter(PageLayoutOf(setup_), name);
+    std::unique_ptr<QPrinter> printer = Printing::DialogPrinter(pager_->Paper(), name);
     if (!Printing::AskPrinter(*printer, PageCount(), QStringLiteral("Print"))) {
         emit Printed(false);
         return;
     }
+    // Another paper or orientation chosen in the dialog (or one the printer
+    // would not take): the pages are laid out for it, and the preview
+    // shows them as they print.
+    if (!Printing::SamePaper(printer->pageLayout(), pager_->Paper())) LayOut(printer->pageLayout());
     QString error;
     bool ok = false;
     {
@@ -950,7 +969,7 @@ void PrintPreview::PrintPages() {
         progress_->show();
         QElapsedTimer since;
         since.start();
-        ok = Print(grid_, setup_, *printer, &error, [&](int done, int count) {
+        ok = Print(*pager_, *printer, &error, [&](int done, int count) {
             if (since.elapsed() > 200 || done == count) {
                 progress_->setRange(0, count);
                 progress_->setValue(done);
