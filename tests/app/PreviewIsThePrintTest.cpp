@@ -3,15 +3,15 @@
 // paper, breaks, looks) are the pages of the PDF its Print writes, on the
 // printer's own paper and on one chosen in the print dialog.
 #include <QAction>
-#include <QDateEdit>
-#include <QPushButton>
-#include <QFile>
-#include <QtMath>
 #include <QApplication>
+#include <QDateEdit>
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QTest>
 #include <QToolBar>
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <gtest/gtest.h>
