@@ -950,7 +950,7 @@ void PrintPreview::GoToPage(int page) {
 }
 
 void PrintPreview::PrintPages() {
-    // The print dialog opens on the set-up's paper and orientation and on
+    // The print dialog opens on the previewed paper and orientation and on
     // the printer printed on last (or a PDF file where there is none).
     const QString name = setup_.Header.trimmed().isEmpty() ? Quillon::kTitle : setup_.Header.trimmed();
     std::unique_ptr<QPrinter> printer = Printing::DialogPrinter(pager_->Paper(), name);

@@ -128,9 +128,10 @@ class PageView;
 // they come into sight, laid out on the paper the print goes on
 // (Printing::PaperFor); "Print" opens the print dialog (printer or PDF
 // file, copies, pages, paper and orientation, the previewed ones
-// preselected) and prints there. A paper or orientation changed in the
-// dialog lays the pages out again, and the preview shows them so. The preview keeps its own copy of the grid, so it shows the
-// grid as it was when it opened whatever happens to the grid afterwards.
+// preselected) and prints those pages. A paper or orientation changed in
+// the dialog lays the pages out again, and the preview shows them so. The
+// preview keeps its own copy of the grid, so it shows the grid as it was
+// when it opened whatever happens to the grid afterwards.
 class PrintPreview : public QDialog {
     Q_OBJECT
 public:

@@ -73,10 +73,6 @@ std::unique_ptr<QPrinter> PdfPrinter(const QString& path, const QPageLayout& pag
     return printer;
 }
 
-std::unique_ptr<QPrinter> PdfPrinter(const QString& path, QPageLayout::Orientation orientation) {
-    return PdfPrinter(path, QPageLayout(QPageSize(QPageSize::Letter), orientation, QMarginsF()));
-}
-
 QPageLayout PaperFor(const QPageLayout& wanted) {
     QPageSize paper;
     if (!pdfOutput().isEmpty()) paper = pdfPaper();
@@ -111,7 +107,7 @@ std::unique_ptr<QPrinter> OpenPrinter(QPageLayout::Orientation orientation, QStr
 std::unique_ptr<QPrinter> DialogPrinter(const QPageLayout& page, const QString& documentName) {
     QString error;
     std::unique_ptr<QPrinter> printer = OpenPrinter(page.orientation(), &error);
-    if (!printer) printer = PdfPrinter(DefaultPdfPath(documentName), page.orientation());
+    if (!printer) printer = PdfPrinter(DefaultPdfPath(documentName), page);
     printer->setDocName(documentName);
     printer->setPageSize(page.pageSize());
     printer->setPageOrientation(page.orientation());

@@ -47,8 +47,8 @@ bool SamePaper(const QPageLayout& a, const QPageLayout& b);
 // after it, in the documents folder (the home folder where there is none).
 QString DefaultPdfPath(const QString& documentName);
 
-// A printer that writes the PDF file `path`, on Letter or on `page`'s paper.
-std::unique_ptr<QPrinter> PdfPrinter(const QString& path, QPageLayout::Orientation orientation);
+// A printer that writes the PDF file `path`, on `page`'s paper and in its
+// orientation.
 std::unique_ptr<QPrinter> PdfPrinter(const QString& path, const QPageLayout& page);
 
 // The printer a print dialog opens on, set to `page` (paper and

@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPrinter>
-#include <cmath>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "platform/Dialogs.h"
 #include "widgets/Forms.h"
