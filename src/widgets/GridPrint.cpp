@@ -25,6 +25,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <string_view>
 
 #include "platform/Colors.h"
 #include "platform/Dialogs.h"
@@ -83,8 +84,8 @@ bool PlainScript(const QString& text) {
 }
 
 // A cell text as it prints: a tab or line break is a blank.
-QString Printable(const std::string& utf8) {
-    QString text = QString::fromStdString(utf8);
+QString Printable(std::string_view utf8) {
+    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     for (QChar& ch : text)
         if (ch.unicode() < 0x20) ch = QLatin1Char(' ');
     return text;
@@ -162,7 +163,7 @@ struct CellFace {
         for (double a : advances) w += a;
         return w;
     }
-    double Width(const std::string& utf8) const {
+    double Width(std::string_view utf8) const {
         double w = 0;
         for (unsigned char b : utf8) {
             const double a = b >= 128 ? -1.0 : ascii[b < 0x20 ? ' ' : b];
@@ -360,7 +361,7 @@ Pager::Pager(const Grid& grid, const PageSetup& setup, const QPageLayout& paper)
         std::vector<double> widest(n, 0.0);
         auto measure = [&](int r) {
             for (size_t j = 0; j < n; ++j) {
-                const std::string& t = grid.TextUtf8(r, cols_[j]);
+                const std::string_view t = grid.TextUtf8(r, cols_[j]);
                 if (t.empty()) continue;
                 const double w = faces_->Of(Bold(r, cols_[j])).Width(t);
                 if (w > widest[j] && !(grid.Merges().size() && inMerge(r, cols_[j]))) widest[j] = w;
@@ -508,7 +509,7 @@ void Pager::GrowRows(const std::vector<char>& wraps) {
         return std::max(lineHeight_ + 2 * vpad_, most);
     };
     auto need = [&](int row, int col, double width) -> double {
-        const std::string& t = grid_.TextUtf8(row, col);
+        const std::string_view t = grid_.TextUtf8(row, col);
         if (t.empty()) return 0;
         const CellFace& face = faces_->Of(Bold(row, col));
         const double room = width * kRefPx / cellPx_;
@@ -681,7 +682,7 @@ void Pager::PaintPage(QPainter& p, int page) const {
     TextBatch normalText(normalFace, cellPx_), boldText(boldFace, cellPx_);
     uint32_t fore = Grid::kBlack;
     auto add = [&](int r, int c, const QRectF& box, bool mayWrap) {
-        const std::string& utf8 = grid_.TextUtf8(r, c);
+        const std::string_view utf8 = grid_.TextUtf8(r, c);
         if (utf8.empty()) return;
         const uint32_t f = styled ? grid_.ForeColor(r, c) : Grid::kBlack;
         if (f != fore) {
