@@ -648,7 +648,7 @@ void Pager::PaintPage(QPainter& p, int page) const {
     // the screen, cells side by side meet on whole pixels, with no seam of
     // blended edges between two of one colour that the paper does not have.
     const bool smooth = p.testRenderHint(QPainter::Antialiasing);
-    p.setRenderHint(QPainter::Antialiasing, false);
+    if (smooth) p.setRenderHint(QPainter::Antialiasing, false);
     for (size_t i = 0; i < rows.size(); ++i)
         for (size_t j = b0; j < b1; ++j) {
             if (isCovered(i, j)) continue;
@@ -659,7 +659,7 @@ void Pager::PaintPage(QPainter& p, int page) const {
         const uint32_t back = backOf(m.row, m.col);
         if (back != Grid::kWhite) p.fillRect(m.box, ColourOf(back));
     }
-    p.setRenderHint(QPainter::Antialiasing, smooth);
+    if (smooth) p.setRenderHint(QPainter::Antialiasing, true);
 
     if (setup_.PrintGridLines) {
         QPen pen(QColor(0x80, 0x80, 0x80));
