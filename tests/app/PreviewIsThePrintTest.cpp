@@ -205,12 +205,11 @@ TEST_F(PreviewIsThePrint, EverySheetPrintsThePagesItsPreviewShows) {
                 }
                 const QImage shown = sheet.shownPage(page);
                 ASSERT_FALSE(shown.isNull());
-                const QSizeF paper = PdfReader::Render(pdf_, page, 12).size();
-                EXPECT_NEAR(double(shown.width()) / shown.height(), paper.width() / paper.height(), 0.02)
+                const QImage printed = PdfReader::Render(pdf_, page, 96);
+                EXPECT_NEAR(double(shown.width()) / shown.height(), double(printed.width()) / printed.height(), 0.02)
                     << "the same paper";
-                const QImage printed = PdfReader::Render(pdf_, page, 96)
-                                           .scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-                EXPECT_GT(Likeness(shown, printed), 0.9);
+                EXPECT_GT(Likeness(shown, printed.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
+                          0.9);
             }
             sheet.close();
         }
@@ -232,7 +231,8 @@ TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrint
         ASSERT_NE(preview, nullptr);
         Click(preview->Toolbar1, preview->PrintButton);
         // The window runs eleven days; the last one is whole, label and all.
-        EXPECT_TRUE(PdfReader::Text(pdf).contains(DateText::FormatDate(today_.addDays(10)))) << PdfReader::Text(pdf).toStdString();
+        const QString text = PdfReader::Text(pdf);
+        EXPECT_TRUE(text.contains(DateText::FormatDate(today_.addDays(10)))) << text.toStdString();
         // Everything drawn lies inside half-inch margins and reaches the right one.
         const QImage page = PdfReader::Render(pdf, 1, 72).convertToFormat(QImage::Format_Grayscale8);
         ASSERT_FALSE(page.isNull());
@@ -240,8 +240,8 @@ TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrint
         for (int y = 0; y < page.height(); ++y)
             for (int x = 0; x < page.width(); ++x)
                 if (page.constScanLine(y)[x] < 250) ink |= QRect(x, y, 1, 1);
-        EXPECT_TRUE(QRect(35, 35, page.width() - 70, page.height() - 70).contains(ink)) << ink.x() << "," << ink.y() << " "
-                                                                                     << ink.width() << "x" << ink.height();
+        EXPECT_TRUE(QRect(35, 35, page.width() - 70, page.height() - 70).contains(ink))
+            << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
         EXPECT_GE(ink.right(), page.width() - 36 - 3);
         Click(preview->Toolbar1, preview->CloseButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
