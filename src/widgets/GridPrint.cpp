@@ -25,6 +25,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <string_view>
 
 #include "platform/Colors.h"
 #include "platform/Dialogs.h"
@@ -83,8 +84,8 @@ bool PlainScript(const QString& text) {
 }
 
 // A cell text as it prints: a tab or line break is a blank.
-QString Printable(const std::string& utf8) {
-    QString text = QString::fromStdString(utf8);
+QString Printable(std::string_view utf8) {
+    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     for (QChar& ch : text)
         if (ch.unicode() < 0x20) ch = QLatin1Char(' ');
     return text;
@@ -162,7 +163,7 @@ struct CellFace {
         for (double a : advances) w += a;
         return w;
     }
-    double Width(const std::string& utf8) const {
+    double Width(std::string_view utf8) const {
         double w = 0;
         for (unsigned char b : utf8) {
             const double a = b >= 128 ? -1.0 : ascii[b < 0x20 ? ' ' : b];
@@ -323,7 +324,7 @@ Pager::Pager(const Grid& grid, const PageSetup& setup) : Pager(grid, setup, Page
 Pager::~Pager() = default;
 
 Pager::Pager(const Grid& grid, const PageSetup& setup, const QPageLayout& paper)
-    : grid_(grid), setup_(setup), faces_(std::make_shared<CellFaces>(setup.CellFont)) {
+    : grid_(grid), setup_(setup), paper_(paper), faces_(std::make_shared<CellFaces>(setup.CellFont)) {
     const QSizeF size = paper.fullRectPoints().size();
     pageWidth_ = size.width() * 10.0;
     pageHeight_ = size.height() * 10.0;
@@ -360,7 +361,7 @@ Pager::Pager(const Grid& grid, const PageSetup& setup, const QPageLayout& paper)
         std::vector<double> widest(n, 0.0);
         auto measure = [&](int r) {
             for (size_t j = 0; j < n; ++j) {
-                const std::string& t = grid.TextUtf8(r, cols_[j]);
+                const std::string_view t = grid.TextUtf8(r, cols_[j]);
                 if (t.empty()) continue;
                 const double w = faces_->Of(Bold(r, cols_[j])).Width(t);
                 if (w > widest[j] && !(grid.Merges().size() && inMerge(r, cols_[j]))) widest[j] = w;
@@ -508,7 +509,7 @@ void Pager::GrowRows(const std::vector<char>& wraps) {
         return std::max(lineHeight_ + 2 * vpad_, most);
     };
     auto need = [&](int row, int col, double width) -> double {
-        const std::string& t = grid_.TextUtf8(row, col);
+        const std::string_view t = grid_.TextUtf8(row, col);
         if (t.empty()) return 0;
         const CellFace& face = faces_->Of(Bold(row, col));
         const double room = width * kRefPx / cellPx_;
@@ -643,7 +644,11 @@ void Pager::PaintPage(QPainter& p, int page) const {
         return styled ? grid_.BackColor(r, c) : Grid::kWhite;
     };
 
-    // Backgrounds first, so ruled lines and texts stay on top of them.
+    // Backgrounds first, so ruled lines and texts stay on top of them; on
+    // the screen, cells side by side meet on whole pixels, with no seam of
+    // blended edges between two of one colour that the paper does not have.
+    const bool smooth = p.testRenderHint(QPainter::Antialiasing);
+    if (smooth) p.setRenderHint(QPainter::Antialiasing, false);
     for (size_t i = 0; i < rows.size(); ++i)
         for (size_t j = b0; j < b1; ++j) {
             if (isCovered(i, j)) continue;
@@ -654,6 +659,7 @@ void Pager::PaintPage(QPainter& p, int page) const {
         const uint32_t back = backOf(m.row, m.col);
         if (back != Grid::kWhite) p.fillRect(m.box, ColourOf(back));
     }
+    if (smooth) p.setRenderHint(QPainter::Antialiasing, true);
 
     if (setup_.PrintGridLines) {
         QPen pen(QColor(0x80, 0x80, 0x80));
@@ -676,7 +682,7 @@ void Pager::PaintPage(QPainter& p, int page) const {
     TextBatch normalText(normalFace, cellPx_), boldText(boldFace, cellPx_);
     uint32_t fore = Grid::kBlack;
     auto add = [&](int r, int c, const QRectF& box, bool mayWrap) {
-        const std::string& utf8 = grid_.TextUtf8(r, c);
+        const std::string_view utf8 = grid_.TextUtf8(r, c);
         if (utf8.empty()) return;
         const uint32_t f = styled ? grid_.ForeColor(r, c) : Grid::kBlack;
         if (f != fore) {
@@ -711,8 +717,11 @@ void Pager::PaintPage(QPainter& p, int page) const {
 
 bool Print(const Grid& grid, const PageSetup& setup, QPrinter& printer, QString* error,
            const std::function<bool(int, int)>& progress) {
+    return Print(Pager(grid, setup, printer.pageLayout()), printer, error, progress);
+}
+
+bool Print(const Pager& pager, QPrinter& printer, QString* error, const std::function<bool(int, int)>& progress) {
     printer.setFullPage(true);
-    const Pager pager(grid, setup, printer.pageLayout());
     const int count = pager.PageCount();
     // The pages chosen in the dialog ("2-4", "1,3"), or all of them.
     std::vector<int> pages;
@@ -780,6 +789,11 @@ public:
         UpdateBars();
     }
     int Zoom() const { return zoom_; }
+    void SetPager(const Pager* pager) {
+        pager_ = pager;
+        UpdateBars();
+        viewport()->update();
+    }
     void SetZoom(int zoom) {
         const double at = verticalScrollBar()->value() / double(std::max(1, Stride()));
         zoom_ = std::clamp(zoom, 10, 400);
@@ -846,7 +860,7 @@ PrintPreview::PrintPreview(const Grid& grid, const PageSetup& setup, int zoomPer
     setWindowTitle(QStringLiteral("Print Preview"));
     setObjectName(QStringLiteral("PrintPreview"));
     setSizeGripEnabled(true);
-    pager_ = std::make_unique<Pager>(grid_, setup_);
+    pager_ = std::make_unique<Pager>(grid_, setup_, Printing::PaperFor(PageLayoutOf(setup_)));
 
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("PreviewToolbar"));
@@ -914,6 +928,13 @@ void PrintPreview::UpdatePageLabel() {
     pageLabel_->setText(QStringLiteral("Page %1 Of %2").arg(CurrentPage()).arg(PageCount()));
 }
 
+void PrintPreview::LayOut(const QPageLayout& paper) {
+    auto pager = std::make_unique<Pager>(grid_, setup_, paper);
+    view_->SetPager(pager.get());
+    pager_ = std::move(pager);
+    UpdatePageLabel();
+}
+
 void PrintPreview::ZoomIn() {
     view_->SetZoom(view_->Zoom() + 25);
     UpdatePageLabel();
@@ -930,14 +951,18 @@ void PrintPreview::GoToPage(int page) {
 }
 
 void PrintPreview::PrintPages() {
-    // The print dialog opens on the set-up's paper and orientation and on
+    // The print dialog opens on the previewed paper and orientation and on
     // the printer printed on last (or a PDF file where there is none).
     const QString name = setup_.Header.trimmed().isEmpty() ? Quillon::kTitle : setup_.Header.trimmed();
-    std::unique_ptr<QPrinter> printer = Printing::DialogPrinter(PageLayoutOf(setup_), name);
+    std::unique_ptr<QPrinter> printer = Printing::DialogPrinter(pager_->Paper(), name);
     if (!Printing::AskPrinter(*printer, PageCount(), QStringLiteral("Print"))) {
         emit Printed(false);
         return;
     }
+    // Another paper or orientation chosen in the dialog (or one the printer
+    // would not take): the pages are laid out for it, and the preview
+    // shows them as they print.
+    if (!Printing::SamePaper(printer->pageLayout(), pager_->Paper())) LayOut(printer->pageLayout());
     QString error;
     bool ok = false;
     {
@@ -950,7 +975,7 @@ void PrintPreview::PrintPages() {
         progress_->show();
         QElapsedTimer since;
         since.start();
-        ok = Print(grid_, setup_, *printer, &error, [&](int done, int count) {
+        ok = Print(*pager_, *printer, &error, [&](int done, int count) {
             if (since.elapsed() > 200 || done == count) {
                 progress_->setRange(0, count);
                 progress_->setValue(done);

@@ -58,6 +58,8 @@ public:
     // user chose in the print dialog).
     Pager(const Grid& grid, const PageSetup& setup, const QPageLayout& paper);
     ~Pager();
+    // The paper (size and orientation) the pages are laid out on.
+    const QPageLayout& Paper() const { return paper_; }
     int PageCount() const { return int(rowPageStarts_.size() * bands_.size()); }
     double PageWidth() const { return pageWidth_; }
     double PageHeight() const { return pageHeight_; }
@@ -88,6 +90,7 @@ private:
 
     const Grid& grid_;
     PageSetup setup_;
+    QPageLayout paper_;
     std::shared_ptr<const CellFaces> faces_;
     double pageWidth_ = 0, pageHeight_ = 0;
     double left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
@@ -114,14 +117,21 @@ QPageLayout PageLayoutOf(const PageSetup& setup);
 // with the reason when the printer failed.
 bool Print(const Grid& grid, const PageSetup& setup, QPrinter& printer, QString* error = nullptr,
            const std::function<bool(int, int)>& progress = {});
+// The same with pages already laid out, for the printer's paper: the pages
+// a preview shows are the pages it prints.
+bool Print(const Pager& pager, QPrinter& printer, QString* error = nullptr,
+           const std::function<bool(int, int)>& progress = {});
 
 class PageView;
 
 // The print preview: the pages stacked one under the other, painted as
-// they come into sight; "Print" opens the print dialog (printer or PDF
-// file, copies, pages, paper and orientation, the set-up's preselected) and
-// prints there. The preview keeps its own copy of the grid, so it shows the
-// grid as it was when it opened whatever happens to the grid afterwards.
+// they come into sight, laid out on the paper the print goes on
+// (Printing::PaperFor); "Print" opens the print dialog (printer or PDF
+// file, copies, pages, paper and orientation, the previewed ones
+// preselected) and prints those pages. A paper or orientation changed in
+// the dialog lays the pages out again, and the preview shows them so. The
+// preview keeps its own copy of the grid, so it shows the grid as it was
+// when it opened whatever happens to the grid afterwards.
 class PrintPreview : public QDialog {
     Q_OBJECT
 public:
@@ -153,6 +163,7 @@ signals:
 
 private:
     void UpdatePageLabel();
+    void LayOut(const QPageLayout& paper);
     Grid grid_;
     PageSetup setup_;
     std::unique_ptr<Pager> pager_;

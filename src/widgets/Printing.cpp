@@ -17,6 +17,10 @@ QString& pdfOutput() {
     static QString path;
     return path;
 }
+QPageSize& pdfPaper() {
+    static QPageSize paper(QPageSize::Letter);
+    return paper;
+}
 bool g_hidePrinters = false;
 // The printer the user last printed on through a print dialog, by name.
 QString& lastChosen() {
@@ -38,7 +42,10 @@ QPrinterInfo SystemPrinter() {
 
 namespace Printing {
 
-void SetPdfOutput(const QString& pdfPath) { pdfOutput() = pdfPath; }
+void SetPdfOutput(const QString& pdfPath, const QPageSize& paper) {
+    pdfOutput() = pdfPath;
+    pdfPaper() = paper.isValid() ? paper : QPageSize(QPageSize::Letter);
+}
 
 QString PdfOutput() { return pdfOutput(); }
 
@@ -57,17 +64,32 @@ QString DefaultPdfPath(const QString& documentName) {
     return FileOps::Join(folder, FileOps::IsSafeFileName(name) ? name : QStringLiteral("Quillon.pdf"));
 }
 
-std::unique_ptr<QPrinter> PdfPrinter(const QString& path, QPageLayout::Orientation orientation) {
+std::unique_ptr<QPrinter> PdfPrinter(const QString& path, const QPageLayout& page) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(path);
-    printer->setPageSize(QPageSize(QPageSize::Letter));
-    printer->setPageOrientation(orientation);
+    printer->setPageSize(page.pageSize());
+    printer->setPageOrientation(page.orientation());
     return printer;
 }
 
+QPageLayout PaperFor(const QPageLayout& wanted) {
+    QPageSize paper;
+    if (!pdfOutput().isEmpty()) paper = pdfPaper();
+    else if (const QPrinterInfo info = SystemPrinter(); !info.isNull()) paper = info.defaultPageSize();
+    if (!paper.isValid()) return wanted;
+    QPageLayout page = wanted;
+    page.setPageSize(paper);
+    return page;
+}
+
+bool SamePaper(const QPageLayout& a, const QPageLayout& b) {
+    return a.orientation() == b.orientation() && a.pageSize().isEquivalentTo(b.pageSize());
+}
+
 std::unique_ptr<QPrinter> OpenPrinter(QPageLayout::Orientation orientation, QString* error) {
-    if (!pdfOutput().isEmpty()) return PdfPrinter(pdfOutput(), orientation);
+    if (!pdfOutput().isEmpty())
+        return PdfPrinter(pdfOutput(), QPageLayout(pdfPaper(), orientation, QMarginsF()));
     const QPrinterInfo info = SystemPrinter();
     if (info.isNull()) {
         if (error) *error = NoPrinterMessage();
@@ -85,7 +107,7 @@ std::unique_ptr<QPrinter> OpenPrinter(QPageLayout::Orientation orientation, QStr
 std::unique_ptr<QPrinter> DialogPrinter(const QPageLayout& page, const QString& documentName) {
     QString error;
     std::unique_ptr<QPrinter> printer = OpenPrinter(page.orientation(), &error);
-    if (!printer) printer = PdfPrinter(DefaultPdfPath(documentName), page.orientation());
+    if (!printer) printer = PdfPrinter(DefaultPdfPath(documentName), page);
     printer->setDocName(documentName);
     printer->setPageSize(page.pageSize());
     printer->setPageOrientation(page.orientation());

@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QPageLayout>
+#include <QPageSize>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -16,8 +17,9 @@ class QPrinter;
 namespace Printing {
 
 // From now on every printer opened here writes to this PDF file instead of a
-// printer ("" goes back to the real printers). Meant for tests.
-void SetPdfOutput(const QString& pdfPath);
+// printer ("" goes back to the real printers), a printer whose paper is
+// `paper` (Letter when none is given). Meant for tests.
+void SetPdfOutput(const QString& pdfPath, const QPageSize& paper = QPageSize());
 QString PdfOutput();
 // While on, the machine's printers are not seen, as on a machine without
 // any: no test ever sends a page to a real printer. Meant for tests.
@@ -34,15 +36,23 @@ bool HasPrinter();
 // cannot be opened.
 std::unique_ptr<QPrinter> OpenPrinter(QPageLayout::Orientation orientation, QString* error);
 
+// The paper every print is laid out on, its preview and its pages alike:
+// the paper of the printer OpenPrinter gives (its default page size), in
+// the orientation of `wanted`; with no printer, `wanted` itself.
+QPageLayout PaperFor(const QPageLayout& wanted);
+// Same page size and orientation: pages laid out for one fit the other.
+bool SamePaper(const QPageLayout& a, const QPageLayout& b);
+
 // Where the PDF of a document goes unless the user says otherwise: named
 // after it, in the documents folder (the home folder where there is none).
 QString DefaultPdfPath(const QString& documentName);
 
-// A printer that writes the PDF file `path`.
-std::unique_ptr<QPrinter> PdfPrinter(const QString& path, QPageLayout::Orientation orientation);
+// A printer that writes the PDF file `path`, on `page`'s paper and in its
+// orientation.
+std::unique_ptr<QPrinter> PdfPrinter(const QString& path, const QPageLayout& page);
 
 // The printer a print dialog opens on, set to `page` (paper and
-// orientation): the one OpenPrinter would give, or, with no printer at all,
+// orientation, as PaperFor gave it): the one OpenPrinter would give, or, with no printer at all,
 // a PDF file named after the document in the documents folder, so that a
 // machine without a printer can still print to a file.
 std::unique_ptr<QPrinter> DialogPrinter(const QPageLayout& page, const QString& documentName);

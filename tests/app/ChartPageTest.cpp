@@ -291,8 +291,10 @@ TEST_F(Form1ChartPrint, ThePrintMenuOpensOnePreviewAndPrintsTheChartLandscape) {
     EXPECT_EQ(preview->windowTitle(), "Print Preview");
     EXPECT_FALSE(preview->isModal());
     ASSERT_FALSE(preview->picPreview->pixmap().isNull());
-    // As it prints on Letter in landscape (half-inch margins, no printer known).
-    EXPECT_EQ(preview->picPreview->pixmap().size(), Chart()->PrintSize(QSizeF(10, 7.5)));
+    // The page as it prints, Letter in landscape (no printer known), the
+    // chart at scale 1 inside half-inch margins.
+    const double dpi = Chart()->PrintSize(QSizeF(10, 7.5)).width() / 10.0;
+    EXPECT_EQ(preview->picPreview->pixmap().size(), QSize(qRound(11 * dpi), qRound(8.5 * dpi)));
     EXPECT_EQ(preview->PrintButton->toolTip(), "Print");
     EXPECT_EQ(preview->CloseButton->toolTip(), "Close Window");
     EXPECT_EQ(preview->PrintButton->icon().pixmap(32).toImage(), Printing::PrintIcon().pixmap(32).toImage());

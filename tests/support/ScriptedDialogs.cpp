@@ -119,6 +119,7 @@ bool ScriptedDialogs::PrintDialog(QPrinter& printer, int pageCount, const QStrin
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(a.pdfFile);
     }
+    if (a.paper) printer.setPageSize(QPageSize(*a.paper));
     if (a.orientation) printer.setPageOrientation(*a.orientation);
     if (a.copies > 0) printer.setCopyCount(a.copies);
     if (a.fromPage > 0) {

@@ -42,6 +42,7 @@ public:
         int fromPage = 0, toPage = 0;   // a page range; 0: all pages
         QString pages;                  // or pages as typed: "1,3-4"
         std::optional<QPageLayout::Orientation> orientation;
+        std::optional<QPageSize::PageSizeId> paper;
         static PrintAnswer ToFile(const QString& pdf) {
             PrintAnswer a;
             a.pdfFile = pdf;

@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "platform/Dialogs.h"
 #include "widgets/Forms.h"
@@ -52,35 +53,53 @@ Form19::Form19() : QWidget(nullptr, Qt::Window) {
 
 namespace {
 
-// The printable area of the page the chart goes on, in inches; Letter in
-// landscape with half-inch margins where no printer is known yet.
-QSizeF PrintableInches(const QPrinter* printer) {
-    if (printer) return printer->pageLayout().paintRect(QPageLayout::Inch).size();
-    return QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape, QMarginsF(0.5, 0.5, 0.5, 0.5),
-                       QPageLayout::Inch)
-        .paintRect()
-        .size();
+// The chart's page: landscape on the paper of the printer it goes to
+// (Letter where there is none), inside half-inch margins, on any printer
+// and in a PDF file alike.
+QPageLayout ChartPage(const QPageSize& paper) {
+    return QPageLayout(paper, QPageLayout::Landscape, QMarginsF(0.5, 0.5, 0.5, 0.5), QPageLayout::Inch);
+}
+
+QPageLayout ChartPage() {
+    return Printing::PaperFor(ChartPage(QPageSize(QPageSize::Letter)));
+}
+
+// The size the chart is laid out in on that page.
+QSize ChartSize(const GanttChart& chart, const QPageLayout& page) {
+    return chart.PrintSize(page.paintRect(QPageLayout::Inch).size());
+}
+
+// Paints the whole page, at `dotsPerInch` from the paper's corner: the
+// chart laid out for the area inside the margins and filling its width.
+void PaintPage(QPainter& painter, const GanttChart& chart, const QPageLayout& page, double dotsPerInch) {
+    const QRectF area = page.paintRect(QPageLayout::Inch);
+    const QSize size = ChartSize(chart, page);
+    painter.save();
+    painter.translate(area.left() * dotsPerInch, area.top() * dotsPerInch);
+    chart.DrawToDC(painter, area.width() * dotsPerInch / size.width(), size);
+    painter.restore();
 }
 
 }  // namespace
 
-void Form19::ShowChart(GanttChart* chart) {
+void Form19::ShowChart(GanttChart* chart) { ShowChart(chart, ChartPage()); }
+
+void Form19::ShowChart(GanttChart* chart, const QPageLayout& page) {
     chart_ = chart;
     picPreview->clear();
     if (!chart) return;
     chart->BeginUpdate();
     chart->EndUpdate();
-    // The chart as it prints: laid out for the page, at scale 1.
-    QString ignored;
-    const std::unique_ptr<QPrinter> printer = Printing::OpenPrinter(QPageLayout::Landscape, &ignored);
-    const QSize size = chart->PrintSize(PrintableInches(printer.get()));
-    QPixmap picture(size);
+    // The page as it prints, the chart on it at scale 1.
+    const double dotsPerInch = ChartSize(*chart, page).width() / page.paintRect(QPageLayout::Inch).width();
+    const QSizeF paper = page.fullRect(QPageLayout::Inch).size() * dotsPerInch;
+    QPixmap picture(QSize(int(std::lround(paper.width())), int(std::lround(paper.height()))));
     picture.fill(Qt::white);
     QPainter painter(&picture);
-    chart->DrawToDC(painter, 1.0, size);
+    PaintPage(painter, *chart, page, dotsPerInch);
     painter.end();
     picPreview->setPixmap(picture);
-    picPreview->resize(size);
+    picPreview->resize(picture.size());
 }
 
 void Form19::Toolbar1_ButtonClick(const QString& key) {
@@ -100,7 +119,7 @@ bool Form19::PrintChart() {
                                                    Printing::DefaultPdfPath(QStringLiteral("Gantt Chart")));
         if (file.isEmpty()) return false;
         if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
-        printer = Printing::PdfPrinter(file, QPageLayout::Landscape);
+        printer = Printing::PdfPrinter(file, ChartPage());
     }
     if (!printer || !chart_) {
         if (!printer) MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));
@@ -108,6 +127,8 @@ bool Form19::PrintChart() {
     }
     // The name the print queue shows the job under.
     printer->setDocName(QStringLiteral("Gantt Chart"));
+    printer->setFullPage(true);
+    const QPageLayout page = ChartPage(printer->pageLayout().pageSize());
     WaitCursor hourglass;
     const bool ok = Printing::Run(*printer, [&](QString* why) {
         QPainter painter;
@@ -123,16 +144,18 @@ bool Form19::PrintChart() {
         }
         chart_->BeginUpdate();
         chart_->EndUpdate();
-        // The whole chart laid out for the printable area and filling its width.
-        const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-        const QSize size = chart_->PrintSize(PrintableInches(printer.get()));
-        chart_->DrawToDC(painter, page.width() / size.width(), size);
+        // From the paper's corner, so the margins are the page's own and
+        // not whatever the printer or the PDF writer keeps free.
+        PaintPage(painter, *chart_, page, printer->resolution());
         if (!painter.end()) {
             *why = QStringLiteral("The chart could not be printed on \"%1\".").arg(printer->printerName());
             return false;
         }
         return true;
     }, &error);
+    // The preview shows the page printed, also when the printer took
+    // another paper than the one previewed.
+    if (ok && chart_) ShowChart(chart_, page);
     if (!ok) {
         hourglass.Restore();
         MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));

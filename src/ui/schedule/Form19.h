@@ -1,10 +1,11 @@
 #pragma once
-// "Print Preview" of the schedule chart: the chart drawn into the window at
-// scale 1, laid out as for the page, and "Print", which has the chart draw
-// itself again, as it is at that moment, laid out for and filling a
-// landscape page of the printer printed on last (or the default one), with
-// no dialog.
+// "Print Preview" of the schedule chart: the page as it prints, the chart
+// drawn on it at scale 1, and "Print", which has the chart draw itself
+// again, as it is at that moment, on a landscape page of the printer
+// printed on last (or the default one, or a PDF file where there is none),
+// with no dialog. Preview and page share one paper, margins and layout.
 
+#include <QPageLayout>
 #include <QPointer>
 #include <QWidget>
 
@@ -27,6 +28,7 @@ public:
 
     // Draws `chart` into the preview; the chart is the one printed later.
     void ShowChart(GanttChart* chart);
+    void ShowChart(GanttChart* chart, const QPageLayout& page);
     void Toolbar1_ButtonClick(const QString& key);
     // Prints the chart; false (and the reason said) when nothing was printed.
     bool PrintChart();

@@ -1,0 +1,251 @@
+// What the print preview shows is what prints: for the work order, the
+// material list, the task grid and the chart, the preview's pages (count,
+// paper, breaks, looks) are the pages of the PDF its Print writes, on the
+// printer's own paper and on one chosen in the print dialog.
+#include <QAction>
+#include <QApplication>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTest>
+#include <QToolBar>
+#include <cmath>
+#include <functional>
+#include <optional>
+#include <gtest/gtest.h>
+
+#include "model/lists/ListFile.h"
+#include "model/tasks/TaskFiles.h"
+#include "platform/DateText.h"
+#include "ui/schedule/Form19.h"
+#include "widgets/Forms.h"
+#include "widgets/GridPrint.h"
+#include "widgets/Printing.h"
+#include "support/MainWindow.h"
+#include "support/PdfReader.h"
+#include "support/ScriptedDialogs.h"
+
+namespace {
+
+// How alike two pictures of a page are, from 1 (the same) down: the
+// correlation of their grey levels, reduced to a coarse picture. Poppler
+// and Qt smooth glyphs and hair-thin rules differently, but a row or a
+// page break that moved shifts whole blocks of ink.
+double Likeness(const QImage& a, const QImage& b) {
+    const QSize size(a.width() / 3, a.height() / 3);
+    auto coarse = [&](const QImage& page) {
+        return page.convertToFormat(QImage::Format_Grayscale8)
+            .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    const QImage x = coarse(a), y = coarse(b);
+    double sx = 0, sy = 0, sxx = 0, syy = 0, sxy = 0;
+    const double n = double(size.width()) * size.height();
+    for (int r = 0; r < size.height(); ++r)
+        for (int c = 0; c < size.width(); ++c) {
+            const double u = x.constScanLine(r)[c], v = y.constScanLine(r)[c];
+            sx += u, sy += v, sxx += u * u, syy += v * v, sxy += u * v;
+        }
+    const double cov = sxy - sx * sy / n;
+    return cov / std::sqrt(std::max(1e-9, (sxx - sx * sx / n) * (syy - sy * sy / n)));
+}
+
+class PreviewIsThePrint : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        NewDatabase();
+        ListFile list(form_->ListFilePath());
+        list.Add(ListSection::Employees, "Ann", "255");
+        list.Add(ListSection::Employees, "Bob", "65280");
+        today_ = form_->DatePicker1->date();
+        // 75 complete tasks among 90, within the chart's window.
+        for (int i = 1; i <= 90; ++i)
+            AddTask({QStringLiteral("ID-%1").arg(i), QStringLiteral("Pump %1").arg(i % 7),
+                     DateText::FormatDate(today_), DateText::FormatDate(today_.addDays(i % 9)), "08:00:00",
+                     DateText::FormatDate(today_.addDays(i % 9 + 1)), "16:00:00", i % 2 ? "Ann" : "Bob", "Dan",
+                     "Inspection", "7", "", i <= 75 ? "Complete" : "Ready"});
+        Grid items, materials;
+        TaskFiles::ResetItems(items);
+        for (int i = 1; i <= 40; ++i) TaskFiles::AddItem(items, QStringLiteral("Check point %1 of the pump").arg(i));
+        TaskFiles::ResetMaterials(materials);
+        for (int i = 1; i <= 60; ++i) TaskFiles::AddMaterial(materials, QStringLiteral("Seal kit %1").arg(i), "4");
+        ASSERT_TRUE(TaskFiles::SaveList(items, TaskFiles::ItemFile(form_->TasksFolder(), "ID-3")));
+        ASSERT_TRUE(TaskFiles::SaveList(materials, TaskFiles::MaterialFile(form_->MaterialsFolder(), "ID-3")));
+        QTest::mouseClick(form_->Command1, Qt::LeftButton);
+        QApplication::processEvents();
+        pdf_ = temp_ + "/printed.pdf";
+        TestEnv::Dialogs().Reset();
+    }
+    void TearDown() override {
+        Printing::SetPdfOutput({});
+        MainWindowTest::TearDown();
+    }
+    // One sheet's preview as the user works it.
+    struct Sheet {
+        const char* name;
+        std::function<void()> open;
+        std::function<int()> pageCount;          // as the preview says it
+        std::function<QImage(int)> shownPage;    // as the preview shows it
+        std::function<void()> print, close;
+    };
+    static GridPrint::PrintPreview* Preview() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) return p;
+        return nullptr;
+    }
+    static void Click(QToolBar* bar, QAction* action) {
+        QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+    }
+    static QToolBar* Bar(GridPrint::PrintPreview* p) { return p->findChild<QToolBar*>("PreviewToolbar"); }
+    // Page `page` of a grid preview, turned to with First and Next: the
+    // first paper in view seen whole (white on the dark page area, its left
+    // margin blank from its top edge to its bottom edge).
+    static QImage Shown(GridPrint::PrintPreview* p, int page) {
+        Click(Bar(p), p->FirstAction);
+        for (int i = 1; i < page; ++i) Click(Bar(p), p->NextAction);
+        const QImage shot = p->findChild<QAbstractScrollArea*>("pages")->viewport()->grab().toImage();
+        auto white = [&](int x, int y) { return shot.pixelColor(x, y) == QColor(Qt::white); };
+        for (int y = 1; y < shot.height(); ++y) {
+            int left = 0;
+            while (left < shot.width() && !white(left, y)) ++left;
+            if (left + 3 >= shot.width()) continue;
+            int bottom = y;
+            while (bottom < shot.height() && white(left + 3, bottom)) ++bottom;
+            if (white(left + 3, y - 1) || bottom >= shot.height()) {
+                y = bottom;
+                continue;
+            }
+            int right = left;
+            while (right < shot.width() && white(right, y)) ++right;
+            return shot.copy(left, y, right - left, bottom - y);
+        }
+        return {};
+    }
+    Sheet GridSheet(const char* name, std::function<void()> open) {
+        return {name, std::move(open),
+                [] { return Preview()->findChild<QLabel*>("pageLabel")->text().section(" Of ", 1).toInt(); },
+                [](int page) { return Shown(Preview(), page); },
+                [] { Click(Bar(Preview()), Preview()->PrintAction); },
+                [] {
+                    Click(Bar(Preview()), Preview()->CloseAction);
+                    QApplication::processEvents();
+                }};
+    }
+    Sheet ChartSheet() {
+        auto preview = [] { return Forms::Loaded<Form19>(); };
+        return {"Chart", [this] { ClickListItem("Chart"); }, [] { return 1; },
+                [preview](int) { return preview()->picPreview->grab().toImage(); },
+                [preview] { Click(preview()->Toolbar1, preview()->PrintButton); },
+                [preview] {
+                    Click(preview()->Toolbar1, preview()->CloseButton);
+                    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                }};
+    }
+
+    QDate today_;
+    QString pdf_;
+};
+
+TEST_F(PreviewIsThePrint, EverySheetPrintsThePagesItsPreviewShows) {
+    form_->MenuItem("mnucomplete")->trigger();   // the grid shows 75 rows
+    const std::vector<Sheet> sheets = {
+        GridSheet("Work Order", [this] { SelectTask(3); ClickListItem("Work Order"); }),
+        GridSheet("Material List", [this] { SelectTask(3); ClickListItem("Materials"); }),
+        GridSheet("Task Grid", [this] { ClickToolButton("Print"); }),
+        ChartSheet(),
+    };
+    struct Printer {
+        const char* name;
+        QPageSize::PageSizeId paper;                   // the printer's own paper
+        std::optional<ScriptedDialogs::PrintAnswer> dialog;
+    };
+    ScriptedDialogs::PrintAnswer legal;
+    legal.paper = QPageSize::Legal;
+    legal.orientation = QPageLayout::Landscape;
+    const Printer printers[] = {
+        {"an A4 printer", QPageSize::A4, std::nullopt},
+        {"Legal, landscape, chosen in the print dialog", QPageSize::Letter, legal},
+    };
+    for (const Printer& printer : printers)
+        for (const Sheet& sheet : sheets) {
+            SCOPED_TRACE(std::string(sheet.name) + " on " + printer.name);
+            Printing::SetPdfOutput(pdf_, QPageSize(printer.paper));
+            QFile::remove(pdf_);
+            TestEnv::Dialogs().Reset();
+            const bool chart = QLatin1String(sheet.name) == QLatin1String("Chart");
+            if (printer.dialog && !chart) TestEnv::Dialogs().AnswerPrint(*printer.dialog);
+            sheet.open();
+            if (GridPrint::PrintPreview* p = Preview()) {
+                p->resize(900, 760);
+                Click(Bar(p), p->ZoomOutAction);
+                Click(Bar(p), p->ZoomOutAction);
+            }
+            const int previewed = sheet.pageCount();
+            sheet.print();
+            // A paper chosen in the dialog lays the preview out again.
+            const int pages = sheet.pageCount();
+            if (!printer.dialog) {
+                EXPECT_EQ(pages, previewed);
+            }
+            ASSERT_EQ(PdfReader::Info(pdf_, "Pages"), QString::number(pages));
+            // The chart prints with no dialog: on the printer's own paper.
+            const QSizeF paper = QPageSize(printer.dialog && !chart ? *printer.dialog->paper : printer.paper)
+                                     .size(QPageSize::Point);
+            const QStringList size = PdfReader::Info(pdf_, "Page size").split(' ');
+            ASSERT_GE(size.size(), 3);
+            EXPECT_NEAR(std::min(size[0].toDouble(), size[2].toDouble()), paper.width(), 1.0);
+            EXPECT_NEAR(std::max(size[0].toDouble(), size[2].toDouble()), paper.height(), 1.0);
+            for (int page = 1; page <= pages; ++page) {
+                SCOPED_TRACE(page);
+                if (!chart) {
+                    const QString footer = QStringLiteral("Page %1 Of %2").arg(page).arg(pages);
+                    EXPECT_TRUE(PdfReader::PageText(pdf_, page).contains(footer)) << footer.toStdString();
+                }
+                const QImage shown = sheet.shownPage(page);
+                ASSERT_FALSE(shown.isNull());
+                const QImage printed = PdfReader::Render(pdf_, page, 96);
+                EXPECT_NEAR(double(shown.width()) / shown.height(), double(printed.width()) / printed.height(), 0.02)
+                    << "the same paper";
+                EXPECT_GT(Likeness(shown, printed.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
+                          0.9);
+            }
+            sheet.close();
+        }
+}
+
+TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrinter) {
+    struct Case {
+        const char* name;
+        bool printer;
+    };
+    for (const Case& c : {Case{"a printer", true}, Case{"no printer, a PDF file the user names", false}}) {
+        SCOPED_TRACE(c.name);
+        const QString pdf = temp_ + (c.printer ? "/queue.pdf" : "/week.pdf");
+        Printing::SetPdfOutput(c.printer ? pdf : QString());
+        TestEnv::Dialogs().Reset();
+        if (!c.printer) TestEnv::Dialogs().AnswerSave(temp_ + "/week");
+        ClickListItem("Chart");
+        Form19* preview = Forms::Loaded<Form19>();
+        ASSERT_NE(preview, nullptr);
+        Click(preview->Toolbar1, preview->PrintButton);
+        // The window runs eleven days; the last one is whole, label and all.
+        const QString text = PdfReader::Text(pdf);
+        EXPECT_TRUE(text.contains(DateText::FormatDate(today_.addDays(10)))) << text.toStdString();
+        // Everything drawn lies inside half-inch margins and reaches the right one.
+        const QImage page = PdfReader::Render(pdf, 1, 72).convertToFormat(QImage::Format_Grayscale8);
+        ASSERT_FALSE(page.isNull());
+        QRect ink;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                if (page.constScanLine(y)[x] < 250) ink |= QRect(x, y, 1, 1);
+        EXPECT_TRUE(QRect(35, 35, page.width() - 70, page.height() - 70).contains(ink))
+            << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+        EXPECT_GE(ink.right(), page.width() - 36 - 3);
+        Click(preview->Toolbar1, preview->CloseButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+}  // namespace
