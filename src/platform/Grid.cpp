@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <numeric>
 #include <type_traits>
 
@@ -262,23 +263,63 @@ void Grid::SetColumnWidth(int col, int width) {
 }
 
 namespace {
-Grid::TextMeasure& InstalledMeasure() {
-    static Grid::TextMeasure measure;
-    return measure;
+struct InstalledMeasures {
+    Grid::TextMeasure text;
+    Grid::AsciiMeasure ascii;
+};
+
+InstalledMeasures& Installed() {
+    static InstalledMeasures measures;
+    return measures;
+}
+
+// The width of a text of printable ASCII lines as the font lays it out
+// (its advances and pair kerning added up, rounded as the layout rounds);
+// -1 when a byte is not printable ASCII (the text is laid out).
+int AsciiWidth(std::string_view text, Grid::AsciiFont& font) {
+    float widest = 0, line = 0;
+    unsigned char before = 0;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte == '\n') {
+            widest = std::max(widest, line);
+            line = 0;
+            before = 0;
+            continue;
+        }
+        if (byte < 0x20 || byte >= 0x7F) return -1;
+        line += font.advance[byte];
+        if (before) {
+            float& kerning = font.kerning[before][byte];
+            if (kerning == Grid::AsciiFont::kUnknown)
+                kerning = font.pairKerning ? font.pairKerning(before, byte) : 0.0f;
+            line += kerning;
+        }
+        before = byte;
+    }
+    return int(std::floor(std::max(widest, line) + 0.5f));
 }
 }  // namespace
 
-void Grid::SetTextMeasure(TextMeasure measure) { InstalledMeasure() = std::move(measure); }
+void Grid::SetTextMeasure(TextMeasure measure, AsciiMeasure ascii) {
+    Installed() = {std::move(measure), std::move(ascii)};
+}
 
 void Grid::AutoFit(int col) {
-    if (const TextMeasure& measure = InstalledMeasure()) {
-        AutoFit(col, measure());
+    const InstalledMeasures& installed = Installed();
+    if (installed.text) {
+        if (installed.ascii) {
+            const AsciiFonts fonts = installed.ascii();
+            AutoFit(col, installed.text(), &fonts);
+        } else {
+            AutoFit(col, installed.text());
+        }
         return;
     }
     AutoFit(col, [](const QString& text, bool) { return int(text.toUtf8().size()) * 7; });
 }
 
-void Grid::AutoFit(int col, const TextWidth& width) {
+void Grid::AutoFit(int col, const TextWidth& width, const AsciiFonts* ascii) {
     // A hidden column stays hidden: showing it again is the column
     // chooser's decision (it gives the column a width first).
     if (col < 0 || col >= cols_ || widths_[col] == 0) return;
@@ -289,8 +330,15 @@ void Grid::AutoFit(int col, const TextWidth& width) {
         const std::string_view t = cells_[size_t(r) * cols_ + col].View();
         if (t.empty() || (r > 1 && t == last)) continue;
         last = t;
-        const QString s = Shown(t);
         const bool bold = r == 0 || Bold(r, col);
+        if (AsciiFont* font = !ascii || t.size() > kShownBytes ? nullptr : bold ? ascii->bold.get() : ascii->regular.get()) {
+            const int w = AsciiWidth(t, *font);
+            if (w >= 0) {
+                widest = std::max(widest, w);
+                continue;
+            }
+        }
+        const QString s = Shown(t);
         int w = 0;
         for (const QString& line : s.split('\n')) w = std::max(w, width(line, bold));
         widest = std::max(widest, w);
@@ -345,15 +393,22 @@ void Grid::ClearRows() {
 
 namespace {
 // Sort key of one cell: numbers before dates before texts, each in its order.
+// Made once per row before sorting: no text is parsed in a comparison.
 struct SortKey {
-    int kind;          // 0 number, 1 date, 2 text
-    double number;
-    qint64 day;
-    QString text;
+    int kind;                // 0 number, 1 date, 2 ASCII text, 3 other text
+    double number;           // the number, or the date's day
+    std::string_view ascii;  // kind 2: the cell's bytes, which stay put while sorting
+    QString text;            // kind 3
 };
 
+bool IsAscii(std::string_view t) {
+    for (const char c : t)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
 SortKey MakeKey(std::string_view t) {
-    SortKey k{2, 0, 0, {}};
+    SortKey k{2, 0, {}, {}};
     if (!t.empty()) {
         double v = 0;
         const char* b = t.data();
@@ -366,21 +421,42 @@ SortKey MakeKey(std::string_view t) {
         }
         if (auto d = DateText::ParseDateUtf8(t)) {
             k.kind = 1;
-            k.day = d->toJulianDay();
+            k.number = double(d->toJulianDay());
             return k;
         }
     }
+    if (IsAscii(t)) {
+        k.ascii = t;
+        return k;
+    }
+    k.kind = 3;
     k.text = QString::fromUtf8(t.data(), qsizetype(t.size()));
     return k;
 }
 
-int CompareKeys(const SortKey& a, const SortKey& b) {
-    if (a.kind != b.kind) return a.kind < b.kind ? -1 : 1;
-    switch (a.kind) {
-    case 0: return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-    case 1: return a.day < b.day ? -1 : (a.day > b.day ? 1 : 0);
-    default: return a.text.compare(b.text, Qt::CaseInsensitive);
+// Without regard to case, as QString compares: for ASCII that is the bytes
+// with the capitals folded to small letters.
+int CompareAscii(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == y) continue;
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return x < y ? -1 : 1;
     }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+int CompareKeys(const SortKey& a, const SortKey& b) {
+    // ASCII and other texts are one kind, compared as QString compares them.
+    const int ka = a.kind == 3 ? 2 : a.kind, kb = b.kind == 3 ? 2 : b.kind;
+    if (ka != kb) return ka < kb ? -1 : 1;
+    if (ka < 2) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+    if (a.kind == 2 && b.kind == 2) return CompareAscii(a.ascii, b.ascii);
+    const QString ta = a.kind == 3 ? a.text : QString::fromLatin1(a.ascii.data(), qsizetype(a.ascii.size()));
+    const QString tb = b.kind == 3 ? b.text : QString::fromLatin1(b.ascii.data(), qsizetype(b.ascii.size()));
+    return ta.compare(tb, Qt::CaseInsensitive);
 }
 }  // namespace
 

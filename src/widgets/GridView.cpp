@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <algorithm>
+#include <map>
+#include <memory>
 
 #include "platform/Colors.h"
 
@@ -299,6 +301,26 @@ Grid::TextWidth GridView::FontTextWidth() {
                                                                                     bool isBold) {
         return (isBold ? fmBold : fm).horizontalAdvance(text);
     };
+}
+
+Grid::AsciiFonts GridView::FontAsciiAdvances() {
+    // Kept for the program's life: a font's pairs are laid out once.
+    static std::map<QString, std::shared_ptr<Grid::AsciiFont>> known;
+    const auto of = [](const QFont& font) {
+        std::shared_ptr<Grid::AsciiFont>& kept = known[font.key()];
+        if (kept) return kept;
+        kept = std::make_shared<Grid::AsciiFont>();
+        const QFontMetricsF fm(font);
+        for (int ch = 0x20; ch < 0x7F; ++ch) kept->advance[ch] = float(fm.horizontalAdvance(QChar(ch)));
+        kept->pairKerning = [fm, advance = kept.get()->advance](unsigned char a, unsigned char b) {
+            const QChar pair[2] = {QChar(a), QChar(b)};
+            return float(fm.horizontalAdvance(QString(pair, 2))) - advance[a] - advance[b];
+        };
+        return kept;
+    };
+    QFont bold = QGuiApplication::font();
+    bold.setBold(true);
+    return {of(QGuiApplication::font()), of(bold)};
 }
 
 QRect GridView::CellRect(int gridRow, int col) const {

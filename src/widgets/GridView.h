@@ -66,6 +66,8 @@ public:
     // Grid::AutoFit's measure for windows: the application font's widths
     // (bold for header and bold cells). Installed by the program at start.
     static Grid::TextWidth FontTextWidth();
+    // The same fonts' ASCII advances and kerning, kept per font.
+    static Grid::AsciiFonts FontAsciiAdvances();
 
 signals:
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.
