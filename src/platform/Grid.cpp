@@ -393,45 +393,20 @@ void Grid::ClearRows() {
 
 namespace {
 // Sort key of one cell: numbers before dates before texts, each in its order.
-// Made once per row before sorting: no text is parsed in a comparison.
+// Made once per row before sorting, so no text is parsed in a comparison;
+// sixteen bytes, so a million rows sort in a few megabytes. A text is
+// compared where it lies, in its cell (the cells stay put until the order
+// is settled).
 struct SortKey {
-    int kind;                // 0 number, 1 date, 2 ASCII text, 3 other text
-    double number;           // the number, or the date's day
-    std::string_view ascii;  // kind 2: the cell's bytes, which stay put while sorting
-    QString text;            // kind 3
+    double number;   // the number; the date's day; for other texts their place in `others`
+    int kind;        // 0 number, 1 date, 2 ASCII text, 3 other text
+    int row;
 };
 
 bool IsAscii(std::string_view t) {
     for (const char c : t)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
     return true;
-}
-
-SortKey MakeKey(std::string_view t) {
-    SortKey k{2, 0, {}, {}};
-    if (!t.empty()) {
-        double v = 0;
-        const char* b = t.data();
-        const char* e = b + t.size();
-        auto [p, ec] = std::from_chars(b, e, v);
-        if (ec == std::errc() && p == e) {
-            k.kind = 0;
-            k.number = v;
-            return k;
-        }
-        if (auto d = DateText::ParseDateUtf8(t)) {
-            k.kind = 1;
-            k.number = double(d->toJulianDay());
-            return k;
-        }
-    }
-    if (IsAscii(t)) {
-        k.ascii = t;
-        return k;
-    }
-    k.kind = 3;
-    k.text = QString::fromUtf8(t.data(), qsizetype(t.size()));
-    return k;
 }
 
 // Without regard to case, as QString compares: for ASCII that is the bytes
@@ -447,50 +422,86 @@ int CompareAscii(std::string_view a, std::string_view b) {
     }
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
-
-int CompareKeys(const SortKey& a, const SortKey& b) {
-    // ASCII and other texts are one kind, compared as QString compares them.
-    const int ka = a.kind == 3 ? 2 : a.kind, kb = b.kind == 3 ? 2 : b.kind;
-    if (ka != kb) return ka < kb ? -1 : 1;
-    if (ka < 2) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-    if (a.kind == 2 && b.kind == 2) return CompareAscii(a.ascii, b.ascii);
-    const QString ta = a.kind == 3 ? a.text : QString::fromLatin1(a.ascii.data(), qsizetype(a.ascii.size()));
-    const QString tb = b.kind == 3 ? b.text : QString::fromLatin1(b.ascii.data(), qsizetype(b.ascii.size()));
-    return ta.compare(tb, Qt::CaseInsensitive);
-}
 }  // namespace
 
 void Grid::Sort(int col, int order) {
     if (col < 0 || col >= cols_ || rows_ <= 2) return;
     const int n = rows_ - 1;
+    const auto text = [&](int row) { return cells_[size_t(row) * cols_ + col].View(); };
     std::vector<SortKey> keys;
-    keys.reserve(n);
-    for (int r = 1; r < rows_; ++r) keys.push_back(MakeKey(cells_[size_t(r) * cols_ + col].View()));
-    std::vector<int> perm(n);
-    std::iota(perm.begin(), perm.end(), 0);
-    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
-        const int c = CompareKeys(keys[a], keys[b]);
+    keys.reserve(size_t(n));
+    std::vector<QString> others;   // the texts that are not ASCII, as QString compares them
+    for (int r = 1; r < rows_; ++r) {
+        const std::string_view t = text(r);
+        SortKey k{0, 2, r};
+        if (!t.empty()) {
+            double v = 0;
+            auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+            if (ec == std::errc() && p == t.data() + t.size()) {
+                k.kind = 0;
+                k.number = v;
+            } else if (auto d = DateText::ParseDateUtf8(t)) {
+                k.kind = 1;
+                k.number = double(d->toJulianDay());
+            }
+        }
+        if (k.kind == 2 && !IsAscii(t)) {
+            k.kind = 3;
+            k.number = double(others.size());
+            others.push_back(QString::fromUtf8(t.data(), qsizetype(t.size())));
+        }
+        keys.push_back(k);
+    }
+    const auto compare = [&](const SortKey& a, const SortKey& b) {
+        // ASCII and other texts are one kind, compared as QString compares them.
+        const int ka = std::min(a.kind, 2), kb = std::min(b.kind, 2);
+        if (ka != kb) return ka < kb ? -1 : 1;
+        if (ka < 2) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        if (a.kind == 2 && b.kind == 2) return CompareAscii(text(a.row), text(b.row));
+        const auto qtext = [&](const SortKey& k) {
+            if (k.kind == 3) return others[size_t(k.number)];
+            const std::string_view t = text(k.row);
+            return QString::fromLatin1(t.data(), qsizetype(t.size()));
+        };
+        return qtext(a).compare(qtext(b), Qt::CaseInsensitive);
+    };
+    std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+        const int c = compare(a, b);
         return order == 1 ? c > 0 : c < 0;
     });
-
-    std::vector<GridCell> cells(cells_.size());
-    std::vector<Style> styles(styles_.size());
-    std::vector<int> heights(heights_.size());
-    for (int c = 0; c < cols_; ++c) cells[c] = std::move(cells_[c]);
-    if (!styles_.empty())
-        std::copy(styles_.begin(), styles_.begin() + cols_, styles.begin());
-    heights[0] = heights_[0];
-    for (int i = 0; i < n; ++i) {
-        const size_t from = size_t(perm[i] + 1) * cols_;
-        const size_t to = size_t(i + 1) * cols_;
-        for (int c = 0; c < cols_; ++c) cells[to + c] = std::move(cells_[from + c]);
-        if (!styles_.empty())
-            std::copy(styles_.begin() + from, styles_.begin() + from + cols_, styles.begin() + to);
-        heights[i + 1] = heights_[perm[i] + 1];
+    // Row i takes the row from[i]: the rows move in place, one cycle of the
+    // order after another, so no second table is made.
+    std::vector<int> from(static_cast<size_t>(rows_));
+    from[0] = 0;
+    for (int i = 0; i < n; ++i) from[size_t(i) + 1] = keys[size_t(i)].row;
+    keys = {};
+    others = {};
+    const bool styled = !styles_.empty();
+    std::vector<GridCell> cellsHeld(static_cast<size_t>(cols_));
+    std::vector<Style> stylesHeld(styled ? size_t(cols_) : 0);
+    const auto cellAt = [&](int row) { return cells_.begin() + ptrdiff_t(row) * cols_; };
+    const auto styleAt = [&](int row) { return styles_.begin() + ptrdiff_t(row) * cols_; };
+    for (int start = 1; start < rows_; ++start) {
+        if (from[size_t(start)] == start || from[size_t(start)] < 0) continue;
+        std::move(cellAt(start), cellAt(start) + cols_, cellsHeld.begin());
+        if (styled) std::copy(styleAt(start), styleAt(start) + cols_, stylesHeld.begin());
+        const int heightHeld = heights_[size_t(start)];
+        int to = start;
+        while (true) {
+            const int source = from[size_t(to)];
+            from[size_t(to)] = -1;
+            if (source == start) {
+                std::move(cellsHeld.begin(), cellsHeld.end(), cellAt(to));
+                if (styled) std::copy(stylesHeld.begin(), stylesHeld.end(), styleAt(to));
+                heights_[size_t(to)] = heightHeld;
+                break;
+            }
+            std::move(cellAt(source), cellAt(source) + cols_, cellAt(to));
+            if (styled) std::copy(styleAt(source), styleAt(source) + cols_, styleAt(to));
+            heights_[size_t(to)] = heights_[size_t(source)];
+            to = source;
+        }
     }
-    cells_ = std::move(cells);
-    styles_ = std::move(styles);
-    heights_ = std::move(heights);
     Notify(Change::Reset);
 }
 

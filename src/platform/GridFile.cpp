@@ -281,43 +281,75 @@ std::string GridFile::Serialize(const Grid& g) {
     return out;
 }
 
-void GridFile::SerializeInto(const Grid& g, std::string& out) {
+namespace {
+// Writes the file into `out` from its start; with a sink, hands it over
+// whenever `flushAt` bytes are ready and starts again at the buffer's start.
+// False when the sink refused a piece.
+bool SerializeWith(const Grid& g, std::string& out, size_t flushAt, const GridFile::Sink* sink) {
     std::string head = kMagic;
     head += ' ';
     head += std::to_string(kVersion);
-    if (g.forms_.Known()) {
-        AppendForm(head, "dates", g.forms_.dates);
-        AppendForm(head, "times", g.forms_.times.isEmpty() ? DateText::TimeFormat() : g.forms_.times);
+    if (g.Forms().Known()) {
+        AppendForm(head, "dates", g.Forms().dates);
+        AppendForm(head, "times", g.Forms().times.isEmpty() ? DateText::TimeFormat() : g.Forms().times);
     }
     head += '\n';
-    head += std::to_string(g.rows_);
+    head += std::to_string(g.Rows());
     head += ' ';
-    head += std::to_string(g.cols_);
+    head += std::to_string(g.Cols());
     head += '\n';
     size_t used = head.size();
     std::memcpy(Room(out, 0, used), head.data(), used);
-    used = WriteNumbers(out, used, g.widths_);
-    used = WriteNumbers(out, used, g.heights_);
-    const GridCell* cell = g.cells_.data();
-    for (int r = 0; r < g.rows_; ++r, cell += g.cols_) {
+    const auto flush = [&]() {
+        if (!sink || used < flushAt) return true;
+        const bool taken = (*sink)(out.data(), used);
+        used = 0;
+        return taken;
+    };
+    std::vector<int> numbers(size_t(g.Cols()));
+    for (int c = 0; c < g.Cols(); ++c) numbers[size_t(c)] = g.ColumnWidth(c);
+    used = WriteNumbers(out, used, numbers);
+    if (!flush()) return false;
+    numbers.resize(size_t(g.Rows()));
+    for (int r = 0; r < g.Rows(); ++r) numbers[size_t(r)] = g.RowHeight(r);
+    used = WriteNumbers(out, used, numbers);
+    numbers = {};
+    if (!flush()) return false;
+    const int cols = g.Cols();
+    for (int r = 0; r < g.Rows(); ++r) {
+        const GridCell* cell = g.RowCells(r);
         // A row's bytes are at most its texts twice over (every byte
         // escaped), its tabs and its line end; a word written whole may
         // reach eight bytes further.
-        size_t bound = size_t(g.cols_) + 8;
-        for (int c = 0; c < g.cols_; ++c) bound += 2 * cell[c].View().size();
+        size_t bound = size_t(cols) + 8;
+        for (int c = 0; c < cols; ++c) bound += 2 * cell[c].View().size();
         char* p = Room(out, used, bound);
         char* const start = p;
-        for (int c = 0; c < g.cols_; ++c) {
+        for (int c = 0; c < cols; ++c) {
             p = WriteCell(p, cell[c]);
             *p++ = '\t';
         }
         // The last cell's tab becomes the line end.
-        if (g.cols_ == 0) *p++ = '\n';
+        if (cols == 0) *p++ = '\n';
         else p[-1] = '\n';
         used += size_t(p - start);
+        if (!flush()) return false;
     }
     std::memcpy(Room(out, used, 4), "END\n", 4);
-    out.resize(used + 4);
+    used += 4;
+    if (sink) return used == 0 || (*sink)(out.data(), used);
+    out.resize(used);
+    return true;
+}
+}  // namespace
+
+void GridFile::SerializeInto(const Grid& g, std::string& out) { SerializeWith(g, out, 0, nullptr); }
+
+bool GridFile::SerializeTo(const Grid& g, const Sink& sink) {
+    constexpr size_t kPiece = size_t(1) << 20;
+    std::string buffer;
+    buffer.reserve(kPiece + 4096);
+    return SerializeWith(g, buffer, kPiece, &sink);
 }
 
 bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
