@@ -353,6 +353,18 @@ bool GridFile::SerializeTo(const Grid& g, const Sink& sink) {
 }
 
 bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
+    try {
+        return DeserializeOwned(g, std::string(bytes), error);
+    } catch (const std::bad_alloc&) {
+    }
+    SetError(error, QStringLiteral("There is not enough memory to load the file."));
+    return false;
+}
+
+// The texts stay where they lie in `bytes`, which the grid keeps: an
+// escaped text is unescaped in place (it only gets shorter), so reading a
+// file costs the file and eight bytes a cell.
+bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
     // A damaged file must never take the program down: running out of
     // memory on it refuses the file like any other damage, grid unchanged.
     try {
@@ -389,7 +401,8 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
         return SetError(error, QStringLiteral("The file is damaged or truncated: its counts claim more cells than it holds.")), false;
     std::vector<GridCell> cells;
     cells.reserve(size_t(rows) * cols);
-    auto arena = std::make_shared<GridArena>(data.size());
+    // Entries only for texts too long for a slice.
+    auto arena = std::make_shared<GridArena>();
     for (int r = 0; r < rows; ++r) {
         if (!NextLine(data, line))
             return SetError(error, QStringLiteral("The file is truncated: %1 of %2 rows.").arg(r).arg(rows)), false;
@@ -407,11 +420,12 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
             if (field.size() > GridCell::kMaxBytes)
                 return SetError(error, QStringLiteral("Row %1 of the file holds a cell too large to load.").arg(r)), false;
             if (field.find('\\') == std::string_view::npos) {
-                cells.push_back(arena->Add(field));
+                cells.push_back(arena->Slice(field));
             } else {
-                const std::ptrdiff_t length = Unescape(field, arena->Room(field.size()));
+                char* const at = bytes.data() + (field.data() - bytes.data());
+                const std::ptrdiff_t length = Unescape(field, at);
                 if (length < 0) return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-                cells.push_back(arena->Take(size_t(length)));
+                cells.push_back(arena->Slice(std::string_view(at, size_t(length))));
             }
             ++c;
             if (tab == std::string_view::npos) break;
@@ -426,12 +440,37 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
         if (!line.empty())
             return SetError(error, QStringLiteral("The file has data after its end.")), false;
 
+    // The file's bytes stay as the texts' home while the texts take most
+    // of them; otherwise (a file of a few huge texts, or mostly short
+    // ones) the texts move into a home of their size and the file goes.
+    std::vector<std::shared_ptr<const GridArena>> arenas;
+    if (arena->SlicedBytes() * 2 >= bytes.size()) {
+        arena->Adopt(std::move(bytes));
+    } else if (arena->SlicedBytes() > 0) {
+        const auto inFile = [&](std::string_view t) {
+            return t.data() >= bytes.data() && t.data() < bytes.data() + bytes.size();
+        };
+        auto moved = std::make_shared<GridArena>();
+        moved->Adopt(std::string(arena->SlicedBytes(), '\0'));
+        char* const home = moved->Adopted().data();
+        size_t at = 0;
+        for (GridCell& cell : cells) {
+            const std::string_view t = cell.View();
+            if (!cell.Borrowed() || !inFile(t)) continue;
+            std::memcpy(home + at, t.data(), t.size());
+            cell = moved->Slice(std::string_view(home + at, t.size()));
+            at += t.size();
+        }
+        bytes = {};
+        arenas.push_back(std::move(moved));
+    }
+    if (arena->Capacity() > 0) arenas.push_back(std::move(arena));
+
     // Everything checked: replace the grid whole.
     g.rows_ = rows;
     g.cols_ = cols;
     g.cells_ = std::move(cells);
-    g.arenas_.clear();
-    if (arena->Capacity() > 0) g.arenas_.push_back(std::move(arena));
+    g.arenas_ = std::move(arenas);
     g.styles_.clear();
     g.widths_ = std::move(widths);
     g.heights_ = std::move(heights);
@@ -456,7 +495,7 @@ bool GridFile::Save(const Grid& g, const QString& path, QString* error) {
     return FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), error);
 }
 
-bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* bytesRead) {
+bool GridFile::Load(Grid& g, const QString& path, QString* error, const Read& read) {
     if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) return SetError(error, link), false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -476,9 +515,8 @@ bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* b
         SetError(error, file.errorString().isEmpty() ? QStringLiteral("The file could not be read whole.") : file.errorString());
         return false;
     }
-    if (!Deserialize(g, bytes, error)) return false;
-    if (bytesRead) *bytesRead = std::move(bytes);
-    return true;
+    if (read) read(bytes);
+    return DeserializeOwned(g, std::move(bytes), error);
 }
 
 // Grid's own file members are this format too.

@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/Grid.h"
 
@@ -22,7 +23,11 @@ public:
     using Sink = std::function<bool(const char* data, size_t size)>;
     static bool SerializeTo(const Grid& grid, const Sink& sink);
     static bool Deserialize(Grid& grid, const std::string& data, QString* error = nullptr);
+    // The same from bytes the grid may keep (its texts stay where they lie).
+    static bool DeserializeOwned(Grid& grid, std::string data, QString* error = nullptr);
     static bool Save(const Grid& grid, const QString& path, QString* error = nullptr);
-    // `bytes`, when given, receives the file as read (to fingerprint it).
-    static bool Load(Grid& grid, const QString& path, QString* error = nullptr, std::string* bytes = nullptr);
+    // `read`, when given, is shown the file as read, before it is parsed
+    // (to fingerprint it).
+    using Read = std::function<void(std::string_view bytes)>;
+    static bool Load(Grid& grid, const QString& path, QString* error = nullptr, const Read& read = {});
 };

@@ -349,15 +349,18 @@ TaskDatabase::Result TaskDatabase::Open(const QString& named) {
     });
     Grid loaded;
     QString error;
-    std::string bytes;
-    if (!GridFile::Load(loaded, path, &error, &bytes)) return Result::Fail(error);
+    QByteArray hash;
+    if (!GridFile::Load(loaded, path, &error, [&hash](std::string_view bytes) {
+            hash = HashOf(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        }))
+        return Result::Fail(error);
     // Any grid file reads (an item or material list too); only one with the
     // task columns is a database that later commands can write through.
     if (loaded.Cols() != Col::Count || loaded.Rows() < 1)
         return Result::Fail(QStringLiteral("it is not a Quillon task database."));
     // The fingerprint is of the bytes parsed: a change made while they were
     // read shows at the next save.
-    Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())), false);
+    Fingerprint print = TakeHashed(path, std::move(hash), false);
     const bool unrecorded = !loaded.Forms().Known();
     dateNotice_ = TaskDates::Notice(TaskDates::Adopt(loaded), QFileInfo(path).fileName());
     formsUnrecorded_ = unrecorded;
