@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <memory>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <numeric>
 
 #include "platform/Grid.h"
 #include "platform/GridFile.h"
@@ -278,6 +280,18 @@ TEST_F(GridTest, SortComparesDatesAsDates) {
     EXPECT_EQ(g.Text(1, 1), "12/01/2025");
     EXPECT_EQ(g.Text(2, 1), "1/5/2026");
     EXPECT_EQ(g.Text(3, 1), "2/15/2026");
+}
+
+TEST_F(GridTest, SortOrdersTextsAsQStringComparesThemIgnoringCaseAndKeepsTies) {
+    const QStringList texts = {"b", "\u00C4pfel", "apple", "B", "Zebra", "a_b", "\u00E4pfel", "ab", "\u00E9t\u00E9", "A"};
+    Grid g(1, 3);
+    for (int i = 0; i < texts.size(); ++i) g.AddItem(texts[i] + "\t" + QString::number(i));
+    QList<int> expected(texts.size());
+    std::iota(expected.begin(), expected.end(), 0);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return texts[a].compare(texts[b], Qt::CaseInsensitive) < 0; });
+    g.Sort(1, 0);
+    for (int r = 1; r < g.Rows(); ++r) EXPECT_EQ(g.Text(r, 2).toInt(), expected[r - 1]) << r;
 }
 
 TEST_F(GridTest, DeleteRowsNeverRemovesTheHeader) {
