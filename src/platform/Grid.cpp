@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <numeric>
+#include <unordered_map>
 #include <type_traits>
 
 #include "platform/DateText.h"
@@ -431,8 +432,31 @@ void Grid::Sort(int col, int order) {
     std::vector<SortKey> keys;
     keys.reserve(size_t(n));
     std::vector<QString> others;   // the texts that are not ASCII, as QString compares them
+    const auto qtext = [&](const SortKey& k) {
+        if (k.kind == 3) return others[size_t(k.number)];
+        const std::string_view t = text(k.row);
+        return QString::fromLatin1(t.data(), qsizetype(t.size()));
+    };
+    // ASCII and other texts are one kind, compared as QString compares them.
+    const auto compareTexts = [&](const SortKey& a, const SortKey& b) {
+        if (a.kind == 2 && b.kind == 2) return CompareAscii(text(a.row), text(b.row));
+        return qtext(a).compare(qtext(b), Qt::CaseInsensitive);
+    };
+    // A column of few distinct texts (statuses, names, times) is read once
+    // per distinct text, and its texts sort by their rank among those.
+    constexpr size_t kMostDistinct = 65536;
+    std::unordered_map<std::string_view, SortKey> distinct;
+    bool ranked = true;
     for (int r = 1; r < rows_; ++r) {
         const std::string_view t = text(r);
+        if (ranked) {
+            if (const auto seen = distinct.find(t); seen != distinct.end()) {
+                SortKey k = seen->second;
+                k.row = r;
+                keys.push_back(k);
+                continue;
+            }
+        }
         SortKey k{0, 2, r};
         if (!t.empty()) {
             double v = 0;
@@ -451,19 +475,32 @@ void Grid::Sort(int col, int order) {
             others.push_back(QString::fromUtf8(t.data(), qsizetype(t.size())));
         }
         keys.push_back(k);
+        // Mostly distinct texts (task IDs) are compared where they lie.
+        if (ranked && distinct.size() < kMostDistinct && (distinct.size() < 1024 || distinct.size() < size_t(r) / 2))
+            distinct.emplace(t, k);
+        else if (ranked)
+            distinct.clear(), ranked = false;
+    }
+    if (ranked) {
+        // Texts equal but for case share a rank: their rows keep their order.
+        std::vector<SortKey> texts;
+        for (const auto& [t, k] : distinct)
+            if (k.kind >= 2) texts.push_back(k);
+        std::sort(texts.begin(), texts.end(), [&](const SortKey& a, const SortKey& b) { return compareTexts(a, b) < 0; });
+        std::unordered_map<std::string_view, double> rank;
+        double at = -1;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            if (i == 0 || compareTexts(texts[i - 1], texts[i]) != 0) ++at;
+            rank.emplace(text(texts[i].row), at);
+        }
+        for (SortKey& k : keys)
+            if (k.kind >= 2) k.number = rank.at(text(k.row));
     }
     const auto compare = [&](const SortKey& a, const SortKey& b) {
-        // ASCII and other texts are one kind, compared as QString compares them.
         const int ka = std::min(a.kind, 2), kb = std::min(b.kind, 2);
         if (ka != kb) return ka < kb ? -1 : 1;
-        if (ka < 2) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-        if (a.kind == 2 && b.kind == 2) return CompareAscii(text(a.row), text(b.row));
-        const auto qtext = [&](const SortKey& k) {
-            if (k.kind == 3) return others[size_t(k.number)];
-            const std::string_view t = text(k.row);
-            return QString::fromLatin1(t.data(), qsizetype(t.size()));
-        };
-        return qtext(a).compare(qtext(b), Qt::CaseInsensitive);
+        if (ka < 2 || ranked) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        return compareTexts(a, b);
     };
     std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
         const int c = compare(a, b);
