@@ -6,8 +6,8 @@
 // itself owns no widget, so whole-grid passes are plain loops.
 //
 // Cell texts are kept as UTF-8 in eight bytes a cell (GridCell): a grid of
-// empty cells takes a few times its file's size, not thirty, and a file is
-// read into one arena rather than one allocation per cell.
+// empty cells takes a few times its file's size, not thirty, and the texts
+// of a file read stay in the file's bytes rather than one allocation per cell.
 
 #include <QString>
 #include <algorithm>

@@ -2,13 +2,14 @@
 // How the grid keeps a cell's text in memory: eight bytes per cell. An empty
 // cell is all zero; a text of up to seven bytes lies in the cell itself; a
 // longer one lies in a block of its own (made when a cell is set) or in an
-// arena the cell borrows from (filled when a file is read, so reading a file
-// costs one allocation per megabyte rather than one per cell). A grid of
-// empty cells therefore takes about eight bytes a cell, where a
-// std::string took thirty-two.
+// arena the cell borrows from: the bytes of the file it was read from, where
+// the cell holds the text's address and length (a slice), or an entry
+// copied there. Reading a file therefore costs the file and eight bytes a
+// cell, not one allocation per cell. A grid of empty cells takes about
+// eight bytes a cell, where a std::string took thirty-two.
 //
 // Blocks and arena entries hold a 32-bit length before the bytes, so one
-// cell holds at most GridCell::kMaxBytes.
+// cell holds at most GridCell::kMaxBytes; a slice holds up to 16,383 bytes.
 
 #include <bit>
 #include <cstdint>
