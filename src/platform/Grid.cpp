@@ -78,6 +78,8 @@ void Grid::AssignTable(Source&& other) {
         arenas_ = std::move(other.arenas_);
     }
     styles_ = std::forward<Source>(other).styles_;
+    palette_ = std::forward<Source>(other).palette_;
+    if (palette_.empty()) palette_ = {Style{}};
     widths_ = std::forward<Source>(other).widths_;
     heights_ = std::forward<Source>(other).heights_;
     merges_ = std::forward<Source>(other).merges_;
@@ -147,7 +149,7 @@ void Grid::SetCols(int cols) {
     cols = std::min(cols, 10000);
     if (cols == cols_) return;
     std::vector<GridCell> cells(size_t(rows_) * cols);
-    std::vector<Style> styles(styles_.empty() ? 0 : size_t(rows_) * cols);
+    std::vector<uint16_t> styles(styles_.empty() ? 0 : size_t(rows_) * cols);
     const int keep = std::min(cols, cols_);
     for (int r = 0; r < rows_; ++r)
         for (int c = 0; c < keep; ++c) {
@@ -201,45 +203,69 @@ void Grid::SetTextUtf8(int row, int col, std::string text) {
     Notify(Change::Cell, row, col);
 }
 
-void Grid::EnsureStyles() {
-    if (styles_.empty()) styles_.resize(size_t(rows_) * cols_);
+uint16_t Grid::Intern(const Style& style) {
+    // Passes set the same few styles over and over.
+    if (lastInterned_ < palette_.size() && palette_[lastInterned_] == style) return uint16_t(lastInterned_);
+    for (size_t i = 0; i < palette_.size(); ++i)
+        if (palette_[i] == style) return uint16_t(lastInterned_ = i);
+    if (palette_.size() >= kNoStyle) {
+        // Full: keep only the styles some cell still has.
+        std::vector<uint16_t> now(palette_.size(), kNoStyle);
+        std::vector<Style> kept = {Style{}};
+        now[0] = 0;
+        for (uint16_t& at : styles_) {
+            if (now[at] == kNoStyle) {
+                now[at] = uint16_t(kept.size());
+                kept.push_back(palette_[at]);
+            }
+            at = now[at];
+        }
+        palette_ = std::move(kept);
+        lastInterned_ = 0;
+        if (palette_.size() >= kNoStyle) return kNoStyle;
+    }
+    palette_.push_back(style);
+    return uint16_t(lastInterned_ = palette_.size() - 1);
 }
 
-Grid::Style& Grid::StyleAt(int row, int col) {
-    EnsureStyles();
-    return styles_[size_t(row) * cols_ + col];
+template <class Edit>
+bool Grid::ChangeStyle(int row, int col, Edit edit) {
+    if (styles_.empty()) styles_.resize(size_t(rows_) * cols_);
+    Style style = StyleOf(row, col);
+    edit(style);
+    const uint16_t at = Intern(style);
+    if (at == kNoStyle) return false;
+    styles_[size_t(row) * cols_ + col] = at;
+    return true;
 }
 
 uint32_t Grid::BackColor(int row, int col) const {
     if (!ValidCell(row, col) || styles_.empty()) return kWhite;
-    return styles_[size_t(row) * cols_ + col].back;
+    return StyleOf(row, col).back;
 }
 
 uint32_t Grid::ForeColor(int row, int col) const {
     if (!ValidCell(row, col) || styles_.empty()) return kBlack;
-    return styles_[size_t(row) * cols_ + col].fore;
+    return StyleOf(row, col).fore;
 }
 
 bool Grid::Bold(int row, int col) const {
     if (!ValidCell(row, col) || styles_.empty()) return false;
-    return styles_[size_t(row) * cols_ + col].bold;
+    return StyleOf(row, col).bold;
 }
 
 void Grid::SetBackColor(int row, int col, uint32_t colour) {
-    if (!ValidCell(row, col)) return;
-    StyleAt(row, col).back = colour;
+    if (!ValidCell(row, col) || !ChangeStyle(row, col, [&](Style& s) { s.back = colour; })) return;
     Notify(Change::Cell, row, col);
 }
 
 void Grid::SetForeColor(int row, int col, uint32_t colour) {
-    if (!ValidCell(row, col)) return;
-    StyleAt(row, col).fore = colour;
+    if (!ValidCell(row, col) || !ChangeStyle(row, col, [&](Style& s) { s.fore = colour; })) return;
     Notify(Change::Cell, row, col);
 }
 
 void Grid::SetBold(int row, int col, bool bold) {
-    if (!ValidCell(row, col)) return;
-    StyleAt(row, col).bold = bold;
+    if (!ValidCell(row, col) || !ChangeStyle(row, col, [&](Style& s) { s.bold = bold; })) return;
     Notify(Change::Cell, row, col);
 }
 
@@ -383,6 +409,8 @@ void Grid::ClearRows() {
     cells_.clear();
     arenas_.clear();
     styles_.clear();
+    palette_ = {Style{}};
+    lastInterned_ = 0;
     widths_.clear();
     heights_.clear();
     merges_.clear();
@@ -515,7 +543,7 @@ void Grid::Sort(int col, int order) {
     others = {};
     const bool styled = !styles_.empty();
     std::vector<GridCell> cellsHeld(static_cast<size_t>(cols_));
-    std::vector<Style> stylesHeld(styled ? size_t(cols_) : 0);
+    std::vector<uint16_t> stylesHeld(styled ? size_t(cols_) : 0);
     const auto cellAt = [&](int row) { return cells_.begin() + ptrdiff_t(row) * cols_; };
     const auto styleAt = [&](int row) { return styles_.begin() + ptrdiff_t(row) * cols_; };
     for (int start = 1; start < rows_; ++start) {
