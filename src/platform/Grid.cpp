@@ -149,12 +149,13 @@ void Grid::SetCols(int cols) {
     cols = std::min(cols, 10000);
     if (cols == cols_) return;
     std::vector<GridCell> cells(size_t(rows_) * cols);
-    std::vector<uint16_t> styles(styles_.empty() ? 0 : size_t(rows_) * cols);
+    StyleIndex styles;
+    if (!styles_.empty()) styles.resize(size_t(rows_) * cols);
     const int keep = std::min(cols, cols_);
     for (int r = 0; r < rows_; ++r)
         for (int c = 0; c < keep; ++c) {
             cells[size_t(r) * cols + c] = std::move(cells_[size_t(r) * cols_ + c]);
-            if (!styles.empty()) styles[size_t(r) * cols + c] = styles_[size_t(r) * cols_ + c];
+            if (!styles.empty()) styles.Set(size_t(r) * cols + c, styles_[size_t(r) * cols_ + c]);
         }
     cells_ = std::move(cells);
     styles_ = std::move(styles);
@@ -213,12 +214,13 @@ uint16_t Grid::Intern(const Style& style) {
         std::vector<uint16_t> now(palette_.size(), kNoStyle);
         std::vector<Style> kept = {Style{}};
         now[0] = 0;
-        for (uint16_t& at : styles_) {
+        for (size_t i = 0; i < styles_.size(); ++i) {
+            const uint16_t at = styles_[i];
             if (now[at] == kNoStyle) {
                 now[at] = uint16_t(kept.size());
                 kept.push_back(palette_[at]);
             }
-            at = now[at];
+            styles_.Set(i, now[at]);
         }
         palette_ = std::move(kept);
         lastInterned_ = 0;
@@ -235,7 +237,7 @@ bool Grid::ChangeStyle(int row, int col, Edit edit) {
     edit(style);
     const uint16_t at = Intern(style);
     if (at == kNoStyle) return false;
-    styles_[size_t(row) * cols_ + col] = at;
+    styles_.Set(size_t(row) * cols_ + col, at);
     return true;
 }
 
@@ -544,12 +546,15 @@ void Grid::Sort(int col, int order) {
     const bool styled = !styles_.empty();
     std::vector<GridCell> cellsHeld(static_cast<size_t>(cols_));
     std::vector<uint16_t> stylesHeld(styled ? size_t(cols_) : 0);
+    const auto moveStyles = [&](int from, int to) {
+        for (int c = 0; c < cols_; ++c) styles_.Set(size_t(to) * cols_ + c, styles_[size_t(from) * cols_ + c]);
+    };
     const auto cellAt = [&](int row) { return cells_.begin() + ptrdiff_t(row) * cols_; };
-    const auto styleAt = [&](int row) { return styles_.begin() + ptrdiff_t(row) * cols_; };
     for (int start = 1; start < rows_; ++start) {
         if (from[size_t(start)] == start || from[size_t(start)] < 0) continue;
         std::move(cellAt(start), cellAt(start) + cols_, cellsHeld.begin());
-        if (styled) std::copy(styleAt(start), styleAt(start) + cols_, stylesHeld.begin());
+        if (styled)
+            for (int c = 0; c < cols_; ++c) stylesHeld[size_t(c)] = styles_[size_t(start) * cols_ + c];
         const int heightHeld = heights_[size_t(start)];
         int to = start;
         while (true) {
@@ -557,12 +562,13 @@ void Grid::Sort(int col, int order) {
             from[size_t(to)] = -1;
             if (source == start) {
                 std::move(cellsHeld.begin(), cellsHeld.end(), cellAt(to));
-                if (styled) std::copy(stylesHeld.begin(), stylesHeld.end(), styleAt(to));
+                if (styled)
+                    for (int c = 0; c < cols_; ++c) styles_.Set(size_t(to) * cols_ + c, stylesHeld[size_t(c)]);
                 heights_[size_t(to)] = heightHeld;
                 break;
             }
             std::move(cellAt(source), cellAt(source) + cols_, cellAt(to));
-            if (styled) std::copy(styleAt(source), styleAt(source) + cols_, styleAt(to));
+            if (styled) moveStyles(source, to);
             heights_[size_t(to)] = heights_[size_t(source)];
             to = source;
         }
@@ -632,7 +638,7 @@ void Grid::DeleteRowList(const std::vector<int>& rows) {
         if (to != r) {
             for (int c = 0; c < cols_; ++c) {
                 cells_[size_t(to) * cols_ + c] = std::move(cells_[size_t(r) * cols_ + c]);
-                if (!styles_.empty()) styles_[size_t(to) * cols_ + c] = styles_[size_t(r) * cols_ + c];
+                if (!styles_.empty()) styles_.Set(size_t(to) * cols_ + c, styles_[size_t(r) * cols_ + c]);
             }
             heights_[size_t(to)] = heights_[size_t(r)];
         }
@@ -662,8 +668,7 @@ void Grid::DeleteRows(int firstRow, int lastRow) {
     cells_.erase(cells_.begin() + size_t(firstRow) * cols_,
                  cells_.begin() + size_t(lastRow + 1) * cols_);
     if (!styles_.empty())
-        styles_.erase(styles_.begin() + size_t(firstRow) * cols_,
-                      styles_.begin() + size_t(lastRow + 1) * cols_);
+        styles_.Erase(size_t(firstRow) * cols_, size_t(lastRow + 1) * cols_);
     heights_.erase(heights_.begin() + firstRow, heights_.begin() + lastRow + 1);
     rows_ -= count;
     merges_.erase(std::remove_if(merges_.begin(), merges_.end(),

@@ -196,8 +196,8 @@ private:
         bool operator==(const Style&) const = default;
     };
     // A cell's style is its place in the palette (the distinct styles the
-    // grid holds, the plain one first): two bytes a cell, not twelve, so a
-    // million coloured task rows take 28 MB rather than 168. False when
+    // grid holds, the plain one first): a byte or two a cell, not twelve,
+    // so a million coloured task rows take 14 MB rather than 168. False when
     // the palette is full and the style could not be set.
     template <class Edit>
     bool ChangeStyle(int row, int col, Edit edit);
@@ -215,7 +215,43 @@ private:
     // The arenas of the files the cells were read from, and of the copies
     // they were copied in (shared by copies).
     std::vector<std::shared_ptr<const GridArena>> arenas_;
-    std::vector<uint16_t> styles_;        // empty until a style is set
+    // Each cell's place in the palette: a byte while the palette holds at
+    // most 256 styles (the plain one, the past-due colours), two beyond.
+    class StyleIndex {
+    public:
+        bool empty() const { return size_ == 0; }
+        size_t size() const { return size_; }
+        void clear() { *this = {}; }
+        void resize(size_t n) {
+            if (wide_) wides_.resize(n);
+            else narrow_.resize(n);
+            size_ = n;
+        }
+        uint16_t operator[](size_t i) const { return wide_ ? wides_[i] : narrow_[i]; }
+        void Set(size_t i, uint16_t place) {
+            if (!wide_ && place > 0xFF) Widen();
+            if (wide_) wides_[i] = place;
+            else narrow_[i] = uint8_t(place);
+        }
+        // Drops [first, last).
+        void Erase(size_t first, size_t last) {
+            if (wide_) wides_.erase(wides_.begin() + ptrdiff_t(first), wides_.begin() + ptrdiff_t(last));
+            else narrow_.erase(narrow_.begin() + ptrdiff_t(first), narrow_.begin() + ptrdiff_t(last));
+            size_ -= last - first;
+        }
+
+    private:
+        void Widen() {
+            wides_.assign(narrow_.begin(), narrow_.end());
+            narrow_ = {};
+            wide_ = true;
+        }
+        std::vector<uint8_t> narrow_;
+        std::vector<uint16_t> wides_;
+        size_t size_ = 0;
+        bool wide_ = false;
+    };
+    StyleIndex styles_;                   // empty until a style is set
     std::vector<Style> palette_ = {Style{}};
     size_t lastInterned_ = 0;
     std::vector<int> widths_;

@@ -294,6 +294,25 @@ TEST_F(GridTest, SortOrdersTextsAsQStringComparesThemIgnoringCaseAndKeepsTies) {
     for (int r = 1; r < g.Rows(); ++r) EXPECT_EQ(g.Text(r, 2).toInt(), expected[r - 1]) << r;
 }
 
+TEST_F(GridTest, CellColoursFollowTheirRowsHoweverManyTheGridHolds) {
+    Grid g(1, 3);
+    for (int i = 0; i < 300; ++i) {   // more distinct styles than a byte counts
+        g.AddItem(QString::number(i));
+        g.SetBackColor(i + 1, 2, 0x10000u + uint32_t(i));
+        g.SetBold(i + 1, 1, i % 2 == 1);
+    }
+    g.Sort(1, 1);
+    g.DeleteRows(2, 2);   // the row of 298
+    g.DeleteRowList({3, 5});   // 296 and 294
+    for (int r = 1; r < g.Rows(); ++r) {
+        const int i = g.Text(r, 1).toInt();
+        EXPECT_EQ(g.BackColor(r, 2), 0x10000u + uint32_t(i)) << r;
+        EXPECT_EQ(g.Bold(r, 1), i % 2 == 1) << r;
+        EXPECT_EQ(g.BackColor(r, 1), Grid::kWhite) << r;
+    }
+    EXPECT_EQ(g.Rows(), 298);
+}
+
 TEST_F(GridTest, DeleteRowsNeverRemovesTheHeader) {
     Grid g = SampleGrid();
     g.SelectRange(0, 1, 1, 1);
