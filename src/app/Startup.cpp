@@ -6,7 +6,7 @@
 
 bool StartQuillon() {
     Dialogs::Install(std::make_unique<QtDialogs>());
-    Grid::SetTextMeasure(&GridView::FontTextWidth);
+    Grid::SetTextMeasure(&GridView::FontTextWidth, &GridView::FontAsciiAdvances);
     auto* main = new Form1;
     main->setAttribute(Qt::WA_DeleteOnClose);
     // Form_Load shows the window itself (unless it starts in the tray).

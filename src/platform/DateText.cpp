@@ -28,6 +28,11 @@ struct Format {
     std::vector<Piece> pieces;
     std::vector<std::string> utf8;   // each piece's literal as UTF-8 (cells are UTF-8)
     QLocale locale;         // for the last-resort parse of the locale's own forms
+    // The punctuation each of the locale's own forms holds as literals
+    // (date-time short and long, date short and long): a text lacking any
+    // of it cannot be read in that form, which saves a slow parse of every
+    // task ID and equipment name a pass looks at.
+    QString marks[4];
 };
 
 const QString kIsoFormat = QStringLiteral("yyyy-MM-dd");
@@ -93,9 +98,23 @@ std::optional<Order> OrderOf(const std::vector<Piece>& pieces) {
     return std::nullopt;
 }
 
+// The punctuation a locale form holds as literals ("M/d/yy" gives "//");
+// letters and blanks are left out (a letter may be a field, blanks are
+// matched loosely), and so are quotes.
+QString LiteralMarks(const QString& form) {
+    QString marks;
+    for (const QChar c : form)
+        if (!c.isLetterOrNumber() && !c.isSpace() && c != QLatin1Char('\'')) marks += c;
+    return marks;
+}
+
 std::unique_ptr<Format> BuildFormat() {
     auto f = std::make_unique<Format>();
     f->locale = QLocale();
+    f->marks[0] = LiteralMarks(f->locale.dateTimeFormat(QLocale::ShortFormat));
+    f->marks[1] = LiteralMarks(f->locale.dateTimeFormat(QLocale::LongFormat));
+    f->marks[2] = LiteralMarks(f->locale.dateFormat(QLocale::ShortFormat));
+    f->marks[3] = LiteralMarks(f->locale.dateFormat(QLocale::LongFormat));
     auto pieces = NumericPieces(f->locale.dateFormat(QLocale::ShortFormat));
     std::optional<Order> order = pieces ? OrderOf(*pieces) : std::nullopt;
     if (!order) {
@@ -329,14 +348,26 @@ std::optional<QDateTime> ParseSlow(const QString& input, const Format& f) {
     if (text.isEmpty() || !HasAnyDigit(text)) return std::nullopt;
     // The same year range as the fast parser, so no form gets around it.
     auto inRange = [](const QDate& d) { return d.isValid() && d.year() >= 100 && d.year() <= 9999; };
-    QDateTime dt = QDateTime::fromString(text, Qt::ISODate);
-    if (dt.isValid()) return inRange(dt.date()) ? std::optional(dt) : std::nullopt;
-    for (auto kind : {QLocale::ShortFormat, QLocale::LongFormat}) {
-        dt = f.locale.toDateTime(text, kind);
+    auto holds = [&](const QString& marks) {
+        for (const QChar c : marks)
+            if (!text.contains(c)) return false;
+        return true;
+    };
+    QDateTime dt;
+    // An ISO 8601 date alone takes ten characters.
+    if (text.size() >= 10) {
+        dt = QDateTime::fromString(text, Qt::ISODate);
+        if (dt.isValid()) return inRange(dt.date()) ? std::optional(dt) : std::nullopt;
+    }
+    const QLocale::FormatType kinds[] = {QLocale::ShortFormat, QLocale::LongFormat};
+    for (int k = 0; k < 2; ++k) {
+        if (!holds(f.marks[k])) continue;
+        dt = f.locale.toDateTime(text, kinds[k]);
         if (dt.isValid() && inRange(dt.date())) return dt;
     }
-    for (auto kind : {QLocale::ShortFormat, QLocale::LongFormat}) {
-        const QDate d = f.locale.toDate(text, kind);
+    for (int k = 0; k < 2; ++k) {
+        if (!holds(f.marks[2 + k])) continue;
+        const QDate d = f.locale.toDate(text, kinds[k]);
         if (inRange(d)) return QDateTime(d, QTime(0, 0));
     }
     return std::nullopt;

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <numeric>
+#include <unordered_map>
 #include <type_traits>
 
 #include "platform/DateText.h"
@@ -76,6 +78,8 @@ void Grid::AssignTable(Source&& other) {
         arenas_ = std::move(other.arenas_);
     }
     styles_ = std::forward<Source>(other).styles_;
+    palette_ = std::forward<Source>(other).palette_;
+    if (palette_.empty()) palette_ = {Style{}};
     widths_ = std::forward<Source>(other).widths_;
     heights_ = std::forward<Source>(other).heights_;
     merges_ = std::forward<Source>(other).merges_;
@@ -145,12 +149,13 @@ void Grid::SetCols(int cols) {
     cols = std::min(cols, 10000);
     if (cols == cols_) return;
     std::vector<GridCell> cells(size_t(rows_) * cols);
-    std::vector<Style> styles(styles_.empty() ? 0 : size_t(rows_) * cols);
+    StyleIndex styles;
+    if (!styles_.empty()) styles.resize(size_t(rows_) * cols);
     const int keep = std::min(cols, cols_);
     for (int r = 0; r < rows_; ++r)
         for (int c = 0; c < keep; ++c) {
             cells[size_t(r) * cols + c] = std::move(cells_[size_t(r) * cols_ + c]);
-            if (!styles.empty()) styles[size_t(r) * cols + c] = styles_[size_t(r) * cols_ + c];
+            if (!styles.empty()) styles.Set(size_t(r) * cols + c, styles_[size_t(r) * cols_ + c]);
         }
     cells_ = std::move(cells);
     styles_ = std::move(styles);
@@ -199,45 +204,70 @@ void Grid::SetTextUtf8(int row, int col, std::string text) {
     Notify(Change::Cell, row, col);
 }
 
-void Grid::EnsureStyles() {
-    if (styles_.empty()) styles_.resize(size_t(rows_) * cols_);
+uint16_t Grid::Intern(const Style& style) {
+    // Passes set the same few styles over and over.
+    if (lastInterned_ < palette_.size() && palette_[lastInterned_] == style) return uint16_t(lastInterned_);
+    for (size_t i = 0; i < palette_.size(); ++i)
+        if (palette_[i] == style) return uint16_t(lastInterned_ = i);
+    if (palette_.size() >= kNoStyle) {
+        // Full: keep only the styles some cell still has.
+        std::vector<uint16_t> now(palette_.size(), kNoStyle);
+        std::vector<Style> kept = {Style{}};
+        now[0] = 0;
+        for (size_t i = 0; i < styles_.size(); ++i) {
+            const uint16_t at = styles_[i];
+            if (now[at] == kNoStyle) {
+                now[at] = uint16_t(kept.size());
+                kept.push_back(palette_[at]);
+            }
+            styles_.Set(i, now[at]);
+        }
+        palette_ = std::move(kept);
+        lastInterned_ = 0;
+        if (palette_.size() >= kNoStyle) return kNoStyle;
+    }
+    palette_.push_back(style);
+    return uint16_t(lastInterned_ = palette_.size() - 1);
 }
 
-Grid::Style& Grid::StyleAt(int row, int col) {
-    EnsureStyles();
-    return styles_[size_t(row) * cols_ + col];
+template <class Edit>
+bool Grid::ChangeStyle(int row, int col, Edit edit) {
+    if (styles_.empty()) styles_.resize(size_t(rows_) * cols_);
+    Style style = StyleOf(row, col);
+    edit(style);
+    const uint16_t at = Intern(style);
+    if (at == kNoStyle) return false;
+    styles_.Set(size_t(row) * cols_ + col, at);
+    return true;
 }
 
 uint32_t Grid::BackColor(int row, int col) const {
     if (!ValidCell(row, col) || styles_.empty()) return kWhite;
-    return styles_[size_t(row) * cols_ + col].back;
+    return StyleOf(row, col).back;
 }
 
 uint32_t Grid::ForeColor(int row, int col) const {
     if (!ValidCell(row, col) || styles_.empty()) return kBlack;
-    return styles_[size_t(row) * cols_ + col].fore;
+    return StyleOf(row, col).fore;
 }
 
 bool Grid::Bold(int row, int col) const {
     if (!ValidCell(row, col) || styles_.empty()) return false;
-    return styles_[size_t(row) * cols_ + col].bold;
+    return StyleOf(row, col).bold;
 }
 
 void Grid::SetBackColor(int row, int col, uint32_t colour) {
-    if (!ValidCell(row, col)) return;
-    StyleAt(row, col).back = colour;
+    if (!ValidCell(row, col) || !ChangeStyle(row, col, [&](Style& s) { s.back = colour; })) return;
     Notify(Change::Cell, row, col);
 }
 
 void Grid::SetForeColor(int row, int col, uint32_t colour) {
-    if (!ValidCell(row, col)) return;
-    StyleAt(row, col).fore = colour;
+    if (!ValidCell(row, col) || !ChangeStyle(row, col, [&](Style& s) { s.fore = colour; })) return;
     Notify(Change::Cell, row, col);
 }
 
 void Grid::SetBold(int row, int col, bool bold) {
-    if (!ValidCell(row, col)) return;
-    StyleAt(row, col).bold = bold;
+    if (!ValidCell(row, col) || !ChangeStyle(row, col, [&](Style& s) { s.bold = bold; })) return;
     Notify(Change::Cell, row, col);
 }
 
@@ -262,23 +292,63 @@ void Grid::SetColumnWidth(int col, int width) {
 }
 
 namespace {
-Grid::TextMeasure& InstalledMeasure() {
-    static Grid::TextMeasure measure;
-    return measure;
+struct InstalledMeasures {
+    Grid::TextMeasure text;
+    Grid::AsciiMeasure ascii;
+};
+
+InstalledMeasures& Installed() {
+    static InstalledMeasures measures;
+    return measures;
+}
+
+// The width of a text of printable ASCII lines as the font lays it out
+// (its advances and pair kerning added up, rounded as the layout rounds);
+// -1 when a byte is not printable ASCII (the text is laid out).
+int AsciiWidth(std::string_view text, Grid::AsciiFont& font) {
+    float widest = 0, line = 0;
+    unsigned char before = 0;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte == '\n') {
+            widest = std::max(widest, line);
+            line = 0;
+            before = 0;
+            continue;
+        }
+        if (byte < 0x20 || byte >= 0x7F) return -1;
+        line += font.advance[byte];
+        if (before) {
+            float& kerning = font.kerning[before][byte];
+            if (kerning == Grid::AsciiFont::kUnknown)
+                kerning = font.pairKerning ? font.pairKerning(before, byte) : 0.0f;
+            line += kerning;
+        }
+        before = byte;
+    }
+    return int(std::floor(std::max(widest, line) + 0.5f));
 }
 }  // namespace
 
-void Grid::SetTextMeasure(TextMeasure measure) { InstalledMeasure() = std::move(measure); }
+void Grid::SetTextMeasure(TextMeasure measure, AsciiMeasure ascii) {
+    Installed() = {std::move(measure), std::move(ascii)};
+}
 
 void Grid::AutoFit(int col) {
-    if (const TextMeasure& measure = InstalledMeasure()) {
-        AutoFit(col, measure());
+    const InstalledMeasures& installed = Installed();
+    if (installed.text) {
+        if (installed.ascii) {
+            const AsciiFonts fonts = installed.ascii();
+            AutoFit(col, installed.text(), &fonts);
+        } else {
+            AutoFit(col, installed.text());
+        }
         return;
     }
     AutoFit(col, [](const QString& text, bool) { return int(text.toUtf8().size()) * 7; });
 }
 
-void Grid::AutoFit(int col, const TextWidth& width) {
+void Grid::AutoFit(int col, const TextWidth& width, const AsciiFonts* ascii) {
     // A hidden column stays hidden: showing it again is the column
     // chooser's decision (it gives the column a width first).
     if (col < 0 || col >= cols_ || widths_[col] == 0) return;
@@ -289,8 +359,15 @@ void Grid::AutoFit(int col, const TextWidth& width) {
         const std::string_view t = cells_[size_t(r) * cols_ + col].View();
         if (t.empty() || (r > 1 && t == last)) continue;
         last = t;
-        const QString s = Shown(t);
         const bool bold = r == 0 || Bold(r, col);
+        if (AsciiFont* font = !ascii || t.size() > kShownBytes ? nullptr : bold ? ascii->bold.get() : ascii->regular.get()) {
+            const int w = AsciiWidth(t, *font);
+            if (w >= 0) {
+                widest = std::max(widest, std::min(w, ascii->widest));
+                continue;
+            }
+        }
+        const QString s = Shown(t);
         int w = 0;
         for (const QString& line : s.split('\n')) w = std::max(w, width(line, bold));
         widest = std::max(widest, w);
@@ -334,6 +411,8 @@ void Grid::ClearRows() {
     cells_.clear();
     arenas_.clear();
     styles_.clear();
+    palette_ = {Style{}};
+    lastInterned_ = 0;
     widths_.clear();
     heights_.clear();
     merges_.clear();
@@ -345,76 +424,155 @@ void Grid::ClearRows() {
 
 namespace {
 // Sort key of one cell: numbers before dates before texts, each in its order.
+// Made once per row before sorting, so no text is parsed in a comparison;
+// sixteen bytes, so a million rows sort in a few megabytes. A text is
+// compared where it lies, in its cell (the cells stay put until the order
+// is settled).
 struct SortKey {
-    int kind;          // 0 number, 1 date, 2 text
-    double number;
-    qint64 day;
-    QString text;
+    double number;   // the number; the date's day; for other texts their place in `others`
+    int kind;        // 0 number, 1 date, 2 ASCII text, 3 other text
+    int row;
 };
 
-SortKey MakeKey(std::string_view t) {
-    SortKey k{2, 0, 0, {}};
-    if (!t.empty()) {
-        double v = 0;
-        const char* b = t.data();
-        const char* e = b + t.size();
-        auto [p, ec] = std::from_chars(b, e, v);
-        if (ec == std::errc() && p == e) {
-            k.kind = 0;
-            k.number = v;
-            return k;
-        }
-        if (auto d = DateText::ParseDateUtf8(t)) {
-            k.kind = 1;
-            k.day = d->toJulianDay();
-            return k;
-        }
-    }
-    k.text = QString::fromUtf8(t.data(), qsizetype(t.size()));
-    return k;
+bool IsAscii(std::string_view t) {
+    for (const char c : t)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
-int CompareKeys(const SortKey& a, const SortKey& b) {
-    if (a.kind != b.kind) return a.kind < b.kind ? -1 : 1;
-    switch (a.kind) {
-    case 0: return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
-    case 1: return a.day < b.day ? -1 : (a.day > b.day ? 1 : 0);
-    default: return a.text.compare(b.text, Qt::CaseInsensitive);
+// Without regard to case, as QString compares: for ASCII that is the bytes
+// with the capitals folded to small letters.
+int CompareAscii(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x == y) continue;
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+        if (x != y) return x < y ? -1 : 1;
     }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 }  // namespace
 
 void Grid::Sort(int col, int order) {
     if (col < 0 || col >= cols_ || rows_ <= 2) return;
     const int n = rows_ - 1;
+    const auto text = [&](int row) { return cells_[size_t(row) * cols_ + col].View(); };
     std::vector<SortKey> keys;
-    keys.reserve(n);
-    for (int r = 1; r < rows_; ++r) keys.push_back(MakeKey(cells_[size_t(r) * cols_ + col].View()));
-    std::vector<int> perm(n);
-    std::iota(perm.begin(), perm.end(), 0);
-    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
-        const int c = CompareKeys(keys[a], keys[b]);
+    keys.reserve(size_t(n));
+    std::vector<QString> others;   // the texts that are not ASCII, as QString compares them
+    const auto qtext = [&](const SortKey& k) {
+        if (k.kind == 3) return others[size_t(k.number)];
+        const std::string_view t = text(k.row);
+        return QString::fromLatin1(t.data(), qsizetype(t.size()));
+    };
+    // ASCII and other texts are one kind, compared as QString compares them.
+    const auto compareTexts = [&](const SortKey& a, const SortKey& b) {
+        if (a.kind == 2 && b.kind == 2) return CompareAscii(text(a.row), text(b.row));
+        return qtext(a).compare(qtext(b), Qt::CaseInsensitive);
+    };
+    // A column of few distinct texts (statuses, names, times) is read once
+    // per distinct text, and its texts sort by their rank among those.
+    constexpr size_t kMostDistinct = 65536;
+    std::unordered_map<std::string_view, SortKey> distinct;
+    bool ranked = true;
+    for (int r = 1; r < rows_; ++r) {
+        const std::string_view t = text(r);
+        if (ranked) {
+            if (const auto seen = distinct.find(t); seen != distinct.end()) {
+                SortKey k = seen->second;
+                k.row = r;
+                keys.push_back(k);
+                continue;
+            }
+        }
+        SortKey k{0, 2, r};
+        if (!t.empty()) {
+            double v = 0;
+            auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+            if (ec == std::errc() && p == t.data() + t.size()) {
+                k.kind = 0;
+                k.number = v;
+            } else if (auto d = DateText::ParseDateUtf8(t)) {
+                k.kind = 1;
+                k.number = double(d->toJulianDay());
+            }
+        }
+        if (k.kind == 2 && !IsAscii(t)) {
+            k.kind = 3;
+            k.number = double(others.size());
+            others.push_back(QString::fromUtf8(t.data(), qsizetype(t.size())));
+        }
+        keys.push_back(k);
+        // Mostly distinct texts (task IDs) are compared where they lie.
+        if (ranked && distinct.size() < kMostDistinct && (distinct.size() < 1024 || distinct.size() < size_t(r) / 2))
+            distinct.emplace(t, k);
+        else if (ranked)
+            distinct.clear(), ranked = false;
+    }
+    if (ranked) {
+        // Texts equal but for case share a rank: their rows keep their order.
+        std::vector<SortKey> texts;
+        for (const auto& [t, k] : distinct)
+            if (k.kind >= 2) texts.push_back(k);
+        std::sort(texts.begin(), texts.end(), [&](const SortKey& a, const SortKey& b) { return compareTexts(a, b) < 0; });
+        std::unordered_map<std::string_view, double> rank;
+        double at = -1;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            if (i == 0 || compareTexts(texts[i - 1], texts[i]) != 0) ++at;
+            rank.emplace(text(texts[i].row), at);
+        }
+        for (SortKey& k : keys)
+            if (k.kind >= 2) k.number = rank.at(text(k.row));
+    }
+    const auto compare = [&](const SortKey& a, const SortKey& b) {
+        const int ka = std::min(a.kind, 2), kb = std::min(b.kind, 2);
+        if (ka != kb) return ka < kb ? -1 : 1;
+        if (ka < 2 || ranked) return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        return compareTexts(a, b);
+    };
+    std::stable_sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+        const int c = compare(a, b);
         return order == 1 ? c > 0 : c < 0;
     });
-
-    std::vector<GridCell> cells(cells_.size());
-    std::vector<Style> styles(styles_.size());
-    std::vector<int> heights(heights_.size());
-    for (int c = 0; c < cols_; ++c) cells[c] = std::move(cells_[c]);
-    if (!styles_.empty())
-        std::copy(styles_.begin(), styles_.begin() + cols_, styles.begin());
-    heights[0] = heights_[0];
-    for (int i = 0; i < n; ++i) {
-        const size_t from = size_t(perm[i] + 1) * cols_;
-        const size_t to = size_t(i + 1) * cols_;
-        for (int c = 0; c < cols_; ++c) cells[to + c] = std::move(cells_[from + c]);
-        if (!styles_.empty())
-            std::copy(styles_.begin() + from, styles_.begin() + from + cols_, styles.begin() + to);
-        heights[i + 1] = heights_[perm[i] + 1];
+    // Row i takes the row from[i]: the rows move in place, one cycle of the
+    // order after another, so no second table is made.
+    std::vector<int> from(static_cast<size_t>(rows_));
+    from[0] = 0;
+    for (int i = 0; i < n; ++i) from[size_t(i) + 1] = keys[size_t(i)].row;
+    keys = {};
+    others = {};
+    const bool styled = !styles_.empty();
+    std::vector<GridCell> cellsHeld(static_cast<size_t>(cols_));
+    std::vector<uint16_t> stylesHeld(styled ? size_t(cols_) : 0);
+    const auto moveStyles = [&](int from, int to) {
+        for (int c = 0; c < cols_; ++c) styles_.Set(size_t(to) * cols_ + c, styles_[size_t(from) * cols_ + c]);
+    };
+    const auto cellAt = [&](int row) { return cells_.begin() + ptrdiff_t(row) * cols_; };
+    for (int start = 1; start < rows_; ++start) {
+        if (from[size_t(start)] == start || from[size_t(start)] < 0) continue;
+        std::move(cellAt(start), cellAt(start) + cols_, cellsHeld.begin());
+        if (styled)
+            for (int c = 0; c < cols_; ++c) stylesHeld[size_t(c)] = styles_[size_t(start) * cols_ + c];
+        const int heightHeld = heights_[size_t(start)];
+        int to = start;
+        while (true) {
+            const int source = from[size_t(to)];
+            from[size_t(to)] = -1;
+            if (source == start) {
+                std::move(cellsHeld.begin(), cellsHeld.end(), cellAt(to));
+                if (styled)
+                    for (int c = 0; c < cols_; ++c) styles_.Set(size_t(to) * cols_ + c, stylesHeld[size_t(c)]);
+                heights_[size_t(to)] = heightHeld;
+                break;
+            }
+            std::move(cellAt(source), cellAt(source) + cols_, cellAt(to));
+            if (styled) moveStyles(source, to);
+            heights_[size_t(to)] = heights_[size_t(source)];
+            to = source;
+        }
     }
-    cells_ = std::move(cells);
-    styles_ = std::move(styles);
-    heights_ = std::move(heights);
     Notify(Change::Reset);
 }
 
@@ -480,7 +638,7 @@ void Grid::DeleteRowList(const std::vector<int>& rows) {
         if (to != r) {
             for (int c = 0; c < cols_; ++c) {
                 cells_[size_t(to) * cols_ + c] = std::move(cells_[size_t(r) * cols_ + c]);
-                if (!styles_.empty()) styles_[size_t(to) * cols_ + c] = styles_[size_t(r) * cols_ + c];
+                if (!styles_.empty()) styles_.Set(size_t(to) * cols_ + c, styles_[size_t(r) * cols_ + c]);
             }
             heights_[size_t(to)] = heights_[size_t(r)];
         }
@@ -510,8 +668,7 @@ void Grid::DeleteRows(int firstRow, int lastRow) {
     cells_.erase(cells_.begin() + size_t(firstRow) * cols_,
                  cells_.begin() + size_t(lastRow + 1) * cols_);
     if (!styles_.empty())
-        styles_.erase(styles_.begin() + size_t(firstRow) * cols_,
-                      styles_.begin() + size_t(lastRow + 1) * cols_);
+        styles_.Erase(size_t(firstRow) * cols_, size_t(lastRow + 1) * cols_);
     heights_.erase(heights_.begin() + firstRow, heights_.begin() + lastRow + 1);
     rows_ -= count;
     merges_.erase(std::remove_if(merges_.begin(), merges_.end(),

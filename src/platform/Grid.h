@@ -6,10 +6,12 @@
 // itself owns no widget, so whole-grid passes are plain loops.
 //
 // Cell texts are kept as UTF-8 in eight bytes a cell (GridCell): a grid of
-// empty cells takes a few times its file's size, not thirty, and a file is
-// read into one arena rather than one allocation per cell.
+// empty cells takes a few times its file's size, not thirty, and the texts
+// of a file read stay in the file's bytes rather than one allocation per cell.
 
 #include <QString>
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -90,9 +92,26 @@ public:
     // the measure the windows install; without one, by a character estimate.
     using TextWidth = std::function<int(const QString& text, bool bold)>;
     using TextMeasure = std::function<TextWidth()>;   // made once per fit
-    static void SetTextMeasure(TextMeasure measure);
+    // One font weight's advances of the printable ASCII characters and the
+    // kerning between pairs of them, with which a plain ASCII line is
+    // measured by adding up (as the font lays it out) instead of being laid
+    // out: a column of 100,000 task IDs fits in milliseconds. A pair's
+    // kerning is asked for the first time the pair occurs.
+    struct AsciiFont {
+        static constexpr float kUnknown = 1e30f;
+        float advance[128] = {};
+        float kerning[128][128];
+        std::function<float(unsigned char first, unsigned char second)> pairKerning;
+        AsciiFont() { std::fill(&kerning[0][0], &kerning[0][0] + 128 * 128, kUnknown); }
+    };
+    struct AsciiFonts {
+        std::shared_ptr<AsciiFont> regular, bold;
+        int widest = INT_MAX;   // no text counts as wider (the text measure's limit)
+    };
+    using AsciiMeasure = std::function<AsciiFonts()>;   // asked once per fit
+    static void SetTextMeasure(TextMeasure measure, AsciiMeasure ascii = {});
     void AutoFit(int col);
-    void AutoFit(int col, const TextWidth& width);
+    void AutoFit(int col, const TextWidth& width, const AsciiFonts* ascii = nullptr);
     int RowHeight(int row) const;
     void SetRowHeight(int row, int height);        // 0 hides, 18 shows
     bool RowShown(int row) const { return RowHeight(row) > 0; }
@@ -165,6 +184,8 @@ public:
 
     // A row below the header row: one that holds data (a task, an item).
     bool IsDataRow(int row) const { return row >= 1 && row < rows_; }
+    // A row's cells, Cols() of them (for passes over every cell's bytes).
+    const GridCell* RowCells(int row) const { return cells_.data() + size_t(row) * cols_; }
     bool ValidCell(int row, int col) const {
         return row >= 0 && row < rows_ && col >= 0 && col < cols_;
     }
@@ -174,9 +195,17 @@ private:
         uint32_t back = kWhite;
         uint32_t fore = kBlack;
         bool bold = false;
+        bool operator==(const Style&) const = default;
     };
-    Style& StyleAt(int row, int col);
-    void EnsureStyles();
+    // A cell's style is its place in the palette (the distinct styles the
+    // grid holds, the plain one first): a byte or two a cell, not twelve,
+    // so a million coloured task rows take 14 MB rather than 168. False when
+    // the palette is full and the style could not be set.
+    template <class Edit>
+    bool ChangeStyle(int row, int col, Edit edit);
+    static constexpr uint16_t kNoStyle = 0xFFFF;   // the palette is full
+    uint16_t Intern(const Style& style);
+    const Style& StyleOf(int row, int col) const { return palette_[styles_[size_t(row) * cols_ + col]]; }
     void Notify(Change change, int row = -1, int col = -1) const;
     void ClampActive();
     void DropHiddenActive();
@@ -188,7 +217,45 @@ private:
     // The arenas of the files the cells were read from, and of the copies
     // they were copied in (shared by copies).
     std::vector<std::shared_ptr<const GridArena>> arenas_;
-    std::vector<Style> styles_;           // empty until a style is set
+    // Each cell's place in the palette: a byte while the palette holds at
+    // most 256 styles (the plain one, the past-due colours), two beyond.
+    class StyleIndex {
+    public:
+        bool empty() const { return size_ == 0; }
+        size_t size() const { return size_; }
+        void clear() { *this = {}; }
+        void resize(size_t n) {
+            if (wide_) wides_.resize(n);
+            else narrow_.resize(n);
+            size_ = n;
+        }
+        uint16_t operator[](size_t i) const { return wide_ ? wides_[i] : narrow_[i]; }
+        void Set(size_t i, uint16_t place) {
+            if (!wide_ && place > 0xFF) Widen();
+            if (wide_) wides_[i] = place;
+            else narrow_[i] = uint8_t(place);
+        }
+        // Drops [first, last).
+        void Erase(size_t first, size_t last) {
+            if (wide_) wides_.erase(wides_.begin() + ptrdiff_t(first), wides_.begin() + ptrdiff_t(last));
+            else narrow_.erase(narrow_.begin() + ptrdiff_t(first), narrow_.begin() + ptrdiff_t(last));
+            size_ -= last - first;
+        }
+
+    private:
+        void Widen() {
+            wides_.assign(narrow_.begin(), narrow_.end());
+            narrow_ = {};
+            wide_ = true;
+        }
+        std::vector<uint8_t> narrow_;
+        std::vector<uint16_t> wides_;
+        size_t size_ = 0;
+        bool wide_ = false;
+    };
+    StyleIndex styles_;                   // empty until a style is set
+    std::vector<Style> palette_ = {Style{}};
+    size_t lastInterned_ = 0;
     std::vector<int> widths_;
     std::vector<int> heights_;
     std::vector<Merge> merges_;

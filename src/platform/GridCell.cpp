@@ -31,7 +31,7 @@ GridCell::GridCell(std::string_view text) {
 GridCell::GridCell(const GridCell& other) {
     // A block of its own is copied; a short text and an arena entry (the
     // arena is shared by the grid's copies) are the eight bytes alone.
-    if (other.bits_ != 0 && (other.bits_ & (kInline | kBorrowed)) == 0) *this = GridCell(other.View());
+    if (other.OwnsBlock()) *this = GridCell(other.View());
     else bits_ = other.bits_;
 }
 
@@ -50,7 +50,7 @@ GridCell& GridCell::operator=(GridCell&& other) noexcept {
 }
 
 void GridCell::Release() noexcept {
-    if (bits_ != 0 && (bits_ & (kInline | kBorrowed)) == 0) std::free(reinterpret_cast<void*>(uintptr_t(bits_)));
+    if (OwnsBlock()) std::free(reinterpret_cast<void*>(uintptr_t(bits_)));
     bits_ = 0;
 }
 
@@ -93,4 +93,24 @@ GridCell GridArena::Take(size_t length) {
 GridCell GridArena::Add(std::string_view text) {
     std::memcpy(Room(text.size()), text.data(), text.size());
     return Take(text.size());
+}
+
+void GridArena::Adopt(std::string bytes) {
+    capacity_ -= adopted_.capacity();
+    used_ -= adopted_.size();
+    adopted_ = std::move(bytes);
+    capacity_ += adopted_.capacity();
+    used_ += adopted_.size();
+}
+
+GridCell GridArena::Slice(std::string_view text) {
+    const size_t n = text.size();
+    const auto address = uint64_t(reinterpret_cast<uintptr_t>(text.data()));
+    if (n <= GridCell::kInlineBytes || n >> (64 - GridCell::kSliceLengthShift) != 0 ||
+        (address & ~GridCell::kSliceAddressMask) != 0)
+        return Add(text);
+    GridCell cell;
+    cell.bits_ = GridCell::kSlice | (address << 3) | (uint64_t(n) << GridCell::kSliceLengthShift);
+    sliced_ += n;
+    return cell;
 }

@@ -2,13 +2,14 @@
 // How the grid keeps a cell's text in memory: eight bytes per cell. An empty
 // cell is all zero; a text of up to seven bytes lies in the cell itself; a
 // longer one lies in a block of its own (made when a cell is set) or in an
-// arena the cell borrows from (filled when a file is read, so reading a file
-// costs one allocation per megabyte rather than one per cell). A grid of
-// empty cells therefore takes about eight bytes a cell, where a
-// std::string took thirty-two.
+// arena the cell borrows from: the bytes of the file it was read from, where
+// the cell holds the text's address and length (a slice), or an entry
+// copied there. Reading a file therefore costs the file and eight bytes a
+// cell, not one allocation per cell. A grid of empty cells takes about
+// eight bytes a cell, where a std::string took thirty-two.
 //
 // Blocks and arena entries hold a 32-bit length before the bytes, so one
-// cell holds at most GridCell::kMaxBytes.
+// cell holds at most GridCell::kMaxBytes; a slice holds up to 16,383 bytes.
 
 #include <bit>
 #include <cstdint>
@@ -38,6 +39,7 @@ public:
     std::string_view View() const noexcept {
         if (bits_ == 0) return {};
         if (bits_ & kInline) return {reinterpret_cast<const char*>(&bits_) + 1, size_t((bits_ & 0xFF) >> 1)};
+        if ((bits_ & kTagBits) == kSlice) return {SliceData(), size_t(bits_ >> kSliceLengthShift)};
         const char* entry = reinterpret_cast<const char*>(uintptr_t(bits_ & ~uint64_t(kInline | kBorrowed)));
         uint32_t length = 0;
         std::memcpy(&length, entry, sizeof length);
@@ -46,12 +48,13 @@ public:
     bool Empty() const noexcept { return bits_ == 0; }
     // Asks for the text's bytes ahead of a read (a pass over many rows).
     void Prefetch() const noexcept {
-        if (bits_ != 0 && !(bits_ & kInline))
-            __builtin_prefetch(reinterpret_cast<const void*>(uintptr_t(bits_ & ~uint64_t(kInline | kBorrowed))));
+        if (bits_ == 0 || (bits_ & kInline)) return;
+        if ((bits_ & kTagBits) == kSlice) __builtin_prefetch(SliceData());
+        else __builtin_prefetch(reinterpret_cast<const void*>(uintptr_t(bits_ & ~uint64_t(kInline | kBorrowed))));
     }
     // A text in a block of its own (set one by one), not in the cell or an arena.
-    bool OwnsBlock() const noexcept { return bits_ != 0 && (bits_ & (kInline | kBorrowed)) == 0; }
-    bool Borrowed() const noexcept { return (bits_ & kBorrowed) != 0; }
+    bool OwnsBlock() const noexcept { return bits_ != 0 && (bits_ & kTagBits) == 0; }
+    bool Borrowed() const noexcept { return (bits_ & kBorrowed) != 0 || (bits_ & kTagBits) == kSlice; }
     // For passes over every cell's bytes (saving a file): a short text is
     // the low bytes of one word, the rest of it zero; its length is ShortSize().
     bool IsShort() const noexcept { return (bits_ & kInline) != 0 || bits_ == 0; }
@@ -61,7 +64,18 @@ public:
 private:
     friend class GridArena;
     static constexpr uint64_t kInline = 1;     // bit 0: the text lies in bytes 1..7
-    static constexpr uint64_t kBorrowed = 2;   // bit 1: points into an arena
+    static constexpr uint64_t kBorrowed = 2;   // bit 1: points at an arena entry (its length before it)
+    // Bits 0 to 2 being 100: a slice of an arena's bytes, its address in
+    // bits 3 to 49 and its length in bits 50 to 63 (texts read from a file
+    // lie where the file put them, with nothing before them). Blocks of
+    // their own are aligned to 16 and entries to 4, so neither looks so.
+    static constexpr uint64_t kSlice = 4;
+    static constexpr uint64_t kTagBits = 7;
+    static constexpr int kSliceLengthShift = 50;
+    static constexpr uint64_t kSliceAddressMask = (uint64_t(1) << 47) - 1;
+    const char* SliceData() const noexcept {
+        return reinterpret_cast<const char*>(uintptr_t((bits_ >> 3) & kSliceAddressMask));
+    }
     void Release() noexcept;
     uint64_t bits_ = 0;
 };
@@ -85,6 +99,16 @@ public:
     GridCell Take(size_t length);
     // Both at once, for a text that is there already.
     GridCell Add(std::string_view text);
+    // Keeps `bytes` (a file as read) as its own; cells made by Slice may
+    // then point into it.
+    void Adopt(std::string bytes);
+    std::string& Adopted() { return adopted_; }
+    // A cell for text lying in the adopted bytes, pointing at it where it
+    // lies (the text lies in the cell when short; a text too long for a
+    // slice is copied into an entry).
+    GridCell Slice(std::string_view text);
+    // Bytes of the adopted ones that slices point at.
+    size_t SlicedBytes() const { return sliced_; }
     // Bytes the arena holds (for the memory figures), and those its
     // entries take.
     size_t Capacity() const { return capacity_; }
@@ -101,4 +125,6 @@ private:
     size_t expected_ = 0;
     char* pending_ = nullptr;  // where the text given room is written
     char scratch_[GridCell::kInlineBytes] = {};   // room for a short one
+    std::string adopted_;
+    size_t sliced_ = 0;
 };

@@ -281,46 +281,90 @@ std::string GridFile::Serialize(const Grid& g) {
     return out;
 }
 
-void GridFile::SerializeInto(const Grid& g, std::string& out) {
+namespace {
+// Writes the file into `out` from its start; with a sink, hands it over
+// whenever `flushAt` bytes are ready and starts again at the buffer's start.
+// False when the sink refused a piece.
+bool SerializeWith(const Grid& g, std::string& out, size_t flushAt, const GridFile::Sink* sink) {
     std::string head = kMagic;
     head += ' ';
     head += std::to_string(kVersion);
-    if (g.forms_.Known()) {
-        AppendForm(head, "dates", g.forms_.dates);
-        AppendForm(head, "times", g.forms_.times.isEmpty() ? DateText::TimeFormat() : g.forms_.times);
+    if (g.Forms().Known()) {
+        AppendForm(head, "dates", g.Forms().dates);
+        AppendForm(head, "times", g.Forms().times.isEmpty() ? DateText::TimeFormat() : g.Forms().times);
     }
     head += '\n';
-    head += std::to_string(g.rows_);
+    head += std::to_string(g.Rows());
     head += ' ';
-    head += std::to_string(g.cols_);
+    head += std::to_string(g.Cols());
     head += '\n';
     size_t used = head.size();
     std::memcpy(Room(out, 0, used), head.data(), used);
-    used = WriteNumbers(out, used, g.widths_);
-    used = WriteNumbers(out, used, g.heights_);
-    const GridCell* cell = g.cells_.data();
-    for (int r = 0; r < g.rows_; ++r, cell += g.cols_) {
+    const auto flush = [&]() {
+        if (!sink || used < flushAt) return true;
+        const bool taken = (*sink)(out.data(), used);
+        used = 0;
+        return taken;
+    };
+    std::vector<int> numbers(size_t(g.Cols()));
+    for (int c = 0; c < g.Cols(); ++c) numbers[size_t(c)] = g.ColumnWidth(c);
+    used = WriteNumbers(out, used, numbers);
+    if (!flush()) return false;
+    numbers.resize(size_t(g.Rows()));
+    for (int r = 0; r < g.Rows(); ++r) numbers[size_t(r)] = g.RowHeight(r);
+    used = WriteNumbers(out, used, numbers);
+    numbers = {};
+    if (!flush()) return false;
+    const int cols = g.Cols();
+    for (int r = 0; r < g.Rows(); ++r) {
+        const GridCell* cell = g.RowCells(r);
         // A row's bytes are at most its texts twice over (every byte
         // escaped), its tabs and its line end; a word written whole may
         // reach eight bytes further.
-        size_t bound = size_t(g.cols_) + 8;
-        for (int c = 0; c < g.cols_; ++c) bound += 2 * cell[c].View().size();
+        size_t bound = size_t(cols) + 8;
+        for (int c = 0; c < cols; ++c) bound += 2 * cell[c].View().size();
         char* p = Room(out, used, bound);
         char* const start = p;
-        for (int c = 0; c < g.cols_; ++c) {
+        for (int c = 0; c < cols; ++c) {
             p = WriteCell(p, cell[c]);
             *p++ = '\t';
         }
         // The last cell's tab becomes the line end.
-        if (g.cols_ == 0) *p++ = '\n';
+        if (cols == 0) *p++ = '\n';
         else p[-1] = '\n';
         used += size_t(p - start);
+        if (!flush()) return false;
     }
     std::memcpy(Room(out, used, 4), "END\n", 4);
-    out.resize(used + 4);
+    used += 4;
+    if (sink) return used == 0 || (*sink)(out.data(), used);
+    out.resize(used);
+    return true;
+}
+}  // namespace
+
+void GridFile::SerializeInto(const Grid& g, std::string& out) { SerializeWith(g, out, 0, nullptr); }
+
+bool GridFile::SerializeTo(const Grid& g, const Sink& sink) {
+    constexpr size_t kPiece = size_t(1) << 20;
+    std::string buffer;
+    buffer.reserve(kPiece + 4096);
+    return SerializeWith(g, buffer, kPiece, &sink);
 }
 
 bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
+    try {
+        return DeserializeOwned(g, std::string(bytes), error);
+    } catch (const std::bad_alloc&) {
+    }
+    SetError(error, QStringLiteral("There is not enough memory to load the file."));
+    return false;
+}
+
+// The texts stay where they lie in `bytes`, which the grid keeps: an
+// escaped text is unescaped in place (it only gets shorter), so reading a
+// file costs the file and eight bytes a cell.
+bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
     // A damaged file must never take the program down: running out of
     // memory on it refuses the file like any other damage, grid unchanged.
     try {
@@ -357,7 +401,8 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
         return SetError(error, QStringLiteral("The file is damaged or truncated: its counts claim more cells than it holds.")), false;
     std::vector<GridCell> cells;
     cells.reserve(size_t(rows) * cols);
-    auto arena = std::make_shared<GridArena>(data.size());
+    // Entries only for texts too long for a slice.
+    auto arena = std::make_shared<GridArena>();
     for (int r = 0; r < rows; ++r) {
         if (!NextLine(data, line))
             return SetError(error, QStringLiteral("The file is truncated: %1 of %2 rows.").arg(r).arg(rows)), false;
@@ -375,11 +420,12 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
             if (field.size() > GridCell::kMaxBytes)
                 return SetError(error, QStringLiteral("Row %1 of the file holds a cell too large to load.").arg(r)), false;
             if (field.find('\\') == std::string_view::npos) {
-                cells.push_back(arena->Add(field));
+                cells.push_back(arena->Slice(field));
             } else {
-                const std::ptrdiff_t length = Unescape(field, arena->Room(field.size()));
+                char* const at = bytes.data() + (field.data() - bytes.data());
+                const std::ptrdiff_t length = Unescape(field, at);
                 if (length < 0) return SetError(error, QStringLiteral("Row %1 of the file is damaged.").arg(r)), false;
-                cells.push_back(arena->Take(size_t(length)));
+                cells.push_back(arena->Slice(std::string_view(at, size_t(length))));
             }
             ++c;
             if (tab == std::string_view::npos) break;
@@ -394,13 +440,39 @@ bool GridFile::Deserialize(Grid& g, const std::string& bytes, QString* error) {
         if (!line.empty())
             return SetError(error, QStringLiteral("The file has data after its end.")), false;
 
+    // The file's bytes stay as the texts' home while the texts take most
+    // of them; otherwise (a file of a few huge texts, or mostly short
+    // ones) the texts move into a home of their size and the file goes.
+    std::vector<std::shared_ptr<const GridArena>> arenas;
+    if (arena->SlicedBytes() * 2 >= bytes.size()) {
+        arena->Adopt(std::move(bytes));
+    } else if (arena->SlicedBytes() > 0) {
+        const auto inFile = [&](std::string_view t) {
+            return t.data() >= bytes.data() && t.data() < bytes.data() + bytes.size();
+        };
+        auto moved = std::make_shared<GridArena>();
+        moved->Adopt(std::string(arena->SlicedBytes(), '\0'));
+        char* const home = moved->Adopted().data();
+        size_t at = 0;
+        for (GridCell& cell : cells) {
+            const std::string_view t = cell.View();
+            if (!cell.Borrowed() || !inFile(t)) continue;
+            std::memcpy(home + at, t.data(), t.size());
+            cell = moved->Slice(std::string_view(home + at, t.size()));
+            at += t.size();
+        }
+        bytes = {};
+        arenas.push_back(std::move(moved));
+    }
+    if (arena->Capacity() > 0) arenas.push_back(std::move(arena));
+
     // Everything checked: replace the grid whole.
     g.rows_ = rows;
     g.cols_ = cols;
     g.cells_ = std::move(cells);
-    g.arenas_.clear();
-    if (arena->Capacity() > 0) g.arenas_.push_back(std::move(arena));
+    g.arenas_ = std::move(arenas);
     g.styles_.clear();
+    g.palette_ = {Grid::Style{}};
     g.widths_ = std::move(widths);
     g.heights_ = std::move(heights);
     g.merges_.clear();
@@ -424,7 +496,7 @@ bool GridFile::Save(const Grid& g, const QString& path, QString* error) {
     return FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), error);
 }
 
-bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* bytesRead) {
+bool GridFile::Load(Grid& g, const QString& path, QString* error, const Read& read) {
     if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) return SetError(error, link), false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -444,9 +516,8 @@ bool GridFile::Load(Grid& g, const QString& path, QString* error, std::string* b
         SetError(error, file.errorString().isEmpty() ? QStringLiteral("The file could not be read whole.") : file.errorString());
         return false;
     }
-    if (!Deserialize(g, bytes, error)) return false;
-    if (bytesRead) *bytesRead = std::move(bytes);
-    return true;
+    if (read) read(bytes);
+    return DeserializeOwned(g, std::move(bytes), error);
 }
 
 // Grid's own file members are this format too.

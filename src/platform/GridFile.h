@@ -5,7 +5,9 @@
 // file only once the new one is complete. Failures return false with a reason.
 
 #include <QString>
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/Grid.h"
 
@@ -15,8 +17,17 @@ public:
     // The same bytes into `out`, replacing what it held: a buffer kept for
     // the next save keeps its memory, so saving again allocates nothing.
     static void SerializeInto(const Grid& grid, std::string& out);
+    // The same bytes handed to `sink` a piece at a time (about a megabyte
+    // each), so a large grid is written without holding its whole file in
+    // memory. Stops at the first piece the sink refuses; false then.
+    using Sink = std::function<bool(const char* data, size_t size)>;
+    static bool SerializeTo(const Grid& grid, const Sink& sink);
     static bool Deserialize(Grid& grid, const std::string& data, QString* error = nullptr);
+    // The same from bytes the grid may keep (its texts stay where they lie).
+    static bool DeserializeOwned(Grid& grid, std::string data, QString* error = nullptr);
     static bool Save(const Grid& grid, const QString& path, QString* error = nullptr);
-    // `bytes`, when given, receives the file as read (to fingerprint it).
-    static bool Load(Grid& grid, const QString& path, QString* error = nullptr, std::string* bytes = nullptr);
+    // `read`, when given, is shown the file as read, before it is parsed
+    // (to fingerprint it).
+    using Read = std::function<void(std::string_view bytes)>;
+    static bool Load(Grid& grid, const QString& path, QString* error = nullptr, const Read& read = {});
 };

@@ -8,6 +8,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <algorithm>
+#include <map>
+#include <memory>
 
 #include "platform/Colors.h"
 
@@ -292,19 +294,45 @@ void GridView::ToGridSelection() {
     syncing_ = false;
 }
 
+namespace {
+// A fitted column is never wider than this many average characters: one
+// long cell (a pasted note) would otherwise push the columns after it out
+// of the window and give the printout a page for it alone. Longer texts
+// show cut off in the view.
+int WidestFit() {
+    constexpr int kMaxFitChars = 60;
+    return QFontMetrics(QGuiApplication::font()).averageCharWidth() * kMaxFitChars;
+}
+}  // namespace
+
 Grid::TextWidth GridView::FontTextWidth() {
     QFont bold = QGuiApplication::font();
     bold.setBold(true);
     const QFontMetrics fm(QGuiApplication::font());
-    // A fitted column is never wider than this many average characters: one
-    // long cell (a pasted note) would otherwise push the columns after it
-    // out of the window and give the printout a page for it alone. Longer
-    // texts show cut off in the view.
-    constexpr int kMaxFitChars = 60;
-    const int widest = fm.averageCharWidth() * kMaxFitChars;
+    const int widest = WidestFit();
     return [fm, fmBold = QFontMetrics(bold), widest](const QString& text, bool isBold) {
         return std::min((isBold ? fmBold : fm).horizontalAdvance(text), widest);
     };
+}
+
+Grid::AsciiFonts GridView::FontAsciiAdvances() {
+    // Kept for the program's life: a font's pairs are laid out once.
+    static std::map<QString, std::shared_ptr<Grid::AsciiFont>> known;
+    const auto of = [](const QFont& font) {
+        std::shared_ptr<Grid::AsciiFont>& kept = known[font.key()];
+        if (kept) return kept;
+        kept = std::make_shared<Grid::AsciiFont>();
+        const QFontMetricsF fm(font);
+        for (int ch = 0x20; ch < 0x7F; ++ch) kept->advance[ch] = float(fm.horizontalAdvance(QChar(ch)));
+        kept->pairKerning = [fm, advance = kept.get()->advance](unsigned char a, unsigned char b) {
+            const QChar pair[2] = {QChar(a), QChar(b)};
+            return float(fm.horizontalAdvance(QString(pair, 2))) - advance[a] - advance[b];
+        };
+        return kept;
+    };
+    QFont bold = QGuiApplication::font();
+    bold.setBold(true);
+    return {of(QGuiApplication::font()), of(bold), WidestFit()};
 }
 
 void GridView::mousePressEvent(QMouseEvent* event) {

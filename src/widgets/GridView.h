@@ -65,6 +65,8 @@ public:
     // text from widening its column past the window. Installed by the
     // program at start.
     static Grid::TextWidth FontTextWidth();
+    // The same fonts' ASCII advances and kerning, kept per font.
+    static Grid::AsciiFonts FontAsciiAdvances();
 
 signals:
     // button: 1 left, 2 right, 4 middle; shift: 1 Shift, 2 Ctrl, 4 Alt.

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <memory>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <numeric>
 
 #include "platform/Grid.h"
 #include "platform/GridFile.h"
@@ -278,6 +280,37 @@ TEST_F(GridTest, SortComparesDatesAsDates) {
     EXPECT_EQ(g.Text(1, 1), "12/01/2025");
     EXPECT_EQ(g.Text(2, 1), "1/5/2026");
     EXPECT_EQ(g.Text(3, 1), "2/15/2026");
+}
+
+TEST_F(GridTest, SortOrdersTextsAsQStringComparesThemIgnoringCaseAndKeepsTies) {
+    const QStringList texts = {"b", "\u00C4pfel", "apple", "B", "Zebra", "a_b", "\u00E4pfel", "ab", "\u00E9t\u00E9", "A"};
+    Grid g(1, 3);
+    for (int i = 0; i < texts.size(); ++i) g.AddItem(texts[i] + "\t" + QString::number(i));
+    QList<int> expected(texts.size());
+    std::iota(expected.begin(), expected.end(), 0);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](int a, int b) { return texts[a].compare(texts[b], Qt::CaseInsensitive) < 0; });
+    g.Sort(1, 0);
+    for (int r = 1; r < g.Rows(); ++r) EXPECT_EQ(g.Text(r, 2).toInt(), expected[r - 1]) << r;
+}
+
+TEST_F(GridTest, CellColoursFollowTheirRowsHoweverManyTheGridHolds) {
+    Grid g(1, 3);
+    for (int i = 0; i < 300; ++i) {   // more distinct styles than a byte counts
+        g.AddItem(QString::number(i));
+        g.SetBackColor(i + 1, 2, 0x10000u + uint32_t(i));
+        g.SetBold(i + 1, 1, i % 2 == 1);
+    }
+    g.Sort(1, 1);
+    g.DeleteRows(2, 2);   // the row of 298
+    g.DeleteRowList({3, 5});   // 296 and 294
+    for (int r = 1; r < g.Rows(); ++r) {
+        const int i = g.Text(r, 1).toInt();
+        EXPECT_EQ(g.BackColor(r, 2), 0x10000u + uint32_t(i)) << r;
+        EXPECT_EQ(g.Bold(r, 1), i % 2 == 1) << r;
+        EXPECT_EQ(g.BackColor(r, 1), Grid::kWhite) << r;
+    }
+    EXPECT_EQ(g.Rows(), 298);
 }
 
 TEST_F(GridTest, DeleteRowsNeverRemovesTheHeader) {

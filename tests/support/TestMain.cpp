@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     TestEnv::PrepareProcess();
     QApplication app(argc, argv);
     // Columns are fitted with the font, as in the program.
-    Grid::SetTextMeasure(&GridView::FontTextWidth);
+    Grid::SetTextMeasure(&GridView::FontTextWidth, &GridView::FontAsciiAdvances);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new TestEnv::GlobalEnvironment);
     return RUN_ALL_TESTS();

@@ -8,6 +8,7 @@
 #include <QSysInfo>
 #include <QThread>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -37,13 +38,74 @@ bool Abandoned(const QString& lockFile) {
     return true;
 }
 
+// Detects a change, not an attack, and is compared only within this
+// process (beside the size and time): Qt's fast table hash with a fixed
+// seed, over the bytes a megabyte at a time, so a file is hashed as it is
+// written or read in pieces and gives the same hash as hashed whole. A
+// cryptographic digest would add tens of milliseconds to every open and
+// save of a large database.
+class StreamHash {
+public:
+    void Add(const char* data, size_t size) {
+        total_ += size;
+        if (!pending_.empty()) {
+            const size_t take = std::min(size, kBlock - pending_.size());
+            pending_.append(data, take);
+            data += take;
+            size -= take;
+            if (pending_.size() < kBlock) return;
+            Mix(pending_.data(), kBlock);
+            pending_.clear();
+        }
+        for (; size >= kBlock; data += kBlock, size -= kBlock) Mix(data, kBlock);
+        pending_.append(data, size);
+    }
+    QByteArray Result() {
+        if (!pending_.empty()) Mix(pending_.data(), pending_.size());
+        pending_.clear();
+        const size_t h = qHash(total_, hash_);
+        return QByteArray(reinterpret_cast<const char*>(&h), sizeof h);
+    }
+
+private:
+    static constexpr size_t kBlock = size_t(1) << 20;
+    void Mix(const char* data, size_t size) { hash_ = qHash(QByteArrayView(data, qsizetype(size)), hash_); }
+    size_t hash_ = 0x51ed270b;
+    size_t total_ = 0;
+    std::string pending_;
+};
+
 QByteArray HashOf(QByteArrayView bytes) {
-    // Detects a change, not an attack, and is compared only within this
-    // process (beside the size and time): Qt's fast table hash with a fixed
-    // seed. A cryptographic digest would add tens of milliseconds to every
-    // open and save of a large database.
-    const size_t h = qHash(bytes, size_t(0x51ed270b));
-    return QByteArray(reinterpret_cast<const char*>(&h), sizeof h);
+    StreamHash hash;
+    hash.Add(bytes.data(), size_t(bytes.size()));
+    return hash.Result();
+}
+
+// The hash of a file's bytes, read a piece at a time; false when it
+// cannot be read whole.
+bool HashOfFile(const QString& path, QByteArray* hash, QString* error) {
+    if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
+        if (error) *error = link;
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    StreamHash stream;
+    std::string piece(size_t(1) << 20, '\0');
+    while (true) {
+        const qint64 got = file.read(piece.data(), qint64(piece.size()));
+        if (got < 0) {
+            if (error) *error = file.errorString();
+            return false;
+        }
+        if (got == 0) break;
+        stream.Add(piece.data(), size_t(got));
+    }
+    *hash = stream.Result();
+    return true;
 }
 
 QString Absolute(const QString& path) {
@@ -220,11 +282,15 @@ void TaskDatabase::Close() {
 // ---------------------------------------------------------------- fingerprint
 
 TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArrayView bytes, bool written) {
+    return TakeHashed(path, HashOf(bytes), written);
+}
+
+TaskDatabase::Fingerprint TaskDatabase::TakeHashed(const QString& path, QByteArray hash, bool written) {
     Fingerprint print;
     print.stamp = FileOps::Stamp(path);
     if (!print.stamp.exists) return {};
     if (!written) print.stamp.conclusive = false;
-    print.hash = HashOf(bytes);
+    print.hash = std::move(hash);
     return print;
 }
 
@@ -241,10 +307,13 @@ QString TaskDatabase::ChangedOnDisk(QByteArray* bytes) const {
     // The bytes are needed anyway to tell a file from before date forms.
     if (FileOps::Unchanged(then, now) && !formsUnrecorded_) return QString();
     QString error;
-    // Unread, it cannot be told apart from someone else's version.
-    if (!FileOps::ReadFile(file_, bytes, &error))
+    // Unread, it cannot be told apart from someone else's version. Only
+    // its hash is needed, unless the bytes are compared later.
+    QByteArray hash;
+    if (formsUnrecorded_ ? !FileOps::ReadFile(file_, bytes, &error) : !HashOfFile(file_, &hash, &error))
         return QStringLiteral("the file could not be read to check it before writing: %1").arg(error);
-    return HashOf(*bytes) == onDisk_.hash ? QString() : changed;
+    if (formsUnrecorded_) hash = HashOf(*bytes);
+    return hash == onDisk_.hash ? QString() : changed;
 }
 
 // ---------------------------------------------------------------- open, create, save
@@ -281,15 +350,18 @@ TaskDatabase::Result TaskDatabase::Open(const QString& named) {
     }, &notes_);
     Grid loaded;
     QString error;
-    std::string bytes;
-    if (!GridFile::Load(loaded, path, &error, &bytes)) return Result::Fail(error);
+    QByteArray hash;
+    if (!GridFile::Load(loaded, path, &error, [&hash](std::string_view bytes) {
+            hash = HashOf(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+        }))
+        return Result::Fail(error);
     // Any grid file reads (an item or material list too); only one with the
     // task columns is a database that later commands can write through.
     if (loaded.Cols() != Col::Count || loaded.Rows() < 1)
         return Result::Fail(QStringLiteral("it is not a Quillon task database."));
     // The fingerprint is of the bytes parsed: a change made while they were
     // read shows at the next save.
-    Fingerprint print = Take(path, QByteArrayView(bytes.data(), qsizetype(bytes.size())), false);
+    Fingerprint print = TakeHashed(path, std::move(hash), false);
     const bool unrecorded = !loaded.Forms().Known();
     dateNotice_ = TaskDates::Notice(TaskDates::Adopt(loaded), QFileInfo(path).fileName());
     formsUnrecorded_ = unrecorded;
@@ -343,11 +415,12 @@ TaskDatabase::Result TaskDatabase::Save() {
         SetUnsaved(true);
         return Result::Fail(why);
     }
-    GridFile::SerializeInto(grid_, saveBuffer_);
-    const std::string& data = saveBuffer_;
-    // A file from before date forms were recorded is not rewritten for the
-    // forms alone: opened and saved with no change, it keeps its bytes.
+    QString error;
     if (formsUnrecorded_ && !bytes.isEmpty()) {
+        // A file from before date forms were recorded is not rewritten for
+        // the forms alone: opened and saved with no change, it keeps its
+        // bytes. Telling that takes the new file whole.
+        const std::string data = GridFile::Serialize(grid_);
         const size_t ours = data.find('\n');
         const qsizetype theirs = bytes.indexOf('\n');
         if (ours != std::string::npos && theirs >= 0 &&
@@ -355,14 +428,32 @@ TaskDatabase::Result TaskDatabase::Save() {
             SetUnsaved(false);
             return Result::Ok();
         }
+        bytes = {};
+        if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) {
+            SetUnsaved(true);
+            return Result::Fail(error);
+        }
+        return Saved(HashOf(QByteArrayView(data.data(), qsizetype(data.size()))));
     }
-    QString error;
-    if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) {
+    // Written as it is made, a megabyte at a time: a large database is
+    // never held twice in memory.
+    FileOps::SafeFile file;
+    StreamHash hash;
+    const bool written = file.Open(file_, &error) && GridFile::SerializeTo(grid_, [&](const char* data, size_t size) {
+        hash.Add(data, size);
+        return file.Write(data, qint64(size), &error);
+    }) && file.Commit(&error);
+    if (!written) {
+        file.Cancel();
         SetUnsaved(true);
         return Result::Fail(error);
     }
+    return Saved(hash.Result());
+}
+
+TaskDatabase::Result TaskDatabase::Saved(QByteArray hash) {
     formsUnrecorded_ = false;
-    onDisk_ = Take(file_, QByteArrayView(data.data(), qsizetype(data.size())), true);
+    onDisk_ = TakeHashed(file_, std::move(hash), true);
     // The save put a new file in the old one's place: its lock follows.
     if (fileLock_) fileLock_->Follow(file_);
     SetUnsaved(false);

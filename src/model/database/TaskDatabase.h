@@ -154,6 +154,9 @@ private:
     // `written`: by this object, just now; bytes that were read may have
     // changed before the stamp was taken, so only their hash can vouch.
     static Fingerprint Take(const QString& path, QByteArrayView bytes, bool written);
+    static Fingerprint TakeHashed(const QString& path, QByteArray hash, bool written);
+    // After the file was written with bytes of this hash.
+    Result Saved(QByteArray hash);
     // Why the file on disk is not the one read or written last ("" when it is).
     QString ChangedOnDisk(QByteArray* bytes) const;
     Result Lock(const QString& path, Locks& locks) const;
@@ -174,7 +177,6 @@ private:
     // that would change nothing else leaves it as it is.
     bool formsUnrecorded_ = false;
     QString dateNotice_;
-    std::string saveBuffer_;   // kept between saves: a save allocates nothing
     std::function<void()> locationChanged_;
     bool unsaved_ = false;
     std::function<void(bool)> unsavedChanged_;

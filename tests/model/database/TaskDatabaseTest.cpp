@@ -256,6 +256,45 @@ TEST_F(TaskDatabaseTest, SaveRefusesAFileChangedBehindItsBack) {
     EXPECT_EQ(IdsOnDisk(path), (QStringList{"ID-7", "ID-3"}));
 }
 
+TEST_F(TaskDatabaseTest, ALargeDatabaseIsWrittenAndCheckedInPieces) {
+    // Several megabytes: written a piece at a time, and checked against
+    // the file by a hash read in pieces.
+    const QString path = Path("plant.vkt");
+    TaskDatabase db;
+    ASSERT_TRUE(db.Create(path));
+    Grid& g = db.Tasks();
+    g.SetRows(60001);
+    for (int r = 1; r < g.Rows(); ++r) {
+        g.SetText(r, Col::TaskId, QStringLiteral("ID-%1").arg(r));
+        g.SetText(r, Col::Equipment, r % 997 ? QStringLiteral("Chiller North %1").arg(r)
+                                             : QStringLiteral("tab\there\nline\\end %1").arg(r));
+    }
+    ASSERT_TRUE(db.Save());
+    ASSERT_GT(QFileInfo(path).size(), 2 << 20);
+    ASSERT_TRUE(db.Open(path));
+    g.SetText(30000, Col::Status, QStringLiteral("Ready"));
+    ASSERT_TRUE(db.Save());   // the file read back in pieces is the one written
+    Grid onDisk;
+    ASSERT_TRUE(GridFile::Load(onDisk, path));
+    EXPECT_EQ(onDisk.Serialize(), g.Serialize());
+
+    // One byte changed near the end, same size and time: the save refuses.
+    ASSERT_TRUE(db.Open(path));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    const qint64 at = f.size() - 40;
+    f.seek(at);
+    const char was = f.read(1).at(0);
+    f.seek(at);
+    f.write(QByteArray(1, was == 'x' ? 'y' : 'x'));
+    f.close();
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    EXPECT_FALSE(db.Save());
+}
+
 TEST_F(TaskDatabaseTest, ChangesThatLeaveTheBytesAloneDoNotBlockASave) {
     // What a backup tool or the user may do to the file between two saves:
     // its change time moves, its bytes stay.
