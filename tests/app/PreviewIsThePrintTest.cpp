@@ -200,7 +200,6 @@ TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrint
         EXPECT_TRUE(text.contains(DateText::FormatDate(today_.addDays(10)))) << text.toStdString();
         // Everything drawn lies inside half-inch margins and reaches the right one.
         const QImage page = PdfReader::Render(pdf, 1, 72).convertToFormat(QImage::Format_Grayscale8);
-        ASSERT_FALSE(page.isNull());
         QRect ink;
         for (int y = 0; y < page.height(); ++y)
             for (int x = 0; x < page.width(); ++x)
