@@ -418,19 +418,24 @@ int CrashTest(const QString& kind, int kills, const QString& base) {
     return failures == 0 ? 0 : 1;
 }
 
+// `count` database folders of different generations under `dir`, each
+// backed up, and the empty folder "db" they are restored to.
+bool MakeBackups(const QString& dir, int count, QStringList* sources, QStringList* archives) {
+    for (int g = 0; g < count; ++g) {
+        *sources << dir + QStringLiteral("/source%1").arg(g);
+        *archives << dir + QStringLiteral("/backup%1.zip").arg(g);
+        MakeDatabaseFolder(sources->back(), g);
+        if (!BackupArchive::Run(archives->back(), sources->back() + "/", "plant", false).ok) return false;
+    }
+    return QDir().mkpath(dir + "/db");
+}
+
 int CrashRestore(int kills, const QString& base) {
     QTemporaryDir tmp(CrashFolder(base));
     QStringList sources, archives;
-    for (int g = 0; g < 3; ++g) {
-        sources << tmp.path() + QStringLiteral("/source%1").arg(g);
-        archives << tmp.path() + QStringLiteral("/backup%1.zip").arg(g);
-        MakeDatabaseFolder(sources[g], g);
-        if (!BackupArchive::Run(archives[g], sources[g] + "/", "plant", false).ok)
-            return std::printf("crash-test restore: a backup failed\n"), 1;
-    }
+    if (!MakeBackups(tmp.path(), 3, &sources, &archives)) return std::printf("crash-test restore: a backup failed\n"), 1;
     const QStringList names = FilesBelow(sources[0]);
     const QString folder = tmp.path() + "/db";
-    QDir().mkpath(folder);
     const int window = KillWindow([&] { return RestoreArchive::Restore(archives[0], folder).ok; });
     if (!window) return std::printf("crash-test restore: the first restore failed\n"), 1;
     qint64 last = 0;   // the last restore known to be complete
@@ -495,16 +500,9 @@ int CrashRestore(int kills, const QString& base) {
 int CrashRemoval(int kills, const QString& base) {
     QTemporaryDir tmp(CrashFolder(base));
     QStringList sources, archives;
-    for (int g = 0; g < 2; ++g) {
-        sources << tmp.path() + QStringLiteral("/source%1").arg(g);
-        archives << tmp.path() + QStringLiteral("/backup%1.zip").arg(g);
-        MakeDatabaseFolder(sources[g], g);
-        if (!BackupArchive::Run(archives[g], sources[g] + "/", "plant", false).ok)
-            return std::printf("crash-test removal: a backup failed\n"), 1;
-    }
+    if (!MakeBackups(tmp.path(), 2, &sources, &archives)) return std::printf("crash-test removal: a backup failed\n"), 1;
     const QStringList names = FilesBelow(sources[0]);
     const QString folder = tmp.path() + "/db";
-    QDir().mkpath(folder);
     if (!RestoreArchive::Restore(archives[0], folder).ok) return std::printf("crash-test removal: the first restore failed\n"), 1;
     // Runs restore `gen` and kills it `delay` microseconds after it began
     // removing (-1: once it has said it is done); returns the microseconds
