@@ -58,10 +58,6 @@ protected:
         QApplication::processEvents();
         TestEnv::Dialogs().Reset();
     }
-    void TearDown() override {
-        Printing::SetPdfOutput(QString());
-        MainWindowTest::TearDown();
-    }
     void Task(const QString& id, const QString& equipment, const QString& who, int day, int days,
               const QString& status = QStringLiteral("Ready")) {
         AddTask({id, equipment, DateText::FormatDate(from_), DateText::FormatDate(from_.addDays(day)), "",

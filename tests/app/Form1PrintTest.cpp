@@ -38,10 +38,6 @@ protected:
         pdf_ = temp_ + "/out.pdf";
         Printing::SetPdfOutput(pdf_);
     }
-    void TearDown() override {
-        Printing::SetPdfOutput({});
-        MainWindowTest::TearDown();
-    }
     void Open() {
         Start();
         NewDatabase();

@@ -26,6 +26,7 @@
 #include "support/MainWindow.h"
 #include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Ui.h"
 
 namespace {
 
@@ -49,6 +50,41 @@ double Likeness(const QImage& a, const QImage& b) {
         }
     const double cov = sxy - sx * sy / n;
     return cov / std::sqrt(std::max(1e-9, (sxx - sx * sx / n) * (syy - sy * sy / n)));
+}
+
+void Click(QToolBar* bar, QAction* action) { QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton); }
+
+// The grid preview on screen, or nothing.
+GridPrint::PrintPreview* Preview() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) return p;
+    return nullptr;
+}
+
+// Page `page` of a grid preview, turned to with First and Next: the first
+// paper in view seen whole (white on the dark page area, its left margin
+// blank from its top edge to its bottom edge).
+QImage Shown(GridPrint::PrintPreview* p, int page) {
+    QToolBar* bar = p->findChild<QToolBar*>("PreviewToolbar");
+    Click(bar, p->FirstAction);
+    for (int i = 1; i < page; ++i) Click(bar, p->NextAction);
+    const QImage shot = p->findChild<QAbstractScrollArea*>("pages")->viewport()->grab().toImage();
+    auto white = [&](int x, int y) { return shot.pixelColor(x, y) == QColor(Qt::white); };
+    for (int y = 1; y < shot.height(); ++y) {
+        int left = 0;
+        while (left < shot.width() && !white(left, y)) ++left;
+        if (left + 3 >= shot.width()) continue;
+        int bottom = y;
+        while (bottom < shot.height() && white(left + 3, bottom)) ++bottom;
+        if (white(left + 3, y - 1) || bottom >= shot.height()) {
+            y = bottom;
+            continue;
+        }
+        int right = left;
+        while (right < shot.width() && white(right, y)) ++right;
+        return shot.copy(left, y, right - left, bottom - y);
+    }
+    return {};
 }
 
 class PreviewIsThePrint : public MainWindowTest {
@@ -75,157 +111,86 @@ protected:
         ASSERT_TRUE(TaskFiles::SaveList(materials, TaskFiles::MaterialFile(form_->MaterialsFolder(), "ID-3")));
         QTest::mouseClick(form_->Command1, Qt::LeftButton);
         QApplication::processEvents();
-        pdf_ = temp_ + "/printed.pdf";
-        TestEnv::Dialogs().Reset();
     }
-    void TearDown() override {
-        Printing::SetPdfOutput({});
-        MainWindowTest::TearDown();
-    }
-    // One sheet's preview as the user works it.
-    struct Sheet {
-        const char* name;
-        std::function<void()> open;
-        std::function<int()> pageCount;          // as the preview says it
-        std::function<QImage(int)> shownPage;    // as the preview shows it
-        std::function<void()> print, close;
-    };
-    static GridPrint::PrintPreview* Preview() {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) return p;
-        return nullptr;
-    }
-    static void Click(QToolBar* bar, QAction* action) {
-        QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
-    }
-    static QToolBar* Bar(GridPrint::PrintPreview* p) { return p->findChild<QToolBar*>("PreviewToolbar"); }
-    // Page `page` of a grid preview, turned to with First and Next: the
-    // first paper in view seen whole (white on the dark page area, its left
-    // margin blank from its top edge to its bottom edge).
-    static QImage Shown(GridPrint::PrintPreview* p, int page) {
-        Click(Bar(p), p->FirstAction);
-        for (int i = 1; i < page; ++i) Click(Bar(p), p->NextAction);
-        const QImage shot = p->findChild<QAbstractScrollArea*>("pages")->viewport()->grab().toImage();
-        auto white = [&](int x, int y) { return shot.pixelColor(x, y) == QColor(Qt::white); };
-        for (int y = 1; y < shot.height(); ++y) {
-            int left = 0;
-            while (left < shot.width() && !white(left, y)) ++left;
-            if (left + 3 >= shot.width()) continue;
-            int bottom = y;
-            while (bottom < shot.height() && white(left + 3, bottom)) ++bottom;
-            if (white(left + 3, y - 1) || bottom >= shot.height()) {
-                y = bottom;
-                continue;
-            }
-            int right = left;
-            while (right < shot.width() && white(right, y)) ++right;
-            return shot.copy(left, y, right - left, bottom - y);
-        }
-        return {};
-    }
-    Sheet GridSheet(const char* name, std::function<void()> open) {
-        return {name, std::move(open),
-                [] { return Preview()->findChild<QLabel*>("pageLabel")->text().section(" Of ", 1).toInt(); },
-                [](int page) { return Shown(Preview(), page); },
-                [] { Click(Bar(Preview()), Preview()->PrintAction); },
-                [] {
-                    Click(Bar(Preview()), Preview()->CloseAction);
-                    QApplication::processEvents();
-                }};
-    }
-    Sheet ChartSheet() {
-        auto preview = [] { return Forms::Loaded<Form19>(); };
-        return {"Chart", [this] { ClickListItem("Chart"); }, [] { return 1; },
-                [preview](int) { return preview()->picPreview->grab().toImage(); },
-                [preview] { Click(preview()->Toolbar1, preview()->PrintButton); },
-                [preview] {
-                    Click(preview()->Toolbar1, preview()->CloseButton);
-                    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-                }};
-    }
-
     QDate today_;
-    QString pdf_;
 };
 
 TEST_F(PreviewIsThePrint, EverySheetPrintsThePagesItsPreviewShows) {
     form_->MenuItem("mnucomplete")->trigger();   // the grid shows 75 rows
-    const std::vector<Sheet> sheets = {
-        GridSheet("Work Order", [this] { SelectTask(3); ClickListItem("Work Order"); }),
-        GridSheet("Material List", [this] { SelectTask(3); ClickListItem("Materials"); }),
-        GridSheet("Task Grid", [this] { ClickToolButton("Print"); }),
-        ChartSheet(),
-    };
-    struct Printer {
-        const char* name;
-        QPageSize::PageSizeId paper;                   // the printer's own paper
-        std::optional<ScriptedDialogs::PrintAnswer> dialog;
+    const std::pair<const char*, std::function<void()>> sheets[] = {
+        {"Work Order", [this] { SelectTask(3); ClickListItem("Work Order"); }},
+        {"Material List", [this] { SelectTask(3); ClickListItem("Materials"); }},
+        {"Task Grid", [this] { ClickToolButton("Print"); }},
+        {"Chart", [this] { ClickListItem("Chart"); }},
     };
     ScriptedDialogs::PrintAnswer legal;
     legal.paper = QPageSize::Legal;
     legal.orientation = QPageLayout::Landscape;
-    const Printer printers[] = {
+    const struct {
+        const char* name;
+        QPageSize::PageSizeId paper;   // the printer's own paper
+        std::optional<ScriptedDialogs::PrintAnswer> dialog;
+    } printers[] = {
         {"an A4 printer", QPageSize::A4, std::nullopt},
         {"Legal, landscape, chosen in the print dialog", QPageSize::Letter, legal},
     };
-    for (const Printer& printer : printers)
-        for (const Sheet& sheet : sheets) {
-            SCOPED_TRACE(std::string(sheet.name) + " on " + printer.name);
-            Printing::SetPdfOutput(pdf_, QPageSize(printer.paper));
-            QFile::remove(pdf_);
+    const QString pdf = temp_ + "/printed.pdf";
+    for (const auto& printer : printers)
+        for (const auto& [name, open] : sheets) {
+            SCOPED_TRACE(std::string(name) + " on " + printer.name);
+            Printing::SetPdfOutput(pdf, QPageSize(printer.paper));
+            QFile::remove(pdf);
             TestEnv::Dialogs().Reset();
-            const bool chart = QLatin1String(sheet.name) == QLatin1String("Chart");
-            if (printer.dialog && !chart) TestEnv::Dialogs().AnswerPrint(*printer.dialog);
-            sheet.open();
-            if (GridPrint::PrintPreview* p = Preview()) {
+            if (printer.dialog) TestEnv::Dialogs().AnswerPrint(*printer.dialog);
+            open();
+            GridPrint::PrintPreview* p = Preview();   // none: the chart's own preview
+            Form19* chart = p ? nullptr : Forms::Loaded<Form19>();
+            ASSERT_TRUE(p || chart);
+            QToolBar* bar = p ? p->findChild<QToolBar*>("PreviewToolbar") : chart->Toolbar1;
+            auto count = [p] { return p ? p->findChild<QLabel*>("pageLabel")->text().section(" Of ", 1).toInt() : 1; };
+            if (p) {
                 p->resize(900, 760);
-                Click(Bar(p), p->ZoomOutAction);
-                Click(Bar(p), p->ZoomOutAction);
+                Click(bar, p->ZoomOutAction);
+                Click(bar, p->ZoomOutAction);
             }
-            const int previewed = sheet.pageCount();
-            sheet.print();
+            const int previewed = count();
+            Click(bar, p ? p->PrintAction : chart->PrintButton);
             // A paper chosen in the dialog lays the preview out again.
-            const int pages = sheet.pageCount();
+            const int pages = count();
             if (!printer.dialog) {
                 EXPECT_EQ(pages, previewed);
             }
-            ASSERT_EQ(PdfReader::Info(pdf_, "Pages"), QString::number(pages));
+            ASSERT_EQ(PdfReader::Info(pdf, "Pages"), QString::number(pages));
             // The chart prints with no dialog: on the printer's own paper.
-            const QSizeF paper = QPageSize(printer.dialog && !chart ? *printer.dialog->paper : printer.paper)
+            const QSizeF paper = QPageSize(p && printer.dialog ? *printer.dialog->paper : printer.paper)
                                      .size(QPageSize::Point);
-            const QStringList size = PdfReader::Info(pdf_, "Page size").split(' ');
+            const QStringList size = PdfReader::Info(pdf, "Page size").split(' ');
             ASSERT_GE(size.size(), 3);
             EXPECT_NEAR(std::min(size[0].toDouble(), size[2].toDouble()), paper.width(), 1.0);
             EXPECT_NEAR(std::max(size[0].toDouble(), size[2].toDouble()), paper.height(), 1.0);
             for (int page = 1; page <= pages; ++page) {
                 SCOPED_TRACE(page);
-                if (!chart) {
-                    const QString footer = QStringLiteral("Page %1 Of %2").arg(page).arg(pages);
-                    EXPECT_TRUE(PdfReader::PageText(pdf_, page).contains(footer)) << footer.toStdString();
-                }
-                const QImage shown = sheet.shownPage(page);
+                const QString footer = QStringLiteral("Page %1 Of %2").arg(page).arg(pages);
+                EXPECT_TRUE(!p || PdfReader::PageText(pdf, page).contains(footer)) << footer.toStdString();
+                const QImage shown = p ? Shown(p, page) : chart->picPreview->grab().toImage();
                 ASSERT_FALSE(shown.isNull());
-                const QImage printed = PdfReader::Render(pdf_, page, 96);
+                const QImage printed = PdfReader::Render(pdf, page, 96);
                 EXPECT_NEAR(double(shown.width()) / shown.height(), double(printed.width()) / printed.height(), 0.02)
                     << "the same paper";
                 EXPECT_GT(Likeness(shown, printed.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
                           0.9);
             }
-            sheet.close();
+            Click(bar, p ? p->CloseAction : chart->CloseButton);
+            TestUi::Settle();
         }
 }
 
 TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrinter) {
-    struct Case {
-        const char* name;
-        bool printer;
-    };
-    for (const Case& c : {Case{"a printer", true}, Case{"no printer, a PDF file the user names", false}}) {
-        SCOPED_TRACE(c.name);
-        const QString pdf = temp_ + (c.printer ? "/queue.pdf" : "/week.pdf");
-        Printing::SetPdfOutput(c.printer ? pdf : QString());
-        TestEnv::Dialogs().Reset();
-        if (!c.printer) TestEnv::Dialogs().AnswerSave(temp_ + "/week");
+    for (const bool printer : {true, false}) {
+        SCOPED_TRACE(printer ? "a printer" : "no printer, a PDF file the user names");
+        const QString pdf = temp_ + (printer ? "/queue.pdf" : "/week.pdf");
+        Printing::SetPdfOutput(printer ? pdf : QString());
+        if (!printer) TestEnv::Dialogs().AnswerSave(temp_ + "/week");
         ClickListItem("Chart");
         Form19* preview = Forms::Loaded<Form19>();
         ASSERT_NE(preview, nullptr);
@@ -235,7 +200,6 @@ TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrint
         EXPECT_TRUE(text.contains(DateText::FormatDate(today_.addDays(10)))) << text.toStdString();
         // Everything drawn lies inside half-inch margins and reaches the right one.
         const QImage page = PdfReader::Render(pdf, 1, 72).convertToFormat(QImage::Format_Grayscale8);
-        ASSERT_FALSE(page.isNull());
         QRect ink;
         for (int y = 0; y < page.height(); ++y)
             for (int x = 0; x < page.width(); ++x)
@@ -244,7 +208,7 @@ TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrint
             << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
         EXPECT_GE(ink.right(), page.width() - 36 - 3);
         Click(preview->Toolbar1, preview->CloseButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        TestUi::Settle();
     }
 }
 

@@ -103,7 +103,6 @@ TEST_F(StagedRestoreTest, OnlyOurOwnUnheldLeftoversGo) {
     ::close(fd);
     EXPECT_EQ(StagedRestore::Sweep(base).size(), 1);   // now it is a dead restore's
     EXPECT_FALSE(QFileInfo::exists(held));
-
 }
 
 // Killed after every file was in place, before it told the user: its note

@@ -12,6 +12,7 @@
 #include "platform/DateText.h"
 #include "widgets/Forms.h"
 #include "widgets/GridView.h"
+#include "widgets/Printing.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Ui.h"
 
@@ -21,6 +22,7 @@ void MainWindowTest::SetUp() {
 
 void MainWindowTest::TearDown() {
     Stop();
+    Printing::SetPdfOutput({});
     QuillonTest::TearDown();
 }
 

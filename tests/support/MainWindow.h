@@ -1,6 +1,7 @@
 #pragma once
 // Fixture for tests that need the real main window: starts it as the
-// program does (offscreen), and offers a database to work in.
+// program does (offscreen), and offers a database to work in. Prints go
+// back to the real printers at the end.
 
 #include <QString>
 #include <QStringList>

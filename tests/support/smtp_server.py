@@ -96,52 +96,12 @@ class Handler:
         return "250 Message accepted for delivery"
 
 
-def run_silent():
+def run_each(serve):
+    """Listens on a free port and serves each connection in a thread of its own."""
     listener = socket.socket()
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     listener.bind(("127.0.0.1", 0))
     listener.listen(16)
-    held = []
-
-    def accept():
-        while True:
-            conn, _ = listener.accept()
-            held.append(conn)   # kept open, never answered
-
-    threading.Thread(target=accept, daemon=True).start()
-    return listener.getsockname()[1], None
-
-
-def run_drop_in_data():
-    listener = socket.socket()
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(16)
-
-    def serve(conn):
-        with conn:
-            conn.sendall(b"220 localhost ESMTP\r\n")
-            pending = b""
-            while True:
-                data = conn.recv(65536)
-                if not data:
-                    return
-                pending += data
-                while b"\r\n" in pending:
-                    line, pending = pending.split(b"\r\n", 1)
-                    verb = line[:4].upper()
-                    if verb in (b"EHLO", b"HELO"):
-                        conn.sendall(b"250 localhost\r\n")
-                    elif verb == b"DATA":
-                        conn.sendall(b"354 End data with <CR><LF>.<CR><LF>\r\n")
-                        conn.recv(1)
-                        conn.shutdown(socket.SHUT_RDWR)
-                        return
-                    elif verb == b"QUIT":
-                        conn.sendall(b"221 Bye\r\n")
-                        return
-                    else:
-                        conn.sendall(b"250 OK\r\n")
 
     def accept():
         while True:
@@ -150,6 +110,25 @@ def run_drop_in_data():
 
     threading.Thread(target=accept, daemon=True).start()
     return listener.getsockname()[1], None
+
+
+def run_silent():
+    held = []
+    return run_each(held.append)   # kept open, never answered
+
+
+def run_drop_in_data():
+    def serve(conn):
+        with conn, conn.makefile("rb") as lines:
+            conn.sendall(b"220 localhost ESMTP\r\n")
+            for line in lines:
+                if line[:4].upper() == b"DATA":
+                    conn.sendall(b"354 End data with <CR><LF>.<CR><LF>\r\n")
+                    lines.read(1)
+                    return
+                conn.sendall(b"250 OK\r\n")
+
+    return run_each(serve)
 
 
 def run_smtp(folder, user, password, login_only, refuse_recipient):
