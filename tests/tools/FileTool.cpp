@@ -38,7 +38,6 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
-#include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -53,6 +52,7 @@
 #include "model/tasks/TaskRecord.h"
 #include "model/backup/BackupArchive.h"
 #include "model/backup/RestoreArchive.h"
+#include "support/Inotify.h"
 
 namespace {
 
@@ -512,17 +512,9 @@ int CrashRemoval(int kills, const QString& base) {
         inotify_add_watch(in, QFile::encodeName(folder).constData(), IN_MOVED_TO);
         QProcess* p = StartWorker({"restore-once", folder, archives[gen]}, tmp.path());
         QElapsedTimer timer;
-        bool removing = false;
-        alignas(inotify_event) char buffer[4096];
-        pollfd fd{in, POLLIN, 0};
-        while (!removing && ::poll(&fd, 1, 20000) > 0) {
-            const ssize_t n = ::read(in, buffer, sizeof buffer);
-            for (ssize_t at = 0; at < n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
-                if (e->len && QByteArray(e->name).endsWith("-done")) removing = true;
-                at += qsizetype(sizeof(inotify_event) + e->len);
-            }
-        }
+        const bool removing = Inotify::WaitFor(in, 20000, [](const inotify_event& e) {
+            return e.len && QByteArray(e.name).endsWith("-done");
+        });
         timer.start();
         ::close(in);
         qint64 took = -1;

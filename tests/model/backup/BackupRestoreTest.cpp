@@ -14,7 +14,6 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <poll.h>
 #include <sched.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
@@ -25,6 +24,7 @@
 
 #include "model/database/TaskDatabase.h"
 #include "platform/Grid.h"
+#include "support/Inotify.h"
 #include "support/TestEnv.h"
 
 namespace {
@@ -505,22 +505,16 @@ TEST_F(BackupRestoreTest, AFailureWhileMovingPutsEveryOriginalBack) {
         const int in = inotify_init1(IN_CLOEXEC);
         inotify_add_watch(in, QFile::encodeName(target).constData(), IN_CREATE);
         int stagingWatch = -1;
-        alignas(inotify_event) char buffer[4096];
-        pollfd p{in, POLLIN, 0};
-        while (!struck && ::poll(&p, 1, 20000) > 0) {
-            const ssize_t n = ::read(in, buffer, sizeof buffer);
-            for (ssize_t at = 0; at < n;) {
-                const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
-                const QByteArray name = e->len ? QByteArray(e->name) : QByteArray();
-                if (e->wd != stagingWatch && name.startsWith(".quillon-restore-"))
-                    stagingWatch = inotify_add_watch(in, QFile::encodeName(target + "/" + name).constData(), IN_MOVED_TO);
-                else if (e->wd == stagingWatch && name == "journal") {
-                    strike(true);
-                    struck = true;
-                }
-                at += qsizetype(sizeof(inotify_event) + e->len);
+        Inotify::WaitFor(in, 20000, [&](const inotify_event& e) {
+            const QByteArray name = e.len ? QByteArray(e.name) : QByteArray();
+            if (e.wd != stagingWatch && name.startsWith(".quillon-restore-"))
+                stagingWatch = inotify_add_watch(in, QFile::encodeName(target + "/" + name).constData(), IN_MOVED_TO);
+            else if (e.wd == stagingWatch && name == "journal") {
+                strike(true);
+                struck = true;
             }
-        }
+            return bool(struck);
+        });
         ::close(in);
     });
     const auto result = RestoreArchive::Restore(archive, target);
