@@ -170,7 +170,7 @@ void Remove(const QString& base, const QString& staging) {
 
 // A note on the disk, locked while held; it goes when the holder lets go.
 struct NoteFile {
-    QString path;
+    QString path;   // set once the note is this holder's to remove
     int fd = -1;
     ~NoteFile() {
         if (!path.isEmpty()) ::unlink(Local(path).constData());
@@ -194,13 +194,9 @@ QString NoteText(const QString& base, const QString& suffix) {
 Notes LeaveNote(const QString& base, const QString& staging, const QString& suffix) {
     const QString journal = FileOps::Join(staging, kJournal);
     auto note = std::make_shared<NoteFile>();
-    note->path = staging + suffix;
     note->fd = ::open(Local(journal).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (note->fd < 0) return nullptr;
-    if (::flock(note->fd, LOCK_EX | LOCK_NB) != 0 || Rename(journal, note->path) != 0) {
-        note->path.clear();
-        return nullptr;
-    }
+    if (note->fd < 0 || ::flock(note->fd, LOCK_EX | LOCK_NB) != 0 || Rename(journal, staging + suffix) != 0) return nullptr;
+    note->path = staging + suffix;
     SyncFolder(base);
     return note;
 }
@@ -574,18 +570,16 @@ void ReadNotes(const QString& folder, QStringList* told, Notes* keep) {
                                : name.endsWith(kFinishedSuffix) ? kFinishedSuffix
                                                                 : QString();
         if (suffix.isEmpty()) continue;
+        const QString path = FileOps::Join(folder, name);
         auto note = std::make_shared<NoteFile>();
-        note->path = FileOps::Join(folder, name);
-        note->fd = ::open(Local(note->path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (note->fd < 0) continue;
+        note->fd = ::open(Local(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         struct stat st {};
         // Another user's, held by the process telling of it now, or gone
         // since it was listed: not this sweep's to say.
-        if (::flock(note->fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(note->fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_nlink == 0 || st.st_uid != ::geteuid()) {
-            note->path.clear();
+        if (note->fd < 0 || ::flock(note->fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(note->fd, &st) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_nlink == 0 || st.st_uid != ::geteuid())
             continue;
-        }
+        note->path = path;
         *told << NoteText(folder, suffix);
         *keep = Together(*keep, note);
     }
