@@ -532,9 +532,10 @@ void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& ma
           std::vector<std::pair<QByteArray, struct stat>>& found, QList<LeftOutEntry>& left, bool top = true) {
     DIR* dir = ::opendir(folder.constData());
     if (!dir) {
-        if (!top || errno != ENOENT)
+        const int error = errno;   // before anything below can change it
+        if (!top || error != ENOENT)
             left.push_back({QFile::decodeName(folder),
-                            QStringLiteral("a folder that cannot be read: %1").arg(FileOps::ErrorText(errno))});
+                            QStringLiteral("a folder that cannot be read: %1").arg(FileOps::ErrorText(error))});
         return;
     }
     const int fd = ::dirfd(dir);
@@ -545,8 +546,9 @@ void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& ma
         const QString name = QFile::decodeName(e->d_name);
         struct stat st {};
         if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            const int error = errno;   // the match below may change it
             if (match.match(name).hasMatch())
-                left.push_back({QFile::decodeName(path), QStringLiteral("cannot be read: %1").arg(FileOps::ErrorText(errno))});
+                left.push_back({QFile::decodeName(path), QStringLiteral("cannot be read: %1").arg(FileOps::ErrorText(error))});
             continue;
         }
         if (S_ISLNK(st.st_mode)) {
