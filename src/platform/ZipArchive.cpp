@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -540,7 +541,18 @@ void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& ma
     }
     const int fd = ::dirfd(dir);
     std::vector<QByteArray> subfolders;
-    while (const dirent* e = ::readdir(dir)) {
+    for (;;) {
+        errno = 0;   // readdir ends a listing and fails alike, told apart only by errno
+        const dirent* e = ::readdir(dir);
+        if (!e) {
+            // A listing that broke off leaves the rest of the folder out of the
+            // backup, which the user must be told like any other left-out entry.
+            if (const int error = errno)
+                left.push_back({QFile::decodeName(folder),
+                                QStringLiteral("a folder that could not be read to its end: %1")
+                                    .arg(FileOps::ErrorText(error))});
+            break;
+        }
         if (::strcmp(e->d_name, ".") == 0 || ::strcmp(e->d_name, "..") == 0) continue;
         const QByteArray path = folder + '/' + e->d_name;
         const QString name = QFile::decodeName(e->d_name);
