@@ -189,29 +189,47 @@ QString CommandExecutable(const QString& commandLine) {
     return Executable(args.first());
 }
 
-QString DefaultDesktopFile(const QString& mimeType) {
+namespace {
+
+struct Application {
+    QString id;        // the desktop file id
+    QString program;   // the program it starts
+};
+
+// The application the desktop opens a type with, its program found once.
+Application DefaultApplication(const QString& mimeType) {
     // Every list's default applications come before any list's added
     // associations; an application that is not installed is passed over.
     const QStringList lists = MimeappsLists();
     for (const QString& list : lists)
         for (const QString& id : ListedIds(list, QStringLiteral("Default Applications"), mimeType))
-            if (!DesktopProgram(id).isEmpty()) return id;
+            if (QString program = DesktopProgram(id); !program.isEmpty()) return {id, program};
     // An association counts unless a list of the same or more weight removed it.
     QStringList removed;
     for (const QString& list : lists) {
         removed << ListedIds(list, QStringLiteral("Removed Associations"), mimeType);
-        for (const QString& id : ListedIds(list, QStringLiteral("Added Associations"), mimeType))
-            if (!removed.contains(id) && !DesktopProgram(id).isEmpty()) return id;
+        for (const QString& id : ListedIds(list, QStringLiteral("Added Associations"), mimeType)) {
+            if (removed.contains(id)) continue;
+            if (QString program = DesktopProgram(id); !program.isEmpty()) return {id, program};
+        }
     }
     return {};
 }
+
+}  // namespace
+
+QString DefaultDesktopFile(const QString& mimeType) { return DefaultApplication(mimeType).id; }
 
 QString DesktopFilePath(const QString& desktopId) {
     if (desktopId.isEmpty() || desktopId.contains('/') || !desktopId.endsWith(QLatin1String(".desktop"))) return {};
     QString nested = desktopId;     // "vendor-app.desktop" may live in vendor/app.desktop
     nested.replace('-', '/');
+    // The id comes from a file anyone may write: its nested form stays
+    // inside the application folder ("..-..-x.desktop" is not "../../x").
+    const QStringList names = nested.split('/').contains(QStringLiteral("..")) ? QStringList{desktopId}
+                                                                               : QStringList{desktopId, nested};
     for (const QString& folder : ApplicationFolders()) {
-        for (const QString& name : {desktopId, nested}) {
+        for (const QString& name : names) {
             const QString path = folder + '/' + name;
             if (QFileInfo(path).isFile()) return path;
         }
@@ -225,7 +243,7 @@ QString ExecLine(const QString& desktopFilePath) {
         GroupValue(desktopFilePath, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"), Qt::CaseSensitive));
 }
 
-QString GetServerPath(const QString& mimeType) { return DesktopProgram(DefaultDesktopFile(mimeType)); }
+QString GetServerPath(const QString& mimeType) { return DefaultApplication(mimeType).program; }
 
 QString GetExcelPath() {
     for (const QString& type : SpreadsheetTypes()) {
