@@ -163,19 +163,29 @@ bool Append(Slist& list, const QString& line) {
     return true;
 }
 
+// What the server said no to, from the command it refused and its reply:
+// "" when it refused nothing.
+QString RefusedWhat(CURLcode code, const Conversation& c) {
+    const bool refused = !c.refusal.isEmpty();
+    if (code == CURLE_LOGIN_DENIED ||
+        (refused && (c.command == QLatin1String("AUTH") || c.refusal.startsWith(QLatin1String("535")))))
+        return QStringLiteral("refused the login (user name and password)");
+    if (!refused) return {};
+    if (c.refusal.startsWith(QLatin1String("530"))) return QStringLiteral("asks for a login (user name and password)");
+    if (c.command == QLatin1String("MAIL")) return QStringLiteral("refused the sender's address");
+    if (c.command == QLatin1String("RCPT")) return QStringLiteral("refused the recipient %1").arg(c.recipient);
+    if (c.command == QLatin1String("DATA") || c.inData) return QStringLiteral("refused the message");
+    return QStringLiteral("would not take mail");
+}
+
 // Why the message did not go, in the user's words, with the server's own
 // reply where it gave one ("535 5.7.8 Authentication failed").
 QString ReadableFailure(CURLcode code, const Conversation& c, const QString& where) {
-    const auto with = [&](const QString& what) {
-        return c.refusal.isEmpty() ? what + QLatin1Char('.') : QStringLiteral("%1. It answered: %2").arg(what, c.refusal);
-    };
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
         return QStringLiteral("Could not reach the mail server %1: no server has that name.").arg(where);
     case CURLE_COULDNT_CONNECT:
         return QStringLiteral("Could not reach the mail server %1.").arg(where);
-    case CURLE_LOGIN_DENIED:
-        return with(QStringLiteral("The mail server %1 refused the login (user name and password)").arg(where));
     case CURLE_READ_ERROR:
         return QStringLiteral("An attachment could not be read.");
     case CURLE_ABORTED_BY_CALLBACK:
@@ -183,19 +193,9 @@ QString ReadableFailure(CURLcode code, const Conversation& c, const QString& whe
     default:
         break;
     }
-    // The server said no to the command last sent: say to what.
-    if (!c.refusal.isEmpty()) {
-        if (c.command == QLatin1String("AUTH") || c.refusal.startsWith(QLatin1String("535")))
-            return with(QStringLiteral("The mail server %1 refused the login (user name and password)").arg(where));
-        if (c.refusal.startsWith(QLatin1String("530")))
-            return with(QStringLiteral("The mail server %1 asks for a login (user name and password)").arg(where));
-        if (c.command == QLatin1String("MAIL"))
-            return with(QStringLiteral("The mail server %1 refused the sender's address").arg(where));
-        if (c.command == QLatin1String("RCPT"))
-            return with(QStringLiteral("The mail server %1 refused the recipient %2").arg(where, c.recipient));
-        if (c.command == QLatin1String("DATA") || c.inData)
-            return with(QStringLiteral("The mail server %1 refused the message").arg(where));
-        return with(QStringLiteral("The mail server %1 would not take mail").arg(where));
+    if (const QString what = RefusedWhat(code, c); !what.isEmpty()) {
+        const QString said = QStringLiteral("The mail server %1 %2").arg(where, what);
+        return c.refusal.isEmpty() ? said + QLatin1Char('.') : QStringLiteral("%1. It answered: %2").arg(said, c.refusal);
     }
     switch (code) {
     case CURLE_OPERATION_TIMEDOUT:

@@ -41,12 +41,8 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         NewDatabase();
-        ListFile list(form_->ListFilePath());
-        list.Add(ListSection::Employees, "Ann", "255");
-        list.Add(ListSection::Employees, "Bob", "65280");
-        list.Add(ListSection::Employees, "Cy", "16711680");
-        list.Add(ListSection::Equipment, "Pump", "255");
-        list.Add(ListSection::Equipment, "Boiler 1", "65280");
+        AddListEntries(ListSection::Employees, {{"Ann", "255"}, {"Bob", "65280"}, {"Cy", "16711680"}});
+        AddListEntries(ListSection::Equipment, {{"Pump", "255"}, {"Boiler 1", "65280"}});
         from_ = form_->DatePicker1->date();
         Task("ID-1", "Pump", "Ann", 0, 1);
         Task("ID-2", "Boiler 1", "Ann", 5, 0);

@@ -92,9 +92,7 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         NewDatabase();
-        ListFile list(form_->ListFilePath());
-        list.Add(ListSection::Employees, "Ann", "255");
-        list.Add(ListSection::Employees, "Bob", "65280");
+        AddListEntries(ListSection::Employees, {{"Ann", "255"}, {"Bob", "65280"}});
         today_ = form_->DatePicker1->date();
         // 75 complete tasks among 90, within the chart's window.
         for (int i = 1; i <= 90; ++i)

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "model/lists/ListFile.h"
 #include "platform/DateText.h"
 #include "widgets/Forms.h"
 #include "widgets/GridView.h"
@@ -107,4 +108,10 @@ void MainWindowTest::ClickToolButton(const QString& key) {
             return;
         }
     FAIL() << "no button " << key.toStdString();
+}
+
+void MainWindowTest::AddListEntries(const QString& section,
+                                    const std::vector<std::pair<QString, QString>>& entries) {
+    ListFile list(form_->ListFilePath());
+    for (const auto& [name, colour] : entries) ASSERT_TRUE(list.Add(section, name, colour)) << name.toStdString();
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 #include "app/Form1.h"
 #include "support/TestEnv.h"
@@ -21,6 +23,8 @@ protected:
     // Creates a database through File, New Database (answering the questions)
     // and returns its path. `makeDefault` answers the default question.
     QString NewDatabase(const QString& fileName = QStringLiteral("plant.vkt"), bool makeDefault = false);
+    // Writes entries (name, colour) into a section of the database's list file.
+    void AddListEntries(const QString& section, const std::vector<std::pair<QString, QString>>& entries);
     // Appends a task row (columns 1.. in order) to Grid1 and saves.
     int AddTask(const QStringList& columns);
     // A task with the usual fields; `start` as the grid stores dates.

@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <iterator>
+#include <utility>
+#include <vector>
 
 #include "platform/Registry.h"
 
@@ -146,12 +149,41 @@ QStringList MimeappsLists() {
     return files;
 }
 
-// The desktop file ids a list names for a type in one of its groups.
-QStringList ListedIds(const QString& listPath, const QString& group, const QString& mimeType) {
-    QStringList ids;
-    for (const QString& id : GroupValue(listPath, group, mimeType, Qt::CaseInsensitive).split(';', Qt::SkipEmptyParts))
-        if (!id.trimmed().isEmpty()) ids << id.trimmed();
-    return ids;
+// The desktop file ids one list names for a type, by group.
+struct Listed {
+    QStringList defaults, added, removed;
+};
+
+// Reads a list once for all three of its groups; in each, the first line
+// for the type is the one that counts.
+Listed ListedIds(const QString& listPath, const QString& mimeType) {
+    Listed listed;
+    QFile f(listPath);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return listed;
+    const std::pair<QLatin1String, QStringList*> groups[] = {
+        {QLatin1String("[Default Applications]"), &listed.defaults},
+        {QLatin1String("[Added Associations]"), &listed.added},
+        {QLatin1String("[Removed Associations]"), &listed.removed},
+    };
+    bool found[std::size(groups)] = {};
+    int group = -1;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (line.startsWith('[')) {
+            group = -1;
+            for (int g = 0; g < int(std::size(groups)); ++g)
+                if (line == groups[g].first) group = g;
+            continue;
+        }
+        const int eq = line.indexOf('=');
+        if (group < 0 || found[group] || eq <= 0 || line.left(eq).trimmed().compare(mimeType, Qt::CaseInsensitive) != 0)
+            continue;
+        found[group] = true;
+        for (const QString& id : line.mid(eq + 1).split(';', Qt::SkipEmptyParts))
+            if (!id.trimmed().isEmpty()) *groups[group].second << id.trimmed();
+    }
+    return listed;
 }
 
 }  // namespace
@@ -189,29 +221,48 @@ QString CommandExecutable(const QString& commandLine) {
     return Executable(args.first());
 }
 
-QString DefaultDesktopFile(const QString& mimeType) {
+namespace {
+
+struct Application {
+    QString id;        // the desktop file id
+    QString program;   // the program it starts
+};
+
+// The application the desktop opens a type with, its program found once.
+Application DefaultApplication(const QString& mimeType) {
     // Every list's default applications come before any list's added
     // associations; an application that is not installed is passed over.
-    const QStringList lists = MimeappsLists();
-    for (const QString& list : lists)
-        for (const QString& id : ListedIds(list, QStringLiteral("Default Applications"), mimeType))
-            if (!DesktopProgram(id).isEmpty()) return id;
+    std::vector<Listed> lists;
+    for (const QString& path : MimeappsLists()) lists.push_back(ListedIds(path, mimeType));
+    for (const Listed& list : lists)
+        for (const QString& id : list.defaults)
+            if (QString program = DesktopProgram(id); !program.isEmpty()) return {id, program};
     // An association counts unless a list of the same or more weight removed it.
     QStringList removed;
-    for (const QString& list : lists) {
-        removed << ListedIds(list, QStringLiteral("Removed Associations"), mimeType);
-        for (const QString& id : ListedIds(list, QStringLiteral("Added Associations"), mimeType))
-            if (!removed.contains(id) && !DesktopProgram(id).isEmpty()) return id;
+    for (const Listed& list : lists) {
+        removed << list.removed;
+        for (const QString& id : list.added) {
+            if (removed.contains(id)) continue;
+            if (QString program = DesktopProgram(id); !program.isEmpty()) return {id, program};
+        }
     }
     return {};
 }
+
+}  // namespace
+
+QString DefaultDesktopFile(const QString& mimeType) { return DefaultApplication(mimeType).id; }
 
 QString DesktopFilePath(const QString& desktopId) {
     if (desktopId.isEmpty() || desktopId.contains('/') || !desktopId.endsWith(QLatin1String(".desktop"))) return {};
     QString nested = desktopId;     // "vendor-app.desktop" may live in vendor/app.desktop
     nested.replace('-', '/');
+    // The id comes from a file anyone may write: its nested form stays
+    // inside the application folder ("..-..-x.desktop" is not "../../x").
+    const QStringList names = nested.split('/').contains(QStringLiteral("..")) ? QStringList{desktopId}
+                                                                               : QStringList{desktopId, nested};
     for (const QString& folder : ApplicationFolders()) {
-        for (const QString& name : {desktopId, nested}) {
+        for (const QString& name : names) {
             const QString path = folder + '/' + name;
             if (QFileInfo(path).isFile()) return path;
         }
@@ -225,7 +276,7 @@ QString ExecLine(const QString& desktopFilePath) {
         GroupValue(desktopFilePath, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"), Qt::CaseSensitive));
 }
 
-QString GetServerPath(const QString& mimeType) { return DesktopProgram(DefaultDesktopFile(mimeType)); }
+QString GetServerPath(const QString& mimeType) { return DefaultApplication(mimeType).program; }
 
 QString GetExcelPath() {
     for (const QString& type : SpreadsheetTypes()) {

@@ -86,6 +86,7 @@ void Form19::ShowChart(GanttChart* chart) { ShowChart(chart, ChartPage()); }
 
 void Form19::ShowChart(GanttChart* chart, const QPageLayout& page) {
     chart_ = chart;
+    page_ = page;
     picPreview->clear();
     if (!chart) return;
     chart->BeginUpdate();
@@ -155,7 +156,7 @@ bool Form19::PrintChart() {
     }, &error);
     // The preview shows the page printed, also when the printer took
     // another paper than the one previewed.
-    if (ok && chart_) ShowChart(chart_, page);
+    if (ok && chart_ && !Printing::SamePaper(page, page_)) ShowChart(chart_, page);
     if (!ok) {
         hourglass.Restore();
         MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));

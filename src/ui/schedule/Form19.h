@@ -35,4 +35,5 @@ public:
 
 private:
     QPointer<GanttChart> chart_;
+    QPageLayout page_;   // the page the preview shows
 };

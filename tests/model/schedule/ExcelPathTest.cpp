@@ -167,6 +167,9 @@ TEST_F(ExcelPathTest, TheDesktopsListsAreReadInTheirOrderOfWeight) {
     Desktop("vendor/calc.desktop", "/bin/false");
     EXPECT_EQ(ExcelPath::DesktopFilePath("vendor-calc.desktop"), root_ + "/data/applications/vendor/calc.desktop");
     EXPECT_EQ(ExcelPath::DesktopFilePath("../applications/c.desktop"), "");
+    // Nor does its nested form climb out of the folder.
+    File("x.desktop", "[Desktop Entry]\nExec=calc\n");
+    EXPECT_EQ(ExcelPath::DesktopFilePath("..-..-x.desktop"), "");
 }
 
 TEST_F(ExcelPathTest, TheWindowShowsFindsBrowsesAndStoresOnlyOnApply) {
