@@ -273,15 +273,7 @@ bool ReadFields(std::string_view rest, Grid::TextForms& forms, QString* error) {
     }
     return true;
 }
-}  // namespace
 
-std::string GridFile::Serialize(const Grid& g) {
-    std::string out;
-    SerializeInto(g, out);
-    return out;
-}
-
-namespace {
 // Writes the file into `out` from its start; with a sink, hands it over
 // whenever `flushAt` bytes are ready and starts again at the buffer's start.
 // False when the sink refused a piece.
@@ -343,7 +335,11 @@ bool SerializeWith(const Grid& g, std::string& out, size_t flushAt, const GridFi
 }
 }  // namespace
 
-void GridFile::SerializeInto(const Grid& g, std::string& out) { SerializeWith(g, out, 0, nullptr); }
+std::string GridFile::Serialize(const Grid& g) {
+    std::string out;
+    SerializeWith(g, out, 0, nullptr);
+    return out;
+}
 
 bool GridFile::SerializeTo(const Grid& g, const Sink& sink) {
     constexpr size_t kPiece = size_t(1) << 20;

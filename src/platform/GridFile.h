@@ -14,9 +14,6 @@
 class GridFile {
 public:
     static std::string Serialize(const Grid& grid);
-    // The same bytes into `out`, replacing what it held: a buffer kept for
-    // the next save keeps its memory, so saving again allocates nothing.
-    static void SerializeInto(const Grid& grid, std::string& out);
     // The same bytes handed to `sink` a piece at a time (about a megabyte
     // each), so a large grid is written without holding its whole file in
     // memory. Stops at the first piece the sink refuses; false then.
