@@ -27,4 +27,10 @@ public:
     // (to fingerprint it).
     using Read = std::function<void(std::string_view bytes)>;
     static bool Load(Grid& grid, const QString& path, QString* error = nullptr, const Read& read = {});
+
+private:
+    // Writes the file into `out` from its start; with a sink, hands it over
+    // whenever `flushAt` bytes are ready and starts again at the buffer's
+    // start. False when the sink refused a piece.
+    static bool SerializeWith(const Grid& grid, std::string& out, size_t flushAt, const Sink* sink);
 };
