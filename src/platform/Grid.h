@@ -184,8 +184,6 @@ public:
 
     // A row below the header row: one that holds data (a task, an item).
     bool IsDataRow(int row) const { return row >= 1 && row < rows_; }
-    // A row's cells, Cols() of them (for passes over every cell's bytes).
-    const GridCell* RowCells(int row) const { return cells_.data() + size_t(row) * cols_; }
     bool ValidCell(int row, int col) const {
         return row >= 0 && row < rows_ && col >= 0 && col < cols_;
     }

@@ -105,9 +105,9 @@ void GridArena::Adopt(std::string bytes) {
 
 GridCell GridArena::Slice(std::string_view text) {
     const size_t n = text.size();
+    if (n <= GridCell::kInlineBytes) return GridCell(text);
     const auto address = uint64_t(reinterpret_cast<uintptr_t>(text.data()));
-    if (n <= GridCell::kInlineBytes || n >> (64 - GridCell::kSliceLengthShift) != 0 ||
-        (address & ~GridCell::kSliceAddressMask) != 0)
+    if (n >> (64 - GridCell::kSliceLengthShift) != 0 || (address & ~GridCell::kSliceAddressMask) != 0)
         return Add(text);
     GridCell cell;
     cell.bits_ = GridCell::kSlice | (address << 3) | (uint64_t(n) << GridCell::kSliceLengthShift);

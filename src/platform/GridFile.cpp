@@ -275,28 +275,18 @@ bool ReadFields(std::string_view rest, Grid::TextForms& forms, QString* error) {
 }
 }  // namespace
 
-std::string GridFile::Serialize(const Grid& g) {
-    std::string out;
-    SerializeInto(g, out);
-    return out;
-}
-
-namespace {
-// Writes the file into `out` from its start; with a sink, hands it over
-// whenever `flushAt` bytes are ready and starts again at the buffer's start.
-// False when the sink refused a piece.
-bool SerializeWith(const Grid& g, std::string& out, size_t flushAt, const GridFile::Sink* sink) {
+bool GridFile::SerializeWith(const Grid& g, std::string& out, size_t flushAt, const Sink* sink) {
     std::string head = kMagic;
     head += ' ';
     head += std::to_string(kVersion);
-    if (g.Forms().Known()) {
-        AppendForm(head, "dates", g.Forms().dates);
-        AppendForm(head, "times", g.Forms().times.isEmpty() ? DateText::TimeFormat() : g.Forms().times);
+    if (g.forms_.Known()) {
+        AppendForm(head, "dates", g.forms_.dates);
+        AppendForm(head, "times", g.forms_.times.isEmpty() ? DateText::TimeFormat() : g.forms_.times);
     }
     head += '\n';
-    head += std::to_string(g.Rows());
+    head += std::to_string(g.rows_);
     head += ' ';
-    head += std::to_string(g.Cols());
+    head += std::to_string(g.cols_);
     head += '\n';
     size_t used = head.size();
     std::memcpy(Room(out, 0, used), head.data(), used);
@@ -306,18 +296,13 @@ bool SerializeWith(const Grid& g, std::string& out, size_t flushAt, const GridFi
         used = 0;
         return taken;
     };
-    std::vector<int> numbers(size_t(g.Cols()));
-    for (int c = 0; c < g.Cols(); ++c) numbers[size_t(c)] = g.ColumnWidth(c);
-    used = WriteNumbers(out, used, numbers);
+    used = WriteNumbers(out, used, g.widths_);
     if (!flush()) return false;
-    numbers.resize(size_t(g.Rows()));
-    for (int r = 0; r < g.Rows(); ++r) numbers[size_t(r)] = g.RowHeight(r);
-    used = WriteNumbers(out, used, numbers);
-    numbers = {};
+    used = WriteNumbers(out, used, g.heights_);
     if (!flush()) return false;
-    const int cols = g.Cols();
-    for (int r = 0; r < g.Rows(); ++r) {
-        const GridCell* cell = g.RowCells(r);
+    const int cols = g.cols_;
+    const GridCell* cell = g.cells_.data();
+    for (int r = 0; r < g.rows_; ++r, cell += cols) {
         // A row's bytes are at most its texts twice over (every byte
         // escaped), its tabs and its line end; a word written whole may
         // reach eight bytes further.
@@ -341,9 +326,12 @@ bool SerializeWith(const Grid& g, std::string& out, size_t flushAt, const GridFi
     out.resize(used);
     return true;
 }
-}  // namespace
 
-void GridFile::SerializeInto(const Grid& g, std::string& out) { SerializeWith(g, out, 0, nullptr); }
+std::string GridFile::Serialize(const Grid& g) {
+    std::string out;
+    SerializeWith(g, out, 0, nullptr);
+    return out;
+}
 
 bool GridFile::SerializeTo(const Grid& g, const Sink& sink) {
     constexpr size_t kPiece = size_t(1) << 20;

@@ -14,9 +14,6 @@
 class GridFile {
 public:
     static std::string Serialize(const Grid& grid);
-    // The same bytes into `out`, replacing what it held: a buffer kept for
-    // the next save keeps its memory, so saving again allocates nothing.
-    static void SerializeInto(const Grid& grid, std::string& out);
     // The same bytes handed to `sink` a piece at a time (about a megabyte
     // each), so a large grid is written without holding its whole file in
     // memory. Stops at the first piece the sink refuses; false then.
@@ -30,4 +27,10 @@ public:
     // (to fingerprint it).
     using Read = std::function<void(std::string_view bytes)>;
     static bool Load(Grid& grid, const QString& path, QString* error = nullptr, const Read& read = {});
+
+private:
+    // Writes the file into `out` from its start; with a sink, hands it over
+    // whenever `flushAt` bytes are ready and starts again at the buffer's
+    // start. False when the sink refused a piece.
+    static bool SerializeWith(const Grid& grid, std::string& out, size_t flushAt, const Sink* sink);
 };

@@ -69,7 +69,6 @@ TEST_F(GridTest, EmptyAndHeaderOnlyGridsRoundTrip) {
 TEST_F(GridTest, EveryByteToEscapeIsEscapedWhereverItStandsInACell) {
     // Cells are written a word or two at a time: each length around the
     // word sizes, with the byte at each place, beside cells of every kind.
-    std::string buffer;   // one buffer for all, as a database keeps it
     for (const char special : {'\t', '\n', '\r', '\\', '\x0b', '\xdc'}) {
         for (size_t length = 1; length <= 40; ++length) {
             for (size_t at = 0; at < length; ++at) {
@@ -79,7 +78,7 @@ TEST_F(GridTest, EveryByteToEscapeIsEscapedWhereverItStandsInACell) {
                 g.SetTextUtf8(1, 0, "short");
                 g.SetTextUtf8(1, 1, text);
                 g.SetTextUtf8(1, 2, std::string(length, 'b'));
-                GridFile::SerializeInto(g, buffer);
+                const std::string buffer = GridFile::Serialize(g);
                 ASSERT_EQ(buffer.find('\r'), std::string::npos) << int(special) << " " << length << " " << at;
                 Grid back;
                 ASSERT_TRUE(back.Deserialize(buffer)) << int(special) << " " << length << " " << at;

@@ -281,11 +281,7 @@ void TaskDatabase::Close() {
 
 // ---------------------------------------------------------------- fingerprint
 
-TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArrayView bytes, bool written) {
-    return TakeHashed(path, HashOf(bytes), written);
-}
-
-TaskDatabase::Fingerprint TaskDatabase::TakeHashed(const QString& path, QByteArray hash, bool written) {
+TaskDatabase::Fingerprint TaskDatabase::Take(const QString& path, QByteArray hash, bool written) {
     Fingerprint print;
     print.stamp = FileOps::Stamp(path);
     if (!print.stamp.exists) return {};
@@ -352,7 +348,7 @@ TaskDatabase::Result TaskDatabase::Open(const QString& named) {
     QString error;
     QByteArray hash;
     if (!GridFile::Load(loaded, path, &error, [&hash](std::string_view bytes) {
-            hash = HashOf(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+            hash = HashOf(bytes);
         }))
         return Result::Fail(error);
     // Any grid file reads (an item or material list too); only one with the
@@ -361,7 +357,7 @@ TaskDatabase::Result TaskDatabase::Open(const QString& named) {
         return Result::Fail(QStringLiteral("it is not a Quillon task database."));
     // The fingerprint is of the bytes parsed: a change made while they were
     // read shows at the next save.
-    Fingerprint print = TakeHashed(path, std::move(hash), false);
+    Fingerprint print = Take(path, std::move(hash), false);
     const bool unrecorded = !loaded.Forms().Known();
     dateNotice_ = TaskDates::Notice(TaskDates::Adopt(loaded), QFileInfo(path).fileName());
     formsUnrecorded_ = unrecorded;
@@ -400,7 +396,7 @@ TaskDatabase::Result TaskDatabase::Create(const QString& named) {
     grid_ = std::move(fresh);
     formsUnrecorded_ = false;
     dateNotice_.clear();
-    Adopt(path, std::move(lock), Take(path, QByteArrayView(data.data(), qsizetype(data.size())), true));
+    Adopt(path, std::move(lock), Take(path, HashOf(data), true));
     SetUnsaved(false);
     DatabaseLocation::ClearPerTaskFiles(parts.folder, parts.name, replacedIds);
     SetLocation(path, parts.folder, parts.name);
@@ -433,7 +429,7 @@ TaskDatabase::Result TaskDatabase::Save() {
             SetUnsaved(true);
             return Result::Fail(error);
         }
-        return Saved(HashOf(QByteArrayView(data.data(), qsizetype(data.size()))));
+        return Saved(HashOf(data));
     }
     // Written as it is made, a megabyte at a time: a large database is
     // never held twice in memory.
@@ -453,7 +449,7 @@ TaskDatabase::Result TaskDatabase::Save() {
 
 TaskDatabase::Result TaskDatabase::Saved(QByteArray hash) {
     formsUnrecorded_ = false;
-    onDisk_ = TakeHashed(file_, std::move(hash), true);
+    onDisk_ = Take(file_, std::move(hash), true);
     // The save put a new file in the old one's place: its lock follows.
     if (fileLock_) fileLock_->Follow(file_);
     SetUnsaved(false);

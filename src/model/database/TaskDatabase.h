@@ -150,11 +150,10 @@ private:
         std::unique_ptr<QLockFile> name;
         std::unique_ptr<FileLock> file;
     };
-    // The file as it is now on disk, holding `bytes` (those read or written).
-    // `written`: by this object, just now; bytes that were read may have
+    // The file as it is now on disk, holding the bytes of `hash` (those read
+    // or written). `written`: by this object, just now; bytes that were read may have
     // changed before the stamp was taken, so only their hash can vouch.
-    static Fingerprint Take(const QString& path, QByteArrayView bytes, bool written);
-    static Fingerprint TakeHashed(const QString& path, QByteArray hash, bool written);
+    static Fingerprint Take(const QString& path, QByteArray hash, bool written);
     // After the file was written with bytes of this hash.
     Result Saved(QByteArray hash);
     // Why the file on disk is not the one read or written last ("" when it is).
