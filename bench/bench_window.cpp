@@ -18,6 +18,7 @@
 
 #include <QFileInfo>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,13 +46,20 @@ public:
             Settings::Set("Colors", "ForeDue", "16777215");
         }
         path_ = dir_.path() + "/plant.vkt";
+        bool made = false;
         if (!apart) {
-            BenchData::TaskGrid(tasks).SaveFile(path_);
+            made = BenchData::TaskGrid(tasks).SaveFile(path_);
         } else if (const pid_t child = ::fork(); child == 0) {
             ::_exit(BenchData::TaskGrid(tasks).SaveFile(path_) ? 0 : 1);
         } else {
             int status = 0;
-            ::waitpid(child, &status, 0);
+            made = ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        // Timing a window over an empty database would report a figure for
+        // work that never ran.
+        if (!made) {
+            std::fprintf(stderr, "could not write the benchmark database %s\n", qPrintable(path_));
+            std::exit(1);
         }
         QDir().mkpath(dir_.path() + "/plant/Tasks");
         QDir().mkpath(dir_.path() + "/plant/Materials");
