@@ -459,6 +459,23 @@ bool IniDocument::RemoveKey(const QString& section, const QString& key) {
     return removed;
 }
 
+bool IniDocument::RemoveEntries(const QString& section, const std::function<bool(const QString& key)>& remove) {
+    const int s = FindSection(section);
+    if (s < 0) return false;
+    const int end = SectionEnd(s);
+    std::vector<Line> kept;
+    kept.reserve(lines_.size());
+    for (int i = 0; i < int(lines_.size()); ++i) {
+        const bool gone = i > s && i < end && lines_[size_t(i)].kind == Line::Entry &&
+                          remove(EntryOf(lines_[size_t(i)]).first);
+        if (!gone) kept.push_back(std::move(lines_[size_t(i)]));
+    }
+    if (kept.size() == lines_.size()) return false;
+    lines_ = std::move(kept);
+    LinesMoved();
+    return true;
+}
+
 bool IniDocument::RemoveSection(const QString& section) {
     // Every section of that name goes, so no duplicate further down the
     // file can surface afterwards.

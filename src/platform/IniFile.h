@@ -52,6 +52,10 @@ public:
     std::optional<QString> Value(const QString& section, const QString& key) const;
     void SetValue(const QString& section, const QString& key, const QString& value);
     bool RemoveKey(const QString& section, const QString& key);
+    // Removes the entries of the section Entries() reads for which `remove`
+    // says yes, asked in file order with each entry's key as read. Unlike
+    // RemoveKey, it tells apart names that differ only in case or blanks.
+    bool RemoveEntries(const QString& section, const std::function<bool(const QString& key)>& remove);
     bool RemoveSection(const QString& section);
     // Adds an empty section at the end when no section of that name exists.
     void AddSection(const QString& section);

@@ -1,6 +1,8 @@
 #include "model/lists/ListFile.h"
 
 #include <QHash>
+#include <QPair>
+#include <QSet>
 
 #include "platform/Colors.h"
 #include "platform/IniFile.h"
@@ -73,24 +75,37 @@ bool ListFile::Add(const QString& section, const QString& name, const QString& v
     return written;
 }
 
-bool ListFile::Delete(const QString& section, const QStringList& names) {
+bool ListFile::Delete(const QString& section, const std::vector<ListedName>& chosen) {
     error_.clear();
     refused_ = false;
-    if (names.isEmpty()) return true;
+    if (chosen.empty()) return true;
     if (path_.isEmpty()) {
         error_ = QStringLiteral("No database is open.");
         return false;
     }
+    QSet<QPair<QString, int>> gone;
+    for (const ListedName& entry : chosen) gone.insert({entry.name, entry.occurrence});
     // One read, one write, under the file's lock: either every chosen entry
     // goes or none does, and no other writer's entry is lost.
     return IniDocument::Update(
         path_,
         [&](IniDocument& doc, bool& changed) {
-            for (const QString& name : names) changed |= doc.RemoveKey(section, name);
+            QHash<QString, int> seen;
+            changed = doc.RemoveEntries(section, [&](const QString& key) { return gone.contains({key, seen[key]++}); });
             if (doc.HasSection(section) && doc.Entries(section).empty()) changed |= doc.RemoveSection(section);
             return true;
         },
         &error_);
+}
+
+std::vector<ListedName> ListFile::Chosen(const QStringList& listed, int first, int last) {
+    std::vector<ListedName> out;
+    QHash<QString, int> seen;
+    for (int i = 0; i < listed.size() && i <= last; ++i) {
+        const int occurrence = seen[listed[i]]++;
+        if (i >= first) out.push_back({listed[i], occurrence});
+    }
+    return out;
 }
 
 QString ListFile::NameProblem(const QString& name) {

@@ -25,6 +25,14 @@ struct ListEntry {
     std::optional<int32_t> Colour() const;
 };
 
+// One entry as a list window shows it: its name, and which of the entries
+// spelled exactly so it is (0 the first). Names that differ only in case or
+// in the blanks around them are other entries.
+struct ListedName {
+    QString name;
+    int occurrence = 0;
+};
+
 class ListFile {
 public:
     // The windows count entries with a 16-bit index; a section lists at most
@@ -54,11 +62,14 @@ public:
     // the file could not be written.
     bool Refused() const { return refused_; }
 
-    // Removes the named entries from the file as it stands now; every other
-    // entry keeps its place and its value exactly as written. A section left
-    // without entries goes too. False, with LastError, when the file could
-    // not be read or written; it is then unchanged.
-    bool Delete(const QString& section, const QStringList& names);
+    // Removes the chosen entries from the file as it stands now; every other
+    // entry, look-alikes of a chosen one included, keeps its place and its
+    // value exactly as written. A section left without entries goes too.
+    // False, with LastError, when the file could not be read or written; it
+    // is then unchanged.
+    bool Delete(const QString& section, const std::vector<ListedName>& chosen);
+    // The chosen rows of a listing as the entries they are.
+    static std::vector<ListedName> Chosen(const QStringList& listed, int first, int last);
 
     QString LastError() const { return error_; }
 

@@ -143,15 +143,15 @@ void ListWindow::Command2_Click() {
     const int first = std::max(1, Grid1.SelectionFirstRow());
     const int last = std::min(Grid1.Rows() - 1, Grid1.SelectionLastRow());
     if (first > last) return;
-    QStringList names;
-    for (int r = first; r <= last; ++r) names << Grid1.Text(r, 1);
+    QStringList listed;
+    for (int r = 1; r < Grid1.Rows(); ++r) listed << Grid1.Text(r, 1);
     const QString path = ListPathForWriting(db_);
     if (path.isEmpty()) return;
-    // Only the chosen entries leave the file as it stands now; entries the
-    // grid does not show (added meanwhile by another window, or not listed)
-    // and the others' values are left exactly as written.
+    // Only the chosen entries leave the file as it stands now; look-alikes
+    // of them, entries the grid does not show (added meanwhile by another
+    // window, or not listed) and the others' values are left as written.
     ListFile file(path);
-    if (!file.Delete(section_, names)) ReportWriteFailure(file);
+    if (!file.Delete(section_, ListFile::Chosen(listed, first - 1, last - 1))) ReportWriteFailure(file);
     ClearGrid();
     ReadReg();
 }
@@ -190,16 +190,25 @@ Form3::Form3(TaskDatabase& database)
     : ListWindow(database, {QStringLiteral("Types"), ListSection::Types, QStringLiteral("Type"), false, true}) {}
 
 void Form3::AddEntry() {
-    const auto answer = Dialogs::Get().InputBox(QStringLiteral("Enter Type"), QStringLiteral("Task Manager"), QString());
+    // The name is written while the box is up: one turned away, or one the
+    // file could not take, is told and stays in the box to be mended, as in
+    // the employee and equipment dialogs.
+    const auto write = [this](const QString& answer) {
+        if (answer.isEmpty()) return true;   // adds nothing
+        if (const QString problem = ListFile::NameProblem(answer); !problem.isEmpty()) {
+            MsgBox(problem, vb::vbExclamation, kTitle);
+            return false;
+        }
+        const QString path = ListPathForWriting(db_);
+        if (path.isEmpty()) return true;
+        ListFile file(path);
+        if (file.Add(ListSection::Types, answer, QString())) return true;
+        ReportWriteFailure(file);
+        return false;
+    };
+    const auto answer =
+        Dialogs::Get().InputBox(QStringLiteral("Enter Type"), QStringLiteral("Task Manager"), QString(), write);
     if (!answer || answer->isEmpty()) return;
-    if (const QString problem = ListFile::NameProblem(*answer); !problem.isEmpty()) {
-        MsgBox(problem, vb::vbExclamation, kTitle);
-        return;
-    }
-    const QString path = ListPathForWriting(db_);
-    if (path.isEmpty()) return;
-    ListFile file(path);
-    if (!file.Add(ListSection::Types, *answer, QString())) ReportWriteFailure(file);
     ClearGrid();
     ReadReg();
 }

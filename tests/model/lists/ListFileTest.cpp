@@ -51,17 +51,17 @@ TEST_F(ListFileTest, DeleteRemovesOnlyTheChosenEntriesFromTheFileAsItIsNow) {
     // Another window adds an entry after this list was read.
     ASSERT_TRUE(ListFile(Path()).Add(ListSection::Employees, "Eve", "7"));
 
-    ASSERT_TRUE(shown.Delete(ListSection::Employees, {"Ann", "Cy"}));
+    ASSERT_TRUE(shown.Delete(ListSection::Employees, {{"Ann"}, {"Cy"}}));
     const auto e = shown.Entries(ListSection::Employees);
     EXPECT_EQ(shown.Names(ListSection::Employees), QStringList({"Ben", "Dee", "Eve"}));
     EXPECT_EQ(Values(e), QStringList({"blue", "65280", "7"}));
     EXPECT_FALSE(e[0].Colour().has_value());
     EXPECT_TRUE(ReadAll(Path()).startsWith("; kept by hand\n[Employees]\nBen = blue\n"));
     // A name deleted meanwhile by another window is no error.
-    EXPECT_TRUE(shown.Delete(ListSection::Employees, {"Ann"}));
+    EXPECT_TRUE(shown.Delete(ListSection::Employees, {{"Ann"}}));
 
     // The last entries go with their section; the file stays valid.
-    ASSERT_TRUE(shown.Delete(ListSection::Employees, {"Ben", "Dee", "Eve"}));
+    ASSERT_TRUE(shown.Delete(ListSection::Employees, {{"Ben"}, {"Dee"}, {"Eve"}}));
     EXPECT_TRUE(shown.Entries(ListSection::Employees).empty());
     EXPECT_FALSE(ReadAll(Path()).contains("[Employees]"));
     EXPECT_EQ(shown.Names(ListSection::Equipment), QStringList({"Lathe"}));
@@ -105,7 +105,7 @@ TEST_F(ListFileTest, NamesThatCannotReadBackAreRefusedAndFailedWritesReported) {
     EXPECT_TRUE(blocked.Entries(ListSection::Types).empty());
     EXPECT_FALSE(blocked.Add(ListSection::Types, "Safety", ""));
     EXPECT_FALSE(blocked.LastError().isEmpty());
-    EXPECT_FALSE(blocked.Delete(ListSection::Types, {"Safety"}));
+    EXPECT_FALSE(blocked.Delete(ListSection::Types, {{"Safety"}}));
 }
 
 }  // namespace

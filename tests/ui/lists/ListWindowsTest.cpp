@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QInputDialog>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -131,13 +133,39 @@ TEST_F(ListWindowsTest, ANameListedInOtherLettersIsSaidSoAndNothingIsWritten) {
     EXPECT_EQ(Forms::Loaded<frmemployee>(), d) << "the dialog stays with what was typed";
     EXPECT_EQ(d->Text1->text(), "ANN");
 
-    // The type list's input box says the same.
+    // The type list's input box says the same and stays up with the text.
     Form3* types = main_->ShowList<Form3>();
     TestEnv::Dialogs().Reset();
-    TestEnv::Dialogs().AnswerInput(QStringLiteral("inspection"));
+    TestEnv::Dialogs().ShowRealInputBoxes();
+    QString keptAfterRefusal;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        auto* line = box ? box->findChild<QLineEdit*>() : nullptr;
+        if (!line) return;
+        TestKeys::Type(line, "inspection");
+        QTest::keyClick(line, Qt::Key_Return);
+        if (QApplication::activeModalWidget() == box) keptAfterRefusal = line->text();
+        QTest::keyClick(line, Qt::Key_Escape);
+    });
     Click(types->Command1);
+    EXPECT_EQ(keptAfterRefusal, "inspection");
     EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList{"\"Inspection\" is already in the list."});
     EXPECT_EQ(TestUi::FileBytes(main_->ListFilePath()), before);
+}
+
+// Names alike but for case or the blanks around them are entries of their
+// own, as the list shows them: Delete takes the chosen row and no other.
+TEST_F(ListWindowsTest, DeleteTakesOnlyTheChosenOneOfNamesAlike) {
+    ASSERT_TRUE(FileOps::WriteFileSafely(main_->ListFilePath(), "[Employees]\nann=1\nAnn=2\nAnn =3\nBo=4\n"));
+    main_->mnueploy_Click();
+    Form2* w = Forms::Loaded<Form2>();
+    ASSERT_EQ(GridNames(w), QStringList({"ann", "Ann", "Ann", "Bo"}));
+    ClickRow(w, 1);
+    Click(w->Command2);
+    EXPECT_EQ(GridNames(w), QStringList({"Ann", "Ann", "Bo"}));
+    ClickRow(w, 2);   // the second "Ann", written "Ann " by hand
+    Click(w->Command2);
+    EXPECT_EQ(TestUi::FileBytes(main_->ListFilePath()), "[Employees]\nAnn=2\nBo=4\n");
 }
 
 TEST_F(ListWindowsTest, SavingWhileTheListWindowIsClosedDoesNotOpenIt) {
