@@ -491,7 +491,9 @@ void Grid::Sort(int col, int order) {
         if (!t.empty()) {
             double v = 0;
             auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-            if (ec == std::errc() && p == t.data() + t.size()) {
+            // from_chars also reads "nan", "inf" and "infinity" in any case;
+            // those are words (a NaN would compare equal to every number).
+            if (ec == std::errc() && p == t.data() + t.size() && std::isfinite(v)) {
                 k.kind = 0;
                 k.number = v;
             } else if (auto d = DateText::ParseDateUtf8(t)) {

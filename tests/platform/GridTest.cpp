@@ -293,6 +293,28 @@ TEST_F(GridTest, SortOrdersTextsAsQStringComparesThemIgnoringCaseAndKeepsTies) {
     for (int r = 1; r < g.Rows(); ++r) EXPECT_EQ(g.Text(r, 2).toInt(), expected[r - 1]) << r;
 }
 
+// Only finite numbers written as numbers compare as numbers: "nan", "inf"
+// and "Infinity" are words, whatever their case.
+TEST_F(GridTest, SortTakesNanAndInfinityForWords) {
+    const std::vector<std::pair<QStringList, QStringList>> columns = {
+        {{"3", "1", "nan", "2", "0"}, {"0", "1", "2", "3", "nan"}},
+        {{"Nan", "Anna", "Bob"}, {"Anna", "Bob", "Nan"}},
+        {{"inf", "-INF", "Infinity", "10", "1e3", "-5", "NaN"}, {"-5", "10", "1e3", "-INF", "inf", "Infinity", "NaN"}},
+    };
+    for (const auto& [texts, ascending] : columns) {
+        Grid g(1, 2);
+        for (const QString& t : texts) g.AddItem(t);
+        for (int order : {0, 1}) {
+            g.Sort(1, order);
+            QStringList sorted;
+            for (int r = 1; r < g.Rows(); ++r) sorted << g.Text(r, 1);
+            QStringList expected = ascending;
+            if (order == 1) std::reverse(expected.begin(), expected.end());
+            EXPECT_EQ(sorted, expected) << texts.join(',').toStdString() << " order " << order;
+        }
+    }
+}
+
 TEST_F(GridTest, CellColoursFollowTheirRowsHoweverManyTheGridHolds) {
     Grid g(1, 3);
     for (int i = 0; i < 300; ++i) {   // more distinct styles than a byte counts
