@@ -67,7 +67,7 @@ public:
     // What AddFiles met and did not take, for the user to be told: links
     // (a file that is one, a folder below the base folder that is one),
     // anything that is neither a file nor a folder (a pipe, a socket, a
-    // device), a folder that cannot be read, a name that is not UTF-8 text
+    // device), a folder or a file that cannot be read, a name that is not UTF-8 text
     // (its entry could not carry it), and a name NameProblem refuses.
     QList<LeftOutEntry> LeftOut;
     // Why an entry name could not be taken back by a restore, or "".

@@ -65,6 +65,21 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// While alive, this thread and the threads it starts reach files as a user
+// who owns none of the test's, so a file of mode 000 cannot be read, as a
+// file another user keeps private cannot. As root that is the file-system
+// user id of "nobody" (which permissions bind), with the folders below
+// `open` opened to every user; otherwise the owner's own mode 000 does it.
+class AnotherUser {
+public:
+    explicit AnotherUser(const QString& open);
+    ~AnotherUser();
+    AnotherUser(const AnotherUser&) = delete;
+    AnotherUser& operator=(const AnotherUser&) = delete;
+private:
+    bool switched_ = false;
+};
+
 class GlobalEnvironment : public ::testing::Environment {
 public:
     void SetUp() override;

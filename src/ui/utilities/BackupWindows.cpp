@@ -185,9 +185,9 @@ void Form23::Command5_Click() {
                     QStringList shown;
                     for (const LeftOutEntry& e : result->leftOut.mid(0, 15)) shown << QStringLiteral("%1: %2").arg(e.path, e.why);
                     if (result->leftOut.size() > 15) shown << QStringLiteral("... and %1 more").arg(result->leftOut.size() - 15);
-                    MsgBox(QStringLiteral("The backup is complete, but these were left out of it (a backup takes files "
-                                          "only and never follows a link, so nothing from outside the database folder "
-                                          "ends up in it):\n\n%1")
+                    MsgBox(QStringLiteral("The backup is complete, but these were left out of it (a backup takes only "
+                                          "files it can read and never follows a link, so nothing from outside the "
+                                          "database folder ends up in it):\n\n%1")
                                .arg(shown.join(QLatin1Char('\n'))),
                            vb::vbInformation, QStringLiteral("Backup"));
                 }

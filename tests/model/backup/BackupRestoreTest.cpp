@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include "model/database/TaskDatabase.h"
+#include "platform/FileOps.h"
 #include "platform/Grid.h"
 #include "support/Inotify.h"
 #include "support/TestEnv.h"
@@ -95,6 +96,36 @@ TEST_F(BackupRestoreTest, BackupTakesThePatternsInOrderAndRestoresWhereTaken) {
     EXPECT_FALSE(QFileInfo::exists(elsewhere + "/Docs"));
     EXPECT_FALSE(QFileInfo::exists(elsewhere + "/mill"));
     EXPECT_EQ(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 6);
+}
+
+// A picture another user keeps private is left out and named with its
+// reason; everything else is backed up and comes back whole.
+TEST_F(BackupRestoreTest, AFileThatCannotBeReadIsLeftOutAndTheRestBackedUp) {
+    MakeDatabaseFolder();
+    const QString secret = db_ + "Photos/private.jpg";
+    WriteAll(secret, "not for this user");
+    ASSERT_EQ(::chmod(QFile::encodeName(secret).constData(), 0), 0);
+    const QString archive = temp_ + "/backup.zip";
+    BackupArchive::Result result;
+    {
+        TestEnv::AnotherUser user(temp_);
+        result = BackupArchive::Run(archive, db_, "plant", false);
+    }
+    ASSERT_TRUE(result.ok) << result.message.toStdString();
+    ASSERT_EQ(result.leftOut.size(), 1);
+    EXPECT_EQ(result.leftOut[0].path, secret);
+    EXPECT_EQ(result.leftOut[0].why, "cannot be read: " + FileOps::ErrorText(EACCES));
+
+    const QString empty = temp_ + "/empty";
+    QDir().mkpath(empty);
+    auto restored = RestoreArchive::Restore(archive, empty);
+    ASSERT_TRUE(restored.ok) << restored.message.toStdString();
+    restored.notes.reset();
+    auto expected = Snapshot(db_);
+    for (const char* notTaken : {"notes.txt", "Docs", "Docs/manual.pdf", "mill", "mill/Tasks", "mill/Tasks/M1.tsk",
+                                 "Photos/private.jpg"})
+        expected.remove(notTaken);
+    EXPECT_EQ(Snapshot(empty), expected);
 }
 
 TEST_F(BackupRestoreTest, FullPathBackupRestoresOnlyWithFullPaths) {

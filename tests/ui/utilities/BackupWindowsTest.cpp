@@ -378,20 +378,29 @@ TEST_F(BackupWindowsTest, TheListingShowsEachNameAndDateWhole) {
 }
 
 TEST_F(BackupWindowsTest, TheBackupWindowSaysWhatItLeftOut) {
-    // A task's list that is a link to a file elsewhere, and a pipe.
+    // A task's list that is a link to a file elsewhere, a pipe, and one
+    // this user may not read.
     WriteAll(temp_ + "/elsewhere.txt", "not the database's");
     ASSERT_TRUE(QFile::link(temp_ + "/elsewhere.txt", db_ + "plant/Tasks/T2.tsk"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(db_ + "plant/Tasks/T3.tsk").constData(), 0600), 0);
+    WriteAll(db_ + "plant/Tasks/T4.tsk", "private");
+    ASSERT_EQ(::chmod(QFile::encodeName(db_ + "plant/Tasks/T4.tsk").constData(), 0), 0);
     auto w = OpenBackup();
     QSignalSpy done(w.get(), &Form23::BackupFinished);
     QTest::keyClicks(w->Text1, temp_ + "/nightly.zip");
-    Click(w->Command5);
-    ASSERT_TRUE(done.wait(20000));
+    {
+        TestEnv::AnotherUser user(temp_);
+        Click(w->Command5);
+        ASSERT_TRUE(done.wait(20000));
+    }
     EXPECT_TRUE(done.last().at(0).toBool());
     const QString said = TestEnv::Dialogs().LastMessage();
     EXPECT_TRUE(said.contains("left out") && said.contains(db_ + "plant/Tasks/T2.tsk: a link") &&
-                said.contains(db_ + "plant/Tasks/T3.tsk: a named pipe"))
+                said.contains(db_ + "plant/Tasks/T3.tsk: a named pipe") &&
+                said.contains(db_ + "plant/Tasks/T4.tsk: cannot be read: Permission denied"))
         << said.toStdString();
+    EXPECT_EQ(w->windowTitle(), "Backup Complete");
+    EXPECT_TRUE(Rows(w->lv).contains("plant/Tasks/T1.tsk")) << Rows(w->lv).join(", ").toStdString();
 }
 
 // A box shown over the window the user works in is the one the window
