@@ -77,21 +77,28 @@ MainMail::MainMail() {
     lblReason->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* grid = new QGridLayout(send);
+    // Each box is named by its label, which is also its buddy, so a screen
+    // reader reads "To Email:" rather than an unnamed text field.
+    const auto label = [send](const QString& text, QWidget* box) {
+        auto* l = new QLabel(text, send);
+        l->setBuddy(box);
+        return l;
+    };
     int row = 0;
-    grid->addWidget(new QLabel(QStringLiteral("From Name:"), send), row, 0);
+    grid->addWidget(label(QStringLiteral("From Name:"), txtFromName), row, 0);
     grid->addWidget(txtFromName, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("From Email:"), send), row, 0);
+    grid->addWidget(label(QStringLiteral("From Email:"), txtFrom), row, 0);
     grid->addWidget(txtFrom, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("To Email:"), send), row, 0);
+    grid->addWidget(label(QStringLiteral("To Email:"), txtTo), row, 0);
     grid->addWidget(txtTo, row, 1, 1, 2);
     grid->addWidget(Command1, row++, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Reply-To:"), send), row, 0);
+    grid->addWidget(label(QStringLiteral("Reply-To:"), txtReplyTo), row, 0);
     grid->addWidget(txtReplyTo, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Subject:"), send), row, 0);
+    grid->addWidget(label(QStringLiteral("Subject:"), txtSubject), row, 0);
     grid->addWidget(txtSubject, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Message Body:"), send), row, 0, Qt::AlignTop);
+    grid->addWidget(label(QStringLiteral("Message Body:"), txtMsg), row, 0, Qt::AlignTop);
     grid->addWidget(txtMsg, row++, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Attachments:"), send), row, 0);
+    grid->addWidget(label(QStringLiteral("Attachments:"), txtAttachments), row, 0);
     grid->addWidget(txtAttachments, row, 1);
     grid->addWidget(btnAddAttach, row, 2);
     grid->addWidget(btnClearAttach, row++, 3);

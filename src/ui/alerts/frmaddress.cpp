@@ -6,7 +6,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "model/alerts/AlertMail.h"
 #include "widgets/Forms.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
@@ -83,20 +82,12 @@ bool frmaddress::SaveList(const QString&, const QString&, QListWidget* list) {
 }
 
 void frmaddress::Command5_Click() {
-    // An entry Send would refuse is refused here, with Send's words, and
-    // the box stays open to mend it.
-    const auto sendable = [](const QString& text) {
-        if (text.trimmed().isEmpty()) return true;   // adds nothing
-        const QString problem = AlertMail::RecipientProblem(text);
-        if (!problem.isEmpty()) MsgBox(problem, vb::vbInformation, QStringLiteral("Error"));
-        return problem.isEmpty();
-    };
-    const std::optional<QString> answer = Dialogs::Get().InputBox(QStringLiteral("Enter An Email Address"),
-                                                                  QStringLiteral("Quillon "), QString(), sendable);
-    // Stored trimmed, so the list shows what the next opening will.
-    const QString address = answer.value_or(QString()).trimmed();
-    if (address.isEmpty()) return;
-    List1->addItem(address);
+    // Any answer is taken as typed: Send checks an address when it is used.
+    const QString answer = Dialogs::Get()
+                               .InputBox(QStringLiteral("Enter An Email Address"), QStringLiteral("Quillon "), QString())
+                               .value_or(QString());
+    if (answer.isEmpty()) return;
+    List1->addItem(answer);
     SaveList(kApp, kList, List1);
 }
 

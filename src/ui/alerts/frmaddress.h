@@ -1,7 +1,8 @@
 #pragma once
 // "Quillon Address Book": e-mail addresses kept under "Software\Quillon\Email"
 // as `Count` and `Item0`, `Item1`, ... Every Add and Remove is stored at once;
-// Add takes only an address the send-mail window would send to.
+// Add takes any answer as typed (the send-mail window checks an address when
+// it sends), stored without the blanks around it.
 // Apply hands the selected address to the send-mail window through
 // AddressApplied (its opener connects it) and closes.
 
