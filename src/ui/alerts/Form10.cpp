@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
@@ -15,6 +14,7 @@
 #include "platform/Registry.h"
 #include "platform/Help.h"
 #include "widgets/Forms.h"
+#include "widgets/OptionButton.h"
 #include "widgets/Skin.h"
 
 namespace {
@@ -40,8 +40,8 @@ Form10::Form10() {
     setWindowTitle(QStringLiteral("Tray Notify Alert"));
     setModal(false);
 
-    Option1 = new QRadioButton(QStringLiteral("Alert By Tray"), this);
-    Option2 = new QRadioButton(QStringLiteral("Alert By Email"), this);
+    Option1 = new OptionButton(QStringLiteral("Alert By Tray"), this);
+    Option2 = new OptionButton(QStringLiteral("Alert By Email"), this);
     Text1 = new QLineEdit(this);
     DatePicker2 = NewTimeField(this);
     DatePicker2->setDisplayFormat(QStringLiteral("HH:mm"));
@@ -70,14 +70,6 @@ Form10::Form10() {
     layout->addStretch();
     layout->addLayout(buttons);
 
-    // Each option is a Tab stop of its own (Qt makes a group of exclusive
-    // buttons one stop), so the window keeps them exclusive itself; a click
-    // on the selected one leaves it selected.
-    for (QRadioButton* o : {Option1, Option2}) o->setAutoExclusive(false);
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2->setChecked(false); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1->setChecked(false); });
-    connect(Option1, &QRadioButton::clicked, this, [this] { Option1->setChecked(true); });
-    connect(Option2, &QRadioButton::clicked, this, [this] { Option2->setChecked(true); });
     // The days first, then how and when, then the buttons from Apply on.
     Forms::KeepTabOrder(this, {Text1, Option1, Option2, DatePicker2, Command1, Command2, Command3});
 

@@ -1,6 +1,7 @@
 // The alert windows on their own, worked with the mouse and keyboard: the
 // alert settings, the notifier and the position hint.
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -89,6 +90,25 @@ TEST_F(AlertWindows, SettingsTypedAreStoredAndShownAgain) {
     Click(g->Command1);
     EXPECT_EQ(Setting("AlertTray"), "True");
     EXPECT_EQ(Setting("AlertMail"), "False");
+}
+
+// Each option is a Tab stop of its own and still an option button: read out
+// as one, and moved by the arrow keys.
+TEST_F(AlertWindows, TheAlertOptionsAreOptionButtonsTheArrowsMove) {
+    auto f = Open<Form10>();
+    for (QRadioButton* o : {f->Option1, f->Option2}) {
+        QAccessibleInterface* said = QAccessible::queryAccessibleInterface(o);
+        ASSERT_NE(said, nullptr);
+        EXPECT_EQ(said->role(), QAccessible::RadioButton) << o->text().toStdString();
+    }
+    Tick(f->Option1);
+    QTest::keyClick(f->Option1, Qt::Key_Down);
+    EXPECT_TRUE(f->Option2->isChecked());
+    EXPECT_FALSE(f->Option1->isChecked());
+    EXPECT_TRUE(f->Option2->hasFocus());
+    QTest::keyClick(f->Option2, Qt::Key_Up);
+    EXPECT_TRUE(f->Option1->isChecked());
+    EXPECT_FALSE(f->Option2->isChecked());
 }
 
 TEST_F(AlertWindows, SettingsKeepStoredSecondsAndReadOlderTimeForms) {
