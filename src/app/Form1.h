@@ -229,6 +229,10 @@ public:
     // ---- the tray, the alert and its mail ----
     void SetTray() { alerts_->SendToTrayAtStart(); }
     void mnutray_Click() { alerts_->SendToTray(); }
+    // The toolbar's Tray goes to the tray on its own, not through the menu
+    // command: whatever test that command makes before deciding the alert
+    // clock, the toolbar decides it every time.
+    void ToolbarTray() { alerts_->SendToTray(); }
     void mnurestore_Click() { alerts_->Restore(); }
     void csSysTray1_IconClick() { alerts_->IconClicked(); }
     void csSysTray1_IconRightClick() { alerts_->IconRightClicked(); }

@@ -79,7 +79,7 @@ void Form1::Listbar1_ItemClick(const QString& itemText) {
 void Form1::Toolbar1_ButtonClick(const QString& key) {
     static const QHash<QString, Handler> buttons = {
         {"Add", &Form1::mnunewd_Click}, {"Open", &Form1::mnuopend_Click}, {"Edit", &Form1::mnuskin_Click},
-        {"Column", &Form1::ShowColumns}, {"Tray", &Form1::mnutray_Click}, {"Photo", &Form1::ShowPhoto},
+        {"Column", &Form1::ShowColumns}, {"Tray", &Form1::ToolbarTray}, {"Photo", &Form1::ShowPhoto},
         {"Print", &Form1::mnusht_Click}, {"Help", &Form1::mnucont_Click}, {"Mail", &Form1::MailTaskSheet},
         {"Exit", &Form1::UnloadAllForms},
     };

@@ -321,7 +321,7 @@ TEST_F(Form1Dispatch, TrayDecidesTheAlertTimerFromTheSwitch) {
     for (const auto& [value, on] : std::vector<std::pair<QString, bool>>{
              {"1", true}, {"0", false}, {"2", false}, {"", false}, {"x", false}, {"1", true}}) {
         form_->SkinLabel1->setText(value);
-        form_->Toolbar1_ButtonClick("Tray");
+        ClickTool("Tray");
         EXPECT_EQ(form_->Timer1->isActive(), on) << value.toStdString();
     }
     form_->Timer1->stop();
