@@ -578,10 +578,9 @@ void Walk(const QByteArray& folder, bool recursive, const QRegularExpression& ma
             }
             // A file this user may not read (a picture another user keeps
             // private) would fail the whole archive once it is being
-            // written; found now, it is left out and named, and the rest
-            // is backed up.
-            // Asked as the reader is checked (the file-system user id), and
-            // without opening it, which would cost a second open per file.
+            // written; found now, it is left out and named, and the rest is
+            // backed up. Asked as the kernel checks the reader, without the
+            // cost of a second open per file.
             if (::faccessat(fd, e->d_name, R_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0) {
                 const int error = errno;
                 left.push_back({QFile::decodeName(path), QStringLiteral("cannot be read: %1").arg(FileOps::ErrorText(error))});

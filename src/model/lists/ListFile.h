@@ -73,11 +73,11 @@ public:
 
     QString LastError() const { return error_; }
 
+private:
     // Why a name cannot be stored so that it reads back unchanged, as a
     // message for the user; empty when it can.
     static QString NameProblem(const QString& name);
 
-private:
     QString path_;
     mutable QString error_;
     bool refused_ = false;

@@ -195,10 +195,6 @@ void Form3::AddEntry() {
     // the employee and equipment dialogs.
     const auto write = [this](const QString& answer) {
         if (answer.isEmpty()) return true;   // adds nothing
-        if (const QString problem = ListFile::NameProblem(answer); !problem.isEmpty()) {
-            MsgBox(problem, vb::vbExclamation, kTitle);
-            return false;
-        }
         const QString path = ListPathForWriting(db_);
         if (path.isEmpty()) return true;
         ListFile file(path);
@@ -266,17 +262,12 @@ void AddEntryDialog::Command3_Click() {
 }
 
 void AddEntryDialog::Command1_Click() {
-    const QString name = Text1->text();
-    if (const QString problem = ListFile::NameProblem(name); !problem.isEmpty()) {
-        MsgBox(problem, vb::vbExclamation, kTitle);
-        Text1->setFocus();
-        return;
-    }
     const QString path = ListPathForWriting(db_);
     if (path.isEmpty()) return;
     ListFile file(path);
-    if (!file.Add(section_, name, Colors::ToText(colour_))) {
-        // The dialog stays open with what was typed, so nothing is lost.
+    if (!file.Add(section_, Text1->text(), Colors::ToText(colour_))) {
+        // A name turned away or a failed write: the dialog stays open with
+        // what was typed, so nothing is lost.
         ReportWriteFailure(file);
         Text1->setFocus();
         return;
