@@ -99,18 +99,17 @@ private:
 };
 
 void ReadingTabOrder(QWidget* window) {
-    // Chained again at every show: making a page or a field since then
-    // (a tab widget moving its pages) may have changed the chain.
-    if (const OwnTabOrder* own = OwnTabOrder::Of(window)) {
-        own->Apply();
-        return;
-    }
+    // Toolbar buttons first, whichever order follows: a window keeping an
+    // order of its own still has a keyboard user who must reach them.
     for (QToolBar* bar : window->findChildren<QToolBar*>())
         for (QAction* action : bar->actions())
             if (QWidget* button = action->isSeparator() ? nullptr : bar->widgetForAction(action);
                 button && button->focusPolicy() == Qt::NoFocus)
                 button->setFocusPolicy(Qt::TabFocus);
-    ChainTabOrder(ReadingOrder(window));
+    // Chained again at every show: making a page or a field since then
+    // (a tab widget moving its pages) may have changed the chain.
+    if (const OwnTabOrder* own = OwnTabOrder::Of(window)) own->Apply();
+    else ChainTabOrder(ReadingOrder(window));
 }
 
 }  // namespace
