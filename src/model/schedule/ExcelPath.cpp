@@ -93,24 +93,6 @@ QString Executable(const QString& program) {
     return FindProgram(program);
 }
 
-// The value of a key in one [group] of a desktop-style file ("" when absent).
-QString GroupValue(const QString& path, const QString& group, const QString& key, Qt::CaseSensitivity keyCase) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-    QTextStream in(&f);
-    bool inGroup = false;
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.startsWith('[')) {
-            inGroup = line == '[' + group + ']';
-            continue;
-        }
-        const int eq = line.indexOf('=');
-        if (inGroup && eq > 0 && line.left(eq).trimmed().compare(key, keyCase) == 0) return line.mid(eq + 1).trimmed();
-    }
-    return {};
-}
-
 // Undoes the escapes of a desktop file's string values.
 QString Unescaped(const QString& raw) {
     QString out;
@@ -188,16 +170,6 @@ Listed ListedIds(const QString& listPath, const QString& mimeType) {
 
 }  // namespace
 
-QString DesktopProgram(const QString& desktopId) {
-    const QString path = DesktopFilePath(desktopId);
-    if (path.isEmpty()) return {};
-    // A program named by TryExec that is not there: the application is not installed.
-    const QString tryExec = Unescaped(GroupValue(path, QStringLiteral("Desktop Entry"), QStringLiteral("TryExec"),
-                                                 Qt::CaseSensitive));
-    if (!tryExec.isEmpty() && Executable(tryExec).isEmpty()) return {};
-    return CommandExecutable(ExecLine(path));
-}
-
 void SetSearchPath(const QStringList& folders) { searchPath() = folders; }
 
 QStringList SpreadsheetTypes() {
@@ -222,6 +194,56 @@ QString CommandExecutable(const QString& commandLine) {
 }
 
 namespace {
+
+// The two keys of a desktop file's [Desktop Entry] group the lookup needs,
+// unescaped: the string escapes of desktop files come before the Exec rules.
+struct DesktopEntry {
+    QString tryExec, exec;
+};
+
+// Reads the file once for both keys; the first line of a key is the one
+// that counts, as the desktop reads it.
+DesktopEntry ReadDesktopEntry(const QString& path) {
+    DesktopEntry entry;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return entry;
+    const std::pair<QLatin1String, QString*> keys[] = {
+        {QLatin1String("TryExec"), &entry.tryExec},
+        {QLatin1String("Exec"), &entry.exec},
+    };
+    bool found[std::size(keys)] = {};
+    int left = int(std::size(keys));
+    bool inGroup = false;
+    QTextStream in(&f);
+    while (left > 0 && !in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (line.startsWith('[')) {
+            inGroup = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        const int eq = line.indexOf('=');
+        if (!inGroup || eq <= 0) continue;
+        const QString key = line.left(eq).trimmed();
+        for (int k = 0; k < int(std::size(keys)); ++k)
+            if (!found[k] && key == keys[k].first) {
+                found[k] = true;
+                --left;
+                *keys[k].second = Unescaped(line.mid(eq + 1).trimmed());
+            }
+    }
+    return entry;
+}
+
+// The program a desktop file id starts ("" when the file is missing, its
+// TryExec program is not there, or its Exec line names no program).
+QString DesktopProgram(const QString& desktopId) {
+    const QString path = DesktopFilePath(desktopId);
+    if (path.isEmpty()) return {};
+    const DesktopEntry entry = ReadDesktopEntry(path);
+    // A program named by TryExec that is not there: the application is not installed.
+    if (!entry.tryExec.isEmpty() && Executable(entry.tryExec).isEmpty()) return {};
+    return CommandExecutable(entry.exec);
+}
 
 struct Application {
     QString id;        // the desktop file id
@@ -268,12 +290,6 @@ QString DesktopFilePath(const QString& desktopId) {
         }
     }
     return {};
-}
-
-QString ExecLine(const QString& desktopFilePath) {
-    // The string escapes of desktop files come before the Exec rules.
-    return Unescaped(
-        GroupValue(desktopFilePath, QStringLiteral("Desktop Entry"), QStringLiteral("Exec"), Qt::CaseSensitive));
 }
 
 QString GetServerPath(const QString& mimeType) { return DefaultApplication(mimeType).program; }

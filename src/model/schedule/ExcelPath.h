@@ -36,11 +36,6 @@ QString CommandExecutable(const QString& commandLine);
 QString DefaultDesktopFile(const QString& mimeType);
 // The full path of a desktop file id in the XDG application folders.
 QString DesktopFilePath(const QString& desktopId);
-// The Exec line of a desktop file's [Desktop Entry] group, unescaped.
-QString ExecLine(const QString& desktopFilePath);
-// The program a desktop file id starts ("" when the file is missing, its
-// TryExec program is not there, or its Exec line names no program).
-QString DesktopProgram(const QString& desktopId);
 
 // The full path of the program the desktop opens this type with ("" when
 // none is found).
