@@ -15,6 +15,10 @@ namespace {
 int g_showMs = 8000;
 QPointer<QWidget> g_current;
 
+// How long a balloon stays, in milliseconds: about fifteen characters of
+// the detail a second, read by someone who was elsewhere.
+int ShowMsFor(const QString& detail) { return g_showMs + int(std::min<qsizetype>(detail.size(), 1000)) * 70; }
+
 class BalloonPopup : public QFrame {
 public:
     BalloonPopup(const QString& text, const QString& detail) {
@@ -42,7 +46,7 @@ public:
             layout->addWidget(more);
         }
         setMaximumWidth(420);
-        QTimer::singleShot(Balloon::ShowMsFor(detail), this, &QWidget::close);
+        QTimer::singleShot(ShowMsFor(detail), this, &QWidget::close);
     }
 
 protected:
@@ -56,11 +60,6 @@ protected:
 
 void Balloon::SetShowMs(int ms) { g_showMs = ms; }
 QWidget* Balloon::Current() { return g_current.data(); }
-
-int Balloon::ShowMsFor(const QString& detail) {
-    // About fifteen characters a second, read by someone who was elsewhere.
-    return g_showMs + int(std::min<qsizetype>(detail.size(), 1000)) * 70;
-}
 
 void Balloon::ShowMessage(const QString& text, const QString& detail) {
     if (tray_ && tray_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable() &&

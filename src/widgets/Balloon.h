@@ -23,10 +23,9 @@ public:
     // is one. Replaces a pop-up still on screen.
     void ShowMessage(const QString& text, const QString& detail = QString());
 
-    // How long a balloon stays, in milliseconds: longer by the time to read
-    // the detail when there is one.
+    // How long a balloon stays, in milliseconds; one with a detail stays
+    // longer by the time to read it.
     static void SetShowMs(int ms);
-    static int ShowMsFor(const QString& detail);
     // The pop-up on screen (nullptr when none is, or the tray showed it).
     static QWidget* Current();
 

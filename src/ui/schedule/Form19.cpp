@@ -120,7 +120,9 @@ bool Form19::PrintChart() {
                                                    Printing::DefaultPdfPath(QStringLiteral("Gantt Chart")));
         if (file.isEmpty()) return false;
         if (QFileInfo(file).suffix().isEmpty()) file += QStringLiteral(".pdf");
-        printer = Printing::PdfPrinter(file, ChartPage());
+        // There is no printer to take the paper from, as was just found:
+        // Letter, without asking for the printers once more.
+        printer = Printing::PdfPrinter(file, ChartPage(QPageSize(QPageSize::Letter)));
     }
     if (!printer || !chart_) {
         if (!printer) MsgBox(error, vb::vbExclamation, QStringLiteral("Quillon"));

@@ -28,12 +28,14 @@ public:
 
     // Draws `chart` into the preview; the chart is the one printed later.
     void ShowChart(GanttChart* chart);
-    void ShowChart(GanttChart* chart, const QPageLayout& page);
     void Toolbar1_ButtonClick(const QString& key);
     // Prints the chart; false (and the reason said) when nothing was printed.
     bool PrintChart();
 
 private:
+    // The preview of `chart` on that page.
+    void ShowChart(GanttChart* chart, const QPageLayout& page);
+
     QPointer<GanttChart> chart_;
     QPageLayout page_;   // the page the preview shows
 };
