@@ -41,6 +41,12 @@ int MsgBox(const QString& prompt, int style, const QString& title) {
     return Dialogs::Get().MsgBox(prompt, style, title);
 }
 
+QStringList MessageLines(const QStringList& lines) {
+    QStringList shown = lines.mid(0, kNamedInMessage);
+    if (lines.size() > kNamedInMessage) shown << QStringLiteral("... and %1 more").arg(lines.size() - kNamedInMessage);
+    return shown;
+}
+
 // Unattended, the way out: a caller that asks again until answered never
 // spins.
 int Dialogs::Choose(const QString&, const QString&, const QStringList&, int, int escapeButton) {

@@ -70,6 +70,12 @@ inline const QString kTitle = QStringLiteral("Quillon");
 
 // Shorthands used everywhere.
 int MsgBox(const QString& prompt, int style = vb::vbOKOnly, const QString& title = Quillon::kTitle);
+// How many lines of a list a message box names, so that a long list still
+// leaves its buttons on the screen.
+inline constexpr int kNamedInMessage = 15;
+// A list for a message box, one line each: the first kNamedInMessage, then
+// "... and N more".
+QStringList MessageLines(const QStringList& lines);
 
 // The real dialogs (QtDialogs.cpp, in the widget layer).
 class QtDialogs : public Dialogs {

@@ -16,6 +16,7 @@
 
 #include "model/database/TaskDatabase.h"
 #include "model/database/TaskDates.h"
+#include "platform/Dialogs.h"
 #include "platform/FileOps.h"
 #include "platform/Grid.h"
 #include "platform/StagedRestore.h"
@@ -25,7 +26,6 @@ namespace RestoreArchive {
 namespace {
 
 constexpr qint64 kEntryWeight = 4096;   // progress: each file counts at least this
-constexpr int kMaxNamedInMessage = 15;
 
 enum class Kind { Missing, Folder, File, Link };
 
@@ -195,11 +195,8 @@ Plan Prepare(const QString& archivePath, const QString& targetFolder, bool fullP
 }
 
 QString RefusedMessage(const Plan& plan) {
-    QStringList shown = plan.refused.mid(0, kMaxNamedInMessage);
-    if (plan.refused.size() > kMaxNamedInMessage)
-        shown << QStringLiteral("... and %1 more").arg(plan.refused.size() - kMaxNamedInMessage);
     return QStringLiteral("The backup file \"%1\" holds entries that cannot be restored safely:\n\n%2\n\nNothing was restored.")
-        .arg(plan.archive, shown.join(QLatin1Char('\n')));
+        .arg(plan.archive, MessageLines(plan.refused).join(QLatin1Char('\n')));
 }
 
 namespace {
@@ -304,7 +301,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     const QStringList problems = StagedRestore::Check(existing, entries);
     if (!problems.isEmpty()) {
         result.message = NothingRestored(QStringLiteral("The backup cannot be restored into \"%1\":\n%2\n")
-                                             .arg(plan.root, problems.mid(0, kMaxNamedInMessage).join(QLatin1Char('\n'))));
+                                             .arg(plan.root, problems.mid(0, kNamedInMessage).join(QLatin1Char('\n'))));
         return result;
     }
     struct statvfs fs {};

@@ -182,13 +182,12 @@ void Form23::Command5_Click() {
                 setWindowTitle(QStringLiteral("Backup Complete"));
                 Command2_Click();
                 if (!result->leftOut.isEmpty()) {
-                    QStringList shown;
-                    for (const LeftOutEntry& e : result->leftOut.mid(0, 15)) shown << QStringLiteral("%1: %2").arg(e.path, e.why);
-                    if (result->leftOut.size() > 15) shown << QStringLiteral("... and %1 more").arg(result->leftOut.size() - 15);
+                    QStringList leftOut;
+                    for (const LeftOutEntry& e : result->leftOut) leftOut << QStringLiteral("%1: %2").arg(e.path, e.why);
                     MsgBox(QStringLiteral("The backup is complete, but these were left out of it (a backup takes only "
                                           "files it can read and never follows a link, so nothing from outside the "
                                           "database folder ends up in it):\n\n%1")
-                               .arg(shown.join(QLatin1Char('\n'))),
+                               .arg(MessageLines(leftOut).join(QLatin1Char('\n'))),
                            vb::vbInformation, QStringLiteral("Backup"));
                 }
             } else {
@@ -273,8 +272,7 @@ void frmZip::Command7_Click() {
         return;
     }
     if (fullPaths) {
-        QStringList folders = plan->Folders();
-        if (folders.size() > 15) folders = folders.mid(0, 15) << QStringLiteral("... and %1 more").arg(plan->Folders().size() - 15);
+        const QStringList folders = MessageLines(plan->Folders());
         const QString prompt = QStringLiteral("\"Restore to Full Path\" writes the backup's files back where they were "
                                               "taken from, into these folders, replacing files of the same name:\n\n%1\n\nRestore?")
                                    .arg(folders.join(QLatin1Char('\n')));
