@@ -66,18 +66,10 @@ QString CommonFolder(const QList<Item>& items) {
     return common.join(QLatin1Char('/'));
 }
 
-// A folder entry that names the folder everything goes under: "./", "."
-// parts and slashes only (or "/" with full paths).
-bool IsTheFolderItself(const QString& entryName, bool fullPaths) {
-    if (entryName.startsWith(QLatin1Char('/')) != fullPaths) return false;
-    for (const QString& part : entryName.split(QLatin1Char('/')))
-        if (!part.isEmpty() && part != QLatin1String(".")) return false;
-    return true;
-}
-
 }  // namespace
 
-QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reason) {
+QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reason, bool* folderItself) {
+    if (folderItself) *folderItself = false;
     auto refuse = [&](const QString& why) {
         if (reason) *reason = why;
         return QString();
@@ -101,7 +93,10 @@ QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reas
             return refuse(QStringLiteral("uses a name Quillon keeps for its own restores"));
         parts << part;
     }
-    if (parts.isEmpty()) return refuse(QStringLiteral("names no file"));
+    if (parts.isEmpty()) {
+        if (folderItself) *folderItself = true;
+        return refuse(QStringLiteral("names no file"));
+    }
     if (reason) reason->clear();
     return parts.join(QLatin1Char('/'));
 }
@@ -151,13 +146,13 @@ Plan Prepare(const QString& archivePath, const QString& targetFolder, bool fullP
     plan.items.reserve(n);
     for (int i = 0; i < n; ++i) {
         const ZipEntry entry = zip.Entry(i);
-        // "./" (archivers that pack "." name the folder itself so): the
-        // restore folder, which is there already.
-        if (entry.directory && IsTheFolderItself(entry.name, fullPaths)) continue;
         QString reason;
-        const QString relative = SafeRelativeName(entry.name, fullPaths, &reason);
+        bool folderItself = false;
+        const QString relative = SafeRelativeName(entry.name, fullPaths, &reason, &folderItself);
         if (relative.isEmpty()) {
-            plan.refused << QStringLiteral("%1: %2").arg(entry.name, reason);
+            // "./" (archivers that pack "." name the folder itself so): the
+            // restore folder, which is there already.
+            if (!(entry.directory && folderItself)) plan.refused << QStringLiteral("%1: %2").arg(entry.name, reason);
             continue;
         }
         if (entry.symlink) {

@@ -29,8 +29,11 @@ namespace RestoreArchive {
 // An entry name made safe to join under a folder: its parts without "." and
 // empty ones. Empty with `reason` set when the entry must be refused.
 // With `fullPaths`, only absolute names are accepted (their parts are then
-// taken from the root).
-QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reason);
+// taken from the root). `folderItself`, when given, says whether the name
+// is refused only for being the folder everything goes under ("./", "."
+// parts and slashes, or "/" with full paths): a folder entry so named is
+// that folder, which is there already.
+QString SafeRelativeName(const QString& entryName, bool fullPaths, QString* reason, bool* folderItself = nullptr);
 
 struct Item {
     int index = 0;             // entry index in the archive
