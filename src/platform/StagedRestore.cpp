@@ -469,13 +469,35 @@ bool Transaction::Commit(QString* error) {
 
 // ------------------------------------------------------------------ Sweep
 
-QStringList StagingFolders(const QString& folder) {
-    QStringList found;
-    const QStringList names = QDir(folder).entryList({kPrefix + QLatin1Char('*')},
-                                                     QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
-    for (const QString& name : names) found << FileOps::Join(folder, name);
-    return found;
+namespace {
+
+// What a look at a folder finds of restores: the names of the staging
+// folders (links to folders are none), and of everything else under the
+// prefix, which may be a note.
+struct Listing {
+    QStringList staging, others;
+};
+
+Listing ListRestores(const QString& folder) {
+    Listing listing;
+    const QFileInfoList entries = QDir(folder).entryInfoList(
+        {kPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (!entry.isDir()) listing.others << entry.fileName();
+        else if (!entry.isSymLink()) listing.staging << entry.fileName();
+    }
+    return listing;
 }
+
+QStringList Joined(const QString& folder, const QStringList& names) {
+    QStringList paths;
+    for (const QString& name : names) paths << FileOps::Join(folder, name);
+    return paths;
+}
+
+}  // namespace
+
+QStringList StagingFolders(const QString& folder) { return Joined(folder, ListRestores(folder).staging); }
 
 namespace {
 
@@ -561,10 +583,9 @@ QString Recover(const QString& base, const QString& staging, const Claim& claim,
         .arg(base);
 }
 
-// The notes in `folder` that no process holds: each one's message, its
-// note held in `keep`.
-void ReadNotes(const QString& folder, QStringList* told, Notes* keep) {
-    const QStringList names = QDir(folder).entryList({kPrefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System);
+// The notes among `names` in `folder` that no process holds: each one's
+// message, its note held in `keep`.
+void ReadNotes(const QString& folder, const QStringList& names, QStringList* told, Notes* keep) {
     for (const QString& name : names) {
         const QString suffix = name.endsWith(kCompleteSuffix)   ? kCompleteSuffix
                                : name.endsWith(kFinishedSuffix) ? kFinishedSuffix
@@ -598,15 +619,17 @@ QStringList Sweep(const QString& folder, const Claim& claim, Notes* keep) {
     if (folder.isEmpty() || KindOf(folder) == Kind::Missing) return told;
     ZipArchive::RemoveLeftovers(folder);
     const QString base = QDir::cleanPath(folder);
+    // One look for both: a note a recovery below leaves is held by it, so a
+    // look after the recoveries would pass it over all the same.
+    const Listing listing = ListRestores(folder);
     Notes notes;
-    for (const QString& staging : StagingFolders(folder)) {
+    for (const QString& staging : Joined(folder, listing.staging)) {
         Notes note;
         const QString message = Recover(base, staging, claim, &note);
         if (!message.isEmpty()) told << message;
         notes = Together(notes, note);
     }
-    // Held here already, the notes just left are not read twice.
-    ReadNotes(base, &told, &notes);
+    ReadNotes(base, listing.others, &told, &notes);
     if (keep) *keep = Together(*keep, notes);
     return told;
 }
