@@ -185,9 +185,7 @@ BENCHMARK(BM_WindowSaveTask)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterat
 // the peak resident memory of that sequence against the file's size.
 int PrintWindowMemory(int tasks) {
     // The peak counts from here, not from anything before.
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
-    clear.close();
+    BenchData::ResetPeakResident();
     Window w(tasks, false, true, true);
     const long fileKb = long(QFileInfo(w.Path()).size() / 1024);
 
