@@ -74,14 +74,24 @@ GridPrint::PrintPreview* Window::PreviewGrid() const {
     return nullptr;
 }
 
-bool Window::SaveTask(int row, const QString& assignedTo) const {
+Form6* Window::EditTask(int row, const QString& assignedTo) const {
     Click(row, Col::TaskId);
     Form6* editor = form_->EditorForEdit();
-    if (!editor) return false;
+    if (!editor) return nullptr;
     editor->Text3->setText(assignedTo);
     QApplication::processEvents();
+    return editor;
+}
+
+void Window::ClickSave(Form6* editor) {
     editor->Command3->click();
     QApplication::processEvents();
+}
+
+bool Window::SaveTask(int row, const QString& assignedTo) const {
+    Form6* editor = EditTask(row, assignedTo);
+    if (!editor) return false;
+    ClickSave(editor);
     return !Forms::Loaded<Form6>();
 }
 

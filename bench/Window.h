@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 
 class Form1;
+class Form6;
 namespace GridPrint {
 class PrintPreview;
 }
@@ -28,7 +29,6 @@ public:
     // since a figure over an empty database would be for work that never ran.
     bool Opened() const { return form_ != nullptr; }
     Form1* operator->() const { return form_; }
-    Form1* form() const { return form_; }
     QString Path() const { return path_; }
 
     // "View All" from the menu, every task row shown.
@@ -36,8 +36,12 @@ public:
     // "Print Grid" from the menu; the preview it shows, or nullptr.
     GridPrint::PrintPreview* PreviewGrid() const;
 
-    // The task editor's Save of the task at `row`, one field changed; false
-    // when the editor did not save.
+    // The task editor opened on the task at `row` with one field changed, as
+    // the user has it just before Save; nullptr when the editor was refused.
+    Form6* EditTask(int row, const QString& assignedTo) const;
+    // The editor's "&Save Task" clicked and its work let run.
+    static void ClickSave(Form6* editor);
+    // Both of them; false when the editor did not save.
     bool SaveTask(int row, const QString& assignedTo) const;
 
     // A left click on a shown cell, as the user picks the cell to act on.

@@ -6,8 +6,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -72,19 +70,16 @@ static void BM_WindowSaveTask(benchmark::State& state) {
     double slowest = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        w.Click(tasks / 2 + turn % 7, Col::TaskId);
-        Form6* editor = w->EditorForEdit();
+        Form6* editor = w.EditTask(tasks / 2 + turn % 7, QStringLiteral("Inspector %1").arg(turn));
+        ++turn;
         if (!editor) {
             state.SkipWithError("no editor");
             break;
         }
-        editor->Text3->setText(QStringLiteral("Inspector %1").arg(turn++));
-        QApplication::processEvents();
         QElapsedTimer took;
         took.start();
         state.ResumeTiming();
-        editor->Command3->click();
-        QApplication::processEvents();
+        Window::ClickSave(editor);
         state.PauseTiming();
         slowest = std::max(slowest, double(took.nsecsElapsed()) / 1e6);
         if (Forms::Loaded<Form6>()) state.SkipWithError("the editor did not save");
