@@ -103,10 +103,7 @@ void MainWindowTest::ClickListItem(const QString& text) {
 
 void MainWindowTest::ClickToolButton(const QString& key) {
     for (QAction* a : form_->Toolbar1->actions())
-        if (a->data().toString() == key) {
-            QTest::mouseClick(form_->Toolbar1->widgetForAction(a), Qt::LeftButton);
-            return;
-        }
+        if (a->data().toString() == key) return TestUi::ClickAction(form_->Toolbar1, a);
     FAIL() << "no button " << key.toStdString();
 }
 
