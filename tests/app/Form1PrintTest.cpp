@@ -45,18 +45,6 @@ protected:
         NewDatabase();
         TestEnv::Dialogs().Reset();
     }
-    void Items(const QString& id, const QStringList& items) {
-        Grid g;
-        TaskFiles::ResetItems(g);
-        for (const QString& i : items) TaskFiles::AddItem(g, i);
-        ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::ItemFile(form_->TasksFolder(), id)));
-    }
-    void Materials(const QString& id, const QList<QPair<QString, QString>>& rows) {
-        Grid g;
-        TaskFiles::ResetMaterials(g);
-        for (const auto& [m, c] : rows) TaskFiles::AddMaterial(g, m, c);
-        ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::MaterialFile(form_->MaterialsFolder(), id)));
-    }
     void ClickItem(const QString& text) {
         for (int i = 0; i < form_->Listbar1->count(); ++i) {
             auto* l = qobject_cast<QListWidget*>(form_->Listbar1->widget(i));
@@ -103,8 +91,8 @@ TEST_F(Form1Print, WorkOrderFromTheListBarPrintsTheSelectedTaskWithItsLists) {
     const QDate d(2026, 3, 2);
     AddTask("ID-1", d);
     AddTask("ID-2", d.addDays(7), "On Hold");
-    Items("ID-2", {"Drain the tank", "Replace the anode"});
-    Materials("ID-2", {{"Anode rod", "45.00"}, {"Teflon tape", "2.10"}});
+    WriteItems("ID-2", {"Drain the tank", "Replace the anode"});
+    WriteMaterials("ID-2", {{"Anode rod", "45.00"}, {"Teflon tape", "2.10"}});
     form_->Command7_Click();
     SelectTask(2);
     ClickItem("Work Order");
@@ -139,8 +127,8 @@ TEST_F(Form1Print, MaterialListAndWorkOrderFromEveryEntryPointShowTheSameSheets)
     Open();
     AddTask("ID-1", QDate(2026, 3, 2));
     AddTask("ID-2", QDate(2026, 3, 9));
-    Items("ID-2", {"Check"});
-    Materials("ID-2", {{"Filter", "9"}});
+    WriteItems("ID-2", {"Check"});
+    WriteMaterials("ID-2", {{"Filter", "9"}});
     form_->Command7_Click();
     SelectTask(2);
 
@@ -191,8 +179,8 @@ TEST_F(Form1Print, AnUnreadableListIsSaidAndNeverReplacedByTheLastTasksList) {
     Open();
     AddTask("ID-1", QDate(2026, 3, 2));
     AddTask("ID-2", QDate(2026, 3, 9));
-    Items("ID-1", {"Old item of task one"});
-    Materials("ID-1", {{"Old material", "1"}});
+    WriteItems("ID-1", {"Old item of task one"});
+    WriteMaterials("ID-1", {{"Old material", "1"}});
     TestEnv::WriteAll(TaskFiles::ItemFile(form_->TasksFolder(), "ID-2"), "not a list at all");
     form_->Command7_Click();
     SelectTask(1);
@@ -280,8 +268,8 @@ TEST_F(Form1Print, SheetsPrintTheirLabelsWholeAndWrapLongNamesAndItems) {
     const QString item = words.join(' ');   // over 300 letters
     AddTask({"ID-1", equipment, "02/03/2026", "03/03/2026", "08:00:00", "04/03/2026", "16:00:00", "Ann", "Bob",
              "Inspection", "30", "", "In Progress"});
-    Items("ID-1", {item, "Check the belts"});
-    Materials("ID-1", {{item, "12.50"}});
+    WriteItems("ID-1", {item, "Check the belts"});
+    WriteMaterials("ID-1", {{item, "12.50"}});
     form_->Command7_Click();
     SelectTask(1);
     for (const char* sheet : {"Work Order", "Materials"}) {

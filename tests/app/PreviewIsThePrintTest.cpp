@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include "model/lists/ListFile.h"
-#include "model/tasks/TaskFiles.h"
 #include "platform/DateText.h"
 #include "ui/schedule/Form19.h"
 #include "widgets/Forms.h"
@@ -93,13 +92,12 @@ protected:
                      DateText::FormatDate(today_), DateText::FormatDate(today_.addDays(i % 9)), "08:00:00",
                      DateText::FormatDate(today_.addDays(i % 9 + 1)), "16:00:00", i % 2 ? "Ann" : "Bob", "Dan",
                      "Inspection", "7", "", i <= 75 ? "Complete" : "Ready"});
-        Grid items, materials;
-        TaskFiles::ResetItems(items);
-        for (int i = 1; i <= 40; ++i) TaskFiles::AddItem(items, QStringLiteral("Check point %1 of the pump").arg(i));
-        TaskFiles::ResetMaterials(materials);
-        for (int i = 1; i <= 60; ++i) TaskFiles::AddMaterial(materials, QStringLiteral("Seal kit %1").arg(i), "4");
-        ASSERT_TRUE(TaskFiles::SaveList(items, TaskFiles::ItemFile(form_->TasksFolder(), "ID-3")));
-        ASSERT_TRUE(TaskFiles::SaveList(materials, TaskFiles::MaterialFile(form_->MaterialsFolder(), "ID-3")));
+        QStringList items;
+        for (int i = 1; i <= 40; ++i) items << QStringLiteral("Check point %1 of the pump").arg(i);
+        WriteItems("ID-3", items);
+        std::vector<std::pair<QString, QString>> materials;
+        for (int i = 1; i <= 60; ++i) materials.emplace_back(QStringLiteral("Seal kit %1").arg(i), "4");
+        WriteMaterials("ID-3", materials);
         QTest::mouseClick(form_->Command1, Qt::LeftButton);
         QApplication::processEvents();
     }
