@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QFile>
 #include <QStringList>
+#include <malloc.h>
 #include <string>
 #include <vector>
 
@@ -62,5 +63,11 @@ static long StatusKb(const QByteArray& field) {
 
 long ResidentKb() { return StatusKb("VmRSS:"); }
 long PeakResidentKb() { return StatusKb("VmHWM:"); }
+
+void ResetPeakResident() {
+    ::malloc_trim(0);
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+}
 
 }  // namespace BenchData

@@ -10,4 +10,7 @@ Grid TaskGrid(int tasks);
 long ResidentKb();
 // Peak resident memory of this process in kilobytes (VmHWM), or -1.
 long PeakResidentKb();
+// Starts the peak afresh, freed memory first given back to the system, so
+// a later reading is of what follows alone.
+void ResetPeakResident();
 }

@@ -7,12 +7,11 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/TaskData.h"
+#include "bench/Window.h"
 #include "platform/Grid.h"
 #include "widgets/GridPrint.h"
 #include "widgets/Printing.h"
 #include "model/schedule/PrintSheets.h"
-#include "app/Form1.h"
-#include "platform/Registry.h"
 
 static void BM_PrintGridPdf(benchmark::State& state) {
     QTemporaryDir dir;
@@ -51,27 +50,15 @@ static void BM_PrintPreviewOpen(benchmark::State& state) {
 BENCHMARK(BM_PrintPreviewOpen)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same as the user opens it: "Print Grid" of the main window over a
-// 100,000-task database, the preview shown and painted.
+// 100,000-task database, every task shown, the preview shown and painted.
 static void BM_PrintPreviewOpenWindow(benchmark::State& state) {
-    QTemporaryDir dir;
-    qputenv("QUILLON_CONFIG_DIR", (dir.path() + "/config").toUtf8());
-    const QString path = dir.path() + "/plant.vkt";
-    BenchData::TaskGrid(int(state.range(0))).SaveFile(path);
-    Settings::Set("Settings", "Default", path);
-    Settings::Set("Settings", "Path", dir.path() + "/");
-    Settings::Set("Settings", "FileTitle", "plant");
-    Settings::Set("Dates", "To", "365");
-    auto* f = new Form1;
-    f->Form_Load();
-    f->show();
-    f->mnuall_Click();   // every task shown
-    QApplication::processEvents();
+    BenchData::Window w(int(state.range(0)));
+    if (!w.Opened()) {
+        state.SkipWithError("database not written");
+        return;
+    }
     for (auto _ : state) {
-        f->mtprint_Click();
-        QApplication::processEvents();
-        GridPrint::PrintPreview* preview = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) preview = p;
+        GridPrint::PrintPreview* preview = w.PreviewGrid();
         if (!preview) {
             state.SkipWithError("no preview");
             break;
@@ -81,9 +68,5 @@ static void BM_PrintPreviewOpenWindow(benchmark::State& state) {
         delete preview;
         state.ResumeTiming();
     }
-    f->UnloadAllForms();
-    delete f;
-    QApplication::processEvents();
-    qunsetenv("QUILLON_CONFIG_DIR");
 }
 BENCHMARK(BM_PrintPreviewOpenWindow)->Arg(100000)->Unit(benchmark::kMillisecond);

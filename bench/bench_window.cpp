@@ -3,124 +3,33 @@
 // grid has repainted, and the task editor's Save of one task (its durable
 // write included) until the window is back.
 #include <QAction>
-#include <algorithm>
-#include <functional>
-#include <iterator>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <benchmark/benchmark.h>
-
 #include <QFileInfo>
+#include <algorithm>
+#include <benchmark/benchmark.h>
 #include <cstdio>
-#include <cstdlib>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <iterator>
 
 #include "app/Form1.h"
 #include "bench/TaskData.h"
-#include "widgets/GridPrint.h"
-#include "platform/Registry.h"
+#include "bench/Window.h"
 #include "ui/tasks/Form6.h"
 #include "widgets/Forms.h"
+#include "widgets/GridPrint.h"
 #include "widgets/GridView.h"
 
-namespace {
-
-// A main window started on a default database of `tasks` tasks, all rows
-// shown (View All), as the user has it before the command.
-class Window {
-public:
-    // `apart`: the database is made by a child process, so this process's
-    // memory holds nothing of its making when the window opens it.
-    // `coloured`: past-due colours chosen, so start-up paints every row.
-    explicit Window(int tasks, bool viewAll = true, bool apart = false, bool coloured = false) {
-        qputenv("QUILLON_CONFIG_DIR", (dir_.path() + "/config").toUtf8());
-        if (coloured) {
-            Settings::Set("Colors", "PastDue", "255");
-            Settings::Set("Colors", "ForeDue", "16777215");
-        }
-        path_ = dir_.path() + "/plant.vkt";
-        bool made = false;
-        if (!apart) {
-            made = BenchData::TaskGrid(tasks).SaveFile(path_);
-        } else if (const pid_t child = ::fork(); child == 0) {
-            ::_exit(BenchData::TaskGrid(tasks).SaveFile(path_) ? 0 : 1);
-        } else {
-            int status = 0;
-            made = ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        }
-        // Timing a window over an empty database would report a figure for
-        // work that never ran.
-        if (!made) {
-            std::fprintf(stderr, "could not write the benchmark database %s\n", qPrintable(path_));
-            std::exit(1);
-        }
-        QDir().mkpath(dir_.path() + "/plant/Tasks");
-        QDir().mkpath(dir_.path() + "/plant/Materials");
-        QFile(dir_.path() + "/plant.ini").open(QIODevice::WriteOnly);
-        Settings::Set("Settings", "Default", path_);
-        Settings::Set("Settings", "Path", dir_.path() + "/");
-        Settings::Set("Settings", "FileTitle", "plant");
-        Settings::Set("Dates", "To", "30");
-        form_ = new Form1;
-        form_->Form_Load();
-        form_->resize(1280, 800);
-        form_->show();
-        if (viewAll) form_->MenuItem(QStringLiteral("mnuall"))->trigger();
-        QApplication::processEvents();
-    }
-    ~Window() {
-        form_->UnloadAllForms();
-        delete form_;
-        QApplication::processEvents();
-        qunsetenv("QUILLON_CONFIG_DIR");
-    }
-    Form1* operator->() const { return form_; }
-    Form1* form() const { return form_; }
-    QString Path() const { return path_; }
-
-    // The task editor's Save of the task at `row`, one field changed; false
-    // when the editor did not save.
-    bool SaveTask(int row, const QString& assignedTo) const {
-        Click(row, Col::TaskId);
-        Form6* editor = form_->EditorForEdit();
-        if (!editor) return false;
-        editor->Text3->setText(assignedTo);
-        QApplication::processEvents();
-        editor->Command3->click();
-        QApplication::processEvents();
-        return !Forms::Loaded<Form6>();
-    }
-
-    // A left click on a shown cell, as the user picks the cell to act on.
-    void Click(int row, int col) const {
-        GridView* view = form_->Grid1View;
-        const auto* model = qobject_cast<const GridModel*>(view->model());
-        const QModelIndex cell = model->index(model->ViewRow(row), col);
-        view->scrollTo(cell);
-        const QRect at = view->visualRect(cell);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at.center());
-    }
-
-private:
-    QTemporaryDir dir_;
-    QString path_;
-    Form1* form_ = nullptr;
-};
-
-}  // namespace
+using BenchData::Window;
 
 // "Sort Ascending" and "Sort Descending" chosen from the task row's menu
 // on each shown column in turn (texts, dates, times, numbers), until the
 // view has repainted. Besides the mean, the slowest sort.
 static void BM_WindowSort(benchmark::State& state) {
     Window w(int(state.range(0)));
+    if (!w.Opened()) {
+        state.SkipWithError("database not written");
+        return;
+    }
     const int tasks = int(state.range(0));
     static const int kColumns[] = {Col::TaskId,     Col::Equipment, Col::RequestDate,  Col::ScheduledStart,
                                    Col::StartTime,  Col::ScheduledEnd, Col::EndTime,   Col::AssignedTo,
@@ -152,24 +61,25 @@ BENCHMARK(BM_WindowSort)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations
 // whole database written safely (temporary file, fsync, rename).
 static void BM_WindowSaveTask(benchmark::State& state) {
     Window w(int(state.range(0)));
+    if (!w.Opened()) {
+        state.SkipWithError("database not written");
+        return;
+    }
     const int tasks = int(state.range(0));
     int turn = 0;
     double slowest = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        w.Click(tasks / 2 + turn % 7, Col::TaskId);
-        Form6* editor = w->EditorForEdit();
+        Form6* editor = w.EditTask(tasks / 2 + turn % 7, QStringLiteral("Inspector %1").arg(turn));
+        ++turn;
         if (!editor) {
             state.SkipWithError("no editor");
             break;
         }
-        editor->Text3->setText(QStringLiteral("Inspector %1").arg(turn++));
-        QApplication::processEvents();
         QElapsedTimer took;
         took.start();
         state.ResumeTiming();
-        editor->Command3->click();
-        QApplication::processEvents();
+        Window::ClickSave(editor);
         state.PauseTiming();
         slowest = std::max(slowest, double(took.nsecsElapsed()) / 1e6);
         if (Forms::Loaded<Form6>()) state.SkipWithError("the editor did not save");
@@ -180,26 +90,28 @@ static void BM_WindowSaveTask(benchmark::State& state) {
 BENCHMARK(BM_WindowSaveTask)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // The memory a large database takes through the main window: opened at
-// start-up (past-due colours chosen, so every row is painted), sorted, its
-// print preview opened, one task saved. Prints the
-// peak resident memory of that sequence against the file's size.
+// start-up (past-due colours chosen, so every row is painted), every task
+// shown (View All), sorted, its print preview opened, one task saved. Prints
+// the peak resident memory of that sequence against the file's size.
 int PrintWindowMemory(int tasks) {
     // The peak counts from here, not from anything before.
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly)) clear.write("5");
-    clear.close();
+    BenchData::ResetPeakResident();
     Window w(tasks, false, true, true);
+    if (!w.Opened()) {
+        std::fprintf(stderr, "could not write the benchmark database %s\n", qPrintable(w.Path()));
+        return 1;
+    }
     const long fileKb = long(QFileInfo(w.Path()).size() / 1024);
 
     const long opened = BenchData::PeakResidentKb();
+    // Start-up shows the date window's rows only; what follows works on all.
+    w.ViewAll();
     w.Click(tasks / 2, Col::ScheduledStart);
     w->MenuItem(QStringLiteral("mnusort"))->trigger();
     QApplication::processEvents();
     w->Grid1View->viewport()->repaint();
     const long sorted = BenchData::PeakResidentKb();
-    w->MenuItem(QStringLiteral("mnusht"))->trigger();
-    QApplication::processEvents();
-    GridPrint::PrintPreview* preview = w->findChild<GridPrint::PrintPreview*>();
+    GridPrint::PrintPreview* preview = w.PreviewGrid();
     if (!preview) return 1;
     preview->grab();
     delete preview;

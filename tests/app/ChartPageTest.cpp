@@ -31,6 +31,7 @@
 #include "support/MainWindow.h"
 #include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Ui.h"
 
 namespace {
 
@@ -265,7 +266,7 @@ protected:
         QApplication::processEvents();
     }
     void ClickPrint(Form19* preview) {
-        QTest::mouseClick(preview->Toolbar1->widgetForAction(preview->PrintButton), Qt::LeftButton);
+        TestUi::ClickAction(preview->Toolbar1, preview->PrintButton);
     }
     static QString Run(const QString& program, const QStringList& args) {
         QProcess p;
@@ -311,7 +312,7 @@ TEST_F(Form1ChartPrint, ThePrintMenuOpensOnePreviewAndPrintsTheChartLandscape) {
     EXPECT_GT(size.captured(1).toDouble(), size.captured(2).toDouble());   // landscape
     EXPECT_EQ(PdfReader::Info(Pdf(), "Title"), "Gantt Chart");   // the job's name in the queue
 
-    QTest::mouseClick(preview->Toolbar1->widgetForAction(preview->CloseButton), Qt::LeftButton);
+    TestUi::ClickAction(preview->Toolbar1, preview->CloseButton);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Forms::Loaded<Form19>(), nullptr);
 }
@@ -440,7 +441,7 @@ protected:
         if (!preview) return {};
         Printing::SetPdfOutput(Pdf());
         ClickPrint(preview);
-        QTest::mouseClick(preview->Toolbar1->widgetForAction(preview->CloseButton), Qt::LeftButton);
+        TestUi::ClickAction(preview->Toolbar1, preview->CloseButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         return PdfReader::Render(Pdf(), 1, 50);
     }

@@ -48,7 +48,7 @@ protected:
         AddTask("ID-1", d, "Ready");
         AddTask("ID-2", d.addDays(1), "Complete");
         AddTask("ID-3", d.addDays(2), "Ready");
-        form_->Command1_Click();
+        TestUi::Click(form_->Command1);
         TestEnv::Dialogs().Reset();
     }
     void ClickItem(const QString& text) { ClickListItem(text); }
@@ -245,7 +245,7 @@ TEST_F(Form1Dispatch, ASheetThatCutsTextsSaysOnceWhichTaskAndColumnAndHowManyMor
     };
     task("ID-1", "Boiler", "Ann", "Inspection");
     task("ID-2", QString(40000, 'e'), "Ann", "Inspection");
-    form_->Command1_Click();
+    TestUi::Click(form_->Command1);
     SetExcelPath("/usr/bin/localc");
     TestEnv::Dialogs().Reset();
     ClickItem("Excel");
@@ -258,7 +258,7 @@ TEST_F(Form1Dispatch, ASheetThatCutsTextsSaysOnceWhichTaskAndColumnAndHowManyMor
     EXPECT_EQ(TestEnv::Shell().started.size(), 1u) << "the sheet is still opened";
 
     task("ID-3", "Pump", QString(33000, 'a'), QString(40000, 't'));
-    form_->Command1_Click();
+    TestUi::Click(form_->Command1);
     TestEnv::Dialogs().Reset();
     ClickTool("Mail");
     xml = SheetXml(Sheet("quillontask.xls"));

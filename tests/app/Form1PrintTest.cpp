@@ -31,6 +31,8 @@
 
 namespace {
 
+using TestUi::ShownPreviews;
+
 class Form1Print : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -42,18 +44,6 @@ protected:
         Start();
         NewDatabase();
         TestEnv::Dialogs().Reset();
-    }
-    void Items(const QString& id, const QStringList& items) {
-        Grid g;
-        TaskFiles::ResetItems(g);
-        for (const QString& i : items) TaskFiles::AddItem(g, i);
-        ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::ItemFile(form_->TasksFolder(), id)));
-    }
-    void Materials(const QString& id, const QList<QPair<QString, QString>>& rows) {
-        Grid g;
-        TaskFiles::ResetMaterials(g);
-        for (const auto& [m, c] : rows) TaskFiles::AddMaterial(g, m, c);
-        ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::MaterialFile(form_->MaterialsFolder(), id)));
     }
     void ClickItem(const QString& text) {
         for (int i = 0; i < form_->Listbar1->count(); ++i) {
@@ -67,15 +57,6 @@ protected:
         }
         FAIL() << "no list item " << text.toStdString();
     }
-    void ClickTool(QToolBar* bar, QAction* action) {
-        ASSERT_NE(bar->widgetForAction(action), nullptr);
-        QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
-    }
-    void ClickMainTool(const QString& key) {
-        for (QAction* a : form_->Toolbar1->actions())
-            if (a->data().toString() == key) return ClickTool(form_->Toolbar1, a);
-        FAIL() << "no button " << key.toStdString();
-    }
     void RowMenu(int row, const char* item) {
         form_->Grid1View->Sync();
         const QRect cell = TestUi::CellRect(form_->Grid1View, row, Col::TaskId);
@@ -85,21 +66,15 @@ protected:
         form_->MenuItem(item)->trigger();
         form_->mnuhid->hide();
     }
-    std::vector<GridPrint::PrintPreview*> Previews() const {
-        std::vector<GridPrint::PrintPreview*> out;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) out.push_back(p);
-        return out;
-    }
     // The one open preview, printed from its toolbar and closed; the PDF text.
     QString PrintPreviewed() {
-        const auto previews = Previews();
+        const auto previews = ShownPreviews();
         EXPECT_EQ(previews.size(), 1u);
         if (previews.size() != 1) return {};
         GridPrint::PrintPreview* p = previews.front();
         auto* bar = p->findChild<QToolBar*>("PreviewToolbar");
-        QTest::mouseClick(bar->widgetForAction(p->PrintAction), Qt::LeftButton);
-        QTest::mouseClick(bar->widgetForAction(p->CloseAction), Qt::LeftButton);
+        TestUi::ClickAction(bar, p->PrintAction);
+        TestUi::ClickAction(bar, p->CloseAction);
         QApplication::processEvents();
         return PdfReader::Text(pdf_);
     }
@@ -116,14 +91,14 @@ TEST_F(Form1Print, WorkOrderFromTheListBarPrintsTheSelectedTaskWithItsLists) {
     const QDate d(2026, 3, 2);
     AddTask("ID-1", d);
     AddTask("ID-2", d.addDays(7), "On Hold");
-    Items("ID-2", {"Drain the tank", "Replace the anode"});
-    Materials("ID-2", {{"Anode rod", "45.00"}, {"Teflon tape", "2.10"}});
+    WriteItems("ID-2", {"Drain the tank", "Replace the anode"});
+    WriteMaterials("ID-2", {{"Anode rod", "45.00"}, {"Teflon tape", "2.10"}});
     form_->Command7_Click();
     SelectTask(2);
     ClickItem("Work Order");
     EXPECT_EQ(Forms::Loaded<Form9>(), nullptr) << "the host is released once its preview is open";
-    ASSERT_EQ(Previews().size(), 1u);
-    const Grid& sheet = Previews().front()->SheetGrid();
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    const Grid& sheet = ShownPreviews().front()->SheetGrid();
     EXPECT_EQ(sheet.Rows(), 31);
     EXPECT_EQ(sheet.Text(1, 2), "ID-2");
     EXPECT_EQ(sheet.Text(11, 5), "On Hold");
@@ -152,14 +127,14 @@ TEST_F(Form1Print, MaterialListAndWorkOrderFromEveryEntryPointShowTheSameSheets)
     Open();
     AddTask("ID-1", QDate(2026, 3, 2));
     AddTask("ID-2", QDate(2026, 3, 9));
-    Items("ID-2", {"Check"});
-    Materials("ID-2", {{"Filter", "9"}});
+    WriteItems("ID-2", {"Check"});
+    WriteMaterials("ID-2", {{"Filter", "9"}});
     form_->Command7_Click();
     SelectTask(2);
 
     ClickItem("Materials");
-    ASSERT_EQ(Previews().size(), 1u);
-    const Grid fromListBar = Previews().front()->SheetGrid();
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    const Grid fromListBar = ShownPreviews().front()->SheetGrid();
     EXPECT_EQ(fromListBar.Rows(), 31);
     EXPECT_FALSE(Column1(fromListBar).contains("Check")) << "no task items on the material list";
     const QString text = PrintPreviewed();
@@ -168,22 +143,22 @@ TEST_F(Form1Print, MaterialListAndWorkOrderFromEveryEntryPointShowTheSameSheets)
     EXPECT_FALSE(text.contains("Task Items:"));
 
     RowMenu(2, "mnumatre");
-    ASSERT_EQ(Previews().size(), 1u);
-    EXPECT_EQ(Column1(Previews().front()->SheetGrid()), Column1(fromListBar));
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    EXPECT_EQ(Column1(ShownPreviews().front()->SheetGrid()), Column1(fromListBar));
     PrintPreviewed();
     form_->MenuItem("mnupcost")->trigger();
-    ASSERT_EQ(Previews().size(), 1u);
-    EXPECT_EQ(Previews().front()->SheetGrid().Merges().size(), fromListBar.Merges().size());
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    EXPECT_EQ(ShownPreviews().front()->SheetGrid().Merges().size(), fromListBar.Merges().size());
     PrintPreviewed();
 
     ClickItem("Work Order");
-    const QStringList work = Column1(Previews().at(0)->SheetGrid());
+    const QStringList work = Column1(ShownPreviews().at(0)->SheetGrid());
     PrintPreviewed();
     RowMenu(2, "mnupp");
-    EXPECT_EQ(Column1(Previews().at(0)->SheetGrid()), work);
+    EXPECT_EQ(Column1(ShownPreviews().at(0)->SheetGrid()), work);
     PrintPreviewed();
     form_->MenuItem("mnuporder")->trigger();
-    EXPECT_EQ(Column1(Previews().at(0)->SheetGrid()), work);
+    EXPECT_EQ(Column1(ShownPreviews().at(0)->SheetGrid()), work);
     EXPECT_TRUE(work.contains("Check"));
     PrintPreviewed();
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
@@ -196,7 +171,7 @@ TEST_F(Form1Print, NoTaskRowMeansNoTasksFoundAndNoPreview) {
     form_->MenuItem("mnuporder")->trigger();
     EXPECT_EQ(TestEnv::Dialogs().Messages(), QStringList({"No Tasks Found", "No Tasks Found", "No Tasks Found"}));
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbCritical);
-    EXPECT_TRUE(Previews().empty());
+    EXPECT_TRUE(ShownPreviews().empty());
     EXPECT_EQ(Forms::Loaded<Form9>(), nullptr);
 }
 
@@ -204,8 +179,8 @@ TEST_F(Form1Print, AnUnreadableListIsSaidAndNeverReplacedByTheLastTasksList) {
     Open();
     AddTask("ID-1", QDate(2026, 3, 2));
     AddTask("ID-2", QDate(2026, 3, 9));
-    Items("ID-1", {"Old item of task one"});
-    Materials("ID-1", {{"Old material", "1"}});
+    WriteItems("ID-1", {"Old item of task one"});
+    WriteMaterials("ID-1", {{"Old material", "1"}});
     TestEnv::WriteAll(TaskFiles::ItemFile(form_->TasksFolder(), "ID-2"), "not a list at all");
     form_->Command7_Click();
     SelectTask(1);
@@ -216,11 +191,11 @@ TEST_F(Form1Print, AnUnreadableListIsSaidAndNeverReplacedByTheLastTasksList) {
     ASSERT_EQ(TestEnv::Dialogs().Messages().size(), 1);
     EXPECT_TRUE(TestEnv::Dialogs().LastMessage().contains("task item list of task ID-2"))
         << TestEnv::Dialogs().LastMessage().toStdString();
-    ASSERT_EQ(Previews().size(), 1u);
-    const QStringList col1 = Column1(Previews().front()->SheetGrid());
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    const QStringList col1 = Column1(ShownPreviews().front()->SheetGrid());
     EXPECT_FALSE(col1.contains("Old item of task one"));
     EXPECT_FALSE(col1.contains("Old material"));
-    EXPECT_EQ(Previews().front()->SheetGrid().Rows(), 27);
+    EXPECT_EQ(ShownPreviews().front()->SheetGrid().Rows(), 27);
     const QString text = PrintPreviewed();
     EXPECT_TRUE(text.contains("ID-2"));
     EXPECT_EQ(TestEnv::ReadAll(TaskFiles::ItemFile(form_->TasksFolder(), "ID-2")), "not a list at all");
@@ -230,9 +205,9 @@ TEST_F(Form1Print, TaskGridPrintsLandscapeWithCaptionHeaderAndPageNumbers) {
     Open();
     for (int i = 1; i <= 45; ++i) AddTask(QStringLiteral("ID-%1").arg(i), QDate(2026, 3, 1).addDays(i));
     form_->Command7_Click();
-    ClickMainTool("Print");
-    ASSERT_EQ(Previews().size(), 1u);
-    EXPECT_EQ(Previews().front()->PageCount(), 2);
+    ClickToolButton("Print");
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    EXPECT_EQ(ShownPreviews().front()->PageCount(), 2);
     const QString text = PrintPreviewed();
     EXPECT_EQ(PdfReader::Info(pdf_, "Pages"), "2");
     EXPECT_TRUE(PdfReader::Info(pdf_, "Page size").startsWith("792 x 612")) << "Letter, landscape";
@@ -247,11 +222,11 @@ TEST_F(Form1Print, TaskGridPrintsLandscapeWithCaptionHeaderAndPageNumbers) {
     // A filtered view prints only its rows: one page now.
     form_->mnucomplete_Click();
     form_->MenuItem("mtprint")->trigger();
-    ASSERT_EQ(Previews().size(), 1u);
-    EXPECT_EQ(Previews().front()->PageCount(), 1);
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    EXPECT_EQ(ShownPreviews().front()->PageCount(), 1);
     PrintPreviewed();
     ClickItem("Grid");
-    EXPECT_EQ(Previews().size(), 1u);
+    EXPECT_EQ(ShownPreviews().size(), 1u);
     PrintPreviewed();
     EXPECT_TRUE(TestEnv::Dialogs().Messages().isEmpty());
 
@@ -262,7 +237,7 @@ TEST_F(Form1Print, TaskGridPrintsLandscapeWithCaptionHeaderAndPageNumbers) {
     EXPECT_EQ(TestEnv::Dialogs().LastMessage(), "You must Load The Grid!");
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().title, "Quillon  ");
     EXPECT_EQ(TestEnv::Dialogs().Calls().back().style, vb::vbExclamation);
-    EXPECT_TRUE(Previews().empty());
+    EXPECT_TRUE(ShownPreviews().empty());
 }
 
 TEST_F(Form1Print, EveryCellOfTheTaskGridPrintsWhole) {
@@ -277,9 +252,9 @@ TEST_F(Form1Print, EveryCellOfTheTaskGridPrintsWhole) {
         whole << id << name;
     }
     form_->Command7_Click();
-    ClickMainTool("Print");
-    ASSERT_EQ(Previews().size(), 1u);
-    const int pages = Previews().front()->PageCount();
+    ClickToolButton("Print");
+    ASSERT_EQ(ShownPreviews().size(), 1u);
+    const int pages = ShownPreviews().front()->PageCount();
     const QString text = PrintPreviewed();
     EXPECT_EQ(PdfReader::Info(pdf_, "Pages"), QString::number(pages));
     for (const QString& s : whole) EXPECT_TRUE(text.contains(s)) << s.toStdString() << "\n" << text.toStdString();
@@ -293,8 +268,8 @@ TEST_F(Form1Print, SheetsPrintTheirLabelsWholeAndWrapLongNamesAndItems) {
     const QString item = words.join(' ');   // over 300 letters
     AddTask({"ID-1", equipment, "02/03/2026", "03/03/2026", "08:00:00", "04/03/2026", "16:00:00", "Ann", "Bob",
              "Inspection", "30", "", "In Progress"});
-    Items("ID-1", {item, "Check the belts"});
-    Materials("ID-1", {{item, "12.50"}});
+    WriteItems("ID-1", {item, "Check the belts"});
+    WriteMaterials("ID-1", {{item, "12.50"}});
     form_->Command7_Click();
     SelectTask(1);
     for (const char* sheet : {"Work Order", "Materials"}) {

@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include "model/lists/ListFile.h"
-#include "model/tasks/TaskFiles.h"
 #include "platform/DateText.h"
 #include "ui/schedule/Form19.h"
 #include "widgets/Forms.h"
@@ -52,22 +51,15 @@ double Likeness(const QImage& a, const QImage& b) {
     return cov / std::sqrt(std::max(1e-9, (sxx - sx * sx / n) * (syy - sy * sy / n)));
 }
 
-void Click(QToolBar* bar, QAction* action) { QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton); }
-
-// The grid preview on screen, or nothing.
-GridPrint::PrintPreview* Preview() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) return p;
-    return nullptr;
-}
+using TestUi::ClickAction;
 
 // Page `page` of a grid preview, turned to with First and Next: the first
 // paper in view seen whole (white on the dark page area, its left margin
 // blank from its top edge to its bottom edge).
 QImage Shown(GridPrint::PrintPreview* p, int page) {
     QToolBar* bar = p->findChild<QToolBar*>("PreviewToolbar");
-    Click(bar, p->FirstAction);
-    for (int i = 1; i < page; ++i) Click(bar, p->NextAction);
+    ClickAction(bar, p->FirstAction);
+    for (int i = 1; i < page; ++i) ClickAction(bar, p->NextAction);
     const QImage shot = p->findChild<QAbstractScrollArea*>("pages")->viewport()->grab().toImage();
     auto white = [&](int x, int y) { return shot.pixelColor(x, y) == QColor(Qt::white); };
     for (int y = 1; y < shot.height(); ++y) {
@@ -100,13 +92,12 @@ protected:
                      DateText::FormatDate(today_), DateText::FormatDate(today_.addDays(i % 9)), "08:00:00",
                      DateText::FormatDate(today_.addDays(i % 9 + 1)), "16:00:00", i % 2 ? "Ann" : "Bob", "Dan",
                      "Inspection", "7", "", i <= 75 ? "Complete" : "Ready"});
-        Grid items, materials;
-        TaskFiles::ResetItems(items);
-        for (int i = 1; i <= 40; ++i) TaskFiles::AddItem(items, QStringLiteral("Check point %1 of the pump").arg(i));
-        TaskFiles::ResetMaterials(materials);
-        for (int i = 1; i <= 60; ++i) TaskFiles::AddMaterial(materials, QStringLiteral("Seal kit %1").arg(i), "4");
-        ASSERT_TRUE(TaskFiles::SaveList(items, TaskFiles::ItemFile(form_->TasksFolder(), "ID-3")));
-        ASSERT_TRUE(TaskFiles::SaveList(materials, TaskFiles::MaterialFile(form_->MaterialsFolder(), "ID-3")));
+        QStringList items;
+        for (int i = 1; i <= 40; ++i) items << QStringLiteral("Check point %1 of the pump").arg(i);
+        WriteItems("ID-3", items);
+        std::vector<std::pair<QString, QString>> materials;
+        for (int i = 1; i <= 60; ++i) materials.emplace_back(QStringLiteral("Seal kit %1").arg(i), "4");
+        WriteMaterials("ID-3", materials);
         QTest::mouseClick(form_->Command1, Qt::LeftButton);
         QApplication::processEvents();
     }
@@ -114,7 +105,7 @@ protected:
 };
 
 TEST_F(PreviewIsThePrint, EverySheetPrintsThePagesItsPreviewShows) {
-    form_->MenuItem("mnucomplete")->trigger();   // the grid shows 75 rows
+    ClickListItem("Complete");   // the grid shows 75 rows
     const std::pair<const char*, std::function<void()>> sheets[] = {
         {"Work Order", [this] { SelectTask(3); ClickListItem("Work Order"); }},
         {"Material List", [this] { SelectTask(3); ClickListItem("Materials"); }},
@@ -141,18 +132,20 @@ TEST_F(PreviewIsThePrint, EverySheetPrintsThePagesItsPreviewShows) {
             TestEnv::Dialogs().Reset();
             if (printer.dialog) TestEnv::Dialogs().AnswerPrint(*printer.dialog);
             open();
-            GridPrint::PrintPreview* p = Preview();   // none: the chart's own preview
+            const auto previews = TestUi::ShownPreviews();   // none: the chart's own preview
+            ASSERT_LE(previews.size(), 1u);
+            GridPrint::PrintPreview* p = previews.empty() ? nullptr : previews.front();
             Form19* chart = p ? nullptr : Forms::Loaded<Form19>();
             ASSERT_TRUE(p || chart);
             QToolBar* bar = p ? p->findChild<QToolBar*>("PreviewToolbar") : chart->Toolbar1;
             auto count = [p] { return p ? p->findChild<QLabel*>("pageLabel")->text().section(" Of ", 1).toInt() : 1; };
             if (p) {
                 p->resize(900, 760);
-                Click(bar, p->ZoomOutAction);
-                Click(bar, p->ZoomOutAction);
+                ClickAction(bar, p->ZoomOutAction);
+                ClickAction(bar, p->ZoomOutAction);
             }
             const int previewed = count();
-            Click(bar, p ? p->PrintAction : chart->PrintButton);
+            ClickAction(bar, p ? p->PrintAction : chart->PrintButton);
             // A paper chosen in the dialog lays the preview out again.
             const int pages = count();
             if (!printer.dialog) {
@@ -178,7 +171,7 @@ TEST_F(PreviewIsThePrint, EverySheetPrintsThePagesItsPreviewShows) {
                 EXPECT_GT(Likeness(shown, printed.scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)),
                           0.9);
             }
-            Click(bar, p ? p->CloseAction : chart->CloseButton);
+            ClickAction(bar, p ? p->CloseAction : chart->CloseButton);
             TestUi::Settle();
         }
 }
@@ -192,7 +185,7 @@ TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrint
         ClickListItem("Chart");
         Form19* preview = Forms::Loaded<Form19>();
         ASSERT_NE(preview, nullptr);
-        Click(preview->Toolbar1, preview->PrintButton);
+        ClickAction(preview->Toolbar1, preview->PrintButton);
         // The window runs eleven days; the last one is whole, label and all.
         const QString text = PdfReader::Text(pdf);
         EXPECT_TRUE(text.contains(DateText::FormatDate(today_.addDays(10)))) << text.toStdString();
@@ -205,7 +198,7 @@ TEST_F(PreviewIsThePrint, TheChartPrintsWholeInsideItsMarginsWithOrWithoutAPrint
         EXPECT_TRUE(QRect(35, 35, page.width() - 70, page.height() - 70).contains(ink))
             << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
         EXPECT_GE(ink.right(), page.width() - 36 - 3);
-        Click(preview->Toolbar1, preview->CloseButton);
+        ClickAction(preview->Toolbar1, preview->CloseButton);
         TestUi::Settle();
     }
 }

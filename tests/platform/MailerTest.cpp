@@ -83,7 +83,7 @@ MailerTest::QTcpServerLess::QTcpServerLess() {
 }
 
 TEST_F(MailerTest, DeliversEnvelopeHeadersTextAndAttachmentIntactWithLogin) {
-    SmtpServer server({"ann", "s3cr3t-Pw", false});
+    SmtpServer server({.user = "ann", .password = "s3cr3t-Pw"});
     ASSERT_TRUE(server.Running());
     const QString sheet = WriteBinary("Alerts.xls", 300 * 1024 + 7);
 
@@ -143,7 +143,7 @@ TEST_F(MailerTest, DeliversEnvelopeHeadersTextAndAttachmentIntactWithLogin) {
 }
 
 TEST_F(MailerTest, TheStepByStepLogInStaysOutOfTheLogToo) {
-    SmtpServer server({"ann", "s3cr3t-Pw", false, true});
+    SmtpServer server({.user = "ann", .password = "s3cr3t-Pw", .loginOnly = true});
     ASSERT_TRUE(server.Running());
     MailSender sender = SenderFor(server, "ann", "s3cr3t-Pw");
     ASSERT_EQ(sender.Send(Plain()), 1) << sender.LastError().toStdString();
@@ -195,7 +195,7 @@ TEST_F(MailerTest, RefusedTimedOutAndDeniedSendingsSayWhy) {
         EXPECT_TRUE(sender.LastError().contains("Could not reach")) << sender.LastError().toStdString();
     }
     {
-        SmtpServer server({"ann", "right", false});
+        SmtpServer server({.user = "ann", .password = "right"});
         ASSERT_TRUE(server.Running());
         MailSender sender = SenderFor(server, "ann", "wrong-one");
         EXPECT_EQ(sender.Send(m), 0);
@@ -208,7 +208,7 @@ TEST_F(MailerTest, RefusedTimedOutAndDeniedSendingsSayWhy) {
         EXPECT_EQ(server.MessageCount(), 0);
     }
     {
-        SmtpServer silent({{}, {}, true});
+        SmtpServer silent({.silent = true});
         ASSERT_TRUE(silent.Running());
         MailSender sender = SenderFor(silent);
         sender.ResponseTimeoutMs = 1000;
@@ -290,7 +290,7 @@ TEST_F(MailerTest, PortTextConvertsAsTheSettingsWindowsTypeIt) {
 }
 
 TEST_F(MailerTest, DeliveryRunsOffTheWindowsThreadOneAtATime) {
-    SmtpServer silent({{}, {}, true});
+    SmtpServer silent({.silent = true});
     ASSERT_TRUE(silent.Running());
     auto sender = std::make_shared<MailSender>(SenderFor(silent));
     sender->ResponseTimeoutMs = 1000;
@@ -342,7 +342,7 @@ TEST_F(MailerTest, QuittingWhileAMailIsOnItsWayStopsItAndKeepsItsPrivateLogs) {
     // answers: the sending is stopped and waited for, its logs are written
     // for their owner only in a folder of the owner's only, and the copy
     // ends normally rather than with a thread still running at its end.
-    SmtpServer silent({{}, {}, true});
+    SmtpServer silent({.silent = true});
     ASSERT_TRUE(silent.Running());
     QProcess copy;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

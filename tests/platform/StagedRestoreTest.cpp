@@ -112,10 +112,12 @@ TEST_F(StagedRestoreTest, ARestoreKilledBeforeItToldIsSaidCompleteOnce) {
     const pid_t dead = DeadPid();
     const struct {
         const char* label;
-        const char* staging;   // what is left of the working files
+        // The working folder left: the restore's name with this suffix;
+        // none when it is all removed.
+        const char* folderSuffix;
     } cases[] = {
-        {"note left, nothing removed yet", "-aBc123"},
-        {"renamed done, half removed", "-aBc123-done"},
+        {"note left, nothing removed yet", ""},
+        {"renamed done, half removed", "-done"},
         {"all removed", nullptr},
     };
     for (const auto& c : cases) {
@@ -123,7 +125,7 @@ TEST_F(StagedRestoreTest, ARestoreKilledBeforeItToldIsSaidCompleteOnce) {
         const QString base = TestEnv::NewTempFolder();
         const QString name = base + QStringLiteral("/.quillon-restore-%1-aBc123").arg(dead);
         WriteAll(base + "/a.txt", "new a");
-        if (c.staging) WriteAll(name.left(name.size() - 7) + c.staging + "/old/a.txt", "old a");
+        if (c.folderSuffix) WriteAll(name + c.folderSuffix + "/old/a.txt", "old a");
         WriteAll(name + "-complete", "quillon-restore 2\na.txt\nend 1\n");
         const QStringList said = StagedRestore::Sweep(base);
         ASSERT_EQ(said.size(), 1);

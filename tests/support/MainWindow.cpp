@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "model/lists/ListFile.h"
+#include "model/tasks/TaskFiles.h"
 #include "platform/DateText.h"
 #include "widgets/Forms.h"
 #include "widgets/GridView.h"
@@ -103,10 +104,7 @@ void MainWindowTest::ClickListItem(const QString& text) {
 
 void MainWindowTest::ClickToolButton(const QString& key) {
     for (QAction* a : form_->Toolbar1->actions())
-        if (a->data().toString() == key) {
-            QTest::mouseClick(form_->Toolbar1->widgetForAction(a), Qt::LeftButton);
-            return;
-        }
+        if (a->data().toString() == key) return TestUi::ClickAction(form_->Toolbar1, a);
     FAIL() << "no button " << key.toStdString();
 }
 
@@ -114,4 +112,18 @@ void MainWindowTest::AddListEntries(const QString& section,
                                     const std::vector<std::pair<QString, QString>>& entries) {
     ListFile list(form_->ListFilePath());
     for (const auto& [name, colour] : entries) ASSERT_TRUE(list.Add(section, name, colour)) << name.toStdString();
+}
+
+void MainWindowTest::WriteItems(const QString& id, const QStringList& items) {
+    Grid g;
+    TaskFiles::ResetItems(g);
+    for (const QString& item : items) TaskFiles::AddItem(g, item);
+    ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::ItemFile(form_->TasksFolder(), id)));
+}
+
+void MainWindowTest::WriteMaterials(const QString& id, const std::vector<std::pair<QString, QString>>& materials) {
+    Grid g;
+    TaskFiles::ResetMaterials(g);
+    for (const auto& [material, cost] : materials) TaskFiles::AddMaterial(g, material, cost);
+    ASSERT_TRUE(TaskFiles::SaveList(g, TaskFiles::MaterialFile(form_->MaterialsFolder(), id)));
 }

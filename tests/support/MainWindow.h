@@ -25,6 +25,10 @@ protected:
     QString NewDatabase(const QString& fileName = QStringLiteral("plant.vkt"), bool makeDefault = false);
     // Writes entries (name, colour) into a section of the database's list file.
     void AddListEntries(const QString& section, const std::vector<std::pair<QString, QString>>& entries);
+    // Writes a task's item list, and its material list (material, cost), in
+    // place of any it had.
+    void WriteItems(const QString& id, const QStringList& items);
+    void WriteMaterials(const QString& id, const std::vector<std::pair<QString, QString>>& materials);
     // Appends a task row (columns 1.. in order) to Grid1 and saves.
     int AddTask(const QStringList& columns);
     // A task with the usual fields; `start` as the grid stores dates.

@@ -11,8 +11,8 @@
 class SmtpServer {
 public:
     struct Options {
-        QString user;       // empty: no log-in asked
-        QString password;
+        QString user = {};   // empty: no log-in asked
+        QString password = {};
         bool silent = false;   // accepts connections, never answers
         bool loginOnly = false;   // offers AUTH LOGIN, not PLAIN
         bool refuseRecipient = false;   // 550 to every RCPT

@@ -5,9 +5,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
+#include <QToolBar>
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include "widgets/GridPrint.h"
 #include "widgets/GridView.h"
 #include "support/TestEnv.h"
 
@@ -24,6 +26,20 @@ void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 void ClickSettled(QPushButton* button) {
     Click(button);
     Settle();
+}
+
+void ClickAction(QToolBar* bar, QAction* action) {
+    ASSERT_NE(bar, nullptr);
+    QWidget* button = bar->widgetForAction(action);
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+std::vector<GridPrint::PrintPreview*> ShownPreviews() {
+    std::vector<GridPrint::PrintPreview*> shown;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* p = qobject_cast<GridPrint::PrintPreview*>(w); p && p->isVisible()) shown.push_back(p);
+    return shown;
 }
 
 QRect CellRect(const GridView* view, int row, int col) {

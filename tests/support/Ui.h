@@ -6,10 +6,16 @@
 #include <QRect>
 #include <QString>
 #include <Qt>
+#include <vector>
 
 class GridView;
+class QAction;
 class QPushButton;
 class QTimeEdit;
+class QToolBar;
+namespace GridPrint {
+class PrintPreview;
+}
 
 namespace TestUi {
 // Runs pending events and deletes the windows that closed meanwhile.
@@ -18,6 +24,11 @@ void Settle();
 void Click(QPushButton* button);
 // A real left click, then Settle.
 void ClickSettled(QPushButton* button);
+// A real left click on the toolbar's button for `action` (fails the test
+// when the toolbar or the button is missing).
+void ClickAction(QToolBar* bar, QAction* action);
+// The grid print previews on screen, in the order of the top-level windows.
+std::vector<GridPrint::PrintPreview*> ShownPreviews();
 // Where a grid cell lies in the view's viewport (invalid when the row is
 // not shown).
 QRect CellRect(const GridView* view, int row, int col);

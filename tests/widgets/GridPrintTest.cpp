@@ -24,6 +24,7 @@
 #include "support/PdfReader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestEnv.h"
+#include "support/Ui.h"
 
 namespace {
 
@@ -72,12 +73,8 @@ protected:
         EXPECT_TRUE(GridPrint::Print(g, setup, *printer, &error, progress)) << error.toStdString();
         return pdf;   // complete once the printer is gone
     }
-    void ClickTool(GridPrint::PrintPreview* preview, QAction* action) {
-        auto* bar = preview->findChild<QToolBar*>("PreviewToolbar");
-        ASSERT_NE(bar, nullptr);
-        QWidget* button = bar->widgetForAction(action);
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton);
+    static void ClickTool(GridPrint::PrintPreview* preview, QAction* action) {
+        TestUi::ClickAction(preview->findChild<QToolBar*>("PreviewToolbar"), action);
     }
 };
 

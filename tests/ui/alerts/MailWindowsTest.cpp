@@ -216,7 +216,7 @@ TEST_F(MailWindows, MailSettingsAndAddressesThatCannotBeSavedAreSaidSo) {
 }
 
 TEST_F(MailWindows, AlertMailCarriesTheAlertSheetAndTheBalloonSaysItWentOut) {
-    SmtpServer server({kUser, kPassword, false});
+    SmtpServer server({.user = kUser, .password = kPassword});
     ASSERT_TRUE(server.Running());
     SetUpAlertMail(server.Port());
     AlertTasks();
@@ -263,7 +263,7 @@ TEST_F(MailWindows, AlertMailCarriesTheAlertSheetAndTheBalloonSaysItWentOut) {
 }
 
 TEST_F(MailWindows, TheAlertCheckMailsTheAlertsAndTheTrayIconStopsWhenItIsOver) {
-    SmtpServer server({kUser, kPassword, false});
+    SmtpServer server({.user = kUser, .password = kPassword});
     ASSERT_TRUE(server.Running());
     SetUpAlertMail(server.Port());
     NewDatabase();
@@ -282,7 +282,7 @@ TEST_F(MailWindows, TheAlertCheckMailsTheAlertsAndTheTrayIconStopsWhenItIsOver) 
 }
 
 TEST_F(MailWindows, AlertMailThatFailsSaysSoWithTheReasonAndTheWindowStaysResponsive) {
-    SmtpServer silent({{}, {}, true});
+    SmtpServer silent({.silent = true});
     ASSERT_TRUE(silent.Running());
     SetUpAlertMail(silent.Port());
     AlertTasks();
@@ -309,8 +309,8 @@ TEST_F(MailWindows, AlertMailThatFailsSaysSoWithTheReasonAndTheWindowStaysRespon
 }
 
 TEST_F(MailWindows, AnAlertMailDuringAnotherSendingGoesOutAfterIt) {
-    SmtpServer silent({{}, {}, true});
-    SmtpServer server({kUser, kPassword, false});
+    SmtpServer silent({.silent = true});
+    SmtpServer server({.user = kUser, .password = kPassword});
     ASSERT_TRUE(silent.Running() && server.Running());
     SetUpAlertMail(server.Port());
     AlertTasks();
@@ -347,7 +347,7 @@ TEST_F(MailWindows, BalloonTextForSentAndNotSent) {
 }
 
 TEST_F(MailWindows, SendMailWindowMailsTheTaskSheetWithTheAddressFromTheBook) {
-    SmtpServer server({kUser, kPassword, false});
+    SmtpServer server({.user = kUser, .password = kPassword});
     ASSERT_TRUE(server.Running());
     AlertTasks();
     MainMail* w = OpenMailWindow();
@@ -457,11 +457,10 @@ TEST_F(MailWindows, SendMailChecksBothAddressesAndReportsAFailedSending) {
 // reply where it gave one: in the alert balloon, beside the send-mail
 // window's result, and in the log.
 TEST_F(MailWindows, AFailedSendingIsSaidInPlainWordsWithTheServersReply) {
-    NewDatabase();
-    AddTask("ID-2", QDate::currentDate().addDays(1), "Alert");
+    AlertTasks();
     const int closedPort = SmtpServer().Port();   // a server gone: its port refuses
-    SmtpServer guarded({kUser, kPassword, false}), silent({{}, {}, true});
-    SmtpServer refusing({{}, {}, false, false, true}), dropping({{}, {}, false, false, false, true});
+    SmtpServer guarded({.user = kUser, .password = kPassword}), silent({.silent = true});
+    SmtpServer refusing({.refuseRecipient = true}), dropping({.dropInData = true});
     ASSERT_TRUE(closedPort > 0 && guarded.Running() && silent.Running() && refusing.Running() && dropping.Running());
     const QString to = "crew@plant.example";
     Settings::Set("Email", "FromEmail", "planner@plant.example");
@@ -535,7 +534,7 @@ TEST_F(MailWindows, AFailedSendingIsSaidInPlainWordsWithTheServersReply) {
 // A failure's balloon stays at least as long as a success's, longer by the
 // time to read why.
 TEST_F(MailWindows, AFailureBalloonStaysLongerThanASuccessOne) {
-    SmtpServer server({kUser, kPassword, false});
+    SmtpServer server({.user = kUser, .password = kPassword});
     ASSERT_TRUE(server.Running());
     SetUpAlertMail(server.Port());
     AlertTasks();

@@ -43,13 +43,9 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         db_ = NewDatabase();
-        ListFile lists(form_->ListFilePath());
-        lists.Add(ListSection::Equipment, "Chiller North", "255");
-        lists.Add(ListSection::Equipment, "Boiler 2", "65280");
-        lists.Add(ListSection::Employees, "Zoe", "16711680");
-        lists.Add(ListSection::Employees, "Yann", "255");
-        lists.Add(ListSection::Types, "Lubrication", "");
-        lists.Add(ListSection::Types, "Calibration", "");
+        AddListEntries(ListSection::Equipment, {{"Chiller North", "255"}, {"Boiler 2", "65280"}});
+        AddListEntries(ListSection::Employees, {{"Zoe", "16711680"}, {"Yann", "255"}});
+        AddListEntries(ListSection::Types, {{"Lubrication", ""}, {"Calibration", ""}});
         AddTask("ID-1", QDate(2026, 3, 2), "Past Due");
         AddTask("ID-2", QDate(2026, 4, 6), "Ready");
         TestEnv::Dialogs().Reset();
@@ -119,7 +115,7 @@ TEST_F(OneFieldEditorsTest, ApplyWithoutAChoiceSavesAndTheListIsReadOncePerOpeni
     SelectTask(1);
     form_->MenuItem("mnudesc")->trigger();
     frme2* w = Forms::Loaded<frme2>();
-    ListFile(form_->ListFilePath()).Add(ListSection::Equipment, "Fire Pump", "0");
+    AddListEntries(ListSection::Equipment, {{"Fire Pump", "0"}});
     form_->MenuItem("mnudesc")->trigger();
     EXPECT_EQ(Forms::Loaded<frme2>(), w);
     EXPECT_EQ(w->List1->count(), 2);
