@@ -479,9 +479,13 @@ bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
     return false;
 }
 
-bool GridFile::Save(const Grid& g, const QString& path, QString* error) {
-    const std::string data = Serialize(g);
-    return FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), error);
+bool GridFile::Save(const Grid& g, const QString& path, QString* error, const Written& written) {
+    FileOps::SafeFile file;
+    return file.Open(path, error) && SerializeTo(g, [&](const char* data, size_t size) {
+        if (!file.Write(data, qint64(size), error)) return false;
+        if (written) written(std::string_view(data, size));
+        return true;
+    }) && file.Commit(error);
 }
 
 bool GridFile::Load(Grid& g, const QString& path, QString* error, const Read& read) {

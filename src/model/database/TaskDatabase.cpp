@@ -431,16 +431,9 @@ TaskDatabase::Result TaskDatabase::Save() {
         }
         return Saved(HashOf(data));
     }
-    // Written as it is made, a megabyte at a time: a large database is
-    // never held twice in memory.
-    FileOps::SafeFile file;
     StreamHash hash;
-    const bool written = file.Open(file_, &error) && GridFile::SerializeTo(grid_, [&](const char* data, size_t size) {
-        hash.Add(data, size);
-        return file.Write(data, qint64(size), &error);
-    }) && file.Commit(&error);
-    if (!written) {
-        file.Cancel();
+    const auto hashed = [&hash](std::string_view piece) { hash.Add(piece.data(), piece.size()); };
+    if (!GridFile::Save(grid_, file_, &error, hashed)) {
         SetUnsaved(true);
         return Result::Fail(error);
     }
