@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -499,6 +500,17 @@ void RemoveStaleTemporaries(const QString& folder) {
 }
 
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {
+    QByteArray data;
+    const bool read = ReadFilePieces(path, [&](const char* piece, qint64 size) {
+        // Room for the whole file at once, as far as its size is known.
+        if (data.isEmpty()) data.reserve(qsizetype(std::max(QFileInfo(path).size(), size)));
+        data.append(piece, qsizetype(size));
+    }, error);
+    if (read && bytes) *bytes = std::move(data);
+    return read;
+}
+
+bool ReadFilePieces(const QString& path, const Piece& piece, QString* error) {
     if (const QString link = LinkProblem(path); !link.isEmpty()) {
         SetError(error, link);
         return false;
@@ -512,13 +524,18 @@ bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {
         SetError(error, file.errorString());
         return false;
     }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        SetError(error, file.errorString());
-        return false;
+    // Most files read are small lists: they get no megabyte of room.
+    const qint64 room = std::clamp<qint64>(file.size(), 4096, qint64(1) << 20);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(size_t(room));
+    while (true) {
+        const qint64 got = file.read(buffer.get(), room);
+        if (got < 0) {
+            SetError(error, file.errorString());
+            return false;
+        }
+        if (got == 0) return true;
+        piece(buffer.get(), got);
     }
-    if (bytes) *bytes = std::move(data);
-    return true;
 }
 
 FileStamp Stamp(const QString& path) {

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace FileOps {
@@ -54,6 +55,11 @@ private:
 // mid-write left there (a write removes only those of its own file).
 void RemoveStaleTemporaries(const QString& folder);
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
+// The same file handed to `piece` a part at a time (a megabyte at most), in
+// order, so it is never held whole; false, with the reason, when it cannot
+// be read to its end.
+using Piece = std::function<void(const char* data, qint64 size)>;
+bool ReadFilePieces(const QString& path, const Piece& piece, QString* error = nullptr);
 
 // What the file system says of a file, to tell later whether it changed.
 // Every change of a file's bytes moves its change time, which no program can

@@ -84,26 +84,9 @@ QByteArray HashOf(QByteArrayView bytes) {
 // The hash of a file's bytes, read a piece at a time; false when it
 // cannot be read whole.
 bool HashOfFile(const QString& path, QByteArray* hash, QString* error) {
-    if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
-        if (error) *error = link;
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
     StreamHash stream;
-    std::string piece(size_t(1) << 20, '\0');
-    while (true) {
-        const qint64 got = file.read(piece.data(), qint64(piece.size()));
-        if (got < 0) {
-            if (error) *error = file.errorString();
-            return false;
-        }
-        if (got == 0) break;
-        stream.Add(piece.data(), size_t(got));
-    }
+    const auto add = [&stream](const char* data, qint64 size) { stream.Add(data, size_t(size)); };
+    if (!FileOps::ReadFilePieces(path, add, error)) return false;
     *hash = stream.Result();
     return true;
 }
