@@ -145,6 +145,7 @@ public:
     // `mode`: the permissions the file ends with; -1 keeps those of the file
     // it replaces (or gives a new one the usual 0666 less the umask).
     bool Open(const QString& path, QString* error, int mode = -1) {
+        placed_ = false;
         if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
             SetError(error, link);
             return false;
@@ -205,6 +206,7 @@ public:
     bool Commit(QString* error) {
         if (::fsync(fd_) != 0 && errno != EINVAL) return Fail(error, errno);
         if (::rename(temp_.constData(), target_.constData()) != 0) return Fail(error, errno);
+        placed_ = true;
         temp_.clear();
         ::close(fd_);   // only now: the temporary stayed locked until it was renamed
         fd_ = -1;
@@ -219,6 +221,11 @@ public:
         }
         return true;
     }
+
+    // Commit renamed the file over the target, even if it failed after
+    // that: the target then holds the new bytes, which a power cut may
+    // still take back.
+    bool Placed() const { return placed_; }
 
     void Cancel() {
         if (!temp_.isEmpty()) ::unlink(temp_.constData());
@@ -235,6 +242,7 @@ private:
     }
     QByteArray folder_, target_, temp_;
     int fd_ = -1;
+    bool placed_ = false;
 };
 
 // The guarded folders, by real name, with the number of holders of each.
@@ -488,6 +496,8 @@ bool SafeFile::Commit(QString* error) {
     d->open = false;
     return d->file.Commit(error);
 }
+
+bool SafeFile::Placed() const { return d->file.Placed(); }
 
 void SafeFile::Cancel() {
     d->file.Cancel();

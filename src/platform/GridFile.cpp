@@ -479,13 +479,15 @@ bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
     return false;
 }
 
-bool GridFile::Save(const Grid& g, const QString& path, QString* error, const Written& written) {
+bool GridFile::Save(const Grid& g, const QString& path, QString* error, const Written& written, bool* placed) {
     FileOps::SafeFile file;
-    return file.Open(path, error) && SerializeTo(g, [&](const char* data, size_t size) {
+    const bool saved = file.Open(path, error) && SerializeTo(g, [&](const char* data, size_t size) {
         if (!file.Write(data, qint64(size), error)) return false;
         if (written) written(std::string_view(data, size));
         return true;
     }) && file.Commit(error);
+    if (placed) *placed = file.Placed();
+    return saved;
 }
 
 bool GridFile::Load(Grid& g, const QString& path, QString* error, const Read& read) {

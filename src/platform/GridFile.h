@@ -19,9 +19,12 @@ public:
     static bool DeserializeOwned(Grid& grid, std::string data, QString* error = nullptr);
     // Written as it is made, a piece at a time, so a large grid is never
     // held twice in memory. `written`, when given, is shown each piece once
-    // it is written (to fingerprint the file).
+    // it is written (to fingerprint the file). `placed`, when given, says
+    // whether the new file took the old one's place, which a failure may
+    // follow (see FileOps::SafeFile::Placed).
     using Written = std::function<void(std::string_view piece)>;
-    static bool Save(const Grid& grid, const QString& path, QString* error = nullptr, const Written& written = {});
+    static bool Save(const Grid& grid, const QString& path, QString* error = nullptr, const Written& written = {},
+                     bool* placed = nullptr);
     // `read`, when given, is shown the file as read, before it is parsed
     // (to fingerprint it).
     using Read = std::function<void(std::string_view bytes)>;

@@ -407,29 +407,34 @@ TaskDatabase::Result TaskDatabase::Save() {
             SetUnsaved(false);
             return Result::Ok();
         }
-        bytes = {};
-        if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) {
-            SetUnsaved(true);
-            return Result::Fail(error);
-        }
-        return Saved(HashOf(data));
     }
+    bytes = {};
     StreamHash hash;
     const auto hashed = [&hash](std::string_view piece) { hash.Add(piece.data(), piece.size()); };
-    if (!GridFile::Save(grid_, file_, &error, hashed)) {
-        SetUnsaved(true);
-        return Result::Fail(error);
-    }
-    return Saved(hash.Result());
+    bool placed = false;
+    if (GridFile::Save(grid_, file_, &error, hashed, &placed)) return Saved(hash.Result());
+    SetUnsaved(true);
+    if (!placed) return Result::Fail(error);
+    // The new file is in place though the disk did not confirm it: the next
+    // save must know it for this object's own, not another program's.
+    Written(hash.Result());
+    return Result::Replaced(QStringLiteral("the disk reported a failure while storing it (%1). The file on disk already "
+                                           "holds the tasks as they are now, but may lose them if the computer stops; "
+                                           "save again.")
+                                .arg(error));
 }
 
 TaskDatabase::Result TaskDatabase::Saved(QByteArray hash) {
+    Written(std::move(hash));
+    SetUnsaved(false);
+    return Result::Ok();
+}
+
+void TaskDatabase::Written(QByteArray hash) {
     formsUnrecorded_ = false;
     onDisk_ = Take(file_, std::move(hash), true);
     // The save put a new file in the old one's place: its lock follows.
     if (fileLock_) fileLock_->Follow(file_);
-    SetUnsaved(false);
-    return Result::Ok();
 }
 
 void TaskDatabase::SetUnsaved(bool unsaved) {
