@@ -459,8 +459,7 @@ bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
     g.cols_ = cols;
     g.cells_ = std::move(cells);
     g.arenas_ = std::move(arenas);
-    g.styles_.clear();
-    g.palette_ = {Grid::Style{}};
+    g.ClearStyles();
     g.widths_ = std::move(widths);
     g.heights_ = std::move(heights);
     g.merges_.clear();
