@@ -322,7 +322,7 @@ bool GridFile::SerializeWith(const Grid& g, std::string& out, size_t flushAt, co
     }
     std::memcpy(Room(out, used, 4), "END\n", 4);
     used += 4;
-    if (sink) return used == 0 || (*sink)(out.data(), used);
+    if (sink) return (*sink)(out.data(), used);
     out.resize(used);
     return true;
 }
@@ -439,8 +439,7 @@ bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
             return t.data() >= bytes.data() && t.data() < bytes.data() + bytes.size();
         };
         auto moved = std::make_shared<GridArena>();
-        moved->Adopt(std::string(arena->SlicedBytes(), '\0'));
-        char* const home = moved->Adopted().data();
+        char* const home = moved->Adopt(std::string(arena->SlicedBytes(), '\0'));
         size_t at = 0;
         for (GridCell& cell : cells) {
             const std::string_view t = cell.View();

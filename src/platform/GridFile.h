@@ -15,8 +15,6 @@ class GridFile {
 public:
     static std::string Serialize(const Grid& grid);
     static bool Deserialize(Grid& grid, const std::string& data, QString* error = nullptr);
-    // The same from bytes the grid may keep (its texts stay where they lie).
-    static bool DeserializeOwned(Grid& grid, std::string data, QString* error = nullptr);
     // Written as it is made, a piece at a time, so a large grid is never
     // held twice in memory. `written`, when given, is shown each piece once
     // it is written (to fingerprint the file). `placed`, when given, says
@@ -39,4 +37,6 @@ private:
     // whenever `flushAt` bytes are ready and starts again at the buffer's
     // start. False when the sink refused a piece.
     static bool SerializeWith(const Grid& grid, std::string& out, size_t flushAt, const Sink* sink);
+    // Deserialize from bytes the grid may keep (its texts stay where they lie).
+    static bool DeserializeOwned(Grid& grid, std::string data, QString* error = nullptr);
 };
