@@ -64,7 +64,7 @@ void Form1::Generate() {
     // The view took the new rows in at once, at the end of the run: the last
     // one, the active row, comes into view as when rows came one by one.
     Grid1View->scrollTo(Grid1View->currentIndex());
-    if (result.saveFailed) DatabaseNotices::SaveFailed(Database, result.saveError);
+    if (result.saveFailed) DatabaseNotices::SaveFailed(Database, result.saveError, result.saveReplaced);
     if (result.copyFailed)
         MsgBox(QStringLiteral("The item or material list of a new task could not be copied."),
                vb::vbExclamation);

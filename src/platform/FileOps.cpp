@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -144,6 +145,7 @@ public:
     // `mode`: the permissions the file ends with; -1 keeps those of the file
     // it replaces (or gives a new one the usual 0666 less the umask).
     bool Open(const QString& path, QString* error, int mode = -1) {
+        placed_ = false;
         if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
             SetError(error, link);
             return false;
@@ -204,6 +206,7 @@ public:
     bool Commit(QString* error) {
         if (::fsync(fd_) != 0 && errno != EINVAL) return Fail(error, errno);
         if (::rename(temp_.constData(), target_.constData()) != 0) return Fail(error, errno);
+        placed_ = true;
         temp_.clear();
         ::close(fd_);   // only now: the temporary stayed locked until it was renamed
         fd_ = -1;
@@ -218,6 +221,11 @@ public:
         }
         return true;
     }
+
+    // Commit renamed the file over the target, even if it failed after
+    // that: the target then holds the new bytes, which a power cut may
+    // still take back.
+    bool Placed() const { return placed_; }
 
     void Cancel() {
         if (!temp_.isEmpty()) ::unlink(temp_.constData());
@@ -234,6 +242,7 @@ private:
     }
     QByteArray folder_, target_, temp_;
     int fd_ = -1;
+    bool placed_ = false;
 };
 
 // The guarded folders, by real name, with the number of holders of each.
@@ -488,6 +497,8 @@ bool SafeFile::Commit(QString* error) {
     return d->file.Commit(error);
 }
 
+bool SafeFile::Placed() const { return d->file.Placed(); }
+
 void SafeFile::Cancel() {
     d->file.Cancel();
     d->open = false;
@@ -499,6 +510,17 @@ void RemoveStaleTemporaries(const QString& folder) {
 }
 
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {
+    QByteArray data;
+    const bool read = ReadFilePieces(path, [&](const char* piece, qint64 size) {
+        // Room for the whole file at once, as far as its size is known.
+        if (data.isEmpty()) data.reserve(qsizetype(std::max(QFileInfo(path).size(), size)));
+        data.append(piece, qsizetype(size));
+    }, error);
+    if (read && bytes) *bytes = std::move(data);
+    return read;
+}
+
+bool ReadFilePieces(const QString& path, const Piece& piece, QString* error) {
     if (const QString link = LinkProblem(path); !link.isEmpty()) {
         SetError(error, link);
         return false;
@@ -512,13 +534,18 @@ bool ReadFile(const QString& path, QByteArray* bytes, QString* error) {
         SetError(error, file.errorString());
         return false;
     }
-    QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        SetError(error, file.errorString());
-        return false;
+    // Most files read are small lists: they get no megabyte of room.
+    const qint64 room = std::clamp<qint64>(file.size(), 4096, qint64(1) << 20);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(size_t(room));
+    while (true) {
+        const qint64 got = file.read(buffer.get(), room);
+        if (got < 0) {
+            SetError(error, file.errorString());
+            return false;
+        }
+        if (got == 0) return true;
+        piece(buffer.get(), got);
     }
-    if (bytes) *bytes = std::move(data);
-    return true;
 }
 
 FileStamp Stamp(const QString& path) {

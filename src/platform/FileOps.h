@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace FileOps {
@@ -24,8 +25,10 @@ bool CopyFile(const QString& src, const QString& dst, bool overwrite, QString* e
 // over the target and syncs the folder. The temporary is created with the
 // file's final permissions, so no other user can open it in between.
 // Temporaries that earlier writers of the same file left behind (killed
-// mid-write) are removed on the way. On a failure the old file is untouched
-// and `error` says why in words the user understands ("The disk is full.").
+// mid-write) are removed on the way. On a failure `error` says why in words
+// the user understands ("The disk is full.") and the old file is untouched,
+// unless only the folder's sync after the rename failed (SafeFile::Placed
+// tells that one apart).
 bool WriteFileSafely(const QString& path, const QByteArray& bytes, QString* error = nullptr,
                      Access access = Access::Shared);
 bool WriteFileSafely(const QString& path, const char* data, qint64 size, QString* error = nullptr,
@@ -45,6 +48,9 @@ public:
     bool Write(const char* data, qint64 size, QString* error = nullptr);
     qint64 Seek(qint64 offset, int whence);   // as lseek; -1 on failure
     bool Commit(QString* error = nullptr);
+    // The file took the target's place, even when Commit then failed to
+    // sync the folder: the target holds the new bytes, not the old ones.
+    bool Placed() const;
     void Cancel();
 private:
     struct Impl;
@@ -54,6 +60,11 @@ private:
 // mid-write left there (a write removes only those of its own file).
 void RemoveStaleTemporaries(const QString& folder);
 bool ReadFile(const QString& path, QByteArray* bytes, QString* error = nullptr);
+// The same file handed to `piece` a part at a time (a megabyte at most), in
+// order, so it is never held whole; false, with the reason, when it cannot
+// be read to its end.
+using Piece = std::function<void(const char* data, qint64 size)>;
+bool ReadFilePieces(const QString& path, const Piece& piece, QString* error = nullptr);
 
 // What the file system says of a file, to tell later whether it changed.
 // Every change of a file's bytes moves its change time, which no program can

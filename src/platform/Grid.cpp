@@ -79,7 +79,6 @@ void Grid::AssignTable(Source&& other) {
     }
     styles_ = std::forward<Source>(other).styles_;
     palette_ = std::forward<Source>(other).palette_;
-    if (palette_.empty()) palette_ = {Style{}};
     widths_ = std::forward<Source>(other).widths_;
     heights_ = std::forward<Source>(other).heights_;
     merges_ = std::forward<Source>(other).merges_;
@@ -202,6 +201,12 @@ void Grid::SetTextUtf8(int row, int col, std::string text) {
     if (!ValidCell(row, col)) return;
     cells_[size_t(row) * cols_ + col] = GridCell(text);
     Notify(Change::Cell, row, col);
+}
+
+void Grid::ClearStyles() {
+    styles_.clear();
+    palette_ = {Style{}};
+    lastInterned_ = 0;
 }
 
 uint16_t Grid::Intern(const Style& style) {
@@ -410,9 +415,7 @@ void Grid::AddItem(const QString& tabSeparated) {
 void Grid::ClearRows() {
     cells_.clear();
     arenas_.clear();
-    styles_.clear();
-    palette_ = {Style{}};
-    lastInterned_ = 0;
+    ClearStyles();
     widths_.clear();
     heights_.clear();
     merges_.clear();

@@ -203,6 +203,8 @@ private:
     bool ChangeStyle(int row, int col, Edit edit);
     static constexpr uint16_t kNoStyle = 0xFFFF;   // the palette is full
     uint16_t Intern(const Style& style);
+    // Every cell back to the plain style, the palette with it.
+    void ClearStyles();
     const Style& StyleOf(int row, int col) const { return palette_[styles_[size_t(row) * cols_ + col]]; }
     void Notify(Change change, int row = -1, int col = -1) const;
     void ClampActive();

@@ -95,12 +95,13 @@ GridCell GridArena::Add(std::string_view text) {
     return Take(text.size());
 }
 
-void GridArena::Adopt(std::string bytes) {
+char* GridArena::Adopt(std::string bytes) {
     capacity_ -= adopted_.capacity();
     used_ -= adopted_.size();
     adopted_ = std::move(bytes);
     capacity_ += adopted_.capacity();
     used_ += adopted_.size();
+    return adopted_.data();
 }
 
 GridCell GridArena::Slice(std::string_view text) {

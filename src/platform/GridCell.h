@@ -100,9 +100,9 @@ public:
     // Both at once, for a text that is there already.
     GridCell Add(std::string_view text);
     // Keeps `bytes` (a file as read) as its own; cells made by Slice may
-    // then point into it.
-    void Adopt(std::string bytes);
-    std::string& Adopted() { return adopted_; }
+    // then point into it. Returns where the bytes now lie, so room adopted
+    // empty can be filled before slices point into it.
+    char* Adopt(std::string bytes);
     // A cell for text lying in the adopted bytes, pointing at it where it
     // lies (the text lies in the cell when short; a text too long for a
     // slice is copied into an entry).

@@ -322,7 +322,7 @@ bool GridFile::SerializeWith(const Grid& g, std::string& out, size_t flushAt, co
     }
     std::memcpy(Room(out, used, 4), "END\n", 4);
     used += 4;
-    if (sink) return used == 0 || (*sink)(out.data(), used);
+    if (sink) return (*sink)(out.data(), used);
     out.resize(used);
     return true;
 }
@@ -439,8 +439,7 @@ bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
             return t.data() >= bytes.data() && t.data() < bytes.data() + bytes.size();
         };
         auto moved = std::make_shared<GridArena>();
-        moved->Adopt(std::string(arena->SlicedBytes(), '\0'));
-        char* const home = moved->Adopted().data();
+        char* const home = moved->Adopt(std::string(arena->SlicedBytes(), '\0'));
         size_t at = 0;
         for (GridCell& cell : cells) {
             const std::string_view t = cell.View();
@@ -459,8 +458,7 @@ bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
     g.cols_ = cols;
     g.cells_ = std::move(cells);
     g.arenas_ = std::move(arenas);
-    g.styles_.clear();
-    g.palette_ = {Grid::Style{}};
+    g.ClearStyles();
     g.widths_ = std::move(widths);
     g.heights_ = std::move(heights);
     g.merges_.clear();
@@ -479,9 +477,15 @@ bool GridFile::DeserializeOwned(Grid& g, std::string bytes, QString* error) {
     return false;
 }
 
-bool GridFile::Save(const Grid& g, const QString& path, QString* error) {
-    const std::string data = Serialize(g);
-    return FileOps::WriteFileSafely(path, data.data(), qint64(data.size()), error);
+bool GridFile::Save(const Grid& g, const QString& path, QString* error, const Written& written, bool* placed) {
+    FileOps::SafeFile file;
+    const bool saved = file.Open(path, error) && SerializeTo(g, [&](const char* data, size_t size) {
+        if (!file.Write(data, qint64(size), error)) return false;
+        if (written) written(std::string_view(data, size));
+        return true;
+    }) && file.Commit(error);
+    if (placed) *placed = file.Placed();
+    return saved;
 }
 
 bool GridFile::Load(Grid& g, const QString& path, QString* error, const Read& read) {

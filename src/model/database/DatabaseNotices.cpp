@@ -16,13 +16,13 @@ bool Save(TaskDatabase& db) {
     if (!RequireOpen(db)) return false;
     const TaskDatabase::Result saved = db.Save();
     if (saved) return true;
-    SaveFailed(db, saved.reason);
+    SaveFailed(db, saved.reason, saved.replaced);
     return false;
 }
 
-void SaveFailed(const TaskDatabase& db, const QString& reason) {
-    MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2\nThe file on disk keeps its previous content.")
-               .arg(db.File(), reason),
+void SaveFailed(const TaskDatabase& db, const QString& reason, bool replaced) {
+    const QString kept = replaced ? QString() : QStringLiteral("\nThe file on disk keeps its previous content.");
+    MsgBox(QStringLiteral("The database could not be saved to \"%1\": %2%3").arg(db.File(), reason, kept),
            vb::vbCritical, Quillon::kTitle);
 }
 

@@ -13,6 +13,7 @@ bool RequireOpen(const TaskDatabase& db);
 // Saves the open database. A failure (or no open database) is told here,
 // once, and false is returned so the caller can stop.
 bool Save(TaskDatabase& db);
-// Tells that a save of the database failed, and why.
-void SaveFailed(const TaskDatabase& db, const QString& reason);
+// Tells that a save of the database failed, and why; `replaced`: the file
+// on disk was replaced all the same (TaskDatabase::Result::replaced).
+void SaveFailed(const TaskDatabase& db, const QString& reason, bool replaced);
 }

@@ -84,26 +84,9 @@ QByteArray HashOf(QByteArrayView bytes) {
 // The hash of a file's bytes, read a piece at a time; false when it
 // cannot be read whole.
 bool HashOfFile(const QString& path, QByteArray* hash, QString* error) {
-    if (const QString link = FileOps::LinkProblem(path); !link.isEmpty()) {
-        if (error) *error = link;
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
     StreamHash stream;
-    std::string piece(size_t(1) << 20, '\0');
-    while (true) {
-        const qint64 got = file.read(piece.data(), qint64(piece.size()));
-        if (got < 0) {
-            if (error) *error = file.errorString();
-            return false;
-        }
-        if (got == 0) break;
-        stream.Add(piece.data(), size_t(got));
-    }
+    const auto add = [&stream](const char* data, qint64 size) { stream.Add(data, size_t(size)); };
+    if (!FileOps::ReadFilePieces(path, add, error)) return false;
     *hash = stream.Result();
     return true;
 }
@@ -424,36 +407,34 @@ TaskDatabase::Result TaskDatabase::Save() {
             SetUnsaved(false);
             return Result::Ok();
         }
-        bytes = {};
-        if (!FileOps::WriteFileSafely(file_, data.data(), qint64(data.size()), &error)) {
-            SetUnsaved(true);
-            return Result::Fail(error);
-        }
-        return Saved(HashOf(data));
     }
-    // Written as it is made, a megabyte at a time: a large database is
-    // never held twice in memory.
-    FileOps::SafeFile file;
+    bytes = {};
     StreamHash hash;
-    const bool written = file.Open(file_, &error) && GridFile::SerializeTo(grid_, [&](const char* data, size_t size) {
-        hash.Add(data, size);
-        return file.Write(data, qint64(size), &error);
-    }) && file.Commit(&error);
-    if (!written) {
-        file.Cancel();
-        SetUnsaved(true);
-        return Result::Fail(error);
-    }
-    return Saved(hash.Result());
+    const auto hashed = [&hash](std::string_view piece) { hash.Add(piece.data(), piece.size()); };
+    bool placed = false;
+    if (GridFile::Save(grid_, file_, &error, hashed, &placed)) return Saved(hash.Result());
+    SetUnsaved(true);
+    if (!placed) return Result::Fail(error);
+    // The new file is in place though the disk did not confirm it: the next
+    // save must know it for this object's own, not another program's.
+    Written(hash.Result());
+    return Result::Replaced(QStringLiteral("the disk reported a failure while storing it (%1). The file on disk already "
+                                           "holds the tasks as they are now, but may lose them if the computer stops; "
+                                           "save again.")
+                                .arg(error));
 }
 
 TaskDatabase::Result TaskDatabase::Saved(QByteArray hash) {
+    Written(std::move(hash));
+    SetUnsaved(false);
+    return Result::Ok();
+}
+
+void TaskDatabase::Written(QByteArray hash) {
     formsUnrecorded_ = false;
     onDisk_ = Take(file_, std::move(hash), true);
     // The save put a new file in the old one's place: its lock follows.
     if (fileLock_) fileLock_->Follow(file_);
-    SetUnsaved(false);
-    return Result::Ok();
 }
 
 void TaskDatabase::SetUnsaved(bool unsaved) {

@@ -49,10 +49,12 @@ public:
         bool ok = true;
         QString reason;   // why not, in words for the user; "" when ok
         bool inUse = false;   // another copy of Quillon holds the database
+        bool replaced = false;   // failed, yet the file on disk already holds the grid
         explicit operator bool() const { return ok; }
         static Result Ok() { return {}; }
         static Result Fail(const QString& why) { return {false, why}; }
         static Result InUse(const QString& why) { return {false, why, true}; }
+        static Result Replaced(const QString& why) { return {false, why, false, true}; }
     };
 
     TaskDatabase();
@@ -156,6 +158,8 @@ private:
     static Fingerprint Take(const QString& path, QByteArray hash, bool written);
     // After the file was written with bytes of this hash.
     Result Saved(QByteArray hash);
+    // The file on disk is now one this object wrote with bytes of this hash.
+    void Written(QByteArray hash);
     // Why the file on disk is not the one read or written last ("" when it is).
     QString ChangedOnDisk(QByteArray* bytes) const;
     Result Lock(const QString& path, Locks& locks) const;

@@ -143,6 +143,7 @@ Result Run(TaskDatabase& db, int count, int interval, Progress* progress) {
             // file with the next save that succeeds.
             result.saveFailed = true;
             result.saveError = saved.reason;
+            result.saveReplaced = saved.replaced;
             break;
         }
     }

@@ -63,6 +63,7 @@ struct Result {
     int made = 0;              // occurrences appended
     bool saveFailed = false;   // the run stopped at a failed save
     QString saveError;         // why, in words for the user
+    bool saveReplaced = false; // its file was replaced all the same
     bool copyFailed = false;   // some per-task list could not be copied
 };
 

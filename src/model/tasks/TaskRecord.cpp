@@ -59,23 +59,26 @@ void FitColumns(Grid& tasks) {
     if (Col::Document < tasks.Cols()) tasks.SetColumnWidth(Col::Document, 0);
 }
 
+namespace {
+// The number after the counter's. A counter that is no number is recomputed
+// from the grid, so the proposed ID is not one a task already has.
+qint64 NextNumber(const Grid& tasks, std::optional<qint64> counter) {
+    if (tasks.Rows() < 2) return 1;
+    return counter.value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
+}
+}  // namespace
+
 qint64 TakeNumber(const Grid& tasks) {
-    // A counter that is no number is recomputed from the grid, so the
-    // proposed ID is not one a task already has. Read and increment are one
-    // step, so a second running copy never proposes the same ID.
-    const auto taken = TaskCounter::Update([&](std::optional<qint64> now) -> std::optional<qint64> {
-        if (tasks.Rows() < 2) return 1;
-        return now.value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
-    });
+    // Read and increment are one step, so a second running copy never
+    // proposes the same ID.
+    const auto taken = TaskCounter::Update(
+        [&](std::optional<qint64> now) -> std::optional<qint64> { return NextNumber(tasks, now); });
     if (taken) return *taken;
     // The settings could not be written: the number is still proposed.
     return ProposedNumber(tasks);
 }
 
-qint64 ProposedNumber(const Grid& tasks) {
-    return tasks.Rows() < 2 ? 1
-                            : TaskCounter::Read().value_or(TaskCounter::LargestTaskNumber(tasks).value_or(0)) + 1;
-}
+qint64 ProposedNumber(const Grid& tasks) { return NextNumber(tasks, TaskCounter::Read()); }
 
 void GiveBack(qint64 taken) {
     if (taken < 1) return;

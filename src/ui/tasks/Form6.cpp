@@ -74,8 +74,9 @@ Form6::Form6(TaskDatabase& database) : db_(database) {
     // Without an open database nothing can be saved here, so no number is
     // taken (nor, at the close, given back) from the counter every copy of
     // Quillon shares.
-    const qint64 number = db_.IsOpen() ? TaskRecord::TakeNumber(db_.Tasks()) : TaskRecord::ProposedNumber(db_.Tasks());
-    taken_ = db_.IsOpen() ? number : 0;
+    qint64 number = 0;
+    if (db_.IsOpen()) number = taken_ = TaskRecord::TakeNumber(db_.Tasks());
+    else number = TaskRecord::ProposedNumber(db_.Tasks());
 
     Combo2->addItems({QStringLiteral("Ready"), QStringLiteral("On Hold"), QStringLiteral("In Progress"),
                       QStringLiteral("Complete"), QStringLiteral("Canceled"), QStringLiteral("Past Due")});

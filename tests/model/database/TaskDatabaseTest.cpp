@@ -8,9 +8,11 @@
 #include <QSysInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <cerrno>
 #include <csignal>
 #include <functional>
 #include <vector>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,6 +98,32 @@ TEST_F(TaskDatabaseTest, AFailedSaveLeavesTheDatabaseUnsavedUntilASaveSucceeds) 
     }
     ASSERT_TRUE(db.Open(Path("plant.vkt")));
     EXPECT_FALSE(db.Unsaved());
+}
+
+// Every fsync of this test program passes through here, so a test can have
+// the disk fail a folder's sync, which comes after the rename.
+namespace {
+bool g_folderSyncFails = false;
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    using Fn = int (*)(int);
+    static Fn real = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, "fsync"));
+    struct stat st {};
+    if (g_folderSyncFails && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) return errno = EIO, -1;
+    return real(fd);
+}
+
+TEST_F(TaskDatabaseTest, ASaveThatFailsAfterReplacingTheFileIsToldSoAndDoesNotBlockTheNext) {
+    TaskDatabase db;
+    ASSERT_TRUE(db.Create(Path("plant.vkt")));
+    AddTask(db, "ID-1");
+    g_folderSyncFails = true;
+    const TaskDatabase::Result failed = db.Save();
+    g_folderSyncFails = false;
+    ASSERT_FALSE(failed);
+    EXPECT_TRUE(failed.replaced);
+    EXPECT_TRUE(db.Save());
 }
 
 TEST_F(TaskDatabaseTest, SavedTasksReadBackAndCreateOverAFileDropsItsTasksFiles) {
