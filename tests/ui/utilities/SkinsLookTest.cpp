@@ -108,12 +108,15 @@ int CheckMarks(QWidget* w, const std::string& where) {
         opt.buttonSymbols = spin->buttonSymbols();
         opt.stepEnabled = QAbstractSpinBox::StepUpEnabled | QAbstractSpinBox::StepDownEnabled;
         opt.subControls = QStyle::SC_All;
-        // An arrow that cannot step (a field at its least or greatest value)
-        // is dimmed on purpose.
-        if (spin->wrapping() || !dt || dt->dateTime() < dt->maximumDateTime())
-            check("up arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, w));
-        if (spin->wrapping() || !dt || dt->dateTime() > dt->minimumDateTime())
-            check("down arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxDown, w));
+        // An arrow that cannot step is dimmed on purpose, and a field holding
+        // the time now cannot step its hour up after 23:00; so the field is
+        // put mid-range, where both arrows step whatever the clock says.
+        if (dt && !spin->wrapping()) {
+            const QDateTime least = dt->minimumDateTime();
+            dt->setDateTime(least.addMSecs(least.msecsTo(dt->maximumDateTime()) / 2));
+        }
+        check("up arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxUp, w));
+        check("down arrow", Grab(w), style->subControlRect(QStyle::CC_SpinBox, &opt, QStyle::SC_SpinBoxDown, w));
     } else if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w)) {
         // Both states, painted as the box paints itself.
         const bool box = qobject_cast<QCheckBox*>(w);
