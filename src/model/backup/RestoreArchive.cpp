@@ -296,7 +296,7 @@ Result Run(const Plan& plan, ZipProgress* progress, int threads) {
     const QStringList problems = StagedRestore::Check(existing, entries);
     if (!problems.isEmpty()) {
         result.message = NothingRestored(QStringLiteral("The backup cannot be restored into \"%1\":\n%2\n")
-                                             .arg(plan.root, problems.mid(0, kNamedInMessage).join(QLatin1Char('\n'))));
+                                             .arg(plan.root, MessageLines(problems).join(QLatin1Char('\n'))));
         return result;
     }
     struct statvfs fs {};
