@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <functional>
 #include <iterator>
 #include <utility>
 #include <vector>
@@ -131,6 +132,26 @@ QStringList MimeappsLists() {
     return files;
 }
 
+// Hands each key=value line of a desktop-style file (a desktop file, a
+// mimeapps.list) to `entry`, with the [group] line it stands under, all
+// trimmed, until `entry` asks to stop by returning false.
+void ForEachEntry(const QString& path,
+                  const std::function<bool(const QString& group, const QString& key, const QString& value)>& entry) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return;
+    QTextStream in(&f);
+    QString group;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        if (line.startsWith('[')) {
+            group = line;
+            continue;
+        }
+        const int eq = line.indexOf('=');
+        if (eq > 0 && !entry(group, line.left(eq).trimmed(), line.mid(eq + 1).trimmed())) return;
+    }
+}
+
 // The desktop file ids one list names for a type, by group.
 struct Listed {
     QStringList defaults, added, removed;
@@ -140,31 +161,21 @@ struct Listed {
 // for the type is the one that counts.
 Listed ListedIds(const QString& listPath, const QString& mimeType) {
     Listed listed;
-    QFile f(listPath);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return listed;
     const std::pair<QLatin1String, QStringList*> groups[] = {
         {QLatin1String("[Default Applications]"), &listed.defaults},
         {QLatin1String("[Added Associations]"), &listed.added},
         {QLatin1String("[Removed Associations]"), &listed.removed},
     };
     bool found[std::size(groups)] = {};
-    int group = -1;
-    QTextStream in(&f);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.startsWith('[')) {
-            group = -1;
-            for (int g = 0; g < int(std::size(groups)); ++g)
-                if (line == groups[g].first) group = g;
-            continue;
+    ForEachEntry(listPath, [&](const QString& group, const QString& key, const QString& value) {
+        for (int g = 0; g < int(std::size(groups)); ++g) {
+            if (group != groups[g].first || found[g] || key.compare(mimeType, Qt::CaseInsensitive) != 0) continue;
+            found[g] = true;
+            for (const QString& id : value.split(';', Qt::SkipEmptyParts))
+                if (!id.trimmed().isEmpty()) *groups[g].second << id.trimmed();
         }
-        const int eq = line.indexOf('=');
-        if (group < 0 || found[group] || eq <= 0 || line.left(eq).trimmed().compare(mimeType, Qt::CaseInsensitive) != 0)
-            continue;
-        found[group] = true;
-        for (const QString& id : line.mid(eq + 1).split(';', Qt::SkipEmptyParts))
-            if (!id.trimmed().isEmpty()) *groups[group].second << id.trimmed();
-    }
+        return true;
+    });
     return listed;
 }
 
@@ -205,32 +216,22 @@ struct DesktopEntry {
 // that counts, as the desktop reads it.
 DesktopEntry ReadDesktopEntry(const QString& path) {
     DesktopEntry entry;
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return entry;
     const std::pair<QLatin1String, QString*> keys[] = {
         {QLatin1String("TryExec"), &entry.tryExec},
         {QLatin1String("Exec"), &entry.exec},
     };
     bool found[std::size(keys)] = {};
     int left = int(std::size(keys));
-    bool inGroup = false;
-    QTextStream in(&f);
-    while (left > 0 && !in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (line.startsWith('[')) {
-            inGroup = line == QLatin1String("[Desktop Entry]");
-            continue;
-        }
-        const int eq = line.indexOf('=');
-        if (!inGroup || eq <= 0) continue;
-        const QString key = line.left(eq).trimmed();
+    ForEachEntry(path, [&](const QString& group, const QString& key, const QString& value) {
+        if (group != QLatin1String("[Desktop Entry]")) return true;
         for (int k = 0; k < int(std::size(keys)); ++k)
             if (!found[k] && key == keys[k].first) {
                 found[k] = true;
                 --left;
-                *keys[k].second = Unescaped(line.mid(eq + 1).trimmed());
+                *keys[k].second = Unescaped(value);
             }
-    }
+        return left > 0;
+    });
     return entry;
 }
 
